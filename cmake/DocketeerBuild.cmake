@@ -1,0 +1,54 @@
+# Build options shared by every target of the project, and small helpers.
+
+add_library(docketeer_build_options INTERFACE)
+add_library(Docketeer::build_options ALIAS docketeer_build_options)
+target_compile_options(docketeer_build_options INTERFACE
+  -Wall -Wextra -Wpedantic
+  $<$<CONFIG:Debug>:-O1 -g -fno-omit-frame-pointer>)
+
+if(DOCKETEER_SANITIZE)
+  target_compile_options(docketeer_build_options INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(docketeer_build_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+if(DOCKETEER_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "DOCKETEER_FUZZ needs clang (CXX=clang++)")
+  endif()
+  # Everything is instrumented for coverage; only fuzz targets link the fuzzer main.
+  target_compile_options(docketeer_build_options INTERFACE -fsanitize=fuzzer-no-link,address)
+  target_link_options(docketeer_build_options INTERFACE -fsanitize=address)
+endif()
+
+# Adds every subfolder that has a CMakeLists.txt, so a new subsystem folder needs
+# no edit of its parent.
+function(docketeer_add_subfolders)
+  file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
+       ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT children)
+  foreach(child IN LISTS children)
+    if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${child}
+       AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()
+
+# docketeer_add_library(NAME ALIAS_NAME SOURCES...) : a static library of one
+# subsystem folder, with the project's build options and its folder's parent on
+# the include path (so headers are included as "naming/CSimpleDate.h").
+function(docketeer_add_library target)
+  cmake_parse_arguments(ARG "" "" "SOURCES" ${ARGN})
+  add_library(${target} STATIC ${ARG_SOURCES})
+  target_link_libraries(${target} PRIVATE Docketeer::build_options)
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+endfunction()
+
+# docketeer_add_fuzzer(NAME SOURCES... LIBS...) : a libFuzzer target.
+function(docketeer_add_fuzzer target)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${target} ${ARG_SOURCES})
+  target_link_libraries(${target} PRIVATE Docketeer::build_options ${ARG_LIBS})
+  target_link_options(${target} PRIVATE -fsanitize=fuzzer)
+endfunction()

@@ -1,0 +1,44 @@
+#include "app/CFoliantApp.h"
+
+#include <cstdio>
+
+#include "app/TerminationSignal.h"
+#include "app/core/DebugLog.h"
+#include "app/core/Version.h"
+#include "scan/CFoliantDlg.h"
+
+CFoliantApp::CFoliantApp(int& argc, char** argv) : QApplication(argc, argv) {
+  setApplicationVersion(kVersionText);
+}
+
+CFoliantApp::~CFoliantApp() = default;
+
+bool CFoliantApp::InitInstance() {
+  if (!OpenDebugLog()) {
+    std::fputs("unable to open log file\n", stderr);
+    return false;
+  }
+  started_ = true;
+  Log(LOG_LOCATION, "CFoliantApp::InitInstance()");
+
+  // From here on settings live under Ferncastle/Docketeer.
+  setOrganizationName("Ferncastle");
+  setApplicationName("Docketeer");
+
+  CFoliantDlg dlg;
+  TerminationSignal closeOnTerminate(&dlg);
+  dlg.exec();
+  return false;
+}
+
+int CFoliantApp::ExitInstance() {
+  if (!started_) return 1;
+  Log(LOG_LOCATION, "CFoliantApp::ExitInstance()");
+  CloseDebugLog();
+  return 0;
+}
+
+int CFoliantApp::Run() {
+  InitInstance();
+  return ExitInstance();
+}

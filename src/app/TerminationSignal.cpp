@@ -1,0 +1,47 @@
+#include "app/TerminationSignal.h"
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QDialog>
+#include <QSocketNotifier>
+#include <csignal>
+
+namespace {
+
+int gSignalPipe[2] = {-1, -1};
+
+// Only async-signal-safe work here: wake the event loop.
+void OnTerminationSignal(int) {
+  const char byte = 1;
+  [[maybe_unused]] const auto written = ::write(gSignalPipe[1], &byte, 1);
+}
+
+}  // namespace
+
+TerminationSignal::TerminationSignal(QDialog* window) : window_(window) {
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalPipe) != 0) return;
+  notifier_ = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, this);
+  connect(notifier_, &QSocketNotifier::activated, this, &TerminationSignal::OnSignal);
+  struct sigaction action {};
+  action.sa_handler = &OnTerminationSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+}
+
+TerminationSignal::~TerminationSignal() {
+  if (notifier_ == nullptr) return;
+  std::signal(SIGTERM, SIG_DFL);
+  std::signal(SIGINT, SIG_DFL);
+  ::close(gSignalPipe[0]);
+  ::close(gSignalPipe[1]);
+  gSignalPipe[0] = gSignalPipe[1] = -1;
+}
+
+void TerminationSignal::OnSignal() {
+  char byte = 0;
+  [[maybe_unused]] const auto read = ::read(gSignalPipe[0], &byte, 1);
+  window_->close();
+}

@@ -1,0 +1,8 @@
+#include "app/CFoliantApp.h"
+#include "app/CommandLine.h"
+
+int main(int argc, char** argv) {
+  if (auto status = RunCommandLineOption(argc, argv)) return *status;
+  CFoliantApp app(argc, argv);
+  return app.Run();
+}

@@ -1,0 +1,10 @@
+#include "ScriptedPrompt.h"
+
+ScriptedPrompt::ScriptedPrompt(QList<PromptAnswer> scripted) : answers(std::move(scripted)) {
+  Prompt::SetResponder([this](const PromptRequest& request) {
+    asked << request;
+    return answers.isEmpty() ? PromptAnswer::Ok : answers.takeFirst();
+  });
+}
+
+ScriptedPrompt::~ScriptedPrompt() { Prompt::SetResponder({}); }
