@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstddef>
+
+#include "platform/imaging/Bitmap.h"
+
+// Makes a bitmap from a device-independent bitmap in memory: an information
+// header, the colour table, then the pixel rows (bottom-up, or top-down when
+// the height is negative), 1, 4, 8, 24 or 32 bits per pixel, uncompressed.
+// Everything the header states is checked against blockSize: a header that
+// claims more than the block holds is CorruptData, never an overlong read.
+// 4-bit images become 8-bit indexed; 32-bit images become Rgb24.
+ImagingStatus BitmapFromDib(const void* block, std::size_t blockSize, Bitmap& out);
