@@ -158,7 +158,8 @@ static_assert(sizeof(TW_IMAGEINFO) == 42);
 static_assert(sizeof(TW_STATUS) == 4);
 
 // The single entry of a data source manager. pDest is null for calls
-// addressed to the manager itself.
+// addressed to the manager itself. For DAT_PARENT, pData points at the
+// parent window's QObject* (as it points at an HWND on Windows).
 extern "C" {
 using DSMENTRYPROC = TW_UINT16 (*)(TW_IDENTITY* pOrigin, TW_IDENTITY* pDest, TW_UINT32 DG,
                                    TW_UINT16 DAT, TW_UINT16 MSG, TW_MEMREF pData);
