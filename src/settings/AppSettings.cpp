@@ -1,0 +1,243 @@
+#include "settings/AppSettings.h"
+
+#include <QDir>
+#include <QSettings>
+#include <QStandardPaths>
+#include <algorithm>
+#include <limits>
+#include <optional>
+
+#include "app/core/PathText.h"
+#include "writers/FileFormatType.h"
+
+namespace {
+
+const QString kSettingsGroup = QStringLiteral("Settings");
+
+constexpr std::int32_t kDefaultResolution = 200;
+constexpr std::int32_t kDefaultPixelType = 0;
+constexpr std::int32_t kDefaultFileFormatType = FILE_FORMAT_TIFF;
+constexpr std::int32_t kDefaultSavingSpeed = 1000000;
+constexpr std::int32_t kDefaultCombiningSpeed = 100000;
+constexpr std::int32_t kDefaultExpandingSpeed = 100000;
+constexpr ScanAreaSize kDefaultScanArea{8500, 11693};
+
+QString KeyPath(const QString& group, const char* key) {
+  return group + QLatin1Char('/') + QLatin1String(key);
+}
+
+// A stored number, or nothing when the key is absent or holds no 32-bit integer.
+std::optional<std::int32_t> StoredNumber(const QString& group, const char* key) {
+  const QVariant value = QSettings().value(KeyPath(group, key));
+  bool ok = false;
+  const qlonglong number = value.toLongLong(&ok);
+  if (!value.isValid() || !ok || number < std::numeric_limits<std::int32_t>::min() ||
+      number > std::numeric_limits<std::int32_t>::max()) {
+    return std::nullopt;
+  }
+  return static_cast<std::int32_t>(number);
+}
+
+std::int32_t ReadNumber(const char* key, std::int32_t defaultValue) {
+  return StoredNumber(kSettingsGroup, key).value_or(defaultValue);
+}
+
+void WriteNumber(const QString& group, const char* key, std::int32_t value) {
+  QSettings().setValue(KeyPath(group, key), value);
+}
+
+void WriteNumber(const char* key, std::int32_t value) {
+  WriteNumber(kSettingsGroup, key, value);
+}
+
+bool ReadBool(const char* key, bool defaultValue) {
+  return ReadNumber(key, defaultValue) != 0;
+}
+
+void WriteBool(const char* key, bool value) {
+  WriteNumber(key, value ? 1 : 0);
+}
+
+// Reads a number that must be one of `offered`; anything else is the default.
+std::int32_t ReadOffered(const char* key, std::int32_t defaultValue,
+                         const std::vector<std::int32_t>& offered) {
+  const std::int32_t value = ReadNumber(key, defaultValue);
+  return std::ranges::find(offered, value) != offered.end() ? value : defaultValue;
+}
+
+}  // namespace
+
+bool AppSettings::GetShowScannerUi() const {
+  return false;
+}
+void AppSettings::SetShowScannerUi(bool show) {
+  WriteBool("ShowScannerUi", show);
+}
+
+std::int32_t AppSettings::GetResolution() const {
+  return ReadOffered("Resolution", kDefaultResolution, OfferedResolutions());
+}
+void AppSettings::SetResolution(std::int32_t dotsPerInch) {
+  WriteNumber("Resolution", dotsPerInch);
+}
+
+std::int32_t AppSettings::GetPixelType() const {
+  return ReadOffered("PixelType", kDefaultPixelType, OfferedPixelTypes());
+}
+void AppSettings::SetPixelType(std::int32_t pixelType) {
+  WriteNumber("PixelType", pixelType);
+}
+
+std::int32_t AppSettings::GetFileFormatType() const {
+  return ReadOffered("FileFormatType", kDefaultFileFormatType, OfferedFileFormatTypes());
+}
+void AppSettings::SetFileFormatType(std::int32_t fileFormatType) {
+  WriteNumber("FileFormatType", fileFormatType);
+}
+
+Units AppSettings::GetUnits() const {
+  const auto fallback = DefaultUnits();
+  const std::int32_t value = ReadNumber("Units", static_cast<std::int32_t>(fallback));
+  return IsValidUnits(value) ? static_cast<Units>(value) : fallback;
+}
+void AppSettings::SetUnits(Units units) {
+  WriteNumber("Units", static_cast<std::int32_t>(units));
+}
+
+bool AppSettings::GetViewAfterSaving() const {
+  return ReadBool("ViewAfterSaving", true);
+}
+void AppSettings::SetViewAfterSaving(bool view) {
+  WriteBool("ViewAfterSaving", view);
+}
+
+bool AppSettings::GetUseDefaultViewer() const {
+  return ReadBool("UseDefaultViewer", false);
+}
+void AppSettings::SetUseDefaultViewer(bool useDefault) {
+  WriteBool("UseDefaultViewer", useDefault);
+}
+
+bool AppSettings::GetUpdateDestinationAfterScanning() const {
+  return ReadBool("UpdateDestinationAfterScanning", true);
+}
+void AppSettings::SetUpdateDestinationAfterScanning(bool update) {
+  WriteBool("UpdateDestinationAfterScanning", update);
+}
+
+std::int32_t AppSettings::GetEstimatedSavingSpeed() const {
+  return ReadNumber("EstimatedSavingSpeed", kDefaultSavingSpeed);
+}
+void AppSettings::SetEstimatedSavingSpeed(std::int32_t bytesPerSecond) {
+  WriteNumber("EstimatedSavingSpeed", bytesPerSecond);
+}
+
+std::int32_t AppSettings::GetEstimatedCombiningSpeed() const {
+  return ReadNumber("EstimatedCombiningSpeed", kDefaultCombiningSpeed);
+}
+void AppSettings::SetEstimatedCombiningSpeed(std::int32_t bytesPerSecond) {
+  WriteNumber("EstimatedCombiningSpeed", bytesPerSecond);
+}
+
+std::int32_t AppSettings::GetEstimatedExpandingSpeed() const {
+  return ReadNumber("EstimatedExpandingSpeed", kDefaultExpandingSpeed);
+}
+void AppSettings::SetEstimatedExpandingSpeed(std::int32_t bytesPerSecond) {
+  WriteNumber("EstimatedExpandingSpeed", bytesPerSecond);
+}
+
+std::string AppSettings::GetArchiveRootFolder() const {
+  const QString stored = QSettings().value(KeyPath(kSettingsGroup, "ArchiveRootFolder")).toString();
+  // An empty or relative root would file documents in "/" or wherever the
+  // program happens to start; neither is a folder the user chose.
+  if (stored.isEmpty() || QDir::isRelativePath(stored))
+    return DefaultArchiveRootFolder();
+  return EnsureTrailingSeparator(stored.toStdString());
+}
+
+void AppSettings::SetArchiveRootFolder(const std::string& folder) {
+  QSettings().setValue(KeyPath(kSettingsGroup, "ArchiveRootFolder"),
+                       QString::fromStdString(folder));
+}
+
+std::string AppSettings::DefaultArchiveRootFolder() {
+  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  return EnsureTrailingSeparator(documents.toStdString()) + "Docketeer/";
+}
+
+std::vector<std::int32_t> AppSettings::OfferedResolutions() {
+  return {75, 100, 150, 200, 300, 600, 1200, 2400, 4800, 9600};
+}
+
+std::vector<std::int32_t> AppSettings::OfferedPixelTypes() {
+  return {3, 2, 1, 0};
+}
+
+std::vector<std::int32_t> AppSettings::OfferedFileFormatTypes() {
+  // TIFF (LZW) is written by the writers but never offered to the user.
+  return {FILE_FORMAT_BMP,
+          FILE_FORMAT_JPEG,
+          FILE_FORMAT_GIF,
+          FILE_FORMAT_TIFF,
+          FILE_FORMAT_PNG,
+          FILE_FORMAT_PDF_COMPRESSED,
+          FILE_FORMAT_PDF_UNCOMPRESSED};
+}
+
+std::vector<FileNameFormat> AppSettings::OfferedNameFormats() {
+  return PredefinedFormats();
+}
+
+ScannerOrigin AppSettings::GetScannerOrigin(const std::string& scannerName) const {
+  if (scannerName.empty())
+    return ScannerOrigin::Unknown;
+  const auto stored = StoredNumber(QString::fromStdString(ScannerGroupName(scannerName)), "Origin");
+  return ScannerOriginFromValue(stored.value_or(0));
+}
+
+void AppSettings::SetScannerOrigin(const std::string& scannerName, ScannerOrigin origin) {
+  if (scannerName.empty())
+    return;
+  WriteNumber(QString::fromStdString(ScannerGroupName(scannerName)), "Origin",
+              static_cast<std::int32_t>(origin));
+}
+
+ScanAreaSize AppSettings::GetScanArea(const std::string& scannerName, IDataSourceSize& source) {
+  if (scannerName.empty())
+    return kDefaultScanArea;
+  const QString group = QString::fromStdString(ScannerGroupName(scannerName));
+  const ScanAreaSize stored{StoredNumber(group, "Width").value_or(0),
+                            StoredNumber(group, "Height").value_or(0)};
+  // Only a positive area is one to draw: zero means "not known yet".
+  const auto usable = [](ScanAreaSize area) { return area.width > 0 && area.height > 0; };
+  if (usable(stored))
+    return stored;
+  if (GetScannerOrigin(scannerName) == ScannerOrigin::Unknown)
+    return kDefaultScanArea;
+  const ScanAreaSize reported = source.GetDataSourceSize();
+  if (!usable(reported))
+    return kDefaultScanArea;
+  WriteNumber(group, "Width", reported.width);
+  WriteNumber(group, "Height", reported.height);
+  return reported;
+}
+
+ScanAreaSize AppSettings::DefaultScanArea() {
+  return kDefaultScanArea;
+}
+
+std::string AppSettings::ScannerGroupName(const std::string& scannerName) {
+  std::string group;
+  for (const char c : scannerName) {
+    if (c == '%') {
+      group += "%25";
+    } else if (c == '/') {
+      group += "%2F";
+    } else if (c == '\\') {
+      group += "%5C";
+    } else {
+      group += c;
+    }
+  }
+  return group;
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "naming/FileNameFormat.h"
+#include "settings/IDataSourceSize.h"
+#include "settings/ScannerOrigin.h"
+#include "settings/Units.h"
+
+// The user's choices that apply everywhere, kept in QSettings (organisation
+// and application name of the running program) in the group "Settings", and
+// one group per scanner. Holds no state: every call reads or writes the store.
+// A missing or unusable stored value reads as its default; writes report nothing.
+class AppSettings {
+ public:
+  // Always false whatever is stored, so the scanner's own dialog is off at start.
+  bool GetShowScannerUi() const;
+  void SetShowScannerUi(bool show);
+
+  // Values outside the offered lists read as the default, so no dialog is
+  // ever handed a current value it cannot select.
+  std::int32_t GetResolution() const;
+  void SetResolution(std::int32_t dotsPerInch);
+  std::int32_t GetPixelType() const;
+  void SetPixelType(std::int32_t pixelType);
+  std::int32_t GetFileFormatType() const;
+  void SetFileFormatType(std::int32_t fileFormatType);
+  Units GetUnits() const;
+  void SetUnits(Units units);
+
+  bool GetViewAfterSaving() const;
+  void SetViewAfterSaving(bool view);
+  bool GetUseDefaultViewer() const;
+  void SetUseDefaultViewer(bool useDefault);
+  bool GetUpdateDestinationAfterScanning() const;
+  void SetUpdateDestinationAfterScanning(bool update);
+
+  // Bytes per second last measured; see TransferRate.h for the arithmetic.
+  std::int32_t GetEstimatedSavingSpeed() const;
+  void SetEstimatedSavingSpeed(std::int32_t bytesPerSecond);
+  std::int32_t GetEstimatedCombiningSpeed() const;
+  void SetEstimatedCombiningSpeed(std::int32_t bytesPerSecond);
+  std::int32_t GetEstimatedExpandingSpeed() const;
+  void SetEstimatedExpandingSpeed(std::int32_t bytesPerSecond);
+
+  // Always ends in "/".
+  std::string GetArchiveRootFolder() const;
+  void SetArchiveRootFolder(const std::string& folder);
+  // The documents folder followed by "Docketeer/".
+  static std::string DefaultArchiveRootFolder();
+
+  static std::vector<std::int32_t> OfferedResolutions();
+  static std::vector<std::int32_t> OfferedPixelTypes();
+  static std::vector<std::int32_t> OfferedFileFormatTypes();
+  static std::vector<FileNameFormat> OfferedNameFormats();
+
+  // Per-scanner values, in a group named after the data source. An empty
+  // name (no source selected) reads Unknown and the default area and
+  // writes nothing.
+  ScannerOrigin GetScannerOrigin(const std::string& scannerName) const;
+  void SetScannerOrigin(const std::string& scannerName, ScannerOrigin origin);
+  // The stored area when both dimensions are known; otherwise, once the user
+  // has told where the page lies, the source's own size, stored for next time;
+  // otherwise 8500 x 11693.
+  ScanAreaSize GetScanArea(const std::string& scannerName, IDataSourceSize& source);
+  static ScanAreaSize DefaultScanArea();
+
+  // The settings group of a scanner: "/" and "\" (and "%") are escaped so
+  // every name stays one group.
+  static std::string ScannerGroupName(const std::string& scannerName);
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <istream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "settings/DocumentSize.h"
+
+// The machine-wide list of document sizes, in file order. Two catalogues are
+// equal when they hold equal sizes in the same order.
+using DocumentSizeCatalogue = std::vector<DocumentSize>;
+
+// <common data>/Ferncastle/Docketeer 2.0/Shared/DocumentSizes.txt, where the
+// common data folder is $DOCKETEER_COMMON_DATA when set, otherwise the user's
+// XDG data folder (~/.local/share).
+std::string DocumentSizesPath();
+
+// Reads the catalogue file; a missing or unreadable file gives an empty
+// catalogue, and a line whose numbers cannot be read ends the list there.
+DocumentSizeCatalogue LoadDocumentSizes();
+DocumentSizeCatalogue LoadDocumentSizes(const std::string& path);
+DocumentSizeCatalogue ParseDocumentSizes(std::istream& in);
+
+// Rewrites the catalogue file ("<width> <height> <name>" and CR LF per size).
+// The new file replaces the old one only once it is complete, so a failed
+// save leaves the old catalogue as it was. Returns false when nothing was saved.
+bool SaveDocumentSizes(const DocumentSizeCatalogue& catalogue);
+bool SaveDocumentSizes(const DocumentSizeCatalogue& catalogue, const std::string& path);
+void WriteDocumentSizes(const DocumentSizeCatalogue& catalogue, std::ostream& out);
