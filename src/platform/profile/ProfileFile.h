@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/profile/ProfileText.h"
+
+// A private profile (INI) file on disk, read and written by key as the
+// Windows profile routines do. Reads never fail: a missing, unreadable or
+// oversized file reads as empty. A write rewrites the whole file through a
+// temporary file in the same folder that is renamed into place, so a failed
+// write (read-only file, full disk) leaves the old file exactly as it was.
+class ProfileFile {
+ public:
+  explicit ProfileFile(std::string path);
+
+  const std::string& Path() const { return path_; }
+
+  std::optional<std::string> ReadString(std::string_view section, std::string_view key) const;
+  // A value that is not a decimal integer within 32 bits reads as `defaultValue`.
+  std::int32_t ReadInt(std::string_view section, std::string_view key,
+                       std::int32_t defaultValue) const;
+
+  // Sets every pair in one rewrite. False when nothing was written, including
+  // a value that holds a line break (it would forge other keys).
+  using KeyValues = std::vector<std::pair<std::string, std::string>>;
+  bool WriteStrings(std::string_view section, const KeyValues& values) const;
+  bool WriteString(std::string_view section, std::string_view key, std::string_view value) const;
+
+  // True when the file does not exist yet, or when it is a regular file that
+  // can be opened for writing in a folder where it can be replaced.
+  bool CanWrite() const;
+
+  // Files larger than this are not profile files; they are neither read nor rewritten.
+  static constexpr std::int64_t kMaxFileSize = 16 * 1024 * 1024;
+
+ private:
+  std::optional<ProfileText> Load() const;
+
+  std::string path_;
+};
+
+// The leading decimal integer of `text` ("12", "-1", "+7", "12abc"), or
+// nothing when there is none or it does not fit 32 bits.
+std::optional<std::int32_t> ParseProfileInt(std::string_view text);

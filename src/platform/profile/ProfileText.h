@@ -1,0 +1,44 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The text of a private profile (INI) file, with the lookup and update rules
+// archives written on Windows rely on: section and key names match without
+// regard to letter case, names and values are trimmed of blanks and tabs, the
+// first occurrence of a key wins, lines starting with ";" are comments, and an
+// update replaces the key in place or adds it, keeping every other line.
+class ProfileText {
+ public:
+  ProfileText() = default;
+  // Accepts LF and CR LF line ends and a missing last line end.
+  explicit ProfileText(std::string_view contents);
+
+  // The trimmed value, cut at a NUL byte; nothing when the key is absent.
+  std::optional<std::string> Value(std::string_view section, std::string_view key) const;
+
+  // `value` must hold no line break or NUL (it would change other keys).
+  void SetValue(std::string_view section, std::string_view key, std::string_view value);
+
+  // Every line followed by CR LF, so files stay readable on Windows.
+  std::string ToString() const;
+
+ private:
+  struct KeyLine {
+    std::size_t index;
+    std::string_view value;
+  };
+
+  std::optional<KeyLine> FindKey(std::string_view section, std::string_view key) const;
+  std::optional<std::size_t> EndOfSection(std::string_view section) const;
+
+  std::vector<std::string> lines_;
+};
+
+// A name or value without leading and trailing blanks and tabs.
+std::string_view TrimBlanks(std::string_view text);
+
+// True when `text` may be stored as a value: no CR, LF or NUL inside.
+bool IsSingleLineValue(std::string_view text);

@@ -1,0 +1,122 @@
+#include "settings/PerFolderPreferences.h"
+
+#include "app/core/ContractChecks.h"
+#include "app/core/DebugLog.h"
+#include "settings/LegacyText.h"
+
+namespace {
+
+constexpr const char* kSection = "Settings";
+constexpr const char* kFileName = "_defaults.ini";
+
+std::string BoolText(bool value) {
+  return value ? "1" : "0";
+}
+
+std::string NumberText(std::int32_t value) {
+  return std::to_string(value);
+}
+
+bool EndsWithSeparator(const std::string& folder) {
+  return !folder.empty() && folder.back() == '/';
+}
+
+}  // namespace
+
+PerFolderPreferences::PerFolderPreferences(std::string folder)
+    : folder_((CheckPrecondition(CONTRACT_LOCATION, EndsWithSeparator(folder)), std::move(folder))),
+      file_(folder_ + kFileName) {}
+
+std::string PerFolderPreferences::FilePath() const {
+  return folder_ + kFileName;
+}
+
+FileNameFormat PerFolderPreferences::DefaultFormat() {
+  return FileNameFormat{RecurrenceType::Month, ItemType::NoItem, RelationType::Ending,
+                        IndexType::YearMonthDay};
+}
+
+DocumentSize PerFolderPreferences::DefaultDocumentSize() {
+  return DocumentSize("Statement (large)", 8500, 11000);
+}
+
+std::string PerFolderPreferences::ReadText(const char* key, const std::string& defaultValue) const {
+  const auto stored = file_.ReadString(kSection, key);
+  if (!stored)
+    return defaultValue;
+  return CutToCharacters(Utf8OrLatin1(*stored), kMaxTextCharacters);
+}
+
+std::int32_t PerFolderPreferences::ReadInt(const char* key, std::int32_t defaultValue) const {
+  return file_.ReadInt(kSection, key, defaultValue);
+}
+
+void PerFolderPreferences::Write(const ProfileFile::KeyValues& values) const {
+  file_.WriteStrings(kSection, values);
+}
+
+FileNameFormat PerFolderPreferences::ReadFormat() const {
+  const FileNameFormat fallback = DefaultFormat();
+  const int recurrence = ReadInt("RecurrenceType", static_cast<int>(fallback.recurrence));
+  const int item = ReadInt("ItemType", static_cast<int>(fallback.item));
+  const int relation = ReadInt("RelationType", static_cast<int>(fallback.relation));
+  const int index = ReadInt("IndexType", static_cast<int>(fallback.index));
+  const auto format = FileNameFormatFromValues(recurrence, item, relation, index);
+  if (!format) {
+    Log(LOG_LOCATION, "PerFolderPreferences::ReadFormat(): unknown format %d, %d, %d, %d in %s",
+        recurrence, item, relation, index, FilePath().c_str());
+  }
+  return format.value_or(fallback);
+}
+
+void PerFolderPreferences::WriteFormat(const FileNameFormat& format) const {
+  Write({{"RecurrenceType", NumberText(static_cast<std::int32_t>(format.recurrence))},
+         {"ItemType", NumberText(static_cast<std::int32_t>(format.item))},
+         {"RelationType", NumberText(static_cast<std::int32_t>(format.relation))},
+         {"IndexType", NumberText(static_cast<std::int32_t>(format.index))}});
+}
+
+std::string PerFolderPreferences::ReadLastDestination() const {
+  return ReadText("LastDestination", std::string());
+}
+
+void PerFolderPreferences::WriteLastDestination(const std::string& destination) const {
+  Write({{"LastDestination", destination}});
+}
+
+bool PerFolderPreferences::ReadMultiPage() const {
+  return ReadInt("MultiPage", 0) != 0;
+}
+
+void PerFolderPreferences::WriteMultiPage(bool multiPage) const {
+  Write({{"MultiPage", BoolText(multiPage)}});
+}
+
+bool PerFolderPreferences::ReadRotateNinety() const {
+  return ReadInt("RotateNinety", 0) != 0;
+}
+
+void PerFolderPreferences::WriteRotateNinety(bool rotate) const {
+  Write({{"RotateNinety", BoolText(rotate)}});
+}
+
+DocumentSize PerFolderPreferences::ReadDocumentSize() const {
+  const DocumentSize fallback = DefaultDocumentSize();
+  const auto dimension = [this](const char* key, std::int32_t defaultValue) {
+    const std::int32_t value = ReadInt(key, defaultValue);
+    return value >= 0 ? value : defaultValue;
+  };
+  return DocumentSize(ReadText("DocumentSizeName", fallback.Name()),
+                      dimension("DocumentSizeWidth", fallback.Width()),
+                      dimension("DocumentSizeHeight", fallback.Height()));
+}
+
+void PerFolderPreferences::WriteDocumentSize(const DocumentSize& size) const {
+  Write({{"DocumentSizeName", size.Name()},
+         {"DocumentSizeWidth", NumberText(size.Width())},
+         {"DocumentSizeHeight", NumberText(size.Height())}});
+}
+
+bool PerFolderPreferences::CanWrite() const {
+  return file_.CanWrite();
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <string>
+
+#include "naming/FileNameFormat.h"
+#include "platform/profile/ProfileFile.h"
+#include "settings/DocumentSize.h"
+
+// How documents are filed into one archive folder, kept in "_defaults.ini"
+// inside the folder so it travels with the archive. These files may come from
+// other machines or be edited by hand: every read falls back to its default
+// when the value is missing or unusable. Write results are not reported.
+class PerFolderPreferences {
+ public:
+  // `folder` must end in "/".
+  explicit PerFolderPreferences(std::string folder);
+
+  std::string FilePath() const;
+
+  // (Month, no item, Ending, yyyy-mm-dd) unless all four stored values are known.
+  FileNameFormat ReadFormat() const;
+  void WriteFormat(const FileNameFormat& format) const;
+
+  // At most 259 characters, as the Windows version reads it.
+  std::string ReadLastDestination() const;
+  void WriteLastDestination(const std::string& destination) const;
+
+  bool ReadMultiPage() const;
+  void WriteMultiPage(bool multiPage) const;
+  bool ReadRotateNinety() const;
+  void WriteRotateNinety(bool rotate) const;
+
+  // "Statement (large)", 8.5 x 11 inches unless stored; a negative dimension
+  // is unusable and reads as its default.
+  DocumentSize ReadDocumentSize() const;
+  void WriteDocumentSize(const DocumentSize& size) const;
+
+  bool CanWrite() const;
+
+  static FileNameFormat DefaultFormat();
+  static DocumentSize DefaultDocumentSize();
+
+  static constexpr std::size_t kMaxTextCharacters = 259;
+
+ private:
+  std::string ReadText(const char* key, const std::string& defaultValue) const;
+  std::int32_t ReadInt(const char* key, std::int32_t defaultValue) const;
+  void Write(const ProfileFile::KeyValues& values) const;
+
+  std::string folder_;
+  ProfileFile file_;
+};
