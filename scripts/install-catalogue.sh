@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
-# Installs the default document size catalogue when the user has none yet.
+# Installs the default document size catalogue when the user has none yet, in
+# the folder the program reads it from: $DOCKETEER_COMMON_DATA when set,
+# otherwise the XDG data folder (a relative XDG_DATA_HOME is ignored, as Qt does).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-data_home=${XDG_DATA_HOME:-$HOME/.local/share}
+data_home=${XDG_DATA_HOME:-}
+[[ $data_home == /* ]] || data_home=$HOME/.local/share
 folder=${DOCKETEER_COMMON_DATA:-$data_home}/Ferncastle/Docketeer\ 2.0/Shared
 [ -f "$top/data/DocumentSizes.txt" ] || exit 0
-if [ ! -f "$folder/DocumentSizes.txt" ]; then
+if [ ! -e "$folder/DocumentSizes.txt" ]; then
   mkdir -p "$folder"
-  cp "$top/data/DocumentSizes.txt" "$folder/DocumentSizes.txt"
+  # Copied under a temporary name first, so an interrupted copy never leaves
+  # a half catalogue behind.
+  cp "$top/data/DocumentSizes.txt" "$folder/.DocumentSizes.txt.new"
+  mv "$folder/.DocumentSizes.txt.new" "$folder/DocumentSizes.txt"
 fi
