@@ -1,0 +1,69 @@
+#include "twain/CapabilityContainer.h"
+
+#include <cstring>
+
+#include "app/core/ContractChecks.h"
+
+namespace {
+
+// Reads `bytes` little-endian bytes at `offset`, after checking they lie
+// inside the block.
+TW_UINT32 ReadWord(const void* container, std::size_t size, std::size_t offset, std::size_t bytes) {
+  CheckPostcondition(CONTRACT_LOCATION, offset <= size && bytes <= size - offset);
+  TW_UINT32 word = 0;
+  std::memcpy(&word, static_cast<const unsigned char*>(container) + offset, bytes);
+  return word;
+}
+
+TW_UINT32 ReadList(const void* container, std::size_t size, std::size_t countOffset,
+                   std::size_t listOffset, std::size_t itemSize) {
+  const TW_UINT32 count = ReadWord(container, size, countOffset, sizeof(TW_UINT32));
+  if (count == 0)
+    return 0;
+  return ReadWord(container, size, listOffset, itemSize);
+}
+
+}  // namespace
+
+std::size_t CapabilityItemSize(TW_UINT16 itemType) {
+  switch (itemType) {
+    case TWTY_INT8:
+    case TWTY_UINT8:
+      return 1;
+    case TWTY_INT16:
+    case TWTY_UINT16:
+    case TWTY_BOOL:
+      return 2;
+    case TWTY_INT32:
+    case TWTY_UINT32:
+    case TWTY_FIX32:
+      return 4;
+    default:
+      return 0;
+  }
+}
+
+TW_UINT32 ReadCapabilityItem(const void* container, std::size_t size, TW_UINT16 containerType,
+                             TW_UINT16 expectedType) {
+  const auto itemType = static_cast<TW_UINT16>(ReadWord(container, size, 0, sizeof(TW_UINT16)));
+  CheckPostcondition(CONTRACT_LOCATION, itemType == expectedType);
+  const std::size_t itemSize = CapabilityItemSize(itemType);
+  CheckPostcondition(CONTRACT_LOCATION, itemSize != 0);
+  switch (containerType) {
+    case TWON_ARRAY:
+      return ReadList(container, size, offsetof(TW_ARRAY, NumItems), offsetof(TW_ARRAY, ItemList),
+                      itemSize);
+    case TWON_ENUMERATION:
+      // The first item, not the one at CurrentIndex: the physical size
+      // readers have always been given the first.
+      return ReadList(container, size, offsetof(TW_ENUMERATION, NumItems),
+                      offsetof(TW_ENUMERATION, ItemList), itemSize);
+    case TWON_ONEVALUE:
+      return ReadWord(container, size, offsetof(TW_ONEVALUE, Item), itemSize);
+    case TWON_RANGE:
+      return ReadWord(container, size, offsetof(TW_RANGE, MinValue), itemSize);
+    default:
+      CheckPostcondition(CONTRACT_LOCATION, false);
+      return 0;
+  }
+}

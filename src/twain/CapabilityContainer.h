@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstddef>
+
+#include "twain/TwainTypes.h"
+
+// Reads the one item a capability get delivers from its locked container:
+// the value of a one-value, the first item of an array or enumeration (zero
+// when it has none), the minimum of a range. The item is zero-extended from
+// its own width, so a 16-bit item never carries its neighbour in the high half.
+//
+// An unknown container type, an item type other than `expectedType`, an item
+// wider than 32 bits, or a container smaller than it claims to be is a
+// postcondition failure.
+TW_UINT32 ReadCapabilityItem(const void* container, std::size_t size, TW_UINT16 containerType,
+                             TW_UINT16 expectedType);
+
+// Bytes one item of `itemType` takes in a container; 0 for item types that
+// do not fit in a 32-bit word.
+std::size_t CapabilityItemSize(TW_UINT16 itemType);

@@ -1,0 +1,201 @@
+#include "twain/TwainManager.h"
+
+#include <QCoreApplication>
+#include <exception>
+
+#include "app/core/ContractChecks.h"
+#include "app/core/DebugLog.h"
+#include "twain/GlobalMemory.h"
+#include "twain/ScanNotificationEvent.h"
+
+TwainManager::TwainManager() {
+  Log(LOG_LOCATION, "TwainManager::TwainManager()");
+}
+
+// Ends quietly in every state: a source still enabled is disabled and closed
+// before the manager is closed, and no failure escapes.
+TwainManager::~TwainManager() {
+  Log(LOG_LOCATION, "TwainManager::~TwainManager()");
+  try {
+    ClearImages();
+    ProcessDeferredTasks();
+    if (IsDataSourceManagerOpen())
+      Uninitialize();
+  } catch (const std::exception&) {
+    Log(LOG_LOCATION, "TwainManager::~TwainManager(): Eating exception");
+  }
+}
+
+bool TwainManager::Initialize(int majorVersion, int minorVersion, const std::string& versionInfo,
+                              const std::string& manufacturer, const std::string& productFamily,
+                              const std::string& productName, QObject* notify) {
+  Log(LOG_LOCATION, "TwainManager::Initialize()");
+  CheckPrecondition(CONTRACT_LOCATION, notify != nullptr);
+  // Kept before anything can fail: without a default source the user may
+  // still choose one, and that scan's outcome must reach the window.
+  notifyWindow_ = notify;
+  try {
+    OpenDataSourceManager(majorVersion, minorVersion, versionInfo, manufacturer, productFamily,
+                          productName, notify);
+    SelectDefaultDataSource();
+    deferredEndScan_ = false;
+  } catch (const std::exception&) {
+    Log(LOG_LOCATION, "TwainManager::Initialize(): Eating exception.");
+  }
+  return IsDataSourceManagerOpen();
+}
+
+void TwainManager::StartScan(int width, int height, int resolution, int pixelType, bool showUi) {
+  Log(LOG_LOCATION, "TwainManager::StartScan()");
+  ClearImages();
+  ProcessDeferredTasks();
+  try {
+    OpenDataSource();
+    EnableDataSource(width, height, resolution, pixelType, showUi);
+  } catch (const std::exception&) {
+    Log(LOG_LOCATION, "TwainManager::StartScan(): Eating exception.");
+    RecoverFromFailure();
+  }
+}
+
+bool TwainManager::PreTranslateMessage(QEvent* message) {
+  const int code = TwainHelper::PreTranslateMessage(message);
+  if (code == NOT_SOURCE_EVENT)
+    return false;
+  Log(LOG_LOCATION, "TwainManager::PreTranslateMessage(): Twain message = %d", code);
+  try {
+    HandleSourceEvent(code);
+  } catch (const std::exception&) {
+    // Pages already transferred stay held until the next scan starts.
+    Log(LOG_LOCATION, "TwainManager::PreTranslateMessage(): Caught exception");
+    RecoverFromFailure();
+  }
+  return true;
+}
+
+void TwainManager::HandleSourceEvent(int code) {
+  switch (code) {
+    case XFER_READY_MSG:
+      Log(LOG_LOCATION, "TwainManager::PreTranslateMessage(): XFER_READY_MSG");
+      TransferImages(images_);
+      DeferredEndScan();
+      if (images_.empty()) {
+        NotifyCancelled();
+      } else {
+        NotifyComplete();
+      }
+      break;
+    case CLOSE_MSG:
+      Log(LOG_LOCATION, "TwainManager::PreTranslateMessage(): CLOSE_MSG");
+      DeferredCloseDataSource();
+      break;
+    case OK_MSG:
+      Log(LOG_LOCATION, "TwainManager::PreTranslateMessage(): MSG_CLOSEDSOK");
+      DeferredEndScan();
+      NotifyCancelled();
+      break;
+    default:
+      Log(LOG_LOCATION, "TwainManager::PreTranslateMessage(): NULL_MSG");
+      break;
+  }
+}
+
+// Back to the manager-open state. A reset source has nothing left to end, so
+// a pending end is dropped rather than reported later as a second error.
+void TwainManager::RecoverFromFailure() {
+  try {
+    ResetDataSource();
+  } catch (const std::exception&) {
+    Log(LOG_LOCATION, "TwainManager::RecoverFromFailure(): Eating exception");
+  }
+  deferredEndScan_ = false;
+  deferredCloseDataSource_ = false;
+  NotifyError(1);
+}
+
+std::vector<TW_HANDLE> TwainManager::GetImages() const {
+  return images_;
+}
+
+void TwainManager::SelectDataSource() {
+  ProcessDeferredTasks();
+  TwainHelper::SelectDataSource();
+}
+
+DataSourceSize TwainManager::GetDataSourceSize() {
+  ProcessDeferredTasks();
+  return TwainHelper::GetDataSourceSize();
+}
+
+void TwainManager::ClearImages() {
+  Log(LOG_LOCATION, "TwainManager::ClearImages()");
+  for (TW_HANDLE image : images_)
+    GlobalFree(image);
+  images_.clear();
+}
+
+void TwainManager::DeferredEndScan() {
+  Log(LOG_LOCATION, "TwainManager::DeferredEndScan()");
+  deferredEndScan_ = true;
+}
+
+void TwainManager::DeferredCloseDataSource() {
+  Log(LOG_LOCATION, "TwainManager::DeferredCloseDataSource()");
+  deferredCloseDataSource_ = true;
+}
+
+void TwainManager::ProcessDeferredTasks() {
+  Log(LOG_LOCATION, "TwainManager::ProcessDeferredTasks()");
+  if (!deferredEndScan_ && !deferredCloseDataSource_)
+    return;
+  deferredEndScan_ = false;
+  deferredCloseDataSource_ = false;
+  EndScan();
+}
+
+void TwainManager::EndScan() {
+  Log(LOG_LOCATION, "TwainManager::EndScan()");
+  try {
+    DisableDataSource();
+    CloseDataSource();
+  } catch (const std::exception&) {
+    Log(LOG_LOCATION, "TwainManager::EndScan(): Caught exception");
+    RecoverFromFailure();
+  }
+}
+
+void TwainManager::NotifyComplete() {
+  Log(LOG_LOCATION, "TwainManager::NotifyComplete()");
+  Notify(WM_SCAN_COMPLETE, 0);
+}
+
+void TwainManager::NotifyCancelled() {
+  Log(LOG_LOCATION, "TwainManager::NotifyCancelled()");
+  Notify(WM_SCAN_CANCELLED, 0);
+}
+
+void TwainManager::NotifyError(int code) {
+  Log(LOG_LOCATION, "TwainManager::NotifyError()");
+  Notify(WM_SCAN_ERROR, code);
+}
+
+void TwainManager::Notify(int type, int wParam) {
+  if (notifyWindow_.isNull()) {
+    Log(LOG_LOCATION, "TwainManager::Notify(): No window to tell of %d", type);
+    return;
+  }
+  QCoreApplication::postEvent(notifyWindow_.data(), new ScanNotificationEvent(type, wParam));
+}
+
+// A source left enabled (no end pending) is disabled and closed first: the
+// manager refuses to close while a source is open.
+void TwainManager::Uninitialize() {
+  Log(LOG_LOCATION, "TwainManager::Uninitialize()");
+  ClearImages();
+  ProcessDeferredTasks();
+  if (IsDataSourceEnabled())
+    DisableDataSource();
+  if (IsDataSourceOpen())
+    CloseDataSource();
+  CloseDataSourceManager();
+}
