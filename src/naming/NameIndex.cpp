@@ -1,0 +1,187 @@
+#include "naming/NameIndex.h"
+
+#include <cstdio>
+
+#include "naming/CSimpleDate.h"
+#include "naming/FileNameWords.h"
+
+namespace {
+
+constexpr int kMonthsPerQuarter = 3;
+constexpr int kMonthsPerHalf = 6;
+
+template <typename... Values>
+std::string Formatted(const char* format, Values... values) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, values...);
+  return text;
+}
+
+bool IsDateIndex(IndexType index) {
+  return index == IndexType::YearMonthDay || index == IndexType::YearMonth ||
+         index == IndexType::YearOnly;
+}
+
+// An invalid date reads 0 in every field, so it is written as 0000-00-00.
+std::string FormatDate(IndexType index, const CSimpleDate& date) {
+  if (index == IndexType::YearMonthDay) {
+    return Formatted("%04d-%02d-%02d", date.GetYear(), date.GetMonth(), date.GetDay());
+  }
+  if (index == IndexType::YearMonth)
+    return Formatted("%04d-%02d", date.GetYear(), date.GetMonth());
+  return Formatted("%04d", date.GetYear());
+}
+
+std::string FormatPeriod(IndexType index, int year, int period) {
+  return Formatted(index == IndexType::YearQuarter ? "%04d Q%d" : "%04d H%d", year, period);
+}
+
+// A counter that outgrows its width is written in full (99 under "nn" is 100).
+std::string FormatCounter(IndexType index, int value) {
+  return Formatted("%0*d", CounterWidth(index), value);
+}
+
+int MonthsPerPeriod(IndexType index) {
+  return index == IndexType::YearQuarter ? kMonthsPerQuarter : kMonthsPerHalf;
+}
+
+// Half-monthly series run 1st, 16th, 1st of the next month: fifteen days on,
+// and from the 26th onwards back to the 1st and one month on. A step that
+// crosses into the next month (from the 16th of February) lands on its 1st, so
+// a short month never pushes the series off its days.
+void StepHalfMonth(CSimpleDate& date) {
+  const int month = date.GetMonth();
+  date.AddDays(15);
+  if (date.GetMonth() != month) {
+    date.SubtractDays(date.GetDay() - 1);
+  } else if (date.GetDay() >= 26) {
+    date.SubtractDays(date.GetDay() - 1).AddMonths(1);
+  }
+}
+
+void StepDate(RecurrenceType recurrence, CSimpleDate& date) {
+  using enum RecurrenceType;
+  switch (recurrence) {
+    case Current:
+      date = CSimpleDate(CSimpleDate::kMonthDayYear);
+      break;
+    case Sequential:
+      break;
+    case Day:
+    case Daily:
+      date.AddDays(1);
+      break;
+    case Week:
+    case Weekly:
+      date.AddDays(7);
+      break;
+    case TwoWeeks:
+    case BiWeekly:
+      date.AddDays(14);
+      break;
+    case HalfMonth:
+    case SemiMonthly:
+      StepHalfMonth(date);
+      break;
+    case Month:
+    case Monthly:
+      date.AddMonths(1);
+      break;
+    case TwoMonths:
+    case BiMonthly:
+      date.AddMonths(2);
+      break;
+    case Quarter:
+    case Quarterly:
+      date.AddMonths(3);
+      break;
+    case HalfYear:
+    case SemiAnnually:
+      date.AddMonths(6);
+      break;
+    case Year:
+    case Yearly:
+      date.AddYears(1);
+      break;
+  }
+}
+
+std::string NextDateValue(const FileNameFormat& format, std::string_view match) {
+  std::string text(match);
+  if (format.index == IndexType::YearMonth)
+    text += "-01";
+  if (format.index == IndexType::YearOnly)
+    text += "-01-01";
+  CSimpleDate date(text, CSimpleDate::kYearMonthDay);
+  StepDate(format.recurrence, date);
+  return FormatDate(format.index, date);
+}
+
+// Reads exactly `digits` decimal digits from the front of `text`.
+std::optional<int> ReadDigits(std::string_view text, int digits) {
+  if (text.size() < static_cast<std::size_t>(digits))
+    return std::nullopt;
+  int value = 0;
+  for (int at = 0; at < digits; ++at) {
+    const char c = text[static_cast<std::size_t>(at)];
+    if (c < '0' || c > '9')
+      return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+bool StepsPeriod(RecurrenceType recurrence, IndexType index) {
+  using enum RecurrenceType;
+  if (index == IndexType::YearQuarter)
+    return recurrence == Quarter || recurrence == Quarterly;
+  return recurrence == HalfYear || recurrence == SemiAnnually;
+}
+
+// "yyyy Qn" or "yyyy Hn": recurrence Current moves to today's period, the
+// matching recurrence to the next one (the last period rolls into next year).
+std::optional<std::string> NextPeriodValue(const FileNameFormat& format, std::string_view match) {
+  const std::optional<int> year = ReadDigits(match, 4);
+  const std::optional<int> period =
+      match.size() == 7 ? ReadDigits(match.substr(6), 1) : std::nullopt;
+  if (!year || !period)
+    return std::nullopt;
+  const int periodsPerYear = 12 / MonthsPerPeriod(format.index);
+  if (format.recurrence == RecurrenceType::Current)
+    return FirstIndexValue(format);
+  if (!StepsPeriod(format.recurrence, format.index))
+    return FormatPeriod(format.index, *year, *period);
+  if (*period >= periodsPerYear)
+    return FormatPeriod(format.index, *year + 1, 1);
+  return FormatPeriod(format.index, *year, *period + 1);
+}
+
+std::optional<std::string> NextCounterValue(const FileNameFormat& format, std::string_view match) {
+  const std::optional<int> value = ReadDigits(match, CounterWidth(format.index));
+  if (!value)
+    return std::nullopt;
+  const int step = format.recurrence == RecurrenceType::Sequential ? 1 : 0;
+  return FormatCounter(format.index, *value + step);
+}
+
+}  // namespace
+
+std::string FirstIndexValue(const FileNameFormat& format) {
+  const CSimpleDate today(CSimpleDate::kMonthDayYear);
+  if (IsDateIndex(format.index))
+    return FormatDate(format.index, today);
+  if (format.index == IndexType::YearQuarter || format.index == IndexType::YearHalf) {
+    const int period = (today.GetMonth() - 1) / MonthsPerPeriod(format.index) + 1;
+    return FormatPeriod(format.index, today.GetYear(), period);
+  }
+  return FormatCounter(format.index, 1);
+}
+
+std::optional<std::string> NextIndexValue(const FileNameFormat& format, std::string_view match) {
+  if (IsDateIndex(format.index))
+    return NextDateValue(format, match);
+  if (format.index == IndexType::YearQuarter || format.index == IndexType::YearHalf) {
+    return NextPeriodValue(format, match);
+  }
+  return NextCounterValue(format, match);
+}

@@ -1,0 +1,41 @@
+#include "naming/PatternMatcher.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+#include "naming/PatternCompiler.h"
+#include "naming/PatternInterpreter.h"
+
+PatternError PatternMatcher::Parse(std::string_view pattern, bool caseSensitive) {
+  caseSensitive_ = caseSensitive;
+  lastError_ = PatternCompiler::Compile(pattern, caseSensitive, program_);
+  return lastError_;
+}
+
+bool PatternMatcher::Match(std::string_view text, MatchContext& context,
+                           std::size_t* matchEnd) const {
+  if (lastError_ != PatternError::None)
+    return false;
+  std::string lowered;
+  if (!caseSensitive_) {
+    lowered.assign(text);
+    std::transform(lowered.begin(), lowered.end(), lowered.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    text = lowered;
+  }
+  PatternInterpreter interpreter(program_, text);
+  // Start positions run up to the last character; an empty text is tried once.
+  const std::size_t lastStart = program_.anchored || text.empty() ? 0 : text.size() - 1;
+  for (std::size_t start = 0; start <= lastStart; ++start) {
+    const std::optional<std::size_t> end = interpreter.RunAt(start);
+    if (!end)
+      continue;
+    context.whole = {start, *end};
+    context.groups = interpreter.Groups();
+    if (matchEnd != nullptr)
+      *matchEnd = *end;
+    return true;
+  }
+  return false;
+}

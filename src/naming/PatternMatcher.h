@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+#include "naming/MatchContext.h"
+#include "naming/PatternProgram.h"
+
+// A compiled pattern of the naming dialect: braces capture, parentheses only
+// group, "|" binds tighter than concatenation, "!" is a zero-width negation and
+// a backslash before one of nine letters stands for a built-in sub-pattern.
+class PatternMatcher {
+ public:
+  // Compiles `pattern`; without case sensitivity both pattern and text are
+  // lower-cased. Returns PatternError::None on success.
+  PatternError Parse(std::string_view pattern, bool caseSensitive);
+
+  // Searches `text` for the leftmost match and fills `context`; `matchEnd`, when
+  // given, receives the position just after the match. False when nothing
+  // matches or no pattern has compiled.
+  bool Match(std::string_view text, MatchContext& context, std::size_t* matchEnd = nullptr) const;
+
+  int GroupCount() const { return program_.groupCount; }
+  PatternError LastError() const { return lastError_; }
+
+ private:
+  PatternProgram program_;
+  bool caseSensitive_ = true;
+  PatternError lastError_ = PatternError::NoPattern;
+};
