@@ -10,4 +10,7 @@
 // Everything the header states is checked against blockSize: a header that
 // claims more than the block holds is CorruptData, never an overlong read.
 // 4-bit images become 8-bit indexed; 32-bit images become Rgb24.
-ImagingStatus BitmapFromDib(const void* block, std::size_t blockSize, Bitmap& out);
+// `rowsOffset` places the rows elsewhere in the block (a BMP file's own
+// offset); 0 means right after the colour table.
+ImagingStatus BitmapFromDib(const void* block, std::size_t blockSize, Bitmap& out,
+                            std::size_t rowsOffset = 0);

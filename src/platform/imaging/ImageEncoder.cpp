@@ -1,0 +1,50 @@
+#include "platform/imaging/ImageEncoder.h"
+
+#include <cstdio>
+
+#include "platform/imaging/BmpCodec.h"
+#include "platform/imaging/GifCodec.h"
+#include "platform/imaging/JpegCodec.h"
+#include "platform/imaging/PngCodec.h"
+#include "platform/imaging/TiffPageWriter.h"
+
+namespace {
+
+constexpr std::size_t kFileBufferSize = 256 * 1024;
+
+ImagingStatus EncodeTiff(const Bitmap& bitmap, const std::string& path, TiffCompression compression) {
+  TiffPageWriter writer;
+  if (ImagingStatus status = writer.Open(path, compression); !IsOk(status))
+    return status;
+  const ImagingStatus status = writer.AddPage(bitmap);
+  const ImagingStatus closed = writer.Close();
+  return IsOk(status) ? closed : status;
+}
+
+ImagingStatus EncodeToStream(const Bitmap& bitmap, ImageFormat format, std::FILE* file,
+                             const EncodeOptions& options) {
+  switch (format) {
+    case ImageFormat::Bmp: return EncodeBmp(bitmap, file);
+    case ImageFormat::Jpeg: return EncodeJpeg(bitmap, file, options.jpegQuality);
+    case ImageFormat::Gif: return EncodeGif(bitmap, file);
+    case ImageFormat::Png: return EncodePng(bitmap, file);
+    default: return ImagingStatus::InvalidParameter;
+  }
+}
+
+}  // namespace
+
+ImagingStatus EncodeImageFile(const Bitmap& bitmap, ImageFormat format, const std::string& path,
+                              const EncodeOptions& options) {
+  if (bitmap.IsEmpty() || path.empty() || format == ImageFormat::Unknown)
+    return ImagingStatus::InvalidParameter;
+  if (format == ImageFormat::Tiff)
+    return EncodeTiff(bitmap, path, options.tiffCompression);
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr)
+    return ImagingStatus::WriteFailed;
+  std::setvbuf(file, nullptr, _IOFBF, kFileBufferSize);
+  const ImagingStatus status = EncodeToStream(bitmap, format, file, options);
+  const bool closed = std::fclose(file) == 0;
+  return IsOk(status) && !closed ? ImagingStatus::WriteFailed : status;
+}

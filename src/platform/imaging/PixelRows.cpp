@@ -1,0 +1,75 @@
+#include "platform/imaging/PixelRows.h"
+
+#include <cstring>
+
+namespace {
+
+std::uint8_t Luminance(unsigned r, unsigned g, unsigned b) {
+  return static_cast<std::uint8_t>((r * 299 + g * 587 + b * 114 + 500) / 1000);
+}
+
+PaletteEntry EntryAt(const Bitmap& bitmap, std::uint8_t index) {
+  const auto& palette = bitmap.Palette();
+  return index < palette.size() ? palette[index] : PaletteEntry{};
+}
+
+}  // namespace
+
+void ExpandRowToIndices(const Bitmap& bitmap, int y, std::uint8_t* dst) {
+  const std::uint8_t* src = bitmap.Row(y);
+  if (bitmap.Format() == PixelFormat::Indexed8) {
+    std::memcpy(dst, src, static_cast<std::size_t>(bitmap.Width()));
+    return;
+  }
+  for (int x = 0; x < bitmap.Width(); ++x)
+    dst[x] = (src[x >> 3] >> (7 - (x & 7))) & 1;
+}
+
+void ExpandRowToGrey(const Bitmap& bitmap, int y, std::uint8_t* dst) {
+  const int width = bitmap.Width();
+  const std::uint8_t* src = bitmap.Row(y);
+  switch (bitmap.Format()) {
+    case PixelFormat::Indexed1:
+    case PixelFormat::Indexed8: {
+      std::uint8_t levels[256];
+      for (int i = 0; i < 256; ++i) {
+        const PaletteEntry e = EntryAt(bitmap, static_cast<std::uint8_t>(i));
+        levels[i] = Luminance(e.red, e.green, e.blue);
+      }
+      ExpandRowToIndices(bitmap, y, dst);
+      for (int x = 0; x < width; ++x)
+        dst[x] = levels[dst[x]];
+      return;
+    }
+    case PixelFormat::Rgb24:
+    case PixelFormat::Rgba32: {
+      const int step = BitsPerPixel(bitmap.Format()) / 8;
+      for (int x = 0; x < width; ++x, src += step)
+        dst[x] = Luminance(src[0], src[1], src[2]);
+    }
+  }
+}
+
+void ExpandRowToRgb(const Bitmap& bitmap, int y, std::uint8_t* dst) {
+  const int width = bitmap.Width();
+  const std::uint8_t* src = bitmap.Row(y);
+  switch (bitmap.Format()) {
+    case PixelFormat::Indexed1:
+    case PixelFormat::Indexed8:
+      // Indices first into the back third of dst, then spread forwards.
+      ExpandRowToIndices(bitmap, y, dst + 2 * width);
+      for (int x = 0; x < width; ++x) {
+        const PaletteEntry e = EntryAt(bitmap, dst[2 * width + x]);
+        dst[3 * x] = e.red;
+        dst[3 * x + 1] = e.green;
+        dst[3 * x + 2] = e.blue;
+      }
+      return;
+    case PixelFormat::Rgb24:
+      std::memcpy(dst, src, static_cast<std::size_t>(width) * 3);
+      return;
+    case PixelFormat::Rgba32:
+      for (int x = 0; x < width; ++x, src += 4, dst += 3)
+        std::memcpy(dst, src, 3);
+  }
+}

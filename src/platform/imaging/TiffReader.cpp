@@ -1,0 +1,205 @@
+#include "platform/imaging/TiffReader.h"
+
+#include <tiffio.h>
+
+#include <algorithm>
+#include <mutex>
+#include <vector>
+
+#include "platform/imaging/ImageInput.h"
+
+namespace {
+
+tmsize_t ReadProc(thandle_t handle, void* buffer, tmsize_t size) {
+  if (size <= 0)
+    return 0;
+  return static_cast<tmsize_t>(
+      static_cast<ImageInput*>(handle)->Read(buffer, static_cast<std::size_t>(size)));
+}
+
+tmsize_t WriteProc(thandle_t, void*, tmsize_t) { return 0; }
+
+toff_t SeekProc(thandle_t handle, toff_t offset, int whence) {
+  auto* input = static_cast<ImageInput*>(handle);
+  std::uint64_t target = offset;
+  if (whence == SEEK_CUR)
+    target = input->Tell() + offset;
+  else if (whence == SEEK_END)
+    target = input->Size() + offset;
+  if (!input->Seek(target))
+    return static_cast<toff_t>(-1);
+  return target;
+}
+
+int CloseProc(thandle_t) { return 0; }
+toff_t SizeProc(thandle_t handle) { return static_cast<ImageInput*>(handle)->Size(); }
+int MapProc(thandle_t, void**, toff_t*) { return 0; }
+void UnmapProc(thandle_t, void*, toff_t) {}
+
+struct Layout {
+  std::uint32_t width = 0, height = 0;
+  std::uint16_t bitsPerSample = 1, samplesPerPixel = 1, photometric = PHOTOMETRIC_MINISWHITE;
+  std::uint16_t planar = PLANARCONFIG_CONTIG;
+};
+
+Layout ReadLayout(TIFF* tif) {
+  Layout l;
+  TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &l.width);
+  TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &l.height);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &l.bitsPerSample);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &l.samplesPerPixel);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &l.planar);
+  if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &l.photometric))
+    l.photometric = l.samplesPerPixel >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISWHITE;
+  return l;
+}
+
+// The format the page is read into row by row, or nothing for the RGBA route.
+bool DirectFormat(TIFF* tif, const Layout& l, PixelFormat& format) {
+  if (TIFFIsTiled(tif) || l.planar != PLANARCONFIG_CONTIG)
+    return false;
+  const bool single = l.samplesPerPixel == 1 && (l.photometric == PHOTOMETRIC_MINISWHITE ||
+                                                 l.photometric == PHOTOMETRIC_MINISBLACK ||
+                                                 l.photometric == PHOTOMETRIC_PALETTE);
+  if (single && l.bitsPerSample == 1)
+    format = PixelFormat::Indexed1;
+  else if (single && l.bitsPerSample == 8)
+    format = PixelFormat::Indexed8;
+  else if (l.photometric == PHOTOMETRIC_RGB && l.bitsPerSample == 8 && l.samplesPerPixel == 3)
+    format = PixelFormat::Rgb24;
+  else
+    return false;
+  const std::uint64_t expected = (static_cast<std::uint64_t>(l.width) * BitsPerPixel(format) + 7) / 8;
+  return static_cast<std::uint64_t>(TIFFScanlineSize64(tif)) == expected;
+}
+
+std::vector<PaletteEntry> ColourMap(TIFF* tif, int entries) {
+  std::uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
+  std::vector<PaletteEntry> palette(256);
+  if (!TIFFGetField(tif, TIFFTAG_COLORMAP, &red, &green, &blue))
+    return GreyPalette(entries);
+  // Some writers store 8-bit values in the 16-bit map.
+  const bool eightBit = std::all_of(red, red + entries, [](std::uint16_t v) { return v < 256; }) &&
+                        std::all_of(green, green + entries, [](std::uint16_t v) { return v < 256; }) &&
+                        std::all_of(blue, blue + entries, [](std::uint16_t v) { return v < 256; });
+  const int shift = eightBit ? 0 : 8;
+  for (int i = 0; i < entries; ++i)
+    palette[static_cast<std::size_t>(i)] = {static_cast<std::uint8_t>(red[i] >> shift),
+                                            static_cast<std::uint8_t>(green[i] >> shift),
+                                            static_cast<std::uint8_t>(blue[i] >> shift), 255};
+  palette.resize(static_cast<std::size_t>(std::max(entries, 2)));
+  return palette;
+}
+
+std::vector<PaletteEntry> PaletteFor(TIFF* tif, const Layout& l, PixelFormat format) {
+  const int entries = format == PixelFormat::Indexed1 ? 2 : 256;
+  if (l.photometric == PHOTOMETRIC_PALETTE)
+    return ColourMap(tif, entries);
+  std::vector<PaletteEntry> palette = GreyPalette(entries);
+  if (l.photometric == PHOTOMETRIC_MINISWHITE)
+    std::reverse(palette.begin(), palette.end());
+  return palette;
+}
+
+ImagingStatus ReadRows(TIFF* tif, Bitmap& bitmap) {
+  for (int y = 0; y < bitmap.Height(); ++y)
+    if (TIFFReadScanline(tif, bitmap.Row(y), static_cast<std::uint32_t>(y), 0) < 0)
+      return ImagingStatus::CorruptData;
+  return ImagingStatus::Ok;
+}
+
+ImagingStatus ReadThroughRgba(TIFF* tif, const Layout& l, Bitmap& bitmap) {
+  char message[1024] = {};
+  if (!TIFFRGBAImageOK(tif, message))
+    return ImagingStatus::NotSupported;
+  if (ImagingStatus status = Bitmap::Create(static_cast<int>(l.width), static_cast<int>(l.height),
+                                            PixelFormat::Rgba32, bitmap);
+      !IsOk(status))
+    return status;
+  // Rgba32 rows are exactly 4 × width bytes and little-endian ABGR words are
+  // R, G, B, A in memory, so libtiff can fill the bitmap directly.
+  auto* raster = reinterpret_cast<std::uint32_t*>(bitmap.Row(0));
+  if (!TIFFReadRGBAImageOriented(tif, l.width, l.height, raster, ORIENTATION_TOPLEFT, 0))
+    return ImagingStatus::CorruptData;
+  return ImagingStatus::Ok;
+}
+
+}  // namespace
+
+void SilenceTiffMessages() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    TIFFSetErrorHandler(nullptr);
+    TIFFSetWarningHandler(nullptr);
+  });
+}
+
+TiffReader::~TiffReader() {
+  if (tiff_ != nullptr)
+    TIFFClose(tiff_);
+}
+
+ImagingStatus TiffReader::Open(ImageInput& input) {
+  SilenceTiffMessages();
+  if (!input.Seek(0))
+    return ImagingStatus::ReadFailed;
+  tiff_ = TIFFClientOpen("input", "rm", &input, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc,
+                         MapProc, UnmapProc);
+  if (tiff_ == nullptr)
+    return ImagingStatus::CorruptData;
+  const tdir_t count = TIFFNumberOfDirectories(tiff_);
+  pageCount_ = static_cast<int>(std::min<tdir_t>(count, 65535));
+  if (pageCount_ == 0)
+    return ImagingStatus::CorruptData;
+  return SelectPage(0);
+}
+
+ImagingStatus TiffReader::SelectPage(int index) {
+  if (tiff_ == nullptr || index < 0 || index >= pageCount_)
+    return ImagingStatus::InvalidParameter;
+  return TIFFSetDirectory(tiff_, static_cast<tdir_t>(index)) ? ImagingStatus::Ok
+                                                              : ImagingStatus::CorruptData;
+}
+
+void TiffReader::PageInfo(int& width, int& height, double& dpiX, double& dpiY) const {
+  const Layout l = ReadLayout(tiff_);
+  width = static_cast<int>(std::min<std::uint32_t>(l.width, INT32_MAX));
+  height = static_cast<int>(std::min<std::uint32_t>(l.height, INT32_MAX));
+  float x = 0, y = 0;
+  std::uint16_t unit = RESUNIT_INCH;
+  TIFFGetFieldDefaulted(tiff_, TIFFTAG_RESOLUTIONUNIT, &unit);
+  const double scale = unit == RESUNIT_INCH ? 1.0 : (unit == RESUNIT_CENTIMETER ? 2.54 : 0.0);
+  dpiX = TIFFGetField(tiff_, TIFFTAG_XRESOLUTION, &x) && x > 0 ? x * scale : 0.0;
+  dpiY = TIFFGetField(tiff_, TIFFTAG_YRESOLUTION, &y) && y > 0 ? y * scale : 0.0;
+}
+
+ImagingStatus TiffReader::Decode(Bitmap& out) {
+  if (tiff_ == nullptr)
+    return ImagingStatus::InvalidParameter;
+  const Layout l = ReadLayout(tiff_);
+  if (l.width == 0 || l.height == 0)
+    return ImagingStatus::CorruptData;
+  if (l.width > Bitmap::kMaxDimension || l.height > Bitmap::kMaxDimension)
+    return ImagingStatus::TooLarge;
+  Bitmap bitmap;
+  PixelFormat format = PixelFormat::Rgb24;
+  ImagingStatus status = ImagingStatus::Ok;
+  if (DirectFormat(tiff_, l, format)) {
+    status = Bitmap::Create(static_cast<int>(l.width), static_cast<int>(l.height), format, bitmap);
+    if (IsOk(status)) {
+      if (format != PixelFormat::Rgb24)
+        bitmap.SetPalette(PaletteFor(tiff_, l, format));
+      status = ReadRows(tiff_, bitmap);
+    }
+  } else {
+    status = ReadThroughRgba(tiff_, l, bitmap);
+  }
+  if (!IsOk(status))
+    return status;
+  int w = 0, h = 0;
+  double dpiX = 0, dpiY = 0;
+  PageInfo(w, h, dpiX, dpiY);
+  bitmap.SetResolution(dpiX, dpiY);
+  out = std::move(bitmap);
+  return ImagingStatus::Ok;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/imaging/Bitmap.h"
+
+class ImageInput;
+struct tiff;
+
+// Reads the pages (directories) of a TIFF file. Common layouts (1-bit, 8-bit
+// grey or palette, 8-bit RGB in strips) are read row by row into their own
+// format; anything else libtiff can read goes through its RGBA reader.
+class TiffReader {
+ public:
+  TiffReader() = default;
+  ~TiffReader();
+  TiffReader(const TiffReader&) = delete;
+  TiffReader& operator=(const TiffReader&) = delete;
+
+  // The input must outlive the reader.
+  ImagingStatus Open(ImageInput& input);
+  int PageCount() const { return pageCount_; }
+  ImagingStatus SelectPage(int index);
+  // Size and resolution of the selected page.
+  void PageInfo(int& width, int& height, double& dpiX, double& dpiY) const;
+  ImagingStatus Decode(Bitmap& out);
+
+ private:
+  tiff* tiff_ = nullptr;
+  int pageCount_ = 0;
+};
+
+// libtiff prints to standard error by default; hostile files would flood it.
+void SilenceTiffMessages();

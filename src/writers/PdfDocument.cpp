@@ -1,0 +1,89 @@
+#include "writers/PdfDocument.h"
+
+#include "writers/FileFormatType.h"
+
+namespace {
+
+HPDF_REAL ToPoints(int thousandths) { return static_cast<HPDF_REAL>(thousandths * 72.0 / 1000.0); }
+
+}  // namespace
+
+PdfDocument::~PdfDocument() {
+  if (handle_ != nullptr)
+    CloseDocument();
+}
+
+void PdfDocument::OnError(HPDF_STATUS errorNumber, HPDF_STATUS detailNumber, void* userData) {
+  auto* document = static_cast<PdfDocument*>(userData);
+  document->errorNumber_ = static_cast<std::uint32_t>(errorNumber);
+  document->detailNumber_ = static_cast<std::uint32_t>(detailNumber);
+}
+
+ResultCode PdfDocument::OpenDocument() {
+  if (handle_ != nullptr)
+    return E_INVALIDARG;
+  handle_ = HPDF_New(OnError, this);
+  if (handle_ == nullptr)
+    return ErrorRecorded() ? E_FAIL : E_INVALIDARG;
+  if (HPDF_SetCompressionMode(handle_, HPDF_COMP_ALL) != HPDF_OK) {
+    HPDF_Free(handle_);
+    handle_ = nullptr;
+    return E_FAIL;
+  }
+  return S_OK;
+}
+
+ResultCode PdfDocument::AddPages(const std::vector<std::string>& pageFiles, int imageFormat,
+                                 int width, int height) {
+  if (handle_ == nullptr || pageFiles.empty() || width <= 0 || height <= 0)
+    return E_INVALIDARG;
+  for (const std::string& pageFile : pageFiles)
+    if (const ResultCode result = AddPage(pageFile, imageFormat, width, height); Failed(result))
+      return result;
+  return S_OK;
+}
+
+ResultCode PdfDocument::AddPage(const std::string& fileName, int imageFormat, int width,
+                                int height) {
+  if (handle_ == nullptr || fileName.empty() || width <= 0 || height <= 0 ||
+      (imageFormat != FILE_FORMAT_JPEG && imageFormat != FILE_FORMAT_PNG))
+    return E_INVALIDARG;
+  HPDF_Page page = HPDF_AddPage(handle_);
+  if (page == nullptr && ErrorRecorded())
+    return E_FAIL;
+  if (page == nullptr)
+    return E_INVALIDARG;
+  if (HPDF_Page_SetWidth(page, ToPoints(width)) != HPDF_OK ||
+      HPDF_Page_SetHeight(page, ToPoints(height)) != HPDF_OK)
+    return E_FAIL;
+  // PNG pages are read only when the document is saved, so memory holds one
+  // page's pixels at a time instead of every page's until the end.
+  HPDF_Image image = imageFormat == FILE_FORMAT_JPEG
+                         ? HPDF_LoadJpegImageFromFile(handle_, fileName.c_str())
+                         : HPDF_LoadPngImageFromFile2(handle_, fileName.c_str());
+  if (image == nullptr && ErrorRecorded())
+    return E_FAIL;
+  if (HPDF_Page_CreateDestination(page) == nullptr && ErrorRecorded())
+    return E_FAIL;
+  if (image == nullptr)
+    return E_INVALIDARG;
+  const HPDF_REAL pageWidth = HPDF_Page_GetWidth(page);
+  const HPDF_REAL pageHeight = HPDF_Page_GetHeight(page);
+  if (pageWidth == 0 || pageHeight == 0)
+    return E_INVALIDARG;
+  return HPDF_Page_DrawImage(page, image, 0, 0, pageWidth, pageHeight) == HPDF_OK ? S_OK : E_FAIL;
+}
+
+ResultCode PdfDocument::SaveToFile(const std::string& fileName) {
+  if (handle_ == nullptr || fileName.empty())
+    return E_INVALIDARG;
+  return HPDF_SaveToFile(handle_, fileName.c_str()) == HPDF_OK ? S_OK : E_FAIL;
+}
+
+ResultCode PdfDocument::CloseDocument() {
+  if (handle_ == nullptr)
+    return E_INVALIDARG;
+  HPDF_Free(handle_);
+  handle_ = nullptr;
+  return S_OK;
+}
