@@ -1,0 +1,79 @@
+#include "writers/shell/DesktopHelpers.h"
+
+#include <QFileInfo>
+#include <QPointer>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+
+#include "platform/DesktopShell.h"
+#include "writers/shell/PictureViewerWnd.h"
+
+namespace {
+
+// The built-in viewer of the last ViewFile; QPointer clears itself when the
+// user closes the window.
+QPointer<QWidget> gViewer;
+
+// A program needs a moment to put up its window; the owner is raised after
+// it instead of blocking the window while waiting.
+constexpr int kRaiseOwnerDelayMs = 1000;
+
+void RaiseOwnerLater(QWidget* owner) {
+  if (owner == nullptr)
+    return;
+  QTimer::singleShot(kRaiseOwnerDelayMs, owner, [owner] {
+    owner->raise();
+    owner->activateWindow();
+  });
+}
+
+QString ToQString(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+}  // namespace
+
+bool IsPictureFile(const std::string& path) {
+  static const QStringList kPictureSuffixes{"bmp", "tif", "tiff", "gif", "jpg", "jpeg", "png"};
+  return kPictureSuffixes.contains(QFileInfo(ToQString(path)).suffix(), Qt::CaseInsensitive);
+}
+
+void ViewFile(const std::string& path, bool useDefaultViewer, bool keepFocus, QWidget* owner) {
+  if (gViewer != nullptr) {
+    CloseViewer(gViewer);
+    gViewer = nullptr;
+  }
+  if (!IsPictureFile(path) || useDefaultViewer) {
+    DesktopShell::Instance().OpenUrl(QUrl::fromLocalFile(ToQString(path)));
+    if (keepFocus)
+      RaiseOwnerLater(owner);
+    return;
+  }
+  gViewer = PictureViewerWnd::Open(ToQString(path), owner, keepFocus);
+}
+
+void CloseViewer(QWidget* viewer) {
+  if (viewer != nullptr)
+    viewer->close();
+}
+
+QWidget* CurrentViewer() {
+  return gViewer;
+}
+
+bool ExploreFolder(const std::string& path) {
+  return DesktopShell::Instance().OpenFolder(ToQString(path));
+}
+
+bool ShowFileProperties(const std::string& path) {
+  return DesktopShell::Instance().ShowProperties(ToQString(path));
+}
+
+bool RunProgram(const QString& program, const QStringList& arguments, bool keepFocus,
+                QWidget* owner) {
+  const bool started = DesktopShell::Instance().StartProgram(program, arguments);
+  if (started && keepFocus)
+    RaiseOwnerLater(owner);
+  return started;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QStringList>
+#include <string>
+
+class QWidget;
+
+// How saved documents reach the user's desktop: viewers, the file manager,
+// property sheets and other programs. Everything goes through DesktopShell,
+// so tests can stand in for the desktop.
+
+// Shows a file. Pictures (.bmp .tif .tiff .gif .jpg .jpeg .png, any case) open
+// in the built-in viewer unless `useDefaultViewer` is set; everything else
+// opens in the desktop's default program. The previous built-in viewer is
+// closed first. With `keepFocus` the owner stays the active window.
+void ViewFile(const std::string& path, bool useDefaultViewer, bool keepFocus, QWidget* owner);
+
+// Closes a viewer window of ours; nothing happens for null.
+void CloseViewer(QWidget* viewer);
+
+// The built-in viewer that ViewFile opened last, or null once it is closed.
+QWidget* CurrentViewer();
+
+// Opens the folder in the desktop's file manager.
+bool ExploreFolder(const std::string& path);
+
+// Shows the properties of a file or folder.
+bool ShowFileProperties(const std::string& path);
+
+// Starts a program with an argument list, never through a shell. With
+// `keepFocus` the owner is brought back to the front once the program is up.
+bool RunProgram(const QString& program, const QStringList& arguments, bool keepFocus,
+                QWidget* owner);
+
+// True for the picture extensions the built-in viewer shows.
+bool IsPictureFile(const std::string& path);

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QRect>
+
+// Moves `rect` onto `area` without changing its size: first its left (top)
+// edge, then its right (bottom) edge, so a rect larger than the area ends
+// aligned to the area's right (bottom) edge.
+QRect FitRectToArea(QRect rect, const QRect& area);
+
+// FitRectToArea with the work area (the screen without panels) of the screen
+// nearest to `rect`. Without any screen the rect stays as it is.
+QRect FitRectToWorkArea(const QRect& rect);

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "writers/IDocumentWriter.h"
+
+class ProgressDlg;
+class QWidget;
+
+// Runs one writer operation on a thread of its own while the modal progress
+// dialog keeps the window alive, and measures how fast the write went so the
+// next estimate can follow it. Used as a writer by the main window.
+class ImageWriterWorkerDlg : public IDocumentWriter {
+ public:
+  using WriterFactory = std::function<std::unique_ptr<IDocumentWriter>(int fileFormatType)>;
+  // A millisecond tick count that may wrap around.
+  using TickSource = std::function<std::uint32_t()>;
+
+  explicit ImageWriterWorkerDlg(int fileFormatType, QWidget* parent = nullptr);
+  // Tests put their own writers and clock in place of the real ones.
+  ImageWriterWorkerDlg(int fileFormatType, QWidget* parent, WriterFactory createWriter,
+                       TickSource ticks);
+  ~ImageWriterWorkerDlg() override;
+  ImageWriterWorkerDlg(const ImageWriterWorkerDlg&) = delete;
+  ImageWriterWorkerDlg& operator=(const ImageWriterWorkerDlg&) = delete;
+
+  ResultCode Save(const std::vector<std::string>& pageFiles, const std::string& fileName, int width,
+                  int height) override;
+  ResultCode Save(PageImageHandle image, const std::string& fileName, int resolution,
+                  bool rotate) override;
+  ResultCode Expand(const std::string& sourceFile, const std::string& folder,
+                    const std::string& nameFormat, std::vector<std::string>& files,
+                    PageSize& pageSize) override;
+
+  void SetProgressText(const QString& text);
+  // Bytes per second expected from earlier runs; below 1 counts as 1.
+  void SetExpectedRate(unsigned int bytesPerSecond);
+
+  // Milliseconds the operation is expected to take at the expected rate.
+  int ExpectedDuration();
+  // Bytes per second of the last operation; a run of 15 ms or less counts as
+  // 15 ms. Capped at the largest value the settings can keep.
+  unsigned int MeasuredRate();
+
+  // The input size in bytes: the image block, the sum of the page files, or
+  // 1000000 when neither tells (an expand).
+  std::uint64_t InputBytes();
+
+ private:
+  void ClearInputsAndOutputs();
+  ResultCode Run();
+  void ThreadMain();
+  ResultCode CallWriter(IDocumentWriter& writer);
+
+  int fileFormatType_;
+  QWidget* parent_;
+  WriterFactory createWriter_;
+  TickSource ticks_;
+
+  std::string fileName_;
+  std::vector<std::string> pageFiles_;
+  int width_ = 0;
+  int height_ = 0;
+  PageImageHandle image_ = nullptr;
+  int resolution_ = 0;
+  bool rotate_ = false;
+  std::string expandSource_;
+  std::string expandFolder_;
+  std::string expandNameFormat_;
+  std::vector<std::string> expandedFiles_;
+  int expandedWidth_ = 0;
+  int expandedHeight_ = 0;
+  ResultCode result_;
+  std::thread thread_;
+  QString progressText_;
+  std::uint32_t startTicks_ = 0;
+  std::uint32_t endTicks_ = 0;
+  unsigned int expectedRate_ = 1;
+  std::uint64_t inputBytes_ = 0;
+  // The dialog of the running operation; the thread marks it as its last step.
+  ProgressDlg* progress_ = nullptr;
+};

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QBasicTimer>
+#include <QDialog>
+#include <atomic>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+// "Saving...": shows the progress of a write that runs on another thread. The
+// work reports nothing itself, so the percentage is estimated from the expected
+// duration; the dialog ends once the worker marks it for destruction.
+class ProgressDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit ProgressDlg(QWidget* parent = nullptr);
+  ~ProgressDlg() override;
+
+  void SetCaption(const QString& caption);
+  void SetEstimatedDuration(int milliseconds);
+
+  // Called by the worker thread as its last step; the next tick ends the dialog.
+  void MarkForDestruction();
+  bool IsMarkedForDestruction() const;
+
+  // Runs the dialog modally until the work is marked finished.
+  int exec() override;
+
+  // The percentage shown after `elapsed` milliseconds of an estimated
+  // `estimatedDuration`; it never reaches 100 while the work runs.
+  static int PercentAfter(int elapsed, int estimatedDuration);
+
+ public slots:
+  // The work cannot be cancelled: Escape and the window's close button are
+  // ignored until the work has finished, so no write is left running unseen.
+  void reject() override;
+
+ protected:
+  void timerEvent(QTimerEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  // One 100 ms tick: advance the estimate, end the dialog once marked.
+  void OnTimer();
+
+ private:
+  void OnInitDialog();
+  void ShowPercent(int percent);
+
+  QProgressBar* progressBar_ = nullptr;
+  QLabel* percentText_ = nullptr;
+  QPushButton* cancelButton_ = nullptr;
+  QBasicTimer timer_;
+  QString caption_;
+  int estimatedDuration_ = 10000;
+  int elapsed_ = 0;
+  bool wasRun_ = false;
+  std::atomic<bool> isMarkedForDestruction_{false};
+};
