@@ -20,4 +20,6 @@ struct MatchSpan {
 struct MatchContext {
   MatchSpan whole;
   std::vector<MatchSpan> groups;
+  // The search gave up at the matcher's step limit.
+  bool stepLimitReached = false;
 };

@@ -3,15 +3,17 @@
 #include "app/core/ContractChecks.h"
 #include "naming/GrowableArray.h"
 
-PatternInterpreter::PatternInterpreter(const PatternProgram& program, std::string_view text)
-    : program_(program), text_(text) {}
+PatternInterpreter::PatternInterpreter(const PatternProgram& program, std::string_view text,
+                                       std::uint64_t stepLimit)
+    : program_(program), text_(text), stepsLeft_(stepLimit) {}
 
 std::optional<std::size_t> PatternInterpreter::RunAt(std::size_t start) {
   groups_.assign(static_cast<std::size_t>(program_.groupCount), MatchSpan{});
   stack_.clear();
   pc_ = 0;
   position_ = start;
-  while (true) {
+  while (stepsLeft_ > 0) {
+    --stepsLeft_;
     switch (Execute(program_.code[static_cast<std::size_t>(pc_)])) {
       case Outcome::Continue:
         break;
@@ -23,6 +25,7 @@ std::optional<std::size_t> PatternInterpreter::RunAt(std::size_t start) {
         break;
     }
   }
+  return std::nullopt;
 }
 
 PatternInterpreter::Outcome PatternInterpreter::Execute(const PatternInstruction& instruction) {

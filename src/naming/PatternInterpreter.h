@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -12,10 +13,14 @@
 // stack.
 class PatternInterpreter {
  public:
-  PatternInterpreter(const PatternProgram& program, std::string_view text);
+  // `stepLimit` bounds the instructions executed over all runs; patterns that
+  // backtrack exponentially give up instead of hanging.
+  PatternInterpreter(const PatternProgram& program, std::string_view text, std::uint64_t stepLimit);
 
   // The end of the first match starting at `start` in backtracking order.
   std::optional<std::size_t> RunAt(std::size_t start);
+
+  bool StepLimitReached() const { return stepsLeft_ == 0; }
 
   // The groups of the last successful run.
   const std::vector<MatchSpan>& Groups() const { return groups_; }
@@ -49,4 +54,5 @@ class PatternInterpreter {
   std::vector<MatchSpan> groups_;
   int pc_ = 0;
   std::size_t position_ = 0;
+  std::uint64_t stepsLeft_;
 };

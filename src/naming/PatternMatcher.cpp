@@ -15,6 +15,7 @@ PatternError PatternMatcher::Parse(std::string_view pattern, bool caseSensitive)
 
 bool PatternMatcher::Match(std::string_view text, MatchContext& context,
                            std::size_t* matchEnd) const {
+  context = MatchContext{};
   if (lastError_ != PatternError::None)
     return false;
   std::string lowered;
@@ -24,13 +25,17 @@ bool PatternMatcher::Match(std::string_view text, MatchContext& context,
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     text = lowered;
   }
-  PatternInterpreter interpreter(program_, text);
+  PatternInterpreter interpreter(program_, text, stepLimit_);
   // Start positions run up to the last character; an empty text is tried once.
   const std::size_t lastStart = program_.anchored || text.empty() ? 0 : text.size() - 1;
   for (std::size_t start = 0; start <= lastStart; ++start) {
     const std::optional<std::size_t> end = interpreter.RunAt(start);
-    if (!end)
-      continue;
+    if (!end) {
+      if (!interpreter.StepLimitReached())
+        continue;
+      context.stepLimitReached = true;
+      return false;
+    }
     context.whole = {start, *end};
     context.groups = interpreter.Groups();
     if (matchEnd != nullptr)

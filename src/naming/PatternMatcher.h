@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "naming/MatchContext.h"
@@ -21,10 +22,15 @@ class PatternMatcher {
   bool Match(std::string_view text, MatchContext& context, std::size_t* matchEnd = nullptr) const;
 
   int GroupCount() const { return program_.groupCount; }
+
+  // Bounds the work of one Match; a search that runs out reports no match and
+  // sets the context's stepLimitReached. Unlimited unless set.
+  void SetStepLimit(std::uint64_t steps) { stepLimit_ = steps; }
   PatternError LastError() const { return lastError_; }
 
  private:
   PatternProgram program_;
   bool caseSensitive_ = true;
   PatternError lastError_ = PatternError::NoPattern;
+  std::uint64_t stepLimit_ = UINT64_MAX;
 };

@@ -254,4 +254,16 @@ TEST(PatternMatcherTest, LongTextsDoNotExhaustTheCallStack) {
   EXPECT_EQ(context.groups[0].Length(), text.size());
 }
 
+TEST(PatternMatcherTest, StepLimitTurnsRunawayBacktrackingIntoNoMatch) {
+  PatternMatcher matcher;
+  ASSERT_EQ(matcher.Parse("{((a|a)+)+}b", true), PatternError::None);
+  matcher.SetStepLimit(100000);
+  MatchContext context;
+  EXPECT_FALSE(matcher.Match(std::string(40, 'a'), context));
+  EXPECT_TRUE(context.stepLimitReached);
+  EXPECT_TRUE(matcher.Match("aab", context));
+  EXPECT_FALSE(context.stepLimitReached);
+  EXPECT_EQ(context.groups[0].Length(), 2u);
+}
+
 }  // namespace
