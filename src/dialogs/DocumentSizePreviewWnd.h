@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QRect>
+#include <QWidget>
+
+class QPainter;
+
+// Draws the scanner glass and the document lying on it to scale, at the corner
+// where the scanner expects the page, so the user sees where to place it.
+// All lengths are thousandths of an inch.
+class DocumentSizePreviewWnd : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit DocumentSizePreviewWnd(QWidget* parent = nullptr);
+
+  void SetScannerSize(int width, int height);
+  void SetDocumentSize(int width, int height);
+  // A ScannerOrigin value: 0 unknown, 1 top left, 2 top right, 3 bottom left, 4 bottom right.
+  void SetOrigin(int origin);
+
+  int ScannerWidth() const { return scannerWidth_; }
+  int ScannerHeight() const { return scannerHeight_; }
+  int DocumentWidth() const { return documentWidth_; }
+  int DocumentHeight() const { return documentHeight_; }
+  int Origin() const { return origin_; }
+
+  // Where the glass and the document go in a client rectangle; `visible` is
+  // false when a size is missing and nothing is to be drawn.
+  struct Geometry {
+    bool visible = false;
+    QRect glass;
+    QRect document;
+  };
+  static Geometry ComputeGeometry(const QRect& client, int scannerWidth, int scannerHeight,
+                                  int documentWidth, int documentHeight, int origin);
+
+  // Paints the preview into `client`; paintEvent draws through it.
+  void Paint(QPainter& painter, const QRect& client) const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  int scannerWidth_ = 0;
+  int scannerHeight_ = 0;
+  int documentWidth_ = 0;
+  int documentHeight_ = 0;
+  int origin_ = 0;
+};
