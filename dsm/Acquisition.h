@@ -1,0 +1,65 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+#include "dsm/PageOutcome.h"
+#include "dsm/SaneApi.h"
+
+class FrameAssembler;
+class StallWatchdog;
+
+// What one batch is scanned with, fixed when the source is enabled.
+struct AcquisitionPlan {
+  int dotsPerInch = 0;
+  bool thresholdGray = false;
+  bool feeder = false;
+  std::chrono::milliseconds stallTimeout{60000};
+  std::size_t maxPageBytes = std::size_t{1} << 30;
+};
+
+// One batch of pages from an open SANE device: Run() executes on the device's
+// thread and queues each page as a bitmap, then how the batch ended. Only the
+// pages not yet taken and the page being read are held in memory.
+class Acquisition {
+ public:
+  Acquisition(SaneApi& api, SANE_Handle handle, AcquisitionPlan plan);
+  ~Acquisition();
+  Acquisition(const Acquisition&) = delete;
+  Acquisition& operator=(const Acquisition&) = delete;
+
+  // Called on the device's thread when a page is queued and when the batch is over.
+  void Run(const std::function<void(int pagesQueued)>& onPage,
+           const std::function<void()>& onFinished);
+
+  // Safe from any thread: the device's thread stops at the next read.
+  void RequestCancel();
+  // For a device stuck inside a read: cancels it from outside.
+  void ForceCancel();
+  bool IsFinished() const { return finished_.load(); }
+
+  std::size_t QueuedCount() const;
+  // The oldest entry, still owned by the queue; null when empty.
+  const PageOutcome* Front() const;
+  PageOutcome PopFront();
+  void Clear();
+
+ private:
+  PageOutcome ReadPage(StallWatchdog& watchdog);
+  SANE_Status ReadFrame(FrameAssembler& assembler, StallWatchdog& watchdog, PageOutcome& failure);
+  PageOutcome Failure(SANE_Status status, std::string reason) const;
+  void Queue(PageOutcome outcome);
+
+  SaneApi& api_;
+  SANE_Handle handle_;
+  AcquisitionPlan plan_;
+  std::vector<SANE_Byte> buffer_;
+  std::atomic<bool> cancelRequested_{false};
+  std::atomic<bool> finished_{false};
+  mutable std::mutex mutex_;
+  std::deque<PageOutcome> queue_;
+};

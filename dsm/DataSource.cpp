@@ -1,0 +1,378 @@
+#include "dsm/DataSource.h"
+
+#include <QCoreApplication>
+#include <QLoggingCategory>
+#include <QWidget>
+#include <cmath>
+#include <future>
+#include <utility>
+
+#include "dsm/Fix32.h"
+#include "dsm/SourceEvent.h"
+#include "dsm/SourceScanDlg.h"
+#include "twain/GlobalMemory.h"
+
+Q_LOGGING_CATEGORY(lcSource, "docketeer.dsm.source")
+
+namespace {
+
+constexpr TwainOutcome kSuccess{TWRC_SUCCESS, TWCC_SUCCESS};
+constexpr TwainOutcome kSequenceError{TWRC_FAILURE, TWCC_SEQERROR};
+constexpr TwainOutcome kBadValue{TWRC_FAILURE, TWCC_BADVALUE};
+constexpr TwainOutcome kBadProtocol{TWRC_FAILURE, TWCC_BADPROTOCOL};
+constexpr auto kPromptCancel = std::chrono::seconds(1);
+constexpr double kFrameTolerance = 0.01;  // inches
+
+TW_FRAME ToTwainFrame(const FrameInches& frame) {
+  return {ToFix32(frame.left), ToFix32(frame.top), ToFix32(frame.right), ToFix32(frame.bottom)};
+}
+
+FrameInches FromTwainFrame(const TW_FRAME& frame) {
+  return {FromFix32(frame.Left), FromFix32(frame.Top), FromFix32(frame.Right),
+          FromFix32(frame.Bottom)};
+}
+
+bool Differs(const FrameInches& a, const FrameInches& b) {
+  return std::abs(a.left - b.left) > kFrameTolerance || std::abs(a.top - b.top) > kFrameTolerance ||
+         std::abs(a.right - b.right) > kFrameTolerance ||
+         std::abs(a.bottom - b.bottom) > kFrameTolerance;
+}
+
+void FillImageInfo(const DibFormat& format, TW_IMAGEINFO& info) {
+  info = TW_IMAGEINFO{};
+  info.XResolution = ToFix32(format.dotsPerInch);
+  info.YResolution = info.XResolution;
+  info.ImageWidth = format.width;
+  info.ImageLength = format.height > 0 ? format.height : -1;
+  const bool colour = format.bitsPerPixel == 24;
+  info.SamplesPerPixel = colour ? 3 : 1;
+  for (int sample = 0; sample < info.SamplesPerPixel; ++sample)
+    info.BitsPerSample[sample] = static_cast<TW_INT16>(colour ? 8 : format.bitsPerPixel);
+  info.BitsPerPixel = static_cast<TW_INT16>(format.bitsPerPixel);
+  info.PixelType = colour ? TWPT_RGB : format.bitsPerPixel == 8 ? TWPT_GRAY : TWPT_BW;
+  info.Compression = TWCP_NONE;
+}
+
+}  // namespace
+
+DataSource::DataSource(SaneApi& api, SourceDescription description, QObject* managerParent)
+    : api_(api),
+      description_(std::move(description)),
+      managerParent_(managerParent),
+      device_(api),
+      settings_(device_),
+      capabilities_(thread_, settings_) {}
+
+DataSource::~DataSource() {
+  StopAcquisition();
+  dialog_.reset();
+  thread_.Run([this] { device_.Close(); });
+}
+
+TwainOutcome DataSource::Open() {
+  const SANE_Status status = thread_.Run([this] {
+    const SANE_Status opened = device_.Open(description_.deviceName);
+    if (opened == SANE_STATUS_GOOD && !description_.scanSource.empty())
+      settings_.SetSource(description_.scanSource);
+    return opened;
+  });
+  if (status == SANE_STATUS_GOOD)
+    return kSuccess;
+  qCWarning(lcSource, "Cannot open %s: %s", description_.deviceName.c_str(),
+            SaneStatusName(status));
+  const TwainOutcome mapped = TwainOutcomeFor(status);
+  return {TWRC_FAILURE,
+          mapped.conditionCode == TWCC_SUCCESS ? TWCC_CHECKDEVICEONLINE : mapped.conditionCode};
+}
+
+TW_UINT16 DataSource::Entry(TW_UINT32 group, TW_UINT16 dat, TW_UINT16 message, TW_MEMREF data) {
+  if (data == nullptr && !(dat == DAT_USERINTERFACE && message == MSG_DISABLEDS)) {
+    conditionCode_ = TWCC_BADVALUE;
+    return TWRC_FAILURE;
+  }
+  const TwainOutcome outcome = Dispatch(group, dat, message, data);
+  conditionCode_ = outcome.conditionCode;
+  return outcome.returnCode;
+}
+
+TW_UINT16 DataSource::TakeConditionCode() {
+  return std::exchange(conditionCode_, TWCC_SUCCESS);
+}
+
+TwainOutcome DataSource::Dispatch(TW_UINT32 group, TW_UINT16 dat, TW_UINT16 message,
+                                  TW_MEMREF data) {
+  if (group == DG_CONTROL && dat == DAT_CAPABILITY)
+    return Capability(message, *static_cast<TW_CAPABILITY*>(data));
+  if (group == DG_CONTROL && dat == DAT_EVENT && message == MSG_PROCESSEVENT)
+    return ProcessEvent(*static_cast<TW_EVENT*>(data));
+  if (group == DG_CONTROL && dat == DAT_PENDINGXFERS)
+    return PendingTransfers(message, *static_cast<TW_PENDINGXFERS*>(data));
+  if (group == DG_CONTROL && dat == DAT_USERINTERFACE && message == MSG_ENABLEDS)
+    return Enable(*static_cast<TW_USERINTERFACE*>(data));
+  if (group == DG_CONTROL && dat == DAT_USERINTERFACE && message == MSG_DISABLEDS)
+    return Disable();
+  if (group == DG_IMAGE && dat == DAT_IMAGEINFO && message == MSG_GET)
+    return ImageInfo(*static_cast<TW_IMAGEINFO*>(data));
+  if (group == DG_IMAGE && dat == DAT_IMAGELAYOUT)
+    return ImageLayout(message, *static_cast<TW_IMAGELAYOUT*>(data));
+  if (group == DG_IMAGE && dat == DAT_IMAGENATIVEXFER && message == MSG_GET)
+    return NativeTransfer(*static_cast<TW_HANDLE*>(data));
+  return kBadProtocol;
+}
+
+TwainOutcome DataSource::Capability(TW_UINT16 message, TW_CAPABILITY& capability) {
+  if (message == MSG_QUERYSUPPORT)
+    return capabilities_.QuerySupport(capability);
+  if (IsScanning())  // the device's thread is busy reading pages
+    return {TWRC_FAILURE, TWCC_CAPSEQERROR};
+  switch (message) {
+    case MSG_GET:
+    case MSG_GETCURRENT:
+    case MSG_GETDEFAULT:
+      return capabilities_.Get(message, capability);
+    case MSG_SET:
+      if (state_ != State::Open)
+        return {TWRC_FAILURE, TWCC_CAPSEQERROR};
+      return capabilities_.Set(capability);
+    default:
+      return {TWRC_FAILURE, TWCC_CAPBADOPERATION};
+  }
+}
+
+AcquisitionPlan DataSource::MakePlan() {
+  AcquisitionPlan plan;
+  plan.stallTimeout = description_.stallTimeout;
+  thread_.Run([&] {
+    plan.dotsPerInch = static_cast<int>(std::lround(settings_.Resolution(false).value_or(0)));
+    plan.thresholdGray = settings_.ThresholdsGray();
+    plan.feeder = settings_.IsFeeder();
+  });
+  return plan;
+}
+
+TwainOutcome DataSource::Enable(const TW_USERINTERFACE& ui) {
+  if (state_ != State::Open)
+    return kSequenceError;
+  parent_ = ui.hParent != nullptr ? static_cast<QObject*>(ui.hParent) : managerParent_.data();
+  plan_ = MakePlan();
+  ++session_;
+  state_ = State::Enabled;
+  if (!ui.ShowUI) {
+    StartAcquisition();
+    return kSuccess;
+  }
+  dialog_ = std::make_unique<SourceScanDlg>(qobject_cast<QWidget*>(parent_.data()),
+                                            QString::fromUtf8(description_.identity.ProductName));
+  QObject::connect(dialog_.get(), &SourceScanDlg::scanRequested, &relay_,
+                   [this] { StartAcquisition(); });
+  QObject::connect(dialog_.get(), &SourceScanDlg::cancelRequested, &relay_,
+                   [this] { OnUserCancelled(); });
+  dialog_->show();
+  return kSuccess;
+}
+
+TwainOutcome DataSource::Disable() {
+  // Also accepted with pages still waiting: they are dropped with the batch.
+  if (state_ != State::Enabled && state_ != State::TransferReady)
+    return kSequenceError;
+  StopAcquisition();
+  dialog_.reset();
+  ++session_;
+  state_ = State::Open;
+  return kSuccess;
+}
+
+void DataSource::StartAcquisition() {
+  if (acquisition_ != nullptr && !acquisition_->IsFinished())
+    return;
+  StopAcquisition();
+  acquisition_ = std::make_unique<Acquisition>(api_, device_.Handle(), plan_);
+  Acquisition* acquisition = acquisition_.get();
+  const quint64 session = session_;
+  thread_.Post([this, acquisition, session] {
+    acquisition->Run(
+        [this, session](int pages) {
+          QMetaObject::invokeMethod(
+              &relay_, [this, session, pages] { OnPageScanned(session, pages); },
+              Qt::QueuedConnection);
+        },
+        [this, session] {
+          QMetaObject::invokeMethod(
+              &relay_, [this, session] { OnAcquisitionFinished(session); }, Qt::QueuedConnection);
+        });
+  });
+  if (dialog_ != nullptr)
+    dialog_->ShowScanning(0);
+}
+
+void DataSource::StopAcquisition() {
+  if (acquisition_ == nullptr)
+    return;
+  acquisition_->RequestCancel();
+  auto drained = std::make_shared<std::promise<void>>();
+  std::future<void> done = drained->get_future();
+  thread_.Post([drained] { drained->set_value(); });
+  if (done.wait_for(kPromptCancel) != std::future_status::ready) {
+    qCWarning(lcSource, "The device does not stop; cancelling it from outside");
+    acquisition_->ForceCancel();
+    done.wait();
+  }
+  acquisition_.reset();
+}
+
+bool DataSource::IsScanning() const {
+  return acquisition_ != nullptr && !acquisition_->IsFinished();
+}
+
+void DataSource::OnPageScanned(quint64 session, int pages) {
+  if (session == session_ && dialog_ != nullptr)
+    dialog_->ShowScanning(pages);
+}
+
+void DataSource::OnAcquisitionFinished(quint64 session) {
+  if (session != session_ || state_ != State::Enabled)
+    return;
+  if (dialog_ != nullptr)
+    dialog_->hide();
+  PostToApplication(MSG_XFERREADY);
+}
+
+void DataSource::OnUserCancelled() {
+  if (acquisition_ != nullptr)
+    acquisition_->RequestCancel();
+  ++session_;  // a batch that still finishes is not offered any more
+  PostToApplication(MSG_CLOSEDSREQ);
+}
+
+void DataSource::PostToApplication(TW_UINT16 message) {
+  if (parent_ == nullptr) {
+    qCWarning(lcSource, "No parent to tell about message %u", message);
+    return;
+  }
+  QCoreApplication::postEvent(parent_.data(),
+                              new SourceEvent(description_.identity.Id, session_, message));
+}
+
+TwainOutcome DataSource::ProcessEvent(TW_EVENT& event) {
+  const SourceEvent* sourceEvent = SourceEvent::From(static_cast<const QEvent*>(event.pEvent));
+  event.TWMessage = MSG_NULL;
+  if (sourceEvent == nullptr || sourceEvent->sourceId != description_.identity.Id)
+    return {TWRC_NOTDSEVENT, TWCC_SUCCESS};
+  if (sourceEvent->session != session_)
+    return {TWRC_DSEVENT, TWCC_SUCCESS};  // news of a batch that is over
+  if (sourceEvent->message == MSG_XFERREADY) {
+    if (state_ != State::Enabled)
+      return {TWRC_DSEVENT, TWCC_SUCCESS};
+    state_ = State::TransferReady;
+  }
+  event.TWMessage = sourceEvent->message;
+  return {TWRC_DSEVENT, TWCC_SUCCESS};
+}
+
+TW_UINT16 DataSource::PendingCount() const {
+  if (acquisition_ == nullptr || (state_ != State::TransferReady && state_ != State::Transferring))
+    return 0;
+  return static_cast<TW_UINT16>(std::min<std::size_t>(acquisition_->QueuedCount(), 0xFFFE));
+}
+
+TwainOutcome DataSource::PendingTransfers(TW_UINT16 message, TW_PENDINGXFERS& pending) {
+  pending.EOJ = 0;
+  switch (message) {
+    case MSG_GET:
+      pending.Count = PendingCount();
+      return kSuccess;
+    case MSG_ENDXFER:
+      if (state_ == State::TransferReady && acquisition_ != nullptr &&
+          acquisition_->QueuedCount() > 0)
+        GlobalFree(acquisition_->PopFront().page);  // the page the application passes over
+      else if (state_ != State::Transferring)
+        return kSequenceError;
+      break;
+    case MSG_RESET:
+      // Also answered once the last page is through, so a reset after a
+      // cancelled transfer does not fail.
+      if (state_ != State::TransferReady && state_ != State::Enabled)
+        return kSequenceError;
+      if (acquisition_ != nullptr && acquisition_->IsFinished())
+        acquisition_->Clear();
+      pending.Count = 0;
+      state_ = State::Enabled;
+      return kSuccess;
+    default:
+      return kBadProtocol;
+  }
+  pending.Count = PendingCount();
+  state_ = pending.Count > 0 ? State::TransferReady : State::Enabled;
+  return kSuccess;
+}
+
+TwainOutcome DataSource::ImageInfo(TW_IMAGEINFO& info) {
+  if (state_ != State::TransferReady && state_ != State::Transferring)
+    return kSequenceError;
+  const PageOutcome* next = acquisition_ != nullptr ? acquisition_->Front() : nullptr;
+  DibFormat format = next != nullptr && next->page != nullptr ? next->format : lastFormat_;
+  if (format.dotsPerInch == 0)
+    format.dotsPerInch = plan_.dotsPerInch;
+  FillImageInfo(format, info);
+  return kSuccess;
+}
+
+TwainOutcome DataSource::NativeTransfer(TW_HANDLE& page) {
+  if (state_ != State::TransferReady || acquisition_ == nullptr)
+    return kSequenceError;
+  const PageOutcome* next = acquisition_->Front();
+  if (next == nullptr)
+    return kSequenceError;
+  if (next->returnCode == TWRC_FAILURE)  // stays queued until ended or reset
+    return {TWRC_FAILURE, next->conditionCode};
+  PageOutcome outcome = acquisition_->PopFront();
+  state_ = State::Transferring;
+  if (outcome.page != nullptr)
+    lastFormat_ = outcome.format;
+  page = outcome.page;
+  return {outcome.returnCode, outcome.conditionCode};
+}
+
+TwainOutcome DataSource::ImageLayout(TW_UINT16 message, TW_IMAGELAYOUT& layout) {
+  if (IsScanning() || state_ == State::Transferring)
+    return kSequenceError;
+  const bool settable = state_ == State::Open;
+  std::optional<FrameInches> frame;
+  TW_UINT16 returnCode = TWRC_SUCCESS;
+  switch (message) {
+    case MSG_GET:
+    case MSG_GETCURRENT:
+      frame = thread_.Run([this] { return settings_.Frame(); });
+      break;
+    case MSG_GETDEFAULT:
+      frame = thread_.Run([this] { return settings_.PhysicalArea(); });
+      break;
+    case MSG_SET:
+    case MSG_RESET:
+      if (!settable)
+        return kSequenceError;
+      frame = thread_.Run([&]() -> std::optional<FrameInches> {
+        const std::optional<FrameInches> glass = settings_.PhysicalArea();
+        const FrameInches wanted =
+            message == MSG_SET ? FromTwainFrame(layout.Frame) : glass.value_or(FrameInches{});
+        if (!settings_.SetFrame(wanted))
+          return std::nullopt;
+        std::optional<FrameInches> applied = settings_.Frame();
+        if (applied && Differs(*applied, wanted) &&
+            (wanted.right > glass->right + kFrameTolerance ||
+             wanted.bottom > glass->bottom + kFrameTolerance))
+          returnCode = TWRC_CHECKSTATUS;  // cut to the glass
+        return applied;
+      });
+      break;
+    default:
+      return kBadProtocol;
+  }
+  if (!frame)
+    return kBadValue;
+  layout.Frame = ToTwainFrame(*frame);
+  layout.DocumentNumber = 1;
+  layout.PageNumber = 1;
+  layout.FrameNumber = 1;
+  return {returnCode, TWCC_SUCCESS};
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "dsm/Acquisition.h"
+#include "dsm/DeviceSettings.h"
+#include "dsm/SaneDevice.h"
+#include "dsm/SaneStatus.h"
+#include "dsm/SaneThread.h"
+#include "dsm/SourceCapabilities.h"
+#include "twain/TwainTypes.h"
+
+class SourceScanDlg;
+
+// What the manager knows of a device when it opens it as a source.
+struct SourceDescription {
+  TW_IDENTITY identity{};
+  std::string deviceName;
+  std::string scanSource;  // remembered choice; empty for the device's own default
+  std::chrono::milliseconds stallTimeout{60000};
+};
+
+// One SANE device opened as a TWAIN data source: the source's states (open,
+// enabled, transfer ready, transferring) and its triplets. Every SANE call
+// runs on the source's own thread; scanning never blocks the caller.
+class DataSource {
+ public:
+  DataSource(SaneApi& api, SourceDescription description, QObject* managerParent);
+  ~DataSource();
+  DataSource(const DataSource&) = delete;
+  DataSource& operator=(const DataSource&) = delete;
+
+  // Opens the device; a device that has gone away since listing fails here.
+  TwainOutcome Open();
+  bool CanClose() const { return state_ == State::Open; }
+  const TW_IDENTITY& Identity() const { return description_.identity; }
+  TW_UINT16 Entry(TW_UINT32 group, TW_UINT16 dat, TW_UINT16 message, TW_MEMREF data);
+  TW_UINT16 ConditionCode() const { return conditionCode_; }
+  TW_UINT16 TakeConditionCode();
+
+ private:
+  enum class State { Open, Enabled, TransferReady, Transferring };
+
+  TwainOutcome Dispatch(TW_UINT32 group, TW_UINT16 dat, TW_UINT16 message, TW_MEMREF data);
+  TwainOutcome Enable(const TW_USERINTERFACE& ui);
+  TwainOutcome Disable();
+  TwainOutcome ProcessEvent(TW_EVENT& event);
+  TwainOutcome PendingTransfers(TW_UINT16 message, TW_PENDINGXFERS& pending);
+  TwainOutcome ImageInfo(TW_IMAGEINFO& info);
+  TwainOutcome ImageLayout(TW_UINT16 message, TW_IMAGELAYOUT& layout);
+  TwainOutcome NativeTransfer(TW_HANDLE& page);
+  TwainOutcome Capability(TW_UINT16 message, TW_CAPABILITY& capability);
+
+  AcquisitionPlan MakePlan();
+  void StartAcquisition();
+  void StopAcquisition();
+  void OnPageScanned(quint64 session, int pages);
+  void OnAcquisitionFinished(quint64 session);
+  void OnUserCancelled();
+  void PostToApplication(TW_UINT16 message);
+  TW_UINT16 PendingCount() const;
+  bool IsScanning() const;
+
+  SaneApi& api_;
+  SourceDescription description_;
+  QPointer<QObject> managerParent_;
+  QPointer<QObject> parent_;
+  QObject relay_;  // receives the worker's news on the caller's thread
+  SaneThread thread_;
+  SaneDevice device_;
+  DeviceSettings settings_;
+  SourceCapabilities capabilities_;
+  AcquisitionPlan plan_;
+  std::unique_ptr<Acquisition> acquisition_;
+  std::unique_ptr<SourceScanDlg> dialog_;
+  State state_ = State::Open;
+  quint64 session_ = 0;
+  DibFormat lastFormat_;
+  TW_UINT16 conditionCode_ = TWCC_SUCCESS;
+};

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <memory>
+
+#include "dsm/DataSource.h"
+#include "dsm/SaneApi.h"
+#include "dsm/SaneStatus.h"
+#include "dsm/SaneThread.h"
+#include "dsm/SourceDirectory.h"
+#include "twain/TwainTypes.h"
+
+class SelectSourceDlg;
+
+// The TWAIN data source manager over SANE: opened by one application, it lists
+// the SANE devices as sources, remembers the one last chosen, and opens one of
+// them at a time. Calls out of sequence answer TWRC_FAILURE, never crash.
+class DataSourceManager {
+ public:
+  explicit DataSourceManager(std::shared_ptr<SaneApi> api);
+  ~DataSourceManager();
+  DataSourceManager(const DataSourceManager&) = delete;
+  DataSourceManager& operator=(const DataSourceManager&) = delete;
+
+  TW_UINT16 Entry(TW_IDENTITY* origin, TW_IDENTITY* destination, TW_UINT32 group, TW_UINT16 dat,
+                  TW_UINT16 message, TW_MEMREF data);
+
+ private:
+  TwainOutcome ManagerEntry(TW_IDENTITY& origin, TW_UINT16 dat, TW_UINT16 message, TW_MEMREF data);
+  TwainOutcome ForwardToSource(TW_IDENTITY& destination, TW_UINT32 group, TW_UINT16 dat,
+                               TW_UINT16 message, TW_MEMREF data);
+  TwainOutcome OpenManager(TW_IDENTITY& origin, TW_MEMREF parent);
+  TwainOutcome CloseManager();
+  TwainOutcome Identity(TW_UINT16 message, TW_IDENTITY& identity);
+  TwainOutcome GetDefault(TW_IDENTITY& identity);
+  TwainOutcome GetListed(bool first, TW_IDENTITY& identity);
+  TwainOutcome UserSelect(TW_IDENTITY& identity);
+  TwainOutcome OpenSource(TW_IDENTITY& identity);
+  TwainOutcome CloseSource(const TW_IDENTITY& identity);
+  const SourceDirectory& ListedSources();
+  void ListDevicesFor(SelectSourceDlg& dialog);
+  void QueryScanSourcesFor(SelectSourceDlg& dialog, const std::string& deviceName);
+
+  std::shared_ptr<SaneApi> api_;
+  std::unique_ptr<SaneThread> thread_;  // init, listing and exit
+  QObject relay_;                       // receives the thread's answers on the caller's thread
+  QPointer<QObject> parent_;
+  bool open_ = false;
+  TW_UINT32 applicationId_ = 0;
+  SourceDirectory directory_;
+  std::size_t nextListed_ = 0;
+  std::unique_ptr<DataSource> source_;
+  TW_UINT16 conditionCode_ = TWCC_SUCCESS;
+};

@@ -1,0 +1,53 @@
+#include "dsm/DsmSettings.h"
+
+#include <QSettings>
+
+namespace {
+
+constexpr const char* kGroup = "DataSourceManager";
+constexpr int kDefaultStallSeconds = 60;
+
+// Device names hold ':' and '/', which must not split the key.
+QString DeviceKey(const std::string& deviceName) {
+  return "ScanSource/" + QString::fromLatin1(QByteArray::fromStdString(deviceName).toHex());
+}
+
+QString Read(const QString& key) {
+  QSettings settings;
+  settings.beginGroup(kGroup);
+  return settings.value(key).toString();
+}
+
+void Write(const QString& key, const std::string& value) {
+  QSettings settings;
+  settings.beginGroup(kGroup);
+  settings.setValue(key, QString::fromStdString(value));
+}
+
+}  // namespace
+
+std::string DsmSettings::DefaultDevice() {
+  return Read("DefaultSource").toStdString();
+}
+
+void DsmSettings::SetDefaultDevice(const std::string& deviceName) {
+  Write("DefaultSource", deviceName);
+}
+
+std::string DsmSettings::ScanSource(const std::string& deviceName) {
+  return Read(DeviceKey(deviceName)).toStdString();
+}
+
+void DsmSettings::SetScanSource(const std::string& deviceName, const std::string& source) {
+  Write(DeviceKey(deviceName), source);
+}
+
+std::chrono::milliseconds DsmSettings::StallTimeout() {
+  QSettings settings;
+  settings.beginGroup(kGroup);
+  bool valid = false;
+  const double seconds =
+      settings.value("StallTimeoutSeconds", kDefaultStallSeconds).toDouble(&valid);
+  const double used = valid && seconds > 0 ? seconds : kDefaultStallSeconds;
+  return std::chrono::milliseconds(static_cast<long long>(used * 1000));
+}

@@ -1,0 +1,189 @@
+#include "dsm/SourceCapabilities.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "dsm/CapabilityContainer.h"
+#include "dsm/DeviceSettings.h"
+#include "dsm/Fix32.h"
+#include "dsm/SaneThread.h"
+
+namespace {
+
+constexpr TW_UINT16 kSupportedCaps[] = {CAP_SUPPORTEDCAPS,  CAP_XFERCOUNT,      CAP_FEEDERENABLED,
+                                        CAP_UICONTROLLABLE, ICAP_XFERMECH,      ICAP_PIXELTYPE,
+                                        ICAP_UNITS,         ICAP_PHYSICALWIDTH, ICAP_PHYSICALHEIGHT,
+                                        ICAP_XRESOLUTION,   ICAP_YRESOLUTION};
+
+constexpr TwainOutcome kSuccess{TWRC_SUCCESS, TWCC_SUCCESS};
+constexpr TwainOutcome kBadValue{TWRC_FAILURE, TWCC_BADVALUE};
+constexpr TwainOutcome kUnsupported{TWRC_FAILURE, TWCC_CAPUNSUPPORTED};
+
+bool IsSupported(TW_UINT16 cap) {
+  return std::find(std::begin(kSupportedCaps), std::end(kSupportedCaps), cap) !=
+         std::end(kSupportedCaps);
+}
+
+CapabilityValue One(TW_UINT16 itemType, TW_UINT32 item) {
+  return {MakeOneValue(itemType, item), TWON_ONEVALUE};
+}
+
+CapabilityValue OneOrChoices(bool choices, TW_UINT16 itemType, const std::vector<TW_UINT32>& items,
+                             TW_UINT32 current) {
+  if (!choices)
+    return One(itemType, current);
+  const auto found = std::find(items.begin(), items.end(), current);
+  const auto index = static_cast<TW_UINT32>(found != items.end() ? found - items.begin() : 0);
+  return {MakeEnumeration(itemType, items, index, index), TWON_ENUMERATION};
+}
+
+bool IsSixteenBit(TW_UINT16 itemType) {
+  return itemType == TWTY_UINT16 || itemType == TWTY_INT16 || itemType == TWTY_BOOL;
+}
+
+}  // namespace
+
+TwainOutcome SourceCapabilities::Get(TW_UINT16 message, TW_CAPABILITY& capability) {
+  if (!IsSupported(capability.Cap))
+    return kUnsupported;
+  const bool choices = message == MSG_GET;
+  const CapabilityValue value = thread_.Run([&] { return MakeContainer(capability.Cap, choices); });
+  if (value.handle == nullptr)
+    return {TWRC_FAILURE, TWCC_CAPUNSUPPORTED};
+  capability.hContainer = value.handle;
+  capability.ConType = value.conType;
+  return kSuccess;
+}
+
+CapabilityValue SourceCapabilities::MakeContainer(TW_UINT16 cap, bool choices) {
+  switch (cap) {
+    case CAP_SUPPORTEDCAPS:
+      return {MakeArray(TWTY_UINT16, {std::begin(kSupportedCaps), std::end(kSupportedCaps)}),
+              TWON_ARRAY};
+    case CAP_XFERCOUNT:
+      return One(TWTY_INT16, 0xFFFF);
+    case CAP_FEEDERENABLED:
+      return One(TWTY_BOOL, settings_.IsFeeder() ? 1 : 0);
+    case CAP_UICONTROLLABLE:
+      return One(TWTY_BOOL, 1);
+    case ICAP_XFERMECH:
+      return OneOrChoices(choices, TWTY_UINT16, {TWSX_NATIVE}, TWSX_NATIVE);
+    case ICAP_UNITS:
+      return OneOrChoices(choices, TWTY_UINT16, {TWUN_INCHES}, TWUN_INCHES);
+    case ICAP_PIXELTYPE:
+      return PixelType(choices);
+    case ICAP_PHYSICALWIDTH:
+    case ICAP_PHYSICALHEIGHT:
+      return PhysicalSize(cap == ICAP_PHYSICALHEIGHT);
+    default:
+      return Resolution(cap == ICAP_YRESOLUTION, choices);
+  }
+}
+
+CapabilityValue SourceCapabilities::Resolution(bool vertical, bool choices) {
+  const std::optional<double> current = settings_.Resolution(vertical);
+  if (!current)
+    return {};
+  const TW_UINT32 currentWord = Fix32Word(ToFix32(*current));
+  const NumberChoices offered = settings_.ResolutionChoices(vertical);
+  if (!choices || offered.IsEmpty())
+    return One(TWTY_FIX32, currentWord);
+  if (offered.isRange)
+    return {MakeRange(TWTY_FIX32, Fix32Word(ToFix32(offered.minimum)),
+                      Fix32Word(ToFix32(offered.maximum)),
+                      Fix32Word(ToFix32(std::max(offered.step, 1.0))), currentWord, currentWord),
+            TWON_RANGE};
+  std::vector<TW_UINT32> items;
+  for (double value : offered.list)
+    items.push_back(Fix32Word(ToFix32(value)));
+  return OneOrChoices(true, TWTY_FIX32, items, currentWord);
+}
+
+CapabilityValue SourceCapabilities::PixelType(bool choices) {
+  std::vector<TW_UINT32> items;
+  for (TW_UINT16 type : settings_.PixelTypes())
+    items.push_back(type);
+  return OneOrChoices(choices, TWTY_UINT16, items, settings_.PixelType());
+}
+
+CapabilityValue SourceCapabilities::PhysicalSize(bool vertical) {
+  const std::optional<FrameInches> glass = settings_.PhysicalArea();
+  if (!glass)
+    return {};
+  return One(TWTY_FIX32, Fix32Word(ToFix32(vertical ? glass->bottom : glass->right)));
+}
+
+TwainOutcome SourceCapabilities::Set(const TW_CAPABILITY& capability) {
+  if (!IsSupported(capability.Cap))
+    return kUnsupported;
+  const std::optional<SetValue> value = ReadSetValue(capability);
+  if (!value)
+    return kBadValue;
+  switch (capability.Cap) {
+    case ICAP_XRESOLUTION:
+    case ICAP_YRESOLUTION:
+      return SetResolution(capability.Cap == ICAP_YRESOLUTION, value->itemType, value->item);
+    case ICAP_PIXELTYPE:
+      return IsSixteenBit(value->itemType) ? SetPixelType(value->item) : kBadValue;
+    case ICAP_UNITS:
+      return value->item == TWUN_INCHES ? kSuccess : kBadValue;
+    case ICAP_XFERMECH:
+      return value->item == TWSX_NATIVE ? kSuccess : kBadValue;
+    case CAP_XFERCOUNT:  // every page the device yields is offered
+      return value->item == 0xFFFF ? kSuccess : TwainOutcome{TWRC_CHECKSTATUS, TWCC_SUCCESS};
+    case CAP_FEEDERENABLED:
+      return SetFeeder(value->item != 0);
+    default:
+      return {TWRC_FAILURE, TWCC_CAPBADOPERATION};
+  }
+}
+
+TwainOutcome SourceCapabilities::SetResolution(bool vertical, TW_UINT16 itemType, TW_UINT32 item) {
+  double wanted = 0;
+  if (itemType == TWTY_FIX32)
+    wanted = FromFix32(Fix32FromWord(item));
+  else if (IsSixteenBit(itemType) || itemType == TWTY_UINT32)
+    wanted = item;
+  else
+    return kBadValue;
+  if (wanted <= 0)
+    return kBadValue;
+  const std::optional<double> applied = thread_.Run([&]() -> std::optional<double> {
+    if (!settings_.SetResolution(vertical, wanted))
+      return std::nullopt;
+    return settings_.Resolution(vertical);
+  });
+  if (!applied)
+    return kBadValue;
+  return std::abs(*applied - wanted) < 0.01 ? kSuccess : TwainOutcome{TWRC_CHECKSTATUS, 0};
+}
+
+TwainOutcome SourceCapabilities::SetPixelType(TW_UINT32 item) {
+  const auto type = static_cast<TW_UINT16>(item);
+  if (type == TWPT_PALETTE)
+    return kBadValue;  // no palette scans: callers fall back to RGB
+  const bool set = thread_.Run([&] { return settings_.SetPixelType(type); });
+  return set ? kSuccess : kBadValue;
+}
+
+TwainOutcome SourceCapabilities::SetFeeder(bool enabled) {
+  const bool set = thread_.Run([&] {
+    for (const std::string& source : settings_.Sources())
+      if (IsFeederSourceName(source) == enabled)
+        return settings_.SetSource(source);
+    return false;
+  });
+  return set ? kSuccess : kBadValue;
+}
+
+TwainOutcome SourceCapabilities::QuerySupport(TW_CAPABILITY& capability) {
+  constexpr TW_UINT32 kGetAndSet = 0x0001 | 0x0002 | 0x0004 | 0x0008 | 0x0010;
+  constexpr TW_UINT32 kGetOnly = 0x0001 | 0x0002 | 0x0004;
+  const bool readOnly = capability.Cap == ICAP_PHYSICALWIDTH ||
+                        capability.Cap == ICAP_PHYSICALHEIGHT ||
+                        capability.Cap == CAP_SUPPORTEDCAPS || capability.Cap == CAP_UICONTROLLABLE;
+  const TW_UINT32 flags = !IsSupported(capability.Cap) ? 0 : readOnly ? kGetOnly : kGetAndSet;
+  capability.ConType = TWON_ONEVALUE;
+  capability.hContainer = MakeOneValue(TWTY_INT32, flags);
+  return capability.hContainer != nullptr ? kSuccess : TwainOutcome{TWRC_FAILURE, TWCC_LOWMEMORY};
+}
