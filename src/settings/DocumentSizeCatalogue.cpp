@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <algorithm>
 #include <cstdlib>
@@ -12,6 +11,7 @@
 
 #include "app/core/DebugLog.h"
 #include "app/core/PathText.h"
+#include "platform/profile/ReplaceFileContents.h"
 #include "settings/LegacyText.h"
 
 namespace {
@@ -95,14 +95,10 @@ bool SaveDocumentSizes(const DocumentSizeCatalogue& catalogue, const std::string
   QDir().mkpath(QFileInfo(filePath).absolutePath());
   std::ostringstream text;
   WriteDocumentSizes(catalogue, text);
-  const std::string bytes = text.str();
-  QSaveFile file(filePath);
-  const bool saved = file.open(QIODevice::WriteOnly) &&
-                     file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()) &&
-                     file.commit();
+  std::string error;
+  const bool saved = ReplaceFileContents(path, text.str(), error);
   if (!saved) {
-    Log(LOG_LOCATION, "SaveDocumentSizes(): unable to write %s: %s", path.c_str(),
-        file.errorString().toLocal8Bit().constData());
+    Log(LOG_LOCATION, "SaveDocumentSizes(): unable to write %s: %s", path.c_str(), error.c_str());
   }
   return saved;
 }

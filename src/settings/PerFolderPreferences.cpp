@@ -55,12 +55,21 @@ void PerFolderPreferences::Write(const ProfileFile::KeyValues& values) const {
   file_.WriteStrings(kSection, values);
 }
 
+// A format value: the key's default when absent, and -1 (which no format
+// accepts) when present but not a number, so a damaged file reads as the
+// default format instead of a mix of stored and default values.
+std::int32_t PerFolderPreferences::ReadFormatValue(const char* key,
+                                                   std::int32_t defaultValue) const {
+  const auto stored = file_.ReadString(kSection, key);
+  return stored ? ParseProfileInt(*stored).value_or(-1) : defaultValue;
+}
+
 FileNameFormat PerFolderPreferences::ReadFormat() const {
   const FileNameFormat fallback = DefaultFormat();
-  const int recurrence = ReadInt("RecurrenceType", static_cast<int>(fallback.recurrence));
-  const int item = ReadInt("ItemType", static_cast<int>(fallback.item));
-  const int relation = ReadInt("RelationType", static_cast<int>(fallback.relation));
-  const int index = ReadInt("IndexType", static_cast<int>(fallback.index));
+  const int recurrence = ReadFormatValue("RecurrenceType", static_cast<int>(fallback.recurrence));
+  const int item = ReadFormatValue("ItemType", static_cast<int>(fallback.item));
+  const int relation = ReadFormatValue("RelationType", static_cast<int>(fallback.relation));
+  const int index = ReadFormatValue("IndexType", static_cast<int>(fallback.index));
   const auto format = FileNameFormatFromValues(recurrence, item, relation, index);
   if (!format) {
     Log(LOG_LOCATION, "PerFolderPreferences::ReadFormat(): unknown format %d, %d, %d, %d in %s",

@@ -17,7 +17,8 @@ class PerFolderPreferences {
 
   std::string FilePath() const;
 
-  // (Month, no item, Ending, yyyy-mm-dd) unless all four stored values are known.
+  // (Month, no item, Ending, yyyy-mm-dd) when any stored value is unknown;
+  // a missing key takes its own default.
   FileNameFormat ReadFormat() const;
   void WriteFormat(const FileNameFormat& format) const;
 
@@ -45,6 +46,7 @@ class PerFolderPreferences {
  private:
   std::string ReadText(const char* key, const std::string& defaultValue) const;
   std::int32_t ReadInt(const char* key, std::int32_t defaultValue) const;
+  std::int32_t ReadFormatValue(const char* key, std::int32_t defaultValue) const;
   void Write(const ProfileFile::KeyValues& values) const;
 
   std::string folder_;

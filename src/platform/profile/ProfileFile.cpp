@@ -4,10 +4,10 @@
 #include <unistd.h>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <charconv>
 
 #include "app/core/DebugLog.h"
+#include "platform/profile/ReplaceFileContents.h"
 
 namespace {
 
@@ -83,14 +83,11 @@ bool ProfileFile::WriteStrings(std::string_view section, const KeyValues& values
     return false;
   for (const auto& [key, value] : values)
     text->SetValue(section, key, value);
-  const std::string bytes = text->ToString();
-  QSaveFile file(QString::fromStdString(path_));
-  const bool written = file.open(QIODevice::WriteOnly) &&
-                       file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()) &&
-                       file.commit();
+  std::string error;
+  const bool written = ReplaceFileContents(path_, text->ToString(), error);
   if (!written) {
     Log(LOG_LOCATION, "ProfileFile::WriteStrings(): unable to write %s: %s", path_.c_str(),
-        file.errorString().toLocal8Bit().constData());
+        error.c_str());
   }
   return written;
 }

@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <csignal>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include "platform/profile/ProfileFile.h"
+
+namespace {
+
+class ProfileFileTest : public ::testing::Test {
+ protected:
+  std::string PathOf(const char* name) const { return dir_.filePath(name).toStdString(); }
+
+  static void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+  }
+
+  static std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+  }
+
+  QStringList Entries() const {
+    return QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+  }
+
+  QTemporaryDir dir_;
+};
+
+TEST_F(ProfileFileTest, WritesAndReadsBackThroughANewFile) {
+  const ProfileFile file(PathOf("_defaults.ini"));
+  EXPECT_TRUE(file.CanWrite());
+  EXPECT_EQ(file.ReadString("Settings", "A"), std::nullopt);
+  EXPECT_EQ(file.ReadInt("Settings", "A", 42), 42);
+
+  ASSERT_TRUE(file.WriteStrings("Settings", {{"A", "7"}, {"B", "text with  blanks"}}));
+  ASSERT_TRUE(file.WriteString("Settings", "A", "-8"));
+  EXPECT_EQ(ReadBytes(file.Path()), "[Settings]\r\nA=-8\r\nB=text with  blanks\r\n");
+  EXPECT_EQ(file.ReadInt("Settings", "a", 0), -8);
+  EXPECT_EQ(file.ReadString("SETTINGS", "b"), "text with  blanks");
+  EXPECT_EQ(Entries(), QStringList{"_defaults.ini"});
+}
+
+TEST_F(ProfileFileTest, KeepsLinesItDoesNotKnowWhenRewriting) {
+  const std::string path = PathOf("_defaults.ini");
+  WriteBytes(path, "; notes\n[Other]\nX=1\n[Settings]\nA=1");
+  ASSERT_TRUE(ProfileFile(path).WriteString("Settings", "B", "2"));
+  EXPECT_EQ(ReadBytes(path), "; notes\r\n[Other]\r\nX=1\r\n[Settings]\r\nA=1\r\nB=2\r\n");
+}
+
+TEST_F(ProfileFileTest, ReadsAMegabyteLineAndGarbageWithoutFailing) {
+  const std::string path = PathOf("_defaults.ini");
+  std::string garbage(3 * 1024 * 1024, '\xfe');
+  garbage[1000] = '\0';
+  WriteBytes(path, garbage + "\n[Settings]\nA=" + std::string(2 * 1024 * 1024, 'x') + "\nB=5\n");
+  const ProfileFile file(path);
+  EXPECT_EQ(file.ReadString("Settings", "A")->size(), 2u * 1024 * 1024);
+  EXPECT_EQ(file.ReadInt("Settings", "B", 0), 5);
+}
+
+TEST_F(ProfileFileTest, LeavesAnOversizedFileAlone) {
+  const std::string path = PathOf("_defaults.ini");
+  const std::string huge = "[Settings]\nA=1\n" + std::string(ProfileFile::kMaxFileSize, ';');
+  WriteBytes(path, huge);
+  const ProfileFile file(path);
+  EXPECT_EQ(file.ReadInt("Settings", "A", 9), 9);
+  EXPECT_FALSE(file.WriteString("Settings", "A", "2"));
+  EXPECT_EQ(QFileInfo(QString::fromStdString(path)).size(), qint64(huge.size()));
+}
+
+TEST_F(ProfileFileTest, AFailedWriteLeavesTheOldFileWhole) {
+  const std::string path = PathOf("_defaults.ini");
+  const std::string original = "[Settings]\r\nLastDestination=Statement 2012-12\r\n";
+  WriteBytes(path, original);
+
+  // A file size limit makes the write fail part-way, as a full disk would.
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  ::getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit small = saved;
+  small.rlim_cur = 1024;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool written = ProfileFile(path).WriteString("Settings", "Notes", std::string(4096, 'n'));
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+
+  EXPECT_FALSE(written);
+  EXPECT_EQ(ReadBytes(path), original);
+  EXPECT_EQ(Entries(), QStringList{"_defaults.ini"});
+}
+
+TEST_F(ProfileFileTest, RefusesValuesWithLineBreaks) {
+  const ProfileFile file(PathOf("_defaults.ini"));
+  EXPECT_FALSE(file.WriteString("Settings", "LastDestination", "x\n[Settings]\nItemType=99"));
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(file.Path())));
+}
+
+TEST_F(ProfileFileTest, SomethingOtherThanAFileIsNeitherReadNorWritten) {
+  const std::string folder = PathOf("folder.ini");
+  ASSERT_TRUE(QDir().mkdir(QString::fromStdString(folder)));
+  const std::string fifo = PathOf("fifo.ini");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string link = PathOf("link.ini");
+  WriteBytes(PathOf("target.txt"), "[Settings]\nA=1\n");
+  ASSERT_TRUE(
+      QFile::link(QString::fromStdString(PathOf("target.txt")), QString::fromStdString(link)));
+
+  QElapsedTimer timer;
+  timer.start();
+  for (const std::string& path : {folder, fifo, link}) {
+    SCOPED_TRACE(path);
+    const ProfileFile file(path);
+    EXPECT_FALSE(file.CanWrite());
+    EXPECT_FALSE(file.WriteString("Settings", "A", "2"));
+  }
+  // Reading a FIFO must not wait for a writer; a link is followed for reading only.
+  EXPECT_EQ(ProfileFile(fifo).ReadString("Settings", "A"), std::nullopt);
+  EXPECT_EQ(ProfileFile(link).ReadString("Settings", "A"), "1");
+  EXPECT_EQ(ReadBytes(PathOf("target.txt")), "[Settings]\nA=1\n");
+  EXPECT_LT(timer.elapsed(), 10000);
+}
+
+TEST_F(ProfileFileTest, CannotWriteAReadOnlyFile) {
+  if (::geteuid() == 0)
+    GTEST_SKIP() << "root writes read-only files";
+  const std::string path = PathOf("_defaults.ini");
+  WriteBytes(path, "[Settings]\nA=1\n");
+  ::chmod(path.c_str(), 0444);
+  const ProfileFile file(path);
+  EXPECT_FALSE(file.CanWrite());
+  EXPECT_FALSE(file.WriteString("Settings", "A", "2"));
+  EXPECT_EQ(file.ReadInt("Settings", "A", 0), 1);
+}
+
+TEST(ParseProfileInt, ReadsTheLeadingDecimalInteger) {
+  struct {
+    const char* text;
+    std::optional<std::int32_t> expected;
+  } const cases[] = {
+      {"12", 12},
+      {"-1", -1},
+      {"+7", 7},
+      {" 3 ", 3},
+      {"12abc", 12},
+      {"2147483647", 2147483647},
+      {"-2147483648", INT32_MIN},
+      {"2147483648", {}},
+      {"99999999999", {}},
+      {"abc", {}},
+      {"", {}},
+      {"-", {}},
+      {"0x10", 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ParseProfileInt(c.text), c.expected) << c.text;
+  }
+}
+
+}  // namespace

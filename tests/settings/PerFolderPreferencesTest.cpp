@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "app/core/ContractError.h"
+#include "settings/PerFolderPreferences.h"
+
+namespace {
+
+class PerFolderPreferencesTest : public ::testing::Test {
+ protected:
+  std::string Folder() const { return dir_.path().toStdString() + "/"; }
+
+  void WriteFile(const std::string& bytes) const {
+    std::ofstream(Folder() + "_defaults.ini", std::ios::binary) << bytes;
+  }
+
+  std::string ReadFile() const {
+    std::ifstream in(Folder() + "_defaults.ini", std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+  }
+
+  QTemporaryDir dir_;
+};
+
+TEST_F(PerFolderPreferencesTest, ANewFolderProposesTheDefaults) {
+  const PerFolderPreferences preferences(Folder());
+  EXPECT_EQ(preferences.FilePath(), Folder() + "_defaults.ini");
+  EXPECT_EQ(preferences.ReadFormat(),
+            (FileNameFormat{RecurrenceType::Month, ItemType::NoItem, RelationType::Ending,
+                            IndexType::YearMonthDay}));
+  EXPECT_EQ(preferences.ReadLastDestination(), "");
+  EXPECT_FALSE(preferences.ReadMultiPage());
+  EXPECT_FALSE(preferences.ReadRotateNinety());
+  EXPECT_EQ(preferences.ReadDocumentSize(), DocumentSize("Statement (large)", 8500, 11000));
+  EXPECT_TRUE(preferences.CanWrite());
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(preferences.FilePath())));
+}
+
+TEST_F(PerFolderPreferencesTest, AllTenKeysRoundTrip) {
+  const FileNameFormat format{RecurrenceType::Quarterly, ItemType::Invoice, RelationType::For,
+                              IndexType::YearQuarter};
+  {
+    const PerFolderPreferences preferences(Folder());
+    preferences.WriteFormat(format);
+    preferences.WriteLastDestination("Quarterly Invoice For 2012 Q4");
+    preferences.WriteMultiPage(true);
+    preferences.WriteRotateNinety(true);
+    preferences.WriteDocumentSize(DocumentSize("Photo 4x6", 4000, 6000));
+  }
+  EXPECT_EQ(ReadFile(),
+            "[Settings]\r\nRecurrenceType=15\r\nItemType=4\r\nRelationType=4\r\nIndexType=4\r\n"
+            "LastDestination=Quarterly Invoice For 2012 Q4\r\nMultiPage=1\r\nRotateNinety=1\r\n"
+            "DocumentSizeName=Photo 4x6\r\nDocumentSizeWidth=4000\r\nDocumentSizeHeight=6000\r\n");
+
+  const PerFolderPreferences reread(Folder());
+  EXPECT_EQ(reread.ReadFormat(), format);
+  EXPECT_EQ(reread.ReadLastDestination(), "Quarterly Invoice For 2012 Q4");
+  EXPECT_TRUE(reread.ReadMultiPage());
+  EXPECT_TRUE(reread.ReadRotateNinety());
+  EXPECT_EQ(reread.ReadDocumentSize(), DocumentSize("Photo 4x6", 4000, 6000));
+  reread.WriteMultiPage(false);
+  EXPECT_FALSE(reread.ReadMultiPage());
+}
+
+TEST_F(PerFolderPreferencesTest, HandEditedValuesAreReadTheWindowsWay) {
+  WriteFile("[settings]\nmultipage = 2\nROTATENINETY=0\nlastdestination=  Statement 2012-12  ");
+  const PerFolderPreferences preferences(Folder());
+  EXPECT_TRUE(preferences.ReadMultiPage());
+  EXPECT_FALSE(preferences.ReadRotateNinety());
+  EXPECT_EQ(preferences.ReadLastDestination(), "Statement 2012-12");
+  preferences.WriteMultiPage(preferences.ReadMultiPage());
+  EXPECT_EQ(ReadFile(),
+            "[settings]\r\nMultiPage=1\r\nROTATENINETY=0\r\nlastdestination=  Statement "
+            "2012-12  \r\n");
+}
+
+TEST_F(PerFolderPreferencesTest, OutOfRangeFormatValuesReadAsTheDefaultFormat) {
+  const char* const files[] = {
+      "[Settings]\nRecurrenceType=99\n",
+      "[Settings]\nIndexType=-1\n",
+      "[Settings]\nItemType=7\nRelationType=2\n",
+      "[Settings]\nRelationType=2147483648\nItemType=3\nRecurrenceType=1\n",
+  };
+  for (const char* file : files) {
+    WriteFile(file);
+    EXPECT_EQ(PerFolderPreferences(Folder()).ReadFormat(), PerFolderPreferences::DefaultFormat())
+        << file;
+  }
+  WriteFile("[Settings]\nRecurrenceType=1\nItemType=2\nRelationType=1\nIndexType=8\n");
+  EXPECT_EQ(PerFolderPreferences(Folder()).ReadFormat(),
+            (FileNameFormat{RecurrenceType::Sequential, ItemType::Page, RelationType::BlankRelation,
+                            IndexType::Counter3}));
+}
+
+TEST_F(PerFolderPreferencesTest, LongTextIsCutTo259CharactersWithoutSplittingOne) {
+  WriteFile("[Settings]\nLastDestination=" + std::string(300, 'x') +
+            "\nDocumentSizeName=" + std::string(258, 'y') + "\xc3\xa9\xc3\xa9\n");
+  const PerFolderPreferences preferences(Folder());
+  EXPECT_EQ(preferences.ReadLastDestination(), std::string(259, 'x'));
+  EXPECT_EQ(preferences.ReadDocumentSize().Name(), std::string(258, 'y') + "\xc3\xa9");
+}
+
+TEST_F(PerFolderPreferencesTest, TextFromAWindowsCodePageKeepsItsLetters) {
+  WriteFile("[Settings]\r\nLastDestination=M\xfcller 2012-12\r\n");
+  EXPECT_EQ(PerFolderPreferences(Folder()).ReadLastDestination(), "M\xc3\xbcller 2012-12");
+}
+
+TEST_F(PerFolderPreferencesTest, UnusableSizesReadAsTheDefaultSize) {
+  WriteFile("[Settings]\nDocumentSizeName=Odd\nDocumentSizeWidth=-5\nDocumentSizeHeight=abc\n");
+  EXPECT_EQ(PerFolderPreferences(Folder()).ReadDocumentSize(), DocumentSize("Odd", 8500, 11000));
+}
+
+TEST_F(PerFolderPreferencesTest, GarbageReadsAsDefaultsAndIsKeptWhenWriting) {
+  const std::string garbage(
+      "\x7f"
+      "ELF\x02\x01\x01\0\0\0[\xff\xfe=\n",
+      15);
+  WriteFile(garbage);
+  const PerFolderPreferences preferences(Folder());
+  EXPECT_EQ(preferences.ReadFormat(), PerFolderPreferences::DefaultFormat());
+  EXPECT_EQ(preferences.ReadDocumentSize(), PerFolderPreferences::DefaultDocumentSize());
+  preferences.WriteRotateNinety(true);
+  EXPECT_TRUE(preferences.ReadRotateNinety());
+  EXPECT_EQ(ReadFile().substr(0, garbage.size() - 1), garbage.substr(0, garbage.size() - 1));
+}
+
+TEST_F(PerFolderPreferencesTest, ALineBreakInADestinationNeverForgesOtherKeys) {
+  const PerFolderPreferences preferences(Folder());
+  preferences.WriteLastDestination("Statement 2012-12");
+  preferences.WriteLastDestination("x\r\nRecurrenceType=99");
+  EXPECT_EQ(preferences.ReadLastDestination(), "Statement 2012-12");
+  EXPECT_EQ(preferences.ReadFormat(), PerFolderPreferences::DefaultFormat());
+}
+
+TEST_F(PerFolderPreferencesTest, CannotWriteWhereAFolderTakesTheFilesPlace) {
+  ASSERT_TRUE(QDir().mkdir(QString::fromStdString(Folder() + "_defaults.ini")));
+  const PerFolderPreferences preferences(Folder());
+  EXPECT_FALSE(preferences.CanWrite());
+  EXPECT_EQ(preferences.ReadDocumentSize(), PerFolderPreferences::DefaultDocumentSize());
+}
+
+TEST_F(PerFolderPreferencesTest, TheFolderMustEndInASeparator) {
+  EXPECT_THROW(PerFolderPreferences(dir_.path().toStdString()), precondition_error);
+  EXPECT_THROW(PerFolderPreferences(""), precondition_error);
+}
+
+}  // namespace
