@@ -29,25 +29,24 @@ Box GlassBox(const QRect& client, int scannerWidth, int scannerHeight) {
   return {left, client.top(), left + width, client.top() + client.height()};
 }
 
-Box DocumentBox(const Box& inner, int w, int h, int origin) {
+Box DocumentBox(const Box& inner, int w, int h, ScannerOrigin origin) {
   switch (origin) {
-    case 0: {
+    case ScannerOrigin::Unknown: {
       const int left = (inner.left + inner.right - w) / 2;
       const int top = (inner.top + inner.bottom - h) / 2;
       return {left, top, left + w, top + h};
     }
-    case 1:
+    case ScannerOrigin::TopLeft:
       return {inner.left, inner.top, inner.left + w, inner.top + h};
-    case 2:
+    case ScannerOrigin::TopRight:
       return {inner.right - w, inner.top, inner.right, inner.top + h};
-    case 3:
+    case ScannerOrigin::BottomLeft:
       return {inner.left, inner.bottom - h, inner.left + w, inner.bottom};
-    case 4:
+    case ScannerOrigin::BottomRight:
       return {inner.right - w, inner.bottom - h, inner.right, inner.bottom};
-    default:
-      CheckPostcondition(CONTRACT_LOCATION, false);
-      return {};
   }
+  CheckPostcondition(CONTRACT_LOCATION, false);
+  return {};
 }
 
 // An outlined rectangle covering exactly the pixels of `box`, border included.
@@ -75,16 +74,17 @@ void DocumentSizePreviewWnd::SetDocumentSize(int width, int height) {
   update();
 }
 
-void DocumentSizePreviewWnd::SetOrigin(int origin) {
+void DocumentSizePreviewWnd::SetOrigin(ScannerOrigin origin) {
   // Refused here rather than while painting, so the caller that passed it is the one named.
-  CheckPrecondition(CONTRACT_LOCATION, origin >= 0 && origin <= 4);
+  const auto value = static_cast<std::int32_t>(origin);
+  CheckPrecondition(CONTRACT_LOCATION, value >= 0 && value <= 4);
   origin_ = origin;
   update();
 }
 
 DocumentSizePreviewWnd::Geometry DocumentSizePreviewWnd::ComputeGeometry(
     const QRect& client, int scannerWidth, int scannerHeight, int documentWidth, int documentHeight,
-    int origin) {
+    ScannerOrigin origin) {
   // Negative sizes can only come from damaged settings; they are drawn like missing ones.
   if (scannerWidth <= 0 || scannerHeight <= 0 || documentWidth <= 0 || documentHeight <= 0) {
     return {};
@@ -105,7 +105,7 @@ void DocumentSizePreviewWnd::Paint(QPainter& painter, const QRect& client) const
   painter.setClipRect(client);
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.fillRect(client, palette().color(QPalette::Button));
-  if (origin_ != 0) {
+  if (origin_ != ScannerOrigin::Unknown) {
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(Qt::NoBrush);
     DrawBox(painter, geometry.glass);

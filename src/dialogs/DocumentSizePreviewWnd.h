@@ -3,6 +3,8 @@
 #include <QRect>
 #include <QWidget>
 
+#include "settings/ScannerOrigin.h"
+
 class QPainter;
 
 // Draws the scanner glass and the document lying on it to scale, at the corner
@@ -16,14 +18,13 @@ class DocumentSizePreviewWnd : public QWidget {
 
   void SetScannerSize(int width, int height);
   void SetDocumentSize(int width, int height);
-  // A ScannerOrigin value: 0 unknown, 1 top left, 2 top right, 3 bottom left, 4 bottom right.
-  void SetOrigin(int origin);
+  void SetOrigin(ScannerOrigin origin);
 
   int ScannerWidth() const { return scannerWidth_; }
   int ScannerHeight() const { return scannerHeight_; }
   int DocumentWidth() const { return documentWidth_; }
   int DocumentHeight() const { return documentHeight_; }
-  int Origin() const { return origin_; }
+  ScannerOrigin Origin() const { return origin_; }
 
   // Where the glass and the document go in a client rectangle; `visible` is
   // false when a size is missing and nothing is to be drawn.
@@ -33,7 +34,9 @@ class DocumentSizePreviewWnd : public QWidget {
     QRect document;
   };
   static Geometry ComputeGeometry(const QRect& client, int scannerWidth, int scannerHeight,
-                                  int documentWidth, int documentHeight, int origin);
+                                  int documentWidth, int documentHeight, ScannerOrigin origin);
+
+  QSize sizeHint() const override { return {120, 160}; }
 
   // Paints the preview into `client`; paintEvent draws through it.
   void Paint(QPainter& painter, const QRect& client) const;
@@ -46,5 +49,5 @@ class DocumentSizePreviewWnd : public QWidget {
   int scannerHeight_ = 0;
   int documentWidth_ = 0;
   int documentHeight_ = 0;
-  int origin_ = 0;
+  ScannerOrigin origin_ = ScannerOrigin::Unknown;
 };

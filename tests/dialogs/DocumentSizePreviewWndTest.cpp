@@ -21,7 +21,7 @@ QImage Render(int documentWidth, int documentHeight, int origin, int scannerWidt
   preview.resize(300, 300);
   preview.SetScannerSize(scannerWidth, scannerHeight);
   preview.SetDocumentSize(documentWidth, documentHeight);
-  preview.SetOrigin(origin);
+  preview.SetOrigin(static_cast<ScannerOrigin>(origin));
   QImage image(300, 300, QImage::Format_RGB32);
   image.fill(kUntouched);
   QPainter painter(&image);
@@ -82,8 +82,8 @@ TEST(DocumentSizePreviewWnd, EachOriginAnchorsItsCorner) {
 TEST(DocumentSizePreviewWnd, UnknownOriginCentresTheDocumentWithoutGlass) {
   const QImage image = Render(4250, 5846, 0);
   EXPECT_EQ(CountOf(image, kBlack), 0);
-  const auto geometry =
-      DocumentSizePreviewWnd::ComputeGeometry(QRect(0, 0, 300, 300), 8500, 11693, 4250, 5846, 0);
+  const auto geometry = DocumentSizePreviewWnd::ComputeGeometry(
+      QRect(0, 0, 300, 300), 8500, 11693, 4250, 5846, static_cast<ScannerOrigin>(0));
   EXPECT_EQ(geometry.document, QRect(96, 76, 108, 148));
   EXPECT_EQ(At(image, 96, 76), kRed);
   EXPECT_EQ(At(image, 203, 223), kRed);
@@ -103,25 +103,26 @@ TEST(DocumentSizePreviewWnd, MissingSizesDrawNothing) {
 }
 
 TEST(DocumentSizePreviewWnd, OversizedDocumentKeepsItsCorner) {
-  const auto geometry =
-      DocumentSizePreviewWnd::ComputeGeometry(QRect(0, 0, 300, 300), 8500, 11693, 17000, 23386, 4);
+  const auto geometry = DocumentSizePreviewWnd::ComputeGeometry(
+      QRect(0, 0, 300, 300), 8500, 11693, 17000, 23386, static_cast<ScannerOrigin>(4));
   EXPECT_EQ(geometry.glass, QRect(41, 0, 218, 300));
   EXPECT_EQ(geometry.document, QRect(258 - 432, 299 - 596, 432, 596));
 }
 
 TEST(DocumentSizePreviewWnd, WideGlassIsCentredOverTheClient) {
   // (100 - 235) / 2 truncates toward zero, to -67.
-  const auto geometry =
-      DocumentSizePreviewWnd::ComputeGeometry(QRect(0, 0, 100, 100), 20000, 8500, 20000, 8500, 1);
+  const auto geometry = DocumentSizePreviewWnd::ComputeGeometry(
+      QRect(0, 0, 100, 100), 20000, 8500, 20000, 8500, static_cast<ScannerOrigin>(1));
   EXPECT_EQ(geometry.glass, QRect(-67, 0, 235, 100));
   EXPECT_EQ(geometry.document, QRect(-66, 1, 233, 98));
 }
 
 TEST(DocumentSizePreviewWnd, OriginsOutsideTheCornersAreContractFailures) {
   DocumentSizePreviewWnd preview;
-  EXPECT_THROW(preview.SetOrigin(5), precondition_error);
-  EXPECT_THROW(preview.SetOrigin(-1), precondition_error);
-  EXPECT_THROW(DocumentSizePreviewWnd::ComputeGeometry(QRect(0, 0, 10, 10), 1, 1, 1, 1, 5),
+  EXPECT_THROW(preview.SetOrigin(static_cast<ScannerOrigin>(5)), precondition_error);
+  EXPECT_THROW(preview.SetOrigin(static_cast<ScannerOrigin>(-1)), precondition_error);
+  EXPECT_THROW(DocumentSizePreviewWnd::ComputeGeometry(QRect(0, 0, 10, 10), 1, 1, 1, 1,
+                                                       static_cast<ScannerOrigin>(5)),
                postcondition_error);
 }
 
