@@ -16,7 +16,9 @@ class DesktopShell {
   virtual bool OpenUrl(const QUrl& url);
   // Shows a folder in the desktop's file manager.
   virtual bool OpenFolder(const QString& folder);
-  // Shows the properties of a file or folder.
+  // Shows the properties of a file or folder: the file manager's when one on
+  // the session bus offers them, otherwise a dialog of our own. False when
+  // the path does not exist.
   virtual bool ShowProperties(const QString& path);
   // Moves a file or folder to the desktop trash.
   virtual bool MoveToTrash(const QString& path);
