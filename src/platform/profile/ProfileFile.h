@@ -31,8 +31,9 @@ class ProfileFile {
   bool WriteStrings(std::string_view section, const KeyValues& values) const;
   bool WriteString(std::string_view section, std::string_view key, std::string_view value) const;
 
-  // True when the file does not exist yet, or when it is a regular file that
-  // can be opened for writing in a folder where it can be replaced.
+  // True when the file does not exist yet, or when it is a regular file (not
+  // a link, which could point anywhere) that can be opened for writing in a
+  // folder where it can be replaced.
   bool CanWrite() const;
 
   // Files larger than this are not profile files; they are neither read nor rewritten.
