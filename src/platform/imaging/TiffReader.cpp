@@ -67,6 +67,8 @@ bool DirectFormat(TIFF* tif, const Layout& l, PixelFormat& format) {
     format = PixelFormat::Indexed8;
   else if (l.photometric == PHOTOMETRIC_RGB && l.bitsPerSample == 8 && l.samplesPerPixel == 3)
     format = PixelFormat::Rgb24;
+  else if (l.photometric == PHOTOMETRIC_RGB && l.bitsPerSample == 8 && l.samplesPerPixel == 4)
+    format = PixelFormat::Rgba32;  // read as stored: the RGBA route would premultiply
   else
     return false;
   const std::uint64_t expected = (static_cast<std::uint64_t>(l.width) * BitsPerPixel(format) + 7) / 8;
@@ -187,7 +189,7 @@ ImagingStatus TiffReader::Decode(Bitmap& out) {
   if (DirectFormat(tiff_, l, format)) {
     status = Bitmap::Create(static_cast<int>(l.width), static_cast<int>(l.height), format, bitmap);
     if (IsOk(status)) {
-      if (format != PixelFormat::Rgb24)
+      if (format == PixelFormat::Indexed1 || format == PixelFormat::Indexed8)
         bitmap.SetPalette(PaletteFor(tiff_, l, format));
       status = ReadRows(tiff_, bitmap);
     }
