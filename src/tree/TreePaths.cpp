@@ -1,0 +1,82 @@
+#include "tree/TreePaths.h"
+
+#include <fnmatch.h>
+
+namespace {
+
+bool IsValidUtf8(const std::string& bytes, const QString& decoded) {
+  return !decoded.contains(QChar::ReplacementCharacter) || decoded.toUtf8() == bytes.c_str();
+}
+
+}  // namespace
+
+namespace TreePaths {
+
+std::vector<std::string> Split(const std::string& path) {
+  std::vector<std::string> components;
+  size_t start = 0;
+  while (start <= path.size()) {
+    const size_t end = std::min(path.find('/', start), path.size());
+    if (end > start) components.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return components;
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+  return folder.ends_with('/') ? folder + name : folder + "/" + name;
+}
+
+std::string FileName(const std::string& path) {
+  const auto components = Split(path);
+  return components.empty() ? std::string() : components.back();
+}
+
+QString FoldedKey(const std::string& name) {
+  const QString decoded = QString::fromUtf8(name);
+  if (IsValidUtf8(name, decoded)) return decoded.toCaseFolded();
+  // No valid name holds a NUL, so raw keys never equal a folded one.
+  return QChar(0) + QString::fromLatin1(name);
+}
+
+bool NamesEqual(const std::string& a, const std::string& b) {
+  return a == b || FoldedKey(a) == FoldedKey(b);
+}
+
+bool IsHiddenFileName(const std::string& name) {
+  return name.starts_with('.') || QString::fromUtf8(name).compare("_defaults.ini", Qt::CaseInsensitive) == 0;
+}
+
+bool MatchesFileMask(const std::string& name, const std::string& mask) {
+  if (mask == "*.*" || mask == "*" || mask.empty()) return true;
+  return ::fnmatch(mask.c_str(), name.c_str(), FNM_CASEFOLD | FNM_PERIOD) == 0;
+}
+
+QString Label(const std::string& name) {
+  QString label = QString::fromUtf8(name);
+  for (QChar& c : label)
+    if (c.category() == QChar::Other_Control) c = QChar::ReplacementCharacter;
+  return label;
+}
+
+std::string Extension(const std::string& path) {
+  const std::string name = FileName(path);
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos) return {};
+  return QString::fromUtf8(name.substr(dot + 1)).toUpper().toStdString();
+}
+
+bool IsValidNewName(const QString& name) {
+  if (name.trimmed().isEmpty() || name == "." || name == "..") return false;
+  for (const QChar c : name)
+    if (QStringLiteral("\\/:*?\"<>|").contains(c) || c.category() == QChar::Other_Control)
+      return false;
+  return true;
+}
+
+std::string NewFolderName(int tryNumber) {
+  if (tryNumber <= 1) return "New Folder";
+  return "New Folder (" + std::to_string(tryNumber) + ")";
+}
+
+}  // namespace TreePaths
