@@ -377,6 +377,15 @@ DataSourceSize TwainHelper::GetDataSourceSize() {
 
 void TwainHelper::ResetDataSource() {
   Log(LOG_LOCATION, "TwainHelper::ResetDataSource()");
+  // A failure in the middle of a transfer leaves the source in its transfer
+  // state, where it refuses to be disabled; without this every later scan
+  // would fail until the program restarts.
+  if (isDataSourceEnabled_) {
+    TW_PENDINGXFERS pending;
+    std::memset(&pending, 0, sizeof pending);
+    api_.EndXfer(&appIdentity_, &dataSourceIdentity_, &pending);
+    api_.ResetXfers(&appIdentity_, &dataSourceIdentity_, &pending);
+  }
   TW_USERINTERFACE ui = UserInterface(showUi_);
   api_.DisableDs(&appIdentity_, &dataSourceIdentity_, &ui);
   isDataSourceEnabled_ = false;

@@ -1,0 +1,260 @@
+#include <QCoreApplication>
+#include <memory>
+
+#include "FakeDsmFixture.h"
+#include "app/core/ContractError.h"
+#include "twain/PixelType.h"
+#include "twain/ScanNotificationEvent.h"
+#include "twain/SourceEventFilter.h"
+#include "twain/TwainManager.h"
+
+namespace {
+
+using CallList = std::vector<std::string>;
+using Notice = NotifyWindow::Notice;
+
+const Notice kComplete{WM_SCAN_COMPLETE, 0};
+const Notice kCancelled{WM_SCAN_CANCELLED, 0};
+const Notice kError{WM_SCAN_ERROR, 1};
+
+// Drives the manager as the main window does: every event of the application
+// passes the manager first, and the outcome arrives at a window of its own.
+class TwainManagerTest : public FakeDsmFixture {
+ protected:
+  void SetUp() override {
+    FakeDsmFixture::SetUp();
+    manager_ = std::make_unique<TwainManager>();
+    filter_ = std::make_unique<SourceEventFilter>(*manager_);
+    QCoreApplication::instance()->installEventFilter(filter_.get());
+  }
+  void TearDown() override {
+    filter_.reset();
+    manager_.reset();
+    FakeDsmFixture::TearDown();
+  }
+
+  bool Initialize() {
+    return manager_->Initialize(2, 0, "2.00.0147", "Ferncastle", "Quillery", "Docketeer", &window_);
+  }
+  // One scan whose source announces a transfer as soon as it is enabled.
+  void Scan(int pages) {
+    AddPages(pages);
+    Script().eventsOnEnable = {MSG_XFERREADY};
+    manager_->StartScan(8500, 11000, 300, ColorHigh, false);
+    RunPostedEvents();
+  }
+  void ScanWithEvent(TW_UINT16 message) {
+    Script().eventsOnEnable = {message};
+    manager_->StartScan(8500, 11000, 300, Gray, false);
+    RunPostedEvents();
+  }
+
+  NotifyWindow window_;
+  std::unique_ptr<TwainManager> manager_;
+  std::unique_ptr<SourceEventFilter> filter_;
+};
+
+TEST_F(TwainManagerTest, ACompletedScanHoldsThePagesAndDefersTheEnd) {
+  ASSERT_TRUE(Initialize());
+  std::vector<std::vector<std::uint8_t>> expected;
+  Scan(2);
+  EXPECT_EQ(window_.notices, std::vector<Notice>{kComplete});
+  const std::vector<TW_HANDLE> images = manager_->GetImages();
+  ASSERT_EQ(images.size(), 2u);
+  EXPECT_EQ(BlockBytes(images[0]), MakePage(3, 2, 0x10));
+  EXPECT_EQ(BlockBytes(images[1]), MakePage(4, 2, 0x20));
+  EXPECT_TRUE(manager_->IsDataSourceEnabled());
+  EXPECT_EQ(CountCalls("DisableDs"), 0);
+  EXPECT_NE(LogText().find("TwainManager::PreTranslateMessage(): Twain message = 1"),
+            std::string::npos);
+}
+
+TEST_F(TwainManagerTest, TwoScansInARowEndTheFirstBeforeStartingTheSecond) {
+  ASSERT_TRUE(Initialize());
+  Scan(1);
+  ForgetCalls();
+  Script().eventsOnEnable.clear();
+  manager_->StartScan(8500, 11000, 300, ColorHigh, false);
+  EXPECT_TRUE(manager_->GetImages().empty());
+  ASSERT_GE(Calls().size(), 3u);
+  EXPECT_EQ(Calls()[0], "DisableDs");
+  EXPECT_EQ(Calls()[1], "CloseDs");
+  EXPECT_EQ(Calls()[2], "OpenDs");
+  EXPECT_TRUE(manager_->IsDataSourceEnabled());
+  EXPECT_EQ(window_.notices, std::vector<Notice>{kComplete});
+}
+
+TEST_F(TwainManagerTest, CancelBeforeTheFirstPageIsReportedAsCancelled) {
+  ASSERT_TRUE(Initialize());
+  Script().Queue("GetNativeXfer", {TWRC_CANCEL});
+  Scan(1);
+  EXPECT_EQ(window_.notices, std::vector<Notice>{kCancelled});
+  EXPECT_TRUE(manager_->GetImages().empty());
+}
+
+TEST_F(TwainManagerTest, FailureAfterTwoPagesCompletesWithThemAndEndsCleanly) {
+  ASSERT_TRUE(Initialize());
+  Script().Queue("GetNativeXfer", {TWRC_XFERDONE, TWRC_XFERDONE, TWRC_FAILURE});
+  Scan(3);
+  EXPECT_EQ(manager_->GetImages().size(), 2u);
+  Script().eventsOnEnable.clear();
+  manager_->StartScan(8500, 11000, 300, ColorHigh, false);
+  RunPostedEvents();
+  EXPECT_EQ(window_.notices, std::vector<Notice>{kComplete});
+  EXPECT_TRUE(manager_->IsDataSourceEnabled());
+}
+
+TEST_F(TwainManagerTest, ACloseRequestPostsNothingAndClosesAtTheNextScan) {
+  ASSERT_TRUE(Initialize());
+  ScanWithEvent(MSG_CLOSEDSREQ);
+  EXPECT_TRUE(window_.notices.empty());
+  EXPECT_TRUE(manager_->IsDataSourceEnabled());
+  ForgetCalls();
+  Script().eventsOnEnable.clear();
+  manager_->StartScan(8500, 11000, 300, ColorHigh, false);
+  EXPECT_EQ(Calls()[0], "DisableDs");
+  EXPECT_EQ(Calls()[1], "CloseDs");
+}
+
+TEST_F(TwainManagerTest, CloseOkIsReportedAsCancelled) {
+  ASSERT_TRUE(Initialize());
+  ScanWithEvent(MSG_CLOSEDSOK);
+  EXPECT_EQ(window_.notices, std::vector<Notice>{kCancelled});
+}
+
+TEST_F(TwainManagerTest, OtherSourceMessagesChangeNothing) {
+  ASSERT_TRUE(Initialize());
+  ScanWithEvent(MSG_DEVICEEVENT);
+  EXPECT_TRUE(window_.notices.empty());
+  EXPECT_NE(LogText().find("TwainManager::PreTranslateMessage(): NULL_MSG"), std::string::npos);
+  EXPECT_TRUE(manager_->IsDataSourceEnabled());
+  EXPECT_EQ(CountCalls("DisableDs"), 0);
+}
+
+TEST_F(TwainManagerTest, AFailureWhileEnablingReportsAnErrorAndAllowsARetry) {
+  ASSERT_TRUE(Initialize());
+  Script().Queue("SetImageLayout", {TWRC_FAILURE});
+  Scan(1);
+  EXPECT_EQ(window_.notices, std::vector<Notice>{kError});
+  EXPECT_TRUE(manager_->IsDataSourceManagerOpen());
+  EXPECT_FALSE(manager_->IsDataSourceOpen());
+  EXPECT_TRUE(manager_->IsDataSourceSelected());
+  EXPECT_NE(LogText().find("TwainManager::StartScan(): Eating exception."), std::string::npos);
+  manager_->StartScan(8500, 11000, 300, ColorHigh, false);
+  RunPostedEvents();
+  EXPECT_EQ(window_.notices, (std::vector<Notice>{kError, kComplete}));
+  EXPECT_EQ(manager_->GetImages().size(), 1u);
+}
+
+TEST_F(TwainManagerTest, AFailedTransferReportsOneErrorAndKeepsThePagesSoFar) {
+  ASSERT_TRUE(Initialize());
+  Script().Queue("GetImageInfo", {TWRC_SUCCESS, TWRC_FAILURE});
+  Scan(2);
+  EXPECT_EQ(window_.notices, std::vector<Notice>{kError});
+  EXPECT_EQ(manager_->GetImages().size(), 1u);
+  EXPECT_FALSE(manager_->IsDataSourceOpen());
+  EXPECT_NE(LogText().find("TwainManager::PreTranslateMessage(): Caught exception"),
+            std::string::npos);
+  // The source was taken out of its transfer state, so the next scan works.
+  Scan(1);
+  EXPECT_EQ(window_.notices, (std::vector<Notice>{kError, kComplete}));
+}
+
+TEST_F(TwainManagerTest, AnEndAlreadyDoneByARecoveryIsNotReportedAgain) {
+  ASSERT_TRUE(Initialize());
+  Scan(1);
+  // The source announces a transfer again before the pages were taken: that
+  // failure resets the source, and the pending end must not fail later.
+  PostFakeSourceEvent(Script(), &window_, MSG_XFERREADY);
+  RunPostedEvents();
+  EXPECT_EQ(window_.notices, (std::vector<Notice>{kComplete, kError}));
+  Scan(1);
+  EXPECT_EQ(window_.notices, (std::vector<Notice>{kComplete, kError, kComplete}));
+}
+
+TEST_F(TwainManagerTest, OrdinaryEventsPassThrough) {
+  ASSERT_TRUE(Initialize());
+  Script().eventsOnEnable.clear();
+  manager_->StartScan(8500, 11000, 300, ColorHigh, false);
+  QEvent ordinary(QEvent::User);
+  EXPECT_FALSE(manager_->PreTranslateMessage(&ordinary));
+  QCoreApplication::postEvent(&window_, new QEvent(QEvent::User));
+  RunPostedEvents();
+  EXPECT_EQ(window_.otherEvents, 1);
+  EXPECT_TRUE(window_.notices.empty());
+}
+
+TEST_F(TwainManagerTest, WithoutADefaultSourceTheWindowStillHearsOfLaterScans) {
+  Script().hasDefaultSource = false;
+  EXPECT_TRUE(Initialize());
+  EXPECT_FALSE(manager_->IsDataSourceSelected());
+  EXPECT_NE(LogText().find("TwainManager::Initialize(): Eating exception."), std::string::npos);
+  Scan(1);
+  EXPECT_EQ(window_.notices, std::vector<Notice>{kError});
+  manager_->SelectDataSource();
+  manager_->StartScan(8500, 11000, 300, ColorHigh, false);
+  RunPostedEvents();
+  EXPECT_EQ(window_.notices, (std::vector<Notice>{kError, kComplete}));
+}
+
+TEST_F(TwainManagerTest, InitializeReportsAManagerThatWouldNotOpen) {
+  Script().Fail("OpenDsm");
+  EXPECT_FALSE(Initialize());
+  EXPECT_THROW(
+      manager_->Initialize(2, 0, "2.00.0147", "Ferncastle", "Quillery", "Docketeer", nullptr),
+      precondition_error);
+}
+
+TEST_F(TwainManagerTest, SelectionAndSizeFailuresReachTheCaller) {
+  ASSERT_TRUE(Initialize());
+  Script().Queue("UserSelect", {TWRC_FAILURE});
+  EXPECT_THROW(manager_->SelectDataSource(), postcondition_error);
+  Script().Fail("GetCapability ICAP_PHYSICALWIDTH");
+  EXPECT_THROW(manager_->GetDataSourceSize(), postcondition_error);
+  EXPECT_FALSE(manager_->IsDataSourceOpen());
+}
+
+TEST_F(TwainManagerTest, PendingEndsRunBeforeSelectionAndSize) {
+  ASSERT_TRUE(Initialize());
+  Scan(1);
+  ForgetCalls();
+  manager_->SelectDataSource();
+  EXPECT_EQ(Calls(), (CallList{"DisableDs", "CloseDs", "UserSelect"}));
+  EXPECT_EQ(manager_->GetDataSourceName(), "Fake Feeder");
+  EXPECT_EQ(manager_->GetDataSourceSize().width, 8500);
+}
+
+TEST_F(TwainManagerTest, DestructionAfterACompletedScanEndsEverything) {
+  ASSERT_TRUE(Initialize());
+  Scan(2);
+  ForgetCalls();
+  manager_.reset();
+  EXPECT_EQ(Calls(), (CallList{"DisableDs", "CloseDs", "CloseDsm"}));
+  EXPECT_FALSE(Script().managerOpen);
+}
+
+TEST_F(TwainManagerTest, DestructionWhileEnabledWithoutAPendingEndIsQuiet) {
+  ASSERT_TRUE(Initialize());
+  Script().eventsOnEnable.clear();
+  manager_->StartScan(8500, 11000, 300, ColorHigh, false);
+  ForgetCalls();
+  manager_.reset();
+  EXPECT_EQ(Calls(), (CallList{"DisableDs", "CloseDs", "CloseDsm"}));
+  EXPECT_EQ(LogText().find("Eating exception"), std::string::npos);
+  EXPECT_FALSE(Script().managerOpen);
+}
+
+TEST_F(TwainManagerTest, UninitializeEndsAnEnabledSourceFirst) {
+  ASSERT_TRUE(Initialize());
+  Script().eventsOnEnable.clear();
+  manager_->StartScan(8500, 11000, 300, ColorHigh, false);
+  ForgetCalls();
+  manager_->Uninitialize();
+  EXPECT_EQ(Calls(), (CallList{"DisableDs", "CloseDs", "CloseDsm"}));
+  EXPECT_FALSE(manager_->IsDataSourceManagerOpen());
+  ForgetCalls();
+  manager_.reset();
+  EXPECT_TRUE(Calls().empty());
+}
+
+}  // namespace
