@@ -58,6 +58,7 @@ PatternError PatternCompiler::Compile(std::string_view pattern, bool caseSensiti
     // An unmatched closer at the top level ends the pattern; the rest is ignored.
     compiler.ParseSequence();
     compiler.Emit(PatternOp::Matched);
+    compiler.FindFirstBytes();
     return PatternError::None;
   } catch (const CompileFailure& failure) {
     program = PatternProgram{};
@@ -270,6 +271,23 @@ unsigned char PatternCompiler::ReadClassCharacter() {
       c = '\t';
   }
   return static_cast<unsigned char>(c);
+}
+
+// Only the simplest case: group starts followed by a byte or a class, which is
+// how every naming pattern begins.
+void PatternCompiler::FindFirstBytes() {
+  for (const PatternInstruction& instruction : program_.code) {
+    if (instruction.op == PatternOp::GroupStart)
+      continue;
+    if (instruction.op == PatternOp::Char) {
+      program_.firstBytes.set(static_cast<std::size_t>(instruction.a));
+      program_.hasFirstBytes = true;
+    } else if (instruction.op == PatternOp::Class) {
+      program_.firstBytes = program_.classes[static_cast<std::size_t>(instruction.a)];
+      program_.hasFirstBytes = true;
+    }
+    return;
+  }
 }
 
 // [Split left/right] left [Jump past right] right

@@ -34,6 +34,7 @@ class PatternCompiler {
   void ParseClass();
   unsigned char ReadClassCharacter();
 
+  void FindFirstBytes();
   void EmitAlternation(std::size_t leftStart, std::size_t rightStart);
   void EmitRepetition(std::size_t start, char quantifier, bool lazy);
   void Emit(PatternOp op, int a = 0, int b = 0);

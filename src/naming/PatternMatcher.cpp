@@ -13,6 +13,10 @@ PatternError PatternMatcher::Parse(std::string_view pattern, bool caseSensitive)
   return lastError_;
 }
 
+bool PatternMatcher::CanStartAt(std::string_view text, std::size_t start) const {
+  return start < text.size() && program_.firstBytes[static_cast<unsigned char>(text[start])];
+}
+
 bool PatternMatcher::Match(std::string_view text, MatchContext& context,
                            std::size_t* matchEnd) const {
   context = MatchContext{};
@@ -29,6 +33,8 @@ bool PatternMatcher::Match(std::string_view text, MatchContext& context,
   // Start positions run up to the last character; an empty text is tried once.
   const std::size_t lastStart = program_.anchored || text.empty() ? 0 : text.size() - 1;
   for (std::size_t start = 0; start <= lastStart; ++start) {
+    if (program_.hasFirstBytes && !CanStartAt(text, start))
+      continue;
     const std::optional<std::size_t> end = interpreter.RunAt(start);
     if (!end) {
       if (!interpreter.StepLimitReached())

@@ -29,6 +29,8 @@ class PatternMatcher {
   PatternError LastError() const { return lastError_; }
 
  private:
+  bool CanStartAt(std::string_view text, std::size_t start) const;
+
   PatternProgram program_;
   bool caseSensitive_ = true;
   PatternError lastError_ = PatternError::NoPattern;

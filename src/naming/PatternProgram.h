@@ -47,4 +47,8 @@ struct PatternProgram {
   std::vector<std::bitset<256>> classes;
   int groupCount = 0;
   bool anchored = false;
+  // When every match must begin with one of these bytes, the search skips the
+  // other start positions without running the program.
+  std::bitset<256> firstBytes;
+  bool hasFirstBytes = false;
 };
