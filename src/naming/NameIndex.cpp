@@ -1,5 +1,6 @@
 #include "naming/NameIndex.h"
 
+#include <array>
 #include <cstdio>
 
 #include "naming/CSimpleDate.h"
@@ -59,50 +60,35 @@ void StepHalfMonth(CSimpleDate& date) {
   }
 }
 
+struct DateStep {
+  int days;
+  int months;
+  int years;
+};
+
+// How far each recurrence moves a date, by recurrence value; Current and the
+// half-month pair are handled on their own.
+constexpr std::array<DateStep, kLastRecurrenceType + 1> kDateSteps = {{
+    {0, 0, 0},  {0, 0, 0},   // Current, Sequential
+    {1, 0, 0},  {1, 0, 0},   // Day, Daily
+    {7, 0, 0},  {7, 0, 0},   // Week, Weekly
+    {14, 0, 0}, {14, 0, 0},  // TwoWeeks, BiWeekly
+    {0, 0, 0},  {0, 0, 0},   // HalfMonth, SemiMonthly
+    {0, 1, 0},  {0, 1, 0},   // Month, Monthly
+    {0, 2, 0},  {0, 2, 0},   // TwoMonths, BiMonthly
+    {0, 3, 0},  {0, 3, 0},   // Quarter, Quarterly
+    {0, 6, 0},  {0, 6, 0},   // HalfYear, SemiAnnually
+    {0, 0, 1},  {0, 0, 1},   // Year, Yearly
+}};
+
 void StepDate(RecurrenceType recurrence, CSimpleDate& date) {
-  using enum RecurrenceType;
-  switch (recurrence) {
-    case Current:
-      date = CSimpleDate(CSimpleDate::kMonthDayYear);
-      break;
-    case Sequential:
-      break;
-    case Day:
-    case Daily:
-      date.AddDays(1);
-      break;
-    case Week:
-    case Weekly:
-      date.AddDays(7);
-      break;
-    case TwoWeeks:
-    case BiWeekly:
-      date.AddDays(14);
-      break;
-    case HalfMonth:
-    case SemiMonthly:
-      StepHalfMonth(date);
-      break;
-    case Month:
-    case Monthly:
-      date.AddMonths(1);
-      break;
-    case TwoMonths:
-    case BiMonthly:
-      date.AddMonths(2);
-      break;
-    case Quarter:
-    case Quarterly:
-      date.AddMonths(3);
-      break;
-    case HalfYear:
-    case SemiAnnually:
-      date.AddMonths(6);
-      break;
-    case Year:
-    case Yearly:
-      date.AddYears(1);
-      break;
+  if (recurrence == RecurrenceType::Current) {
+    date = CSimpleDate(CSimpleDate::kMonthDayYear);
+  } else if (recurrence == RecurrenceType::HalfMonth || recurrence == RecurrenceType::SemiMonthly) {
+    StepHalfMonth(date);
+  } else {
+    const DateStep step = kDateSteps[static_cast<std::size_t>(recurrence)];
+    date.AddDays(step.days).AddMonths(step.months).AddYears(step.years);
   }
 }
 
