@@ -1,9 +1,11 @@
-// Feeds arbitrary names through every predefined format, and arbitrary
-// patterns and texts through the matcher. The first byte picks the target.
+// Feeds arbitrary names through every predefined format, arbitrary patterns
+// and texts through the matcher, and arbitrary text through the date reader.
+// The first byte picks the target.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
+#include "naming/CSimpleDate.h"
 #include "naming/FileNameFormat.h"
 #include "naming/PatternMatcher.h"
 #include "naming/TodayClock.h"
@@ -51,6 +53,18 @@ void FuzzMatcher(bool caseSensitive, std::string_view input) {
     CheckSpan(group, text.size());
 }
 
+// Every field order, then steps in both directions: dates must stay valid or
+// stay invalid, never overflow.
+void FuzzDate(std::string_view text) {
+  for (int formatCode = 0; formatCode <= 6; ++formatCode) {
+    CSimpleDate date(text, formatCode);
+    const bool valid = date.IsValid();
+    date.AddDays(31).AddMonths(13).AddYears(401).SubtractDays(1000);
+    if (!valid && date.IsValid())
+      __builtin_trap();
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -58,15 +72,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   static const TodayClock::Fixed today(2012, 12, 31);
   const std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
-  switch (data[0] % 3) {
+  switch (data[0] % 4) {
     case 0:
       FuzzNextName(input);
       break;
     case 1:
       FuzzMatcher(true, input);
       break;
-    default:
+    case 2:
       FuzzMatcher(false, input);
+      break;
+    default:
+      FuzzDate(input);
       break;
   }
   return 0;

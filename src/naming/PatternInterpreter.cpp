@@ -54,8 +54,10 @@ PatternInterpreter::Outcome PatternInterpreter::Execute(const PatternInstruction
     case PatternOp::BackReference:
       return BackReferenceMatches(instruction.a) ? Outcome::Continue : Outcome::Fail;
     case PatternOp::AtEnd:
+      if (!atEnd)
+        return Outcome::Fail;
       ++pc_;
-      return atEnd ? Outcome::Continue : Outcome::Fail;
+      return Outcome::Continue;
     case PatternOp::NegationBegin:
       Push(FrameKind::NegationBarrier, pc_ + instruction.a);
       ++pc_;
