@@ -23,6 +23,10 @@ bool IsDateIndex(IndexType index) {
          index == IndexType::YearOnly;
 }
 
+bool IsPeriodIndex(IndexType index) {
+  return index == IndexType::YearQuarter || index == IndexType::YearHalf;
+}
+
 // An invalid date reads 0 in every field, so it is written as 0000-00-00.
 std::string FormatDate(IndexType index, const CSimpleDate& date) {
   if (index == IndexType::YearMonthDay) {
@@ -156,7 +160,7 @@ std::string FirstIndexValue(const FileNameFormat& format) {
   const CSimpleDate today(CSimpleDate::kMonthDayYear);
   if (IsDateIndex(format.index))
     return FormatDate(format.index, today);
-  if (format.index == IndexType::YearQuarter || format.index == IndexType::YearHalf) {
+  if (IsPeriodIndex(format.index)) {
     const int period = (today.GetMonth() - 1) / MonthsPerPeriod(format.index) + 1;
     return FormatPeriod(format.index, today.GetYear(), period);
   }
@@ -166,8 +170,7 @@ std::string FirstIndexValue(const FileNameFormat& format) {
 std::optional<std::string> NextIndexValue(const FileNameFormat& format, std::string_view match) {
   if (IsDateIndex(format.index))
     return NextDateValue(format, match);
-  if (format.index == IndexType::YearQuarter || format.index == IndexType::YearHalf) {
+  if (IsPeriodIndex(format.index))
     return NextPeriodValue(format, match);
-  }
   return NextCounterValue(format, match);
 }
