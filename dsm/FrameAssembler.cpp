@@ -120,10 +120,10 @@ bool FrameAssembler::Feed(const std::uint8_t* data, std::size_t length, std::str
     partialLine_.insert(partialLine_.end(), data, data + take);
     data += take;
     length -= take;
-    if (partialLine_.size() == lineBytes_) {
-      ConvertLine(partialLine_.data());
-      partialLine_.clear();
-    }
+    if (partialLine_.size() < lineBytes_)
+      return true;
+    ConvertLine(partialLine_.data());
+    partialLine_.clear();
   }
   for (; length >= lineBytes_; data += lineBytes_, length -= lineBytes_)
     ConvertLine(data);

@@ -1,0 +1,211 @@
+// Devices that misbehave: the scan ends with a clear TWAIN failure, no crash,
+// nothing leaked and the worker joined.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QSettings>
+#include <atomic>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <sane/saneopts.h>
+
+#include "SaneTestConfig.h"
+#include "ScriptedSaneApi.h"
+#include "TwainSession.h"
+#include "dsm/Fix32.h"
+
+namespace {
+
+// Sets a test-backend option by name on an open handle.
+void SetBackendOption(SaneApi& api, SANE_Handle handle, const char* name, const char* value) {
+  for (SANE_Int index = 1;; ++index) {
+    const SANE_Option_Descriptor* descriptor = api.GetOptionDescriptor(handle, index);
+    ASSERT_NE(descriptor, nullptr) << name;
+    if (descriptor->name == nullptr || std::strcmp(descriptor->name, name) != 0)
+      continue;
+    std::string buffer(static_cast<std::size_t>(descriptor->size), '\0');
+    buffer.replace(0, std::strlen(value), value);
+    ASSERT_EQ(api.ControlOption(handle, index, SANE_ACTION_SET_VALUE, buffer.data(), nullptr),
+              SANE_STATUS_GOOD);
+    return;
+  }
+}
+
+struct Prepared {
+  std::shared_ptr<ScriptedSaneApi> api = std::make_shared<ScriptedSaneApi>();
+  std::unique_ptr<TwainSession> session;
+};
+
+// A small grey page from the test backend, with a feeder when asked.
+Prepared Prepare(bool feeder) {
+  UseSaneTestBackend();
+  if (feeder) {
+    QSettings settings;
+    settings.setValue("DataSourceManager/ScanSource/" + QByteArray("test:0").toHex(),
+                      "Automatic Document Feeder");
+  }
+  Prepared prepared;
+  prepared.session = std::make_unique<TwainSession>(prepared.api);
+  prepared.session->OpenManager();
+  return prepared;
+}
+
+void ConfigureSmallPage(TwainSession& session) {
+  session.SetCapability(ICAP_PIXELTYPE, TWTY_UINT16, TWPT_GRAY);
+  session.SetCapability(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Word(ToFix32(50)));
+  session.SetFrame(0, 0, 2, 2);
+}
+
+struct InjectedError {
+  const char* readReturnValue;
+  int goodPages;
+  TW_UINT16 expected;
+};
+
+class ErrorAfterGoodPages : public ::testing::TestWithParam<InjectedError> {};
+
+TEST_P(ErrorAfterGoodPages, MapsToTheTwainOutcome) {
+  const InjectedError& c = GetParam();
+  Prepared prepared = Prepare(true);
+  ScriptedSaneApi& api = *prepared.api;
+  int starts = 0;
+  api.start = [&](SANE_Handle handle) {
+    if (starts++ == c.goodPages)
+      SetBackendOption(api.real, handle, "read-return-value", c.readReturnValue);
+    return api.real.Start(handle);
+  };
+  TwainSession& session = *prepared.session;
+  ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
+  ConfigureSmallPage(session);
+
+  const auto transfers = session.Scan();
+
+  ASSERT_EQ(transfers.size(), static_cast<std::size_t>(c.goodPages + 1));
+  for (int page = 0; page < c.goodPages; ++page) {
+    EXPECT_EQ(transfers[page].returnCode, TWRC_XFERDONE);
+    EXPECT_GT(transfers[page].pendingAfter, 0);
+  }
+  EXPECT_EQ(transfers.back().returnCode, c.expected);
+  EXPECT_EQ(transfers.back().page, nullptr);
+  EXPECT_EQ(transfers.back().pendingAfter, 0);
+  FreePages(transfers);
+  EXPECT_EQ(session.Disable(), TWRC_SUCCESS);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SaneStatuses, ErrorAfterGoodPages,
+    ::testing::Values(InjectedError{"SANE_STATUS_JAMMED", 2, TWRC_FAILURE},
+                      InjectedError{"SANE_STATUS_IO_ERROR", 2, TWRC_FAILURE},
+                      InjectedError{"SANE_STATUS_CANCELLED", 2, TWRC_CANCEL},
+                      InjectedError{"SANE_STATUS_JAMMED", 0, TWRC_FAILURE},
+                      InjectedError{"SANE_STATUS_CANCELLED", 0, TWRC_CANCEL}));
+
+TEST(DeviceFault, DeviceThatVanishedBeforeOpeningFailsAndAnotherStillOpens) {
+  Prepared prepared = Prepare(false);
+  prepared.api->open = [&](const std::string& name, SANE_Handle* handle) {
+    return name == "test:0" ? SANE_STATUS_IO_ERROR : prepared.api->real.Open(name, handle);
+  };
+  TwainSession& session = *prepared.session;
+  EXPECT_EQ(session.OpenDefaultSource(), TWRC_FAILURE);
+
+  TW_IDENTITY second{};
+  ASSERT_EQ(session.Manager(DAT_IDENTITY, MSG_GETFIRST, &second), TWRC_SUCCESS);
+  ASSERT_EQ(session.Manager(DAT_IDENTITY, MSG_GETNEXT, &second), TWRC_SUCCESS);
+  session.source = second;
+  EXPECT_EQ(session.Manager(DAT_IDENTITY, MSG_OPENDS, &session.source), TWRC_SUCCESS);
+}
+
+TEST(DeviceFault, ShortReadsStillGiveTheWholePage) {
+  Prepared prepared = Prepare(false);
+  ScriptedSaneApi& api = *prepared.api;
+  api.read = [&](SANE_Handle handle, SANE_Byte* data, SANE_Int, SANE_Int* length) {
+    return api.real.Read(handle, data, 7, length);
+  };
+  TwainSession& session = *prepared.session;
+  ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
+  ConfigureSmallPage(session);
+
+  const auto transfers = session.Scan();
+
+  ASSERT_EQ(transfers.size(), 1u);
+  EXPECT_EQ(transfers[0].returnCode, TWRC_XFERDONE);
+  EXPECT_EQ(ReadDibFacts(transfers[0].page).height, 100);
+  FreePages(transfers);
+}
+
+TEST(DeviceFault, ReadLongerThanAskedIsAFailure) {
+  Prepared prepared = Prepare(false);
+  ScriptedSaneApi& api = *prepared.api;
+  api.read = [&](SANE_Handle handle, SANE_Byte* data, SANE_Int maxLength, SANE_Int* length) {
+    const SANE_Status status = api.real.Read(handle, data, maxLength / 2, length);
+    *length = maxLength + 16;
+    return status;
+  };
+  TwainSession& session = *prepared.session;
+  ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
+  ConfigureSmallPage(session);
+
+  const auto transfers = session.Scan();
+
+  ASSERT_EQ(transfers.size(), 1u);
+  EXPECT_EQ(transfers[0].returnCode, TWRC_FAILURE);
+}
+
+TEST(DeviceFault, ParametersThatChangeDuringTheScanAreAFailure) {
+  Prepared prepared = Prepare(false);
+  ScriptedSaneApi& api = *prepared.api;
+  int calls = 0;
+  api.getParameters = [&](SANE_Handle handle, SANE_Parameters* parameters) {
+    const SANE_Status status = api.real.GetParameters(handle, parameters);
+    if (++calls > 1)
+      parameters->pixels_per_line += 8;
+    return status;
+  };
+  TwainSession& session = *prepared.session;
+  ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
+  ConfigureSmallPage(session);
+
+  const auto transfers = session.Scan();
+
+  ASSERT_EQ(transfers.size(), 1u);
+  EXPECT_EQ(transfers[0].returnCode, TWRC_FAILURE);
+}
+
+// A device that goes silent: reads block until someone cancels them.
+TEST(DeviceFault, SilentDeviceTimesOutWithAFailure) {
+  Prepared prepared = Prepare(false);
+  QSettings().setValue("DataSourceManager/StallTimeoutSeconds", 0.3);
+  ScriptedSaneApi& api = *prepared.api;
+  std::mutex mutex;
+  std::condition_variable wake;
+  bool cancelled = false;
+  api.read = [&](SANE_Handle, SANE_Byte*, SANE_Int, SANE_Int* length) {
+    std::unique_lock lock(mutex);
+    wake.wait(lock, [&] { return cancelled; });
+    *length = 0;
+    return SANE_STATUS_CANCELLED;
+  };
+  api.cancel = [&](SANE_Handle handle) {
+    {
+      std::lock_guard lock(mutex);
+      cancelled = true;
+    }
+    wake.notify_all();
+    api.real.Cancel(handle);
+  };
+  TwainSession& session = *prepared.session;
+  ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
+  ConfigureSmallPage(session);
+  QElapsedTimer timer;
+  timer.start();
+
+  const auto transfers = session.Scan();
+
+  ASSERT_EQ(transfers.size(), 1u);
+  EXPECT_EQ(transfers[0].returnCode, TWRC_FAILURE);
+  EXPECT_GE(timer.elapsed(), 250);
+  EXPECT_LT(timer.elapsed(), 10000);
+}
+
+}  // namespace

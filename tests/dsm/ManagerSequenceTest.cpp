@@ -1,0 +1,106 @@
+// Triplets out of sequence answer TWRC_FAILURE and leave the manager usable.
+#include <gtest/gtest.h>
+
+#include <QEvent>
+#include <QSettings>
+
+#include "SaneTestConfig.h"
+#include "TwainSession.h"
+#include "dsm/LibSaneApi.h"
+
+namespace {
+
+TEST(ManagerSequence, CallsBeforeOpeningTheManagerFail) {
+  UseSaneTestBackend();
+  TwainSession session(std::make_shared<LibSaneApi>());
+  TW_IDENTITY identity{};
+  EXPECT_EQ(session.Manager(DAT_IDENTITY, MSG_GETDEFAULT, &identity), TWRC_FAILURE);
+  EXPECT_EQ(session.Manager(DAT_IDENTITY, MSG_OPENDS, &identity), TWRC_FAILURE);
+  void* parent = &session.parent;
+  EXPECT_EQ(session.Manager(DAT_PARENT, MSG_CLOSEDSM, &parent), TWRC_FAILURE);
+  EXPECT_EQ(session.Source(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &identity), TWRC_FAILURE);
+}
+
+TEST(ManagerSequence, OpeningAssignsTheApplicationIdAndOnlyOnce) {
+  UseSaneTestBackend();
+  TwainSession session(std::make_shared<LibSaneApi>());
+  ASSERT_EQ(session.OpenManager(), TWRC_SUCCESS);
+  EXPECT_NE(session.application.Id, 0u);
+  EXPECT_EQ(session.OpenManager(), TWRC_FAILURE);
+  TW_IDENTITY first{};
+  ASSERT_EQ(session.Manager(DAT_IDENTITY, MSG_GETDEFAULT, &first), TWRC_SUCCESS);
+  EXPECT_STREQ(first.ProductName, "Noname frontend-tester virtual d");
+}
+
+TEST(ManagerSequence, SourceStatesRefuseCallsOutOfOrder) {
+  UseSaneTestBackend();
+  TwainSession session(std::make_shared<LibSaneApi>());
+  session.OpenManager();
+  ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
+  TW_HANDLE page = nullptr;
+  TW_PENDINGXFERS pending{};
+  TW_IMAGEINFO info{};
+  EXPECT_EQ(session.Source(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &page), TWRC_FAILURE);
+  EXPECT_EQ(session.Condition(), TWCC_SEQERROR);
+  EXPECT_EQ(session.Source(DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending), TWRC_FAILURE);
+  EXPECT_EQ(session.Source(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_FAILURE);
+  EXPECT_EQ(session.Disable(), TWRC_FAILURE);
+  EXPECT_EQ(session.Source(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, nullptr), TWRC_FAILURE);
+
+  TW_IDENTITY second = session.source;
+  EXPECT_EQ(session.Manager(DAT_IDENTITY, MSG_OPENDS, &second), TWRC_FAILURE);  // one at a time
+
+  ASSERT_EQ(session.Enable(), TWRC_SUCCESS);
+  EXPECT_EQ(session.Enable(), TWRC_FAILURE);
+  EXPECT_EQ(session.SetCapability(ICAP_PIXELTYPE, TWTY_UINT16, TWPT_GRAY), TWRC_FAILURE);
+  EXPECT_EQ(session.Manager(DAT_IDENTITY, MSG_CLOSEDS, &session.source), TWRC_FAILURE);
+  void* parent = &session.parent;
+  EXPECT_EQ(session.Manager(DAT_PARENT, MSG_CLOSEDSM, &parent), TWRC_FAILURE);
+
+  ASSERT_EQ(session.WaitForMessage(), MSG_XFERREADY);
+  const auto transfers = session.TransferAll();
+  FreePages(transfers);
+  EXPECT_EQ(session.Disable(), TWRC_SUCCESS);
+  EXPECT_EQ(session.Manager(DAT_IDENTITY, MSG_CLOSEDS, &session.source), TWRC_SUCCESS);
+  EXPECT_EQ(session.Manager(DAT_PARENT, MSG_CLOSEDSM, &parent), TWRC_SUCCESS);
+}
+
+TEST(ManagerSequence, UnknownSourceAndOtherEventsAreNotOurs) {
+  UseSaneTestBackend();
+  TwainSession session(std::make_shared<LibSaneApi>());
+  session.OpenManager();
+  ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
+  QEvent foreign(QEvent::User);
+  TW_EVENT event{&foreign, MSG_NULL};
+  EXPECT_EQ(session.Source(DG_CONTROL, DAT_EVENT, MSG_PROCESSEVENT, &event), TWRC_NOTDSEVENT);
+  session.source.Id += 100;  // a source that is not open
+  TW_CAPABILITY capability{ICAP_UNITS, TWON_DONTCARE16, nullptr};
+  EXPECT_EQ(session.Source(DG_CONTROL, DAT_CAPABILITY, MSG_GET, &capability), TWRC_FAILURE);
+  session.source.Id -= 100;
+}
+
+TEST(ManagerSequence, DefaultIsTheRememberedDeviceElseTheFirst) {
+  UseSaneTestBackend();
+  QSettings().setValue("DataSourceManager/DefaultSource", "test:1");
+  TwainSession session(std::make_shared<LibSaneApi>());
+  session.OpenManager();
+  TW_IDENTITY identity{};
+  ASSERT_EQ(session.Manager(DAT_IDENTITY, MSG_GETDEFAULT, &identity), TWRC_SUCCESS);
+  TW_IDENTITY first{};
+  session.Manager(DAT_IDENTITY, MSG_GETFIRST, &first);
+  EXPECT_NE(identity.Id, first.Id);
+  QSettings().setValue("DataSourceManager/DefaultSource", "gone:7");
+  ASSERT_EQ(session.Manager(DAT_IDENTITY, MSG_GETDEFAULT, &identity), TWRC_SUCCESS);
+  EXPECT_EQ(identity.Id, first.Id);
+}
+
+TEST(ManagerSequence, NoDeviceMeansNoDefault) {
+  UseSaneTestBackend("number_of_devices 0\n");
+  TwainSession session(std::make_shared<LibSaneApi>());
+  session.OpenManager();
+  TW_IDENTITY identity{};
+  EXPECT_EQ(session.Manager(DAT_IDENTITY, MSG_GETDEFAULT, &identity), TWRC_FAILURE);
+  EXPECT_EQ(session.Manager(DAT_IDENTITY, MSG_GETFIRST, &identity), TWRC_ENDOFLIST);
+}
+
+}  // namespace

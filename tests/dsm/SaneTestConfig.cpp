@@ -1,0 +1,29 @@
+#include "SaneTestConfig.h"
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+void UseSaneTestBackend(const std::string& extraLines) {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "sane-config";
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder / "dll.conf") << "test\n";
+  std::ofstream(folder / "test.conf") << "number_of_devices 2\n"
+                                         "geometry_min 0.0\n"
+                                         "geometry_max 400.0\n"
+                                         "geometry_quant 0.0\n"
+                                         "br_x 215.9\n"
+                                         "br_y 297.0\n"
+                                      << extraLines << "\n";
+  ::setenv("SANE_CONFIG_DIR", folder.c_str(), 1);
+  // Kept loaded after sane_exit, so that what the backend itself leaks is
+  // reported under its own name and suppressed below.
+  ::dlopen("libsane-test.so.1", RTLD_NOW | RTLD_NODELETE);
+  ::dlopen("/usr/lib/x86_64-linux-gnu/sane/libsane-test.so.1", RTLD_NOW | RTLD_NODELETE);
+}
+
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libsane-test.so\n";
+}

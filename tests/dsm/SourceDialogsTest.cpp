@@ -1,0 +1,110 @@
+// The manager's "Select Source" dialog and the source's own Scan window.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+
+#include "SaneTestConfig.h"
+#include "TwainSession.h"
+#include "dsm/DsmSettings.h"
+#include "dsm/LibSaneApi.h"
+
+namespace {
+
+// Once the modal dialog is up and `ready` holds, `act` works it.
+void WhenDialogReady(std::function<bool(QWidget*)> ready, std::function<void(QWidget*)> act) {
+  QTimer::singleShot(20, [ready, act] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (dialog == nullptr || !ready(dialog))
+      return WhenDialogReady(ready, act);
+    act(dialog);
+  });
+}
+
+bool ListFilled(QWidget* dialog) {
+  return dialog->findChild<QListWidget*>("sourceList")->count() == 2;
+}
+
+TEST(SelectSource, ChosenDeviceAndScanSourceAreRemembered) {
+  UseSaneTestBackend();
+  TwainSession session(std::make_shared<LibSaneApi>());
+  session.OpenManager();
+  WhenDialogReady(ListFilled, [](QWidget* dialog) {
+    dialog->findChild<QListWidget*>("sourceList")->setCurrentRow(1);
+    WhenDialogReady(
+        [](QWidget* d) { return d->findChild<QComboBox*>("scanSourceCombo")->count() == 2; },
+        [](QWidget* d) {
+          d->findChild<QComboBox*>("scanSourceCombo")->setCurrentIndex(1);
+          d->findChild<QPushButton*>("okButton")->click();
+        });
+  });
+
+  TW_IDENTITY chosen{};
+  ASSERT_EQ(session.Manager(DAT_IDENTITY, MSG_USERSELECT, &chosen), TWRC_SUCCESS);
+
+  EXPECT_EQ(DsmSettings::DefaultDevice(), "test:1");
+  EXPECT_EQ(DsmSettings::ScanSource("test:1"), "Automatic Document Feeder");
+  TW_IDENTITY byDefault{};
+  ASSERT_EQ(session.Manager(DAT_IDENTITY, MSG_GETDEFAULT, &byDefault), TWRC_SUCCESS);
+  EXPECT_EQ(byDefault.Id, chosen.Id);
+  EXPECT_STREQ(byDefault.ProductName, chosen.ProductName);
+}
+
+TEST(SelectSource, CancelKeepsTheEarlierDefault) {
+  UseSaneTestBackend();
+  DsmSettings::SetDefaultDevice("test:0");
+  TwainSession session(std::make_shared<LibSaneApi>());
+  session.OpenManager();
+  WhenDialogReady(ListFilled, [](QWidget* dialog) {
+    dialog->findChild<QListWidget*>("sourceList")->setCurrentRow(1);
+    dialog->findChild<QPushButton*>("cancelButton")->click();
+  });
+
+  TW_IDENTITY chosen{};
+  EXPECT_EQ(session.Manager(DAT_IDENTITY, MSG_USERSELECT, &chosen), TWRC_CANCEL);
+  EXPECT_EQ(DsmSettings::DefaultDevice(), "test:0");
+}
+
+TEST(SourceScanWindow, ScanButtonStartsTheBatch) {
+  UseSaneTestBackend();
+  TwainSession session(std::make_shared<LibSaneApi>());
+  session.OpenManager();
+  ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
+  ASSERT_EQ(session.Enable(true), TWRC_SUCCESS);
+  QWidget* window = nullptr;
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (widget->objectName() == "sourceScanDialog" && widget->isVisible())
+      window = widget;
+  ASSERT_NE(window, nullptr);
+  EXPECT_FALSE(session.WaitForMessage(std::chrono::milliseconds(200)).has_value());
+
+  window->findChild<QPushButton*>("scanButton")->click();
+
+  EXPECT_EQ(session.WaitForMessage(), MSG_XFERREADY);
+  FreePages(session.TransferAll());
+}
+
+TEST(SourceScanWindow, CancelAsksToCloseTheSource) {
+  UseSaneTestBackend();
+  TwainSession session(std::make_shared<LibSaneApi>());
+  session.OpenManager();
+  ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
+  ASSERT_EQ(session.Enable(true), TWRC_SUCCESS);
+  QWidget* window = nullptr;
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (widget->objectName() == "sourceScanDialog" && widget->isVisible())
+      window = widget;
+  ASSERT_NE(window, nullptr);
+
+  window->findChild<QPushButton*>("cancelButton")->click();
+
+  EXPECT_EQ(session.WaitForMessage(), MSG_CLOSEDSREQ);
+  EXPECT_EQ(session.Disable(), TWRC_SUCCESS);
+  EXPECT_EQ(session.Manager(DAT_IDENTITY, MSG_CLOSEDS, &session.source), TWRC_SUCCESS);
+}
+
+}  // namespace

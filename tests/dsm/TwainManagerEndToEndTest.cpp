@@ -1,0 +1,84 @@
+// The program's own scan manager loads the library beside the executable and
+// scans from the test backend through the event loop.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSettings>
+
+#include "SaneTestConfig.h"
+#include "twain/GlobalMemory.h"
+#include "twain/ScanNotificationEvent.h"
+#include "twain/SourceEventFilter.h"
+#include "twain/TwainManager.h"
+
+namespace {
+
+// The main window's part: records the scan notifications.
+class NotifyWindow : public QObject {
+ public:
+  std::vector<int> notifications;
+
+ protected:
+  bool event(QEvent* event) override {
+    if (event->type() >= WM_SCAN_COMPLETE && event->type() <= WM_SCAN_ERROR) {
+      notifications.push_back(event->type());
+      return true;
+    }
+    return QObject::event(event);
+  }
+};
+
+int WaitForNotification(NotifyWindow& window) {
+  QElapsedTimer timer;
+  timer.start();
+  while (window.notifications.empty() && timer.elapsed() < 60000)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  return window.notifications.empty() ? 0 : window.notifications.back();
+}
+
+struct TwainManagerRun {
+  NotifyWindow window;
+  TwainManager manager;
+  SourceEventFilter filter{manager};
+
+  TwainManagerRun() { QCoreApplication::instance()->installEventFilter(&filter); }
+  bool Initialize() {
+    return manager.Initialize(2, 0, "2.00.0147", "Ferncastle", "Quillery", "Docketeer", &window);
+  }
+};
+
+TEST(TwainManagerEndToEnd, LetterPageInGreyArrivesAsOneBitmap) {
+  UseSaneTestBackend();
+  TwainManagerRun run;
+  ASSERT_TRUE(run.Initialize());
+
+  run.manager.StartScan(8500, 11000, 75, 2, false);
+
+  ASSERT_EQ(WaitForNotification(run.window), WM_SCAN_COMPLETE);
+  const std::vector<TW_HANDLE> images = run.manager.GetImages();
+  ASSERT_EQ(images.size(), 1u);
+  const auto* header = static_cast<const std::int32_t*>(GlobalLock(images[0]));
+  EXPECT_NEAR(header[1], 8.5 * 75, 1);
+  EXPECT_NEAR(header[2], 11 * 75, 1);
+  GlobalUnlock(images[0]);
+}
+
+TEST(TwainManagerEndToEnd, FeederBatchAndASecondScan) {
+  UseSaneTestBackend();
+  QSettings().setValue("DataSourceManager/ScanSource/" + QByteArray("test:0").toHex(),
+                       "Automatic Document Feeder");
+  TwainManagerRun run;
+  ASSERT_TRUE(run.Initialize());
+
+  run.manager.StartScan(8267, 11692, 50, 0, false);
+  ASSERT_EQ(WaitForNotification(run.window), WM_SCAN_COMPLETE);
+  EXPECT_EQ(run.manager.GetImages().size(), 10u);
+
+  run.window.notifications.clear();
+  run.manager.StartScan(8267, 11692, 50, 3, false);  // the feeder of the test backend refills
+  ASSERT_EQ(WaitForNotification(run.window), WM_SCAN_COMPLETE);
+  EXPECT_EQ(run.manager.GetImages().size(), 10u);
+}
+
+}  // namespace
