@@ -430,7 +430,9 @@ void CTreeFileCtrl::Resync(QTreeWidgetItem* item) {
   }
   // From the last child back: deleting one leaves the positions before it alone.
   for (int i = item->childCount() - 1; i >= 0; --i) Resync(item->child(i));
-  if (!path.empty() && !IsFallbackNode(item) && IsFolder(path)) AddNewEntries(item, path);
+  if (!path.empty() && !IsFallbackNode(item) && IsFolder(path) &&
+      !FolderListing::IsLinkToOwnAncestor(path))
+    AddNewEntries(item, path);
 }
 
 // ---- Change monitoring

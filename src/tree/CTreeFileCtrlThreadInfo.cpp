@@ -11,7 +11,11 @@ CTreeFileCtrlThreadInfo::CTreeFileCtrlThreadInfo(CTreeFileCtrl& owner, std::stri
     : path_(EnsureTrailingSeparator(std::move(path))), owner_(owner), index_(index) {
   FolderWatcher::Options options;
   options.includeFiles = includeFiles;
-  watcher_ = std::make_unique<FolderWatcher>(path_, options, [this] { return NotifyOwner(); });
+  watcher_ = std::make_unique<FolderWatcher>(
+      path_, options, [this] { return NotifyOwner(); },
+      [this] {
+        if (owner_.AutoRefresh()) Post();
+      });
 }
 
 CTreeFileCtrlThreadInfo::~CTreeFileCtrlThreadInfo() { Stop(); }
@@ -21,6 +25,10 @@ void CTreeFileCtrlThreadInfo::Stop() { watcher_->Stop(); }
 // Runs on the monitor thread: reads only the atomic flag and posts, never sends.
 bool CTreeFileCtrlThreadInfo::NotifyOwner() {
   if (!owner_.AutoRefresh()) return false;
-  QCoreApplication::postEvent(&owner_, new FolderChangedEvent(index_), Qt::LowEventPriority);
+  Post();
   return true;
+}
+
+void CTreeFileCtrlThreadInfo::Post() {
+  QCoreApplication::postEvent(&owner_, new FolderChangedEvent(index_), Qt::LowEventPriority);
 }

@@ -22,6 +22,7 @@ class CTreeFileCtrlThreadInfo {
 
  private:
   bool NotifyOwner();
+  void Post();
 
   std::string path_;  // always with a trailing separator
   CTreeFileCtrl& owner_;

@@ -22,7 +22,7 @@ TEST(TreePathsTest, NamesCompareWithoutCaseButInvalidUtf8OnlyByteForByte) {
     bool equal;
   } cases[] = {
       {"Archive", "ARCHIVE", true},
-      {"straße", "STRASSE", true},  // full case folding
+      {"été", "ÉTÉ", true},
       {"Ölkosten", "ölkosten", true},
       {"2008", "2009", false},
       {"bad\xff", "bad\xff", true},

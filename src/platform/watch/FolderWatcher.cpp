@@ -1,7 +1,7 @@
 #include "platform/watch/FolderWatcher.h"
 
 #include <poll.h>
-#include <sched.h>
+#include <sys/resource.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -30,16 +30,18 @@ Wake WaitFor(int changeFd, int stopFd, int timeoutMilliseconds) {
   }
 }
 
-// A watcher sleeps between changes; it must never compete with the window.
-void LowerThreadPriority() {
-  sched_param parameters{};
-  ::sched_setscheduler(0, SCHED_IDLE, &parameters);
-}
+// A watcher sleeps between changes and must not compete with the window; the
+// lowest nice value rather than the idle class, which a busy machine starves.
+void LowerThreadPriority() { ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 19); }
 
 }  // namespace
 
-FolderWatcher::FolderWatcher(std::string folder, Options options, ChangeHandler onChange)
-    : folder_(std::move(folder)), options_(options), onChange_(std::move(onChange)) {
+FolderWatcher::FolderWatcher(std::string folder, Options options, ChangeHandler onChange,
+                             ReadyHandler onReady)
+    : folder_(std::move(folder)),
+      options_(options),
+      onChange_(std::move(onChange)),
+      onReady_(std::move(onReady)) {
   stopFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   CheckPostcondition(CONTRACT_LOCATION, stopFd_ >= 0);
   thread_ = std::thread([this] { Run(); });
@@ -68,6 +70,7 @@ void FolderWatcher::Run() {
     Log(LOG_LOCATION, "FolderWatcher::Run(): cannot watch %s", folder_.c_str());
     return;
   }
+  if (onReady_ && !stopping_.load()) onReady_();
   for (;;) {
     if (WaitFor(watches.Descriptor(), stopFd_, -1) != Wake::Change) return;
     if (!watches.ReadEvents()) continue;

@@ -9,6 +9,8 @@
 // `onChange` on that thread once per burst of changes (entries created,
 // deleted or renamed). `onChange` returns false to end the watch. Destroying
 // the watcher, or Stop(), ends the thread at once and waits for it.
+// `onReady` runs on that thread once every folder is watched: changes made
+// before then may have gone unseen, so the owner looks at the disk once more.
 class FolderWatcher {
  public:
   struct Options {
@@ -18,8 +20,10 @@ class FolderWatcher {
     int maxWatchedFolders = 16384;    // nearest folders first; deeper ones beyond are not watched
   };
   using ChangeHandler = std::function<bool()>;
+  using ReadyHandler = std::function<void()>;
 
-  FolderWatcher(std::string folder, Options options, ChangeHandler onChange);
+  FolderWatcher(std::string folder, Options options, ChangeHandler onChange,
+                ReadyHandler onReady = {});
   ~FolderWatcher();
   FolderWatcher(const FolderWatcher&) = delete;
   FolderWatcher& operator=(const FolderWatcher&) = delete;
@@ -36,6 +40,7 @@ class FolderWatcher {
   std::string folder_;
   Options options_;
   ChangeHandler onChange_;
+  ReadyHandler onReady_;
   int stopFd_ = -1;
   std::atomic<bool> stopping_ = false;
   std::thread thread_;
