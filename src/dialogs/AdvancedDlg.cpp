@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -16,6 +17,7 @@
 #include "app/core/ContractChecks.h"
 #include "app/core/DebugLog.h"
 #include "app/core/PathText.h"
+#include "dialogs/DialogControls.h"
 #include "dialogs/DocumentSizeListBox.h"
 #include "dialogs/EditDocumentSizeDlg.h"
 #include "dialogs/FolderChooser.h"
@@ -32,13 +34,6 @@ QComboBox* NewChoiceCombo(const char* objectName) {
   combo->setObjectName(objectName);
   combo->setMinimumWidth(130);
   return combo;
-}
-
-QLabel* NewBuddyLabel(const QString& text, QWidget* buddy) {
-  auto* label = new QLabel(text);
-  label->setBuddy(buddy);
-  label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  return label;
 }
 
 QRadioButton* AddRadio(QButtonGroup* group, int id, const QString& text, const char* objectName) {
@@ -86,7 +81,7 @@ AdvancedDlg::AdvancedDlg(QWidget* parent) : QDialog(parent) {
   grid->addWidget(BuildSizesGroup(), 1, 0, 1, 2);
   grid->addWidget(BuildOriginGroup(), 1, 2);
   grid->addWidget(BuildArchiveGroup(), 2, 0, 1, 2);
-  grid->addLayout(BuildButtons(), 2, 2, Qt::AlignRight | Qt::AlignBottom);
+  grid->addWidget(BuildButtons(), 2, 2, Qt::AlignRight | Qt::AlignBottom);
   SetTabOrder();
 }
 
@@ -202,17 +197,11 @@ QGroupBox* AdvancedDlg::BuildArchiveGroup() {
   return group;
 }
 
-QLayout* AdvancedDlg::BuildButtons() {
-  okButton_ = new QPushButton("OK");
-  okButton_->setObjectName("okButton");
-  okButton_->setDefault(true);
-  cancelButton_ = NewButton("Cancel", "cancelButton");
-  connect(okButton_, &QPushButton::clicked, this, &AdvancedDlg::accept);
-  connect(cancelButton_, &QPushButton::clicked, this, &AdvancedDlg::reject);
-  auto* layout = new QVBoxLayout;
-  layout->addWidget(okButton_);
-  layout->addWidget(cancelButton_);
-  return layout;
+QWidget* AdvancedDlg::BuildButtons() {
+  auto* buttons = NewOkCancelButtons(this, Qt::Vertical);
+  okButton_ = buttons->button(QDialogButtonBox::Ok);
+  cancelButton_ = buttons->button(QDialogButtonBox::Cancel);
+  return buttons;
 }
 
 void AdvancedDlg::SetTabOrder() {

@@ -71,7 +71,7 @@ class AdvancedDlg : public QDialog {
   QGroupBox* BuildSizesGroup();
   QGroupBox* BuildOriginGroup();
   QGroupBox* BuildArchiveGroup();
-  QLayout* BuildButtons();
+  QWidget* BuildButtons();
   void SetTabOrder();
 
   void OnInitDialog();

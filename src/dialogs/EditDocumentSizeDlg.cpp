@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/core/DebugLog.h"
+#include "dialogs/DialogControls.h"
 #include "platform/Prompt.h"
 #include "settings/LengthValue.h"
 
@@ -25,13 +26,6 @@ QLineEdit* NewLengthEdit(const char* objectName) {
   edit->setObjectName(objectName);
   edit->setMaximumWidth(90);
   return edit;
-}
-
-QLabel* NewBuddyLabel(const QString& text, QWidget* buddy) {
-  auto* label = new QLabel(text);
-  label->setBuddy(buddy);
-  label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  return label;
 }
 
 QLabel* NewUnitLabel(const char* objectName) {
@@ -85,14 +79,7 @@ EditDocumentSizeDlg::EditDocumentSizeDlg(QWidget* parent) : QDialog(parent) {
   fields->addWidget(heightUnitLabel_, 2, 2);
   fields->setColumnStretch(2, 1);
 
-  auto* buttons =
-      new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Vertical);
-  auto* ok = buttons->button(QDialogButtonBox::Ok);
-  ok->setObjectName("okButton");
-  ok->setDefault(true);
-  buttons->button(QDialogButtonBox::Cancel)->setObjectName("cancelButton");
-  connect(buttons, &QDialogButtonBox::accepted, this, &EditDocumentSizeDlg::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  auto* buttons = NewOkCancelButtons(this, Qt::Vertical);
 
   auto* lower = new QHBoxLayout;
   lower->addLayout(fields, 1);
@@ -102,7 +89,7 @@ EditDocumentSizeDlg::EditDocumentSizeDlg(QWidget* parent) : QDialog(parent) {
 
   setTabOrder(descriptionEdit_, widthEdit_);
   setTabOrder(widthEdit_, heightEdit_);
-  setTabOrder(heightEdit_, ok);
+  setTabOrder(heightEdit_, buttons->button(QDialogButtonBox::Ok));
 }
 
 void EditDocumentSizeDlg::SetUnits(Units units) {

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "app/core/DebugLog.h"
+#include "dialogs/DialogControls.h"
 #include "platform/DesktopShell.h"
 
 namespace {
@@ -52,13 +53,7 @@ WritePermissionsDlg::WritePermissionsDlg(QWidget* parent) : QDialog(parent) {
   layout->addWidget(modify, 0, Qt::AlignHCenter);
   layout->addSpacing(8);
 
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  auto* ok = buttons->button(QDialogButtonBox::Ok);
-  ok->setObjectName("okButton");
-  ok->setDefault(true);
-  buttons->button(QDialogButtonBox::Cancel)->setObjectName("cancelButton");
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  auto* buttons = NewOkCancelButtons(this, Qt::Horizontal);
   layout->addWidget(buttons);
   setMinimumWidth(480);
 }
