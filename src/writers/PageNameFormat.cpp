@@ -6,18 +6,25 @@
 
 namespace {
 
+constexpr std::size_t kMaxNumberDigits = 2;  // widths up to 99 are plenty for page numbers
+
+// Skips digits; false when there are more than a file name could want.
+bool SkipNumber(const std::string& format, std::size_t& i) {
+  const std::size_t start = i;
+  while (i < format.size() && format[i] >= '0' && format[i] <= '9')
+    ++i;
+  return i - start <= kMaxNumberDigits;
+}
+
 // Skips one conversion's flags, width and precision; returns the conversion
-// character's position.
+// character's position, or the end of the format when they are unusable.
 std::size_t SkipSpecification(const std::string& format, std::size_t i) {
   while (i < format.size() && std::strchr("-+ #0", format[i]) != nullptr)
     ++i;
-  while (i < format.size() && format[i] >= '0' && format[i] <= '9')
-    ++i;
-  if (i < format.size() && format[i] == '.') {
-    ++i;
-    while (i < format.size() && format[i] >= '0' && format[i] <= '9')
-      ++i;
-  }
+  if (!SkipNumber(format, i))
+    return format.size();
+  if (i < format.size() && format[i] == '.' && !SkipNumber(format, ++i))
+    return format.size();
   return i;
 }
 
@@ -44,7 +51,7 @@ std::optional<std::string> FormatPageName(const std::string& format, int index) 
   if (!IsPageNameFormat(format))
     return std::nullopt;
   const int length = std::snprintf(nullptr, 0, format.c_str(), index);
-  if (length < 0 || length > 4096)  // a width of millions is no file name
+  if (length < 0)
     return std::nullopt;
   std::vector<char> name(static_cast<std::size_t>(length) + 1);
   std::snprintf(name.data(), name.size(), format.c_str(), index);

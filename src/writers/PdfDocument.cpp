@@ -1,5 +1,6 @@
 #include "writers/PdfDocument.h"
 
+#include "platform/imaging/PngCodec.h"
 #include "writers/FileFormatType.h"
 
 namespace {
@@ -17,6 +18,19 @@ void PdfDocument::OnError(HPDF_STATUS errorNumber, HPDF_STATUS detailNumber, voi
   auto* document = static_cast<PdfDocument*>(userData);
   document->errorNumber_ = static_cast<std::uint32_t>(errorNumber);
   document->detailNumber_ = static_cast<std::uint32_t>(detailNumber);
+}
+
+// libHaru's image loaders return no image for a file that is not of their
+// format without reporting it (not even in HPDF_GetError); that is recorded
+// here as the loader's own "invalid data" error, so the page fails as unreadable.
+void PdfDocument::RecordUnreportedError(int imageFormat) {
+  if (handle_ != nullptr && HPDF_GetError(handle_) != HPDF_OK) {
+    errorNumber_ = static_cast<std::uint32_t>(HPDF_GetError(handle_));
+    detailNumber_ = static_cast<std::uint32_t>(HPDF_GetErrorDetail(handle_));
+  } else if (!ErrorRecorded()) {
+    errorNumber_ = imageFormat == FILE_FORMAT_JPEG ? HPDF_INVALID_JPEG_DATA : HPDF_INVALID_PNG_IMAGE;
+    detailNumber_ = 0;
+  }
 }
 
 ResultCode PdfDocument::OpenDocument() {
@@ -56,11 +70,9 @@ ResultCode PdfDocument::AddPage(const std::string& fileName, int imageFormat, in
   if (HPDF_Page_SetWidth(page, ToPoints(width)) != HPDF_OK ||
       HPDF_Page_SetHeight(page, ToPoints(height)) != HPDF_OK)
     return E_FAIL;
-  // PNG pages are read only when the document is saved, so memory holds one
-  // page's pixels at a time instead of every page's until the end.
-  HPDF_Image image = imageFormat == FILE_FORMAT_JPEG
-                         ? HPDF_LoadJpegImageFromFile(handle_, fileName.c_str())
-                         : HPDF_LoadPngImageFromFile2(handle_, fileName.c_str());
+  HPDF_Image image = LoadImage(fileName, imageFormat);
+  if (image == nullptr)
+    RecordUnreportedError(imageFormat);
   if (image == nullptr && ErrorRecorded())
     return E_FAIL;
   if (HPDF_Page_CreateDestination(page) == nullptr && ErrorRecorded())
@@ -72,6 +84,17 @@ ResultCode PdfDocument::AddPage(const std::string& fileName, int imageFormat, in
   if (pageWidth == 0 || pageHeight == 0)
     return E_INVALIDARG;
   return HPDF_Page_DrawImage(page, image, 0, 0, pageWidth, pageHeight) == HPDF_OK ? S_OK : E_FAIL;
+}
+
+// PNG pages are read only when the document is saved, so memory holds one
+// page's pixels at a time instead of every page's until the end. libHaru
+// aborts the process on a damaged PNG, so each one is read through once first.
+HPDF_Image PdfDocument::LoadImage(const std::string& fileName, int imageFormat) {
+  if (imageFormat == FILE_FORMAT_JPEG)
+    return HPDF_LoadJpegImageFromFile(handle_, fileName.c_str());
+  if (!IsOk(CheckPngFile(fileName)))
+    return nullptr;
+  return HPDF_LoadPngImageFromFile2(handle_, fileName.c_str());
 }
 
 ResultCode PdfDocument::SaveToFile(const std::string& fileName) {

@@ -32,6 +32,8 @@ class PdfDocument {
  private:
   static void OnError(HPDF_STATUS errorNumber, HPDF_STATUS detailNumber, void* userData);
   bool ErrorRecorded() const { return errorNumber_ != 0; }
+  void RecordUnreportedError(int imageFormat);
+  HPDF_Image LoadImage(const std::string& fileName, int imageFormat);
 
   std::uint32_t errorNumber_ = 0;
   std::uint32_t detailNumber_ = 0;

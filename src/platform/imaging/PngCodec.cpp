@@ -18,6 +18,7 @@ struct PngReadState {
   png_infop info = nullptr;
   Bitmap bitmap;
   std::vector<png_bytep> rows;
+  std::vector<png_byte> rowBuffer;
   ~PngReadState() { png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr); }
 };
 
@@ -136,6 +137,41 @@ ImagingStatus ReadPngInfo(ImageInput& input, int& width, int& height, double& dp
   dpiX = PhysDpi(s.png, s.info, true);
   dpiY = PhysDpi(s.png, s.info, false);
   return ImagingStatus::Ok;
+}
+
+namespace {
+
+ImagingStatus ReadAndDiscardRows(PngReadState& s) {
+  png_read_info(s.png, s.info);
+  const int passes = png_set_interlace_handling(s.png);
+  png_read_update_info(s.png, s.info);
+  s.rowBuffer.resize(png_get_rowbytes(s.png, s.info));
+  const png_uint_32 height = png_get_image_height(s.png, s.info);
+  for (int pass = 0; pass < passes; ++pass)
+    for (png_uint_32 y = 0; y < height; ++y)
+      png_read_row(s.png, s.rowBuffer.data(), nullptr);
+  png_read_end(s.png, nullptr);
+  return ImagingStatus::Ok;
+}
+
+}  // namespace
+
+ImagingStatus CheckPng(ImageInput& input) {
+  auto state = std::make_unique<PngReadState>();
+  PngReadState& s = *state;
+  input.Seek(0);
+  if (!CreateReader(s, input))
+    return ImagingStatus::OutOfMemory;
+  if (setjmp(png_jmpbuf(s.png)))
+    return ImagingStatus::CorruptData;
+  return ReadAndDiscardRows(s);
+}
+
+ImagingStatus CheckPngFile(const std::string& path) {
+  std::unique_ptr<ImageInput> input;
+  if (ImagingStatus status = ImageInput::OpenFile(path, input); !IsOk(status))
+    return status;
+  return CheckPng(*input);
 }
 
 namespace {

@@ -63,10 +63,11 @@ TEST_P(Codecs, DecodeWhatWasEncoded) {
   Bitmap decoded;
   ASSERT_EQ(file->Decode(decoded), ImagingStatus::Ok);
   EXPECT_EQ(decoded.Format(), c.expectedOut);
-  if (c.lossless)
+  if (c.lossless) {
     EXPECT_EQ(DifferentPixels(picture, decoded), 0);
-  else
+  } else {
     EXPECT_LE(WorstBlockDifference(picture, decoded, 4), 6);
+  }
   if (c.keepsResolution) {
     EXPECT_NEAR(decoded.DpiX(), 300, 0.5);
     EXPECT_NEAR(file->DpiY(), 300, 0.5);
