@@ -14,8 +14,10 @@ namespace {
 
 constexpr SANE_Int kReadChunk = 256 * 1024;
 
+// After a frame, a three-pass device already describes its next colour, so
+// the format itself may differ; the line layout may not.
 bool SameLayout(const SANE_Parameters& a, const SANE_Parameters& b) {
-  return a.format == b.format && a.depth == b.depth && a.pixels_per_line == b.pixels_per_line &&
+  return a.depth == b.depth && a.pixels_per_line == b.pixels_per_line &&
          a.bytes_per_line == b.bytes_per_line;
 }
 

@@ -87,11 +87,9 @@ TEST(BackendScan, PhysicalSizeIsTheGeometryRangeInInches) {
     TW_CAPABILITY capability{cap, TWON_DONTCARE16, nullptr};
     ASSERT_EQ(session.Source(DG_CONTROL, DAT_CAPABILITY, MSG_GET, &capability), TWRC_SUCCESS);
     ASSERT_EQ(capability.ConType, TWON_ONEVALUE);
-    const auto* value = static_cast<const TW_ONEVALUE*>(GlobalLock(capability.hContainer));
-    EXPECT_EQ(value->ItemType, TWTY_FIX32);
-    EXPECT_NEAR(FromFix32(Fix32FromWord(value->Item)), 400 / 25.4, 0.001);
-    GlobalUnlock(capability.hContainer);
-    GlobalFree(capability.hContainer);
+    const TW_ONEVALUE value = TakeOneValue(capability.hContainer);
+    EXPECT_EQ(value.ItemType, TWTY_FIX32);
+    EXPECT_NEAR(FromFix32(Fix32FromWord(value.Item)), 400 / 25.4, 0.001);
   }
 }
 
@@ -109,10 +107,7 @@ TEST(BackendScan, PaletteIsRefusedAndOtherPixelTypesStay) {
 
   TW_CAPABILITY capability{ICAP_PIXELTYPE, TWON_DONTCARE16, nullptr};
   ASSERT_EQ(session.Source(DG_CONTROL, DAT_CAPABILITY, MSG_GETCURRENT, &capability), TWRC_SUCCESS);
-  const auto* value = static_cast<const TW_ONEVALUE*>(GlobalLock(capability.hContainer));
-  EXPECT_EQ(value->Item, TWPT_GRAY);
-  GlobalUnlock(capability.hContainer);
-  GlobalFree(capability.hContainer);
+  EXPECT_EQ(TakeOneValue(capability.hContainer).Item, TWPT_GRAY);
 }
 
 TEST(BackendScan, FeederYieldsItsPagesOneByOneThenNoneArePending) {

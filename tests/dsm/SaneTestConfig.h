@@ -7,3 +7,6 @@
 // process, so a test writes it before the first sane_init; `extraLines` go
 // into test.conf (for example "three-pass true").
 void UseSaneTestBackend(const std::string& extraLines = "");
+
+// A SANE configuration without any backend: no scanner at all.
+void UseNoSaneBackend();

@@ -147,3 +147,13 @@ void FreePages(const std::vector<TwainSession::Transfer>& transfers) {
   for (const TwainSession::Transfer& transfer : transfers)
     GlobalFree(transfer.page);
 }
+
+TW_ONEVALUE TakeOneValue(TW_HANDLE container) {
+  TW_ONEVALUE value{};
+  if (const void* block = GlobalLock(container)) {
+    std::memcpy(&value, block, sizeof value);
+    GlobalUnlock(container);
+  }
+  GlobalFree(container);
+  return value;
+}

@@ -63,4 +63,6 @@ struct DibFacts {
 DibFacts ReadDibFacts(TW_HANDLE page);
 // The bytes of a pixel's row, counted from the top of the page.
 const std::uint8_t* DibRow(TW_HANDLE page, int rowFromTop);
+// A copy of a one-value container (the packed record is not aligned), freed.
+TW_ONEVALUE TakeOneValue(TW_HANDLE container);
 void FreePages(const std::vector<TwainSession::Transfer>& transfers);
