@@ -6,6 +6,7 @@
 #include <QUrl>
 #include <QWidget>
 
+#include "app/core/DebugLog.h"
 #include "platform/DesktopShell.h"
 #include "writers/shell/PictureViewerWnd.h"
 
@@ -45,8 +46,9 @@ void ViewFile(const std::string& path, bool useDefaultViewer, bool keepFocus, QW
     gViewer = nullptr;
   }
   if (!IsPictureFile(path) || useDefaultViewer) {
-    DesktopShell::Instance().OpenUrl(QUrl::fromLocalFile(ToQString(path)));
-    if (keepFocus)
+    if (!DesktopShell::Instance().OpenUrl(QUrl::fromLocalFile(ToQString(path))))
+      Log(LOG_LOCATION, "Helper::ViewFile(): no program opened %s", path.c_str());
+    else if (keepFocus)
       RaiseOwnerLater(owner);
     return;
   }
@@ -73,7 +75,9 @@ bool ShowFileProperties(const std::string& path) {
 bool RunProgram(const QString& program, const QStringList& arguments, bool keepFocus,
                 QWidget* owner) {
   const bool started = DesktopShell::Instance().StartProgram(program, arguments);
-  if (started && keepFocus)
+  if (!started)
+    Log(LOG_LOCATION, "Helper::RunProgram(): %s did not start", qUtf8Printable(program));
+  else if (keepFocus)
     RaiseOwnerLater(owner);
   return started;
 }

@@ -53,6 +53,16 @@ TEST_F(PictureViewerWndTest, PagesThroughAMultiPageTiff) {
   EXPECT_TRUE(Enabled("previousPageAction"));
 }
 
+TEST_F(PictureViewerWndTest, ShowsThePixelsAsWritten) {
+  Open(WritePng("colour.png", 40, 30));
+  EXPECT_EQ(viewer_->Canvas().Image().pixel(5, 7), qRgb(5, 7, 128));
+  Open(WriteBlackAndWhitePng("bw.png", 20, 10));
+  const QImage& image = viewer_->Canvas().Image();
+  EXPECT_EQ(image.pixel(0, 3), qRgb(0, 0, 0));
+  EXPECT_EQ(image.pixel(1, 3), qRgb(255, 255, 255));
+  EXPECT_EQ(image.pixel(19, 9), qRgb(255, 255, 255));
+}
+
 TEST_F(PictureViewerWndTest, OnlyTheLastPageAskedForIsShown) {
   Open(WriteMultiPageTiff("four.tif", 4));
   QSignalSpy loaded(viewer_.get(), &PictureViewerWnd::PageLoaded);

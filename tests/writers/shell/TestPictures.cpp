@@ -37,6 +37,20 @@ std::string WritePng(const std::string& name, int width, int height) {
   return path;
 }
 
+std::string WriteBlackAndWhitePng(const std::string& name, int width, int height) {
+  Bitmap bitmap;
+  if (!IsOk(Bitmap::Create(width, height, PixelFormat::Indexed1, bitmap)))
+    throw std::runtime_error("cannot create a test page");
+  bitmap.SetPalette({{0, 0, 0}, {255, 255, 255}});
+  for (int y = 0; y < height; ++y)
+    for (std::size_t i = 0; i < bitmap.Stride(); ++i)
+      bitmap.Row(y)[i] = i == 0 ? 0x7F : 0xFF;  // index 0 (black) in the first column only
+  const std::string path = PathOf(name);
+  if (!IsOk(EncodeImageFile(bitmap, ImageFormat::Png, path)))
+    throw std::runtime_error("cannot write " + path);
+  return path;
+}
+
 std::string WriteMultiPageTiff(const std::string& name, int pages) {
   const std::string path = PathOf(name);
   TiffPageWriter writer;
