@@ -107,7 +107,8 @@ TEST(BackendScan, PaletteIsRefusedAndOtherPixelTypesStay) {
 
   TW_CAPABILITY capability{ICAP_PIXELTYPE, TWON_DONTCARE16, nullptr};
   ASSERT_EQ(session.Source(DG_CONTROL, DAT_CAPABILITY, MSG_GETCURRENT, &capability), TWRC_SUCCESS);
-  EXPECT_EQ(TakeOneValue(capability.hContainer).Item, TWPT_GRAY);
+  const TW_UINT32 current = TakeOneValue(capability.hContainer).Item;
+  EXPECT_EQ(current, TWPT_GRAY);
 }
 
 TEST(BackendScan, FeederYieldsItsPagesOneByOneThenNoneArePending) {
