@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <optional>
@@ -12,7 +11,7 @@
 #include "app/core/DebugLog.h"
 #include "app/core/PathText.h"
 #include "platform/profile/ReplaceFileContents.h"
-#include "settings/LegacyText.h"
+#include "settings/StoredText.h"
 
 namespace {
 
@@ -46,9 +45,7 @@ std::optional<DocumentSize> ReadRecord(std::istream& in) {
 // record, and an empty name would make the loader take the next line's
 // numbers as this record's name.
 std::string SavedName(const std::string& name) {
-  std::string saved = name;
-  std::ranges::replace_if(
-      saved, [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  const std::string saved = OnOneLine(name);
   const bool blank = saved.find_first_not_of(" \t") == std::string::npos;
   return blank ? std::string(kUnnamedSize) : saved;
 }

@@ -95,7 +95,7 @@ std::string LengthValue::FormatNumber() const {
   text += std::to_string(magnitude / 1000);
   const int fraction = static_cast<int>(magnitude % 1000);
   if (fraction != 0)
-    text += "." + FractionDigits(fraction);
+    text.append(".").append(FractionDigits(fraction));
   return text;
 }
 

@@ -2,7 +2,7 @@
 
 #include "app/core/ContractChecks.h"
 #include "app/core/DebugLog.h"
-#include "settings/LegacyText.h"
+#include "settings/StoredText.h"
 
 namespace {
 
@@ -15,6 +15,19 @@ std::string BoolText(bool value) {
 
 std::string NumberText(std::int32_t value) {
   return std::to_string(value);
+}
+
+ProfileFile::KeyValues FormatValues(const FileNameFormat& format) {
+  return {{"RecurrenceType", NumberText(static_cast<std::int32_t>(format.recurrence))},
+          {"ItemType", NumberText(static_cast<std::int32_t>(format.item))},
+          {"RelationType", NumberText(static_cast<std::int32_t>(format.relation))},
+          {"IndexType", NumberText(static_cast<std::int32_t>(format.index))}};
+}
+
+ProfileFile::KeyValues SizeValues(const DocumentSize& size) {
+  return {{"DocumentSizeName", OnOneLine(size.Name())},
+          {"DocumentSizeWidth", NumberText(size.Width())},
+          {"DocumentSizeHeight", NumberText(size.Height())}};
 }
 
 bool EndsWithSeparator(const std::string& folder) {
@@ -79,10 +92,7 @@ FileNameFormat PerFolderPreferences::ReadFormat() const {
 }
 
 void PerFolderPreferences::WriteFormat(const FileNameFormat& format) const {
-  Write({{"RecurrenceType", NumberText(static_cast<std::int32_t>(format.recurrence))},
-         {"ItemType", NumberText(static_cast<std::int32_t>(format.item))},
-         {"RelationType", NumberText(static_cast<std::int32_t>(format.relation))},
-         {"IndexType", NumberText(static_cast<std::int32_t>(format.index))}});
+  Write(FormatValues(format));
 }
 
 std::string PerFolderPreferences::ReadLastDestination() const {
@@ -90,7 +100,7 @@ std::string PerFolderPreferences::ReadLastDestination() const {
 }
 
 void PerFolderPreferences::WriteLastDestination(const std::string& destination) const {
-  Write({{"LastDestination", destination}});
+  Write({{"LastDestination", OnOneLine(destination)}});
 }
 
 bool PerFolderPreferences::ReadMultiPage() const {
@@ -121,9 +131,22 @@ DocumentSize PerFolderPreferences::ReadDocumentSize() const {
 }
 
 void PerFolderPreferences::WriteDocumentSize(const DocumentSize& size) const {
-  Write({{"DocumentSizeName", size.Name()},
-         {"DocumentSizeWidth", NumberText(size.Width())},
-         {"DocumentSizeHeight", NumberText(size.Height())}});
+  Write(SizeValues(size));
+}
+
+FolderChoices PerFolderPreferences::ReadAll() const {
+  return FolderChoices{ReadFormat(), ReadLastDestination(), ReadMultiPage(), ReadRotateNinety(),
+                       ReadDocumentSize()};
+}
+
+void PerFolderPreferences::WriteAll(const FolderChoices& choices) const {
+  ProfileFile::KeyValues values = FormatValues(choices.format);
+  values.emplace_back("LastDestination", OnOneLine(choices.lastDestination));
+  values.emplace_back("MultiPage", BoolText(choices.multiPage));
+  values.emplace_back("RotateNinety", BoolText(choices.rotateNinety));
+  const ProfileFile::KeyValues size = SizeValues(choices.documentSize);
+  values.insert(values.end(), size.begin(), size.end());
+  Write(values);
 }
 
 bool PerFolderPreferences::CanWrite() const {

@@ -6,10 +6,22 @@
 #include "platform/profile/ProfileFile.h"
 #include "settings/DocumentSize.h"
 
+// Everything a folder remembers, as the main window loads and saves it.
+struct FolderChoices {
+  FileNameFormat format;
+  std::string lastDestination;
+  bool multiPage = false;
+  bool rotateNinety = false;
+  DocumentSize documentSize;
+
+  friend bool operator==(const FolderChoices&, const FolderChoices&) = default;
+};
+
 // How documents are filed into one archive folder, kept in "_defaults.ini"
 // inside the folder so it travels with the archive. These files may come from
 // other machines or be edited by hand: every read falls back to its default
-// when the value is missing or unusable. Write results are not reported.
+// when the value is missing or unusable. Write results are not reported. The
+// file is read once per object; build one for each operation.
 class PerFolderPreferences {
  public:
   // `folder` must end in "/".
@@ -35,6 +47,11 @@ class PerFolderPreferences {
   // is unusable and reads as its default.
   DocumentSize ReadDocumentSize() const;
   void WriteDocumentSize(const DocumentSize& size) const;
+
+  // All ten keys at once; WriteAll rewrites the file once, so the folder holds
+  // either all of the new choices or none of them.
+  FolderChoices ReadAll() const;
+  void WriteAll(const FolderChoices& choices) const;
 
   bool CanWrite() const;
 

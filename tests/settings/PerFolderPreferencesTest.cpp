@@ -131,12 +131,27 @@ TEST_F(PerFolderPreferencesTest, GarbageReadsAsDefaultsAndIsKeptWhenWriting) {
   EXPECT_EQ(ReadFile().substr(0, garbage.size() - 1), garbage.substr(0, garbage.size() - 1));
 }
 
-TEST_F(PerFolderPreferencesTest, ALineBreakInADestinationNeverForgesOtherKeys) {
+TEST_F(PerFolderPreferencesTest, ALineBreakInATextNeverForgesOtherKeys) {
   const PerFolderPreferences preferences(Folder());
-  preferences.WriteLastDestination("Statement 2012-12");
   preferences.WriteLastDestination("x\r\nRecurrenceType=99");
-  EXPECT_EQ(preferences.ReadLastDestination(), "Statement 2012-12");
-  EXPECT_EQ(preferences.ReadFormat(), PerFolderPreferences::DefaultFormat());
+  preferences.WriteDocumentSize(DocumentSize("A\n[Other]", 1, 2));
+  const PerFolderPreferences reread(Folder());
+  EXPECT_EQ(reread.ReadLastDestination(), "x  RecurrenceType=99");
+  EXPECT_EQ(reread.ReadDocumentSize(), DocumentSize("A [Other]", 1, 2));
+  EXPECT_EQ(reread.ReadFormat(), PerFolderPreferences::DefaultFormat());
+}
+
+TEST_F(PerFolderPreferencesTest, WriteAllStoresEveryChoiceInOneFile) {
+  WriteFile("[Settings]\nMultiPage=1\n[Notes]\nkept=yes\n");
+  const FolderChoices choices{FileNameFormat{RecurrenceType::Sequential, ItemType::Page,
+                                             RelationType::BlankRelation, IndexType::Counter3},
+                              "Page 004", false, true, DocumentSize("A5", 5827, 8268)};
+  PerFolderPreferences(Folder()).WriteAll(choices);
+  EXPECT_EQ(PerFolderPreferences(Folder()).ReadAll(), choices);
+  EXPECT_EQ(ReadFile(),
+            "[Settings]\r\nMultiPage=0\r\nRecurrenceType=1\r\nItemType=2\r\nRelationType=1\r\n"
+            "IndexType=8\r\nLastDestination=Page 004\r\nRotateNinety=1\r\nDocumentSizeName=A5\r\n"
+            "DocumentSizeWidth=5827\r\nDocumentSizeHeight=8268\r\n[Notes]\r\nkept=yes\r\n");
 }
 
 TEST_F(PerFolderPreferencesTest, CannotWriteWhereAFolderTakesTheFilesPlace) {

@@ -31,12 +31,8 @@ bool CanOpenForWriting(const std::string& path) {
   return true;
 }
 
-}  // namespace
-
-ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {}
-
-std::optional<ProfileText> ProfileFile::Load() const {
-  const QFileInfo info(QString::fromStdString(path_));
+std::optional<ProfileText> LoadProfile(const std::string& path) {
+  const QFileInfo info(QString::fromStdString(path));
   switch (StateOf(info)) {
     case FileState::Missing:
       return ProfileText();
@@ -48,15 +44,27 @@ std::optional<ProfileText> ProfileFile::Load() const {
   QFile file(info.filePath());
   if (!file.open(QIODevice::ReadOnly))
     return std::nullopt;
-  const QByteArray bytes = file.read(kMaxFileSize + 1);
-  if (bytes.size() > kMaxFileSize)
+  const QByteArray bytes = file.read(ProfileFile::kMaxFileSize + 1);
+  if (bytes.size() > ProfileFile::kMaxFileSize)
     return std::nullopt;
   return ProfileText(std::string_view(bytes.constData(), std::size_t(bytes.size())));
 }
 
+}  // namespace
+
+ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {}
+
+const std::optional<ProfileText>& ProfileFile::Text() const {
+  if (!loaded_) {
+    text_ = LoadProfile(path_);
+    loaded_ = true;
+  }
+  return text_;
+}
+
 std::optional<std::string> ProfileFile::ReadString(std::string_view section,
                                                    std::string_view key) const {
-  const auto text = Load();
+  const auto& text = Text();
   return text ? text->Value(section, key) : std::nullopt;
 }
 
@@ -78,14 +86,16 @@ bool ProfileFile::WriteStrings(std::string_view section, const KeyValues& values
   // (which may come with an archive) must not redirect the write elsewhere.
   if (QFileInfo(QString::fromStdString(path_)).isSymLink())
     return false;
-  auto text = Load();
-  if (!text)
+  if (!Text())
     return false;
+  ProfileText updated = *Text();
   for (const auto& [key, value] : values)
-    text->SetValue(section, key, value);
+    updated.SetValue(section, key, value);
   std::string error;
-  const bool written = ReplaceFileContents(path_, text->ToString(), error);
-  if (!written) {
+  const bool written = ReplaceFileContents(path_, updated.ToString(), error);
+  if (written) {
+    text_ = std::move(updated);
+  } else {
     Log(LOG_LOCATION, "ProfileFile::WriteStrings(): unable to write %s: %s", path_.c_str(),
         error.c_str());
   }

@@ -10,9 +10,10 @@
 #include "platform/profile/ProfileText.h"
 
 // A private profile (INI) file on disk, read and written by key as the
-// Windows profile routines do. Reads never fail: a missing, unreadable or
-// oversized file reads as empty. A write rewrites the whole file through a
-// temporary file in the same folder that is renamed into place, so a failed
+// Windows profile routines do. The file is read once, at the first read or
+// write, and kept with the object: a ProfileFile lives for one operation.
+// Reads never fail: a missing, unreadable or oversized file reads as empty. A write rewrites the
+// whole file through a temporary file in the same folder that is renamed into place, so a failed
 // write (read-only file, full disk) leaves the old file exactly as it was.
 class ProfileFile {
  public:
@@ -40,9 +41,12 @@ class ProfileFile {
   static constexpr std::int64_t kMaxFileSize = 16 * 1024 * 1024;
 
  private:
-  std::optional<ProfileText> Load() const;
+  // The file's text; nothing when it exists but is not ours to read or replace.
+  const std::optional<ProfileText>& Text() const;
 
   std::string path_;
+  mutable bool loaded_ = false;
+  mutable std::optional<ProfileText> text_;
 };
 
 // The leading decimal integer of `text` ("12", "-1", "+7", "12abc"), or

@@ -108,13 +108,15 @@ std::optional<std::string> ProfileText::Value(std::string_view section,
 void ProfileText::SetValue(std::string_view section, std::string_view key, std::string_view value) {
   CheckPrecondition(CONTRACT_LOCATION, IsValidName(section) && IsValidName(key));
   CheckPrecondition(CONTRACT_LOCATION, IsSingleLineValue(value));
-  std::string line = std::string(key) + "=" + std::string(value);
+  std::string line(key);
+  line.append("=").append(value);
   if (const auto found = FindKey(section, key)) {
     lines_[found->index] = std::move(line);
   } else if (const auto end = EndOfSection(section)) {
     lines_.insert(lines_.begin() + std::ptrdiff_t(*end), std::move(line));
   } else {
-    lines_.push_back("[" + std::string(section) + "]");
+    std::string header("[");
+    lines_.push_back(header.append(section).append("]"));
     lines_.push_back(std::move(line));
   }
 }
@@ -122,6 +124,6 @@ void ProfileText::SetValue(std::string_view section, std::string_view key, std::
 std::string ProfileText::ToString() const {
   std::string text;
   for (const std::string& line : lines_)
-    text += line + "\r\n";
+    text.append(line).append("\r\n");
   return text;
 }

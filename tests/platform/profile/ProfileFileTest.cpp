@@ -91,10 +91,12 @@ TEST_F(ProfileFileTest, AFailedWriteLeavesTheOldFileWhole) {
   rlimit small = saved;
   small.rlim_cur = 1024;
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool written = ProfileFile(path).WriteString("Settings", "Notes", std::string(4096, 'n'));
+  const ProfileFile file(path);
+  const bool written = file.WriteString("Settings", "Notes", std::string(4096, 'n'));
   ::setrlimit(RLIMIT_FSIZE, &saved);
 
   EXPECT_FALSE(written);
+  EXPECT_EQ(file.ReadString("Settings", "Notes"), std::nullopt);
   EXPECT_EQ(ReadBytes(path), original);
   EXPECT_EQ(Entries(), QStringList{"_defaults.ini"});
 }

@@ -1,7 +1,8 @@
-#include "settings/LegacyText.h"
+#include "settings/StoredText.h"
 
 #include <QString>
 #include <QStringDecoder>
+#include <algorithm>
 
 std::string Utf8OrLatin1(std::string_view bytes) {
   QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -20,4 +21,11 @@ std::string CutToCharacters(std::string_view utf8, std::size_t maxCharacters) {
       return std::string(utf8.substr(0, i));
   }
   return std::string(utf8);
+}
+
+std::string OnOneLine(std::string_view text) {
+  std::string line(text);
+  std::ranges::replace_if(
+      line, [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  return line;
 }

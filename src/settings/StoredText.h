@@ -9,5 +9,9 @@
 // instead of turning into replacement marks.
 std::string Utf8OrLatin1(std::string_view bytes);
 
+// The text with every CR and LF turned into a blank, so that it fills exactly
+// one line of a line-based file and cannot forge the lines after it.
+std::string OnOneLine(std::string_view text);
+
 // At most `maxCharacters` characters of UTF-8 text, never cutting one in half.
 std::string CutToCharacters(std::string_view utf8, std::size_t maxCharacters);
