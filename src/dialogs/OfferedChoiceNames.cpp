@@ -1,15 +1,15 @@
 #include "dialogs/OfferedChoiceNames.h"
 
-#include <array>
-
+#include "twain/PixelType.h"
 #include "writers/FileFormatType.h"
 
+// The name functions refuse unknown values outright; here an unknown value is
+// only a missing name, which the dialog itself checks.
+
 std::optional<QString> PixelTypeChoiceName(int pixelType) {
-  static const std::array<const char*, 4> kNames = {"Color (high)", "Color (low)", "Gray",
-                                                    "Black and White"};
-  if (pixelType < 0 || pixelType >= static_cast<int>(kNames.size()))
+  if (pixelType < 0 || pixelType >= kPixelTypeCount)
     return std::nullopt;
-  return QString(kNames[pixelType]);
+  return QString(PixelTypeDisplayName(pixelType));
 }
 
 std::optional<QString> FileFormatChoiceName(int fileFormatType) {
