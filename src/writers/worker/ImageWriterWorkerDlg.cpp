@@ -8,10 +8,12 @@
 #include <system_error>
 #include <utility>
 
+#include "app/core/ContractChecks.h"
 #include "app/core/DebugLog.h"
 #include "settings/TransferRate.h"
 #include "twain/GlobalMemory.h"
 #include "writers/CreateDocumentWriter.h"
+#include "writers/FileFormatType.h"
 #include "writers/shell/FileHelpers.h"
 #include "writers/worker/ProgressDlg.h"
 
@@ -39,7 +41,12 @@ ImageWriterWorkerDlg::ImageWriterWorkerDlg(int fileFormatType, QWidget* parent,
       parent_(parent),
       createWriter_(std::move(createWriter)),
       ticks_(std::move(ticks)),
-      result_(E_UNEXPECTED) {}
+      result_(E_UNEXPECTED) {
+  // Checked here, on the GUI thread; on the worker thread a failed check
+  // could only end the process.
+  CheckPrecondition(CONTRACT_LOCATION,
+                    fileFormatType >= 0 && fileFormatType < kFileFormatTypeCount);
+}
 
 ImageWriterWorkerDlg::~ImageWriterWorkerDlg() {
   if (thread_.joinable())

@@ -9,6 +9,7 @@
 #include <future>
 
 #include "FakeDocumentWriter.h"
+#include "app/core/ContractError.h"
 #include "twain/GlobalMemory.h"
 #include "writers/worker/ImageWriterWorkerDlg.h"
 #include "writers/worker/ProgressDlg.h"
@@ -50,6 +51,12 @@ TEST_F(ImageWriterWorkerDlgTest, ImageSaveRunsOneWriterOfItsFormatOnAnotherThrea
             (std::vector<std::string>{"create 1", "save image set to /a/Page 001.jpg 300 rotated",
                                       "destroy"}));
   EXPECT_NE(journal_.threadId, std::this_thread::get_id());
+}
+
+TEST_F(ImageWriterWorkerDlgTest, FormatOutsideTheKnownOnesIsRefusedBeforeAnyThread) {
+  EXPECT_THROW(MakeWorker(8), precondition_error);
+  EXPECT_THROW(MakeWorker(-1), precondition_error);
+  EXPECT_TRUE(journal_.calls.empty());
 }
 
 TEST_F(ImageWriterWorkerDlgTest, PageFileSaveHandsOverTheListAndPageSize) {
