@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <QDir>
 #include <QFile>
@@ -8,12 +7,12 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "FileSizeLimit.h"
 #include "settings/DocumentSizeCatalogue.h"
 
 namespace {
@@ -128,14 +127,12 @@ TEST_F(CatalogueFile, AFailedSaveKeepsTheOldCatalogue) {
   ASSERT_TRUE(QDir().rmdir(QString::fromStdString(path)));
 
   ASSERT_TRUE(SaveDocumentSizes(old));
-  std::signal(SIGXFSZ, SIG_IGN);
-  rlimit saved{};
-  ::getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit small = saved;
-  small.rlim_cur = 64;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool written = SaveDocumentSizes(DocumentSizeCatalogue(20, {"A4", 8268, 11693}));
-  ::setrlimit(RLIMIT_FSIZE, &saved);
+  bool written = true;
+  {
+    const FileSizeLimit fullDisk(64);
+    ASSERT_TRUE(fullDisk.Active());
+    written = SaveDocumentSizes(DocumentSizeCatalogue(20, {"A4", 8268, 11693}));
+  }
   EXPECT_FALSE(written);
   EXPECT_EQ(LoadDocumentSizes(), old);
 }

@@ -1,17 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <csignal>
 #include <fstream>
 #include <optional>
 #include <sstream>
 #include <string>
 
+#include "FileSizeLimit.h"
 #include "platform/profile/ProfileFile.h"
 
 namespace {
@@ -84,16 +83,13 @@ TEST_F(ProfileFileTest, AFailedWriteLeavesTheOldFileWhole) {
   const std::string original = "[Settings]\r\nLastDestination=Statement 2012-12\r\n";
   WriteBytes(path, original);
 
-  // A file size limit makes the write fail part-way, as a full disk would.
-  std::signal(SIGXFSZ, SIG_IGN);
-  rlimit saved{};
-  ::getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit small = saved;
-  small.rlim_cur = 1024;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
   const ProfileFile file(path);
-  const bool written = file.WriteString("Settings", "Notes", std::string(4096, 'n'));
-  ::setrlimit(RLIMIT_FSIZE, &saved);
+  bool written = true;
+  {
+    const FileSizeLimit fullDisk(1024);
+    ASSERT_TRUE(fullDisk.Active());
+    written = file.WriteString("Settings", "Notes", std::string(4096, 'n'));
+  }
 
   EXPECT_FALSE(written);
   EXPECT_EQ(file.ReadString("Settings", "Notes"), std::nullopt);
