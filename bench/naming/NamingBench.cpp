@@ -5,8 +5,13 @@
 
 #include <QRegularExpression>
 #include <QString>
-#include <regex>
 #include <string>
+
+// libstdc++'s regex trips GCC's maybe-uninitialized analysis inside its own headers.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#include <regex>
+#pragma GCC diagnostic pop
 
 #include "naming/FileNameFormat.h"
 #include "naming/PatternMatcher.h"
