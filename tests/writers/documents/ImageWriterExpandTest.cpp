@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "TestGif.h"
 #include "WriterTestSupport.h"
 #include "platform/imaging/ImageFile.h"
 #include "platform/imaging/TiffPageWriter.h"
@@ -72,6 +73,19 @@ TEST_F(Expand, PngPagesAreExactCopiesOfTheFrames) {
   }
   EXPECT_EQ(size_.width, 1000);
   EXPECT_EQ(size_.height, 1100);
+}
+
+TEST_F(Expand, EveryGifFrameBecomesAPage) {
+  const std::string gif = PathIn(source_.path(), "frames.gif");
+  ASSERT_TRUE(WriteFramesGif(gif, 3, 20, 10));
+  ASSERT_EQ(ImageWriter(FILE_FORMAT_PNG)
+                .Expand(gif, output_.path().toStdString(), "Page %03d.png", files_, size_),
+            S_OK);
+  ASSERT_EQ(files_.size(), 3u);
+  Bitmap second;
+  ASSERT_EQ(DecodeImageFile(files_[1], second), ImagingStatus::Ok);
+  EXPECT_EQ(Rgb(PixelAt(second, 5, 5)), 0xFFFFFFu);
+  EXPECT_EQ(size_.width, 8500);  // GIF stores no resolution
 }
 
 TEST_F(Expand, AFileWithoutResolutionIsTakenForLetter) {

@@ -1,0 +1,57 @@
+// Runs one writer operation the way the program does, for compare_writers.py
+// to time side by side with the standard tools:
+//   docketeer_write_bench save <format 0..5> <page.bmp> <output>
+//   docketeer_write_bench combine <format 3|4|6|7> <output> <page files...>
+// The page is read from a BMP file into a global memory block, as the scanner
+// hands it over.
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "twain/GlobalMemory.h"
+#include "writers/CreateDocumentWriter.h"
+
+namespace {
+
+constexpr std::size_t kBmpFileHeaderSize = 14;
+
+TW_HANDLE LoadDib(const char* path) {
+  std::ifstream file(path, std::ios::binary);
+  const std::vector<char> bytes{std::istreambuf_iterator<char>(file), {}};
+  if (bytes.size() <= kBmpFileHeaderSize)
+    return nullptr;
+  TW_HANDLE handle = GlobalAlloc(bytes.size() - kBmpFileHeaderSize);
+  std::copy(bytes.begin() + kBmpFileHeaderSize, bytes.end(), static_cast<char*>(GlobalLock(handle)));
+  GlobalUnlock(handle);
+  return handle;
+}
+
+int Save(int format, const char* page, const char* output) {
+  TW_HANDLE image = LoadDib(page);
+  if (image == nullptr)
+    return 2;
+  const ResultCode result = CreateDocumentWriter(format)->Save(image, output, 300, false);
+  GlobalFree(image);
+  return Succeeded(result) ? 0 : 1;
+}
+
+int Combine(int format, const char* output, std::vector<std::string> pages) {
+  const ResultCode result = CreateDocumentWriter(format)->Save(pages, output, 8267, 11692);
+  return Succeeded(result) ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc >= 5 && std::string(argv[1]) == "save")
+    return Save(std::atoi(argv[2]), argv[3], argv[4]);
+  if (argc >= 5 && std::string(argv[1]) == "combine")
+    return Combine(std::atoi(argv[2]), argv[3], std::vector<std::string>(argv + 4, argv + argc));
+  std::fprintf(stderr, "usage: %s save <format> <page.bmp> <output> | combine <format> <output> <pages...>\n",
+               argv[0]);
+  return 2;
+}

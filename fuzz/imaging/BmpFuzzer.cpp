@@ -1,0 +1,6 @@
+#include "FuzzDecoders.h"
+#include "platform/imaging/BmpCodec.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  return FuzzDecoder(data, size, DecodeBmp);
+}
