@@ -1,6 +1,7 @@
 #include "dsm/Acquisition.h"
 
 #include <QLoggingCategory>
+#include <algorithm>
 #include <thread>
 
 #include "dsm/FrameAssembler.h"
@@ -30,7 +31,7 @@ Acquisition::~Acquisition() {
   Clear();
 }
 
-void Acquisition::Run(const std::function<void(int)>& onPage,
+void Acquisition::Run(const std::function<void(int)>& onQueued,
                       const std::function<void()>& onFinished) {
   {
     StallWatchdog watchdog(plan_.stallTimeout, [this] { api_.Cancel(handle_); });
@@ -40,20 +41,23 @@ void Acquisition::Run(const std::function<void(int)>& onPage,
       if (status == SANE_STATUS_NO_DOCS && page > 0)
         break;  // the feeder is empty: the batch is complete
       if (status != SANE_STATUS_GOOD) {
-        Queue(Failure(watchdog.HasFired() ? SANE_STATUS_IO_ERROR : status, "could not start"));
+        Queue(Failure(watchdog.HasFired() ? SANE_STATUS_IO_ERROR : status, "could not start"),
+              true);
+        onQueued(page);
         break;
       }
       PageOutcome outcome = ReadPage(watchdog);
       const bool pageDone = outcome.returnCode == TWRC_XFERDONE;
-      Queue(std::move(outcome));
-      if (pageDone)
-        onPage(page + 1);
-      if (!pageDone || !plan_.feeder)
+      const bool last = !pageDone || !plan_.feeder;
+      Queue(std::move(outcome), last);
+      onQueued(pageDone ? page + 1 : page);
+      if (last)
         break;
     }
   }
   api_.Cancel(handle_);  // ends the batch on the device side, as SANE asks
   finished_.store(true);
+  MarkLastQueued();
   onFinished();
 }
 
@@ -138,14 +142,33 @@ void Acquisition::ForceCancel() {
     api_.Cancel(handle_);
 }
 
-void Acquisition::Queue(PageOutcome outcome) {
-  std::lock_guard lock(mutex_);
-  queue_.push_back(std::move(outcome));
+void Acquisition::Queue(PageOutcome outcome, bool last) {
+  {
+    std::lock_guard lock(mutex_);
+    queue_.push_back(std::move(outcome));
+    lastQueued_ = lastQueued_ || last;
+  }
+  news_.notify_all();
 }
 
-std::size_t Acquisition::QueuedCount() const {
+void Acquisition::MarkLastQueued() {
+  {
+    std::lock_guard lock(mutex_);
+    lastQueued_ = true;
+  }
+  news_.notify_all();
+}
+
+void Acquisition::WaitForNextOrEnd() {
+  std::unique_lock lock(mutex_);
+  news_.wait(lock, [this] { return !queue_.empty() || lastQueued_; });
+}
+
+TW_UINT16 Acquisition::PendingCount() const {
   std::lock_guard lock(mutex_);
-  return queue_.size();
+  if (!lastQueued_)
+    return kUnknownPendingCount;  // the feeder may hold more sheets
+  return static_cast<TW_UINT16>(std::min<std::size_t>(queue_.size(), kUnknownPendingCount - 1));
 }
 
 const PageOutcome* Acquisition::Front() const {

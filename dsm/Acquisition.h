@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -23,8 +24,9 @@ struct AcquisitionPlan {
 };
 
 // One batch of pages from an open SANE device: Run() executes on the device's
-// thread and queues each page as a bitmap, then how the batch ended. Only the
-// pages not yet taken and the page being read are held in memory.
+// thread and queues each page as a bitmap as soon as it is read, then how the
+// batch ended unless the feeder simply ran empty. Only the pages not yet taken
+// and the page being read are held in memory.
 class Acquisition {
  public:
   Acquisition(SaneApi& api, SANE_Handle handle, AcquisitionPlan plan);
@@ -32,8 +34,9 @@ class Acquisition {
   Acquisition(const Acquisition&) = delete;
   Acquisition& operator=(const Acquisition&) = delete;
 
-  // Called on the device's thread when a page is queued and when the batch is over.
-  void Run(const std::function<void(int pagesQueued)>& onPage,
+  // Called on the device's thread after each entry is queued (with the pages
+  // read so far) and when the batch is over.
+  void Run(const std::function<void(int pagesRead)>& onQueued,
            const std::function<void()>& onFinished);
 
   // Safe from any thread: the device's thread stops at the next read.
@@ -42,7 +45,11 @@ class Acquisition {
   void ForceCancel();
   bool IsFinished() const { return finished_.load(); }
 
-  std::size_t QueuedCount() const;
+  // What is left to transfer: exact once the batch has ended, otherwise
+  // TWAIN's "unknown".
+  TW_UINT16 PendingCount() const;
+  // Blocks until an entry is queued or the batch has ended.
+  void WaitForNextOrEnd();
   // The oldest entry, still owned by the queue; null when empty.
   const PageOutcome* Front() const;
   PageOutcome PopFront();
@@ -52,7 +59,8 @@ class Acquisition {
   PageOutcome ReadPage(StallWatchdog& watchdog);
   SANE_Status ReadFrame(FrameAssembler& assembler, StallWatchdog& watchdog, PageOutcome& failure);
   PageOutcome Failure(SANE_Status status, std::string reason) const;
-  void Queue(PageOutcome outcome);
+  void Queue(PageOutcome outcome, bool last);
+  void MarkLastQueued();
 
   SaneApi& api_;
   SANE_Handle handle_;
@@ -61,5 +69,7 @@ class Acquisition {
   std::atomic<bool> cancelRequested_{false};
   std::atomic<bool> finished_{false};
   mutable std::mutex mutex_;
+  std::condition_variable news_;
   std::deque<PageOutcome> queue_;
+  bool lastQueued_ = false;
 };

@@ -156,6 +156,7 @@ TwainOutcome DataSource::Enable(const TW_USERINTERFACE& ui) {
   parent_ = ui.hParent != nullptr ? static_cast<QObject*>(ui.hParent) : managerParent_.data();
   plan_ = MakePlan();
   ++session_;
+  transferOffered_ = false;
   state_ = State::Enabled;
   if (!ui.ShowUI) {
     StartAcquisition();
@@ -193,7 +194,7 @@ void DataSource::StartAcquisition() {
     acquisition->Run(
         [this, session](int pages) {
           QMetaObject::invokeMethod(
-              &relay_, [this, session, pages] { OnPageScanned(session, pages); },
+              &relay_, [this, session, pages] { OnEntryQueued(session, pages); },
               Qt::QueuedConnection);
         },
         [this, session] {
@@ -224,17 +225,22 @@ bool DataSource::IsScanning() const {
   return acquisition_ != nullptr && !acquisition_->IsFinished();
 }
 
-void DataSource::OnPageScanned(quint64 session, int pages) {
-  if (session == session_ && dialog_ != nullptr)
+// The first page is offered as soon as it is read; a feeder keeps scanning
+// while the application takes it.
+void DataSource::OnEntryQueued(quint64 session, int pages) {
+  if (session != session_)
+    return;
+  if (dialog_ != nullptr)
     dialog_->ShowScanning(pages);
+  if (state_ == State::Enabled && !transferOffered_) {
+    transferOffered_ = true;
+    PostToApplication(MSG_XFERREADY);
+  }
 }
 
 void DataSource::OnAcquisitionFinished(quint64 session) {
-  if (session != session_ || state_ != State::Enabled)
-    return;
-  if (dialog_ != nullptr)
+  if (session == session_ && dialog_ != nullptr)
     dialog_->hide();
-  PostToApplication(MSG_XFERREADY);
 }
 
 void DataSource::OnUserCancelled() {
@@ -272,7 +278,18 @@ TwainOutcome DataSource::ProcessEvent(TW_EVENT& event) {
 TW_UINT16 DataSource::PendingCount() const {
   if (acquisition_ == nullptr || (state_ != State::TransferReady && state_ != State::Transferring))
     return 0;
-  return static_cast<TW_UINT16>(std::min<std::size_t>(acquisition_->QueuedCount(), 0xFFFE));
+  return acquisition_->PendingCount();
+}
+
+// Ending a transfer waits for the feeder's next sheet or its end, so that the
+// count handed back is 0 only when SANE has said there are no more documents.
+TW_UINT16 DataSource::EndTransfer() {
+  if (state_ == State::TransferReady && acquisition_->Front() != nullptr)
+    GlobalFree(acquisition_->PopFront().page);  // the entry the application passes over
+  acquisition_->WaitForNextOrEnd();
+  const TW_UINT16 count = acquisition_->PendingCount();
+  state_ = count > 0 ? State::TransferReady : State::Enabled;
+  return count;
 }
 
 TwainOutcome DataSource::PendingTransfers(TW_UINT16 message, TW_PENDINGXFERS& pending) {
@@ -282,28 +299,24 @@ TwainOutcome DataSource::PendingTransfers(TW_UINT16 message, TW_PENDINGXFERS& pe
       pending.Count = PendingCount();
       return kSuccess;
     case MSG_ENDXFER:
-      if (state_ == State::TransferReady && acquisition_ != nullptr &&
-          acquisition_->QueuedCount() > 0)
-        GlobalFree(acquisition_->PopFront().page);  // the page the application passes over
-      else if (state_ != State::Transferring)
+      if (acquisition_ == nullptr ||
+          (state_ != State::TransferReady && state_ != State::Transferring))
         return kSequenceError;
-      break;
+      pending.Count = EndTransfer();
+      return kSuccess;
     case MSG_RESET:
       // Also answered once the last page is through, so a reset after a
       // cancelled transfer does not fail.
       if (state_ != State::TransferReady && state_ != State::Enabled)
         return kSequenceError;
-      if (acquisition_ != nullptr && acquisition_->IsFinished())
-        acquisition_->Clear();
+      if (state_ == State::TransferReady)
+        StopAcquisition();  // the rest of the batch is not wanted
       pending.Count = 0;
       state_ = State::Enabled;
       return kSuccess;
     default:
       return kBadProtocol;
   }
-  pending.Count = PendingCount();
-  state_ = pending.Count > 0 ? State::TransferReady : State::Enabled;
-  return kSuccess;
 }
 
 TwainOutcome DataSource::ImageInfo(TW_IMAGEINFO& info) {
@@ -320,6 +333,7 @@ TwainOutcome DataSource::ImageInfo(TW_IMAGEINFO& info) {
 TwainOutcome DataSource::NativeTransfer(TW_HANDLE& page) {
   if (state_ != State::TransferReady || acquisition_ == nullptr)
     return kSequenceError;
+  acquisition_->WaitForNextOrEnd();
   const PageOutcome* next = acquisition_->Front();
   if (next == nullptr)
     return kSequenceError;

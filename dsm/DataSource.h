@@ -58,11 +58,12 @@ class DataSource {
   AcquisitionPlan MakePlan();
   void StartAcquisition();
   void StopAcquisition();
-  void OnPageScanned(quint64 session, int pages);
+  void OnEntryQueued(quint64 session, int pages);
   void OnAcquisitionFinished(quint64 session);
   void OnUserCancelled();
   void PostToApplication(TW_UINT16 message);
   TW_UINT16 PendingCount() const;
+  TW_UINT16 EndTransfer();
   bool IsScanning() const;
 
   SaneApi& api_;
@@ -79,6 +80,7 @@ class DataSource {
   std::unique_ptr<SourceScanDlg> dialog_;
   State state_ = State::Open;
   quint64 session_ = 0;
+  bool transferOffered_ = false;
   DibFormat lastFormat_;
   TW_UINT16 conditionCode_ = TWCC_SUCCESS;
 };

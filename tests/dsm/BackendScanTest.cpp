@@ -31,8 +31,7 @@ TEST_P(FlatbedScan, GivesBitmapOfTheFrameAtTheResolution) {
   ASSERT_EQ(session.OpenManager(), TWRC_SUCCESS);
   ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
   ASSERT_EQ(session.SetCapability(ICAP_PIXELTYPE, TWTY_UINT16, c.pixelType), TWRC_SUCCESS);
-  ASSERT_EQ(session.SetCapability(ICAP_XRESOLUTION, TWTY_FIX32,
-                                  Fix32Word(ToFix32(c.dotsPerInch))),
+  ASSERT_EQ(session.SetCapability(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Word(ToFix32(c.dotsPerInch))),
             TWRC_SUCCESS);
   ASSERT_EQ(session.SetFrame(0, 0, 2, 1.5), TWRC_SUCCESS);
 
@@ -124,7 +123,10 @@ TEST(BackendScan, FeederYieldsItsPagesOneByOneThenNoneArePending) {
   ASSERT_EQ(transfers.size(), 10u);  // the test feeder holds ten sheets
   for (std::size_t i = 0; i < transfers.size(); ++i) {
     EXPECT_EQ(transfers[i].returnCode, TWRC_XFERDONE);
-    EXPECT_EQ(transfers[i].pendingAfter, 9 - i);
+    if (i + 1 < transfers.size())  // exact, or "unknown" while the feeder still runs
+      EXPECT_TRUE(transfers[i].pendingAfter == 9 - i || transfers[i].pendingAfter == 0xFFFF);
+    else
+      EXPECT_EQ(transfers[i].pendingAfter, 0);
     EXPECT_TRUE(ReadDibFacts(transfers[i].page).sizeMatchesBlock);
   }
   FreePages(transfers);

@@ -2,13 +2,13 @@
 // nothing leaked and the worker joined.
 #include <gtest/gtest.h>
 
+#include <sane/saneopts.h>
 #include <QElapsedTimer>
 #include <QSettings>
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
-#include <sane/saneopts.h>
 
 #include "SaneTestConfig.h"
 #include "ScriptedSaneApi.h"
@@ -93,13 +93,12 @@ TEST_P(ErrorAfterGoodPages, MapsToTheTwainOutcome) {
   EXPECT_EQ(session.Disable(), TWRC_SUCCESS);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    SaneStatuses, ErrorAfterGoodPages,
-    ::testing::Values(InjectedError{"SANE_STATUS_JAMMED", 2, TWRC_FAILURE},
-                      InjectedError{"SANE_STATUS_IO_ERROR", 2, TWRC_FAILURE},
-                      InjectedError{"SANE_STATUS_CANCELLED", 2, TWRC_CANCEL},
-                      InjectedError{"SANE_STATUS_JAMMED", 0, TWRC_FAILURE},
-                      InjectedError{"SANE_STATUS_CANCELLED", 0, TWRC_CANCEL}));
+INSTANTIATE_TEST_SUITE_P(SaneStatuses, ErrorAfterGoodPages,
+                         ::testing::Values(InjectedError{"SANE_STATUS_JAMMED", 2, TWRC_FAILURE},
+                                           InjectedError{"SANE_STATUS_IO_ERROR", 2, TWRC_FAILURE},
+                                           InjectedError{"SANE_STATUS_CANCELLED", 2, TWRC_CANCEL},
+                                           InjectedError{"SANE_STATUS_JAMMED", 0, TWRC_FAILURE},
+                                           InjectedError{"SANE_STATUS_CANCELLED", 0, TWRC_CANCEL}));
 
 TEST(DeviceFault, DeviceThatVanishedBeforeOpeningFailsAndAnotherStillOpens) {
   Prepared prepared = Prepare(false);

@@ -14,8 +14,12 @@ constexpr std::size_t kLimit = std::size_t{64} << 20;
 
 SANE_Parameters Frame(SANE_Frame format, int depth, int pixels, int lines, bool last = true) {
   const int channels = format == SANE_FRAME_RGB ? 3 : 1;
-  return {format, last ? SANE_TRUE : SANE_FALSE,
-          static_cast<SANE_Int>(SaneLineBytes(pixels, depth, channels)), pixels, lines, depth};
+  return {format,
+          last ? SANE_TRUE : SANE_FALSE,
+          static_cast<SANE_Int>(SaneLineBytes(pixels, depth, channels)),
+          pixels,
+          lines,
+          depth};
 }
 
 // Grey lines whose every sample holds its line number.
@@ -67,7 +71,7 @@ TEST(FrameAssembler, GreyLinesInAnyPiecesLandBottomUp) {
     const std::uint8_t* rows = page.bytes + 40 + 256 * 4;
     for (int stored = 0; stored < 4; ++stored)  // stride 8: five pixels padded to four bytes
       EXPECT_EQ(rows[stored * 8], 3 - stored) << "piece " << piece;
-    EXPECT_EQ(page.Header(20), 32);  // image bytes
+    EXPECT_EQ(page.Header(20), 32);    // image bytes
     EXPECT_EQ(page.Header(28), 3937);  // 100 dpi in pixels per metre
   }
 }
@@ -179,17 +183,35 @@ std::vector<std::uint8_t> Sixteen(std::initializer_list<std::uint16_t> samples) 
 
 TEST(RowConversion, SamplesBecomeDibPixels) {
   const RowCase cases[] = {
-      {"rgb 8 to bgr", {1, 2, 3, 4, 5, 6}, 2, {3, 2, 1, 6, 5, 4},
+      {"rgb 8 to bgr",
+       {1, 2, 3, 4, 5, 6},
+       2,
+       {3, 2, 1, 6, 5, 4},
        [](const std::uint8_t* l, int p, std::uint8_t* r) { ConvertRgbRow(l, p, 8, r); }},
-      {"rgb 16 keeps high bytes", Sixteen({0x1234, 0x5678, 0x9ABC}), 1, {0x9A, 0x56, 0x12},
+      {"rgb 16 keeps high bytes",
+       Sixteen({0x1234, 0x5678, 0x9ABC}),
+       1,
+       {0x9A, 0x56, 0x12},
        [](const std::uint8_t* l, int p, std::uint8_t* r) { ConvertRgbRow(l, p, 16, r); }},
-      {"rgb 1 is full intensity", {0b11000000}, 1, {0, 255, 255},
+      {"rgb 1 is full intensity",
+       {0b11000000},
+       1,
+       {0, 255, 255},
        [](const std::uint8_t* l, int p, std::uint8_t* r) { ConvertRgbRow(l, p, 1, r); }},
-      {"grey 16", Sixteen({0xFF00, 0x0100}), 2, {0xFF, 0x01},
+      {"grey 16",
+       Sixteen({0xFF00, 0x0100}),
+       2,
+       {0xFF, 0x01},
        [](const std::uint8_t* l, int p, std::uint8_t* r) { ConvertGrayRow(l, p, 16, r); }},
-      {"lineart inverts and clears the padding", {0b10110011, 0b01111111}, 10,
-       {0b01001100, 0b10000000}, ConvertLineartRow},
-      {"threshold at half", {0, 127, 128, 255, 200, 1, 1, 1, 255}, 9, {0b00111000, 0b10000000},
+      {"lineart inverts and clears the padding",
+       {0b10110011, 0b01111111},
+       10,
+       {0b01001100, 0b10000000},
+       ConvertLineartRow},
+      {"threshold at half",
+       {0, 127, 128, 255, 200, 1, 1, 1, 255},
+       9,
+       {0b00111000, 0b10000000},
        ThresholdGrayRow},
   };
   for (const RowCase& c : cases) {

@@ -42,7 +42,8 @@ class ScriptedSaneApi final : public SaneApi {
   }
   SANE_Status Read(SANE_Handle handle, SANE_Byte* data, SANE_Int maxLength,
                    SANE_Int* length) override {
-    return read ? read(handle, data, maxLength, length) : real.Read(handle, data, maxLength, length);
+    return read ? read(handle, data, maxLength, length)
+                : real.Read(handle, data, maxLength, length);
   }
   void Cancel(SANE_Handle handle) override { cancel ? cancel(handle) : real.Cancel(handle); }
 };

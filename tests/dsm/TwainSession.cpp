@@ -4,8 +4,8 @@
 #include <QElapsedTimer>
 #include <cstring>
 
-#include "dsm/Fix32.h"
 #include "dsm/CapabilityContainer.h"
+#include "dsm/Fix32.h"
 #include "twain/GlobalMemory.h"
 
 TwainSession::TwainSession(std::shared_ptr<SaneApi> api) : manager_(std::move(api)) {
@@ -25,8 +25,7 @@ TW_UINT16 TwainSession::Manager(TW_UINT16 dat, TW_UINT16 message, TW_MEMREF data
   return manager_.Entry(&application, nullptr, DG_CONTROL, dat, message, data);
 }
 
-TW_UINT16 TwainSession::Source(TW_UINT32 group, TW_UINT16 dat, TW_UINT16 message,
-                               TW_MEMREF data) {
+TW_UINT16 TwainSession::Source(TW_UINT32 group, TW_UINT16 dat, TW_UINT16 message, TW_MEMREF data) {
   return manager_.Entry(&application, &source, group, dat, message, data);
 }
 
@@ -139,7 +138,8 @@ const std::uint8_t* DibRow(TW_HANDLE page, int rowFromTop) {
   const DibFacts facts = ReadDibFacts(page);
   const auto* block = static_cast<const std::uint8_t*>(GlobalLock(page));
   GlobalUnlock(page);
-  const std::size_t stride = (static_cast<std::size_t>(facts.width) * facts.bitsPerPixel + 31) / 32 * 4;
+  const std::size_t stride =
+      (static_cast<std::size_t>(facts.width) * facts.bitsPerPixel + 31) / 32 * 4;
   return block + 40 + 4 * facts.paletteEntries + stride * (facts.height - 1 - rowFromTop);
 }
 

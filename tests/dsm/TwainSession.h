@@ -27,7 +27,8 @@ class TwainSession : public QObject {
   TW_UINT16 Enable(bool showUi = false);
   TW_UINT16 Disable();
   // Runs the event loop until the source sends a message, or gives up.
-  std::optional<TW_UINT16> WaitForMessage(std::chrono::milliseconds limit = std::chrono::seconds(60));
+  std::optional<TW_UINT16> WaitForMessage(
+      std::chrono::milliseconds limit = std::chrono::seconds(60));
 
   struct Transfer {
     TW_UINT16 returnCode;
