@@ -26,9 +26,11 @@ QString KeyPath(const QString& group, const char* key) {
   return group + QLatin1Char('/') + QLatin1String(key);
 }
 
+}  // namespace
+
 // A stored number, or nothing when the key is absent or holds no 32-bit integer.
-std::optional<std::int32_t> StoredNumber(const QString& group, const char* key) {
-  const QVariant value = QSettings().value(KeyPath(group, key));
+std::optional<std::int32_t> AppSettings::StoredNumber(const QString& group, const char* key) const {
+  const QVariant value = store_.value(KeyPath(group, key));
   bool ok = false;
   const qlonglong number = value.toLongLong(&ok);
   if (!value.isValid() || !ok || number < std::numeric_limits<std::int32_t>::min() ||
@@ -38,34 +40,32 @@ std::optional<std::int32_t> StoredNumber(const QString& group, const char* key) 
   return static_cast<std::int32_t>(number);
 }
 
-std::int32_t ReadNumber(const char* key, std::int32_t defaultValue) {
+std::int32_t AppSettings::ReadNumber(const char* key, std::int32_t defaultValue) const {
   return StoredNumber(kSettingsGroup, key).value_or(defaultValue);
 }
 
-void WriteNumber(const QString& group, const char* key, std::int32_t value) {
-  QSettings().setValue(KeyPath(group, key), value);
-}
-
-void WriteNumber(const char* key, std::int32_t value) {
-  WriteNumber(kSettingsGroup, key, value);
-}
-
-bool ReadBool(const char* key, bool defaultValue) {
-  return ReadNumber(key, defaultValue) != 0;
-}
-
-void WriteBool(const char* key, bool value) {
-  WriteNumber(key, value ? 1 : 0);
-}
-
-// Reads a number that must be one of `offered`; anything else is the default.
-std::int32_t ReadOffered(const char* key, std::int32_t defaultValue,
-                         const std::vector<std::int32_t>& offered) {
+// A number that must be one of `offered`; anything else is the default.
+std::int32_t AppSettings::ReadOffered(const char* key, std::int32_t defaultValue,
+                                      const std::vector<std::int32_t>& offered) const {
   const std::int32_t value = ReadNumber(key, defaultValue);
   return std::ranges::find(offered, value) != offered.end() ? value : defaultValue;
 }
 
-}  // namespace
+bool AppSettings::ReadBool(const char* key, bool defaultValue) const {
+  return ReadNumber(key, defaultValue) != 0;
+}
+
+void AppSettings::WriteNumber(const QString& group, const char* key, std::int32_t value) {
+  store_.setValue(KeyPath(group, key), value);
+}
+
+void AppSettings::WriteNumber(const char* key, std::int32_t value) {
+  WriteNumber(kSettingsGroup, key, value);
+}
+
+void AppSettings::WriteBool(const char* key, bool value) {
+  WriteNumber(key, value ? 1 : 0);
+}
 
 bool AppSettings::GetShowScannerUi() const {
   return false;
@@ -147,7 +147,7 @@ void AppSettings::SetEstimatedExpandingSpeed(std::int32_t bytesPerSecond) {
 }
 
 std::string AppSettings::GetArchiveRootFolder() const {
-  const QString stored = QSettings().value(KeyPath(kSettingsGroup, "ArchiveRootFolder")).toString();
+  const QString stored = store_.value(KeyPath(kSettingsGroup, "ArchiveRootFolder")).toString();
   // An empty or relative root would file documents in "/" or wherever the
   // program happens to start; neither is a folder the user chose.
   if (stored.isEmpty() || QDir::isRelativePath(stored))
@@ -156,8 +156,7 @@ std::string AppSettings::GetArchiveRootFolder() const {
 }
 
 void AppSettings::SetArchiveRootFolder(const std::string& folder) {
-  QSettings().setValue(KeyPath(kSettingsGroup, "ArchiveRootFolder"),
-                       QString::fromStdString(folder));
+  store_.setValue(KeyPath(kSettingsGroup, "ArchiveRootFolder"), QString::fromStdString(folder));
 }
 
 std::string AppSettings::DefaultArchiveRootFolder() {

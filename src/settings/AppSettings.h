@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QSettings>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,10 +13,17 @@
 
 // The user's choices that apply everywhere, kept in QSettings (organisation
 // and application name of the running program) in the group "Settings", and
-// one group per scanner. Holds no state: every call reads or writes the store.
-// A missing or unusable stored value reads as its default; writes report nothing.
+// one group per scanner. Holds no values of its own: every call reads or
+// writes the store, and writes reach the disk together when the event loop
+// next runs or the object is destroyed (one file rewrite per save, not one per
+// key). A missing or unusable stored value reads as its default; writes
+// report nothing.
 class AppSettings {
  public:
+  AppSettings() = default;
+  AppSettings(const AppSettings&) = delete;
+  AppSettings& operator=(const AppSettings&) = delete;
+
   // Always false whatever is stored, so the scanner's own dialog is off at start.
   bool GetShowScannerUi() const;
   void SetShowScannerUi(bool show);
@@ -70,4 +79,16 @@ class AppSettings {
   // The settings group of a scanner: "/" and "\" (and "%") are escaped so
   // every name stays one group.
   static std::string ScannerGroupName(const std::string& scannerName);
+
+ private:
+  std::optional<std::int32_t> StoredNumber(const QString& group, const char* key) const;
+  std::int32_t ReadNumber(const char* key, std::int32_t defaultValue) const;
+  std::int32_t ReadOffered(const char* key, std::int32_t defaultValue,
+                           const std::vector<std::int32_t>& offered) const;
+  bool ReadBool(const char* key, bool defaultValue) const;
+  void WriteNumber(const QString& group, const char* key, std::int32_t value);
+  void WriteNumber(const char* key, std::int32_t value);
+  void WriteBool(const char* key, bool value);
+
+  QSettings store_;
 };

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <string>
@@ -62,6 +63,20 @@ TEST_F(AppSettingsTest, ValuesWrittenAreReadBack) {
   EXPECT_EQ(reread.GetEstimatedCombiningSpeed(), 456);
   EXPECT_EQ(reread.GetEstimatedExpandingSpeed(), 789);
   EXPECT_EQ(reread.GetArchiveRootFolder(), "/srv/archive/");
+}
+
+TEST_F(AppSettingsTest, WritesReachTheFileWhenTheObjectGoes) {
+  {
+    AppSettings settings;
+    settings.SetResolution(600);
+    settings.SetScannerOrigin("HP/Scanjet", ScannerOrigin::BottomRight);
+  }
+  QFile file(QSettings().fileName());
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray text = file.readAll();
+  EXPECT_TRUE(text.contains("[Settings]")) << text.toStdString();
+  EXPECT_TRUE(text.contains("Resolution=600")) << text.toStdString();
+  EXPECT_TRUE(text.contains("Origin=4")) << text.toStdString();
 }
 
 TEST_F(AppSettingsTest, ShowScannerUiIsWrittenButAlwaysReadsFalse) {
