@@ -1,9 +1,10 @@
 #include "naming/PatternCompiler.h"
 
 #include <algorithm>
-#include <cctype>
 #include <new>
+#include <utility>
 
+#include "naming/AsciiCase.h"
 #include "naming/GrowableArray.h"
 
 namespace {
@@ -11,6 +12,10 @@ namespace {
 // Deeper nesting than this is refused as if memory had run out; real patterns
 // nest two or three levels.
 constexpr int kMaxNesting = 200;
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 struct CompileFailure {
   PatternError error;
@@ -34,13 +39,6 @@ constexpr BuiltIn kBuiltIns[] = {
     {'z', "([0-9]+)"},
 };
 
-std::string LowerCased(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return lower;
-}
-
 }  // namespace
 
 PatternError PatternCompiler::Compile(std::string_view pattern, bool caseSensitive,
@@ -49,7 +47,7 @@ PatternError PatternCompiler::Compile(std::string_view pattern, bool caseSensiti
   if (pattern.empty())
     return PatternError::NoPattern;
   try {
-    const std::string source = caseSensitive ? std::string(pattern) : LowerCased(pattern);
+    const std::string source = caseSensitive ? std::string(pattern) : AsciiLowerCased(pattern);
     std::string_view body = source;
     program.anchored = body.front() == '^';
     if (program.anchored)
@@ -190,7 +188,7 @@ bool PatternCompiler::ParseEscape() {
     Emit(PatternOp::Char, '\\');
     return false;
   }
-  if (std::isdigit(static_cast<unsigned char>(Peek())))
+  if (IsDigit(Peek()))
     return ParseBackReference();
   const char c = Next();
   for (const BuiltIn& builtIn : kBuiltIns) {
@@ -203,7 +201,7 @@ bool PatternCompiler::ParseEscape() {
 
 bool PatternCompiler::ParseBackReference() {
   int group = 0;
-  while (!AtEnd() && std::isdigit(static_cast<unsigned char>(Peek()))) {
+  while (!AtEnd() && IsDigit(Peek())) {
     group = std::min(group * 10 + (Next() - '0'), 100000);
   }
   if (group >= program_.groupCount)
@@ -213,7 +211,7 @@ bool PatternCompiler::ParseBackReference() {
 }
 
 bool PatternCompiler::ParseBuiltIn(std::string_view subPattern) {
-  const std::string source = caseSensitive_ ? std::string(subPattern) : LowerCased(subPattern);
+  const std::string source = caseSensitive_ ? std::string(subPattern) : AsciiLowerCased(subPattern);
   PatternCompiler inner(source, program_, caseSensitive_, false, depth_);
   inner.groupCanBeEmpty_ = groupCanBeEmpty_;
   try {

@@ -1,9 +1,8 @@
 #include "naming/PatternMatcher.h"
 
-#include <algorithm>
-#include <cctype>
 #include <string>
 
+#include "naming/AsciiCase.h"
 #include "naming/PatternCompiler.h"
 #include "naming/PatternInterpreter.h"
 
@@ -24,9 +23,7 @@ bool PatternMatcher::Match(std::string_view text, MatchContext& context,
     return false;
   std::string lowered;
   if (!caseSensitive_) {
-    lowered.assign(text);
-    std::transform(lowered.begin(), lowered.end(), lowered.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    lowered = AsciiLowerCased(text);
     text = lowered;
   }
   PatternInterpreter interpreter(program_, text, stepLimit_);
