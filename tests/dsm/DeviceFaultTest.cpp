@@ -171,6 +171,32 @@ TEST(DeviceFault, ParametersThatChangeDuringTheScanAreAFailure) {
   EXPECT_EQ(transfers[0].returnCode, TWRC_FAILURE);
 }
 
+// The test backend asked for 8 bits delivers 16: pages still come as 8-bit grey.
+TEST(DeviceFault, SixteenBitSamplesAreReducedToEight) {
+  UseSaneTestBackend("test-picture \"Solid white\"\n");
+  auto api = std::make_shared<ScriptedSaneApi>();
+  api->controlOption = [&](SANE_Handle handle, SANE_Int option, SANE_Action action, void* value,
+                           SANE_Int* info) {
+    const SANE_Option_Descriptor* descriptor = api->real.GetOptionDescriptor(handle, option);
+    if (action == SANE_ACTION_SET_VALUE && descriptor->name != nullptr &&
+        std::strcmp(descriptor->name, SANE_NAME_BIT_DEPTH) == 0)
+      *static_cast<SANE_Word*>(value) = 16;
+    return api->real.ControlOption(handle, option, action, value, info);
+  };
+  TwainSession session(api);
+  session.OpenManager();
+  ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
+  ConfigureSmallPage(session);
+
+  const auto transfers = session.Scan();
+
+  ASSERT_EQ(transfers.size(), 1u);
+  ASSERT_EQ(transfers[0].returnCode, TWRC_XFERDONE);
+  EXPECT_EQ(ReadDibFacts(transfers[0].page).bitsPerPixel, 8);
+  EXPECT_EQ(DibRow(transfers[0].page, 10)[5], 255);
+  FreePages(transfers);
+}
+
 // A device that goes silent: reads block until someone cancels them.
 TEST(DeviceFault, SilentDeviceTimesOutWithAFailure) {
   Prepared prepared = Prepare(false);

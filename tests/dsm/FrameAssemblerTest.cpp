@@ -152,6 +152,18 @@ TEST(FrameAssembler, BrokenOrChangingParametersAreRefused) {
   }
 }
 
+TEST(FrameAssembler, GreyIsThresholdedForBlackAndWhite) {
+  FrameAssembler assembler(100, true, kLimit);
+  std::string why;
+  ASSERT_TRUE(assembler.BeginFrame(Frame(SANE_FRAME_GRAY, 8, 3, 1), why));
+  const std::vector<std::uint8_t> line = {200, 10, 128};
+  ASSERT_TRUE(FeedInPieces(assembler, line, 2));
+  ASSERT_TRUE(assembler.EndFrame(why));
+  Page page(assembler.TakePage());
+  EXPECT_EQ(page.Header(12) >> 16, 1);  // bits per pixel
+  EXPECT_EQ(page.bytes[40 + 2 * 4], 0b10100000);
+}
+
 TEST(FrameAssembler, FarMoreDataThanAnnouncedFails) {
   FrameAssembler assembler(100, false, kLimit);
   std::string why;
@@ -218,6 +230,20 @@ TEST(RowConversion, SamplesBecomeDibPixels) {
     std::vector<std::uint8_t> row(c.expected.size(), 0xAA);
     c.convert(c.line.data(), c.pixels, row.data());
     EXPECT_EQ(row, c.expected) << c.what;
+  }
+}
+
+// Every row width, so the wide fast path and the tail both meet the reference.
+TEST(RowConversion, RgbRowsOfAnyWidthMatchTheReference) {
+  for (int pixels = 1; pixels <= 40; ++pixels) {
+    std::vector<std::uint8_t> line(static_cast<std::size_t>(pixels) * 3);
+    std::iota(line.begin(), line.end(), static_cast<std::uint8_t>(pixels));
+    std::vector<std::uint8_t> row(line.size() + 3, 0xEE);
+    ConvertRgbRow(line.data(), pixels, 8, row.data());
+    for (int x = 0; x < pixels; ++x)
+      for (int c = 0; c < 3; ++c)
+        ASSERT_EQ(row[x * 3 + c], line[x * 3 + 2 - c]) << pixels << " pixels, pixel " << x;
+    EXPECT_EQ(row[line.size()], 0xEE) << "wrote past the row";
   }
 }
 
