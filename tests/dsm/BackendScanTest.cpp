@@ -30,9 +30,7 @@ TEST_P(FlatbedScan, GivesBitmapOfTheFrameAtTheResolution) {
   TwainSession session(std::make_shared<LibSaneApi>());
   ASSERT_EQ(session.OpenManager(), TWRC_SUCCESS);
   ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
-  ASSERT_EQ(session.SetCapability(ICAP_PIXELTYPE, TWTY_UINT16, c.pixelType), TWRC_SUCCESS);
-  ASSERT_EQ(session.SetCapability(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Word(ToFix32(c.dotsPerInch))),
-            TWRC_SUCCESS);
+  ASSERT_EQ(session.Configure(c.pixelType, c.dotsPerInch), TWRC_SUCCESS);
   ASSERT_EQ(session.SetFrame(0, 0, 2, 1.5), TWRC_SUCCESS);
 
   const auto transfers = session.Scan();
@@ -155,8 +153,7 @@ TEST(BackendScan, ThreePassColourFillsEveryChannel) {
   TwainSession session(std::make_shared<LibSaneApi>());
   session.OpenManager();
   ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
-  session.SetCapability(ICAP_PIXELTYPE, TWTY_UINT16, TWPT_RGB);
-  session.SetCapability(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Word(ToFix32(50)));
+  session.Configure(TWPT_RGB, 50);
   session.SetFrame(0, 0, 1, 1);
 
   const auto transfers = session.Scan();
@@ -177,8 +174,7 @@ TEST(BackendScan, HandScannerPageIsReadToTheEndOfTheFrame) {
   TwainSession session(std::make_shared<LibSaneApi>());
   session.OpenManager();
   ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
-  session.SetCapability(ICAP_PIXELTYPE, TWTY_UINT16, TWPT_GRAY);
-  session.SetCapability(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Word(ToFix32(50)));
+  session.Configure(TWPT_GRAY, 50);
 
   const auto transfers = session.Scan();
 
@@ -204,8 +200,7 @@ TEST_P(LineartPolarity, BlackIsIndexZero) {
   TwainSession session(std::make_shared<LibSaneApi>());
   session.OpenManager();
   ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
-  session.SetCapability(ICAP_PIXELTYPE, TWTY_UINT16, TWPT_BW);
-  session.SetCapability(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Word(ToFix32(80)));
+  session.Configure(TWPT_BW, 80);
   session.SetFrame(0, 0, 1, 1);
 
   const auto transfers = session.Scan();

@@ -52,9 +52,18 @@ Prepared Prepare(bool feeder) {
 }
 
 void ConfigureSmallPage(TwainSession& session) {
-  session.SetCapability(ICAP_PIXELTYPE, TWTY_UINT16, TWPT_GRAY);
-  session.SetCapability(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Word(ToFix32(50)));
+  session.Configure(TWPT_GRAY, 50);
   session.SetFrame(0, 0, 2, 2);
+}
+
+// Scans one small grey page from the default source and returns its one outcome.
+TW_UINT16 ScanSmallPage(TwainSession& session) {
+  EXPECT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
+  ConfigureSmallPage(session);
+  const auto transfers = session.Scan();
+  EXPECT_EQ(transfers.size(), 1u);
+  FreePages(transfers);
+  return transfers.empty() ? TWRC_SUCCESS : transfers[0].returnCode;
 }
 
 struct InjectedError {
@@ -141,14 +150,7 @@ TEST(DeviceFault, ReadLongerThanAskedIsAFailure) {
     *length = maxLength + 16;
     return status;
   };
-  TwainSession& session = *prepared.session;
-  ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
-  ConfigureSmallPage(session);
-
-  const auto transfers = session.Scan();
-
-  ASSERT_EQ(transfers.size(), 1u);
-  EXPECT_EQ(transfers[0].returnCode, TWRC_FAILURE);
+  EXPECT_EQ(ScanSmallPage(*prepared.session), TWRC_FAILURE);
 }
 
 TEST(DeviceFault, ParametersThatChangeDuringTheScanAreAFailure) {
@@ -161,14 +163,7 @@ TEST(DeviceFault, ParametersThatChangeDuringTheScanAreAFailure) {
       parameters->pixels_per_line += 8;
     return status;
   };
-  TwainSession& session = *prepared.session;
-  ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
-  ConfigureSmallPage(session);
-
-  const auto transfers = session.Scan();
-
-  ASSERT_EQ(transfers.size(), 1u);
-  EXPECT_EQ(transfers[0].returnCode, TWRC_FAILURE);
+  EXPECT_EQ(ScanSmallPage(*prepared.session), TWRC_FAILURE);
 }
 
 // The test backend asked for 8 bits delivers 16: pages still come as 8-bit grey.

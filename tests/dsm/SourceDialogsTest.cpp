@@ -25,6 +25,13 @@ void WhenDialogReady(std::function<bool(QWidget*)> ready, std::function<void(QWi
   });
 }
 
+QWidget* VisibleScanWindow() {
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (widget->objectName() == "sourceScanDialog" && widget->isVisible())
+      return widget;
+  return nullptr;
+}
+
 bool ListFilled(QWidget* dialog) {
   return dialog->findChild<QListWidget*>("sourceList")->count() == 2;
 }
@@ -75,10 +82,7 @@ TEST(SourceScanWindow, ScanButtonStartsTheBatch) {
   session.OpenManager();
   ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
   ASSERT_EQ(session.Enable(true), TWRC_SUCCESS);
-  QWidget* window = nullptr;
-  for (QWidget* widget : QApplication::topLevelWidgets())
-    if (widget->objectName() == "sourceScanDialog" && widget->isVisible())
-      window = widget;
+  QWidget* window = VisibleScanWindow();
   ASSERT_NE(window, nullptr);
   EXPECT_FALSE(session.WaitForMessage(std::chrono::milliseconds(200)).has_value());
 
@@ -94,10 +98,7 @@ TEST(SourceScanWindow, CancelAsksToCloseTheSource) {
   session.OpenManager();
   ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
   ASSERT_EQ(session.Enable(true), TWRC_SUCCESS);
-  QWidget* window = nullptr;
-  for (QWidget* widget : QApplication::topLevelWidgets())
-    if (widget->objectName() == "sourceScanDialog" && widget->isVisible())
-      window = widget;
+  QWidget* window = VisibleScanWindow();
   ASSERT_NE(window, nullptr);
 
   window->findChild<QPushButton*>("cancelButton")->click();

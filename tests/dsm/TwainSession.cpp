@@ -59,6 +59,13 @@ TW_UINT16 TwainSession::SetFrame(double left, double top, double right, double b
   return Source(DG_IMAGE, DAT_IMAGELAYOUT, MSG_SET, &layout);
 }
 
+TW_UINT16 TwainSession::Configure(TW_UINT16 pixelType, int dotsPerInch) {
+  const TW_UINT16 pixels = SetCapability(ICAP_PIXELTYPE, TWTY_UINT16, pixelType);
+  const TW_UINT16 resolution =
+      SetCapability(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Word(ToFix32(dotsPerInch)));
+  return pixels != TWRC_SUCCESS ? pixels : resolution;
+}
+
 TW_UINT16 TwainSession::Enable(bool showUi) {
   TW_USERINTERFACE ui{static_cast<TW_BOOL>(showUi), 1, &parent};
   return Source(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &ui);

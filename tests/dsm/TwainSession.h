@@ -24,6 +24,8 @@ class TwainSession : public QObject {
   TW_UINT16 Condition();
   TW_UINT16 SetCapability(TW_UINT16 cap, TW_UINT16 itemType, TW_UINT32 item);
   TW_UINT16 SetFrame(double left, double top, double right, double bottom);
+  // Pixel type and resolution; the first refusal is returned.
+  TW_UINT16 Configure(TW_UINT16 pixelType, int dotsPerInch);
   TW_UINT16 Enable(bool showUi = false);
   TW_UINT16 Disable();
   // Runs the event loop until the source sends a message, or gives up.
