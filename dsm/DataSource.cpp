@@ -65,7 +65,7 @@ DataSource::DataSource(SaneApi& api, SourceDescription description, QObject* man
 
 DataSource::~DataSource() {
   StopAcquisition();
-  dialog_.reset();
+  delete dialog_.data();  // the parent window may have deleted it already
   thread_.Run([this] { device_.Close(); });
 }
 
@@ -162,11 +162,11 @@ TwainOutcome DataSource::Enable(const TW_USERINTERFACE& ui) {
     StartAcquisition();
     return kSuccess;
   }
-  dialog_ = std::make_unique<SourceScanDlg>(qobject_cast<QWidget*>(parent_.data()),
-                                            QString::fromUtf8(description_.identity.ProductName));
-  QObject::connect(dialog_.get(), &SourceScanDlg::scanRequested, &relay_,
+  dialog_ = new SourceScanDlg(qobject_cast<QWidget*>(parent_.data()),
+                              QString::fromUtf8(description_.identity.ProductName));
+  QObject::connect(dialog_.data(), &SourceScanDlg::scanRequested, &relay_,
                    [this] { StartAcquisition(); });
-  QObject::connect(dialog_.get(), &SourceScanDlg::cancelRequested, &relay_,
+  QObject::connect(dialog_.data(), &SourceScanDlg::cancelRequested, &relay_,
                    [this] { OnUserCancelled(); });
   dialog_->show();
   return kSuccess;
@@ -177,7 +177,7 @@ TwainOutcome DataSource::Disable() {
   if (state_ != State::Enabled && state_ != State::TransferReady)
     return kSequenceError;
   StopAcquisition();
-  dialog_.reset();
+  delete dialog_.data();  // the parent window may have deleted it already
   ++session_;
   state_ = State::Open;
   return kSuccess;

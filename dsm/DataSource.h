@@ -77,7 +77,7 @@ class DataSource {
   SourceCapabilities capabilities_;
   AcquisitionPlan plan_;
   std::unique_ptr<Acquisition> acquisition_;
-  std::unique_ptr<SourceScanDlg> dialog_;
+  QPointer<SourceScanDlg> dialog_;
   State state_ = State::Open;
   quint64 session_ = 0;
   bool transferOffered_ = false;
