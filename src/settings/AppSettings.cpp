@@ -160,7 +160,9 @@ void AppSettings::SetArchiveRootFolder(const std::string& folder) {
 }
 
 std::string AppSettings::DefaultArchiveRootFolder() {
-  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (documents.isEmpty())
+    documents = QDir::homePath();
   return EnsureTrailingSeparator(documents.toStdString()) + "Docketeer/";
 }
 

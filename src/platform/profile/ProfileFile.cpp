@@ -45,7 +45,7 @@ std::optional<ProfileText> LoadProfile(const std::string& path) {
   if (!file.open(QIODevice::ReadOnly))
     return std::nullopt;
   const QByteArray bytes = file.read(ProfileFile::kMaxFileSize + 1);
-  if (bytes.size() > ProfileFile::kMaxFileSize)
+  if (bytes.size() > ProfileFile::kMaxFileSize || bytes.count('\n') > ProfileFile::kMaxLineCount)
     return std::nullopt;
   return ProfileText(std::string_view(bytes.constData(), std::size_t(bytes.size())));
 }

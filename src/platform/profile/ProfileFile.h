@@ -37,8 +37,10 @@ class ProfileFile {
   // folder where it can be replaced.
   bool CanWrite() const;
 
-  // Files larger than this are not profile files; they are neither read nor rewritten.
+  // Files larger or longer than this are not profile files; they are neither
+  // read nor rewritten (and cannot make a reader hold millions of lines).
   static constexpr std::int64_t kMaxFileSize = 16 * 1024 * 1024;
+  static constexpr std::int64_t kMaxLineCount = 65536;
 
  private:
   // The file's text; nothing when it exists but is not ours to read or replace.

@@ -69,13 +69,16 @@ TEST_F(ProfileFileTest, ReadsAMegabyteLineAndGarbageWithoutFailing) {
 }
 
 TEST_F(ProfileFileTest, LeavesAnOversizedFileAlone) {
-  const std::string path = PathOf("_defaults.ini");
-  const std::string huge = "[Settings]\nA=1\n" + std::string(ProfileFile::kMaxFileSize, ';');
-  WriteBytes(path, huge);
-  const ProfileFile file(path);
-  EXPECT_EQ(file.ReadInt("Settings", "A", 9), 9);
-  EXPECT_FALSE(file.WriteString("Settings", "A", "2"));
-  EXPECT_EQ(QFileInfo(QString::fromStdString(path)).size(), qint64(huge.size()));
+  const std::string tooLarge = "[Settings]\nA=1\n" + std::string(ProfileFile::kMaxFileSize, ';');
+  const std::string tooLong = "[Settings]\nA=1" + std::string(ProfileFile::kMaxLineCount, '\n');
+  for (const std::string& contents : {tooLarge, tooLong}) {
+    const std::string path = PathOf("_defaults.ini");
+    WriteBytes(path, contents);
+    const ProfileFile file(path);
+    EXPECT_EQ(file.ReadInt("Settings", "A", 9), 9);
+    EXPECT_FALSE(file.WriteString("Settings", "A", "2"));
+    EXPECT_EQ(QFileInfo(QString::fromStdString(path)).size(), qint64(contents.size()));
+  }
 }
 
 TEST_F(ProfileFileTest, AFailedWriteLeavesTheOldFileWhole) {
