@@ -22,9 +22,12 @@ DocumentSizeCatalogue LoadDocumentSizes();
 DocumentSizeCatalogue LoadDocumentSizes(const std::string& path);
 DocumentSizeCatalogue ParseDocumentSizes(std::istream& in);
 
-// Rewrites the catalogue file ("<width> <height> <name>" and CR LF per size).
-// The new file replaces the old one only once it is complete, so a failed
-// save leaves the old catalogue as it was. Returns false when nothing was saved.
+// Rewrites the catalogue file ("<width> <height> <name>" and CR LF per size),
+// making its folder when needed. The new file replaces the old one only once
+// it is complete, so a failed save leaves the old catalogue as it was. A name
+// that is empty or holds a line break would not read back as one record: it
+// is saved as "Unnamed" or with blanks for the breaks. Returns false when
+// nothing was saved.
 bool SaveDocumentSizes(const DocumentSizeCatalogue& catalogue);
 bool SaveDocumentSizes(const DocumentSizeCatalogue& catalogue, const std::string& path);
 void WriteDocumentSizes(const DocumentSizeCatalogue& catalogue, std::ostream& out);

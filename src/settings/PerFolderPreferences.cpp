@@ -45,12 +45,11 @@ std::string PerFolderPreferences::FilePath() const {
 }
 
 FileNameFormat PerFolderPreferences::DefaultFormat() {
-  return FileNameFormat{RecurrenceType::Month, ItemType::NoItem, RelationType::Ending,
-                        IndexType::YearMonthDay};
+  return FolderChoices{}.format;
 }
 
 DocumentSize PerFolderPreferences::DefaultDocumentSize() {
-  return DocumentSize("Statement (large)", 8500, 11000);
+  return FolderChoices{}.documentSize;
 }
 
 std::string PerFolderPreferences::ReadText(const char* key, const std::string& defaultValue) const {

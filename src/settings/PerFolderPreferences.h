@@ -6,13 +6,15 @@
 #include "platform/profile/ProfileFile.h"
 #include "settings/DocumentSize.h"
 
-// Everything a folder remembers, as the main window loads and saves it.
+// Everything a folder remembers, as the main window loads and saves it; the
+// initial values are what a folder without a preference file proposes.
 struct FolderChoices {
-  FileNameFormat format;
+  FileNameFormat format{RecurrenceType::Month, ItemType::NoItem, RelationType::Ending,
+                        IndexType::YearMonthDay};
   std::string lastDestination;
   bool multiPage = false;
   bool rotateNinety = false;
-  DocumentSize documentSize;
+  DocumentSize documentSize{"Statement (large)", 8500, 11000};
 
   friend bool operator==(const FolderChoices&, const FolderChoices&) = default;
 };
