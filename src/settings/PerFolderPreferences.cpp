@@ -30,15 +30,16 @@ ProfileFile::KeyValues SizeValues(const DocumentSize& size) {
           {"DocumentSizeHeight", NumberText(size.Height())}};
 }
 
-bool EndsWithSeparator(const std::string& folder) {
-  return !folder.empty() && folder.back() == '/';
+// Folder paths carry their trailing separator; one without it is a caller's mistake.
+std::string CheckedFolder(std::string folder) {
+  CheckPrecondition(CONTRACT_LOCATION, !folder.empty() && folder.back() == '/');
+  return folder;
 }
 
 }  // namespace
 
 PerFolderPreferences::PerFolderPreferences(std::string folder)
-    : folder_((CheckPrecondition(CONTRACT_LOCATION, EndsWithSeparator(folder)), std::move(folder))),
-      file_(folder_ + kFileName) {}
+    : folder_(CheckedFolder(std::move(folder))), file_(folder_ + kFileName) {}
 
 std::string PerFolderPreferences::FilePath() const {
   return folder_ + kFileName;
