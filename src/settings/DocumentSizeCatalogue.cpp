@@ -5,6 +5,7 @@
 #include <QStandardPaths>
 #include <cstdlib>
 #include <fstream>
+#include <locale>
 #include <optional>
 #include <sstream>
 
@@ -61,6 +62,8 @@ std::string DocumentSizesPath() {
 }
 
 DocumentSizeCatalogue ParseDocumentSizes(std::istream& in) {
+  // Plain digits whatever the program's locale: no grouping marks in numbers.
+  in.imbue(std::locale::classic());
   DocumentSizeCatalogue catalogue;
   while (const auto size = ReadRecord(in))
     catalogue.push_back(*size);
@@ -80,6 +83,7 @@ DocumentSizeCatalogue LoadDocumentSizes() {
 }
 
 void WriteDocumentSizes(const DocumentSizeCatalogue& catalogue, std::ostream& out) {
+  out.imbue(std::locale::classic());
   for (const DocumentSize& size : catalogue) {
     out << size.Width() << ' ' << size.Height() << ' ' << SavedName(size.Name()) << "\r\n";
   }
