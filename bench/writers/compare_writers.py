@@ -16,7 +16,7 @@ import sys
 import tempfile
 import time
 
-TOOLS = {"cjpeg": "libjpeg-turbo-progs", "pnmtopng": "netpbm", "tiffcp": "libtiff-tools",
+TOOLS = {"time": "time", "cjpeg": "libjpeg-turbo-progs", "pnmtopng": "netpbm", "tiffcp": "libtiff-tools",
          "img2pdf": "img2pdf", "scanimage": "sane-utils", "ppmtobmp": "netpbm"}
 
 
@@ -33,20 +33,24 @@ def ensure_tools():
 
 
 def measure(command, stdout_path=None, repeats=3):
-    """Median wall and CPU seconds and the largest peak RSS (MiB) of `command`."""
+    """Median wall and CPU seconds and the largest peak RSS (MiB) of `command`.
+    GNU time runs it, so the peak is the program's own and not this script's."""
     walls, cpus, peaks = [], [], []
-    for _ in range(repeats):
-        out = open(stdout_path, "wb") if stdout_path else subprocess.DEVNULL
-        start = time.perf_counter()
-        process = subprocess.Popen(command, stdout=out, stderr=subprocess.DEVNULL)
-        _, status, usage = os.wait4(process.pid, 0)
-        walls.append(time.perf_counter() - start)
-        if stdout_path:
-            out.close()
-        if os.waitstatus_to_exitcode(status) != 0:
-            raise RuntimeError("failed: " + " ".join(command))
-        cpus.append(usage.ru_utime + usage.ru_stime)
-        peaks.append(usage.ru_maxrss / 1024)
+    with tempfile.NamedTemporaryFile("r") as report:
+        for _ in range(repeats):
+            out = open(stdout_path, "wb") if stdout_path else subprocess.DEVNULL
+            start = time.perf_counter()
+            result = subprocess.run(["/usr/bin/time", "-o", report.name, "-f", "%U %S %M", *command],
+                                    stdout=out, stderr=subprocess.DEVNULL)
+            walls.append(time.perf_counter() - start)
+            if stdout_path:
+                out.close()
+            if result.returncode != 0:
+                raise RuntimeError("failed: " + " ".join(command))
+            report.seek(0)
+            user, system, peak = report.read().split()[-3:]
+            cpus.append(float(user) + float(system))
+            peaks.append(int(peak) / 1024)
     return statistics.median(walls), statistics.median(cpus), max(peaks)
 
 

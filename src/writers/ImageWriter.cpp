@@ -41,16 +41,6 @@ EncodeOptions OptionsFor(int fileFormatType) {
   return options;
 }
 
-// Copies the DIB out of the locked block; the handle stays the caller's.
-ImagingStatus BitmapFromHandle(PageImageHandle image, Bitmap& bitmap) {
-  const void* block = GlobalLock(image);
-  if (block == nullptr)
-    return ImagingStatus::InvalidParameter;
-  const ImagingStatus status = BitmapFromDib(block, GlobalSize(image), bitmap);
-  GlobalUnlock(image);
-  return status;
-}
-
 bool WriteStaged(const Bitmap& bitmap, int fileFormatType, const std::string& fileName) {
   StagedOutputFile output(fileName);
   if (!output.Create())
@@ -83,19 +73,31 @@ ResultCode ImageWriter::Save(PageImageHandle image, const std::string& fileName,
   if (image == nullptr || fileName.empty() || resolution <= 0)
     return E_INVALIDARG;
   Log(LOG_LOCATION, "HGLOBAL Save(%s)", fileName.c_str());
-  Bitmap bitmap;
-  if (ImagingStatus status = BitmapFromHandle(image, bitmap); !IsOk(status)) {
-    Log(LOG_LOCATION, "ImageWriter::Save(): page image refused: %s", ImagingStatusText(status));
+  // The bitmap reads the page in the locked block, which stays locked until
+  // the file is written: a scanned page is not copied before it is encoded.
+  const void* block = GlobalLock(image);
+  if (block == nullptr)
     return E_FAIL;
+  const bool saved = SavePage(block, GlobalSize(image), fileName, resolution, rotate);
+  GlobalUnlock(image);
+  return saved ? S_OK : E_FAIL;
+}
+
+bool ImageWriter::SavePage(const void* dib, std::size_t size, const std::string& fileName,
+                           int resolution, bool rotate) const {
+  Bitmap bitmap;
+  if (ImagingStatus status = BitmapViewOfDib(dib, size, bitmap); !IsOk(status)) {
+    Log(LOG_LOCATION, "ImageWriter::Save(): page image refused: %s", ImagingStatusText(status));
+    return false;
   }
   if (rotate) {
     Bitmap rotated;
     if (!IsOk(RotateClockwise90(bitmap, rotated)))
-      return E_FAIL;
+      return false;
     bitmap = std::move(rotated);
   }
   bitmap.SetResolution(resolution, resolution);
-  return WriteStaged(bitmap, fileFormatType_, fileName) ? S_OK : E_FAIL;
+  return WriteStaged(bitmap, fileFormatType_, fileName);
 }
 
 ResultCode ImageWriter::Save(const std::vector<std::string>& pageFiles,

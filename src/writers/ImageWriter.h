@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 #include "writers/IDocumentWriter.h"
 
 // Writes the image formats (BMP, JPEG, GIF, TIFF, TIFF (LZW), PNG): single
@@ -20,5 +22,8 @@ class ImageWriter : public IDocumentWriter {
                     PageSize& pageSize) override;
 
  private:
+  bool SavePage(const void* dib, std::size_t size, const std::string& fileName, int resolution,
+                bool rotate) const;
+
   int fileFormatType_;
 };

@@ -1,6 +1,7 @@
 #include "platform/imaging/Bitmap.h"
 
 #include <cstdlib>
+#include <utility>
 
 int BitsPerPixel(PixelFormat format) {
   switch (format) {
@@ -12,6 +13,24 @@ int BitsPerPixel(PixelFormat format) {
   return 0;
 }
 
+Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
+  if (this == &other)
+    return *this;
+  width_ = std::exchange(other.width_, 0);
+  height_ = std::exchange(other.height_, 0);
+  format_ = other.format_;
+  stride_ = std::exchange(other.stride_, 0);
+  pixels_ = std::move(other.pixels_);
+  topRow_ = std::exchange(other.topRow_, nullptr);
+  rowStep_ = std::exchange(other.rowStep_, 0);
+  channels_ = std::exchange(other.channels_, ChannelOrder::Rgb);
+  palette_ = std::move(other.palette_);
+  other.palette_.clear();
+  dpiX_ = std::exchange(other.dpiX_, 0.0);
+  dpiY_ = std::exchange(other.dpiY_, 0.0);
+  return *this;
+}
+
 void Bitmap::FreeDeleter::operator()(std::uint8_t* p) const { std::free(p); }
 
 std::size_t Bitmap::StrideFor(int width, PixelFormat format) {
@@ -19,14 +38,24 @@ std::size_t Bitmap::StrideFor(int width, PixelFormat format) {
   return (bits + 31) / 32 * 4;
 }
 
-ImagingStatus Bitmap::Create(int width, int height, PixelFormat format, Bitmap& out) {
+namespace {
+
+ImagingStatus CheckSize(int width, int height, PixelFormat format) {
   if (width <= 0 || height <= 0)
     return ImagingStatus::InvalidParameter;
-  if (width > kMaxDimension || height > kMaxDimension)
+  if (width > Bitmap::kMaxDimension || height > Bitmap::kMaxDimension)
     return ImagingStatus::TooLarge;
+  if (Bitmap::StrideFor(width, format) > Bitmap::kMaxBytes / static_cast<std::size_t>(height))
+    return ImagingStatus::TooLarge;
+  return ImagingStatus::Ok;
+}
+
+}  // namespace
+
+ImagingStatus Bitmap::Create(int width, int height, PixelFormat format, Bitmap& out) {
+  if (ImagingStatus status = CheckSize(width, height, format); !IsOk(status))
+    return status;
   const std::size_t stride = StrideFor(width, format);
-  if (stride > kMaxBytes / static_cast<std::size_t>(height))
-    return ImagingStatus::TooLarge;
   auto* pixels = static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(height), stride));
   if (pixels == nullptr)
     return ImagingStatus::OutOfMemory;
@@ -36,6 +65,25 @@ ImagingStatus Bitmap::Create(int width, int height, PixelFormat format, Bitmap& 
   bitmap.format_ = format;
   bitmap.stride_ = stride;
   bitmap.pixels_.reset(pixels);
+  bitmap.topRow_ = pixels;
+  bitmap.rowStep_ = static_cast<std::ptrdiff_t>(stride);
+  out = std::move(bitmap);
+  return ImagingStatus::Ok;
+}
+
+ImagingStatus Bitmap::WrapRows(const std::uint8_t* topRow, std::ptrdiff_t rowStep, int width,
+                               int height, PixelFormat format, Bitmap& out) {
+  if (topRow == nullptr)
+    return ImagingStatus::InvalidParameter;
+  if (ImagingStatus status = CheckSize(width, height, format); !IsOk(status))
+    return status;
+  Bitmap bitmap;
+  bitmap.width_ = width;
+  bitmap.height_ = height;
+  bitmap.format_ = format;
+  bitmap.stride_ = StrideFor(width, format);
+  bitmap.topRow_ = const_cast<std::uint8_t*>(topRow);
+  bitmap.rowStep_ = rowStep;
   out = std::move(bitmap);
   return ImagingStatus::Ok;
 }

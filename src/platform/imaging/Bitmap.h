@@ -24,9 +24,15 @@ struct PaletteEntry {
 
 int BitsPerPixel(PixelFormat format);
 
-// An image in memory: top-down rows, each row padded to 4 bytes, with a
-// palette for the indexed formats and a resolution in dots per inch (0 when
-// unknown). Move-only, since a page easily holds tens of megabytes.
+// Byte order of Rgb24 pixels. Decoded images are always Rgb; a view of a
+// scanner DIB keeps its blue-first order so that the page is not copied.
+enum class ChannelOrder { Rgb, Bgr };
+
+// An image in memory: rows padded to 4 bytes, with a palette for the indexed
+// formats and a resolution in dots per inch (0 when unknown). Move-only, since
+// a page easily holds tens of megabytes. A bitmap made by Create owns its rows,
+// top-down and contiguous from Row(0); a view (WrapRows) reads rows that belong
+// to someone else, possibly bottom-up, so only Row(y) addresses its rows.
 class Bitmap {
  public:
   // The largest image accepted anywhere: hostile headers that declare more
@@ -35,27 +41,35 @@ class Bitmap {
   static constexpr std::size_t kMaxBytes = std::size_t{1} << 30;
 
   Bitmap() = default;
-  Bitmap(Bitmap&&) noexcept = default;
-  Bitmap& operator=(Bitmap&&) noexcept = default;
+  // A moved-from bitmap is empty.
+  Bitmap(Bitmap&& other) noexcept { *this = std::move(other); }
+  Bitmap& operator=(Bitmap&& other) noexcept;
   Bitmap(const Bitmap&) = delete;
   Bitmap& operator=(const Bitmap&) = delete;
 
   // Allocates a zeroed image; TooLarge or InvalidParameter for sizes beyond the
   // limits, OutOfMemory when the allocation fails.
   static ImagingStatus Create(int width, int height, PixelFormat format, Bitmap& out);
+  // A read-only view of rows owned elsewhere, which must outlive the view:
+  // row y starts at topRow + y × rowStep (a negative step for bottom-up rows).
+  static ImagingStatus WrapRows(const std::uint8_t* topRow, std::ptrdiff_t rowStep, int width,
+                                int height, PixelFormat format, Bitmap& out);
   static std::size_t StrideFor(int width, PixelFormat format);
 
-  bool IsEmpty() const { return pixels_ == nullptr; }
+  bool IsEmpty() const { return topRow_ == nullptr; }
+  bool IsView() const { return topRow_ != nullptr && pixels_ == nullptr; }
   int Width() const { return width_; }
   int Height() const { return height_; }
   PixelFormat Format() const { return format_; }
   std::size_t Stride() const { return stride_; }
   std::size_t ByteCount() const { return stride_ * static_cast<std::size_t>(height_); }
 
-  std::uint8_t* Row(int y) { return pixels_.get() + stride_ * static_cast<std::size_t>(y); }
-  const std::uint8_t* Row(int y) const {
-    return pixels_.get() + stride_ * static_cast<std::size_t>(y);
-  }
+  // Views are read-only: the non-const Row of a view must not be written through.
+  std::uint8_t* Row(int y) { return topRow_ + rowStep_ * y; }
+  const std::uint8_t* Row(int y) const { return topRow_ + rowStep_ * y; }
+
+  ChannelOrder Channels() const { return channels_; }
+  void SetChannels(ChannelOrder channels) { channels_ = channels; }
 
   const std::vector<PaletteEntry>& Palette() const { return palette_; }
   void SetPalette(std::vector<PaletteEntry> palette) { palette_ = std::move(palette); }
@@ -77,6 +91,9 @@ class Bitmap {
   PixelFormat format_ = PixelFormat::Rgb24;
   std::size_t stride_ = 0;
   std::unique_ptr<std::uint8_t[], FreeDeleter> pixels_;
+  std::uint8_t* topRow_ = nullptr;
+  std::ptrdiff_t rowStep_ = 0;
+  ChannelOrder channels_ = ChannelOrder::Rgb;
   std::vector<PaletteEntry> palette_;
   double dpiX_ = 0;
   double dpiY_ = 0;

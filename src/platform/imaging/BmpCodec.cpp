@@ -52,6 +52,10 @@ void WriteRow(const Bitmap& bitmap, int y, std::uint8_t* row) {
     case PixelFormat::Rgb24:
     case PixelFormat::Rgba32: {
       const int step = BitsPerPixel(bitmap.Format()) / 8;
+      if (bitmap.Channels() == ChannelOrder::Bgr) {  // already in BMP's order
+        std::copy(src, src + static_cast<std::size_t>(bitmap.Width()) * 3, row);
+        return;
+      }
       for (int x = 0; x < bitmap.Width(); ++x, src += step, row += step) {
         row[0] = src[2];
         row[1] = src[1];

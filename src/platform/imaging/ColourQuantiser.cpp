@@ -4,6 +4,8 @@
 #include <array>
 #include <limits>
 
+#include "platform/imaging/PixelRows.h"
+
 namespace {
 
 constexpr int kBits = 5;
@@ -129,14 +131,15 @@ ColourQuantiser::ColourQuantiser(const Bitmap& bitmap)
 void ColourQuantiser::BuildPalette() {
   Histogram h;
   const int step = BitsPerPixel(bitmap_.Format()) / 8;
+  const int red = RedOffset(bitmap_), blue = 2 - red;
   for (int y = 0; y < bitmap_.Height(); ++y) {
     const std::uint8_t* p = bitmap_.Row(y);
     for (int x = 0; x < bitmap_.Width(); ++x, p += step) {
-      const int cell = CellOf(p[0], p[1], p[2]);
+      const int cell = CellOf(p[red], p[1], p[blue]);
       ++h.count[cell];
-      h.sum[cell][0] += p[0];
+      h.sum[cell][0] += p[red];
       h.sum[cell][1] += p[1];
-      h.sum[cell][2] += p[2];
+      h.sum[cell][2] += p[blue];
     }
   }
   for (const Box& box : MedianCut(h)) {
@@ -182,6 +185,7 @@ void ColourQuantiser::MapRow(int y, std::uint8_t* indices) {
   const int width = bitmap_.Width();
   const bool forward = (y & 1) == 0;  // serpentine order avoids directional streaks
   const std::uint8_t* row = bitmap_.Row(y);
+  const int red = RedOffset(bitmap_);
   for (int i = 0; i < width; ++i) {
     const int x = forward ? i : width - 1 - i;
     const int dir = forward ? 1 : -1;
@@ -190,7 +194,7 @@ void ColourQuantiser::MapRow(int y, std::uint8_t* indices) {
     int* below = &errorsNextRow_[static_cast<std::size_t>(x + 1) * 3];
     std::array<int, 3> want;
     for (int c = 0; c < 3; ++c)
-      want[c] = std::clamp(p[c] + here[c] / 16, 0, 255);
+      want[c] = std::clamp(p[c == 1 ? 1 : (c == 0 ? red : 2 - red)] + here[c] / 16, 0, 255);
     const std::uint8_t index = NearestIndex(want[0], want[1], want[2]);
     indices[x] = index;
     const PaletteEntry& got = palette_[index];

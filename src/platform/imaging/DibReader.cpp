@@ -107,17 +107,23 @@ ImagingStatus CheckHeader(const DibHeader& h, std::size_t blockSize) {
   return ImagingStatus::Ok;
 }
 
-}  // namespace
+// Where everything lies in a checked block.
+struct DibLayout {
+  DibHeader header;
+  std::uint64_t tableOffset = 0;
+  std::uint64_t tableEntries = 0;
+  std::uint64_t rowsOffset = 0;
+  std::uint64_t rowBytes = 0;
+  std::uint64_t height = 0;
+};
 
-ImagingStatus BitmapFromDib(const void* block, std::size_t blockSize, Bitmap& out,
-                            std::size_t rowsOffset) {
-  const auto* bytes = static_cast<const std::uint8_t*>(block);
+ImagingStatus Locate(const std::uint8_t* bytes, std::size_t blockSize, std::size_t rowsOffset,
+                     DibLayout& layout) {
   if (bytes == nullptr || blockSize < kInfoHeaderSize)
     return ImagingStatus::CorruptData;
   const DibHeader h = ParseHeader(bytes);
   if (ImagingStatus status = CheckHeader(h, blockSize); !IsOk(status))
     return status;
-
   // Everything below is measured in 64 bits against the block's real size.
   std::uint64_t offset = h.size;
   const bool separateMasks = h.compression == kBiBitfields && h.size == kInfoHeaderSize;
@@ -127,33 +133,74 @@ ImagingStatus BitmapFromDib(const void* block, std::size_t blockSize, Bitmap& ou
       (h.size < 52 || !HasStandardMasks(bytes + kInfoHeaderSize)))
     return ImagingStatus::NotSupported;
   offset += separateMasks ? 12 : 0;
-  const std::uint64_t tableOffset = offset;
-  const std::uint64_t entries = ColourTableEntries(h);
-  offset += entries * 4;
+  layout.header = h;
+  layout.tableOffset = offset;
+  layout.tableEntries = ColourTableEntries(h);
+  offset += layout.tableEntries * 4;
   if (rowsOffset != 0) {
     if (rowsOffset < offset)
       return ImagingStatus::CorruptData;  // the rows would overlap the table
     offset = rowsOffset;
   }
-  const std::uint64_t height = h.height < 0 ? -h.height : h.height;
-  const std::uint64_t rowBytes = (static_cast<std::uint64_t>(h.width) * h.bitCount + 31) / 32 * 4;
-  if (entries > blockSize || offset > blockSize || rowBytes * height > blockSize - offset)
+  layout.rowsOffset = offset;
+  layout.height = h.height < 0 ? -h.height : h.height;
+  layout.rowBytes = (static_cast<std::uint64_t>(h.width) * h.bitCount + 31) / 32 * 4;
+  if (layout.tableEntries > blockSize || offset > blockSize ||
+      layout.rowBytes * layout.height > blockSize - offset)
     return ImagingStatus::CorruptData;
+  return ImagingStatus::Ok;
+}
 
+void SetPaletteAndResolution(const std::uint8_t* bytes, const DibLayout& l, Bitmap& bitmap) {
+  if (l.header.bitCount <= 8)
+    bitmap.SetPalette(ReadPalette(bytes + l.tableOffset, l.tableEntries, l.header.bitCount));
+  bitmap.SetResolution(DotsPerInch(l.header.xPelsPerMeter), DotsPerInch(l.header.yPelsPerMeter));
+}
+
+}  // namespace
+
+ImagingStatus BitmapFromDib(const void* block, std::size_t blockSize, Bitmap& out,
+                            std::size_t rowsOffset) {
+  const auto* bytes = static_cast<const std::uint8_t*>(block);
+  DibLayout l;
+  if (ImagingStatus status = Locate(bytes, blockSize, rowsOffset, l); !IsOk(status))
+    return status;
   Bitmap bitmap;
-  const int width = static_cast<int>(h.width);
-  if (ImagingStatus status = Bitmap::Create(width, static_cast<int>(height), FormatFor(h.bitCount),
-                                            bitmap);
+  const int width = static_cast<int>(l.header.width);
+  if (ImagingStatus status = Bitmap::Create(width, static_cast<int>(l.height),
+                                            FormatFor(l.header.bitCount), bitmap);
       !IsOk(status))
     return status;
-  if (h.bitCount <= 8)
-    bitmap.SetPalette(ReadPalette(bytes + tableOffset, entries, h.bitCount));
-  const std::uint8_t* rows = bytes + offset;
-  for (std::uint64_t y = 0; y < height; ++y) {
-    const std::uint64_t sourceRow = h.height < 0 ? y : height - 1 - y;
-    ConvertRow(rows + sourceRow * rowBytes, bitmap.Row(static_cast<int>(y)), width, h.bitCount);
+  const std::uint8_t* rows = bytes + l.rowsOffset;
+  for (std::uint64_t y = 0; y < l.height; ++y) {
+    const std::uint64_t sourceRow = l.header.height < 0 ? y : l.height - 1 - y;
+    ConvertRow(rows + sourceRow * l.rowBytes, bitmap.Row(static_cast<int>(y)), width,
+               l.header.bitCount);
   }
-  bitmap.SetResolution(DotsPerInch(h.xPelsPerMeter), DotsPerInch(h.yPelsPerMeter));
+  SetPaletteAndResolution(bytes, l, bitmap);
   out = std::move(bitmap);
+  return ImagingStatus::Ok;
+}
+
+ImagingStatus BitmapViewOfDib(const void* block, std::size_t blockSize, Bitmap& out) {
+  const auto* bytes = static_cast<const std::uint8_t*>(block);
+  DibLayout l;
+  if (ImagingStatus status = Locate(bytes, blockSize, 0, l); !IsOk(status))
+    return status;
+  const unsigned bits = l.header.bitCount;
+  if (bits != 1 && bits != 8 && bits != 24)
+    return BitmapFromDib(block, blockSize, out);
+  const bool bottomUp = l.header.height > 0;
+  const std::uint8_t* top = bytes + l.rowsOffset + (bottomUp ? (l.height - 1) * l.rowBytes : 0);
+  const auto step = static_cast<std::ptrdiff_t>(l.rowBytes);
+  Bitmap view;
+  if (ImagingStatus status = Bitmap::WrapRows(top, bottomUp ? -step : step,
+                                              static_cast<int>(l.header.width),
+                                              static_cast<int>(l.height), FormatFor(bits), view);
+      !IsOk(status))
+    return status;
+  view.SetChannels(bits == 24 ? ChannelOrder::Bgr : ChannelOrder::Rgb);
+  SetPaletteAndResolution(bytes, l, view);
+  out = std::move(view);
   return ImagingStatus::Ok;
 }

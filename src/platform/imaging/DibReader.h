@@ -14,3 +14,9 @@
 // offset); 0 means right after the colour table.
 ImagingStatus BitmapFromDib(const void* block, std::size_t blockSize, Bitmap& out,
                             std::size_t rowsOffset = 0);
+
+// The same checks, but the bitmap reads the block's own rows where their
+// layout allows (1, 8 and 24 bits: 24-bit rows stay blue-first), so a page is
+// not copied before it is encoded. The block must outlive the view; other
+// depths are converted into a bitmap of their own as above.
+ImagingStatus BitmapViewOfDib(const void* block, std::size_t blockSize, Bitmap& out);

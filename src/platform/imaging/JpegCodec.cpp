@@ -190,8 +190,11 @@ void SetUpEncoder(EncodeState& s, const Bitmap& bitmap, std::FILE* file, int qua
   s.cinfo.image_width = static_cast<JDIMENSION>(bitmap.Width());
   s.cinfo.image_height = static_cast<JDIMENSION>(bitmap.Height());
   s.cinfo.input_components = grey ? 1 : (bitmap.Format() == PixelFormat::Rgba32 ? 4 : 3);
-  s.cinfo.in_color_space =
-      grey ? JCS_GRAYSCALE : (bitmap.Format() == PixelFormat::Rgba32 ? JCS_EXT_RGBX : JCS_RGB);
+  const bool bgr = bitmap.Channels() == ChannelOrder::Bgr;
+  s.cinfo.in_color_space = grey ? JCS_GRAYSCALE
+                           : bitmap.Format() == PixelFormat::Rgba32 ? JCS_EXT_RGBX
+                           : bgr                                    ? JCS_EXT_BGR
+                                                                    : JCS_RGB;
   jpeg_set_defaults(&s.cinfo);
   jpeg_set_quality(&s.cinfo, quality, TRUE);
   const UINT16 dpiX = DensityValue(bitmap.DpiX());

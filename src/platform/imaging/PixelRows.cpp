@@ -15,6 +15,10 @@ PaletteEntry EntryAt(const Bitmap& bitmap, std::uint8_t index) {
 
 }  // namespace
 
+int RedOffset(const Bitmap& bitmap) {
+  return bitmap.Format() == PixelFormat::Rgb24 && bitmap.Channels() == ChannelOrder::Bgr ? 2 : 0;
+}
+
 void ExpandRowToIndices(const Bitmap& bitmap, int y, std::uint8_t* dst) {
   const std::uint8_t* src = bitmap.Row(y);
   if (bitmap.Format() == PixelFormat::Indexed8) {
@@ -44,8 +48,9 @@ void ExpandRowToGrey(const Bitmap& bitmap, int y, std::uint8_t* dst) {
     case PixelFormat::Rgb24:
     case PixelFormat::Rgba32: {
       const int step = BitsPerPixel(bitmap.Format()) / 8;
+      const int red = RedOffset(bitmap);
       for (int x = 0; x < width; ++x, src += step)
-        dst[x] = Luminance(src[0], src[1], src[2]);
+        dst[x] = Luminance(src[red], src[1], src[2 - red]);
     }
   }
 }
@@ -66,7 +71,15 @@ void ExpandRowToRgb(const Bitmap& bitmap, int y, std::uint8_t* dst) {
       }
       return;
     case PixelFormat::Rgb24:
-      std::memcpy(dst, src, static_cast<std::size_t>(width) * 3);
+      if (RedOffset(bitmap) == 0) {
+        std::memcpy(dst, src, static_cast<std::size_t>(width) * 3);
+        return;
+      }
+      for (int x = 0; x < width; ++x, src += 3, dst += 3) {
+        dst[0] = src[2];
+        dst[1] = src[1];
+        dst[2] = src[0];
+      }
       return;
     case PixelFormat::Rgba32:
       for (int x = 0; x < width; ++x, src += 4, dst += 3)

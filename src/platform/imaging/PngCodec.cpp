@@ -220,6 +220,8 @@ void WriteHeader(PngWriteState& s, const Bitmap& bitmap) {
                  static_cast<png_uint_32>(std::lround(bitmap.DpiY() / 0.0254)),
                  PNG_RESOLUTION_METER);
   png_write_info(s.png, s.info);
+  if (bitmap.Format() == PixelFormat::Rgb24 && bitmap.Channels() == ChannelOrder::Bgr)
+    png_set_bgr(s.png);
 }
 
 }  // namespace

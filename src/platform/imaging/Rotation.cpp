@@ -50,6 +50,7 @@ ImagingStatus RotateClockwise90(const Bitmap& in, Bitmap& out) {
   else
     RotateBytes(in, rotated, static_cast<std::size_t>(BitsPerPixel(in.Format()) / 8));
   rotated.SetPalette(in.Palette());
+  rotated.SetChannels(in.Channels());
   rotated.SetResolution(in.DpiY(), in.DpiX());
   out = std::move(rotated);
   return ImagingStatus::Ok;

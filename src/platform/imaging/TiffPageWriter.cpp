@@ -75,6 +75,20 @@ void SetPageTags(TIFF* tif, const Bitmap& bitmap, TiffCompression compression,
   }
 }
 
+// TIFF wants red first; a blue-first page is swapped on the way.
+void CopyRow(const Bitmap& page, int y, std::uint8_t* dst, std::size_t rowBytes) {
+  const std::uint8_t* src = page.Row(y);
+  if (page.Format() != PixelFormat::Rgb24 || page.Channels() == ChannelOrder::Rgb) {
+    std::memcpy(dst, src, rowBytes);
+    return;
+  }
+  for (int x = 0; x < page.Width(); ++x, src += 3, dst += 3) {
+    dst[0] = src[2];
+    dst[1] = src[1];
+    dst[2] = src[0];
+  }
+}
+
 }  // namespace
 
 TiffPageWriter::~TiffPageWriter() {
@@ -108,7 +122,7 @@ ImagingStatus TiffPageWriter::AddPage(const Bitmap& page) {
     const int rows = static_cast<int>(std::min<std::size_t>(rowsPerStrip,
                                                             static_cast<std::size_t>(page.Height() - y)));
     for (int r = 0; r < rows; ++r)
-      std::memcpy(strip.data() + static_cast<std::size_t>(r) * rowBytes, page.Row(y + r), rowBytes);
+      CopyRow(page, y + r, strip.data() + static_cast<std::size_t>(r) * rowBytes, rowBytes);
     const auto size = static_cast<tmsize_t>(static_cast<std::size_t>(rows) * rowBytes);
     if (TIFFWriteEncodedStrip(tiff_, static_cast<std::uint32_t>(index), strip.data(), size) < 0) {
       failed_ = true;

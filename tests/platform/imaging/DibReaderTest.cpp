@@ -52,6 +52,12 @@ TEST_P(DibLayouts, RowsAndColoursLandWhereTheyBelong) {
       }
       ASSERT_EQ(Rgb(PixelAt(bitmap, x, y)), expected) << "x " << x << " y " << y;
     }
+  // The view reads the same pixels straight from the block.
+  Bitmap view;
+  ASSERT_EQ(BitmapViewOfDib(dib.data(), dib.size(), view), ImagingStatus::Ok);
+  EXPECT_EQ(view.IsView(), c.bitCount == 1 || c.bitCount == 8 || c.bitCount == 24);
+  EXPECT_EQ(DifferentPixels(bitmap, view), 0);
+  EXPECT_EQ(view.Palette(), bitmap.Palette());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -92,9 +98,11 @@ class LyingHeaders : public testing::TestWithParam<LieCase> {};
 TEST_P(LyingHeaders, AreRefusedWithoutReadingPastTheBlock) {
   auto dib = MakeDib(16, 16, 8, false, Pattern);
   GetParam().lie(dib);
-  Bitmap bitmap;
+  Bitmap bitmap, view;
   EXPECT_EQ(ReadExact(dib, bitmap), GetParam().expected);
   EXPECT_TRUE(bitmap.IsEmpty());
+  EXPECT_EQ(BitmapViewOfDib(dib.data(), dib.size(), view), GetParam().expected);
+  EXPECT_TRUE(view.IsEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -126,6 +134,20 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(DibReader, NullBlockIsRefused) {
   Bitmap bitmap;
   EXPECT_EQ(BitmapFromDib(nullptr, 100, bitmap), ImagingStatus::CorruptData);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(BitmapMove, LeavesTheSourceEmpty) {
+  const auto dib = MakeDib(5, 5, 24, false, Pattern);
+  Bitmap view;
+  ASSERT_EQ(BitmapViewOfDib(dib.data(), dib.size(), view), ImagingStatus::Ok);
+  Bitmap moved = std::move(view);
+  EXPECT_TRUE(view.IsEmpty());
+  EXPECT_FALSE(moved.IsEmpty());
+  EXPECT_EQ(moved.Channels(), ChannelOrder::Bgr);
 }
 
 }  // namespace

@@ -72,7 +72,10 @@ inline PaletteEntry PixelAt(const Bitmap& b, int x, int y) {
   switch (b.Format()) {
     case PixelFormat::Indexed1: return b.Palette().at((row[x / 8] >> (7 - x % 8)) & 1);
     case PixelFormat::Indexed8: return b.Palette().at(row[x]);
-    case PixelFormat::Rgb24: return {row[3 * x], row[3 * x + 1], row[3 * x + 2], 255};
+    case PixelFormat::Rgb24:
+      if (b.Channels() == ChannelOrder::Bgr)
+        return {row[3 * x + 2], row[3 * x + 1], row[3 * x], 255};
+      return {row[3 * x], row[3 * x + 1], row[3 * x + 2], 255};
     case PixelFormat::Rgba32:
       return {row[4 * x], row[4 * x + 1], row[4 * x + 2], row[4 * x + 3]};
   }
