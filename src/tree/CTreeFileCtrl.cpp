@@ -34,12 +34,15 @@ CTreeFileCtrl::CTreeFileCtrl(QWidget* parent) : QTreeWidget(parent), mounts_(Mou
 }
 
 CTreeFileCtrl::~CTreeFileCtrl() {
+  disconnect(this, nullptr, this, nullptr);
   StopAllMonitors();
   rebuilding_ = true;
   clear();
 }
 
-void CTreeFileCtrl::AttachSystemImageList() { Rebuild(); }
+void CTreeFileCtrl::AttachSystemImageList() {
+  Rebuild();
+}
 
 void CTreeFileCtrl::SetAutoRefresh(bool on) {
   autoRefresh_.exchange(on);
@@ -52,18 +55,27 @@ void CTreeFileCtrl::SetRoot(const std::string& path) {
   Rebuild();
 }
 
-std::string CTreeFileCtrl::GetSelectedPath() const { return ItemPath(SelectedItem()); }
-
-CTreeFileItem* CTreeFileCtrl::SelectedItem() const { return AsFileItem(currentItem()); }
-
-TreeItemInfo CTreeFileCtrl::RecordOf(QTreeWidgetItem* item) const {
-  const CTreeFileItem* fileItem = AsFileItem(item);
-  return fileItem ? fileItem->Info() : TreeItemInfo{};
+std::string CTreeFileCtrl::GetSelectedPath() const {
+  return ItemPath(SelectedItem());
 }
 
-QTreeWidgetItem* CTreeFileCtrl::ComputerNode() const { return computerNode_; }
+CTreeFileItem* CTreeFileCtrl::SelectedItem() const {
+  return AsFileItem(currentItem());
+}
 
-QTreeWidgetItem* CTreeFileCtrl::NetworkNode() const { return networkNode_; }
+const TreeItemInfo& CTreeFileCtrl::RecordOf(QTreeWidgetItem* item) const {
+  static const TreeItemInfo kNoRecord;
+  const CTreeFileItem* fileItem = AsFileItem(item);
+  return fileItem ? fileItem->Info() : kNoRecord;
+}
+
+QTreeWidgetItem* CTreeFileCtrl::ComputerNode() const {
+  return computerNode_;
+}
+
+QTreeWidgetItem* CTreeFileCtrl::NetworkNode() const {
+  return networkNode_;
+}
 
 // ---- Queries of paths and items
 
@@ -97,7 +109,9 @@ bool CTreeFileCtrl::IsEncrypted(const std::string& path) const {
 }
 
 // No share service is consulted on this desktop, so nothing carries the overlay.
-bool CTreeFileCtrl::IsShared(const std::string&) const { return false; }
+bool CTreeFileCtrl::IsShared(const std::string&) const {
+  return false;
+}
 
 bool CTreeFileCtrl::IsRemovableMedia(const std::string& path) const {
   const MountedVolume* volume = mounts_.VolumeAt(path);
@@ -109,11 +123,15 @@ bool CTreeFileCtrl::CanDisplayFile(const FolderEntry& entry) const {
          TreePaths::MatchesFileMask(entry.name, fileMask_);
 }
 
-bool CTreeFileCtrl::CanDisplayFolder(const FolderEntry& entry) const { return entry.isDirectory; }
+bool CTreeFileCtrl::CanDisplayFolder(const FolderEntry& entry) const {
+  return entry.isDirectory;
+}
 
 bool CTreeFileCtrl::HasDisplayableEntries(const std::string& path) const {
-  if (IsRemovableMedia(path)) return true;
-  if (FolderListing::IsLinkToOwnAncestor(path)) return false;
+  if (IsRemovableMedia(path))
+    return true;
+  if (FolderListing::IsLinkToOwnAncestor(path))
+    return false;
   bool found = false;
   FolderListing::ForEach(path, [&](const FolderEntry& entry) {
     found = CanDisplayFolder(entry) || CanDisplayFile(entry);
@@ -128,7 +146,7 @@ bool CTreeFileCtrl::IsFallbackNode(QTreeWidgetItem* item) const {
 
 // Items that are never taken for vanished: the fallback nodes, network items and drives.
 bool CTreeFileCtrl::IsPermanentNode(QTreeWidgetItem* item) const {
-  const TreeItemInfo record = RecordOf(item);
+  const TreeItemInfo& record = RecordOf(item);
   return IsFallbackNode(item) || record.netResource.has_value() || IsDrive(record.path);
 }
 
@@ -153,14 +171,17 @@ CTreeFileItem* CTreeFileCtrl::CreateEntry(TreeItemInfo record, bool probeChildre
 QTreeWidgetItem* CTreeFileCtrl::InsertEntry(QTreeWidgetItem* parent, TreeItemInfo record, bool,
                                             const QIcon& icon, bool probeChildren) {
   CTreeFileItem* item = CreateEntry(std::move(record), probeChildren);
-  if (!icon.isNull()) item->setIcon(0, icon);
+  if (!icon.isNull())
+    item->setIcon(0, icon);
   parent->addChild(item);
   return item;
 }
 
 QIcon CTreeFileCtrl::IconFor(const TreeItemInfo& record) {
-  if (record.isFile) return icons_.FileIcon(record.name);
-  if (record.isNetworkNode) return icons_.NetworkIcon();
+  if (record.isFile)
+    return icons_.FileIcon(record.name);
+  if (record.isNetworkNode)
+    return icons_.NetworkIcon();
   if (const MountedVolume* volume = mounts_.VolumeAt(record.path);
       volume != nullptr && record.path == record.name)
     return icons_.DriveIcon(volume->isRemovable);
@@ -171,7 +192,8 @@ int CTreeFileCtrl::DeleteChildren(QTreeWidgetItem* item, bool updateIndicator) {
   const QList<QTreeWidgetItem*> children = item->takeChildren();
   qDeleteAll(children);
   if (updateIndicator)
-    if (CTreeFileItem* fileItem = AsFileItem(item)) fileItem->SetIndicator(!children.isEmpty());
+    if (CTreeFileItem* fileItem = AsFileItem(item))
+      fileItem->SetIndicator(!children.isEmpty());
   return static_cast<int>(children.size());
 }
 
@@ -191,7 +213,8 @@ QTreeWidgetItem* CTreeFileCtrl::FindChildByName(QTreeWidgetItem* parent,
 std::vector<CTreeFileItem*> CTreeFileCtrl::ListEntries(const std::string& path, bool& readable) {
   std::vector<FolderEntry> entries;
   readable = FolderListing::ForEach(path, [&](const FolderEntry& entry) {
-    if (CanDisplayFolder(entry) || CanDisplayFile(entry)) entries.push_back(entry);
+    if (CanDisplayFolder(entry) || CanDisplayFile(entry))
+      entries.push_back(entry);
     return true;
   });
   std::vector<CTreeFileItem*> items;
@@ -217,31 +240,36 @@ void CTreeFileCtrl::PopulateFolder(const std::string& path, QTreeWidgetItem* par
   std::stable_sort(items.begin(), items.end(), [](auto* a, auto* b) { return *a < *b; });
   parent->addChildren(QList<QTreeWidgetItem*>(items.begin(), items.end()));
   if (items.empty())
-    if (CTreeFileItem* fileItem = AsFileItem(parent)) fileItem->SetIndicator(false);
+    if (CTreeFileItem* fileItem = AsFileItem(parent))
+      fileItem->SetIndicator(false);
 }
 
 void CTreeFileCtrl::AddNewEntries(QTreeWidgetItem* item, const std::string& path) {
   QSet<QString> known;
   for (int i = 0; i < item->childCount(); ++i)
-    if (const CTreeFileItem* child = AsFileItem(item->child(i))) known.insert(child->SortKey());
+    if (const CTreeFileItem* child = AsFileItem(item->child(i)))
+      known.insert(child->SortKey());
   std::vector<FolderEntry> fresh;
   bool anyShown = false;
   FolderListing::ForEach(path, [&](const FolderEntry& entry) {
-    if (!CanDisplayFolder(entry) && !CanDisplayFile(entry)) return true;
+    if (!CanDisplayFolder(entry) && !CanDisplayFile(entry))
+      return true;
     anyShown = true;
-    if (!known.contains(TreePaths::FoldedKey(entry.name))) fresh.push_back(entry);
+    if (!known.contains(TreePaths::FoldedKey(entry.name)))
+      fresh.push_back(entry);
     return true;
   });
   QList<QTreeWidgetItem*> added;
   for (const FolderEntry& entry : fresh)
-    added << CreateEntry({TreePaths::Join(path, entry.name), entry.name, {}, false, false,
-                          !entry.isDirectory},
-                         true);
+    added << CreateEntry(
+        {TreePaths::Join(path, entry.name), entry.name, {}, false, false, !entry.isDirectory},
+        true);
   if (!added.isEmpty()) {
     item->addChildren(added);
     item->sortChildren(0, Qt::AscendingOrder);
   }
-  if (CTreeFileItem* fileItem = AsFileItem(item)) fileItem->SetIndicator(anyShown);
+  if (CTreeFileItem* fileItem = AsFileItem(item))
+    fileItem->SetIndicator(anyShown);
 }
 
 // ---- Rebuild, lookup and selection
@@ -262,13 +290,16 @@ void CTreeFileCtrl::Rebuild() {
   lastSelected_ = QPersistentModelIndex();
   if (!rootFolder_.empty()) {
     PopulateFolder(rootFolder_, invisibleRootItem(), false);
-    if (MonitorAllowed(rootFolder_)) StartMonitor(rootFolder_);
+    if (MonitorAllowed(rootFolder_))
+      StartMonitor(rootFolder_);
   } else {
     InsertFallbackNodes();
   }
-  if (!selectedPath.empty()) SelectPath(selectedPath, selectedExpanded);
+  if (!selectedPath.empty())
+    SelectPath(selectedPath, selectedExpanded);
   // The old selection is gone for good: the main window must hear of it.
-  if (selected != nullptr && currentItem() == nullptr) emit selectedPathChanged();
+  if (selected != nullptr && currentItem() == nullptr)
+    emit selectedPathChanged();
 }
 
 std::vector<std::string> CTreeFileCtrl::RelativeComponents(const std::string& path,
@@ -280,9 +311,11 @@ std::vector<std::string> CTreeFileCtrl::RelativeComponents(const std::string& pa
     start = FallbackAnchor(components, used);
   } else {
     const std::vector<std::string> root = TreePaths::Split(rootFolder_);
-    if (components.size() <= root.size() || !path.starts_with('/')) return {};
+    if (components.size() <= root.size() || !path.starts_with('/'))
+      return {};
     for (; used < root.size(); ++used)
-      if (!TreePaths::NamesEqual(root[used], components[used])) return {};
+      if (!TreePaths::NamesEqual(root[used], components[used]))
+        return {};
     start = invisibleRootItem();
   }
   return {components.begin() + static_cast<long>(used), components.end()};
@@ -309,13 +342,16 @@ QTreeWidgetItem* CTreeFileCtrl::FallbackAnchor(const std::vector<std::string>& c
 }
 
 QTreeWidgetItem* CTreeFileCtrl::FindItemByPath(const std::string& path) const {
-  if (path.empty()) return nullptr;
+  if (path.empty())
+    return nullptr;
   QTreeWidgetItem* current = nullptr;
   const std::vector<std::string> components = RelativeComponents(path, current);
-  if (current == nullptr || (components.empty() && current == invisibleRootItem())) return nullptr;
+  if (current == nullptr || (components.empty() && current == invisibleRootItem()))
+    return nullptr;
   for (const std::string& component : components) {
     current = FindChildByName(current, component);
-    if (current == nullptr) return nullptr;
+    if (current == nullptr)
+      return nullptr;
   }
   return current;
 }
@@ -323,10 +359,12 @@ QTreeWidgetItem* CTreeFileCtrl::FindItemByPath(const std::string& path) const {
 void CTreeFileCtrl::SelectPath(const std::string& path, bool expand) {
   if (rootFolder_.empty())
     for (QTreeWidgetItem* node : {computerNode_, networkNode_})
-      if (node != nullptr && node->childCount() == 0) LoadChildren(node);
+      if (node != nullptr && node->childCount() == 0)
+        LoadChildren(node);
   QTreeWidgetItem* current = nullptr;
   const std::vector<std::string> components = RelativeComponents(path, current);
-  if (current == nullptr || (components.empty() && current == invisibleRootItem())) return;
+  if (current == nullptr || (components.empty() && current == invisibleRootItem()))
+    return;
   RedrawOff redraw(*this);
   const auto open = [this](QTreeWidgetItem* item) {
     const CTreeFileItem* fileItem = AsFileItem(item);
@@ -336,21 +374,26 @@ void CTreeFileCtrl::SelectPath(const std::string& path, bool expand) {
       item->setExpanded(true);
   };
   if (current != invisibleRootItem()) {
-    if (current->parent() != nullptr) current->parent()->setExpanded(true);
+    if (current->parent() != nullptr)
+      current->parent()->setExpanded(true);
     setCurrentItem(current);
-    if (!components.empty() || expand) open(current);
+    if (!components.empty() || expand)
+      open(current);
   }
   for (size_t i = 0; i < components.size(); ++i) {
     QTreeWidgetItem* child = FindChildByName(current, components[i]);
-    if (child == nullptr) return;
+    if (child == nullptr)
+      return;
     current = child;
     setCurrentItem(current);
-    if (i + 1 < components.size() || expand) open(current);
+    if (i + 1 < components.size() || expand)
+      open(current);
   }
 }
 
 void CTreeFileCtrl::OnCurrentItemChanged(QTreeWidgetItem* current) {
-  if (rebuilding_) return;
+  if (rebuilding_)
+    return;
   const QPersistentModelIndex previous = lastSelected_;
   lastSelected_ = current ? QPersistentModelIndex(indexFromItem(current)) : QPersistentModelIndex();
   if (current != nullptr) {
@@ -369,28 +412,32 @@ void CTreeFileCtrl::OnCurrentItemChanged(QTreeWidgetItem* current) {
 
 void CTreeFileCtrl::RemoveVanishedItem(const QPersistentModelIndex& index) {
   QTreeWidgetItem* item = index.isValid() ? itemFromIndex(index) : nullptr;
-  if (item == nullptr || FolderListing::Exists(ItemPath(item))) return;
+  if (item == nullptr || FolderListing::Exists(ItemPath(item)))
+    return;
   QTreeWidgetItem* parent = item->parent();
   delete item;
-  if (CTreeFileItem* parentItem = AsFileItem(parent)) parentItem->SetIndicator(false);
+  if (CTreeFileItem* parentItem = AsFileItem(parent))
+    parentItem->SetIndicator(false);
 }
 
 // ---- Expanding, collapsing and re-checking
 
 void CTreeFileCtrl::OnItemExpanded(QTreeWidgetItem* item) {
   const CTreeFileItem* fileItem = AsFileItem(item);
-  if (fileItem != nullptr && fileItem->HasIndicator() && item->childCount() == 0) LoadChildren(item);
+  if (fileItem != nullptr && fileItem->HasIndicator() && item->childCount() == 0)
+    LoadChildren(item);
 }
 
 void CTreeFileCtrl::OnItemCollapsed(QTreeWidgetItem* item) {
   WaitCursor wait;
-  const TreeItemInfo record = RecordOf(item);
-  if (IsDrive(record.path)) StopMonitor(record.path);
+  const TreeItemInfo& record = RecordOf(item);
+  if (IsDrive(record.path))
+    StopMonitor(record.path);
   DeleteChildren(item, !record.isNetworkNode || IsShareItem(item) || item == networkNode_);
 }
 
 void CTreeFileCtrl::LoadChildren(QTreeWidgetItem* item) {
-  const TreeItemInfo record = RecordOf(item);
+  const TreeItemInfo record = RecordOf(item);  // a copy: the item may go
   if (!CheckMedia(record.path)) {
     WaitCursor wait;
     item->setExpanded(false);
@@ -399,7 +446,8 @@ void CTreeFileCtrl::LoadChildren(QTreeWidgetItem* item) {
     // A link back to a folder above it is shown but never walked into.
     if (item->childCount() == 0 && !FolderListing::IsLinkToOwnAncestor(record.path))
       PopulateFolder(record.path, item, true);
-    if (autoRefresh_.load() && IsDrive(record.path)) StartMonitor(record.path);
+    if (autoRefresh_.load() && IsDrive(record.path))
+      StartMonitor(record.path);
   } else if (item == computerNode_) {
     ListDrives(item, true);
   } else if (item != networkNode_ && !record.netResource) {
@@ -424,12 +472,14 @@ void CTreeFileCtrl::Resync(QTreeWidgetItem* item) {
     // Children loaded without expanding (a restored selection) are kept current too.
     const bool loaded = item->isExpanded() || item->childCount() > 0;
     if (fileItem == nullptr || fileItem->Info().isFile || !loaded) {
-      if (fileItem != nullptr && !path.empty()) fileItem->SetIndicator(HasDisplayableEntries(path));
+      if (fileItem != nullptr && !fileItem->Info().isFile && !path.empty())
+        fileItem->SetIndicator(HasDisplayableEntries(path));
       return;
     }
   }
   // From the last child back: deleting one leaves the positions before it alone.
-  for (int i = item->childCount() - 1; i >= 0; --i) Resync(item->child(i));
+  for (int i = item->childCount() - 1; i >= 0; --i)
+    Resync(item->child(i));
   if (!path.empty() && !IsFallbackNode(item) && IsFolder(path) &&
       !FolderListing::IsLinkToOwnAncestor(path))
     AddNewEntries(item, path);
@@ -440,15 +490,18 @@ void CTreeFileCtrl::Resync(QTreeWidgetItem* item) {
 void CTreeFileCtrl::StartMonitor(const std::string& path) {
   const std::string folder = EnsureTrailingSeparator(path);
   for (const auto& monitor : monitors_)
-    if (monitor->Path() == folder) return;
+    if (monitor->Path() == folder)
+      return;
   Log(LOG_LOCATION, "CTreeFileCtrl::StartMonitor(): %s", folder.c_str());
   const int index = static_cast<int>(monitors_.size());
   monitors_.push_back(std::make_unique<CTreeFileCtrlThreadInfo>(*this, folder, index, showFiles_));
 }
 
 void CTreeFileCtrl::StopAllMonitors() {
-  if (monitors_.empty()) return;
-  for (const auto& monitor : monitors_) monitor->RequestStop();
+  if (monitors_.empty())
+    return;
+  for (const auto& monitor : monitors_)
+    monitor->RequestStop();
   monitors_.clear();  // each record waits for its thread
   // Notices already on their way belong to folders no longer watched.
   QCoreApplication::removePostedEvents(this, FolderChangedEvent::kType);
@@ -459,7 +512,8 @@ void CTreeFileCtrl::StopMonitor(const std::string& path) {
   const auto found = std::find_if(monitors_.begin(), monitors_.end(), [&](const auto& monitor) {
     return QString::fromStdString(monitor->Path()).compare(folder, Qt::CaseInsensitive) == 0;
   });
-  if (found != monitors_.end()) monitors_.erase(found);
+  if (found != monitors_.end())
+    monitors_.erase(found);
 }
 
 bool CTreeFileCtrl::MonitorAllowed(const std::string& path) const {
@@ -468,23 +522,29 @@ bool CTreeFileCtrl::MonitorAllowed(const std::string& path) const {
 }
 
 bool CTreeFileCtrl::event(QEvent* event) {
-  if (event->type() != FolderChangedEvent::kType) return QTreeWidget::event(event);
+  if (event->type() != FolderChangedEvent::kType)
+    return QTreeWidget::event(event);
   OnFolderChanged(static_cast<FolderChangedEvent*>(event)->Index());
   return true;
 }
 
 void CTreeFileCtrl::OnFolderChanged(int index) {
   // A notice from a monitor stopped meanwhile; the re-check does not need it.
-  if (index < 0 || index >= MonitorCount()) return;
-  if (!autoRefresh_.load() || busy_) return;
+  if (index < 0 || index >= MonitorCount())
+    return;
+  if (!autoRefresh_.load() || busy_)
+    return;
   ResyncAll();
 }
 
 QColor CTreeFileCtrl::TextColour(const QModelIndex& index) const {
   const CTreeFileItem* item = AsFileItem(itemFromIndex(index));
-  if (item == nullptr || !item->Info().isFile) return {};
+  if (item == nullptr || !item->Info().isFile)
+    return {};
   const std::string& path = item->Info().path;
-  if (colorCompressed_ && IsCompressed(path)) return compressedColor_;
-  if (colorEncrypted_ && IsEncrypted(path)) return encryptedColor_;
+  if (colorCompressed_ && IsCompressed(path))
+    return compressedColor_;
+  if (colorEncrypted_ && IsEncrypted(path))
+    return encryptedColor_;
   return {};
 }

@@ -134,7 +134,7 @@ class CTreeFileCtrl : public QTreeWidget {
  private:
   CTreeFileItem* CreateEntry(TreeItemInfo record, bool probeChildren);
   CTreeFileItem* SelectedItem() const;
-  TreeItemInfo RecordOf(QTreeWidgetItem* item) const;
+  const TreeItemInfo& RecordOf(QTreeWidgetItem* item) const;
   bool IsFallbackNode(QTreeWidgetItem* item) const;
   bool IsPermanentNode(QTreeWidgetItem* item) const;
   bool IsNetworkResourceOpenable(QTreeWidgetItem* item) const;

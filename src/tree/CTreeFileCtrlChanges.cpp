@@ -32,13 +32,15 @@ class BusyScope {
 // ---- Rename
 
 bool CTreeFileCtrl::Rename(QTreeWidgetItem* item) {
-  if (!CanRename(item)) return false;
+  if (!CanRename(item))
+    return false;
   editItem(item, 0);
   return true;
 }
 
 bool CTreeFileCtrl::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
-  if (!CanRename(itemFromIndex(index))) return false;
+  if (!CanRename(itemFromIndex(index)))
+    return false;
   return QTreeWidget::edit(index, trigger, event);
 }
 
@@ -58,24 +60,29 @@ void CTreeFileCtrl::ShowRenameError(const std::string& oldName, const QString& r
 void CTreeFileCtrl::FinishRename(const QPersistentModelIndex& index, const QString& text) {
   auto* item = AsFileItem(index.isValid() ? itemFromIndex(index) : nullptr);
   // An untouched label is no rename: names the label cannot show stay as they are.
-  if (item == nullptr || text == item->text(0)) return;
+  if (item == nullptr || text == item->text(0))
+    return;
   const TreeItemInfo record = item->Info();
   Log(LOG_LOCATION, "CTreeFileCtrl::FinishRename(): %s", record.path.c_str());
-  if (!TreePaths::IsValidNewName(text)) return ShowRenameError(record.name, kSyntaxError);
+  if (!TreePaths::IsValidNewName(text))
+    return ShowRenameError(record.name, kSyntaxError);
   QTreeWidgetItem* parent = item->parent();
   const std::string folder = parent != nullptr ? ItemPath(parent) : rootFolder_;
   std::string newName = text.toStdString();
-  if (record.extensionHidden) newName += "." + TreePaths::Extension(record.path);
+  if (const size_t dot = record.name.rfind('.'); record.extensionHidden && dot != std::string::npos)
+    newName.append(record.name, dot);
   const std::string target = TreePaths::Join(folder, newName);
   std::string error;
   {
     BusyScope busy(busy_);
     error = FileOperations::RenameNoReplace(record.path, target);
   }
-  if (!error.empty()) return ShowRenameError(record.name, QString::fromStdString(error));
+  if (!error.empty())
+    return ShowRenameError(record.name, QString::fromStdString(error));
   item->SetPathAndName(target, newName);
   item->setText(0, TreePaths::Label(newName));
-  if (!record.extensionHidden) item->setIcon(0, IconFor(item->Info()));
+  if (!record.extensionHidden)
+    item->setIcon(0, IconFor(item->Info()));
   RebaseDescendants(item, record.path, target);
   (parent != nullptr ? parent : invisibleRootItem())->sortChildren(0, Qt::AscendingOrder);
 }
@@ -85,7 +92,8 @@ void CTreeFileCtrl::RebaseDescendants(QTreeWidgetItem* item, const std::string& 
                                       const std::string& to) {
   for (int i = 0; i < item->childCount(); ++i) {
     CTreeFileItem* child = AsFileItem(item->child(i));
-    if (child == nullptr || !child->Info().path.starts_with(from + "/")) continue;
+    if (child == nullptr || !child->Info().path.starts_with(from + "/"))
+      continue;
     child->SetPath(to + child->Info().path.substr(from.size()));
     RebaseDescendants(child, from, to);
   }
@@ -94,7 +102,8 @@ void CTreeFileCtrl::RebaseDescendants(QTreeWidgetItem* item, const std::string& 
 // ---- Delete
 
 bool CTreeFileCtrl::Delete(QTreeWidgetItem* item, bool permanently) {
-  if (!CanDelete(item)) return false;
+  if (!CanDelete(item))
+    return false;
   const TreeItemInfo record = RecordOf(item);
   const QString label = TreePaths::Label(record.name);
   Log(LOG_LOCATION, "CTreeFileCtrl::Delete(): %s%s", record.path.c_str(),
@@ -129,20 +138,25 @@ bool CTreeFileCtrl::Delete(QTreeWidgetItem* item, bool permanently) {
 void CTreeFileCtrl::CreateNewFolder(QTreeWidgetItem* parent) {
   const bool isTop = parent == nullptr || parent == invisibleRootItem();
   const std::string folder = isTop ? rootFolder_ : ItemPath(parent);
-  if (folder.empty()) return;
+  if (folder.empty())
+    return;
   BusyScope busy(busy_);
   std::string created;
   for (int attempt = 1; attempt <= 99 && created.empty(); ++attempt) {
     const std::string candidate = TreePaths::Join(folder, TreePaths::NewFolderName(attempt));
-    if (FileOperations::CreateFolder(candidate)) created = candidate;
+    if (FileOperations::CreateFolder(candidate))
+      created = candidate;
   }
-  Log(LOG_LOCATION, "CTreeFileCtrl::CreateNewFolder(): %s", created.empty() ? "none" : created.c_str());
-  if (created.empty()) return;
+  Log(LOG_LOCATION, "CTreeFileCtrl::CreateNewFolder(): %s",
+      created.empty() ? "none" : created.c_str());
+  if (created.empty())
+    return;
   const QPersistentModelIndex parentIndex(isTop ? QModelIndex() : indexFromItem(parent));
   ResyncAll();
   if (!isTop && parentIndex.isValid()) {
     // A collapsed folder is listed afresh and opened, so the new folder shows among its contents.
-    if (parent->childCount() == 0) PopulateFolder(folder, parent, true);
+    if (parent->childCount() == 0)
+      PopulateFolder(folder, parent, true);
     parent->setExpanded(true);
   }
   if (QTreeWidgetItem* item = FindItemByPath(created)) {

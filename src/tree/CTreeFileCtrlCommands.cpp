@@ -28,36 +28,41 @@ constexpr MenuEntry kMenu[] = {
     {TreeCommand::NewRootFolder, "&New Root Folder", "newRootFolderAction"},
     {TreeCommand::Open, nullptr, nullptr},
     {TreeCommand::CombineToTiff, "&Combine to TIFF", "combineToTiffAction"},
-    {TreeCommand::ConvertToPdfCompressed, "Con&vert to PDF (compressed)", "convertToPdfCompressedAction"},
-    {TreeCommand::ConvertToPdfUncompressed, "Conver&t to PDF (uncompressed)", "convertToPdfUncompressedAction"},
+    {TreeCommand::ConvertToPdfCompressed, "Con&vert to PDF (compressed)",
+     "convertToPdfCompressedAction"},
+    {TreeCommand::ConvertToPdfUncompressed, "Conver&t to PDF (uncompressed)",
+     "convertToPdfUncompressedAction"},
     {TreeCommand::Open, nullptr, nullptr},
     {TreeCommand::ExploreHere, "&Explore Here", "exploreHereAction"},
     {TreeCommand::Open, nullptr, nullptr},
     {TreeCommand::Properties, "&Properties", "propertiesAction"},
 };
 
-QString ToQString(const std::string& path) { return QFile::decodeName(path.c_str()); }
+QString ToQString(const std::string& path) {
+  return QFile::decodeName(path.c_str());
+}
 
 }  // namespace
 
 // ---- Enabling rules and dispatch
 
 bool CTreeFileCtrl::IsNetworkResourceOpenable(QTreeWidgetItem* item) const {
-  const TreeItemInfo record = RecordOf(item);
-  if (!record.isNetworkNode) return true;
+  const TreeItemInfo& record = RecordOf(item);
+  if (!record.isNetworkNode)
+    return true;
   return record.netResource && (record.netResource->displayType == NetResource::kServer ||
                                 record.netResource->displayType == NetResource::kShare);
 }
 
 // The fallback nodes have no path: there is nothing on disk to rename or delete.
 bool CTreeFileCtrl::CanRename(QTreeWidgetItem* item) const {
-  const TreeItemInfo record = RecordOf(item);
+  const TreeItemInfo& record = RecordOf(item);
   return item != nullptr && allowRename_ && !record.path.empty() && !IsDrive(record.path) &&
          !record.isNetworkNode;
 }
 
 bool CTreeFileCtrl::CanDelete(QTreeWidgetItem* item) const {
-  const TreeItemInfo record = RecordOf(item);
+  const TreeItemInfo& record = RecordOf(item);
   return item != nullptr && allowDelete_ && !record.path.empty() && !IsDrive(record.path) &&
          !record.isNetworkNode;
 }
@@ -69,44 +74,82 @@ bool CTreeFileCtrl::IsDriveOrFolder(QTreeWidgetItem* item) const {
 bool CTreeFileCtrl::IsCommandEnabled(TreeCommand command) const {
   QTreeWidgetItem* item = SelectedItem();
   switch (command) {
-    case TreeCommand::Open: return item && allowOpen_ && IsNetworkResourceOpenable(item);
-    case TreeCommand::Rename: return CanRename(item);
-    case TreeCommand::Delete: return CanDelete(item);
+    case TreeCommand::Open:
+      return item && allowOpen_ && IsNetworkResourceOpenable(item);
+    case TreeCommand::Rename:
+      return CanRename(item);
+    case TreeCommand::Delete:
+      return CanDelete(item);
     case TreeCommand::NewSubfolder:
-    case TreeCommand::CombineToTiff: return IsDriveOrFolder(item);
+    case TreeCommand::CombineToTiff:
+      return IsDriveOrFolder(item);
     case TreeCommand::NewRootFolder:
-    case TreeCommand::Refresh: return true;
+    case TreeCommand::Refresh:
+      return true;
     case TreeCommand::ConvertToPdfCompressed:
     case TreeCommand::ConvertToPdfUncompressed:
       return item && IsFile(item) && ItemExtension(item) == "TIF";
-    case TreeCommand::ExploreHere: return IsDriveOrFolder(item) || (item && IsFile(item));
+    case TreeCommand::ExploreHere:
+      return IsDriveOrFolder(item) || (item && IsFile(item));
     case TreeCommand::Properties:
       return item && allowProperties_ && IsNetworkResourceOpenable(item);
-    case TreeCommand::UpOneLevel: return item && item->parent() != nullptr;
-    case TreeCommand::Back: return history_.CanGoBack();
-    case TreeCommand::Forward: return history_.CanGoForward();
+    case TreeCommand::UpOneLevel:
+      return item && item->parent() != nullptr;
+    case TreeCommand::Back:
+      return history_.CanGoBack();
+    case TreeCommand::Forward:
+      return history_.CanGoForward();
   }
   return false;
 }
 
 void CTreeFileCtrl::RunCommand(TreeCommand command, bool permanently) {
-  if (!IsCommandEnabled(command)) return;
+  if (!IsCommandEnabled(command))
+    return;
   QTreeWidgetItem* item = SelectedItem();
   switch (command) {
-    case TreeCommand::Open: Open(item); break;
-    case TreeCommand::Rename: Rename(item); break;
-    case TreeCommand::Delete: Delete(item, permanently); break;
-    case TreeCommand::NewSubfolder: CreateNewFolder(item); break;
-    case TreeCommand::NewRootFolder: CreateNewFolder(invisibleRootItem()); break;
-    case TreeCommand::CombineToTiff: emit combineToTiffRequested(); break;
-    case TreeCommand::ConvertToPdfCompressed: emit convertToCompressedPdfRequested(); break;
-    case TreeCommand::ConvertToPdfUncompressed: emit convertToUncompressedPdfRequested(); break;
-    case TreeCommand::ExploreHere: emit exploreRequested(); break;
-    case TreeCommand::Properties: ShowProperties(item); break;
-    case TreeCommand::UpOneLevel: setCurrentItem(item->parent()); break;
-    case TreeCommand::Back: GoBack(); break;
-    case TreeCommand::Forward: GoForward(); break;
-    case TreeCommand::Refresh: Rebuild(); break;
+    case TreeCommand::Open:
+      Open(item);
+      break;
+    case TreeCommand::Rename:
+      Rename(item);
+      break;
+    case TreeCommand::Delete:
+      Delete(item, permanently);
+      break;
+    case TreeCommand::NewSubfolder:
+      CreateNewFolder(item);
+      break;
+    case TreeCommand::NewRootFolder:
+      CreateNewFolder(invisibleRootItem());
+      break;
+    case TreeCommand::CombineToTiff:
+      emit combineToTiffRequested();
+      break;
+    case TreeCommand::ConvertToPdfCompressed:
+      emit convertToCompressedPdfRequested();
+      break;
+    case TreeCommand::ConvertToPdfUncompressed:
+      emit convertToUncompressedPdfRequested();
+      break;
+    case TreeCommand::ExploreHere:
+      emit exploreRequested();
+      break;
+    case TreeCommand::Properties:
+      ShowProperties(item);
+      break;
+    case TreeCommand::UpOneLevel:
+      setCurrentItem(item->parent());
+      break;
+    case TreeCommand::Back:
+      GoBack();
+      break;
+    case TreeCommand::Forward:
+      GoForward();
+      break;
+    case TreeCommand::Refresh:
+      Rebuild();
+      break;
   }
 }
 
@@ -147,13 +190,15 @@ void CTreeFileCtrl::ShowContextMenu(const QPoint& globalPosition) {
 void CTreeFileCtrl::contextMenuEvent(QContextMenuEvent* event) {
   if (event->reason() == QContextMenuEvent::Mouse) {
     QTreeWidgetItem* item = itemAt(viewport()->mapFromGlobal(event->globalPos()));
-    if (item != currentItem()) setCurrentItem(item);
+    if (item != currentItem())
+      setCurrentItem(item);
   }
   ShowContextMenu(event->globalPos());
 }
 
 void CTreeFileCtrl::keyPressEvent(QKeyEvent* event) {
-  if (state() == QAbstractItemView::EditingState) return QTreeWidget::keyPressEvent(event);
+  if (state() == QAbstractItemView::EditingState)
+    return QTreeWidget::keyPressEvent(event);
   const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
   const int key = event->key();
   const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
@@ -191,26 +236,35 @@ void CTreeFileCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
 // ---- Open, properties and moving through the tree
 
 bool CTreeFileCtrl::Open(QTreeWidgetItem* item) {
-  if (!allowOpen_ || item == nullptr) return false;
+  if (!allowOpen_ || item == nullptr)
+    return false;
   emit openRequested();
   return true;
 }
 
 bool CTreeFileCtrl::ShowProperties(QTreeWidgetItem* item) {
-  if (!allowProperties_ || item == nullptr) return false;
+  if (!allowProperties_ || item == nullptr)
+    return false;
   return DesktopShell::Instance().ShowProperties(ToQString(ItemPath(item)));
 }
 
-void CTreeFileCtrl::UpOneLevel() { RunCommand(TreeCommand::UpOneLevel); }
+void CTreeFileCtrl::UpOneLevel() {
+  RunCommand(TreeCommand::UpOneLevel);
+}
 
-void CTreeFileCtrl::GoBack() { Navigate(true); }
+void CTreeFileCtrl::GoBack() {
+  Navigate(true);
+}
 
-void CTreeFileCtrl::GoForward() { Navigate(false); }
+void CTreeFileCtrl::GoForward() {
+  Navigate(false);
+}
 
 void CTreeFileCtrl::Navigate(bool back) {
   const QModelIndex current = currentItem() ? currentIndex() : QModelIndex();
   const QModelIndex target = back ? history_.TakeBack(current) : history_.TakeForward(current);
-  if (!target.isValid()) return;
+  if (!target.isValid())
+    return;
   navigatingHistory_ = true;
   setCurrentIndex(target);
   scrollTo(target);

@@ -14,17 +14,23 @@ CTreeFileCtrlThreadInfo::CTreeFileCtrlThreadInfo(CTreeFileCtrl& owner, std::stri
   watcher_ = std::make_unique<FolderWatcher>(
       path_, options, [this] { return NotifyOwner(); },
       [this] {
-        if (owner_.AutoRefresh()) Post();
+        if (owner_.AutoRefresh())
+          Post();
       });
 }
 
-CTreeFileCtrlThreadInfo::~CTreeFileCtrlThreadInfo() { Stop(); }
+CTreeFileCtrlThreadInfo::~CTreeFileCtrlThreadInfo() {
+  Stop();
+}
 
-void CTreeFileCtrlThreadInfo::Stop() { watcher_->Stop(); }
+void CTreeFileCtrlThreadInfo::Stop() {
+  watcher_->Stop();
+}
 
 // Runs on the monitor thread: reads only the atomic flag and posts, never sends.
 bool CTreeFileCtrlThreadInfo::NotifyOwner() {
-  if (!owner_.AutoRefresh()) return false;
+  if (!owner_.AutoRefresh())
+    return false;
   Post();
   return true;
 }

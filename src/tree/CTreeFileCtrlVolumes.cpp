@@ -4,22 +4,8 @@
 
 #include "tree/CTreeFileCtrl.h"
 #include "tree/CTreeFileItem.h"
+#include "tree/TreePaths.h"
 #include "tree/TreeUiGuards.h"
-
-namespace {
-
-// "//server/docs" is shown as docs, "server:/srv/docs" as srv/docs.
-std::string ShareName(const std::string& remoteName) {
-  std::string text = remoteName;
-  for (int i = 0; i < 2 && text.starts_with('/'); ++i) text.erase(0, 1);
-  const size_t colon = text.find(':');
-  const size_t cut = colon != std::string::npos ? colon : text.find('/');
-  if (cut != std::string::npos) text.erase(0, cut + 1);
-  while (text.starts_with('/')) text.erase(0, 1);
-  return text.empty() ? remoteName : text;
-}
-
-}  // namespace
 
 void CTreeFileCtrl::InsertFallbackNodes() {
   if (showComputerNode_) {
@@ -36,7 +22,8 @@ void CTreeFileCtrl::ListDrives(QTreeWidgetItem* parent, bool redrawOff) {
   WaitCursor wait;
   RedrawOff redraw(*this, redrawOff);
   for (const MountedVolume& volume : mounts_.Volumes()) {
-    if (volume.isNetwork || !CanDisplayDrive(volume.rootPath)) continue;
+    if (volume.isNetwork || !CanDisplayDrive(volume.rootPath))
+      continue;
     const TreeItemInfo record{volume.rootPath, volume.rootPath, {}, false, false, false};
     InsertEntry(parent, record, showSharedOverlay_ && IsShared(volume.rootPath),
                 icons_.DriveIcon(volume.isRemovable), true);
@@ -44,15 +31,18 @@ void CTreeFileCtrl::ListDrives(QTreeWidgetItem* parent, bool redrawOff) {
 }
 
 void CTreeFileCtrl::ListNetwork(QTreeWidgetItem* item) {
-  if (item != networkNode_) return;  // mounted shares list like folders
+  if (item != networkNode_)
+    return;  // mounted shares list like folders
   for (const MountedVolume& volume : mounts_.Volumes()) {
-    if (!volume.isNetwork) continue;
+    if (!volume.isNetwork)
+      continue;
     NetResource resource;
     resource.displayType = NetResource::kShare;
     resource.localName = volume.rootPath;
     resource.remoteName = volume.device;
     resource.provider = volume.fileSystemType;
-    const TreeItemInfo record{volume.rootPath, ShareName(volume.device), resource, true, false, false};
+    const TreeItemInfo record{
+        volume.rootPath, TreePaths::ShareName(volume.device), resource, true, false, false};
     if (CanDisplayNetworkItem(record))
       InsertEntry(item, record, showSharedOverlay_, icons_.NetworkIcon(), true);
   }
@@ -60,21 +50,27 @@ void CTreeFileCtrl::ListNetwork(QTreeWidgetItem* item) {
 
 std::string CTreeFileCtrl::DriveDisplayName(const std::string& path) const {
   const MountedVolume* volume = mounts_.VolumeAt(path);
-  if (volume == nullptr || volume->label.empty()) return path;
+  if (volume == nullptr || volume->label.empty())
+    return path;
   return volume->label + " (" + path + ")";
 }
 
 // A removable volume that cannot be read (a drive without a disc) is not listed.
 bool CTreeFileCtrl::CheckMedia(const std::string& path) const {
-  if (!IsRemovableMedia(path)) return true;
+  if (!IsRemovableMedia(path))
+    return true;
   return ::access(path.c_str(), R_OK | X_OK) == 0;
 }
 
-bool CTreeFileCtrl::CanDisplayDrive(const std::string&) const { return true; }
+bool CTreeFileCtrl::CanDisplayDrive(const std::string&) const {
+  return true;
+}
 
-bool CTreeFileCtrl::CanDisplayNetworkItem(const TreeItemInfo&) const { return true; }
+bool CTreeFileCtrl::CanDisplayNetworkItem(const TreeItemInfo&) const {
+  return true;
+}
 
 bool CTreeFileCtrl::IsShareItem(QTreeWidgetItem* item) const {
-  const TreeItemInfo record = RecordOf(item);
+  const TreeItemInfo& record = RecordOf(item);
   return record.netResource && record.netResource->displayType == NetResource::kShare;
 }

@@ -17,18 +17,21 @@ void CTreeFileItem::SetIndicator(bool hasChildren) {
   setChildIndicatorPolicy(hasChildren ? ShowIndicator : DontShowIndicatorWhenChildless);
 }
 
-bool CTreeFileItem::HasIndicator() const { return childIndicatorPolicy() == ShowIndicator; }
+bool CTreeFileItem::HasIndicator() const {
+  return childIndicatorPolicy() == ShowIndicator;
+}
 
 bool CTreeFileItem::operator<(const QTreeWidgetItem& other) const {
-  if (other.type() != kType) return QTreeWidgetItem::operator<(other);
+  if (other.type() != kType)
+    return QTreeWidgetItem::operator<(other);
   const auto& that = static_cast<const CTreeFileItem&>(other);
-  if (info_.isFile != that.info_.isFile) return that.info_.isFile;
+  if (info_.isFile != that.info_.isFile)
+    return that.info_.isFile;
   const int order = sortKey_.compare(that.sortKey_);
   return order != 0 ? order < 0 : info_.name < that.info_.name;
 }
 
 CTreeFileItem* AsFileItem(QTreeWidgetItem* item) {
-  return item != nullptr && item->type() == CTreeFileItem::kType
-             ? static_cast<CTreeFileItem*>(item)
-             : nullptr;
+  return item != nullptr && item->type() == CTreeFileItem::kType ? static_cast<CTreeFileItem*>(item)
+                                                                 : nullptr;
 }

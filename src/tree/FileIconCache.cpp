@@ -9,7 +9,9 @@ QIcon FileIconCache::Standard(QAbstractFileIconProvider::IconType type, const QS
   return *found;
 }
 
-QIcon FileIconCache::FolderIcon() { return Standard(QAbstractFileIconProvider::Folder, "folder"); }
+QIcon FileIconCache::FolderIcon() {
+  return Standard(QAbstractFileIconProvider::Folder, "folder");
+}
 
 QIcon FileIconCache::ComputerIcon() {
   return Standard(QAbstractFileIconProvider::Computer, "computer");
@@ -28,9 +30,11 @@ QIcon FileIconCache::FileIcon(const std::string& name) {
   const QString fileName = QString::fromUtf8(name);
   const QString suffix = QFileInfo(fileName).suffix().toLower();
   auto found = fileIcons_.find(suffix);
-  if (found != fileIcons_.end()) return *found;
+  if (found != fileIcons_.end())
+    return *found;
   const QMimeType type = mimeDatabase_.mimeTypeForFile(fileName, QMimeDatabase::MatchExtension);
   const QIcon fallback = provider_.icon(QAbstractFileIconProvider::File);
-  QIcon icon = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName(), fallback));
+  QIcon icon =
+      QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName(), fallback));
   return *fileIcons_.insert(suffix, icon);
 }

@@ -18,14 +18,16 @@ std::string RealPath(const std::string& path) {
 
 std::string ParentFolder(const std::string& path) {
   const size_t slash = path.find_last_of('/', path.size() > 1 ? path.size() - 2 : 0);
-  if (slash == std::string::npos) return ".";
+  if (slash == std::string::npos)
+    return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 FolderEntry MakeEntry(const std::string& folder, const dirent& entry) {
   FolderEntry result{entry.d_name, entry.d_type == DT_DIR, entry.d_type == DT_LNK};
   if (entry.d_type == DT_LNK || entry.d_type == DT_UNKNOWN) {
-    const std::string path = folder.ends_with('/') ? folder + entry.d_name : folder + "/" + entry.d_name;
+    const std::string path =
+        folder.ends_with('/') ? folder + entry.d_name : folder + "/" + entry.d_name;
     struct stat info {};
     if (entry.d_type == DT_UNKNOWN && ::lstat(path.c_str(), &info) == 0)
       result.isSymbolicLink = S_ISLNK(info.st_mode);
@@ -40,10 +42,13 @@ namespace FolderListing {
 
 bool ForEach(const std::string& folder, const std::function<bool(const FolderEntry&)>& visit) {
   DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) return false;
+  if (dir == nullptr)
+    return false;
   while (const dirent* entry = ::readdir(dir)) {
-    if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
-    if (!visit(MakeEntry(folder, *entry))) break;
+    if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+      continue;
+    if (!visit(MakeEntry(folder, *entry)))
+      break;
   }
   ::closedir(dir);
   return true;
@@ -61,14 +66,18 @@ bool IsDirectory(const std::string& path) {
 
 bool IsLinkToOwnAncestor(const std::string& path) {
   struct stat info {};
-  if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return false;
+  if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+    return false;
   const std::string target = RealPath(path);
-  if (target.empty()) return false;
+  if (target.empty())
+    return false;
   // Every folder of the way down counts, so links that lead to each other in
   // turn are caught as well as a link to its own parent.
   for (std::string folder = ParentFolder(path);; folder = ParentFolder(folder)) {
-    if (RealPath(folder) == target) return true;
-    if (folder == "/" || folder == ".") return false;
+    if (RealPath(folder) == target)
+      return true;
+    if (folder == "/" || folder == ".")
+      return false;
   }
 }
 

@@ -5,15 +5,21 @@ void TreeHistory::DropDeleted(QList<QPersistentModelIndex>& entries) {
 }
 
 void TreeHistory::RecordLeaving(const QModelIndex& previous) {
-  if (!previous.isValid()) return;
+  if (!previous.isValid())
+    return;
   DropDeleted(back_);
-  if (back_.size() > maxHistory_) back_.removeFirst();
+  if (back_.size() > maxHistory_)
+    back_.removeFirst();
   back_.append(QPersistentModelIndex(previous));
 }
 
-bool TreeHistory::CanGoBack() { return BackCount() > 0; }
+bool TreeHistory::CanGoBack() {
+  return BackCount() > 0;
+}
 
-bool TreeHistory::CanGoForward() { return ForwardCount() > 0; }
+bool TreeHistory::CanGoForward() {
+  return ForwardCount() > 0;
+}
 
 int TreeHistory::BackCount() {
   DropDeleted(back_);
@@ -25,12 +31,14 @@ int TreeHistory::ForwardCount() {
   return static_cast<int>(forward_.size());
 }
 
-QModelIndex TreeHistory::Take(QList<QPersistentModelIndex>& from,
-                              QList<QPersistentModelIndex>& to, const QModelIndex& current) {
+QModelIndex TreeHistory::Take(QList<QPersistentModelIndex>& from, QList<QPersistentModelIndex>& to,
+                              const QModelIndex& current) {
   DropDeleted(from);
-  if (from.isEmpty()) return {};
+  if (from.isEmpty())
+    return {};
   const QModelIndex target = from.takeLast();
-  if (current.isValid()) to.append(QPersistentModelIndex(current));
+  if (current.isValid())
+    to.append(QPersistentModelIndex(current));
   return target;
 }
 

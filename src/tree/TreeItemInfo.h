@@ -15,7 +15,7 @@ struct NetResource {
   std::string localName;   // the mount point
   std::string remoteName;  // the mounted source
   std::string comment;
-  std::string provider;    // the file system type
+  std::string provider;  // the file system type
 };
 
 // The record behind one tree item.

@@ -17,7 +17,8 @@ std::vector<std::string> Split(const std::string& path) {
   size_t start = 0;
   while (start <= path.size()) {
     const size_t end = std::min(path.find('/', start), path.size());
-    if (end > start) components.push_back(path.substr(start, end - start));
+    if (end > start)
+      components.push_back(path.substr(start, end - start));
     start = end + 1;
   }
   return components;
@@ -34,7 +35,8 @@ std::string FileName(const std::string& path) {
 
 QString FoldedKey(const std::string& name) {
   const QString decoded = QString::fromUtf8(name);
-  if (IsValidUtf8(name, decoded)) return decoded.toCaseFolded();
+  if (IsValidUtf8(name, decoded))
+    return decoded.toCaseFolded();
   // No valid name holds a NUL, so raw keys never equal a folded one.
   return QChar(0) + QString::fromLatin1(name);
 }
@@ -44,38 +46,57 @@ bool NamesEqual(const std::string& a, const std::string& b) {
 }
 
 bool IsHiddenFileName(const std::string& name) {
-  return name.starts_with('.') || QString::fromUtf8(name).compare("_defaults.ini", Qt::CaseInsensitive) == 0;
+  return name.starts_with('.') ||
+         QString::fromUtf8(name).compare("_defaults.ini", Qt::CaseInsensitive) == 0;
 }
 
 bool MatchesFileMask(const std::string& name, const std::string& mask) {
-  if (mask == "*.*" || mask == "*" || mask.empty()) return true;
+  if (mask == "*.*" || mask == "*" || mask.empty())
+    return true;
   return ::fnmatch(mask.c_str(), name.c_str(), FNM_CASEFOLD | FNM_PERIOD) == 0;
 }
 
 QString Label(const std::string& name) {
   QString label = QString::fromUtf8(name);
   for (QChar& c : label)
-    if (c.category() == QChar::Other_Control) c = QChar::ReplacementCharacter;
+    if (c.category() == QChar::Other_Control)
+      c = QChar::ReplacementCharacter;
   return label;
 }
 
 std::string Extension(const std::string& path) {
   const std::string name = FileName(path);
   const size_t dot = name.rfind('.');
-  if (dot == std::string::npos) return {};
+  if (dot == std::string::npos)
+    return {};
   return QString::fromUtf8(name.substr(dot + 1)).toUpper().toStdString();
 }
 
 bool IsValidNewName(const QString& name) {
-  if (name.trimmed().isEmpty() || name == "." || name == "..") return false;
+  if (name.trimmed().isEmpty() || name == "." || name == "..")
+    return false;
   for (const QChar c : name)
     if (QStringLiteral("\\/:*?\"<>|").contains(c) || c.category() == QChar::Other_Control)
       return false;
   return true;
 }
 
+std::string ShareName(const std::string& remoteName) {
+  std::string text = remoteName;
+  for (int i = 0; i < 2 && text.starts_with('/'); ++i)
+    text.erase(0, 1);
+  const size_t colon = text.find(':');
+  const size_t cut = colon != std::string::npos ? colon : text.find('/');
+  if (cut != std::string::npos)
+    text.erase(0, cut + 1);
+  while (text.starts_with('/'))
+    text.erase(0, 1);
+  return text.empty() ? remoteName : text;
+}
+
 std::string NewFolderName(int tryNumber) {
-  if (tryNumber <= 1) return "New Folder";
+  if (tryNumber <= 1)
+    return "New Folder";
   return "New Folder (" + std::to_string(tryNumber) + ")";
 }
 

@@ -38,6 +38,10 @@ std::string Extension(const std::string& path);
 // nor control characters.
 bool IsValidNewName(const QString& name);
 
+// The label of a mounted network share: "//server/docs" is docs,
+// "server:/srv/docs" is srv/docs.
+std::string ShareName(const std::string& remoteName);
+
 // "New Folder" for the first try, "New Folder (n)" for the tries 2 to 99.
 std::string NewFolderName(int tryNumber);
 

@@ -18,10 +18,12 @@ class RedrawOff {
  public:
   RedrawOff(QWidget& widget, bool active = true)
       : widget_(widget), restore_(active && widget.updatesEnabled()) {
-    if (restore_) widget_.setUpdatesEnabled(false);
+    if (restore_)
+      widget_.setUpdatesEnabled(false);
   }
   ~RedrawOff() {
-    if (restore_) widget_.setUpdatesEnabled(true);
+    if (restore_)
+      widget_.setUpdatesEnabled(true);
   }
   RedrawOff(const RedrawOff&) = delete;
   RedrawOff& operator=(const RedrawOff&) = delete;

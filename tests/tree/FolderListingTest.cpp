@@ -17,7 +17,8 @@ class FolderListingTest : public ::testing::Test {
   std::set<std::string> Folders(const std::string& folder) {
     std::set<std::string> names;
     FolderListing::ForEach(folder, [&](const FolderEntry& entry) {
-      if (entry.isDirectory) names.insert(entry.name);
+      if (entry.isDirectory)
+        names.insert(entry.name);
       return true;
     });
     return names;

@@ -1,3 +1,5 @@
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
@@ -21,7 +23,8 @@ class TreeCommandsTest : public TreeFixture {
   }
   // Lets posted commands and deferred work run.
   static void Settle() {
-    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+    for (int i = 0; i < 3; ++i)
+      QCoreApplication::processEvents();
   }
   QLineEdit* Editor() const { return tree_->findChild<QLineEdit*>(); }
   void TypeLabel(const QString& text) {
@@ -47,17 +50,56 @@ TEST_F(TreeCommandsTest, ContextMenuHasItsEntriesInOrder) {
   tree_->SetRoot(root_);
   std::unique_ptr<QMenu> menu(tree_->CreateContextMenu());
   QStringList texts;
-  for (QAction* action : menu->actions()) texts << (action->isSeparator() ? "-" : action->text());
+  for (QAction* action : menu->actions())
+    texts << (action->isSeparator() ? "-" : action->text());
   EXPECT_EQ(texts, (QStringList{"&Open", "&Rename", "&Delete", "-", "New &Subfolder",
                                 "&New Root Folder", "-", "&Combine to TIFF",
                                 "Con&vert to PDF (compressed)", "Conver&t to PDF (uncompressed)",
                                 "-", "&Explore Here", "-", "&Properties"}));
   // Without a selection only New Root Folder is offered.
   for (QAction* action : menu->actions()) {
-    if (action->isSeparator()) continue;
+    if (action->isSeparator())
+      continue;
     EXPECT_EQ(action->isEnabled(), action->text() == "&New Root Folder")
         << action->text().toStdString();
   }
+}
+
+TEST_F(TreeCommandsTest, RightClickSelectsWhatIsUnderTheCursorAndOpensTheMenu) {
+  MakeFile("report.pdf");
+  tree_->SetRoot(root_);
+  QSignalSpy changes(tree_.get(), &CTreeFileCtrl::selectedPathChanged);
+  const auto rightClick = [&](QPoint at) {
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, tree_->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(tree_->viewport(), &event);
+    auto* menu = tree_->findChild<QMenu*>("treeContextMenu");
+    EXPECT_TRUE(menu != nullptr && menu->isVisible());
+    return menu;
+  };
+  QMenu* menu = rightClick(tree_->visualItemRect(Item("report.pdf")).center());
+  EXPECT_EQ(tree_->GetSelectedPath(), Path("report.pdf"));
+  menu->close();
+  Settle();
+  menu = rightClick(QPoint(5, tree_->viewport()->height() - 5));  // below every item
+  EXPECT_EQ(tree_->GetSelectedPath(), "");
+  EXPECT_EQ(changes.count(), 2);
+  menu->close();
+  Settle();
+}
+
+TEST_F(TreeCommandsTest, ShiftF10OpensTheMenuAndItsEntriesRunTheirCommands) {
+  MakeFile("report.pdf");
+  tree_->SetRoot(root_);
+  Select("report.pdf");
+  QTest::keyClick(tree_.get(), Qt::Key_F10, Qt::ShiftModifier);
+  auto* menu = tree_->findChild<QMenu*>("treeContextMenu");
+  ASSERT_NE(menu, nullptr);
+  EXPECT_TRUE(menu->isVisible());
+  ScriptedPrompt prompt({PromptAnswer::Yes});  // in case Shift still counts as held
+  menu->findChild<QAction*>("deleteAction")->trigger();
+  Settle();
+  EXPECT_FALSE(fs::exists(Path("report.pdf")));
+  EXPECT_EQ(tree_->topLevelItemCount(), 0);
 }
 
 TEST_F(TreeCommandsTest, EnablingRulesFollowTheKindOfItem) {
@@ -71,18 +113,42 @@ TEST_F(TreeCommandsTest, EnablingRulesFollowTheKindOfItem) {
     const char* item;
     std::map<TreeCommand, bool> enabled;
   } cases[] = {
-      {"folder", {{C::Open, true}, {C::Rename, true}, {C::Delete, true}, {C::NewSubfolder, true},
-                  {C::CombineToTiff, true}, {C::ConvertToPdfCompressed, false},
-                  {C::ExploreHere, true}, {C::Properties, true}}},
-      {"SCAN.TIF", {{C::Open, true}, {C::Rename, true}, {C::Delete, true}, {C::NewSubfolder, false},
-                    {C::CombineToTiff, false}, {C::ConvertToPdfCompressed, true},
-                    {C::ExploreHere, true}, {C::Properties, true}}},
-      {"scan.tiff", {{C::Open, true}, {C::Rename, true}, {C::Delete, true}, {C::NewSubfolder, false},
-                     {C::CombineToTiff, false}, {C::ConvertToPdfCompressed, false},
-                     {C::ExploreHere, true}, {C::Properties, true}}},
-      {"scan.jpg", {{C::Open, true}, {C::Rename, true}, {C::Delete, true}, {C::NewSubfolder, false},
-                    {C::CombineToTiff, false}, {C::ConvertToPdfCompressed, false},
-                    {C::ExploreHere, true}, {C::Properties, true}}},
+      {"folder",
+       {{C::Open, true},
+        {C::Rename, true},
+        {C::Delete, true},
+        {C::NewSubfolder, true},
+        {C::CombineToTiff, true},
+        {C::ConvertToPdfCompressed, false},
+        {C::ExploreHere, true},
+        {C::Properties, true}}},
+      {"SCAN.TIF",
+       {{C::Open, true},
+        {C::Rename, true},
+        {C::Delete, true},
+        {C::NewSubfolder, false},
+        {C::CombineToTiff, false},
+        {C::ConvertToPdfCompressed, true},
+        {C::ExploreHere, true},
+        {C::Properties, true}}},
+      {"scan.tiff",
+       {{C::Open, true},
+        {C::Rename, true},
+        {C::Delete, true},
+        {C::NewSubfolder, false},
+        {C::CombineToTiff, false},
+        {C::ConvertToPdfCompressed, false},
+        {C::ExploreHere, true},
+        {C::Properties, true}}},
+      {"scan.jpg",
+       {{C::Open, true},
+        {C::Rename, true},
+        {C::Delete, true},
+        {C::NewSubfolder, false},
+        {C::CombineToTiff, false},
+        {C::ConvertToPdfCompressed, false},
+        {C::ExploreHere, true},
+        {C::Properties, true}}},
   };
   for (const Case& c : cases) {
     Select(c.item);
@@ -137,7 +203,8 @@ TEST_F(TreeCommandsTest, KeysPostTheirCommands) {
   EXPECT_EQ(open.count(), 1);
   QTest::keyClick(tree_.get(), Qt::Key_Return, Qt::AltModifier);
   Settle();
-  EXPECT_EQ(shell_.calls, QStringList{"ShowProperties " + QString::fromStdString(Path("year/jan.pdf"))});
+  EXPECT_EQ(shell_.calls,
+            QStringList{"ShowProperties " + QString::fromStdString(Path("year/jan.pdf"))});
   QTest::keyClick(tree_.get(), Qt::Key_Backspace);
   EXPECT_EQ(tree_->GetSelectedPath(), Path("year"));
   QTest::keyClick(tree_.get(), Qt::Key_Left, Qt::AltModifier);
@@ -314,7 +381,8 @@ TEST_F(TreeCommandsTest, NewSubfolderTakesTheNextFreeNameAndStartsEditing) {
   EXPECT_TRUE(fs::is_directory(Path("year/New Folder (3)")));
   QTreeWidgetItem* year = Item("year");
   EXPECT_TRUE(year->isExpanded());
-  EXPECT_EQ(Labels(year), (QStringList{"New Folder", "New Folder (2)", "New Folder (3)", "jan.pdf"}));
+  EXPECT_EQ(Labels(year),
+            (QStringList{"New Folder", "New Folder (2)", "New Folder (3)", "jan.pdf"}));
   ASSERT_NE(Editor(), nullptr);
   EXPECT_EQ(Editor()->text(), "New Folder (3)");
   EXPECT_FALSE(tree_->IsBusy());
@@ -337,7 +405,8 @@ TEST_F(TreeCommandsTest, PropertiesGoToTheDesktopShell) {
   tree_->SetRoot(root_);
   Select("report.pdf");
   tree_->RunCommand(TreeCommand::Properties);
-  EXPECT_EQ(shell_.calls, QStringList{"ShowProperties " + QString::fromStdString(Path("report.pdf"))});
+  EXPECT_EQ(shell_.calls,
+            QStringList{"ShowProperties " + QString::fromStdString(Path("report.pdf"))});
 }
 
 }  // namespace

@@ -15,9 +15,13 @@ void TreeFixture::SetUp() {
   tree_->show();
 }
 
-void TreeFixture::TearDown() { tree_.reset(); }
+void TreeFixture::TearDown() {
+  tree_.reset();
+}
 
-std::string TreeFixture::Path(const std::string& relative) const { return root_ + "/" + relative; }
+std::string TreeFixture::Path(const std::string& relative) const {
+  return root_ + "/" + relative;
+}
 
 void TreeFixture::MakeFile(const std::string& relative, const std::string& content) const {
   const std::filesystem::path path = Path(relative);
@@ -30,9 +34,11 @@ void TreeFixture::MakeFolder(const std::string& relative) const {
 }
 
 QStringList TreeFixture::Labels(QTreeWidgetItem* parent) const {
-  if (parent == nullptr) parent = tree_->invisibleRootItem();
+  if (parent == nullptr)
+    parent = tree_->invisibleRootItem();
   QStringList labels;
-  for (int i = 0; i < parent->childCount(); ++i) labels << parent->child(i)->text(0);
+  for (int i = 0; i < parent->childCount(); ++i)
+    labels << parent->child(i)->text(0);
   return labels;
 }
 
@@ -42,7 +48,8 @@ QTreeWidgetItem* TreeFixture::Item(const std::string& relative) const {
 
 QTreeWidgetItem* TreeFixture::Expand(const std::string& relative) const {
   QTreeWidgetItem* item = Item(relative);
-  if (item != nullptr) item->setExpanded(true);
+  if (item != nullptr)
+    item->setExpanded(true);
   return item;
 }
 

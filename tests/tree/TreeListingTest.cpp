@@ -1,6 +1,6 @@
+#include <unistd.h>
 #include <QSignalSpy>
 #include <QTest>
-#include <unistd.h>
 
 #include <filesystem>
 
@@ -21,7 +21,8 @@ TEST_F(TreeListingTest, FoldersComeBeforeFilesAndNamesSortWithoutCase) {
   MakeFolder("Epsilon");
   MakeFolder("delta");
   tree_->SetRoot(root_);
-  EXPECT_EQ(Labels(), (QStringList{"delta", "Epsilon", "zeta", "alpha.pdf", "Beta.pdf", "gamma.pdf"}));
+  EXPECT_EQ(Labels(),
+            (QStringList{"delta", "Epsilon", "zeta", "alpha.pdf", "Beta.pdf", "gamma.pdf"}));
 }
 
 TEST_F(TreeListingTest, HiddenFilesAreLeftOutButHiddenFoldersAreListed) {
@@ -127,9 +128,11 @@ TEST_F(TreeListingTest, ExpandingAVanishedFolderRemovesIt) {
 }
 
 TEST_F(TreeListingTest, BackListIsBoundedAtTwentyOne) {
-  for (int i = 0; i < 31; ++i) MakeFolder("f" + std::to_string(i));
+  for (int i = 0; i < 31; ++i)
+    MakeFolder("f" + std::to_string(i));
   tree_->SetRoot(root_);
-  for (int i = 0; i < 31; ++i) Select("f" + std::to_string(i));
+  for (int i = 0; i < 31; ++i)
+    Select("f" + std::to_string(i));
   EXPECT_EQ(tree_->BackHistoryCount(), 21);
 }
 
@@ -188,7 +191,8 @@ TEST_F(TreeListingTest, ResyncAddsNewEntriesRemovesVanishedOnesAndKeepsTheRest) 
 
 TEST_F(TreeListingTest, OddNamesAreListedAndFoundByTheirBytes) {
   const std::string names[] = {"with space", "quote\"d", "new\nline", "bad\xff", "-rf", "ümlaut"};
-  for (const auto& name : names) MakeFile(name);
+  for (const auto& name : names)
+    MakeFile(name);
   tree_->SetRoot(root_);
   EXPECT_EQ(tree_->topLevelItemCount(), 6);
   for (const auto& name : names) {
@@ -213,7 +217,8 @@ TEST_F(TreeListingTest, LinkLoopsAreShownButNeverWalked) {
 }
 
 TEST_F(TreeListingTest, UnreadableFolderShowsNothingAndNoError) {
-  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+  if (::geteuid() == 0)
+    GTEST_SKIP() << "permissions do not bind the superuser";
   MakeFile("locked/secret.pdf");
   fs::permissions(Path("locked"), fs::perms::none);
   tree_->SetRoot(root_);

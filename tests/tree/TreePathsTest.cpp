@@ -21,16 +21,13 @@ TEST(TreePathsTest, NamesCompareWithoutCaseButInvalidUtf8OnlyByteForByte) {
     std::string a, b;
     bool equal;
   } cases[] = {
-      {"Archive", "ARCHIVE", true},
-      {"été", "ÉTÉ", true},
-      {"Ölkosten", "ölkosten", true},
-      {"2008", "2009", false},
-      {"bad\xff", "bad\xff", true},
-      {"bad\xff", "BAD\xff", false},
-      {"bad\xff", "bad\xfe", false},  // both would show as U+FFFD
+      {"Archive", "ARCHIVE", true},    {"été", "ÉTÉ", true},         {"Ölkosten", "ölkosten", true},
+      {"2008", "2009", false},         {"bad\xff", "bad\xff", true}, {"bad\xff", "BAD\xff", false},
+      {"bad\xff", "bad\xfe", false},    // both would show as U+FFFD
       {"\xef\xbf\xbd", "\xff", false},  // a real U+FFFD is not an invalid byte
   };
-  for (const Case& c : cases) EXPECT_EQ(NamesEqual(c.a, c.b), c.equal) << c.a << " / " << c.b;
+  for (const Case& c : cases)
+    EXPECT_EQ(NamesEqual(c.a, c.b), c.equal) << c.a << " / " << c.b;
 }
 
 TEST(TreePathsTest, DotFilesAndFolderPreferencesAreHidden) {
@@ -50,11 +47,13 @@ TEST(TreePathsTest, FileMaskListsEverythingByDefault) {
 
 TEST(TreePathsTest, ExtensionIsUpperCasedWithoutItsDot) {
   const std::pair<const char*, const char*> cases[] = {
-      {"/a/scan.tif", "TIF"}, {"/a/SCAN.TIF", "TIF"},    {"/a/scan.tiff", "TIFF"},
-      {"/a/scan", ""},        {"/a.b/scan", ""},          {"/a/archive.tar.gz", "GZ"},
+      {"/a/scan.tif", "TIF"},     {"/a/SCAN.TIF", "TIF"},
+      {"/a/scan.tiff", "TIFF"},   {"/a/scan", ""},
+      {"/a.b/scan", ""},          {"/a/archive.tar.gz", "GZ"},
       {"/a/.profile", "PROFILE"},
   };
-  for (const auto& [path, extension] : cases) EXPECT_EQ(Extension(path), extension) << path;
+  for (const auto& [path, extension] : cases)
+    EXPECT_EQ(Extension(path), extension) << path;
 }
 
 TEST(TreePathsTest, NewNamesRefuseSeparatorsWindowsCharactersAndDotNames) {
@@ -69,6 +68,16 @@ TEST(TreePathsTest, LabelsStayOnOneLine) {
   EXPECT_EQ(Label("two\nlines"), QString::fromUtf8("two\xef\xbf\xbdlines"));
   EXPECT_EQ(Label("plain name"), "plain name");
   EXPECT_EQ(Label("bad\xff").size(), 4);
+}
+
+TEST(TreePathsTest, NetworkSharesAreLabelledByTheirShareName) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"//server/docs", "docs"},        {"//server/docs/sub", "docs/sub"},
+      {"server:/srv/docs", "srv/docs"}, {"user@host:/home/user", "home/user"},
+      {"//server", "server"},           {"server:/", "server:/"},
+  };
+  for (const auto& [remote, label] : cases)
+    EXPECT_EQ(ShareName(remote), label) << remote;
 }
 
 TEST(TreePathsTest, NewFolderNamesCountFromTwo) {

@@ -56,11 +56,13 @@ std::string ReadFirstLine(const std::string& path) {
 }
 
 std::string LabelOf(const std::string& device) {
-  if (!device.starts_with("/dev/")) return {};
+  if (!device.starts_with("/dev/"))
+    return {};
   const std::string target = RealPath(device);
   const std::string folder = "/dev/disk/by-label/";
   DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) return {};
+  if (dir == nullptr)
+    return {};
   std::string label;
   while (const dirent* entry = ::readdir(dir)) {
     if (entry->d_name[0] != '.' && RealPath(folder + entry->d_name) == target) {
@@ -74,16 +76,20 @@ std::string LabelOf(const std::string& device) {
 
 bool IsVolume(const std::string& mountPoint, const std::string& root, const std::string& type,
               const std::string& device) {
-  if (mountPoint == "/") return true;
-  if (root != "/") return false;  // bind mounts of a folder or a single file
-  if (MountTable::IsNetworkFileSystem(type)) return true;
+  if (mountPoint == "/")
+    return true;
+  if (root != "/")
+    return false;  // bind mounts of a folder or a single file
+  if (MountTable::IsNetworkFileSystem(type))
+    return true;
   return device.starts_with("/dev/") && type != "squashfs";
 }
 
 std::vector<std::string> Fields(const std::string& line) {
   std::istringstream stream(line);
   std::vector<std::string> fields;
-  for (std::string field; stream >> field;) fields.push_back(field);
+  for (std::string field; stream >> field;)
+    fields.push_back(field);
   return fields;
 }
 
@@ -103,7 +109,8 @@ MountTable MountTable::Parse(const std::string& mountInfo,
   for (std::string line; std::getline(lines, line);) {
     const auto fields = Fields(line);
     const auto dash = std::find(fields.begin(), fields.end(), "-");
-    if (fields.size() < 5 || dash == fields.end() || fields.end() - dash < 3) continue;
+    if (fields.size() < 5 || dash == fields.end() || fields.end() - dash < 3)
+      continue;
     MountedVolume volume;
     volume.rootPath = DecodeOctal(fields[4]);
     volume.fileSystemType = *(dash + 1);
@@ -119,15 +126,18 @@ MountTable MountTable::Parse(const std::string& mountInfo,
   }
   std::sort(table.volumes_.begin(), table.volumes_.end(),
             [](const auto& a, const auto& b) { return a.rootPath < b.rootPath; });
-  for (auto& volume : table.volumes_) volume.label = LabelOf(volume.device);
+  for (auto& volume : table.volumes_)
+    volume.label = LabelOf(volume.device);
   return table;
 }
 
 const MountedVolume* MountTable::VolumeAt(const std::string& path) const {
   std::string wanted = path;
-  while (wanted.size() > 1 && wanted.ends_with('/')) wanted.pop_back();
+  while (wanted.size() > 1 && wanted.ends_with('/'))
+    wanted.pop_back();
   for (const auto& volume : volumes_)
-    if (volume.rootPath == wanted) return &volume;
+    if (volume.rootPath == wanted)
+      return &volume;
   return nullptr;
 }
 
@@ -135,26 +145,30 @@ const MountedVolume* MountTable::VolumeHolding(const std::string& path) const {
   const MountedVolume* best = nullptr;
   for (const auto& volume : volumes_) {
     const std::string& root = volume.rootPath;
-    const bool holds = root == "/" || path == root ||
-                       (path.starts_with(root) && path.size() > root.size() && path[root.size()] == '/');
-    if (holds && (best == nullptr || root.size() > best->rootPath.size())) best = &volume;
+    const bool holds =
+        root == "/" || path == root ||
+        (path.starts_with(root) && path.size() > root.size() && path[root.size()] == '/');
+    if (holds && (best == nullptr || root.size() > best->rootPath.size()))
+      best = &volume;
   }
   return best;
 }
 
 bool MountTable::IsNetworkFileSystem(const std::string& type) {
   static constexpr std::array<std::string_view, 16> kTypes{
-      "nfs",  "nfs4",      "cifs",     "smb3",       "smbfs",          "ncpfs",
-      "afs",  "9p",        "ceph",     "glusterfs",  "lustre",         "davfs",
+      "nfs",        "nfs4",        "cifs",           "smb3",       "smbfs",  "ncpfs",
+      "afs",        "9p",          "ceph",           "glusterfs",  "lustre", "davfs",
       "fuse.sshfs", "fuse.davfs2", "fuse.glusterfs", "fuse.rclone"};
   return std::find(kTypes.begin(), kTypes.end(), type) != kTypes.end();
 }
 
 // Removable disks and optical drives say so in sysfs; a partition asks its disk.
 bool MountTable::IsRemovableDevice(const std::string& device) {
-  if (!device.starts_with("/dev/")) return false;
+  if (!device.starts_with("/dev/"))
+    return false;
   const std::string name = RealPath(device).substr(std::string("/dev/").size());
-  if (name.empty() || name.find('/') != std::string::npos) return false;
+  if (name.empty() || name.find('/') != std::string::npos)
+    return false;
   const std::string sysfs = RealPath("/sys/class/block/" + name);
   const bool isPartition = !ReadFirstLine(sysfs + "/partition").empty();
   const std::string disk = isPartition ? sysfs.substr(0, sysfs.rfind('/')) : sysfs;

@@ -10,7 +10,7 @@ struct MountedVolume {
   std::string fileSystemType;  // "ext4", "cifs", "nfs4", "fuse.sshfs"
   std::string label;           // the volume label, empty when it has none
   bool isNetwork = false;
-  bool isRemovable = false;    // removable disk or optical drive: never probed
+  bool isRemovable = false;  // removable disk or optical drive: never probed
 };
 
 // The mount table of this process, read once per Refresh. Pseudo file systems
@@ -20,7 +20,8 @@ class MountTable {
   // Reads /proc/self/mountinfo.
   static MountTable Read();
   // Parses the text of a mountinfo file; `removable` decides removable devices.
-  static MountTable Parse(const std::string& mountInfo, bool (*removable)(const std::string& device));
+  static MountTable Parse(const std::string& mountInfo,
+                          bool (*removable)(const std::string& device));
 
   const std::vector<MountedVolume>& Volumes() const { return volumes_; }
   // The volume whose mount point is exactly `path` (trailing separator ignored), or none.

@@ -1,8 +1,8 @@
 #include "platform/watch/FolderWatcher.h"
 
 #include <poll.h>
-#include <sys/resource.h>
 #include <sys/eventfd.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,17 +22,23 @@ Wake WaitFor(int changeFd, int stopFd, int timeoutMilliseconds) {
   std::array<pollfd, 2> fds{pollfd{stopFd, POLLIN, 0}, pollfd{changeFd, POLLIN, 0}};
   for (;;) {
     const int ready = ::poll(fds.data(), fds.size(), timeoutMilliseconds);
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready < 0 || (fds[0].revents != 0)) return Wake::Stop;
-    if (ready == 0) return Wake::Timeout;
-    if (fds[1].revents & (POLLERR | POLLHUP | POLLNVAL)) return Wake::Stop;
+    if (ready < 0 && errno == EINTR)
+      continue;
+    if (ready < 0 || (fds[0].revents != 0))
+      return Wake::Stop;
+    if (ready == 0)
+      return Wake::Timeout;
+    if (fds[1].revents & (POLLERR | POLLHUP | POLLNVAL))
+      return Wake::Stop;
     return Wake::Change;
   }
 }
 
 // A watcher sleeps between changes and must not compete with the window; the
 // lowest nice value rather than the idle class, which a busy machine starves.
-void LowerThreadPriority() { ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 19); }
+void LowerThreadPriority() {
+  ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 19);
+}
 
 }  // namespace
 
@@ -53,14 +59,16 @@ FolderWatcher::~FolderWatcher() {
 }
 
 void FolderWatcher::RequestStop() {
-  if (stopping_.exchange(true)) return;
+  if (stopping_.exchange(true))
+    return;
   const uint64_t one = 1;
   [[maybe_unused]] const ssize_t written = ::write(stopFd_, &one, sizeof one);
 }
 
 void FolderWatcher::Stop() {
   RequestStop();
-  if (thread_.joinable()) thread_.join();
+  if (thread_.joinable())
+    thread_.join();
 }
 
 void FolderWatcher::Run() {
@@ -70,12 +78,17 @@ void FolderWatcher::Run() {
     Log(LOG_LOCATION, "FolderWatcher::Run(): cannot watch %s", folder_.c_str());
     return;
   }
-  if (onReady_ && !stopping_.load()) onReady_();
+  if (onReady_ && !stopping_.load())
+    onReady_();
   for (;;) {
-    if (WaitFor(watches.Descriptor(), stopFd_, -1) != Wake::Change) return;
-    if (!watches.ReadEvents()) continue;
-    if (!WaitForBurstEnd(watches)) return;
-    if (!onChange_() || watches.RootGone()) return;
+    if (WaitFor(watches.Descriptor(), stopFd_, -1) != Wake::Change)
+      return;
+    if (!watches.ReadEvents())
+      continue;
+    if (!WaitForBurstEnd(watches))
+      return;
+    if (!onChange_() || watches.RootGone())
+      return;
   }
 }
 
@@ -86,12 +99,17 @@ bool FolderWatcher::WaitForBurstEnd(InotifySubtree& watches) {
   for (;;) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    if (left <= 0) return true;
+    if (left <= 0)
+      return true;
     const int timeout = static_cast<int>(std::min<long long>(left, options_.quietMilliseconds));
     switch (WaitFor(watches.Descriptor(), stopFd_, timeout)) {
-      case Wake::Stop: return false;
-      case Wake::Timeout: return true;
-      case Wake::Change: watches.ReadEvents(); break;
+      case Wake::Stop:
+        return false;
+      case Wake::Timeout:
+        return true;
+      case Wake::Change:
+        watches.ReadEvents();
+        break;
     }
   }
 }

@@ -14,8 +14,8 @@
 class FolderWatcher {
  public:
   struct Options {
-    bool includeFiles = true;      // false: only folder names count as changes
-    int quietMilliseconds = 100;   // a burst ends after this long without changes
+    bool includeFiles = true;         // false: only folder names count as changes
+    int quietMilliseconds = 100;      // a burst ends after this long without changes
     int maxBurstMilliseconds = 1000;  // a long burst still reports this often
     int maxWatchedFolders = 16384;    // nearest folders first; deeper ones beyond are not watched
   };

@@ -35,22 +35,27 @@ InotifySubtree::InotifySubtree(std::string folder, bool includeFiles, int maxWat
       includeFiles_(includeFiles),
       maxWatchedFolders_(maxWatchedFolders),
       stopping_(stopping) {
-  if (folder_.size() > 1 && folder_.ends_with('/')) folder_.pop_back();
+  if (folder_.size() > 1 && folder_.ends_with('/'))
+    folder_.pop_back();
 }
 
 InotifySubtree::~InotifySubtree() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0)
+    ::close(fd_);
 }
 
 bool InotifySubtree::Open() {
   struct stat info {};
-  if (::stat(folder_.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+  if (::stat(folder_.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+    return false;
   device_ = info.st_dev;
   fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-  if (fd_ < 0) return false;
+  if (fd_ < 0)
+    return false;
   // The root itself may be a symbolic link to the archive; only links below it are not followed.
   rootWatch_ = ::inotify_add_watch(fd_, folder_.c_str(), kFolderMask & ~IN_DONT_FOLLOW);
-  if (rootWatch_ < 0) return false;
+  if (rootWatch_ < 0)
+    return false;
   paths_[rootWatch_] = folder_;
   WatchTree(folder_);
   return true;
@@ -58,12 +63,15 @@ bool InotifySubtree::Open() {
 
 bool InotifySubtree::AddWatch(const std::string& folder) {
   if (WatchCount() >= maxWatchedFolders_) {
-    if (!limitLogged_) Log(LOG_LOCATION, "InotifySubtree::AddWatch(): limit of %d folders reached below %s", maxWatchedFolders_, folder_.c_str());
+    if (!limitLogged_)
+      Log(LOG_LOCATION, "InotifySubtree::AddWatch(): limit of %d folders reached below %s",
+          maxWatchedFolders_, folder_.c_str());
     limitLogged_ = true;
     return false;
   }
   const int watch = ::inotify_add_watch(fd_, folder.c_str(), kFolderMask);
-  if (watch < 0) return false;
+  if (watch < 0)
+    return false;
   paths_[watch] = folder;
   return true;
 }
@@ -76,15 +84,21 @@ void InotifySubtree::WatchTree(const std::string& folder) {
     const std::string current = std::move(pending.front());
     pending.pop_front();
     DIR* dir = ::opendir(current.c_str());
-    if (dir == nullptr) continue;
+    if (dir == nullptr)
+      continue;
     while (const dirent* entry = ::readdir(dir)) {
-      if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
+      if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+        continue;
       const std::string child = Join(current, entry->d_name);
       struct stat info {};
-      if (entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN) continue;
-      if (::lstat(child.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) continue;
-      if (info.st_dev != device_) continue;  // other file systems are not followed
-      if (AddWatch(child)) pending.push_back(child);
+      if (entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN)
+        continue;
+      if (::lstat(child.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        continue;
+      if (info.st_dev != device_)
+        continue;  // other file systems are not followed
+      if (AddWatch(child))
+        pending.push_back(child);
     }
     ::closedir(dir);
   }
@@ -102,18 +116,24 @@ void InotifySubtree::ForgetTree(const std::string& folder) {
 }
 
 bool InotifySubtree::HandleEvent(const inotify_event& event) {
-  if (event.mask & IN_Q_OVERFLOW) return true;
+  if (event.mask & IN_Q_OVERFLOW)
+    return true;
   if (event.mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED)) {
-    if (event.wd == rootWatch_) rootGone_ = true;
-    if (event.mask & IN_IGNORED) paths_.erase(event.wd);
+    if (event.wd == rootWatch_)
+      rootGone_ = true;
+    if (event.mask & IN_IGNORED)
+      paths_.erase(event.wd);
     return event.wd == rootWatch_;
   }
   const auto folder = paths_.find(event.wd);
-  if (folder == paths_.end() || event.len == 0) return false;
+  if (folder == paths_.end() || event.len == 0)
+    return false;
   const bool isFolder = (event.mask & IN_ISDIR) != 0;
   const std::string path = Join(folder->second, event.name);
-  if (isFolder && (event.mask & (IN_CREATE | IN_MOVED_TO)) && AddWatch(path)) WatchTree(path);
-  if (isFolder && (event.mask & IN_MOVED_FROM)) ForgetTree(path);
+  if (isFolder && (event.mask & (IN_CREATE | IN_MOVED_TO)) && AddWatch(path))
+    WatchTree(path);
+  if (isFolder && (event.mask & IN_MOVED_FROM))
+    ForgetTree(path);
   return isFolder || includeFiles_;
 }
 
@@ -122,7 +142,8 @@ bool InotifySubtree::ReadEvents() {
   bool changed = false;
   for (;;) {
     const ssize_t length = ::read(fd_, buffer.data(), buffer.size());
-    if (length <= 0) break;
+    if (length <= 0)
+      break;
     for (ssize_t offset = 0; offset < length;) {
       const auto* event = reinterpret_cast<const inotify_event*>(buffer.data() + offset);
       changed = HandleEvent(*event) || changed;

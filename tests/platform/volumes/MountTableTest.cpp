@@ -22,12 +22,15 @@ constexpr const char* kMountInfo =
     "36 27 8:3 / /data rw - xfs /dev/sda3 rw\n"
     "garbage line\n";
 
-bool RemovableSdb(const std::string& device) { return device.starts_with("/dev/sdb"); }
+bool RemovableSdb(const std::string& device) {
+  return device.starts_with("/dev/sdb");
+}
 
 TEST(MountTableTest, RealVolumesAndNetworkMountsOnlyLaterMountsWin) {
   const MountTable table = MountTable::Parse(kMountInfo, &RemovableSdb);
   std::vector<std::string> roots;
-  for (const auto& volume : table.Volumes()) roots.push_back(volume.rootPath);
+  for (const auto& volume : table.Volumes())
+    roots.push_back(volume.rootPath);
   EXPECT_EQ(roots, (std::vector<std::string>{"/", "/data", "/media/user/USB STICK", "/mnt/docs",
                                              "/mnt/nfs"}));
   EXPECT_EQ(table.VolumeAt("/data")->fileSystemType, "xfs");

@@ -33,7 +33,8 @@ class FolderWatcherTest : public ::testing::Test {
   static bool WaitUntil(Condition condition, std::chrono::milliseconds limit = 10s) {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (!condition()) {
-      if (std::chrono::steady_clock::now() > end) return false;
+      if (std::chrono::steady_clock::now() > end)
+        return false;
       std::this_thread::sleep_for(5ms);
     }
     return true;
@@ -52,7 +53,8 @@ TEST_F(FolderWatcherTest, OneNoticePerBurstOfChanges) {
   options.quietMilliseconds = 300;
   options.maxBurstMilliseconds = 5000;
   auto watcher = Watch(options);
-  for (int i = 0; i < 50; ++i) Touch("file" + std::to_string(i));
+  for (int i = 0; i < 50; ++i)
+    Touch("file" + std::to_string(i));
   EXPECT_TRUE(WaitUntil([&] { return notices_.load() >= 1; }));
   std::this_thread::sleep_for(600ms);
   EXPECT_EQ(notices_.load(), 1);
@@ -115,7 +117,8 @@ TEST_F(FolderWatcherTest, StoppingIsImmediateEvenInTheMiddleOfABurst) {
 
 TEST_F(FolderWatcherTest, MissingFolderEndsTheThreadQuietly) {
   root_ += "/missing";
-  FolderWatcher watcher(root_, {}, [this] { return ++notices_, true; }, [this] { ready_ = true; });
+  FolderWatcher watcher(
+      root_, {}, [this] { return ++notices_, true; }, [this] { ready_ = true; });
   std::this_thread::sleep_for(100ms);
   watcher.Stop();
   EXPECT_FALSE(ready_.load());
