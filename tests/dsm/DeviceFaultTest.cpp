@@ -17,21 +17,6 @@
 
 namespace {
 
-// Sets a test-backend option by name on an open handle.
-void SetBackendOption(SaneApi& api, SANE_Handle handle, const char* name, const char* value) {
-  for (SANE_Int index = 1;; ++index) {
-    const SANE_Option_Descriptor* descriptor = api.GetOptionDescriptor(handle, index);
-    ASSERT_NE(descriptor, nullptr) << name;
-    if (descriptor->name == nullptr || std::strcmp(descriptor->name, name) != 0)
-      continue;
-    std::string buffer(static_cast<std::size_t>(descriptor->size), '\0');
-    buffer.replace(0, std::strlen(value), value);
-    ASSERT_EQ(api.ControlOption(handle, index, SANE_ACTION_SET_VALUE, buffer.data(), nullptr),
-              SANE_STATUS_GOOD);
-    return;
-  }
-}
-
 struct Prepared {
   std::shared_ptr<ScriptedSaneApi> api = std::make_shared<ScriptedSaneApi>();
   std::unique_ptr<TwainSession> session;
@@ -67,22 +52,29 @@ TW_UINT16 ScanSmallPage(TwainSession& session) {
 }
 
 struct InjectedError {
-  const char* readReturnValue;
+  SANE_Status status;
   int goodPages;
   TW_UINT16 expected;
 };
 
 class ErrorAfterGoodPages : public ::testing::TestWithParam<InjectedError> {};
 
+// After the good pages every read answers the injected status, as the test
+// backend's read-return-value option does.
 TEST_P(ErrorAfterGoodPages, MapsToTheTwainOutcome) {
   const InjectedError& c = GetParam();
   Prepared prepared = Prepare(true);
   ScriptedSaneApi& api = *prepared.api;
-  int starts = 0;
+  std::atomic<int> starts = 0;
   api.start = [&](SANE_Handle handle) {
-    if (starts++ == c.goodPages)
-      SetBackendOption(api.real, handle, "read-return-value", c.readReturnValue);
+    ++starts;
     return api.real.Start(handle);
+  };
+  api.read = [&](SANE_Handle handle, SANE_Byte* data, SANE_Int maxLength, SANE_Int* length) {
+    if (starts.load() <= c.goodPages)
+      return api.real.Read(handle, data, maxLength, length);
+    *length = 0;
+    return c.status;
   };
   TwainSession& session = *prepared.session;
   ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
@@ -103,11 +95,19 @@ TEST_P(ErrorAfterGoodPages, MapsToTheTwainOutcome) {
 }
 
 INSTANTIATE_TEST_SUITE_P(SaneStatuses, ErrorAfterGoodPages,
-                         ::testing::Values(InjectedError{"SANE_STATUS_JAMMED", 2, TWRC_FAILURE},
-                                           InjectedError{"SANE_STATUS_IO_ERROR", 2, TWRC_FAILURE},
-                                           InjectedError{"SANE_STATUS_CANCELLED", 2, TWRC_CANCEL},
-                                           InjectedError{"SANE_STATUS_JAMMED", 0, TWRC_FAILURE},
-                                           InjectedError{"SANE_STATUS_CANCELLED", 0, TWRC_CANCEL}));
+                         ::testing::Values(InjectedError{SANE_STATUS_JAMMED, 2, TWRC_FAILURE},
+                                           InjectedError{SANE_STATUS_IO_ERROR, 2, TWRC_FAILURE},
+                                           InjectedError{SANE_STATUS_CANCELLED, 2, TWRC_CANCEL},
+                                           InjectedError{SANE_STATUS_NO_MEM, 1, TWRC_FAILURE},
+                                           InjectedError{SANE_STATUS_CANCELLED, 0, TWRC_CANCEL}));
+
+// The backend's own injection, set in its configuration, on the first page.
+TEST(DeviceFault, JammedFirstPageFromTheBackendIsAFailure) {
+  UseSaneTestBackend("read-status-code \"SANE_STATUS_JAMMED\"\n");
+  TwainSession session(std::make_shared<LibSaneApi>());
+  session.OpenManager();
+  EXPECT_EQ(ScanSmallPage(session), TWRC_FAILURE);
+}
 
 TEST(DeviceFault, DeviceThatVanishedBeforeOpeningFailsAndAnotherStillOpens) {
   Prepared prepared = Prepare(false);
