@@ -108,47 +108,27 @@ TEST_F(TreeCommandsTest, EnablingRulesFollowTheKindOfItem) {
   MakeFile("scan.tiff");
   MakeFile("scan.jpg");
   tree_->SetRoot(root_);
-  using C = TreeCommand;
+  // Open, Rename, Delete, Explore and Properties hold for every kind here;
+  // the folder commands and the conversion depend on the kind.
+  const auto rules = [](bool folder, bool convertible) {
+    using C = TreeCommand;
+    return std::map<TreeCommand, bool>{{C::Open, true},
+                                       {C::Rename, true},
+                                       {C::Delete, true},
+                                       {C::NewSubfolder, folder},
+                                       {C::CombineToTiff, folder},
+                                       {C::ConvertToPdfCompressed, convertible},
+                                       {C::ExploreHere, true},
+                                       {C::Properties, true}};
+  };
   struct Case {
     const char* item;
     std::map<TreeCommand, bool> enabled;
   } cases[] = {
-      {"folder",
-       {{C::Open, true},
-        {C::Rename, true},
-        {C::Delete, true},
-        {C::NewSubfolder, true},
-        {C::CombineToTiff, true},
-        {C::ConvertToPdfCompressed, false},
-        {C::ExploreHere, true},
-        {C::Properties, true}}},
-      {"SCAN.TIF",
-       {{C::Open, true},
-        {C::Rename, true},
-        {C::Delete, true},
-        {C::NewSubfolder, false},
-        {C::CombineToTiff, false},
-        {C::ConvertToPdfCompressed, true},
-        {C::ExploreHere, true},
-        {C::Properties, true}}},
-      {"scan.tiff",
-       {{C::Open, true},
-        {C::Rename, true},
-        {C::Delete, true},
-        {C::NewSubfolder, false},
-        {C::CombineToTiff, false},
-        {C::ConvertToPdfCompressed, false},
-        {C::ExploreHere, true},
-        {C::Properties, true}}},
-      {"scan.jpg",
-       {{C::Open, true},
-        {C::Rename, true},
-        {C::Delete, true},
-        {C::NewSubfolder, false},
-        {C::CombineToTiff, false},
-        {C::ConvertToPdfCompressed, false},
-        {C::ExploreHere, true},
-        {C::Properties, true}}},
+      {"folder", rules(true, false)},
+      {"SCAN.TIF", rules(false, true)},
+      {"scan.tiff", rules(false, false)},
+      {"scan.jpg", rules(false, false)},
   };
   for (const Case& c : cases) {
     Select(c.item);

@@ -6,22 +6,28 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <fstream>
 #include <sstream>
 #include <string_view>
 
 namespace {
 
-// Mount points in mountinfo escape blanks and backslashes as octal (\040).
-std::string DecodeOctal(const std::string& text) {
+// Undoes escapes of the form <marker><digits>: mountinfo writes blanks in
+// mount points as \040 (octal), /dev/disk/by-label as \x20 (hexadecimal).
+std::string DecodeEscapes(const std::string& text, const std::string& marker, size_t digits,
+                          int base) {
   std::string decoded;
   for (size_t i = 0; i < text.size(); ++i) {
-    const bool octal = text[i] == '\\' && i + 3 < text.size() &&
-                       std::all_of(text.begin() + i + 1, text.begin() + i + 4,
-                                   [](char c) { return c >= '0' && c <= '7'; });
-    if (octal) {
-      decoded += static_cast<char>(std::stoi(text.substr(i + 1, 3), nullptr, 8));
-      i += 3;
+    const size_t start = i + marker.size();
+    const bool escaped =
+        text.compare(i, marker.size(), marker) == 0 && start + digits <= text.size() &&
+        std::all_of(text.begin() + start, text.begin() + start + digits, [base](char c) {
+          return std::isxdigit(c) && (base == 16 || (c >= '0' && c <= '7'));
+        });
+    if (escaped) {
+      decoded += static_cast<char>(std::stoi(text.substr(start, digits), nullptr, base));
+      i = start + digits - 1;
     } else {
       decoded += text[i];
     }
@@ -29,18 +35,12 @@ std::string DecodeOctal(const std::string& text) {
   return decoded;
 }
 
-// /dev/disk/by-label names escape blanks and slashes as \x20.
+std::string DecodeOctal(const std::string& text) {
+  return DecodeEscapes(text, "\\", 3, 8);
+}
+
 std::string DecodeHex(const std::string& text) {
-  std::string decoded;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text.compare(i, 2, "\\x") == 0 && i + 3 < text.size()) {
-      decoded += static_cast<char>(std::stoi(text.substr(i + 2, 2), nullptr, 16));
-      i += 3;
-    } else {
-      decoded += text[i];
-    }
-  }
-  return decoded;
+  return DecodeEscapes(text, "\\x", 2, 16);
 }
 
 std::string RealPath(const std::string& path) {
