@@ -2,8 +2,8 @@
 
 #include <QApplication>
 #include <QHeaderView>
-#include <QSet>
 #include <algorithm>
+#include <unordered_set>
 
 #include "app/core/DebugLog.h"
 #include "app/core/PathText.h"
@@ -197,15 +197,22 @@ int CTreeFileCtrl::DeleteChildren(QTreeWidgetItem* item, bool updateIndicator) {
   return static_cast<int>(children.size());
 }
 
+// Names compare without case, but on this desktop two names may differ only in
+// case: the exact name wins.
 QTreeWidgetItem* CTreeFileCtrl::FindChildByName(QTreeWidgetItem* parent,
                                                 const std::string& name) const {
   const QString key = TreePaths::FoldedKey(name);
+  QTreeWidgetItem* sameKey = nullptr;
   for (int i = 0; i < parent->childCount(); ++i) {
     const CTreeFileItem* child = AsFileItem(parent->child(i));
-    if (child != nullptr && (child->SortKey() == key || child->Info().name == name))
+    if (child == nullptr)
+      continue;
+    if (child->Info().name == name)
       return parent->child(i);
+    if (sameKey == nullptr && child->SortKey() == key)
+      sameKey = parent->child(i);
   }
-  return nullptr;
+  return sameKey;
 }
 
 // ---- Listing
@@ -245,17 +252,17 @@ void CTreeFileCtrl::PopulateFolder(const std::string& path, QTreeWidgetItem* par
 }
 
 void CTreeFileCtrl::AddNewEntries(QTreeWidgetItem* item, const std::string& path) {
-  QSet<QString> known;
+  std::unordered_set<std::string> known;
   for (int i = 0; i < item->childCount(); ++i)
     if (const CTreeFileItem* child = AsFileItem(item->child(i)))
-      known.insert(child->SortKey());
+      known.insert(child->Info().name);
   std::vector<FolderEntry> fresh;
   bool anyShown = false;
   FolderListing::ForEach(path, [&](const FolderEntry& entry) {
     if (!CanDisplayFolder(entry) && !CanDisplayFile(entry))
       return true;
     anyShown = true;
-    if (!known.contains(TreePaths::FoldedKey(entry.name)))
+    if (!known.contains(entry.name))
       fresh.push_back(entry);
     return true;
   });
@@ -279,6 +286,7 @@ void CTreeFileCtrl::Rebuild() {
   WaitCursor wait;
   RedrawOff redraw(*this);
   const CTreeFileItem* selected = SelectedItem();
+  const bool hadSelection = selected != nullptr;
   const std::string selectedPath = selected ? selected->Info().path : std::string();
   const bool selectedExpanded = selected != nullptr && selected->isExpanded();
   mounts_ = MountTable::Read();
@@ -298,7 +306,7 @@ void CTreeFileCtrl::Rebuild() {
   if (!selectedPath.empty())
     SelectPath(selectedPath, selectedExpanded);
   // The old selection is gone for good: the main window must hear of it.
-  if (selected != nullptr && currentItem() == nullptr)
+  if (hadSelection && currentItem() == nullptr)
     emit selectedPathChanged();
 }
 

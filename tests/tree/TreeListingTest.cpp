@@ -189,6 +189,17 @@ TEST_F(TreeListingTest, ResyncAddsNewEntriesRemovesVanishedOnesAndKeepsTheRest) 
   EXPECT_TRUE(HasButton(Item("collapsed")));
 }
 
+TEST_F(TreeListingTest, NamesThatDifferOnlyInCaseAreKeptApart) {
+  MakeFile("Report.pdf");
+  tree_->SetRoot(root_);
+  MakeFile("report.pdf");
+  tree_->ResyncAll();
+  EXPECT_EQ(tree_->topLevelItemCount(), 2);
+  EXPECT_EQ(tree_->ItemPath(Item("report.pdf")), Path("report.pdf"));
+  EXPECT_EQ(tree_->ItemPath(Item("Report.pdf")), Path("Report.pdf"));
+  EXPECT_NE(Item("REPORT.PDF"), nullptr);
+}
+
 TEST_F(TreeListingTest, OddNamesAreListedAndFoundByTheirBytes) {
   const std::string names[] = {"with space", "quote\"d", "new\nline", "bad\xff", "-rf", "ümlaut"};
   for (const auto& name : names)
