@@ -7,6 +7,7 @@
 #include <future>
 #include <utility>
 
+#include "dsm/DsmSettings.h"
 #include "dsm/Fix32.h"
 #include "dsm/SourceEvent.h"
 #include "dsm/SourceScanDlg.h"
@@ -164,8 +165,11 @@ TwainOutcome DataSource::Enable(const TW_USERINTERFACE& ui) {
   }
   dialog_ = new SourceScanDlg(qobject_cast<QWidget*>(parent_.data()),
                               QString::fromUtf8(description_.identity.ProductName));
+  const auto [sources, current] = thread_.Run(
+      [this] { return std::make_pair(settings_.Sources(), settings_.Source().value_or("")); });
+  dialog_->ShowScanSources(sources, current);
   QObject::connect(dialog_.data(), &SourceScanDlg::scanRequested, &relay_,
-                   [this] { StartAcquisition(); });
+                   [this] { OnScanClicked(); });
   QObject::connect(dialog_.data(), &SourceScanDlg::cancelRequested, &relay_,
                    [this] { OnUserCancelled(); });
   dialog_->show();
@@ -181,6 +185,20 @@ TwainOutcome DataSource::Disable() {
   ++session_;
   state_ = State::Open;
   return kSuccess;
+}
+
+// A scan source picked in the source's window is used now and remembered.
+void DataSource::OnScanClicked() {
+  const std::string chosen = dialog_ != nullptr ? dialog_->ChosenScanSource() : std::string();
+  if (!chosen.empty() && chosen != description_.scanSource) {
+    const bool set = thread_.Run([&] { return settings_.SetSource(chosen); });
+    if (set) {
+      description_.scanSource = chosen;
+      DsmSettings::SetScanSource(description_.deviceName, chosen);
+      plan_ = MakePlan();
+    }
+  }
+  StartAcquisition();
 }
 
 void DataSource::StartAcquisition() {

@@ -56,6 +56,7 @@ class DataSource {
   TwainOutcome Capability(TW_UINT16 message, TW_CAPABILITY& capability);
 
   AcquisitionPlan MakePlan();
+  void OnScanClicked();
   void StartAcquisition();
   void StopAcquisition();
   void OnEntryQueued(quint64 session, int pages);

@@ -92,6 +92,28 @@ TEST(SourceScanWindow, ScanButtonStartsTheBatch) {
   FreePages(session.TransferAll());
 }
 
+TEST(SourceScanWindow, FeederChosenThereIsUsedAndRemembered) {
+  UseSaneTestBackend();
+  TwainSession session(std::make_shared<LibSaneApi>());
+  session.OpenManager();
+  ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
+  session.Configure(TWPT_GRAY, 30);
+  ASSERT_EQ(session.Enable(true), TWRC_SUCCESS);
+  QWidget* window = VisibleScanWindow();
+  ASSERT_NE(window, nullptr);
+  auto* sources = window->findChild<QComboBox*>("scanSourceCombo");
+  ASSERT_EQ(sources->count(), 2);
+  sources->setCurrentText("Automatic Document Feeder");
+
+  window->findChild<QPushButton*>("scanButton")->click();
+
+  ASSERT_EQ(session.WaitForMessage(), MSG_XFERREADY);
+  const auto transfers = session.TransferAll();
+  EXPECT_EQ(transfers.size(), 10u);
+  FreePages(transfers);
+  EXPECT_EQ(DsmSettings::ScanSource("test:0"), "Automatic Document Feeder");
+}
+
 TEST(SourceScanWindow, CancelAsksToCloseTheSource) {
   UseSaneTestBackend();
   TwainSession session(std::make_shared<LibSaneApi>());
