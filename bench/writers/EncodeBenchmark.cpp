@@ -27,7 +27,8 @@ std::vector<std::uint8_t> MakeDib(int bitCount) {
     for (int i = 0; i < 4; ++i)
       dib[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
   };
-  put(0, 40), put(4, kWidth), put(8, kHeight), dib[12] = 1, dib[14] = static_cast<std::uint8_t>(bitCount);
+  put(0, 40), put(4, kWidth), put(8, kHeight), dib[12] = 1,
+                                               dib[14] = static_cast<std::uint8_t>(bitCount);
   for (std::size_t i = 0; i < entries; ++i) {
     const auto level = static_cast<std::uint32_t>(i * 255 / (entries - 1));
     put(40 + i * 4, level * 0x010101u);

@@ -27,7 +27,8 @@ TW_HANDLE LoadDib(const char* path) {
     return nullptr;
   TW_HANDLE handle = GlobalAlloc(size - kBmpFileHeaderSize);
   file.seekg(kBmpFileHeaderSize);
-  file.read(static_cast<char*>(GlobalLock(handle)), static_cast<std::streamsize>(size - kBmpFileHeaderSize));
+  file.read(static_cast<char*>(GlobalLock(handle)),
+            static_cast<std::streamsize>(size - kBmpFileHeaderSize));
   GlobalUnlock(handle);
   return handle;
 }
@@ -64,7 +65,9 @@ int main(int argc, char** argv) {
     return Save(std::atoi(argv[2]), argv[3], argv[4]);
   if (argc >= 5 && std::string(argv[1]) == "combine")
     return Combine(std::atoi(argv[2]), argv[3], std::vector<std::string>(argv + 4, argv + argc));
-  std::fprintf(stderr, "usage: %s save <format> <page.bmp> <output> | combine <format> <output> <pages...>\n",
-               argv[0]);
+  std::fprintf(
+      stderr,
+      "usage: %s save <format> <page.bmp> <output> | combine <format> <output> <pages...>\n",
+      argv[0]);
   return 2;
 }

@@ -36,7 +36,9 @@ std::string FileFormatDisplayName(int fileFormatType) {
   return RowOf(fileFormatType).displayName;
 }
 
-std::string FileFormatExtension(int fileFormatType) { return RowOf(fileFormatType).extension; }
+std::string FileFormatExtension(int fileFormatType) {
+  return RowOf(fileFormatType).extension;
+}
 
 std::string FileFormatMimeType(int fileFormatType) {
   const FormatRow& row = RowOf(fileFormatType);
@@ -59,4 +61,6 @@ bool IsMultiPageFormat(int fileFormatType) {
   return IsTiffFormat(fileFormatType) || IsContainerFormat(fileFormatType);
 }
 
-int PageFileFormat(int fileFormatType) { return RowOf(fileFormatType).pageFileFormat; }
+int PageFileFormat(int fileFormatType) {
+  return RowOf(fileFormatType).pageFileFormat;
+}

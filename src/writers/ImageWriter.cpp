@@ -64,8 +64,8 @@ PageSize PageSizeOf(const ImageFile& file) {
 }  // namespace
 
 ImageWriter::ImageWriter(int fileFormatType) : fileFormatType_(fileFormatType) {
-  CheckPrecondition(CONTRACT_LOCATION, fileFormatType >= FILE_FORMAT_BMP &&
-                                           fileFormatType <= FILE_FORMAT_PNG);
+  CheckPrecondition(CONTRACT_LOCATION,
+                    fileFormatType >= FILE_FORMAT_BMP && fileFormatType <= FILE_FORMAT_PNG);
 }
 
 ResultCode ImageWriter::Save(PageImageHandle image, const std::string& fileName, int resolution,
@@ -100,8 +100,8 @@ bool ImageWriter::SavePage(const void* dib, std::size_t size, const std::string&
   return WriteStaged(bitmap, fileFormatType_, fileName);
 }
 
-ResultCode ImageWriter::Save(const std::vector<std::string>& pageFiles,
-                             const std::string& fileName, int, int) {
+ResultCode ImageWriter::Save(const std::vector<std::string>& pageFiles, const std::string& fileName,
+                             int, int) {
   if (pageFiles.empty() || fileName.empty() || !IsTiffFormat(fileFormatType_))
     return E_INVALIDARG;
   Log(LOG_LOCATION, "vector Save(%s)", fileName.c_str());

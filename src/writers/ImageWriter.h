@@ -13,8 +13,8 @@ class ImageWriter : public IDocumentWriter {
   // Precondition: 0..5.
   explicit ImageWriter(int fileFormatType);
 
-  ResultCode Save(const std::vector<std::string>& pageFiles, const std::string& fileName,
-                  int width, int height) override;
+  ResultCode Save(const std::vector<std::string>& pageFiles, const std::string& fileName, int width,
+                  int height) override;
   ResultCode Save(PageImageHandle image, const std::string& fileName, int resolution,
                   bool rotate) override;
   ResultCode Expand(const std::string& sourceFile, const std::string& folder,

@@ -5,7 +5,9 @@
 
 namespace {
 
-HPDF_REAL ToPoints(int thousandths) { return static_cast<HPDF_REAL>(thousandths * 72.0 / 1000.0); }
+HPDF_REAL ToPoints(int thousandths) {
+  return static_cast<HPDF_REAL>(thousandths * 72.0 / 1000.0);
+}
 
 }  // namespace
 
@@ -28,7 +30,8 @@ void PdfDocument::RecordUnreportedError(int imageFormat) {
     errorNumber_ = static_cast<std::uint32_t>(HPDF_GetError(handle_));
     detailNumber_ = static_cast<std::uint32_t>(HPDF_GetErrorDetail(handle_));
   } else if (!ErrorRecorded()) {
-    errorNumber_ = imageFormat == FILE_FORMAT_JPEG ? HPDF_INVALID_JPEG_DATA : HPDF_INVALID_PNG_IMAGE;
+    errorNumber_ =
+        imageFormat == FILE_FORMAT_JPEG ? HPDF_INVALID_JPEG_DATA : HPDF_INVALID_PNG_IMAGE;
     detailNumber_ = 0;
   }
 }

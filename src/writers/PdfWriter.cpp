@@ -32,7 +32,9 @@ ResultCode PdfWriter::Save(const std::vector<std::string>& pageFiles, const std:
   return result;
 }
 
-ResultCode PdfWriter::Save(PageImageHandle, const std::string&, int, bool) { return E_NOTIMPL; }
+ResultCode PdfWriter::Save(PageImageHandle, const std::string&, int, bool) {
+  return E_NOTIMPL;
+}
 
 ResultCode PdfWriter::Expand(const std::string&, const std::string&, const std::string&,
                              std::vector<std::string>&, PageSize&) {

@@ -10,8 +10,8 @@ class PdfWriter : public IDocumentWriter {
   // Precondition: 6 or 7.
   explicit PdfWriter(int fileFormatType);
 
-  ResultCode Save(const std::vector<std::string>& pageFiles, const std::string& fileName,
-                  int width, int height) override;
+  ResultCode Save(const std::vector<std::string>& pageFiles, const std::string& fileName, int width,
+                  int height) override;
   // A PDF is never written from a page image nor expanded: E_NOTIMPL.
   ResultCode Save(PageImageHandle image, const std::string& fileName, int resolution,
                   bool rotate) override;

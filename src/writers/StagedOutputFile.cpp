@@ -33,7 +33,9 @@ std::string UniqueSuffix() {
 
 StagedOutputFile::StagedOutputFile(std::string target) : target_(std::move(target)) {}
 
-StagedOutputFile::~StagedOutputFile() { Discard(); }
+StagedOutputFile::~StagedOutputFile() {
+  Discard();
+}
 
 bool StagedOutputFile::Create() {
   if (target_.empty() || NameOf(target_).empty())

@@ -5,10 +5,14 @@
 
 int BitsPerPixel(PixelFormat format) {
   switch (format) {
-    case PixelFormat::Indexed1: return 1;
-    case PixelFormat::Indexed8: return 8;
-    case PixelFormat::Rgb24: return 24;
-    case PixelFormat::Rgba32: return 32;
+    case PixelFormat::Indexed1:
+      return 1;
+    case PixelFormat::Indexed8:
+      return 8;
+    case PixelFormat::Rgb24:
+      return 24;
+    case PixelFormat::Rgba32:
+      return 32;
   }
   return 0;
 }
@@ -31,7 +35,9 @@ Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
   return *this;
 }
 
-void Bitmap::FreeDeleter::operator()(std::uint8_t* p) const { std::free(p); }
+void Bitmap::FreeDeleter::operator()(std::uint8_t* p) const {
+  std::free(p);
+}
 
 std::size_t Bitmap::StrideFor(int width, PixelFormat format) {
   const std::size_t bits = static_cast<std::size_t>(width) * BitsPerPixel(format);

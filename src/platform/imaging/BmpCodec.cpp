@@ -87,14 +87,12 @@ ImagingStatus DecodeBmp(ImageInput& input, Bitmap& out) {
   if (input.Read(dib.data(), dib.size()) != dib.size())
     return ImagingStatus::ReadFailed;
   // An offset of 0 or one inside the headers is taken as "rows follow the table".
-  const std::size_t offset = rowsOffset > kFileHeaderSize + kInfoHeaderSize
-                                 ? rowsOffset - kFileHeaderSize
-                                 : 0;
+  const std::size_t offset =
+      rowsOffset > kFileHeaderSize + kInfoHeaderSize ? rowsOffset - kFileHeaderSize : 0;
   return BitmapFromDib(dib.data(), dib.size(), out, offset);
 }
 
-ImagingStatus ReadBmpInfo(ImageInput& input, int& width, int& height, double& dpiX,
-                          double& dpiY) {
+ImagingStatus ReadBmpInfo(ImageInput& input, int& width, int& height, double& dpiX, double& dpiY) {
   std::uint32_t rowsOffset = 0;
   std::uint8_t info[kInfoHeaderSize];
   if (ImagingStatus status = ReadFileHeader(input, rowsOffset); !IsOk(status))

@@ -70,8 +70,9 @@ void ConvertRow(const std::uint8_t* src, std::uint8_t* dst, int width, unsigned 
   switch (bitCount) {
     case 1:
     case 8:
-      std::memcpy(dst, src, Bitmap::StrideFor(width, bitCount == 1 ? PixelFormat::Indexed1
-                                                                    : PixelFormat::Indexed8));
+      std::memcpy(
+          dst, src,
+          Bitmap::StrideFor(width, bitCount == 1 ? PixelFormat::Indexed1 : PixelFormat::Indexed8));
       break;
     case 4:
       for (int x = 0; x < width; ++x)
@@ -97,8 +98,7 @@ PixelFormat FormatFor(unsigned bitCount) {
 ImagingStatus CheckHeader(const DibHeader& h, std::size_t blockSize) {
   if (h.size < kInfoHeaderSize || h.size > blockSize)
     return ImagingStatus::CorruptData;
-  if (h.bitCount != 1 && h.bitCount != 4 && h.bitCount != 8 && h.bitCount != 24 &&
-      h.bitCount != 32)
+  if (h.bitCount != 1 && h.bitCount != 4 && h.bitCount != 8 && h.bitCount != 24 && h.bitCount != 32)
     return ImagingStatus::NotSupported;
   if (h.compression == kBiBitfields ? h.bitCount != 32 : h.compression != kBiRgb)
     return ImagingStatus::NotSupported;
@@ -167,8 +167,8 @@ ImagingStatus BitmapFromDib(const void* block, std::size_t blockSize, Bitmap& ou
     return status;
   Bitmap bitmap;
   const int width = static_cast<int>(l.header.width);
-  if (ImagingStatus status = Bitmap::Create(width, static_cast<int>(l.height),
-                                            FormatFor(l.header.bitCount), bitmap);
+  if (ImagingStatus status =
+          Bitmap::Create(width, static_cast<int>(l.height), FormatFor(l.header.bitCount), bitmap);
       !IsOk(status))
     return status;
   const std::uint8_t* rows = bytes + l.rowsOffset;
@@ -194,9 +194,9 @@ ImagingStatus BitmapViewOfDib(const void* block, std::size_t blockSize, Bitmap& 
   const std::uint8_t* top = bytes + l.rowsOffset + (bottomUp ? (l.height - 1) * l.rowBytes : 0);
   const auto step = static_cast<std::ptrdiff_t>(l.rowBytes);
   Bitmap view;
-  if (ImagingStatus status = Bitmap::WrapRows(top, bottomUp ? -step : step,
-                                              static_cast<int>(l.header.width),
-                                              static_cast<int>(l.height), FormatFor(bits), view);
+  if (ImagingStatus status =
+          Bitmap::WrapRows(top, bottomUp ? -step : step, static_cast<int>(l.header.width),
+                           static_cast<int>(l.height), FormatFor(bits), view);
       !IsOk(status))
     return status;
   view.SetChannels(bits == 24 ? ChannelOrder::Bgr : ChannelOrder::Rgb);

@@ -160,9 +160,9 @@ std::unique_ptr<ColorMapObject, ColorMapDeleter> MakeColourMap(
   if (map == nullptr)
     return map;
   for (int i = 0; i < entries; ++i) {
-    const PaletteEntry e =
-        static_cast<std::size_t>(i) < palette.size() ? palette[static_cast<std::size_t>(i)]
-                                                     : PaletteEntry{};
+    const PaletteEntry e = static_cast<std::size_t>(i) < palette.size()
+                               ? palette[static_cast<std::size_t>(i)]
+                               : PaletteEntry{};
     map->Colors[i] = {e.red, e.green, e.blue};
   }
   return map;
@@ -191,8 +191,8 @@ ImagingStatus EncodeGif(const Bitmap& bitmap, std::FILE* file) {
   if (bitmap.IsEmpty() || file == nullptr)
     return ImagingStatus::InvalidParameter;
   std::optional<ColourQuantiser> quantiser;
-  const bool indexed = bitmap.Format() == PixelFormat::Indexed1 ||
-                       bitmap.Format() == PixelFormat::Indexed8;
+  const bool indexed =
+      bitmap.Format() == PixelFormat::Indexed1 || bitmap.Format() == PixelFormat::Indexed8;
   if (!indexed)
     quantiser.emplace(bitmap);
   const auto map = MakeColourMap(indexed ? bitmap.Palette() : quantiser->Palette(),

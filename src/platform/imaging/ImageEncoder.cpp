@@ -12,7 +12,8 @@ namespace {
 
 constexpr std::size_t kFileBufferSize = 256 * 1024;
 
-ImagingStatus EncodeTiff(const Bitmap& bitmap, const std::string& path, TiffCompression compression) {
+ImagingStatus EncodeTiff(const Bitmap& bitmap, const std::string& path,
+                         TiffCompression compression) {
   TiffPageWriter writer;
   if (ImagingStatus status = writer.Open(path, compression); !IsOk(status))
     return status;
@@ -24,11 +25,16 @@ ImagingStatus EncodeTiff(const Bitmap& bitmap, const std::string& path, TiffComp
 ImagingStatus EncodeToStream(const Bitmap& bitmap, ImageFormat format, std::FILE* file,
                              const EncodeOptions& options) {
   switch (format) {
-    case ImageFormat::Bmp: return EncodeBmp(bitmap, file);
-    case ImageFormat::Jpeg: return EncodeJpeg(bitmap, file, options.jpegQuality);
-    case ImageFormat::Gif: return EncodeGif(bitmap, file);
-    case ImageFormat::Png: return EncodePng(bitmap, file);
-    default: return ImagingStatus::InvalidParameter;
+    case ImageFormat::Bmp:
+      return EncodeBmp(bitmap, file);
+    case ImageFormat::Jpeg:
+      return EncodeJpeg(bitmap, file, options.jpegQuality);
+    case ImageFormat::Gif:
+      return EncodeGif(bitmap, file);
+    case ImageFormat::Png:
+      return EncodePng(bitmap, file);
+    default:
+      return ImagingStatus::InvalidParameter;
   }
 }
 

@@ -104,48 +104,45 @@ class TiffImageFile : public ImageFile {
   TiffReader reader_;
 };
 
+// Wraps the input in the file type of its format and reads the headers.
+template <typename File, typename Prepare>
+ImagingStatus Make(std::unique_ptr<File> file, Prepare prepare, std::unique_ptr<ImageFile>& out) {
+  const ImagingStatus status = prepare(*file);
+  if (IsOk(status))
+    out = std::move(file);
+  return status;
+}
+
+ImagingStatus OpenSingle(std::unique_ptr<ImageInput> input, ImageFormat format, Decoder decoder,
+                         InfoReader reader, std::unique_ptr<ImageFile>& out) {
+  return Make(
+      std::make_unique<SingleFrameFile>(std::move(input), format, decoder),
+      [reader](SingleFrameFile& file) { return file.ReadInfo(reader); }, out);
+}
+
 ImagingStatus OpenInput(std::unique_ptr<ImageInput> input, std::unique_ptr<ImageFile>& out) {
   std::uint8_t magic[8] = {};
   const std::size_t got = input->Read(magic, sizeof magic);
   input->Seek(0);
-  ImagingStatus status = ImagingStatus::UnknownFormat;
-  std::unique_ptr<ImageFile> file;
   switch (DetectImageFormat(magic, got)) {
-    case ImageFormat::Bmp: {
-      auto single = std::make_unique<SingleFrameFile>(std::move(input), ImageFormat::Bmp, DecodeBmp);
-      status = single->ReadInfo(ReadBmpInfo);
-      file = std::move(single);
+    case ImageFormat::Bmp:
+      return OpenSingle(std::move(input), ImageFormat::Bmp, DecodeBmp, ReadBmpInfo, out);
+    case ImageFormat::Jpeg:
+      return OpenSingle(std::move(input), ImageFormat::Jpeg, DecodeJpeg, ReadJpegInfo, out);
+    case ImageFormat::Png:
+      return OpenSingle(std::move(input), ImageFormat::Png, DecodePng, ReadPngInfo, out);
+    case ImageFormat::Gif:
+      return Make(
+          std::make_unique<GifImageFile>(std::move(input)),
+          [](GifImageFile& file) { return file.Scan(); }, out);
+    case ImageFormat::Tiff:
+      return Make(
+          std::make_unique<TiffImageFile>(std::move(input)),
+          [](TiffImageFile& file) { return file.OpenReader(); }, out);
+    case ImageFormat::Unknown:
       break;
-    }
-    case ImageFormat::Jpeg: {
-      auto single = std::make_unique<SingleFrameFile>(std::move(input), ImageFormat::Jpeg, DecodeJpeg);
-      status = single->ReadInfo(ReadJpegInfo);
-      file = std::move(single);
-      break;
-    }
-    case ImageFormat::Png: {
-      auto single = std::make_unique<SingleFrameFile>(std::move(input), ImageFormat::Png, DecodePng);
-      status = single->ReadInfo(ReadPngInfo);
-      file = std::move(single);
-      break;
-    }
-    case ImageFormat::Gif: {
-      auto gif = std::make_unique<GifImageFile>(std::move(input));
-      status = gif->Scan();
-      file = std::move(gif);
-      break;
-    }
-    case ImageFormat::Tiff: {
-      auto tiff = std::make_unique<TiffImageFile>(std::move(input));
-      status = tiff->OpenReader();
-      file = std::move(tiff);
-      break;
-    }
-    case ImageFormat::Unknown: break;
   }
-  if (IsOk(status))
-    out = std::move(file);
-  return status;
+  return ImagingStatus::UnknownFormat;
 }
 
 }  // namespace

@@ -16,7 +16,8 @@ class ImageInput;
 //
 //   std::unique_ptr<ImageFile> file;
 //   if (IsOk(ImageFile::Open(path, file)))
-//     for (int i = 0; i < file->FrameCount(); ++i) { file->SelectActiveFrame(i); file->Decode(bmp); }
+//     for (int i = 0; i < file->FrameCount(); ++i) { file->SelectActiveFrame(i); file->Decode(bmp);
+//     }
 class ImageFile {
  public:
   virtual ~ImageFile();

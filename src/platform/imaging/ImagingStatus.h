@@ -17,4 +17,6 @@ enum class ImagingStatus {
 
 const char* ImagingStatusText(ImagingStatus status);
 
-inline bool IsOk(ImagingStatus status) { return status == ImagingStatus::Ok; }
+inline bool IsOk(ImagingStatus status) {
+  return status == ImagingStatus::Ok;
+}

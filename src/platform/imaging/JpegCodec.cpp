@@ -6,8 +6,8 @@
 #include <jerror.h>
 // clang-format on
 
-#include <csetjmp>
 #include <cmath>
+#include <csetjmp>
 #include <memory>
 #include <vector>
 
@@ -107,9 +107,9 @@ ImagingStatus StartDecode(DecodeState& s) {
     return ImagingStatus::NotSupported;
   s.cinfo.out_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
   const PixelFormat format = grey ? PixelFormat::Indexed8 : PixelFormat::Rgb24;
-  if (ImagingStatus status = Bitmap::Create(static_cast<int>(s.cinfo.image_width),
-                                            static_cast<int>(s.cinfo.image_height), format,
-                                            s.bitmap);
+  if (ImagingStatus status =
+          Bitmap::Create(static_cast<int>(s.cinfo.image_width),
+                         static_cast<int>(s.cinfo.image_height), format, s.bitmap);
       !IsOk(status))
     return status;
   if (grey)
@@ -128,9 +128,10 @@ void ReadRows(DecodeState& s) {
   jpeg_finish_decompress(&s.cinfo);
 }
 
-}  // namespace
-
-ImagingStatus DecodeJpeg(ImageInput& input, Bitmap& out) {
+// Runs body(state) with a decoder reading `input`; a libjpeg error anywhere in
+// it comes back here as CorruptData.
+template <typename Body>
+ImagingStatus WithDecoder(ImageInput& input, Body body) {
   auto state = std::make_unique<DecodeState>();
   DecodeState& s = *state;
   SetUpDecoder(s);
@@ -142,34 +143,33 @@ ImagingStatus DecodeJpeg(ImageInput& input, Bitmap& out) {
   s.cinfo.mem->max_memory_to_use = Bitmap::kMaxBytes;
   input.Seek(0);
   AttachSource(&s.cinfo, s.source, input);
-  const ImagingStatus status = StartDecode(s);
-  if (IsOk(status))
-    ReadRows(s);
+  const ImagingStatus status = body(s);
   jpeg_destroy_decompress(&s.cinfo);
-  if (IsOk(status))
-    out = std::move(s.bitmap);
   return status;
 }
 
-ImagingStatus ReadJpegInfo(ImageInput& input, int& width, int& height, double& dpiX,
-                           double& dpiY) {
-  auto state = std::make_unique<DecodeState>();
-  DecodeState& s = *state;
-  SetUpDecoder(s);
-  if (setjmp(s.error.jump)) {
-    jpeg_destroy_decompress(&s.cinfo);
-    return ImagingStatus::CorruptData;
-  }
-  jpeg_create_decompress(&s.cinfo);
-  input.Seek(0);
-  AttachSource(&s.cinfo, s.source, input);
-  jpeg_read_header(&s.cinfo, TRUE);
-  width = static_cast<int>(s.cinfo.image_width);
-  height = static_cast<int>(s.cinfo.image_height);
-  dpiX = DensityDpi(s.cinfo, s.cinfo.X_density);
-  dpiY = DensityDpi(s.cinfo, s.cinfo.Y_density);
-  jpeg_destroy_decompress(&s.cinfo);
-  return ImagingStatus::Ok;
+}  // namespace
+
+ImagingStatus DecodeJpeg(ImageInput& input, Bitmap& out) {
+  return WithDecoder(input, [&](DecodeState& s) {
+    const ImagingStatus status = StartDecode(s);
+    if (IsOk(status)) {
+      ReadRows(s);
+      out = std::move(s.bitmap);
+    }
+    return status;
+  });
+}
+
+ImagingStatus ReadJpegInfo(ImageInput& input, int& width, int& height, double& dpiX, double& dpiY) {
+  return WithDecoder(input, [&](DecodeState& s) {
+    jpeg_read_header(&s.cinfo, TRUE);
+    width = static_cast<int>(s.cinfo.image_width);
+    height = static_cast<int>(s.cinfo.image_height);
+    dpiX = DensityDpi(s.cinfo, s.cinfo.X_density);
+    dpiY = DensityDpi(s.cinfo, s.cinfo.Y_density);
+    return ImagingStatus::Ok;
+  });
 }
 
 namespace {
@@ -184,14 +184,13 @@ UINT16 DensityValue(double dpi) {
   return dpi > 0 && dpi < 65535 ? static_cast<UINT16>(std::lround(dpi)) : 0;
 }
 
-void SetUpEncoder(EncodeState& s, const Bitmap& bitmap, std::FILE* file, int quality,
-                  bool grey) {
+void SetUpEncoder(EncodeState& s, const Bitmap& bitmap, std::FILE* file, int quality, bool grey) {
   jpeg_stdio_dest(&s.cinfo, file);
   s.cinfo.image_width = static_cast<JDIMENSION>(bitmap.Width());
   s.cinfo.image_height = static_cast<JDIMENSION>(bitmap.Height());
   s.cinfo.input_components = grey ? 1 : (bitmap.Format() == PixelFormat::Rgba32 ? 4 : 3);
   const bool bgr = bitmap.Channels() == ChannelOrder::Bgr;
-  s.cinfo.in_color_space = grey ? JCS_GRAYSCALE
+  s.cinfo.in_color_space = grey                                     ? JCS_GRAYSCALE
                            : bitmap.Format() == PixelFormat::Rgba32 ? JCS_EXT_RGBX
                            : bgr                                    ? JCS_EXT_BGR
                                                                     : JCS_RGB;

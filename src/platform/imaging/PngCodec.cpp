@@ -22,7 +22,9 @@ struct PngReadState {
   ~PngReadState() { png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr); }
 };
 
-void OnPngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void OnPngError(png_structp png, png_const_charp) {
+  png_longjmp(png, 1);
+}
 void OnPngWarning(png_structp, png_const_charp) {}
 
 void ReadFromInput(png_structp png, png_bytep data, png_size_t length) {
@@ -106,37 +108,40 @@ ImagingStatus ReadImage(PngReadState& s) {
   return ImagingStatus::Ok;
 }
 
+// Runs body(state) with a reader on `input`; a libpng error anywhere in it
+// comes back here as CorruptData.
+template <typename Body>
+ImagingStatus WithReader(ImageInput& input, Body body) {
+  auto state = std::make_unique<PngReadState>();
+  PngReadState& s = *state;
+  input.Seek(0);
+  if (!CreateReader(s, input))
+    return ImagingStatus::OutOfMemory;
+  if (setjmp(png_jmpbuf(s.png)))
+    return ImagingStatus::CorruptData;
+  return body(s);
+}
+
 }  // namespace
 
 ImagingStatus DecodePng(ImageInput& input, Bitmap& out) {
-  auto state = std::make_unique<PngReadState>();
-  PngReadState& s = *state;
-  input.Seek(0);
-  if (!CreateReader(s, input))
-    return ImagingStatus::OutOfMemory;
-  if (setjmp(png_jmpbuf(s.png)))
-    return ImagingStatus::CorruptData;
-  const ImagingStatus status = ReadImage(s);
-  if (IsOk(status))
-    out = std::move(s.bitmap);
-  return status;
+  return WithReader(input, [&](PngReadState& s) {
+    const ImagingStatus status = ReadImage(s);
+    if (IsOk(status))
+      out = std::move(s.bitmap);
+    return status;
+  });
 }
 
-ImagingStatus ReadPngInfo(ImageInput& input, int& width, int& height, double& dpiX,
-                          double& dpiY) {
-  auto state = std::make_unique<PngReadState>();
-  PngReadState& s = *state;
-  input.Seek(0);
-  if (!CreateReader(s, input))
-    return ImagingStatus::OutOfMemory;
-  if (setjmp(png_jmpbuf(s.png)))
-    return ImagingStatus::CorruptData;
-  png_read_info(s.png, s.info);
-  width = static_cast<int>(png_get_image_width(s.png, s.info));
-  height = static_cast<int>(png_get_image_height(s.png, s.info));
-  dpiX = PhysDpi(s.png, s.info, true);
-  dpiY = PhysDpi(s.png, s.info, false);
-  return ImagingStatus::Ok;
+ImagingStatus ReadPngInfo(ImageInput& input, int& width, int& height, double& dpiX, double& dpiY) {
+  return WithReader(input, [&](PngReadState& s) {
+    png_read_info(s.png, s.info);
+    width = static_cast<int>(png_get_image_width(s.png, s.info));
+    height = static_cast<int>(png_get_image_height(s.png, s.info));
+    dpiX = PhysDpi(s.png, s.info, true);
+    dpiY = PhysDpi(s.png, s.info, false);
+    return ImagingStatus::Ok;
+  });
 }
 
 namespace {
@@ -157,14 +162,7 @@ ImagingStatus ReadAndDiscardRows(PngReadState& s) {
 }  // namespace
 
 ImagingStatus CheckPng(ImageInput& input) {
-  auto state = std::make_unique<PngReadState>();
-  PngReadState& s = *state;
-  input.Seek(0);
-  if (!CreateReader(s, input))
-    return ImagingStatus::OutOfMemory;
-  if (setjmp(png_jmpbuf(s.png)))
-    return ImagingStatus::CorruptData;
-  return ReadAndDiscardRows(s);
+  return WithReader(input, ReadAndDiscardRows);
 }
 
 ImagingStatus CheckPngFile(const std::string& path) {
@@ -195,8 +193,10 @@ int ColourTypeFor(const Bitmap& bitmap) {
       return IsBlackWhite(bitmap) ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_PALETTE;
     case PixelFormat::Indexed8:
       return bitmap.HasGreyPalette() ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_PALETTE;
-    case PixelFormat::Rgb24: return PNG_COLOR_TYPE_RGB;
-    case PixelFormat::Rgba32: return PNG_COLOR_TYPE_RGB_ALPHA;
+    case PixelFormat::Rgb24:
+      return PNG_COLOR_TYPE_RGB;
+    case PixelFormat::Rgba32:
+      return PNG_COLOR_TYPE_RGB_ALPHA;
   }
   return PNG_COLOR_TYPE_RGB;
 }

@@ -26,7 +26,8 @@ std::uint16_t PhotometricFor(const Bitmap& bitmap) {
       return IsPalette(bitmap, white, black) ? PHOTOMETRIC_MINISWHITE : PHOTOMETRIC_PALETTE;
     case PixelFormat::Indexed8:
       return bitmap.HasGreyPalette() ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_PALETTE;
-    default: return PHOTOMETRIC_RGB;
+    default:
+      return PHOTOMETRIC_RGB;
   }
 }
 
@@ -119,8 +120,8 @@ ImagingStatus TiffPageWriter::AddPage(const Bitmap& page) {
   // the data it is given, and the bitmap must stay as it is.
   std::vector<std::uint8_t> strip(rowBytes * rowsPerStrip);
   for (int y = 0, index = 0; y < page.Height(); ++index) {
-    const int rows = static_cast<int>(std::min<std::size_t>(rowsPerStrip,
-                                                            static_cast<std::size_t>(page.Height() - y)));
+    const int rows = static_cast<int>(
+        std::min<std::size_t>(rowsPerStrip, static_cast<std::size_t>(page.Height() - y)));
     for (int r = 0; r < rows; ++r)
       CopyRow(page, y + r, strip.data() + static_cast<std::size_t>(r) * rowBytes, rowBytes);
     const auto size = static_cast<tmsize_t>(static_cast<std::size_t>(rows) * rowBytes);

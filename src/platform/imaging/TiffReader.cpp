@@ -17,7 +17,9 @@ tmsize_t ReadProc(thandle_t handle, void* buffer, tmsize_t size) {
       static_cast<ImageInput*>(handle)->Read(buffer, static_cast<std::size_t>(size)));
 }
 
-tmsize_t WriteProc(thandle_t, void*, tmsize_t) { return 0; }
+tmsize_t WriteProc(thandle_t, void*, tmsize_t) {
+  return 0;
+}
 
 toff_t SeekProc(thandle_t handle, toff_t offset, int whence) {
   auto* input = static_cast<ImageInput*>(handle);
@@ -31,9 +33,15 @@ toff_t SeekProc(thandle_t handle, toff_t offset, int whence) {
   return target;
 }
 
-int CloseProc(thandle_t) { return 0; }
-toff_t SizeProc(thandle_t handle) { return static_cast<ImageInput*>(handle)->Size(); }
-int MapProc(thandle_t, void**, toff_t*) { return 0; }
+int CloseProc(thandle_t) {
+  return 0;
+}
+toff_t SizeProc(thandle_t handle) {
+  return static_cast<ImageInput*>(handle)->Size();
+}
+int MapProc(thandle_t, void**, toff_t*) {
+  return 0;
+}
 void UnmapProc(thandle_t, void*, toff_t) {}
 
 struct Layout {
@@ -71,7 +79,8 @@ bool DirectFormat(TIFF* tif, const Layout& l, PixelFormat& format) {
     format = PixelFormat::Rgba32;  // read as stored: the RGBA route would premultiply
   else
     return false;
-  const std::uint64_t expected = (static_cast<std::uint64_t>(l.width) * BitsPerPixel(format) + 7) / 8;
+  const std::uint64_t expected =
+      (static_cast<std::uint64_t>(l.width) * BitsPerPixel(format) + 7) / 8;
   return static_cast<std::uint64_t>(TIFFScanlineSize64(tif)) == expected;
 }
 
@@ -81,9 +90,10 @@ std::vector<PaletteEntry> ColourMap(TIFF* tif, int entries) {
   if (!TIFFGetField(tif, TIFFTAG_COLORMAP, &red, &green, &blue))
     return GreyPalette(entries);
   // Some writers store 8-bit values in the 16-bit map.
-  const bool eightBit = std::all_of(red, red + entries, [](std::uint16_t v) { return v < 256; }) &&
-                        std::all_of(green, green + entries, [](std::uint16_t v) { return v < 256; }) &&
-                        std::all_of(blue, blue + entries, [](std::uint16_t v) { return v < 256; });
+  const bool eightBit =
+      std::all_of(red, red + entries, [](std::uint16_t v) { return v < 256; }) &&
+      std::all_of(green, green + entries, [](std::uint16_t v) { return v < 256; }) &&
+      std::all_of(blue, blue + entries, [](std::uint16_t v) { return v < 256; });
   const int shift = eightBit ? 0 : 8;
   for (int i = 0; i < entries; ++i)
     palette[static_cast<std::size_t>(i)] = {static_cast<std::uint8_t>(red[i] >> shift),
@@ -160,7 +170,7 @@ ImagingStatus TiffReader::SelectPage(int index) {
   if (tiff_ == nullptr || index < 0 || index >= pageCount_)
     return ImagingStatus::InvalidParameter;
   return TIFFSetDirectory(tiff_, static_cast<tdir_t>(index)) ? ImagingStatus::Ok
-                                                              : ImagingStatus::CorruptData;
+                                                             : ImagingStatus::CorruptData;
 }
 
 void TiffReader::PageInfo(int& width, int& height, double& dpiX, double& dpiY) const {

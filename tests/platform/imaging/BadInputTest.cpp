@@ -26,8 +26,8 @@ ImagingStatus DecodeAll(const std::string& path, int& frames) {
 }
 
 QStringList BadFiles() {
-  return QDir(DOCKETEER_BAD_DATA).entryList({"*.bmp", "*.jpg", "*.png", "*.gif", "*.tif"},
-                                            QDir::Files, QDir::Name);
+  return QDir(DOCKETEER_BAD_DATA)
+      .entryList({"*.bmp", "*.jpg", "*.png", "*.gif", "*.tif"}, QDir::Files, QDir::Name);
 }
 
 TEST(BadInput, EveryHostileFileIsRefusedWithoutHarm) {

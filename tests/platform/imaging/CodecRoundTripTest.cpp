@@ -21,7 +21,9 @@ struct RoundTrip {
   bool keepsResolution;
 };
 
-std::string NameOf(const testing::TestParamInfo<RoundTrip>& info) { return info.param.name; }
+std::string NameOf(const testing::TestParamInfo<RoundTrip>& info) {
+  return info.param.name;
+}
 
 std::vector<PaletteEntry> ColourPalette() {
   std::vector<PaletteEntry> palette;
@@ -33,11 +35,13 @@ std::vector<PaletteEntry> ColourPalette() {
 
 Bitmap PictureFor(PixelFormat format) {
   switch (format) {
-    case PixelFormat::Indexed1: return MakeBitmap(67, 41, format, Checker);
+    case PixelFormat::Indexed1:
+      return MakeBitmap(67, 41, format, Checker);
     case PixelFormat::Indexed8:
-      return MakeBitmap(67, 41, format, [](int x, int y) { return (x * 3 + y) & 255u; },
-                        ColourPalette());
-    default: return MakeBitmap(67, 41, format, Gradient);
+      return MakeBitmap(
+          67, 41, format, [](int x, int y) { return (x * 3 + y) & 255u; }, ColourPalette());
+    default:
+      return MakeBitmap(67, 41, format, Gradient);
   }
 }
 
@@ -81,33 +85,34 @@ using P = PixelFormat;
 
 INSTANTIATE_TEST_SUITE_P(
     AllFormats, Codecs,
-    testing::Values(
-        RoundTrip{"BmpOneBit", F::Bmp, kNone, P::Indexed1, P::Indexed1, true, true},
-        RoundTrip{"BmpPalette", F::Bmp, kNone, P::Indexed8, P::Indexed8, true, true},
-        RoundTrip{"BmpColour", F::Bmp, kNone, P::Rgb24, P::Rgb24, true, true},
-        RoundTrip{"PngOneBit", F::Png, kNone, P::Indexed1, P::Indexed1, true, true},
-        RoundTrip{"PngPalette", F::Png, kNone, P::Indexed8, P::Indexed8, true, true},
-        RoundTrip{"PngColour", F::Png, kNone, P::Rgb24, P::Rgb24, true, true},
-        RoundTrip{"PngAlpha", F::Png, kNone, P::Rgba32, P::Rgba32, true, true},
-        RoundTrip{"TiffOneBit", F::Tiff, kNone, P::Indexed1, P::Indexed1, true, true},
-        RoundTrip{"TiffPalette", F::Tiff, kNone, P::Indexed8, P::Indexed8, true, true},
-        RoundTrip{"TiffColour", F::Tiff, kNone, P::Rgb24, P::Rgb24, true, true},
-        RoundTrip{"TiffAlpha", F::Tiff, kNone, P::Rgba32, P::Rgba32, true, true},
-        RoundTrip{"LzwOneBit", F::Tiff, kLzw, P::Indexed1, P::Indexed1, true, true},
-        RoundTrip{"LzwPalette", F::Tiff, kLzw, P::Indexed8, P::Indexed8, true, true},
-        RoundTrip{"LzwColour", F::Tiff, kLzw, P::Rgb24, P::Rgb24, true, true},
-        RoundTrip{"LzwAlpha", F::Tiff, kLzw, P::Rgba32, P::Rgba32, true, true},
-        RoundTrip{"GifOneBit", F::Gif, kNone, P::Indexed1, P::Indexed8, true, false},
-        RoundTrip{"GifPalette", F::Gif, kNone, P::Indexed8, P::Indexed8, true, false},
-        RoundTrip{"GifColour", F::Gif, kNone, P::Rgb24, P::Indexed8, false, false},
-        RoundTrip{"JpegOneBitBecomesGrey", F::Jpeg, kNone, P::Indexed1, P::Indexed8, false, true},
-        RoundTrip{"JpegColour", F::Jpeg, kNone, P::Rgb24, P::Rgb24, false, true}),
+    testing::Values(RoundTrip{"BmpOneBit", F::Bmp, kNone, P::Indexed1, P::Indexed1, true, true},
+                    RoundTrip{"BmpPalette", F::Bmp, kNone, P::Indexed8, P::Indexed8, true, true},
+                    RoundTrip{"BmpColour", F::Bmp, kNone, P::Rgb24, P::Rgb24, true, true},
+                    RoundTrip{"PngOneBit", F::Png, kNone, P::Indexed1, P::Indexed1, true, true},
+                    RoundTrip{"PngPalette", F::Png, kNone, P::Indexed8, P::Indexed8, true, true},
+                    RoundTrip{"PngColour", F::Png, kNone, P::Rgb24, P::Rgb24, true, true},
+                    RoundTrip{"PngAlpha", F::Png, kNone, P::Rgba32, P::Rgba32, true, true},
+                    RoundTrip{"TiffOneBit", F::Tiff, kNone, P::Indexed1, P::Indexed1, true, true},
+                    RoundTrip{"TiffPalette", F::Tiff, kNone, P::Indexed8, P::Indexed8, true, true},
+                    RoundTrip{"TiffColour", F::Tiff, kNone, P::Rgb24, P::Rgb24, true, true},
+                    RoundTrip{"TiffAlpha", F::Tiff, kNone, P::Rgba32, P::Rgba32, true, true},
+                    RoundTrip{"LzwOneBit", F::Tiff, kLzw, P::Indexed1, P::Indexed1, true, true},
+                    RoundTrip{"LzwPalette", F::Tiff, kLzw, P::Indexed8, P::Indexed8, true, true},
+                    RoundTrip{"LzwColour", F::Tiff, kLzw, P::Rgb24, P::Rgb24, true, true},
+                    RoundTrip{"LzwAlpha", F::Tiff, kLzw, P::Rgba32, P::Rgba32, true, true},
+                    RoundTrip{"GifOneBit", F::Gif, kNone, P::Indexed1, P::Indexed8, true, false},
+                    RoundTrip{"GifPalette", F::Gif, kNone, P::Indexed8, P::Indexed8, true, false},
+                    RoundTrip{"GifColour", F::Gif, kNone, P::Rgb24, P::Indexed8, false, false},
+                    RoundTrip{"JpegOneBitBecomesGrey", F::Jpeg, kNone, P::Indexed1, P::Indexed8,
+                              false, true},
+                    RoundTrip{"JpegColour", F::Jpeg, kNone, P::Rgb24, P::Rgb24, false, true}),
     NameOf);
 
 TEST(Codecs, GreyStaysGreyInEveryLosslessFormat) {
   QTemporaryDir folder;
-  const Bitmap grey = MakeBitmap(40, 30, PixelFormat::Indexed8,
-                                 [](int x, int y) { return static_cast<std::uint32_t>(x * 6 + y); });
+  const Bitmap grey = MakeBitmap(40, 30, PixelFormat::Indexed8, [](int x, int y) {
+    return static_cast<std::uint32_t>(x * 6 + y);
+  });
   for (ImageFormat format : {F::Bmp, F::Png, F::Tiff, F::Gif, F::Jpeg}) {
     const std::string path = QDir(folder.path()).filePath("grey").toStdString();
     ASSERT_EQ(EncodeImageFile(grey, format, path), ImagingStatus::Ok);
@@ -133,8 +138,8 @@ TEST(Codecs, GifOfAColourPageShowsNoBanding) {
 TEST(Codecs, GifOfFewColoursKeepsThemExactly) {
   QTemporaryDir folder;
   const std::uint32_t colours[] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x123456};
-  const Bitmap page = MakeBitmap(50, 20, PixelFormat::Rgb24,
-                                 [&](int x, int) { return colours[x / 10]; });
+  const Bitmap page =
+      MakeBitmap(50, 20, PixelFormat::Rgb24, [&](int x, int) { return colours[x / 10]; });
   const std::string path = QDir(folder.path()).filePath("few.gif").toStdString();
   ASSERT_EQ(EncodeImageFile(page, F::Gif, path), ImagingStatus::Ok);
   Bitmap decoded;
@@ -145,7 +150,8 @@ TEST(Codecs, GifOfFewColoursKeepsThemExactly) {
 TEST(Codecs, WritingIntoAMissingFolderFails) {
   const Bitmap page = MakeBitmap(8, 8, PixelFormat::Rgb24, Gradient);
   for (ImageFormat format : {F::Bmp, F::Png, F::Tiff, F::Gif, F::Jpeg})
-    EXPECT_EQ(EncodeImageFile(page, format, "/nonexistent-folder/page"), ImagingStatus::WriteFailed);
+    EXPECT_EQ(EncodeImageFile(page, format, "/nonexistent-folder/page"),
+              ImagingStatus::WriteFailed);
 }
 
 TEST(Codecs, OpeningSomethingThatIsNoImage) {

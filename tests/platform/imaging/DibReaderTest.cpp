@@ -18,7 +18,9 @@ ImagingStatus ReadExact(const std::vector<std::uint8_t>& dib, Bitmap& out) {
   return BitmapFromDib(block.get(), dib.size(), out);
 }
 
-std::uint32_t Pattern(int x, int y) { return static_cast<std::uint32_t>(x * 37 + y * 11); }
+std::uint32_t Pattern(int x, int y) {
+  return static_cast<std::uint32_t>(x * 37 + y * 11);
+}
 
 struct DibCase {
   const char* name;
@@ -110,8 +112,10 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         LieCase{"MoreRowsThanTheBlockHolds", [](Bytes& d) { PutU32(d, 8, 17); },
                 ImagingStatus::CorruptData},
-        LieCase{"HugeHeight", [](Bytes& d) { PutU32(d, 8, 0x7FFFFFFF); }, ImagingStatus::CorruptData},
-        LieCase{"HugeWidth", [](Bytes& d) { PutU32(d, 4, 0x7FFFFFFF); }, ImagingStatus::CorruptData},
+        LieCase{"HugeHeight", [](Bytes& d) { PutU32(d, 8, 0x7FFFFFFF); },
+                ImagingStatus::CorruptData},
+        LieCase{"HugeWidth", [](Bytes& d) { PutU32(d, 4, 0x7FFFFFFF); },
+                ImagingStatus::CorruptData},
         LieCase{"MostNegativeHeight", [](Bytes& d) { PutU32(d, 8, 0x80000000u); },
                 ImagingStatus::CorruptData},
         LieCase{"ZeroWidth", [](Bytes& d) { PutU32(d, 4, 0); }, ImagingStatus::CorruptData},
@@ -125,7 +129,8 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 ImagingStatus::CorruptData},
         LieCase{"CutShort", [](Bytes& d) { d.pop_back(); }, ImagingStatus::CorruptData},
-        LieCase{"CutToHeader", [](Bytes& d) { d.erase(d.begin() + 20, d.end()); }, ImagingStatus::CorruptData},
+        LieCase{"CutToHeader", [](Bytes& d) { d.erase(d.begin() + 20, d.end()); },
+                ImagingStatus::CorruptData},
         LieCase{"SixteenBits", [](Bytes& d) { d[14] = 16; }, ImagingStatus::NotSupported},
         LieCase{"RunLengthEncoded", [](Bytes& d) { PutU32(d, 16, 1); },
                 ImagingStatus::NotSupported}),

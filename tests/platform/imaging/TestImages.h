@@ -70,8 +70,10 @@ inline std::vector<std::uint8_t> MakeDib(int width, int height, int bitCount, bo
 inline PaletteEntry PixelAt(const Bitmap& b, int x, int y) {
   const std::uint8_t* row = b.Row(y);
   switch (b.Format()) {
-    case PixelFormat::Indexed1: return b.Palette().at((row[x / 8] >> (7 - x % 8)) & 1);
-    case PixelFormat::Indexed8: return b.Palette().at(row[x]);
+    case PixelFormat::Indexed1:
+      return b.Palette().at((row[x / 8] >> (7 - x % 8)) & 1);
+    case PixelFormat::Indexed8:
+      return b.Palette().at(row[x]);
     case PixelFormat::Rgb24:
       if (b.Channels() == ChannelOrder::Bgr)
         return {row[3 * x + 2], row[3 * x + 1], row[3 * x], 255};
@@ -136,7 +138,9 @@ inline Bitmap MakeBitmap(int width, int height, PixelFormat format,
         case PixelFormat::Indexed1:
           row[x / 8] = static_cast<std::uint8_t>(row[x / 8] | (v & 1) << (7 - x % 8));
           break;
-        case PixelFormat::Indexed8: row[x] = static_cast<std::uint8_t>(v); break;
+        case PixelFormat::Indexed8:
+          row[x] = static_cast<std::uint8_t>(v);
+          break;
         case PixelFormat::Rgb24:
         case PixelFormat::Rgba32: {
           const int step = format == PixelFormat::Rgb24 ? 3 : 4;
@@ -161,6 +165,8 @@ inline std::uint32_t Gradient(int x, int y) {
   return r << 16 | g << 8 | b;
 }
 
-inline std::uint32_t Checker(int x, int y) { return static_cast<std::uint32_t>((x / 3 + y / 5) & 1); }
+inline std::uint32_t Checker(int x, int y) {
+  return static_cast<std::uint32_t>((x / 3 + y / 5) & 1);
+}
 
 }  // namespace test_images

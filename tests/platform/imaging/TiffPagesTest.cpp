@@ -46,9 +46,9 @@ TEST(TiffPages, PagesOfMixedKindsComeBackInOrder) {
 TEST(TiffPages, ClosingWithoutPagesIsAFailure) {
   QTemporaryDir folder;
   TiffPageWriter writer;
-  ASSERT_EQ(writer.Open(QDir(folder.path()).filePath("empty.tif").toStdString(),
-                        TiffCompression::None),
-            ImagingStatus::Ok);
+  ASSERT_EQ(
+      writer.Open(QDir(folder.path()).filePath("empty.tif").toStdString(), TiffCompression::None),
+      ImagingStatus::Ok);
   EXPECT_EQ(writer.Close(), ImagingStatus::WriteFailed);
   EXPECT_EQ(writer.AddPage(MakeBitmap(2, 2, PixelFormat::Rgb24, Gradient)),
             ImagingStatus::InvalidParameter);

@@ -48,8 +48,7 @@ TEST_F(Combine, LzwDocumentsUseTheHorizontalPredictor) {
 }
 
 TEST_F(Combine, OneBitPagesStayOneBit) {
-  const auto pages =
-      WritePages(folder_.path(), 2, ImageFormat::Tiff, "tif", PixelFormat::Indexed1);
+  const auto pages = WritePages(folder_.path(), 2, ImageFormat::Tiff, "tif", PixelFormat::Indexed1);
   const std::string output = PathIn(folder_.path(), "document.tif");
   ASSERT_EQ(ImageWriter(FILE_FORMAT_TIFF_LZW).Save(pages, output, 8500, 11000), S_OK);
   Bitmap second;
@@ -76,7 +75,8 @@ TEST_F(Combine, AHostilePageFailsTheDocument) {
 TEST_F(Combine, UnusableArgumentsAreRefused) {
   const auto pages = WritePages(folder_.path(), 1, ImageFormat::Tiff, "tif");
   const std::string output = PathIn(folder_.path(), "document.tif");
-  EXPECT_EQ(ImageWriter(FILE_FORMAT_TIFF).Save(std::vector<std::string>{}, output, 1, 1), E_INVALIDARG);
+  EXPECT_EQ(ImageWriter(FILE_FORMAT_TIFF).Save(std::vector<std::string>{}, output, 1, 1),
+            E_INVALIDARG);
   EXPECT_EQ(ImageWriter(FILE_FORMAT_TIFF).Save(pages, "", 1, 1), E_INVALIDARG);
   for (int format : {0, 1, 2, 5})
     EXPECT_EQ(ImageWriter(format).Save(pages, output, 1, 1), E_INVALIDARG) << format;

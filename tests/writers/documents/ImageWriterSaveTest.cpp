@@ -14,7 +14,9 @@ using namespace writer_tests;
 
 namespace {
 
-std::uint32_t Pattern(int x, int y) { return static_cast<std::uint32_t>(x * 5 + y * 9) & 1; }
+std::uint32_t Pattern(int x, int y) {
+  return static_cast<std::uint32_t>(x * 5 + y * 9) & 1;
+}
 // Smooth enough for JPEG's chroma subsampling; x < 45 and y < 31 keep each channel in range.
 std::uint32_t Colours(int x, int y) {
   return static_cast<std::uint32_t>((x * 5) << 16 | (y * 8) << 8 | (x + y) * 3);
@@ -23,9 +25,10 @@ std::uint32_t Colours(int x, int y) {
 std::vector<std::uint8_t> DibOf(int bitCount) {
   if (bitCount == 24)
     return MakeDib(45, 31, 24, false, Colours);
-  return MakeDib(45, 31, bitCount, false, bitCount == 1 ? Pattern : [](int x, int y) {
-    return static_cast<std::uint32_t>(x + y * 3) & 255u;
-  });
+  return MakeDib(
+      45, 31, bitCount, false, bitCount == 1 ? Pattern : [](int x, int y) {
+        return static_cast<std::uint32_t>(x + y * 3) & 255u;
+      });
 }
 
 struct SaveCase {
@@ -44,8 +47,8 @@ TEST_P(ImageWriterSave, WritesAPageThatDecodesAsScanned) {
   const SaveCase& c = GetParam();
   const auto dib = DibOf(c.bitCount);
   PageImage image(dib);
-  const std::string path = PathIn(folder_.path(), "page." + QString::fromStdString(
-                                                                   FileFormatExtension(c.fileFormatType)));
+  const std::string path = PathIn(
+      folder_.path(), "page." + QString::fromStdString(FileFormatExtension(c.fileFormatType)));
   ImageWriter writer(c.fileFormatType);
   ASSERT_EQ(writer.Save(image.Handle(), path, 200, false), S_OK);
 

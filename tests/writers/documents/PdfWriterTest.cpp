@@ -60,7 +60,8 @@ TEST_F(PdfWriterTest, ImagesFillTheWholePage) {
   ASSERT_EQ(PdfWriter(FILE_FORMAT_PDF_UNCOMPRESSED).Save(pages, output, 8500, 11000), S_OK);
   const QString list = RunTool("pdfimages", {"-list", QString::fromStdString(output)});
   // 60 × 80 pixels stretched over 8.5 × 11 inches: about 7 by 7 dots per inch.
-  EXPECT_TRUE(list.contains(QRegularExpression("\\s60\\s+80\\s+rgb\\s+3\\s+8\\s+image\\s.*\\s7\\s+7\\s")))
+  EXPECT_TRUE(
+      list.contains(QRegularExpression("\\s60\\s+80\\s+rgb\\s+3\\s+8\\s+image\\s.*\\s7\\s+7\\s")))
       << list.toStdString();
 }
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QFile>
 #include <QTemporaryDir>
-#include <sys/stat.h>
 
 #include "WriterTestSupport.h"
 #include "writers/PageNameFormat.h"
@@ -17,10 +17,19 @@ TEST(PageNameFormat, AcceptsOneIntegerOnly) {
     const char* format;
     const char* page3;  // nullptr when refused
   } cases[] = {
-      {"Page %03d.jpg", "Page 003.jpg"}, {"%d", "3"},       {"100%% page %i.png", "100% page 3.png"},
-      {"p%-4dx", "p3   x"},              {"p%s", nullptr},  {"p%d%d", nullptr},
-      {"page", nullptr},                 {"%n", nullptr},   {"p%", nullptr},
-      {"%999999999d", nullptr}, {"%.999d", nullptr},          {"%ld", nullptr},  {"%*d", nullptr},
+      {"Page %03d.jpg", "Page 003.jpg"},
+      {"%d", "3"},
+      {"100%% page %i.png", "100% page 3.png"},
+      {"p%-4dx", "p3   x"},
+      {"p%s", nullptr},
+      {"p%d%d", nullptr},
+      {"page", nullptr},
+      {"%n", nullptr},
+      {"p%", nullptr},
+      {"%999999999d", nullptr},
+      {"%.999d", nullptr},
+      {"%ld", nullptr},
+      {"%*d", nullptr},
   };
   for (const Case& c : cases) {
     const auto name = FormatPageName(c.format, 3);

@@ -34,8 +34,7 @@ class PageImage {
 
 // Every entry of the folder, hidden ones too, sorted.
 inline QStringList Entries(const QString& folder) {
-  return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                QDir::Name);
+  return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 inline std::string PathIn(const QString& folder, const QString& name) {
@@ -48,9 +47,11 @@ inline std::vector<std::string> WritePages(const QString& folder, int count, Ima
                                            PixelFormat pixels = PixelFormat::Rgb24) {
   std::vector<std::string> pages;
   for (int i = 0; i < count; ++i) {
-    Bitmap page = test_images::MakeBitmap(
-        60 + i, 80, pixels, [i](int x, int y) { return static_cast<std::uint32_t>(x * y * (i + 1)); });
-    pages.push_back(PathIn(folder, QString("Page %1.%2").arg(i + 1, 3, 10, QChar('0')).arg(extension)));
+    Bitmap page = test_images::MakeBitmap(60 + i, 80, pixels, [i](int x, int y) {
+      return static_cast<std::uint32_t>(x * y * (i + 1));
+    });
+    pages.push_back(
+        PathIn(folder, QString("Page %1.%2").arg(i + 1, 3, 10, QChar('0')).arg(extension)));
     EncodeImageFile(page, format, pages.back());
   }
   return pages;
