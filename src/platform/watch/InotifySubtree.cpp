@@ -6,10 +6,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
 #include <deque>
+#include <fstream>
 
 #include "app/core/DebugLog.h"
 
@@ -27,13 +29,23 @@ bool IsPrefixFolder(const std::string& folder, const std::string& path) {
   return path == folder || (path.starts_with(folder) && path[folder.size()] == '/');
 }
 
+// Watches are counted per user across all programs: take at most a quarter
+// of what the system allows, so file managers and editors keep theirs.
+int SystemWatchShare() {
+  std::ifstream file("/proc/sys/fs/inotify/max_user_watches");
+  long limit = 0;
+  if (!(file >> limit) || limit <= 0)
+    return 2048;
+  return static_cast<int>(std::clamp(limit / 4, 256L, 1L << 20));
+}
+
 }  // namespace
 
 InotifySubtree::InotifySubtree(std::string folder, bool includeFiles, int maxWatchedFolders,
                                const std::atomic<bool>& stopping)
     : folder_(std::move(folder)),
       includeFiles_(includeFiles),
-      maxWatchedFolders_(maxWatchedFolders),
+      maxWatchedFolders_(std::min(maxWatchedFolders, SystemWatchShare())),
       stopping_(stopping) {
   if (folder_.size() > 1 && folder_.ends_with('/'))
     folder_.pop_back();

@@ -82,6 +82,18 @@ TEST_F(FolderWatcherTest, FileChangesDoNotCountWhenOnlyFoldersAreWatched) {
   EXPECT_TRUE(WaitUntil([&] { return notices_.load() == 1; }));
 }
 
+TEST_F(FolderWatcherTest, BoundedWatchesCoverTheNearestFoldersFirst) {
+  fs::create_directories(root_ + "/a/deep");
+  FolderWatcher::Options options;
+  options.maxWatchedFolders = 2;  // the root and "a"
+  auto watcher = Watch(options);
+  Touch("a/deep/unseen.pdf");
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(notices_.load(), 0);
+  Touch("a/seen.pdf");
+  EXPECT_TRUE(WaitUntil([&] { return notices_.load() == 1; }));
+}
+
 TEST_F(FolderWatcherTest, SymbolicLinksAreNotFollowed) {
   QTemporaryDir outside;
   fs::create_directory_symlink(outside.path().toStdString(), root_ + "/link");
