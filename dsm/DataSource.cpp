@@ -92,7 +92,8 @@ TW_UINT16 DataSource::Entry(TW_UINT32 group, TW_UINT16 dat, TW_UINT16 message, T
     return TWRC_FAILURE;
   }
   const TwainOutcome outcome = Dispatch(group, dat, message, data);
-  conditionCode_ = outcome.conditionCode;
+  if (dat != DAT_EVENT)  // the stream of events must not wipe the last failure's code
+    conditionCode_ = outcome.conditionCode;
   return outcome.returnCode;
 }
 

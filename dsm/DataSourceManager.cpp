@@ -54,7 +54,7 @@ TW_UINT16 DataSourceManager::Entry(TW_IDENTITY* origin, TW_IDENTITY* destination
     qCWarning(lcManager, "Triplet %u/%u/%u failed: %s", group, dat, message, failure.what());
     outcome = {TWRC_FAILURE, TWCC_BUMMER};
   }
-  if (!(dat == DAT_STATUS && outcome.returnCode == TWRC_SUCCESS))
+  if (dat != DAT_EVENT && !(dat == DAT_STATUS && outcome.returnCode == TWRC_SUCCESS))
     conditionCode_ = outcome.conditionCode;
   return outcome.returnCode;
 }
