@@ -530,9 +530,13 @@ bool CTreeFileCtrl::MonitorAllowed(const std::string& path) const {
 }
 
 bool CTreeFileCtrl::event(QEvent* event) {
-  if (event->type() != FolderChangedEvent::kType)
+  // Another sender's event of the same number is not ours to read.
+  const auto* changed = event->type() == FolderChangedEvent::kType
+                            ? dynamic_cast<const FolderChangedEvent*>(event)
+                            : nullptr;
+  if (changed == nullptr)
     return QTreeWidget::event(event);
-  OnFolderChanged(static_cast<FolderChangedEvent*>(event)->Index());
+  OnFolderChanged(changed->Index());
   return true;
 }
 
