@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <algorithm>
 #include <unordered_set>
+#include <utility>
 
 #include "app/core/DebugLog.h"
 #include "app/core/PathText.h"
@@ -31,6 +32,10 @@ CTreeFileCtrl::CTreeFileCtrl(QWidget* parent) : QTreeWidget(parent), mounts_(Mou
   connect(this, &QTreeWidget::itemCollapsed, this, &CTreeFileCtrl::OnItemCollapsed);
   connect(this, &QTreeWidget::currentItemChanged, this,
           [this](QTreeWidgetItem* current) { OnCurrentItemChanged(current); });
+  connect(model(), &QAbstractItemModel::rowsAboutToBeRemoved, this,
+          &CTreeFileCtrl::OnRowsAboutToBeRemoved);
+  connect(model(), &QAbstractItemModel::rowsRemoved, this,
+          [this](const QModelIndex& parent, int first) { OnRowsRemoved(parent, first); });
 }
 
 CTreeFileCtrl::~CTreeFileCtrl() {
@@ -426,6 +431,30 @@ void CTreeFileCtrl::RemoveVanishedItem(const QPersistentModelIndex& index) {
   delete item;
   if (CTreeFileItem* parentItem = AsFileItem(parent))
     parentItem->SetIndicator(false);
+}
+
+// The item view moves the selection off a deleted item, but not off an item
+// deleted with one of its folders above it: the selection would vanish
+// without a word. It moves to the nearest item left, as for the item itself.
+void CTreeFileCtrl::OnRowsAboutToBeRemoved(const QModelIndex& parent, int first, int last) {
+  currentGoesWithRemoval_ = false;
+  for (QModelIndex above = currentIndex().parent(); above.isValid(); above = above.parent()) {
+    if (above.parent() == parent && above.row() >= first && above.row() <= last)
+      currentGoesWithRemoval_ = true;
+  }
+}
+
+void CTreeFileCtrl::OnRowsRemoved(const QModelIndex& parent, int first) {
+  if (!std::exchange(currentGoesWithRemoval_, false) || rebuilding_ || currentIndex().isValid())
+    return;
+  const int rows = model()->rowCount(parent);
+  const QModelIndex next = first < rows ? model()->index(first, 0, parent)
+                           : first > 0  ? model()->index(first - 1, 0, parent)
+                                        : parent;
+  if (next.isValid())
+    setCurrentIndex(next);
+  else
+    emit selectedPathChanged();
 }
 
 // ---- Expanding, collapsing and re-checking

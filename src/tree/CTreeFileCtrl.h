@@ -149,6 +149,8 @@ class CTreeFileCtrl : public QTreeWidget {
   void OnItemCollapsed(QTreeWidgetItem* item);
   void OnCurrentItemChanged(QTreeWidgetItem* current);
   void RemoveVanishedItem(const QPersistentModelIndex& index);
+  void OnRowsAboutToBeRemoved(const QModelIndex& parent, int first, int last);
+  void OnRowsRemoved(const QModelIndex& parent, int first);
   void OnFolderChanged(int index);
   void InsertFallbackNodes();
   void Navigate(bool back);
@@ -185,6 +187,7 @@ class CTreeFileCtrl : public QTreeWidget {
   bool useShellDriveNames_ = true;
 
   bool rebuilding_ = false;
+  bool currentGoesWithRemoval_ = false;
   QPersistentModelIndex lastSelected_;
   MountTable mounts_;
   mutable FileIconCache icons_;

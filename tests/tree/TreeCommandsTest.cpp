@@ -318,6 +318,20 @@ TEST_F(TreeCommandsTest, DeleteMovesToTheTrashAndRemovesTheItem) {
   EXPECT_FALSE(tree_->CanGoBack());  // jan.pdf went with its folder
 }
 
+TEST_F(TreeCommandsTest, DeletingTheFolderOfTheSelectedItemMovesTheSelectionAway) {
+  MakeFile("year/jan.pdf");
+  MakeFolder("other");
+  tree_->SetRoot(root_);
+  Expand("year");
+  Select("year/jan.pdf");
+  QSignalSpy changes(tree_.get(), &CTreeFileCtrl::selectedPathChanged);
+  EXPECT_TRUE(tree_->Delete(Item("year")));
+  EXPECT_GE(changes.count(), 1);
+  EXPECT_FALSE(tree_->GetSelectedPath().starts_with(Path("year")));
+  tree_->ResyncAll();
+  EXPECT_EQ(Labels(), QStringList{"other"});
+}
+
 TEST_F(TreeCommandsTest, FailedTrashKeepsTheItemAndSaysWhy) {
   MakeFile("report.pdf");
   tree_->SetRoot(root_);
