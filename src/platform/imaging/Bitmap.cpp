@@ -1,5 +1,6 @@
 #include "platform/imaging/Bitmap.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 
@@ -108,6 +109,13 @@ bool Bitmap::HasGreyPalette() const {
       return false;
   }
   return true;
+}
+
+bool Bitmap::HasOnlyGreys() const {
+  if (format_ != PixelFormat::Indexed1 && format_ != PixelFormat::Indexed8)
+    return false;
+  return std::all_of(palette_.begin(), palette_.end(),
+                     [](const PaletteEntry& e) { return e.red == e.green && e.green == e.blue; });
 }
 
 void Bitmap::SetResolution(double dpiX, double dpiY) {

@@ -76,6 +76,8 @@ class Bitmap {
   // True for an indexed image whose palette is the ramp from black to white
   // (or, for 1 bit, black and white in either order).
   bool HasGreyPalette() const;
+  // True for an indexed image whose palette holds only greys, in any order.
+  bool HasOnlyGreys() const;
 
   double DpiX() const { return dpiX_; }
   double DpiY() const { return dpiY_; }

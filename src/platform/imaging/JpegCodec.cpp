@@ -227,8 +227,8 @@ void WriteRows(EncodeState& s, const Bitmap& bitmap, bool grey) {
 ImagingStatus EncodeJpeg(const Bitmap& bitmap, std::FILE* file, int quality) {
   if (bitmap.IsEmpty() || file == nullptr || quality < 1 || quality > 100)
     return ImagingStatus::InvalidParameter;
-  const bool grey = bitmap.Format() == PixelFormat::Indexed1 ||
-                    (bitmap.Format() == PixelFormat::Indexed8 && bitmap.HasGreyPalette());
+  // A scanner's grey palette need not be a ramp; any all-grey palette makes a grey JPEG.
+  const bool grey = bitmap.Format() == PixelFormat::Indexed1 || bitmap.HasOnlyGreys();
   auto state = std::make_unique<EncodeState>();
   EncodeState& s = *state;
   s.rowBuffer.resize(static_cast<std::size_t>(bitmap.Width()) * 3);

@@ -123,6 +123,24 @@ TEST(Codecs, GreyStaysGreyInEveryLosslessFormat) {
   }
 }
 
+TEST(Codecs, AnyAllGreyPaletteMakesAGreyJpeg) {
+  // Palettes in the order colours appear, as some programs write them.
+  QTemporaryDir folder;
+  std::vector<PaletteEntry> shuffled;
+  for (int i = 0; i < 256; ++i) {
+    const auto level = static_cast<std::uint8_t>((i * 97) & 255);
+    shuffled.push_back({level, level, level, 255});
+  }
+  const Bitmap grey = MakeBitmap(
+      32, 16, PixelFormat::Indexed8, [](int x, int) { return x * 8u; }, shuffled);
+  const std::string path = QDir(folder.path()).filePath("grey.jpg").toStdString();
+  ASSERT_EQ(EncodeImageFile(grey, F::Jpeg, path), ImagingStatus::Ok);
+  Bitmap decoded;
+  ASSERT_EQ(DecodeImageFile(path, decoded), ImagingStatus::Ok);
+  EXPECT_TRUE(decoded.HasGreyPalette());
+  EXPECT_LE(WorstBlockDifference(grey, decoded, 4), 6);
+}
+
 TEST(Codecs, GifOfAColourPageShowsNoBanding) {
   // A smooth gradient has far more than 256 colours; dithering must keep
   // every 8×8 area close to the original instead of flat steps.
