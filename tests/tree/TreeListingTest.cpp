@@ -2,7 +2,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <random>
 
 #include "TreeFixture.h"
 #include "tree/CTreeFileItem.h"
@@ -273,3 +276,68 @@ TEST_F(TreeListingTest, WithoutRootPathsAreFoundBelowTheirVolume) {
 }
 
 }  // namespace
+
+namespace {
+
+// The labels a loaded folder must show: its folders, then its files, each
+// group sorted without regard to case.
+QStringList ExpectedLabels(const std::string& folder) {
+  QStringList folders, files;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    const QString name = QString::fromStdString(entry.path().filename().string());
+    (entry.is_directory() ? folders : files) << name;
+  }
+  const auto byName = [](const QString& a, const QString& b) {
+    return a.toCaseFolded() < b.toCaseFolded();
+  };
+  std::sort(folders.begin(), folders.end(), byName);
+  std::sort(files.begin(), files.end(), byName);
+  return folders + files;
+}
+
+class TreeConsistencyTest : public TreeFixture {
+ protected:
+  void ExpectLoadedFoldersMatchTheDisk(QTreeWidgetItem* item, const std::string& folder) {
+    EXPECT_EQ(Labels(item), ExpectedLabels(folder)) << folder;
+    for (int i = 0; i < item->childCount(); ++i)
+      if (item->child(i)->childCount() > 0)
+        ExpectLoadedFoldersMatchTheDisk(item->child(i), tree_->ItemPath(item->child(i)));
+  }
+};
+
+}  // namespace
+
+// Random changes on disk and in the tree; after every re-check each loaded
+// folder shows exactly what the disk holds, in order.
+TEST_F(TreeConsistencyTest, ReChecksKeepTheTreeInStepWithTheDisk) {
+  std::mt19937 random(2024);
+  const std::string names[] = {"a", "B", "c", "D.pdf", "e.tif", "F.jpg"};
+  tree_->SetRoot(root_);
+  for (int step = 0; step < 300; ++step) {
+    std::string folder = root_;
+    for (int depth = random() % 3; depth > 0 && fs::is_directory(folder); --depth)
+      folder += "/" + names[random() % 3];
+    const std::string path = folder + "/" + names[random() % 6];
+    if (!fs::is_directory(folder))
+      continue;
+    switch (random() % 4) {
+      case 0:
+        fs::exists(path) ? (void)fs::remove_all(path) : (void)0;
+        break;
+      case 1:
+        path.find('.') == std::string::npos ? (void)fs::create_directory(path)
+                                            : (void)(std::ofstream(path) << "x");
+        break;
+      case 2:
+        if (QTreeWidgetItem* item = tree_->FindItemByPath(folder))
+          item->setExpanded(true);
+        break;
+      case 3:
+        if (QTreeWidgetItem* item = tree_->FindItemByPath(folder))
+          item->setExpanded(false);
+        break;
+    }
+    tree_->ResyncAll();
+    ASSERT_NO_FATAL_FAILURE(ExpectLoadedFoldersMatchTheDisk(tree_->invisibleRootItem(), root_));
+  }
+}
