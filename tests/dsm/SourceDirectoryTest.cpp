@@ -82,9 +82,10 @@ TEST(Fix32, ConvertsBothWays) {
 TEST(StallWatchdog, FiresOnlyWhenNotKicked) {
   std::atomic<int> stalls{0};
   {
-    StallWatchdog kicked(std::chrono::seconds(2), [&] { ++stalls; });
-    for (int i = 0; i < 10; ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    // Kicked for twice its timeout, with a wide margin for a busy machine.
+    StallWatchdog kicked(std::chrono::milliseconds(400), [&] { ++stalls; });
+    for (int i = 0; i < 40; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
       kicked.Kick();
     }
     EXPECT_FALSE(kicked.HasFired());
