@@ -18,7 +18,9 @@ printf 'number_of_devices 1\ngeometry_min 0.0\ngeometry_max 400.0\ngeometry_quan
   > "$work/sane/test.conf"
 export SANE_CONFIG_DIR="$work/sane" XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=offscreen
 
-seconds() { start=$(date +%s.%N); "$@" > /dev/null 2>&1; end=$(date +%s.%N); echo "$end - $start" | bc; }
+since() { awk -v a="$1" -v b="$(date +%s.%N)" 'BEGIN { printf "%.4f\n", b - a }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
+seconds() { start=$(date +%s.%N); "$@" > /dev/null 2>&1; since "$start"; }
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 : > "$work/ours.txt"; : > "$work/theirs.txt"; : > "$work/batch.txt"
@@ -30,12 +32,12 @@ for round in $(seq "$rounds"); do
   start=$(date +%s.%N)
   "$build/bin/dsm_feeder_batch" "$build/bin/libdocketeer_dsm.so" "$work/ours" 300 2> /dev/null \
     | awk '{ print $3 }' >> "$work/batch.txt"
-  echo "$(date +%s.%N) - $start" | bc >> "$work/ours.txt"
+  since "$start" >> "$work/ours.txt"
   test "$(ls "$work/ours" | wc -l)" -eq 10 || { echo "the library did not give 10 pages"; exit 1; }
 done
 ours=$(median < "$work/ours.txt")
 batch=$(median < "$work/batch.txt")
 theirs=$(median < "$work/theirs.txt")
 echo "scanimage --batch:        $theirs s (median of $rounds)"
-echo "docketeer_dsm, process:   $ours s, ratio $(echo "scale=3; $ours / $theirs" | bc)"
-echo "docketeer_dsm, batch:     $batch s, ratio $(echo "scale=3; $batch / $theirs" | bc)"
+echo "docketeer_dsm, process:   $ours s, ratio $(ratio "$ours" "$theirs")"
+echo "docketeer_dsm, batch:     $batch s, ratio $(ratio "$batch" "$theirs")"
