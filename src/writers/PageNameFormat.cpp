@@ -18,7 +18,7 @@ bool SkipNumber(const std::string& format, std::size_t& i) {
 
 // Skips one conversion's flags, width and precision; returns the conversion
 // character's position, or the end of the format when they are unusable.
-std::size_t SkipSpecification(const std::string& format, std::size_t i) {
+std::size_t SkipFlagsWidthPrecision(const std::string& format, std::size_t i) {
   while (i < format.size() && std::strchr("-+ #0", format[i]) != nullptr)
     ++i;
   if (!SkipNumber(format, i))
@@ -39,7 +39,7 @@ bool IsPageNameFormat(const std::string& format) {
       ++i;
       continue;
     }
-    i = SkipSpecification(format, i + 1);
+    i = SkipFlagsWidthPrecision(format, i + 1);
     if (i >= format.size() || std::strchr("diuxXo", format[i]) == nullptr)
       return false;
     ++conversions;

@@ -33,16 +33,22 @@ void ExpandRowToGrey(const Bitmap& bitmap, int y, std::uint8_t* dst) {
   const int width = bitmap.Width();
   const std::uint8_t* src = bitmap.Row(y);
   switch (bitmap.Format()) {
-    case PixelFormat::Indexed1:
+    case PixelFormat::Indexed1: {
+      const PaletteEntry zero = EntryAt(bitmap, 0), one = EntryAt(bitmap, 1);
+      const std::uint8_t levels[2] = {Luminance(zero.red, zero.green, zero.blue),
+                                      Luminance(one.red, one.green, one.blue)};
+      for (int x = 0; x < width; ++x)
+        dst[x] = levels[(src[x >> 3] >> (7 - (x & 7))) & 1];
+      return;
+    }
     case PixelFormat::Indexed8: {
       std::uint8_t levels[256];
       for (int i = 0; i < 256; ++i) {
         const PaletteEntry e = EntryAt(bitmap, static_cast<std::uint8_t>(i));
         levels[i] = Luminance(e.red, e.green, e.blue);
       }
-      ExpandRowToIndices(bitmap, y, dst);
       for (int x = 0; x < width; ++x)
-        dst[x] = levels[dst[x]];
+        dst[x] = levels[src[x]];
       return;
     }
     case PixelFormat::Rgb24:

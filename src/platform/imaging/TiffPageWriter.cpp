@@ -10,7 +10,8 @@
 
 namespace {
 
-constexpr std::size_t kStripBytes = 64 * 1024;
+// libtiff's customary strip size; LZW also runs fastest on strips this small.
+constexpr std::size_t kStripBytes = 8 * 1024;
 
 bool IsPalette(const Bitmap& bitmap, PaletteEntry first, PaletteEntry second) {
   const auto& p = bitmap.Palette();
