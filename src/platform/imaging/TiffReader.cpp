@@ -113,7 +113,26 @@ std::vector<PaletteEntry> PaletteFor(TIFF* tif, const Layout& l, PixelFormat for
   return palette;
 }
 
+// When the file's rows are exactly as long as the bitmap's, whole strips are
+// decoded straight into place instead of row by row through libtiff's buffer.
+bool ReadStrips(TIFF* tif, Bitmap& bitmap) {
+  std::uint32_t rowsPerStrip = 0;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+  const auto height = static_cast<std::uint32_t>(bitmap.Height());
+  rowsPerStrip = std::clamp<std::uint32_t>(rowsPerStrip, 1, height);
+  const tmsize_t rowBytes = TIFFScanlineSize(tif);
+  for (std::uint32_t row = 0, strip = 0; row < height; row += rowsPerStrip, ++strip) {
+    const std::uint32_t rows = std::min(rowsPerStrip, height - row);
+    if (TIFFReadEncodedStrip(tif, strip, bitmap.Row(static_cast<int>(row)),
+                             rowBytes * static_cast<tmsize_t>(rows)) != rowBytes * rows)
+      return false;
+  }
+  return true;
+}
+
 ImagingStatus ReadRows(TIFF* tif, Bitmap& bitmap) {
+  if (static_cast<std::uint64_t>(TIFFScanlineSize64(tif)) == bitmap.Stride() && !bitmap.IsView())
+    return ReadStrips(tif, bitmap) ? ImagingStatus::Ok : ImagingStatus::CorruptData;
   for (int y = 0; y < bitmap.Height(); ++y)
     if (TIFFReadScanline(tif, bitmap.Row(y), static_cast<std::uint32_t>(y), 0) < 0)
       return ImagingStatus::CorruptData;
