@@ -10,8 +10,14 @@
 
 namespace {
 
-// libtiff's customary strip size; LZW also runs fastest on strips this small.
-constexpr std::size_t kStripBytes = 8 * 1024;
+// LZW runs fastest on libtiff's customary 8 KiB strips; uncompressed data is
+// written as it stands, where larger strips save system calls.
+constexpr std::size_t kLzwStripBytes = 8 * 1024;
+constexpr std::size_t kPlainStripBytes = 64 * 1024;
+
+std::size_t StripBytes(TiffCompression compression) {
+  return compression == TiffCompression::Lzw ? kLzwStripBytes : kPlainStripBytes;
+}
 
 bool IsPalette(const Bitmap& bitmap, PaletteEntry first, PaletteEntry second) {
   const auto& p = bitmap.Palette();
@@ -114,8 +120,8 @@ ImagingStatus TiffPageWriter::AddPage(const Bitmap& page) {
     return ImagingStatus::InvalidParameter;
   const std::size_t rowBytes =
       (static_cast<std::size_t>(page.Width()) * BitsPerPixel(page.Format()) + 7) / 8;
-  const std::size_t rowsPerStrip =
-      std::clamp<std::size_t>(kStripBytes / rowBytes, 1, static_cast<std::size_t>(page.Height()));
+  const std::size_t rowsPerStrip = std::clamp<std::size_t>(StripBytes(compression_) / rowBytes, 1,
+                                                           static_cast<std::size_t>(page.Height()));
   SetPageTags(tiff_, page, compression_, rowsPerStrip);
   // Rows are packed into a strip buffer of our own: the predictor rewrites
   // the data it is given, and the bitmap must stay as it is.
