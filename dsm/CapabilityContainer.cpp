@@ -7,13 +7,13 @@
 namespace {
 
 void PutItem(TW_UINT8* list, std::size_t index, TW_UINT16 itemType, TW_UINT32 item) {
-  const std::size_t size = ItemSize(itemType);
+  const std::size_t size = CapabilityItemSize(itemType);
   std::memcpy(list + index * size, &item, size);  // little-endian: the low bytes
 }
 
 TW_UINT32 GetItem(const TW_UINT8* list, std::size_t index, TW_UINT16 itemType) {
   TW_UINT32 item = 0;
-  const std::size_t size = ItemSize(itemType);
+  const std::size_t size = CapabilityItemSize(itemType);
   std::memcpy(&item, list + index * size, size);
   return item;
 }
@@ -47,20 +47,6 @@ class LockedBlock {
 
 }  // namespace
 
-std::size_t ItemSize(TW_UINT16 itemType) {
-  switch (itemType) {
-    case TWTY_INT8:
-    case TWTY_UINT8:
-      return 1;
-    case TWTY_INT16:
-    case TWTY_UINT16:
-    case TWTY_BOOL:
-      return 2;
-    default:
-      return 4;
-  }
-}
-
 TW_HANDLE MakeOneValue(TW_UINT16 itemType, TW_UINT32 item) {
   return MakeContainer<TW_ONEVALUE>(sizeof(TW_ONEVALUE), [&](TW_ONEVALUE& value) {
     value.ItemType = itemType;
@@ -69,7 +55,8 @@ TW_HANDLE MakeOneValue(TW_UINT16 itemType, TW_UINT32 item) {
 }
 
 TW_HANDLE MakeArray(TW_UINT16 itemType, const std::vector<TW_UINT32>& items) {
-  const std::size_t bytes = offsetof(TW_ARRAY, ItemList) + items.size() * ItemSize(itemType);
+  const std::size_t bytes =
+      offsetof(TW_ARRAY, ItemList) + items.size() * CapabilityItemSize(itemType);
   return MakeContainer<TW_ARRAY>(bytes, [&](TW_ARRAY& array) {
     array.ItemType = itemType;
     array.NumItems = static_cast<TW_UINT32>(items.size());
@@ -81,7 +68,8 @@ TW_HANDLE MakeArray(TW_UINT16 itemType, const std::vector<TW_UINT32>& items) {
 
 TW_HANDLE MakeEnumeration(TW_UINT16 itemType, const std::vector<TW_UINT32>& items,
                           TW_UINT32 currentIndex, TW_UINT32 defaultIndex) {
-  const std::size_t bytes = offsetof(TW_ENUMERATION, ItemList) + items.size() * ItemSize(itemType);
+  const std::size_t bytes =
+      offsetof(TW_ENUMERATION, ItemList) + items.size() * CapabilityItemSize(itemType);
   return MakeContainer<TW_ENUMERATION>(bytes, [&](TW_ENUMERATION& enumeration) {
     enumeration.ItemType = itemType;
     enumeration.NumItems = static_cast<TW_UINT32>(items.size());
@@ -112,8 +100,10 @@ std::optional<SetValue> ReadSetValue(const TW_CAPABILITY& capability) {
   if (capability.ConType == TWON_ONEVALUE && block.Size() >= sizeof(TW_ONEVALUE)) {
     TW_ONEVALUE value;
     std::memcpy(&value, block.Data(), sizeof value);
-    const TW_UINT32 mask =
-        ItemSize(value.ItemType) >= 4 ? ~0u : (1u << (8 * ItemSize(value.ItemType))) - 1;
+    const std::size_t itemSize = CapabilityItemSize(value.ItemType);
+    if (itemSize == 0)
+      return std::nullopt;
+    const TW_UINT32 mask = itemSize >= 4 ? ~0u : (1u << (8 * itemSize)) - 1;
     return SetValue{value.ItemType, value.Item & mask};
   }
   constexpr std::size_t kListOffset = offsetof(TW_ENUMERATION, ItemList);
@@ -121,8 +111,8 @@ std::optional<SetValue> ReadSetValue(const TW_CAPABILITY& capability) {
     return std::nullopt;
   TW_ENUMERATION header;
   std::memcpy(&header, block.Data(), kListOffset);
-  const std::size_t itemSize = ItemSize(header.ItemType);
-  if (header.CurrentIndex >= header.NumItems ||
+  const std::size_t itemSize = CapabilityItemSize(header.ItemType);
+  if (itemSize == 0 || header.CurrentIndex >= header.NumItems ||
       (block.Size() - kListOffset) / itemSize <= header.CurrentIndex)
     return std::nullopt;
   return SetValue{header.ItemType,

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "twain/TwainTypes.h"
+#include "twain/TwainItems.h"
 
 // Capability containers in global memory, items packed at their own size as
 // the TWAIN standard lays them out. Each returns null when memory runs out.
@@ -22,5 +22,3 @@ struct SetValue {
   TW_UINT32 item;
 };
 std::optional<SetValue> ReadSetValue(const TW_CAPABILITY& capability);
-
-std::size_t ItemSize(TW_UINT16 itemType);

@@ -1,9 +1,7 @@
 #pragma once
 
 #include <cmath>
-#include <cstring>
-
-#include "twain/TwainTypes.h"
+#include "twain/TwainItems.h"
 
 // TWAIN's fixed-point numbers: whole part and 1/65536 fractions.
 inline TW_FIX32 ToFix32(double value) {
@@ -13,17 +11,4 @@ inline TW_FIX32 ToFix32(double value) {
 
 inline double FromFix32(TW_FIX32 value) {
   return value.Whole + value.Frac / 65536.0;
-}
-
-// A container item as it lies in memory: whole part low, fraction high.
-inline TW_UINT32 Fix32Word(TW_FIX32 value) {
-  TW_UINT32 word = 0;
-  std::memcpy(&word, &value, sizeof word);
-  return word;
-}
-
-inline TW_FIX32 Fix32FromWord(TW_UINT32 word) {
-  TW_FIX32 value{};
-  std::memcpy(&value, &word, sizeof value);
-  return value;
 }

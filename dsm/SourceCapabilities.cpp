@@ -84,18 +84,18 @@ CapabilityValue SourceCapabilities::Resolution(bool vertical, bool choices) {
   const std::optional<double> current = settings_.Resolution(vertical);
   if (!current)
     return {};
-  const TW_UINT32 currentWord = Fix32Word(ToFix32(*current));
+  const TW_UINT32 currentWord = Fix32ToWord(ToFix32(*current));
   const NumberChoices offered = settings_.ResolutionChoices(vertical);
   if (!choices || offered.IsEmpty())
     return One(TWTY_FIX32, currentWord);
   if (offered.isRange)
-    return {MakeRange(TWTY_FIX32, Fix32Word(ToFix32(offered.minimum)),
-                      Fix32Word(ToFix32(offered.maximum)),
-                      Fix32Word(ToFix32(std::max(offered.step, 1.0))), currentWord, currentWord),
+    return {MakeRange(TWTY_FIX32, Fix32ToWord(ToFix32(offered.minimum)),
+                      Fix32ToWord(ToFix32(offered.maximum)),
+                      Fix32ToWord(ToFix32(std::max(offered.step, 1.0))), currentWord, currentWord),
             TWON_RANGE};
   std::vector<TW_UINT32> items;
   for (double value : offered.list)
-    items.push_back(Fix32Word(ToFix32(value)));
+    items.push_back(Fix32ToWord(ToFix32(value)));
   return OneOrChoices(true, TWTY_FIX32, items, currentWord);
 }
 
@@ -110,7 +110,7 @@ CapabilityValue SourceCapabilities::PhysicalSize(bool vertical) {
   const std::optional<FrameInches> glass = settings_.PhysicalArea();
   if (!glass)
     return {};
-  return One(TWTY_FIX32, Fix32Word(ToFix32(vertical ? glass->bottom : glass->right)));
+  return One(TWTY_FIX32, Fix32ToWord(ToFix32(vertical ? glass->bottom : glass->right)));
 }
 
 TwainOutcome SourceCapabilities::Set(const TW_CAPABILITY& capability) {
@@ -141,7 +141,7 @@ TwainOutcome SourceCapabilities::Set(const TW_CAPABILITY& capability) {
 TwainOutcome SourceCapabilities::SetResolution(bool vertical, TW_UINT16 itemType, TW_UINT32 item) {
   double wanted = 0;
   if (itemType == TWTY_FIX32)
-    wanted = FromFix32(Fix32FromWord(item));
+    wanted = FromFix32(WordToFix32(item));
   else if (IsSixteenBit(itemType) || itemType == TWTY_UINT32)
     wanted = item;
   else

@@ -25,24 +25,6 @@ TW_UINT32 ReadList(const void* container, std::size_t size, std::size_t countOff
 
 }  // namespace
 
-std::size_t CapabilityItemSize(TW_UINT16 itemType) {
-  switch (itemType) {
-    case TWTY_INT8:
-    case TWTY_UINT8:
-      return 1;
-    case TWTY_INT16:
-    case TWTY_UINT16:
-    case TWTY_BOOL:
-      return 2;
-    case TWTY_INT32:
-    case TWTY_UINT32:
-    case TWTY_FIX32:
-      return 4;
-    default:
-      return 0;
-  }
-}
-
 TW_UINT32 ReadCapabilityItem(const void* container, std::size_t size, TW_UINT16 containerType,
                              TW_UINT16 expectedType) {
   const auto itemType = static_cast<TW_UINT16>(ReadWord(container, size, 0, sizeof(TW_UINT16)));

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "twain/TwainTypes.h"
+#include "twain/TwainItems.h"
 
 // Reads the one item a capability get delivers from its locked container:
 // the value of a one-value, the first item of an array or enumeration (zero
@@ -14,7 +14,3 @@
 // postcondition failure.
 TW_UINT32 ReadCapabilityItem(const void* container, std::size_t size, TW_UINT16 containerType,
                              TW_UINT16 expectedType);
-
-// Bytes one item of `itemType` takes in a container; 0 for item types that
-// do not fit in a 32-bit word.
-std::size_t CapabilityItemSize(TW_UINT16 itemType);

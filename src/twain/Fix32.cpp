@@ -21,14 +21,3 @@ TW_FIX32 ResolutionToFix32(int dotsPerInch) {
   value.Frac = 0;
   return value;
 }
-
-TW_UINT32 Fix32ToWord(TW_FIX32 value) {
-  return static_cast<TW_UINT16>(value.Whole) | (TW_UINT32{value.Frac} << 16);
-}
-
-TW_FIX32 WordToFix32(TW_UINT32 word) {
-  TW_FIX32 value;
-  value.Whole = static_cast<TW_INT16>(word & 0xffff);
-  value.Frac = static_cast<TW_UINT16>(word >> 16);
-  return value;
-}

@@ -61,7 +61,7 @@ TEST(BackendScan, FrameOffsetFromTheCornerGivesItsPixelSizeAndReadsBack) {
   TwainSession session(std::make_shared<LibSaneApi>());
   session.OpenManager();
   ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
-  session.SetCapability(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Word(ToFix32(100)));
+  session.SetCapability(ICAP_XRESOLUTION, TWTY_FIX32, Fix32ToWord(ToFix32(100)));
   ASSERT_EQ(session.SetFrame(0.5, 1, 3.5, 3), TWRC_SUCCESS);
 
   TW_IMAGELAYOUT layout{};
@@ -87,7 +87,7 @@ TEST(BackendScan, PhysicalSizeIsTheGeometryRangeInInches) {
     ASSERT_EQ(capability.ConType, TWON_ONEVALUE);
     const TW_ONEVALUE value = TakeOneValue(capability.hContainer);
     EXPECT_EQ(value.ItemType, TWTY_FIX32);
-    EXPECT_NEAR(FromFix32(Fix32FromWord(value.Item)), 400 / 25.4, 0.001);
+    EXPECT_NEAR(FromFix32(WordToFix32(value.Item)), 400 / 25.4, 0.001);
   }
 }
 
@@ -117,7 +117,7 @@ TEST(BackendScan, FeederYieldsItsPagesOneByOneThenNoneArePending) {
   TwainSession session(std::make_shared<LibSaneApi>());
   session.OpenManager();
   ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
-  session.SetCapability(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Word(ToFix32(50)));
+  session.SetCapability(ICAP_XRESOLUTION, TWTY_FIX32, Fix32ToWord(ToFix32(50)));
 
   const auto transfers = session.Scan();
 

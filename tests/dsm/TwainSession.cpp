@@ -62,7 +62,7 @@ TW_UINT16 TwainSession::SetFrame(double left, double top, double right, double b
 TW_UINT16 TwainSession::Configure(TW_UINT16 pixelType, int dotsPerInch) {
   const TW_UINT16 pixels = SetCapability(ICAP_PIXELTYPE, TWTY_UINT16, pixelType);
   const TW_UINT16 resolution =
-      SetCapability(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Word(ToFix32(dotsPerInch)));
+      SetCapability(ICAP_XRESOLUTION, TWTY_FIX32, Fix32ToWord(ToFix32(dotsPerInch)));
   return pixels != TWRC_SUCCESS ? pixels : resolution;
 }
 
