@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "SaneTestConfig.h"
+#include "ScriptedSaneApi.h"
 #include "TwainSession.h"
 #include "dsm/DsmSettings.h"
 #include "dsm/Fix32.h"
@@ -28,7 +29,7 @@ class FlatbedScan : public ::testing::TestWithParam<PixelCase> {};
 TEST_P(FlatbedScan, GivesBitmapOfTheFrameAtTheResolution) {
   const PixelCase& c = GetParam();
   UseSaneTestBackend();
-  TwainSession session(std::make_shared<LibSaneApi>());
+  TwainSession session(std::make_shared<ScriptedSaneApi>());
   ASSERT_EQ(session.OpenManager(), TWRC_SUCCESS);
   ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
   ASSERT_EQ(session.Configure(c.pixelType, c.dotsPerInch), TWRC_SUCCESS);
@@ -58,7 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(BackendScan, FrameOffsetFromTheCornerGivesItsPixelSizeAndReadsBack) {
   UseSaneTestBackend();
-  TwainSession session(std::make_shared<LibSaneApi>());
+  TwainSession session(std::make_shared<ScriptedSaneApi>());
   session.OpenManager();
   ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
   session.SetCapability(ICAP_XRESOLUTION, TWTY_FIX32, Fix32ToWord(ToFix32(100)));
@@ -78,7 +79,7 @@ TEST(BackendScan, FrameOffsetFromTheCornerGivesItsPixelSizeAndReadsBack) {
 
 TEST(BackendScan, PhysicalSizeIsTheGeometryRangeInInches) {
   UseSaneTestBackend();
-  TwainSession session(std::make_shared<LibSaneApi>());
+  TwainSession session(std::make_shared<ScriptedSaneApi>());
   session.OpenManager();
   ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
   for (TW_UINT16 cap : {ICAP_PHYSICALWIDTH, ICAP_PHYSICALHEIGHT}) {
@@ -93,7 +94,7 @@ TEST(BackendScan, PhysicalSizeIsTheGeometryRangeInInches) {
 
 TEST(BackendScan, PaletteIsRefusedAndOtherPixelTypesStay) {
   UseSaneTestBackend();
-  TwainSession session(std::make_shared<LibSaneApi>());
+  TwainSession session(std::make_shared<ScriptedSaneApi>());
   session.OpenManager();
   ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
   ASSERT_EQ(session.SetCapability(ICAP_PIXELTYPE, TWTY_UINT16, TWPT_GRAY), TWRC_SUCCESS);
@@ -114,7 +115,7 @@ TEST(BackendScan, PaletteIsRefusedAndOtherPixelTypesStay) {
 TEST(BackendScan, FeederYieldsItsPagesOneByOneThenNoneArePending) {
   UseSaneTestBackend();
   DsmSettings::SetScanSource("test:0", "Automatic Document Feeder");
-  TwainSession session(std::make_shared<LibSaneApi>());
+  TwainSession session(std::make_shared<ScriptedSaneApi>());
   session.OpenManager();
   ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
   session.SetCapability(ICAP_XRESOLUTION, TWTY_FIX32, Fix32ToWord(ToFix32(50)));
@@ -136,7 +137,7 @@ TEST(BackendScan, FeederYieldsItsPagesOneByOneThenNoneArePending) {
 TEST(BackendScan, DisablingASlowScanReturnsWithinASecond) {
   UseSaneTestBackend(
       "read-limit true\nread-limit-size 64\nread-delay true\nread-delay-duration 100000\n");
-  TwainSession session(std::make_shared<LibSaneApi>());
+  TwainSession session(std::make_shared<ScriptedSaneApi>());
   session.OpenManager();
   ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
   ASSERT_EQ(session.Enable(), TWRC_SUCCESS);
@@ -153,7 +154,7 @@ TEST(BackendScan, DisablingASlowScanReturnsWithinASecond) {
 
 TEST(BackendScan, ThreePassColourFillsEveryChannel) {
   UseSaneTestBackend("three-pass true\ntest-picture \"Solid white\"\n");
-  TwainSession session(std::make_shared<LibSaneApi>());
+  TwainSession session(std::make_shared<ScriptedSaneApi>());
   session.OpenManager();
   ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
   session.Configure(TWPT_RGB, 50);
@@ -174,7 +175,7 @@ TEST(BackendScan, ThreePassColourFillsEveryChannel) {
 
 TEST(BackendScan, HandScannerPageIsReadToTheEndOfTheFrame) {
   UseSaneTestBackend("hand-scanner true\n");
-  TwainSession session(std::make_shared<LibSaneApi>());
+  TwainSession session(std::make_shared<ScriptedSaneApi>());
   session.OpenManager();
   ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
   session.Configure(TWPT_GRAY, 50);
@@ -200,7 +201,7 @@ class LineartPolarity : public ::testing::TestWithParam<PolarityCase> {};
 // Black is palette index 0, so a black page is all zero bits.
 TEST_P(LineartPolarity, BlackIsIndexZero) {
   UseSaneTestBackend(std::string("test-picture \"") + GetParam().picture + "\"\n");
-  TwainSession session(std::make_shared<LibSaneApi>());
+  TwainSession session(std::make_shared<ScriptedSaneApi>());
   session.OpenManager();
   ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
   session.Configure(TWPT_BW, 80);

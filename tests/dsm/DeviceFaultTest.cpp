@@ -104,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(SaneStatuses, ErrorAfterGoodPages,
 // The backend's own injection, set in its configuration, on the first page.
 TEST(DeviceFault, JammedFirstPageFromTheBackendIsAFailure) {
   UseSaneTestBackend("read-status-code \"SANE_STATUS_JAMMED\"\n");
-  TwainSession session(std::make_shared<LibSaneApi>());
+  TwainSession session(std::make_shared<ScriptedSaneApi>());
   session.OpenManager();
   EXPECT_EQ(ScanSmallPage(session), TWRC_FAILURE);
 }

@@ -5,6 +5,7 @@
 #include <QSettings>
 
 #include "SaneTestConfig.h"
+#include "ScriptedSaneApi.h"
 #include "TwainSession.h"
 #include "dsm/LibSaneApi.h"
 
@@ -12,7 +13,7 @@ namespace {
 
 TEST(ManagerSequence, CallsBeforeOpeningTheManagerFail) {
   UseSaneTestBackend();
-  TwainSession session(std::make_shared<LibSaneApi>());
+  TwainSession session(std::make_shared<ScriptedSaneApi>());
   TW_IDENTITY identity{};
   EXPECT_EQ(session.Manager(DAT_IDENTITY, MSG_GETDEFAULT, &identity), TWRC_FAILURE);
   EXPECT_EQ(session.Manager(DAT_IDENTITY, MSG_OPENDS, &identity), TWRC_FAILURE);
@@ -23,7 +24,7 @@ TEST(ManagerSequence, CallsBeforeOpeningTheManagerFail) {
 
 TEST(ManagerSequence, OpeningAssignsTheApplicationIdAndOnlyOnce) {
   UseSaneTestBackend();
-  TwainSession session(std::make_shared<LibSaneApi>());
+  TwainSession session(std::make_shared<ScriptedSaneApi>());
   ASSERT_EQ(session.OpenManager(), TWRC_SUCCESS);
   EXPECT_NE(session.application.Id, 0u);
   EXPECT_EQ(session.OpenManager(), TWRC_FAILURE);
@@ -34,7 +35,7 @@ TEST(ManagerSequence, OpeningAssignsTheApplicationIdAndOnlyOnce) {
 
 TEST(ManagerSequence, SourceStatesRefuseCallsOutOfOrder) {
   UseSaneTestBackend();
-  TwainSession session(std::make_shared<LibSaneApi>());
+  TwainSession session(std::make_shared<ScriptedSaneApi>());
   session.OpenManager();
   ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
   TW_HANDLE page = nullptr;
@@ -67,7 +68,7 @@ TEST(ManagerSequence, SourceStatesRefuseCallsOutOfOrder) {
 
 TEST(ManagerSequence, UnknownSourceAndOtherEventsAreNotOurs) {
   UseSaneTestBackend();
-  TwainSession session(std::make_shared<LibSaneApi>());
+  TwainSession session(std::make_shared<ScriptedSaneApi>());
   session.OpenManager();
   ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
   QEvent foreign(QEvent::User);
@@ -82,7 +83,7 @@ TEST(ManagerSequence, UnknownSourceAndOtherEventsAreNotOurs) {
 TEST(ManagerSequence, DefaultIsTheRememberedDeviceElseTheFirst) {
   UseSaneTestBackend();
   QSettings().setValue("DataSourceManager/DefaultSource", "test:1");
-  TwainSession session(std::make_shared<LibSaneApi>());
+  TwainSession session(std::make_shared<ScriptedSaneApi>());
   session.OpenManager();
   TW_IDENTITY identity{};
   ASSERT_EQ(session.Manager(DAT_IDENTITY, MSG_GETDEFAULT, &identity), TWRC_SUCCESS);
@@ -96,7 +97,7 @@ TEST(ManagerSequence, DefaultIsTheRememberedDeviceElseTheFirst) {
 
 TEST(ManagerSequence, NoDeviceMeansNoDefault) {
   UseNoSaneBackend();
-  TwainSession session(std::make_shared<LibSaneApi>());
+  TwainSession session(std::make_shared<ScriptedSaneApi>());
   session.OpenManager();
   TW_IDENTITY identity{};
   EXPECT_EQ(session.Manager(DAT_IDENTITY, MSG_GETDEFAULT, &identity), TWRC_FAILURE);

@@ -1,11 +1,18 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
+#include <thread>
 
 #include "dsm/LibSaneApi.h"
 
 // The real libsane with faults put in between: each hook, when set, answers in
 // place of the real call and may call `real` itself.
+//
+// The test backend's reader thread is cancelled asynchronously. Cancelled in the
+// middle of an allocation, it would leave the sanitizer's allocator locked and
+// hang the test process, so a cancel first gives the reader time to reach a
+// blocking write or its end.
 class ScriptedSaneApi final : public SaneApi {
  public:
   LibSaneApi real;
@@ -45,5 +52,8 @@ class ScriptedSaneApi final : public SaneApi {
     return read ? read(handle, data, maxLength, length)
                 : real.Read(handle, data, maxLength, length);
   }
-  void Cancel(SANE_Handle handle) override { cancel ? cancel(handle) : real.Cancel(handle); }
+  void Cancel(SANE_Handle handle) override {
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    cancel ? cancel(handle) : real.Cancel(handle);
+  }
 };
