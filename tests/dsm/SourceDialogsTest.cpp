@@ -9,9 +9,9 @@
 #include <functional>
 
 #include "SaneTestConfig.h"
+#include "ScriptedSaneApi.h"
 #include "TwainSession.h"
 #include "dsm/DsmSettings.h"
-#include "dsm/LibSaneApi.h"
 
 namespace {
 
@@ -32,13 +32,26 @@ QWidget* VisibleScanWindow() {
   return nullptr;
 }
 
+// Opens the default source, lets `configure` set it up, enables it with the
+// source's own window and returns that window (null when it did not show).
+QWidget* OpenScanWindow(TwainSession& session, const std::function<void()>& configure = {}) {
+  session.OpenManager();
+  if (session.OpenDefaultSource() != TWRC_SUCCESS)
+    return nullptr;
+  if (configure)
+    configure();
+  if (session.Enable(true) != TWRC_SUCCESS)
+    return nullptr;
+  return VisibleScanWindow();
+}
+
 bool ListFilled(QWidget* dialog) {
   return dialog->findChild<QListWidget*>("sourceList")->count() == 2;
 }
 
 TEST(SelectSource, ChosenDeviceAndScanSourceAreRemembered) {
   UseSaneTestBackend();
-  TwainSession session(std::make_shared<LibSaneApi>());
+  TwainSession session(std::make_shared<ScriptedSaneApi>());
   session.OpenManager();
   WhenDialogReady(ListFilled, [](QWidget* dialog) {
     dialog->findChild<QListWidget*>("sourceList")->setCurrentRow(1);
@@ -64,7 +77,7 @@ TEST(SelectSource, ChosenDeviceAndScanSourceAreRemembered) {
 TEST(SelectSource, CancelKeepsTheEarlierDefault) {
   UseSaneTestBackend();
   DsmSettings::SetDefaultDevice("test:0");
-  TwainSession session(std::make_shared<LibSaneApi>());
+  TwainSession session(std::make_shared<ScriptedSaneApi>());
   session.OpenManager();
   WhenDialogReady(ListFilled, [](QWidget* dialog) {
     dialog->findChild<QListWidget*>("sourceList")->setCurrentRow(1);
@@ -78,11 +91,8 @@ TEST(SelectSource, CancelKeepsTheEarlierDefault) {
 
 TEST(SourceScanWindow, ScanButtonStartsTheBatch) {
   UseSaneTestBackend();
-  TwainSession session(std::make_shared<LibSaneApi>());
-  session.OpenManager();
-  ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
-  ASSERT_EQ(session.Enable(true), TWRC_SUCCESS);
-  QWidget* window = VisibleScanWindow();
+  TwainSession session(std::make_shared<ScriptedSaneApi>());
+  QWidget* window = OpenScanWindow(session);
   ASSERT_NE(window, nullptr);
   EXPECT_FALSE(session.WaitForMessage(std::chrono::milliseconds(200)).has_value());
 
@@ -94,12 +104,8 @@ TEST(SourceScanWindow, ScanButtonStartsTheBatch) {
 
 TEST(SourceScanWindow, FeederChosenThereIsUsedAndRemembered) {
   UseSaneTestBackend();
-  TwainSession session(std::make_shared<LibSaneApi>());
-  session.OpenManager();
-  ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
-  session.Configure(TWPT_GRAY, 30);
-  ASSERT_EQ(session.Enable(true), TWRC_SUCCESS);
-  QWidget* window = VisibleScanWindow();
+  TwainSession session(std::make_shared<ScriptedSaneApi>());
+  QWidget* window = OpenScanWindow(session, [&] { session.Configure(TWPT_GRAY, 30); });
   ASSERT_NE(window, nullptr);
   auto* sources = window->findChild<QComboBox*>("scanSourceCombo");
   ASSERT_EQ(sources->count(), 2);
@@ -116,11 +122,8 @@ TEST(SourceScanWindow, FeederChosenThereIsUsedAndRemembered) {
 
 TEST(SourceScanWindow, CancelAsksToCloseTheSource) {
   UseSaneTestBackend();
-  TwainSession session(std::make_shared<LibSaneApi>());
-  session.OpenManager();
-  ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
-  ASSERT_EQ(session.Enable(true), TWRC_SUCCESS);
-  QWidget* window = VisibleScanWindow();
+  TwainSession session(std::make_shared<ScriptedSaneApi>());
+  QWidget* window = OpenScanWindow(session);
   ASSERT_NE(window, nullptr);
 
   window->findChild<QPushButton*>("cancelButton")->click();
