@@ -35,14 +35,32 @@ function(docketeer_add_subfolders)
   endforeach()
 endfunction()
 
-# docketeer_add_library(NAME ALIAS_NAME SOURCES...) : a static library of one
-# subsystem folder, with the project's build options and its folder's parent on
-# the include path (so headers are included as "naming/CSimpleDate.h").
+# docketeer_publish_headers(TARGET SCOPE HEADERS...) : links the target's own
+# headers into an include folder of its own, under their path below src/ (so
+# they are included as "naming/CSimpleDate.h"). No target has all of src/ on
+# its include path: it sees the headers of itself and of the targets it links,
+# so an include the target graph does not declare fails to compile.
+function(docketeer_publish_headers target scope)
+  set(root ${CMAKE_BINARY_DIR}/include/${target})
+  file(REMOVE_RECURSE ${root})
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR})
+  foreach(header IN LISTS ARGN)
+    if(header MATCHES "\\.h$")
+      get_filename_component(subfolder ${folder}/${header} DIRECTORY)
+      file(MAKE_DIRECTORY ${root}/${subfolder})
+      file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR}/${header} ${root}/${folder}/${header} SYMBOLIC)
+    endif()
+  endforeach()
+  target_include_directories(${target} ${scope} ${root})
+endfunction()
+
+# docketeer_add_library(NAME SOURCES...) : a static library of one subsystem
+# folder, with the project's build options and its published headers.
 function(docketeer_add_library target)
   cmake_parse_arguments(ARG "" "" "SOURCES" ${ARGN})
   add_library(${target} STATIC ${ARG_SOURCES})
   target_link_libraries(${target} PRIVATE Docketeer::build_options)
-  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  docketeer_publish_headers(${target} PUBLIC ${ARG_SOURCES})
 endfunction()
 
 # docketeer_add_fuzzer(NAME SOURCES... LIBS...) : a libFuzzer target.

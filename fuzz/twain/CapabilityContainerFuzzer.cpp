@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/core/ContractError.h"
+#include "core/ContractError.h"
 #include "twain/CapabilityContainer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "app/TerminationSignal.h"
-#include "app/core/DebugLog.h"
-#include "app/core/Version.h"
+#include "core/DebugLog.h"
+#include "core/Version.h"
 #include "scan/CFoliantDlg.h"
 
 CFoliantApp::CFoliantApp(int& argc, char** argv) : QApplication(argc, argv) {
@@ -32,7 +32,8 @@ bool CFoliantApp::InitInstance() {
 }
 
 int CFoliantApp::ExitInstance() {
-  if (!started_) return 1;
+  if (!started_)
+    return 1;
   Log(LOG_LOCATION, "CFoliantApp::ExitInstance()");
   CloseDebugLog();
   return 0;

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/core/Version.h"
+#include "core/Version.h"
 
 std::optional<int> RunCommandLineOption(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {

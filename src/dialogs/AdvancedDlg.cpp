@@ -14,9 +14,9 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 
-#include "app/core/ContractChecks.h"
-#include "app/core/DebugLog.h"
-#include "app/core/PathText.h"
+#include "core/ContractChecks.h"
+#include "core/DebugLog.h"
+#include "core/Paths.h"
 #include "dialogs/DialogControls.h"
 #include "dialogs/DocumentSizeListBox.h"
 #include "dialogs/EditDocumentSizeDlg.h"

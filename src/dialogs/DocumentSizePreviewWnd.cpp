@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "app/core/ContractChecks.h"
+#include "core/ContractChecks.h"
 
 namespace {
 

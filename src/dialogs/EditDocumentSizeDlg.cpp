@@ -10,7 +10,7 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-#include "app/core/DebugLog.h"
+#include "core/DebugLog.h"
 #include "dialogs/DialogControls.h"
 #include "platform/Prompt.h"
 #include "settings/LengthValue.h"

@@ -1,7 +1,7 @@
 #include "dialogs/OfferedChoiceNames.h"
 
-#include "twain/PixelType.h"
-#include "writers/FileFormatType.h"
+#include "core/FileFormatType.h"
+#include "core/PixelType.h"
 
 // The name functions refuse unknown values outright; here an unknown value is
 // only a missing name, which the dialog itself checks.

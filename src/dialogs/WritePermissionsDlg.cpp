@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/core/DebugLog.h"
+#include "core/DebugLog.h"
 #include "dialogs/DialogControls.h"
 #include "platform/DesktopShell.h"
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstddef>
 
-#include "app/core/ContractChecks.h"
+#include "core/ContractChecks.h"
 #include "naming/TodayClock.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "naming/FileNameFormat.h"
 
-#include "app/core/ContractChecks.h"
+#include "core/ContractChecks.h"
 #include "naming/FileNameWords.h"
 #include "naming/NameIndex.h"
 #include "naming/PatternMatcher.h"

@@ -1,6 +1,6 @@
 #include "naming/PatternInterpreter.h"
 
-#include "app/core/ContractChecks.h"
+#include "core/ContractChecks.h"
 #include "naming/GrowableArray.h"
 
 PatternInterpreter::PatternInterpreter(const PatternProgram& program, std::string_view text,

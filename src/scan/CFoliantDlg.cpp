@@ -4,8 +4,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/CAboutDlg.h"
-#include "app/core/DebugLog.h"
+#include "core/DebugLog.h"
+#include "dialogs/CAboutDlg.h"
 
 CFoliantDlg::CFoliantDlg(QWidget* parent) : QDialog(parent) {
   setObjectName("CFoliantDlg");

@@ -3,7 +3,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/core/ContractChecks.h"
+#include "core/ContractChecks.h"
 
 ScanNextPageDlg::ScanNextPageDlg(QWidget* parent) : QDialog(parent) {
   setObjectName("ScanNextPageDlg");

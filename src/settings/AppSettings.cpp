@@ -7,8 +7,8 @@
 #include <limits>
 #include <optional>
 
-#include "app/core/PathText.h"
-#include "writers/FileFormatType.h"
+#include "core/FileFormatType.h"
+#include "core/Paths.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <optional>
 #include <sstream>
 
-#include "app/core/DebugLog.h"
-#include "app/core/PathText.h"
+#include "core/DebugLog.h"
+#include "core/Paths.h"
 #include "platform/profile/ReplaceFileContents.h"
 #include "settings/StoredText.h"
 

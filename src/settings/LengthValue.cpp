@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "app/core/ContractChecks.h"
+#include "core/ContractChecks.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "settings/PerFolderPreferences.h"
 
-#include "app/core/ContractChecks.h"
-#include "app/core/DebugLog.h"
+#include "core/ContractChecks.h"
+#include "core/DebugLog.h"
 #include "settings/StoredText.h"
 
 namespace {

@@ -6,14 +6,14 @@
 #include <unordered_set>
 #include <utility>
 
-#include "app/core/DebugLog.h"
-#include "app/core/PathText.h"
+#include "core/DebugLog.h"
+#include "core/Paths.h"
 #include "platform/volumes/FileFlags.h"
 #include "tree/CTreeFileCtrlThreadInfo.h"
 #include "tree/CTreeFileItem.h"
 #include "tree/FolderChangedEvent.h"
 #include "tree/TreeItemDelegate.h"
-#include "tree/TreePaths.h"
+#include "tree/TreeNames.h"
 #include "tree/TreeUiGuards.h"
 
 CTreeFileCtrl::CTreeFileCtrl(QWidget* parent) : QTreeWidget(parent), mounts_(MountTable::Read()) {
@@ -90,7 +90,7 @@ std::string CTreeFileCtrl::ItemPath(QTreeWidgetItem* item) const {
 }
 
 std::string CTreeFileCtrl::ItemExtension(QTreeWidgetItem* item) const {
-  return TreePaths::Extension(ItemPath(item));
+  return PathExtension(ItemPath(item));
 }
 
 bool CTreeFileCtrl::IsFile(const std::string& path) const {
@@ -124,8 +124,8 @@ bool CTreeFileCtrl::IsRemovableMedia(const std::string& path) const {
 }
 
 bool CTreeFileCtrl::CanDisplayFile(const FolderEntry& entry) const {
-  return showFiles_ && !entry.isDirectory && !TreePaths::IsHiddenFileName(entry.name) &&
-         TreePaths::MatchesFileMask(entry.name, fileMask_);
+  return showFiles_ && !entry.isDirectory && !TreeNames::IsHiddenFileName(entry.name) &&
+         TreeNames::MatchesFileMask(entry.name, fileMask_);
 }
 
 bool CTreeFileCtrl::CanDisplayFolder(const FolderEntry& entry) const {
@@ -165,7 +165,7 @@ CTreeFileItem* CTreeFileCtrl::CreateEntry(TreeItemInfo record, bool probeChildre
   const bool isDriveRecord = !info.path.empty() && info.path == info.name && IsDrive(info.path);
   item->setText(0, isDriveRecord && useShellDriveNames_
                        ? QString::fromStdString(DriveDisplayName(info.path))
-                       : TreePaths::Label(info.name));
+                       : TreeNames::Label(info.name));
   item->setIcon(0, IconFor(info));
   item->SetIndicator(hasChildren);
   ++insertedItems_;
@@ -206,7 +206,7 @@ int CTreeFileCtrl::DeleteChildren(QTreeWidgetItem* item, bool updateIndicator) {
 // case: the exact name wins.
 QTreeWidgetItem* CTreeFileCtrl::FindChildByName(QTreeWidgetItem* parent,
                                                 const std::string& name) const {
-  const QString key = TreePaths::FoldedKey(name);
+  const QString key = TreeNames::FoldedKey(name);
   QTreeWidgetItem* sameKey = nullptr;
   for (int i = 0; i < parent->childCount(); ++i) {
     const CTreeFileItem* child = AsFileItem(parent->child(i));
@@ -233,7 +233,7 @@ std::vector<CTreeFileItem*> CTreeFileCtrl::ListEntries(const std::string& path, 
   items.reserve(entries.size());
   for (FolderEntry& entry : entries) {
     TreeItemInfo record;
-    record.path = TreePaths::Join(path, entry.name);
+    record.path = JoinPath(path, entry.name);
     record.name = std::move(entry.name);
     record.isFile = !entry.isDirectory;
     items.push_back(CreateEntry(std::move(record), true));
@@ -274,8 +274,7 @@ void CTreeFileCtrl::AddNewEntries(QTreeWidgetItem* item, const std::string& path
   QList<QTreeWidgetItem*> added;
   for (const FolderEntry& entry : fresh)
     added << CreateEntry(
-        {TreePaths::Join(path, entry.name), entry.name, {}, false, false, !entry.isDirectory},
-        true);
+        {JoinPath(path, entry.name), entry.name, {}, false, false, !entry.isDirectory}, true);
   if (!added.isEmpty()) {
     item->addChildren(added);
     item->sortChildren(0, Qt::AscendingOrder);
@@ -317,17 +316,17 @@ void CTreeFileCtrl::Rebuild() {
 
 std::vector<std::string> CTreeFileCtrl::RelativeComponents(const std::string& path,
                                                            QTreeWidgetItem*& start) const {
-  std::vector<std::string> components = TreePaths::Split(path);
+  std::vector<std::string> components = SplitPath(path);
   start = nullptr;
   size_t used = 0;
   if (rootFolder_.empty()) {
     start = FallbackAnchor(components, used);
   } else {
-    const std::vector<std::string> root = TreePaths::Split(rootFolder_);
+    const std::vector<std::string> root = SplitPath(rootFolder_);
     if (components.size() <= root.size() || !path.starts_with('/'))
       return {};
     for (; used < root.size(); ++used)
-      if (!TreePaths::NamesEqual(root[used], components[used]))
+      if (!TreeNames::NamesEqual(root[used], components[used]))
         return {};
     start = invisibleRootItem();
   }
@@ -342,7 +341,7 @@ QTreeWidgetItem* CTreeFileCtrl::FallbackAnchor(const std::vector<std::string>& c
   for (QTreeWidgetItem* node : {computerNode_, networkNode_}) {
     for (int i = 0; node != nullptr && i < node->childCount(); ++i) {
       const std::string mountPoint = ItemPath(node->child(i));
-      const std::vector<std::string> mount = TreePaths::Split(mountPoint);
+      const std::vector<std::string> mount = SplitPath(mountPoint);
       const bool above = !mountPoint.empty() && mount.size() <= components.size() &&
                          std::equal(mount.begin(), mount.end(), components.begin());
       if (above && (best == nullptr || mount.size() > used)) {

@@ -2,13 +2,14 @@
 // set around each, since the tree brings itself up to date on its own.
 #include <QFile>
 
-#include "app/core/DebugLog.h"
+#include "core/DebugLog.h"
+#include "core/Paths.h"
 #include "platform/DesktopShell.h"
 #include "platform/Prompt.h"
 #include "tree/CTreeFileCtrl.h"
 #include "tree/CTreeFileItem.h"
 #include "tree/FileOperations.h"
-#include "tree/TreePaths.h"
+#include "tree/TreeNames.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ void CTreeFileCtrl::LabelEdited(const QModelIndex& index, const QString& text) {
 }
 
 void CTreeFileCtrl::ShowRenameError(const std::string& oldName, const QString& reason) {
-  Prompt::Ask(window(), {"Cannot rename " + TreePaths::Label(oldName) + ": " + reason,
+  Prompt::Ask(window(), {"Cannot rename " + TreeNames::Label(oldName) + ": " + reason,
                          kRenameCaption, PromptButtons::Ok, PromptIcon::Error});
 }
 
@@ -64,14 +65,14 @@ void CTreeFileCtrl::FinishRename(const QPersistentModelIndex& index, const QStri
     return;
   const TreeItemInfo record = item->Info();
   Log(LOG_LOCATION, "CTreeFileCtrl::FinishRename(): %s", record.path.c_str());
-  if (!TreePaths::IsValidNewName(text))
+  if (!IsValidNewName(text))
     return ShowRenameError(record.name, kSyntaxError);
   QTreeWidgetItem* parent = item->parent();
   const std::string folder = parent != nullptr ? ItemPath(parent) : rootFolder_;
   std::string newName = text.toStdString();
   if (const size_t dot = record.name.rfind('.'); record.extensionHidden && dot != std::string::npos)
     newName.append(record.name, dot);
-  const std::string target = TreePaths::Join(folder, newName);
+  const std::string target = JoinPath(folder, newName);
   std::string error;
   {
     BusyScope busy(busy_);
@@ -80,7 +81,7 @@ void CTreeFileCtrl::FinishRename(const QPersistentModelIndex& index, const QStri
   if (!error.empty())
     return ShowRenameError(record.name, QString::fromStdString(error));
   item->SetPathAndName(target, newName);
-  item->setText(0, TreePaths::Label(newName));
+  item->setText(0, TreeNames::Label(newName));
   if (!record.extensionHidden)
     item->setIcon(0, IconFor(item->Info()));
   RebaseDescendants(item, record.path, target);
@@ -105,7 +106,7 @@ bool CTreeFileCtrl::Delete(QTreeWidgetItem* item, bool permanently) {
   if (!CanDelete(item))
     return false;
   const TreeItemInfo record = RecordOf(item);
-  const QString label = TreePaths::Label(record.name);
+  const QString label = TreeNames::Label(record.name);
   Log(LOG_LOCATION, "CTreeFileCtrl::Delete(): %s%s", record.path.c_str(),
       permanently ? " (permanently)" : "");
   if (permanently) {
@@ -143,7 +144,7 @@ void CTreeFileCtrl::CreateNewFolder(QTreeWidgetItem* parent) {
   BusyScope busy(busy_);
   std::string created;
   for (int attempt = 1; attempt <= 99 && created.empty(); ++attempt) {
-    const std::string candidate = TreePaths::Join(folder, TreePaths::NewFolderName(attempt));
+    const std::string candidate = JoinPath(folder, TreeNames::NewFolderName(attempt));
     if (FileOperations::CreateFolder(candidate))
       created = candidate;
   }

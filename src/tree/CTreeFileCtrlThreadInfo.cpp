@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-#include "app/core/PathText.h"
+#include "core/Paths.h"
 #include "tree/CTreeFileCtrl.h"
 #include "tree/FolderChangedEvent.h"
 

@@ -4,7 +4,7 @@
 
 #include "tree/CTreeFileCtrl.h"
 #include "tree/CTreeFileItem.h"
-#include "tree/TreePaths.h"
+#include "tree/TreeNames.h"
 #include "tree/TreeUiGuards.h"
 
 void CTreeFileCtrl::InsertFallbackNodes() {
@@ -42,7 +42,7 @@ void CTreeFileCtrl::ListNetwork(QTreeWidgetItem* item) {
     resource.remoteName = volume.device;
     resource.provider = volume.fileSystemType;
     const TreeItemInfo record{
-        volume.rootPath, TreePaths::ShareName(volume.device), resource, true, false, false};
+        volume.rootPath, TreeNames::ShareName(volume.device), resource, true, false, false};
     if (CanDisplayNetworkItem(record))
       InsertEntry(item, record, showSharedOverlay_, icons_.NetworkIcon(), true);
   }

@@ -1,16 +1,16 @@
 #include "tree/CTreeFileItem.h"
 
-#include "tree/TreePaths.h"
+#include "tree/TreeNames.h"
 
 CTreeFileItem::CTreeFileItem(TreeItemInfo info)
-    : QTreeWidgetItem(kType), info_(std::move(info)), sortKey_(TreePaths::FoldedKey(info_.name)) {
+    : QTreeWidgetItem(kType), info_(std::move(info)), sortKey_(TreeNames::FoldedKey(info_.name)) {
   setFlags(flags() | Qt::ItemIsEditable);
 }
 
 void CTreeFileItem::SetPathAndName(std::string path, std::string name) {
   info_.path = std::move(path);
   info_.name = std::move(name);
-  sortKey_ = TreePaths::FoldedKey(info_.name);
+  sortKey_ = TreeNames::FoldedKey(info_.name);
 }
 
 void CTreeFileItem::SetIndicator(bool hasChildren) {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/core/ContractChecks.h"
+#include "core/ContractChecks.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "twain/GlobalMemoryLock.h"
 
-#include "app/core/ContractChecks.h"
+#include "core/ContractChecks.h"
 #include "twain/GlobalMemory.h"
 
 GlobalMemoryLock::GlobalMemoryLock(TW_HANDLE handle)

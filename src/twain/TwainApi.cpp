@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/core/ContractChecks.h"
-#include "app/core/DebugLog.h"
+#include "core/ContractChecks.h"
+#include "core/DebugLog.h"
 #include "twain/CapabilityContainer.h"
 #include "twain/Fix32.h"
 #include "twain/GlobalMemory.h"

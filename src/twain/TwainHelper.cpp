@@ -5,11 +5,11 @@
 #include <cstring>
 #include <exception>
 
-#include "app/core/ContractChecks.h"
-#include "app/core/DebugLog.h"
+#include "core/ContractChecks.h"
+#include "core/DebugLog.h"
 #include "twain/Fix32.h"
 #include "twain/GlobalMemory.h"
-#include "twain/PixelType.h"
+#include "twain/TwainPixelType.h"
 
 namespace {
 

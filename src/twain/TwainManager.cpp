@@ -3,8 +3,8 @@
 #include <QCoreApplication>
 #include <exception>
 
-#include "app/core/ContractChecks.h"
-#include "app/core/DebugLog.h"
+#include "core/ContractChecks.h"
+#include "core/DebugLog.h"
 #include "twain/GlobalMemory.h"
 #include "twain/ScanNotificationEvent.h"
 

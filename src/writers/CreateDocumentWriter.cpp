@@ -1,7 +1,7 @@
 #include "writers/CreateDocumentWriter.h"
 
-#include "app/core/ContractChecks.h"
-#include "writers/FileFormatType.h"
+#include "core/ContractChecks.h"
+#include "core/FileFormatType.h"
 #include "writers/ImageWriter.h"
 #include "writers/PdfWriter.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/ResultCodes.h"
+#include "core/ResultCodes.h"
 
 // A page image as the scanner hands it over: a movable global memory block
 // holding one device-independent bitmap (header, colour table, pixel rows).

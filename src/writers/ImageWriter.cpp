@@ -2,16 +2,16 @@
 
 #include <memory>
 
-#include "app/core/ContractChecks.h"
-#include "app/core/DebugLog.h"
-#include "app/core/PathText.h"
+#include "core/ContractChecks.h"
+#include "core/DebugLog.h"
+#include "core/FileFormatType.h"
+#include "core/Paths.h"
 #include "platform/imaging/DibReader.h"
 #include "platform/imaging/ImageEncoder.h"
 #include "platform/imaging/ImageFile.h"
 #include "platform/imaging/Rotation.h"
 #include "platform/imaging/TiffPageWriter.h"
 #include "twain/GlobalMemory.h"
-#include "writers/FileFormatType.h"
 #include "writers/PageNameFormat.h"
 #include "writers/StagedOutputFile.h"
 

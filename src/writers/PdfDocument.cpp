@@ -1,7 +1,7 @@
 #include "writers/PdfDocument.h"
 
+#include "core/FileFormatType.h"
 #include "platform/imaging/PngCodec.h"
-#include "writers/FileFormatType.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/ResultCodes.h"
+#include "core/ResultCodes.h"
 
 // One libHaru document being built. libHaru reports failures through an error
 // handler; the last report is kept here and turned into result codes.

@@ -1,8 +1,8 @@
 #include "writers/PdfWriter.h"
 
-#include "app/core/ContractChecks.h"
-#include "app/core/DebugLog.h"
-#include "writers/FileFormatType.h"
+#include "core/ContractChecks.h"
+#include "core/DebugLog.h"
+#include "core/FileFormatType.h"
 #include "writers/StagedOutputFile.h"
 
 PdfWriter::PdfWriter(int fileFormatType) : fileFormatType_(fileFormatType) {

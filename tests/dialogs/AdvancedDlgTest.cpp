@@ -9,7 +9,7 @@
 
 #include "DialogTestHelpers.h"
 #include "ScriptedPrompt.h"
-#include "app/core/ContractError.h"
+#include "core/ContractError.h"
 #include "dialogs/AdvancedDlg.h"
 #include "dialogs/EditDocumentSizeDlg.h"
 #include "dialogs/FolderChooser.h"

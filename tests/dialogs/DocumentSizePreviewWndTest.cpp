@@ -3,7 +3,7 @@
 #include <QImage>
 #include <QPainter>
 
-#include "app/core/ContractError.h"
+#include "core/ContractError.h"
 #include "dialogs/DocumentSizePreviewWnd.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/ContractError.h"
+#include "core/ContractError.h"
 #include "naming/FileNameFormat.h"
 #include "naming/TodayClock.h"
 

@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/core/ContractError.h"
+#include "core/ContractError.h"
 #include "scan/ScanNextPageDlg.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <QStandardPaths>
 #include <string>
 
-#include "app/core/ContractError.h"
+#include "core/ContractError.h"
 #include "settings/AppSettings.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <limits>
 #include <string>
 
-#include "app/core/ContractError.h"
+#include "core/ContractError.h"
 #include "settings/LengthValue.h"
 #include "settings/SizeCaption.h"
 

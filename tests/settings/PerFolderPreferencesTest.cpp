@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/core/ContractError.h"
+#include "core/ContractError.h"
 #include "settings/PerFolderPreferences.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include <cstdlib>
 
 #include "FakeDsmFixture.h"
-#include "app/core/ContractError.h"
+#include "core/ContractError.h"
 #include "twain/Fix32.h"
 #include "twain/TwainApi.h"
 #include "twain/TwainManager.h"

@@ -3,11 +3,11 @@
 #include <memory>
 
 #include "FakeDsmFixture.h"
-#include "app/core/ContractError.h"
+#include "core/ContractError.h"
 #include "twain/Fix32.h"
 #include "twain/GlobalMemory.h"
-#include "twain/PixelType.h"
 #include "twain/TwainHelper.h"
+#include "twain/TwainPixelType.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 #include <memory>
 
 #include "FakeDsmFixture.h"
-#include "app/core/ContractError.h"
-#include "twain/PixelType.h"
+#include "core/ContractError.h"
 #include "twain/ScanNotificationEvent.h"
 #include "twain/SourceEventFilter.h"
 #include "twain/TwainManager.h"
+#include "twain/TwainPixelType.h"
 
 namespace {
 

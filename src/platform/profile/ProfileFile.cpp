@@ -6,7 +6,7 @@
 #include <QFileInfo>
 #include <charconv>
 
-#include "app/core/DebugLog.h"
+#include "core/DebugLog.h"
 #include "platform/profile/ReplaceFileContents.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/core/ContractChecks.h"
+#include "core/ContractChecks.h"
 
 namespace {
 

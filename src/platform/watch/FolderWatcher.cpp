@@ -10,8 +10,8 @@
 #include <cerrno>
 #include <chrono>
 
-#include "app/core/ContractChecks.h"
-#include "app/core/DebugLog.h"
+#include "core/ContractChecks.h"
+#include "core/DebugLog.h"
 #include "platform/watch/InotifySubtree.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <deque>
 #include <fstream>
 
-#include "app/core/DebugLog.h"
+#include "core/DebugLog.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <QUrl>
 #include <QWidget>
 
-#include "app/core/DebugLog.h"
+#include "core/DebugLog.h"
 #include "platform/DesktopShell.h"
-#include "writers/shell/PictureViewerWnd.h"
+#include "viewer/PictureViewerWnd.h"
 
 namespace {
 

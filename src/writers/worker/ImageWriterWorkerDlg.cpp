@@ -8,13 +8,13 @@
 #include <system_error>
 #include <utility>
 
-#include "app/core/ContractChecks.h"
-#include "app/core/DebugLog.h"
+#include "core/ContractChecks.h"
+#include "core/DebugLog.h"
+#include "core/FileFormatType.h"
+#include "core/Paths.h"
 #include "settings/TransferRate.h"
 #include "twain/GlobalMemory.h"
 #include "writers/CreateDocumentWriter.h"
-#include "writers/FileFormatType.h"
-#include "writers/shell/FileHelpers.h"
 #include "writers/worker/ProgressDlg.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 #include <cstdint>
 
-#include "app/core/DebugLog.h"
+#include "core/DebugLog.h"
 
 namespace {
 

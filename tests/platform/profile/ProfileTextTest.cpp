@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "app/core/ContractError.h"
+#include "core/ContractError.h"
 #include "platform/profile/ProfileText.h"
 
 namespace {

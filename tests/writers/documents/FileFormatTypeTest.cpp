@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/core/ContractError.h"
+#include "core/ContractError.h"
+#include "core/FileFormatType.h"
 #include "writers/CreateDocumentWriter.h"
-#include "writers/FileFormatType.h"
 #include "writers/ImageWriter.h"
 #include "writers/PdfWriter.h"
 

@@ -4,10 +4,10 @@
 #include <QTemporaryDir>
 
 #include "WriterTestSupport.h"
-#include "app/core/DebugLog.h"
+#include "core/DebugLog.h"
+#include "core/FileFormatType.h"
 #include "platform/imaging/ImageFile.h"
 #include "platform/imaging/TiffPageWriter.h"
-#include "writers/FileFormatType.h"
 #include "writers/ImageWriter.h"
 
 using namespace test_images;

@@ -6,9 +6,9 @@
 
 #include "TestGif.h"
 #include "WriterTestSupport.h"
+#include "core/FileFormatType.h"
 #include "platform/imaging/ImageFile.h"
 #include "platform/imaging/TiffPageWriter.h"
-#include "writers/FileFormatType.h"
 #include "writers/ImageWriter.h"
 
 using namespace test_images;

@@ -4,9 +4,9 @@
 #include <QTemporaryDir>
 
 #include "WriterTestSupport.h"
+#include "core/FileFormatType.h"
 #include "platform/imaging/DibReader.h"
 #include "platform/imaging/ImageFile.h"
-#include "writers/FileFormatType.h"
 #include "writers/ImageWriter.h"
 
 using namespace test_images;

@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 
 #include "WriterTestSupport.h"
-#include "writers/FileFormatType.h"
+#include "core/FileFormatType.h"
 #include "writers/PdfWriter.h"
 
 using namespace writer_tests;

@@ -6,8 +6,8 @@
 
 #include "RecordingShell.h"
 #include "TestPictures.h"
+#include "viewer/PictureViewerWnd.h"
 #include "writers/shell/DesktopHelpers.h"
-#include "writers/shell/PictureViewerWnd.h"
 
 namespace {
 

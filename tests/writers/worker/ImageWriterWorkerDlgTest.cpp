@@ -9,7 +9,7 @@
 #include <future>
 
 #include "FakeDocumentWriter.h"
-#include "app/core/ContractError.h"
+#include "core/ContractError.h"
 #include "twain/GlobalMemory.h"
 #include "writers/worker/ImageWriterWorkerDlg.h"
 #include "writers/worker/ProgressDlg.h"

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/core/DebugLog.h"
+#include "core/DebugLog.h"
 #include "writers/worker/ProgressDlg.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <memory>
 
+#include "core/FileFormatType.h"
 #include "platform/imaging/ImageFile.h"
 #include "twain/GlobalMemory.h"
-#include "writers/FileFormatType.h"
 #include "writers/worker/ImageWriterWorkerDlg.h"
 
 namespace {

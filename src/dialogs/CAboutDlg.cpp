@@ -1,0 +1,98 @@
+#include "dialogs/CAboutDlg.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QStyle>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "core/DebugLog.h"
+#include "core/Version.h"
+#include "platform/DesktopShell.h"
+
+namespace {
+
+// The maker's site; a build or the "WebSiteBase" setting may name another.
+constexpr char kDefaultWebSiteBase[] = DOCKETEER_WEB_SITE_BASE;
+
+QLabel* AddText(QVBoxLayout* layout, const QString& text) {
+  auto* label = new QLabel(text);
+  label->setWordWrap(true);
+  layout->addWidget(label);
+  return label;
+}
+
+}  // namespace
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+  setObjectName("CAboutDlg");
+  setWindowTitle("About Docketeer");
+
+  auto* icon = new QLabel;
+  icon->setObjectName("applicationIcon");
+  const QIcon appIcon = QApplication::windowIcon().isNull()
+                            ? style()->standardIcon(QStyle::SP_DesktopIcon)
+                            : QApplication::windowIcon();
+  icon->setPixmap(appIcon.pixmap(48, 48));
+  versionLabel_ = new QLabel("Docketeer Version %s");
+  versionLabel_->setObjectName("versionLabel");
+  auto* header = new QHBoxLayout;
+  header->addWidget(icon);
+  header->addWidget(versionLabel_, 1);
+
+  auto* text = new QVBoxLayout;
+  text->addLayout(header);
+  AddText(text, "Additional Resources Available Online:");
+  for (const char* line :
+       {"- Get more information about Docketeer", "- Read the FAQ (Frequently Asked Questions)",
+        "- Report a bug or make a suggestion", "- Get support via email",
+        "- Download the latest version of Docketeer"}) {
+    AddText(text, line);
+  }
+  auto* link = AddText(text, "<a href=\"#\">Docketeer Web Site</a>");
+  link->setObjectName("webSiteLink");
+  link->setTextInteractionFlags(Qt::TextBrowserInteraction);
+  connect(link, &QLabel::linkActivated, this, &CAboutDlg::OnWebSiteLinkClicked);
+
+  AddText(text,
+          "Debug Log:\n\nWhen requesting technical support for Docketeer, you may be asked to "
+          "supply the debug log accessible via the button below.")
+      ->setObjectName("debugLogText");
+  auto* viewLog = new QPushButton("View Debug Log...");
+  viewLog->setObjectName("viewDebugLogButton");
+  connect(viewLog, &QPushButton::clicked, this, &CAboutDlg::OnViewDebugLogClicked);
+  text->addWidget(viewLog, 0, Qt::AlignLeft);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
+  buttons->button(QDialogButtonBox::Ok)->setObjectName("okButton");
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  text->addWidget(buttons);
+  setLayout(text);
+
+  OnInitDialog();
+}
+
+void CAboutDlg::OnInitDialog() {
+  versionLabel_->setText(versionLabel_->text().replace("%s", kVersionText));
+}
+
+QString CAboutDlg::WebSitePage() {
+  QSettings settings;
+  QString base = settings.value("Settings/WebSiteBase", kDefaultWebSiteBase).toString();
+  while (base.endsWith('/'))
+    base.chop(1);
+  return base + "/Docketeer/index.htm";
+}
+
+void CAboutDlg::OnWebSiteLinkClicked() {
+  // A desktop that cannot open the page is not reported.
+  DesktopShell::Instance().OpenUrl(QUrl(WebSitePage()));
+}
+
+void CAboutDlg::OnViewDebugLogClicked() {
+  DesktopShell::Instance().OpenFolder(QString::fromStdString(LogFolder()));
+}
