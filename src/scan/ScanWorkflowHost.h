@@ -1,0 +1,53 @@
+#pragma once
+
+#include <string>
+
+#include "core/FileFormatType.h"
+#include "core/PixelType.h"
+#include "settings/DocumentSize.h"
+
+class QWidget;
+
+// The choices of the document being scanned, as the window holds them after
+// ReadControls(). Folder paths end in "/".
+struct ScanChoices {
+  std::string destinationFolder;
+  std::string destinationName;
+  FileFormatType fileFormatType = FILE_FORMAT_BMP;
+  bool isMultiPageDocument = false;
+  bool rotateNinety = false;
+  DocumentSize documentSize;  // thousandths of an inch, never swapped
+  int resolution = 0;
+  PixelType pixelType = ColorHigh;
+  bool showScannerUi = false;
+  bool viewAfterSaving = false;
+  bool useDefaultViewer = false;
+  bool updateDestinationAfterScanning = false;
+};
+
+// What the scan workflow needs of the main window. The window implements it;
+// the workflow never reaches into widgets, so it runs the same under tests
+// and without a window.
+class ScanWorkflowHost {
+ public:
+  virtual ~ScanWorkflowHost() = default;
+
+  // An item is selected in the folder tree.
+  virtual bool IsDestinationSelected() const = 0;
+  // The Destination Name text as the user typed it, before ReadControls().
+  virtual std::string DestinationNameText() const = 0;
+  // The source selection of the Select Source button; ends with UpdateControls().
+  virtual void SelectSource() = 0;
+  // Controls into the window's fields, and the fields as choices.
+  virtual void ReadControls() = 0;
+  virtual ScanChoices Choices() const = 0;
+  // Gives the Destination Name box the focus; `selectAll` selects its text.
+  virtual void FocusDestinationName(bool selectAll) = 0;
+  virtual void SaveSettings() = 0;
+  virtual void SaveFolderPreferences() = 0;
+  // LoadFolderPreferences() and UpdateControls(): the name box shows the
+  // name the folder's format proposes next.
+  virtual void ReloadFolderPreferences() = 0;
+  // The owner of questions, progress dialogs and viewers.
+  virtual QWidget* DialogOwner() = 0;
+};
