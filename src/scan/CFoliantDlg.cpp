@@ -1,30 +1,167 @@
 #include "scan/CFoliantDlg.h"
 
-#include <QDialogButtonBox>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
-#include <QVBoxLayout>
+#include <exception>
 
 #include "core/DebugLog.h"
-#include "dialogs/CAboutDlg.h"
+#include "core/Paths.h"
+#include "dialogs/DocumentSizePreviewWnd.h"
+#include "platform/Prompt.h"
+#include "scan/ApplicationIcon.h"
+#include "scan/WindowPlacement.h"
+#include "tree/CTreeFileCtrl.h"
+#include "twain/ScanNotificationEvent.h"
+#if __has_include("scan/DefaultHierarchy.h")
+#include "scan/DefaultHierarchy.h"
+#define DOCKETEER_HAS_DEFAULT_HIERARCHY 1
+#endif
+
+namespace {
+
+const QString kScannerInitError = QStringLiteral(
+    "Error initializing scanner.  Please check your connections and restart Docketeer.");
+
+}  // namespace
 
 CFoliantDlg::CFoliantDlg(QWidget* parent) : QDialog(parent) {
-  setObjectName("CFoliantDlg");
-  setWindowTitle("Docketeer");
-
-  auto* buttons = new QDialogButtonBox;
-  auto* about = buttons->addButton("Abou&t...", QDialogButtonBox::HelpRole);
-  about->setObjectName("aboutButton");
-  auto* close = buttons->addButton(QDialogButtonBox::Close);
-  close->setObjectName("closeButton");
-  connect(about, &QPushButton::clicked, this, &CFoliantDlg::OnAboutClicked);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(buttons);
+  setObjectName(QStringLiteral("CFoliantDlg"));
+  setWindowTitle(QStringLiteral("Docketeer"));
+  setSizeGripEnabled(true);
+  controls_ = BuildMainWindowControls(this);
+  ConnectControls();
 }
 
-void CFoliantDlg::OnAboutClicked() {
-  Log(LOG_LOCATION, "CFoliantDlg::OnAboutClicked()");
-  CAboutDlg about(this);
-  about.exec();
+CFoliantDlg::~CFoliantDlg() {
+  qApp->removeEventFilter(this);
+}
+
+void CFoliantDlg::ConnectControls() {
+  const MainWindowControls& c = controls_;
+  connect(c.scan, &QPushButton::clicked, this, &CFoliantDlg::OnScanClicked);
+  connect(c.tree, &CTreeFileCtrl::selectedPathChanged, this, &CFoliantDlg::OnDestinationChanged);
+  connect(c.tree, &CTreeFileCtrl::openRequested, this, &CFoliantDlg::ViewSelectedFile);
+  connect(c.tree, &CTreeFileCtrl::exploreRequested, this, &CFoliantDlg::ExploreDestination);
+  connect(c.destinationFormat, &QComboBox::currentIndexChanged, this,
+          &CFoliantDlg::OnNameFormatChanged);
+  connect(c.sizeList, &QListWidget::currentRowChanged, this, &CFoliantDlg::OnDocumentSizeChanged);
+  connect(c.selectSource, &QPushButton::clicked, this, &CFoliantDlg::OnSelectSource);
+  connect(c.advancedSettings, &QPushButton::clicked, this, &CFoliantDlg::OnAdvancedSettings);
+  connect(c.help, &QPushButton::clicked, this, &CFoliantDlg::OnHelp);
+  connect(c.about, &QPushButton::clicked, this, &CFoliantDlg::OnAbout);
+}
+
+void CFoliantDlg::showEvent(QShowEvent* event) {
+  if (!initialised_) {
+    initialised_ = true;
+    OnInitDialog();
+  }
+  QDialog::showEvent(event);
+}
+
+void CFoliantDlg::OnInitDialog() {
+  Log(LOG_LOCATION, "CFoliantDlg::OnInitDialog()");
+  CTreeFileCtrl& tree = *controls_.tree;
+  tree.AttachSystemImageList();
+  tree.SetAllowDelete(true);
+  tree.SetAllowRename(true);
+  tree.SetAutoRefresh(true);
+  InitializeScanManager();
+  LoadSettings();
+  LoadFolderPreferences();
+  QueryScannerGeometry();
+  CreateDefaultHierarchyWhenNew();
+  FillControls();
+  UpdateControls();
+  UpdateTitleAndPreview();
+  setWindowIcon(ApplicationIcon());
+  RestoreWindowPlacement(*this, ReadWindowPlacement());
+}
+
+void CFoliantDlg::InitializeScanManager() {
+  const bool ready = scanManager_.Initialize(2, 0, "2.00.0147", "Ferncastle", "Quillery",
+                                             "Docketeer", this);
+  // From here on every event of the program passes the scan manager first.
+  qApp->installEventFilter(this);
+  if (!ready)
+    Prompt::ShowError(this, kScannerInitError);
+}
+
+void CFoliantDlg::CreateDefaultHierarchyWhenNew() {
+  if (archiveRootFolder_ != defaultArchiveRootFolder_ ||
+      FileExists(RemoveTrailingSeparator(archiveRootFolder_)))
+    return;
+  Log(LOG_LOCATION, "CFoliantDlg::OnInitDialog(): creating the default hierarchy in %s",
+      archiveRootFolder_.c_str());
+#ifdef DOCKETEER_HAS_DEFAULT_HIERARCHY
+  if (!CreateDefaultHierarchy(archiveRootFolder_))
+    Log(LOG_LOCATION, "CFoliantDlg::OnInitDialog(): the default hierarchy is incomplete");
+#else
+  // TODO(hierarchy): CreateDefaultHierarchy(archiveRootFolder_) once it is built.
+#endif
+}
+
+bool CFoliantDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (PreTranslateMessage(event))
+    return true;
+  return QDialog::eventFilter(watched, event);
+}
+
+bool CFoliantDlg::PreTranslateMessage(QEvent* message) {
+  if (!scanManager_.PreTranslateMessage(message))
+    return false;
+  Log(LOG_LOCATION, "CFoliantDlg::PreTranslateMessage(): No further processing");
+  return true;
+}
+
+bool CFoliantDlg::event(QEvent* event) {
+  switch (static_cast<int>(event->type())) {
+    case WM_SCAN_COMPLETE:
+      Log(LOG_LOCATION, "CFoliantDlg::OnScanComplete()");
+      return true;
+    case WM_SCAN_CANCELLED:
+      Log(LOG_LOCATION, "CFoliantDlg::OnScanCancelled()");
+      return true;
+    case WM_SCAN_ERROR:
+      Log(LOG_LOCATION, "CFoliantDlg::OnScanError()");
+      return true;
+    default:
+      return QDialog::event(event);
+  }
+}
+
+// The editor of a tree item's name is a child of the tree; while it has the
+// focus, Enter and Escape belong to the rename.
+bool CFoliantDlg::IsRenamingInTree() const {
+  const QWidget* focus = QApplication::focusWidget();
+  return focus != nullptr && focus != controls_.tree && controls_.tree->isAncestorOf(focus);
+}
+
+void CFoliantDlg::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  const bool enterOrEscape = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+  if (enterOrEscape && IsRenamingInTree()) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void CFoliantDlg::done(int result) {
+  if (initialised_)
+    WriteWindowPlacement(frameGeometry());
+  QDialog::done(result);
+}
+
+void CFoliantDlg::OnScanClicked() {
+  Log(LOG_LOCATION, "CFoliantDlg::OnScanClicked()");
+}
+
+int CFoliantDlg::PageNumber() const {
+  return 1;
 }

@@ -1,15 +1,116 @@
 #pragma once
 
 #include <QDialog>
+#include <cstdint>
+#include <string>
+#include <vector>
 
-// The main window. For now it offers the About box and closes; the scan
-// workflow fills it.
-class CFoliantDlg : public QDialog {
+#include "core/FileFormatType.h"
+#include "core/PixelType.h"
+#include "naming/FileNameFormat.h"
+#include "scan/MainWindowControls.h"
+#include "scan/ScanWorkflowHost.h"
+#include "settings/AppSettings.h"
+#include "settings/DocumentSizeCatalogue.h"
+#include "settings/ScannerOrigin.h"
+#include "settings/Units.h"
+#include "twain/TwainManager.h"
+
+// The main window: the three steps of the work (destination, document size,
+// scan), the settings snapshot and the choices of the selected folder. The
+// scan itself belongs to the workflow; this window shows and keeps choices.
+class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   Q_OBJECT
 
  public:
   explicit CFoliantDlg(QWidget* parent = nullptr);
+  ~CFoliantDlg() override;
+
+  // Runs once, when the window is first shown.
+  void OnInitDialog();
+
+  std::string GetDestinationFolder() const;
+  std::string GetDocumentFolder() const;
+  bool IsContainerFormat() const;
+
+  void LoadSettings();
+  void SaveSettings() override;
+  void LoadFolderPreferences();
+  void SaveFolderPreferences() override;
+  void ReadControls() override;
+  void UpdateControls();
+  void FillControls();
+  void UpdateTitleAndPreview();
+  void QueryScannerGeometry();
+
+  // ScanWorkflowHost
+  bool IsDestinationSelected() const override;
+  std::string DestinationNameText() const override;
+  void SelectSource() override;
+  ScanChoices Choices() const override;
+  void FocusDestinationName(bool selectAll) override;
+  void ReloadFolderPreferences() override;
+  QWidget* DialogOwner() override;
+
+  TwainManager& ScanManager() { return scanManager_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void done(int result) override;
 
  private:
-  void OnAboutClicked();
+  void ConnectControls();
+  void InitializeScanManager();
+  void CreateDefaultHierarchyWhenNew();
+  bool PreTranslateMessage(QEvent* message);
+  bool IsRenamingInTree() const;
+  std::string ScannerName();
+  void SelectSizeEntry();
+  void SaveFolderChoices(const std::string& folder, const FolderChoices& choices);
+  int PageNumber() const;
+
+  void OnScanClicked();
+  void OnDestinationChanged();
+  void OnNameFormatChanged();
+  void OnDocumentSizeChanged();
+  void OnSelectSource();
+  void OnAdvancedSettings();
+  void OnHelp();
+  void OnAbout();
+  void ViewSelectedFile();
+  void ExploreDestination();
+
+  TwainManager scanManager_;
+  MainWindowControls controls_;
+  bool initialised_ = false;
+
+  bool showScannerUi_ = false;
+  bool viewAfterSaving_ = true;
+  bool useDefaultViewer_ = false;
+  bool updateDestinationAfterScanning_ = true;
+  std::string archiveRootFolder_;
+  Units units_ = Units::Inches;
+  FileFormatType fileFormatType_ = FILE_FORMAT_TIFF;
+  PixelType pixelType_ = ColorHigh;
+  std::int32_t resolution_ = 200;
+  bool sizeListStale_ = true;
+  bool documentSizesChanged_ = false;
+  std::string defaultArchiveRootFolder_;
+  DocumentSizeCatalogue documentSizes_;
+  decltype(AppSettings::OfferedFileFormatTypes()) offeredFileFormats_;
+  decltype(AppSettings::OfferedPixelTypes()) offeredPixelTypes_;
+  std::vector<std::int32_t> offeredResolutions_;
+  std::vector<FileNameFormat> nameFormats_;
+  FileNameFormat nameFormat_;
+  FileNameFormat savedNameFormat_;
+  std::string destinationName_;
+  bool isMultiPageDocument_ = false;
+  bool rotateNinety_ = false;
+  DocumentSize documentSize_;
+  ScannerOrigin scannerOrigin_ = ScannerOrigin::Unknown;
+  std::int32_t scannerWidth_ = 0;
+  std::int32_t scannerHeight_ = 0;
 };

@@ -1,0 +1,66 @@
+#include "MainWindowFixture.h"
+
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTimer>
+#include <filesystem>
+
+#include "core/Paths.h"
+#include "settings/AppSettings.h"
+#include "settings/DocumentSizeCatalogue.h"
+#include "tree/CTreeFileCtrl.h"
+
+void MainWindowFixture::SetUp() {
+  FakeDsmFixture::SetUp();
+  QSettings().clear();
+  std::filesystem::remove_all(RemoveTrailingSeparator(AppSettings::DefaultArchiveRootFolder()));
+  ASSERT_TRUE(SaveDocumentSizes({{"Letter", 8500, 11000},
+                                 {"A4", 8268, 11693},
+                                 {"Business Card", 3500, 2000},
+                                 {"Check", 6000, 2750}}));
+}
+
+void MainWindowFixture::TearDown() {
+  CloseWindow();
+  FakeDsmFixture::TearDown();
+}
+
+CFoliantDlg& MainWindowFixture::StartWindow() {
+  window_ = std::make_unique<CFoliantDlg>();
+  window_->show();
+  RunPostedEvents();
+  return *window_;
+}
+
+void MainWindowFixture::CloseWindow() {
+  if (!window_)
+    return;
+  window_->reject();
+  window_.reset();
+  RunPostedEvents();
+}
+
+void MainWindowFixture::SelectInTree(const std::string& path) {
+  auto* tree = Find<CTreeFileCtrl>("destinationTree");
+  tree->SelectPath(RemoveTrailingSeparator(path), false);
+  RunPostedEvents();
+  ASSERT_EQ(tree->GetSelectedPath(), RemoveTrailingSeparator(path));
+}
+
+void MainWindowFixture::OnNextModal(std::function<void(QWidget*)> act) {
+  QTimer::singleShot(0, [act = std::move(act)] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      act(modal);
+      return;
+    }
+    OnNextModal(act);
+  });
+}
+
+std::string MainWindowFixture::DocumentsRoot() {
+  return AppSettings::DefaultArchiveRootFolder();
+}
+
+void MainWindowFixture::MakeFolder(const std::string& path) {
+  std::filesystem::create_directories(path);
+}
