@@ -84,8 +84,8 @@ void CFoliantDlg::OnInitDialog() {
 }
 
 void CFoliantDlg::InitializeScanManager() {
-  const bool ready = scanManager_.Initialize(2, 0, "2.00.0147", "Ferncastle", "Quillery",
-                                             "Docketeer", this);
+  const bool ready =
+      scanManager_.Initialize(2, 0, "2.00.0147", "Ferncastle", "Quillery", "Docketeer", this);
   // From here on every event of the program passes the scan manager first.
   qApp->installEventFilter(this);
   if (!ready)

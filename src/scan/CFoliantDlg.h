@@ -12,6 +12,7 @@
 #include "scan/ScanWorkflowHost.h"
 #include "settings/AppSettings.h"
 #include "settings/DocumentSizeCatalogue.h"
+#include "settings/PerFolderPreferences.h"
 #include "settings/ScannerOrigin.h"
 #include "settings/Units.h"
 #include "twain/TwainManager.h"

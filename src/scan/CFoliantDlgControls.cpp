@@ -104,8 +104,8 @@ void CFoliantDlg::FillControls() {
     std::vector<std::size_t> order(documentSizes_.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
-      return Text(documentSizes_[a].Name()).compare(Text(documentSizes_[b].Name()),
-                                                     Qt::CaseInsensitive) < 0;
+      return Text(documentSizes_[a].Name())
+                 .compare(Text(documentSizes_[b].Name()), Qt::CaseInsensitive) < 0;
     });
     const QSignalBlocker quiet(c.sizeList);
     c.sizeList->clear();

@@ -32,8 +32,8 @@ class ManagerSourceSize : public IDataSourceSize {
 const FileNameFormat kPageNumberingFormat{RecurrenceType::Sequential, ItemType::Page,
                                           RelationType::BlankRelation, IndexType::Counter3};
 
-const QString kScannerCommunicationError = QStringLiteral(
-    "Error communicating with scanner.  Please check connections and try again.");
+const QString kScannerCommunicationError =
+    QStringLiteral("Error communicating with scanner.  Please check connections and try again.");
 
 }  // namespace
 
@@ -101,9 +101,9 @@ void CFoliantDlg::LoadFolderPreferences() {
 
 void CFoliantDlg::SaveFolderPreferences() {
   Log(LOG_LOCATION, "CFoliantDlg::SaveFolderPreferences()");
-  SaveFolderChoices(GetDestinationFolder(), FolderChoices{nameFormat_, destinationName_,
-                                                          isMultiPageDocument_, rotateNinety_,
-                                                          documentSize_});
+  SaveFolderChoices(GetDestinationFolder(),
+                    FolderChoices{nameFormat_, destinationName_, isMultiPageDocument_,
+                                  rotateNinety_, documentSize_});
   savedNameFormat_ = nameFormat_;
   if (!isMultiPageDocument_)
     return;

@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <iterator>
 
 #include "dialogs/DocumentSizePreviewWnd.h"
 #include "tree/CTreeFileCtrl.h"
@@ -33,8 +34,8 @@ QPushButton* NewButton(const QString& text, const char* name) {
 }
 
 QGroupBox* BuildDestinationGroup(MainWindowControls& c) {
-  c.destinationGroup = Named(new QGroupBox(QStringLiteral("1. &Select Destination")),
-                             "destinationGroup");
+  c.destinationGroup =
+      Named(new QGroupBox(QStringLiteral("1. &Select Destination")), "destinationGroup");
   c.tree = Named(new CTreeFileCtrl, "destinationTree");
   c.tree->setMinimumSize(220, 200);
   c.destinationFormat = Named(new QComboBox, "destinationFormatCombo");
@@ -44,7 +45,8 @@ QGroupBox* BuildDestinationGroup(MainWindowControls& c) {
 
   auto* fields = new QFormLayout;
   fields->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
-  auto* formatLabel = Named(new QLabel(QStringLiteral("Destination &Format:")), "destinationFormatLabel");
+  auto* formatLabel =
+      Named(new QLabel(QStringLiteral("Destination &Format:")), "destinationFormatLabel");
   formatLabel->setBuddy(c.destinationFormat);
   auto* nameLabel = Named(new QLabel(QStringLiteral("&Destination Name:")), "destinationNameLabel");
   nameLabel->setBuddy(c.destinationName);
@@ -58,8 +60,8 @@ QGroupBox* BuildDestinationGroup(MainWindowControls& c) {
 }
 
 QGroupBox* BuildDocumentSizeGroup(MainWindowControls& c) {
-  c.documentSizeGroup = Named(new QGroupBox(QStringLiteral("2. Select Document Si&ze")),
-                              "documentSizeGroup");
+  c.documentSizeGroup =
+      Named(new QGroupBox(QStringLiteral("2. Select Document Si&ze")), "documentSizeGroup");
   c.sizeList = Named(new QListWidget, "documentSizeList");
   c.sizeList->setMinimumHeight(120);
   c.preview = Named(new DocumentSizePreviewWnd, "documentSizePreview");
@@ -83,13 +85,15 @@ QGroupBox* BuildScanGroup(MainWindowControls& c) {
   c.scan->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
   QFont bold = c.scan->font();
   bold.setBold(true);
-  bold.setPointSizeF(bold.pointSizeF() * 1.4);
+  if (bold.pointSizeF() > 0)
+    bold.setPointSizeF(bold.pointSizeF() * 1.4);
   c.scan->setFont(bold);
   c.scan->setMinimumHeight(c.scan->fontMetrics().height() * 3);
   c.multiPage = Named(new QCheckBox(QStringLiteral("&Multi-page document")), "multiPageCheck");
   c.rotateNinety = Named(new QCheckBox(QStringLiteral("Rotate &90 degrees")), "rotateNinetyCheck");
-  c.showScannerUi = Named(new QCheckBox(QStringLiteral("Show manufacturer's &configuration dialog")),
-                          "showScannerUiCheck");
+  c.showScannerUi =
+      Named(new QCheckBox(QStringLiteral("Show manufacturer's &configuration dialog")),
+            "showScannerUiCheck");
   c.showScannerUi->setVisible(false);
   c.selectSource = NewButton(QStringLiteral("Select Sou&rce..."), "selectSourceButton");
   c.advancedSettings = NewButton(QStringLiteral("&Advanced Settings..."), "advancedSettingsButton");
@@ -116,10 +120,18 @@ QGroupBox* BuildScanGroup(MainWindowControls& c) {
 }
 
 void SetTabOrder(const MainWindowControls& c) {
-  QWidget* order[] = {c.tree,         c.destinationFormat, c.destinationName,
-                      c.sizeList,     c.scan,              c.multiPage,
-                      c.rotateNinety, c.showScannerUi,     c.selectSource,
-                      c.advancedSettings, c.help,          c.about};
+  QWidget* order[] = {c.tree,
+                      c.destinationFormat,
+                      c.destinationName,
+                      c.sizeList,
+                      c.scan,
+                      c.multiPage,
+                      c.rotateNinety,
+                      c.showScannerUi,
+                      c.selectSource,
+                      c.advancedSettings,
+                      c.help,
+                      c.about};
   for (std::size_t i = 1; i < std::size(order); ++i)
     QWidget::setTabOrder(order[i - 1], order[i]);
 }

@@ -100,8 +100,8 @@ void RestoreWindowPlacement(QWidget& window, const WindowPlacement& placement) {
   frame.setSize(size);
   frame = MoveInsideWorkArea(frame, workArea);
   // Even a window that cannot shrink that far keeps its title bar reachable.
-  frame.moveTopLeft(QPoint(std::max(frame.left(), workArea.left()),
-                           std::max(frame.top(), workArea.top())));
+  frame.moveTopLeft(
+      QPoint(std::max(frame.left(), workArea.left()), std::max(frame.top(), workArea.top())));
   window.resize(size - frameExtra);
   window.move(frame.topLeft());
 }

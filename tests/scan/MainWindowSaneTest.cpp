@@ -24,7 +24,8 @@ TEST(MainWindowOverSane, OpensWithTheTestScannerChosen) {
   RunEvents();
 
   EXPECT_TRUE(prompt.asked.isEmpty());
-  EXPECT_TRUE(window.windowTitle().startsWith("Docketeer - ")) << window.windowTitle().toStdString();
+  EXPECT_TRUE(window.windowTitle().startsWith("Docketeer - "))
+      << window.windowTitle().toStdString();
   EXPECT_FALSE(window.findChild<QLabel*>("documentSizeLabel")->text().isEmpty());
   window.reject();
 }

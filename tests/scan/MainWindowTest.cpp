@@ -18,9 +18,11 @@
 #include "MainWindowFixture.h"
 #include "RecordingShell.h"
 #include "ScriptedPrompt.h"
+#include "core/DebugLog.h"
 #include "core/Paths.h"
 #include "settings/AppSettings.h"
 #include "settings/PerFolderPreferences.h"
+#include "settings/SizeCaption.h"
 #include "tree/CTreeFileCtrl.h"
 #include "tree/TreeCommand.h"
 
@@ -69,9 +71,8 @@ TEST_F(MainWindowTest, DefaultHierarchyIsCreatedOnceAndOnlyForTheDefaultRoot) {
   CloseWindow();
   const std::string root = DocumentsRoot();
   EXPECT_EQ(CountFolders(root), 292);
-  EXPECT_TRUE(fs::is_directory(root +
-                               "Houses/House 2 (right click to change)/Mortgages and Loans/"
-                               "Loan 3 (right click to change)/Statements"));
+  EXPECT_TRUE(fs::is_directory(root + "Houses/House 2 (right click to change)/Mortgages and Loans/"
+                                      "Loan 3 (right click to change)/Statements"));
 
   // An existing root is the user's own: nothing comes back.
   fs::remove_all(root + "Houses");
@@ -88,15 +89,13 @@ TEST_F(MainWindowTest, ChoosingAFolderShowsItsChoices) {
     int height;
   };
   const Case cases[] = {
-      {"Letter", 1000, "Letter", 8500, 11000},     // the catalogue's dimensions win
-      {"check", 6000, "Check", 6000, 2750},        // names match in any case
-      {"Legal (gone)", 8500, "A4", 8268, 11693},   // unknown: the first entry
+      {"Letter", 1000, "Letter", 8500, 11000},    // the catalogue's dimensions win
+      {"check", 6000, "Check", 6000, 2750},       // names match in any case
+      {"Legal (gone)", 8500, "A4", 8268, 11693},  // unknown: the first entry
   };
-  StartWindow();
+  auto folderOf = [](const Case& c) { return DocumentsRoot() + "Bank/" + c.storedSize + "/"; };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.storedSize);
-    const std::string folder = DocumentsRoot() + "Bank/" + c.storedSize + "/";
-    MakeFolder(folder);
+    MakeFolder(folderOf(c));
     FolderChoices stored;
     stored.format = {RecurrenceType::Quarter, ItemType::NoItem, RelationType::BlankRelation,
                      IndexType::YearQuarter};
@@ -104,12 +103,15 @@ TEST_F(MainWindowTest, ChoosingAFolderShowsItsChoices) {
     stored.multiPage = true;
     stored.rotateNinety = true;
     stored.documentSize = DocumentSize(c.storedSize, c.storedWidth, 4000);
-    PerFolderPreferences(folder).WriteAll(stored);
-
+    PerFolderPreferences(folderOf(c)).WriteAll(stored);
+  }
+  StartWindow();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.storedSize);
+    const std::string folder = folderOf(c);
     SelectInTree(folder);
 
-    EXPECT_EQ(Find<QComboBox>("destinationFormatCombo")->currentText(),
-              "Quarter yyyy Qn");
+    EXPECT_EQ(Find<QComboBox>("destinationFormatCombo")->currentText(), "Quarter yyyy Qn");
     EXPECT_EQ(Find<QLineEdit>("destinationNameEdit")->text(), "Quarter 2013 Q1");
     EXPECT_TRUE(Find<QCheckBox>("multiPageCheck")->isChecked());
     EXPECT_TRUE(Find<QCheckBox>("rotateNinetyCheck")->isChecked());
@@ -117,7 +119,8 @@ TEST_F(MainWindowTest, ChoosingAFolderShowsItsChoices) {
     const ScanChoices choices = Window().Choices();
     EXPECT_EQ(choices.destinationFolder, folder);
     EXPECT_EQ(choices.documentSize, DocumentSize(c.storedSize, c.width, c.height));
-    EXPECT_EQ(Find<QLabel>("documentSizeLabel")->text().isEmpty(), false);
+    EXPECT_EQ(Find<QLabel>("documentSizeLabel")->text().toStdString(),
+              SizeCaption(choices.documentSize, AppSettings().GetUnits()));
   }
 }
 
@@ -130,8 +133,8 @@ TEST_F(MainWindowTest, AnotherFormatReplacesTheTypedName) {
 
   formats->setCurrentIndex(yearly);
 
-  EXPECT_EQ(name->text(), QString::fromStdString(
-                              AppSettings::OfferedNameFormats().at(yearly).NextName("")));
+  EXPECT_EQ(name->text(),
+            QString::fromStdString(AppSettings::OfferedNameFormats().at(yearly).NextName("")));
   EXPECT_EQ(Window().Choices().destinationName, name->text().toStdString());
 }
 

@@ -11,12 +11,12 @@ TEST(WindowPlacement, MovesAWindowInsideItsWorkArea) {
     QRect window;
     QPoint expected;
   } cases[] = {
-      {{100, 100, 800, 600}, {100, 100}},     // inside: unchanged
-      {{1500, 100, 800, 600}, {1120, 100}},   // past the right edge
-      {{-300, 100, 800, 600}, {0, 100}},      // past the left edge
-      {{100, 0, 800, 600}, {100, 30}},        // under the top panel
-      {{100, 900, 800, 600}, {100, 480}},     // past the bottom
-      {{-50, 2000, 800, 600}, {0, 480}},      // two edges at once
+      {{100, 100, 800, 600}, {100, 100}},    // inside: unchanged
+      {{1500, 100, 800, 600}, {1120, 100}},  // past the right edge
+      {{-300, 100, 800, 600}, {0, 100}},     // past the left edge
+      {{100, 0, 800, 600}, {100, 30}},       // under the top panel
+      {{100, 900, 800, 600}, {100, 480}},    // past the bottom
+      {{-50, 2000, 800, 600}, {0, 480}},     // two edges at once
   };
   for (const Case& c : cases) {
     const QRect moved = MoveInsideWorkArea(c.window, area);
