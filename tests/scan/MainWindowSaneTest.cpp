@@ -30,16 +30,4 @@ TEST(MainWindowOverSane, OpensWithTheTestScannerChosen) {
   window.reject();
 }
 
-TEST(MainWindowOverSane, WithoutAnyScannerTheWindowStillOpens) {
-  UseNoSaneBackend();
-  ScriptedPrompt prompt;
-  CFoliantDlg window;
-  window.show();
-  RunEvents();
-
-  EXPECT_TRUE(window.isVisible());
-  EXPECT_EQ(window.windowTitle(), "Docketeer");
-  window.reject();
-}
-
 }  // namespace
