@@ -15,6 +15,16 @@ void AppendWord(std::string& text, std::string_view word) {
   text += word;
 }
 
+// The counter pattern finds the leftmost w digits; the counter is the whole
+// run they start, so "10000" under "nnnn" is read as 10000, not as 1000. The
+// match is leftmost, so no digit can precede it.
+void TakeWholeDigitRun(SplitText& split) {
+  const std::size_t runEnd = split.suffix.find_first_not_of("0123456789");
+  const std::size_t taken = runEnd == std::string::npos ? split.suffix.size() : runEnd;
+  split.match += split.suffix.substr(0, taken);
+  split.suffix.erase(0, taken);
+}
+
 }  // namespace
 
 std::string FileNameFormat::BaseName() const {
@@ -33,9 +43,11 @@ std::string FileNameFormat::NextName(std::string_view current) const {
     // Drop the placeholder, keep the blank before it.
     return baseName.substr(0, baseName.size() - IndexWord(index).size()) + FirstIndexValue(*this);
   }
-  const std::optional<SplitText> split = SplitAtMatch(IndexPattern(index), current);
+  std::optional<SplitText> split = SplitAtMatch(IndexPattern(index), current);
   if (!split)
     return std::string(current);
+  if (CounterWidth(index) > 0)
+    TakeWholeDigitRun(*split);
   const std::optional<std::string> value = NextIndexValue(*this, split->match);
   if (!value)
     return std::string(current);

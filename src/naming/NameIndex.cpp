@@ -1,5 +1,6 @@
 #include "naming/NameIndex.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -41,7 +42,7 @@ std::string FormatPeriod(IndexType index, int year, int period) {
   return Formatted(index == IndexType::YearQuarter ? "%04d Q%d" : "%04d H%d", year, period);
 }
 
-// A counter that outgrows its width is written in full (99 under "nn" is 100).
+// A counter zero-padded to its width ("0001" under "nnnn").
 std::string FormatCounter(IndexType index, int value) {
   return Formatted("%0*d", CounterWidth(index), value);
 }
@@ -85,6 +86,21 @@ constexpr std::array<DateStep, kLastRecurrenceType + 1> kDateSteps = {{
     {0, 0, 1},  {0, 0, 1},   // Year, Yearly
 }};
 
+bool IsLastDayOfMonth(const CSimpleDate& date) {
+  return date.IsValid() &&
+         date.GetDay() == CSimpleDate::DaysInMonth(date.GetMonth(), date.GetYear());
+}
+
+// Adding months or years keeps the day, clamped to the target month; a date on
+// the last day of its month moves to the last day of the target month instead,
+// so a series of month ends never drifts to the 28th after one February.
+void StepByMonths(const DateStep& step, CSimpleDate& date) {
+  const bool monthEnd = IsLastDayOfMonth(date);
+  date.AddMonths(step.months).AddYears(step.years);
+  if (monthEnd && date.IsValid())
+    date.AddDays(CSimpleDate::DaysInMonth(date.GetMonth(), date.GetYear()) - date.GetDay());
+}
+
 void StepDate(RecurrenceType recurrence, CSimpleDate& date) {
   if (recurrence == RecurrenceType::Current) {
     date = CSimpleDate(CSimpleDate::kMonthDayYear);
@@ -92,7 +108,10 @@ void StepDate(RecurrenceType recurrence, CSimpleDate& date) {
     StepHalfMonth(date);
   } else {
     const DateStep step = kDateSteps[static_cast<std::size_t>(recurrence)];
-    date.AddDays(step.days).AddMonths(step.months).AddYears(step.years);
+    if (step.months != 0 || step.years != 0)
+      StepByMonths(step, date);
+    else
+      date.AddDays(step.days);
   }
 }
 
@@ -146,12 +165,33 @@ std::optional<std::string> NextPeriodValue(const FileNameFormat& format, std::st
   return FormatPeriod(format.index, *year, *period + 1);
 }
 
+bool IsDigitRun(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Steps the decimal number in `digits` by one, digit by digit, so a run of any
+// length neither overflows nor loses its leading zeros: "0099" gives "0100",
+// "9999" gives "10000".
+std::string Incremented(std::string digits) {
+  for (auto at = digits.rbegin(); at != digits.rend(); ++at) {
+    if (*at != '9') {
+      ++*at;
+      return digits;
+    }
+    *at = '0';
+  }
+  return '1' + digits;
+}
+
+// `match` is the whole run of digits at the counter's place, at least as long
+// as the counter's width.
 std::optional<std::string> NextCounterValue(const FileNameFormat& format, std::string_view match) {
-  const std::optional<int> value = ReadDigits(match, CounterWidth(format.index));
-  if (!value)
+  if (!IsDigitRun(match) || match.size() < static_cast<std::size_t>(CounterWidth(format.index)))
     return std::nullopt;
-  const int step = format.recurrence == RecurrenceType::Sequential ? 1 : 0;
-  return FormatCounter(format.index, *value + step);
+  if (format.recurrence != RecurrenceType::Sequential)
+    return std::string(match);
+  return Incremented(std::string(match));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 // of the format's index type.
 std::string FirstIndexValue(const FileNameFormat& format);
 
-// The value after `match` (the text the index pattern found), stepped by the
-// format's recurrence; nothing when `match` cannot be read.
+// The value after `match` (the text the index pattern found; for a counter the
+// whole run of digits there), stepped by the format's recurrence; nothing when
+// `match` cannot be read.
 std::optional<std::string> NextIndexValue(const FileNameFormat& format, std::string_view match);

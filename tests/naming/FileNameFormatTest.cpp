@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "core/ContractError.h"
+#include "naming/CSimpleDate.h"
 #include "naming/FileNameFormat.h"
+#include "naming/FileNameWords.h"
 #include "naming/TodayClock.h"
 
 namespace {
@@ -98,8 +102,8 @@ TEST(FileNameFormatTest, OutOfRangeValuesInsideTheLibraryAreContractFailures) {
 
 TEST(FileNameFormatTest, DatedSeriesStepByTheirPeriod) {
   ExpectSeries(Format(10, 0, 2, 1),
-               {"Month Ending 2012-11-30", "Month Ending 2012-12-30", "Month Ending 2013-01-30",
-                "Month Ending 2013-02-28", "Month Ending 2013-03-28"});
+               {"Month Ending 2012-11-30", "Month Ending 2012-12-31", "Month Ending 2013-01-31",
+                "Month Ending 2013-02-28", "Month Ending 2013-03-31"});
   ExpectSeries(Format(10, 0, 2, 1),
                {"Month Ending 2012-12-31", "Month Ending 2013-01-31", "Month Ending 2013-02-28"});
   ExpectSeries(Format(10, 0, 2, 1), {"Month Ending 2012-01-31", "Month Ending 2012-02-29"});
@@ -110,15 +114,16 @@ TEST(FileNameFormatTest, DatedSeriesStepByTheirPeriod) {
   ExpectSeries(Format(6, 0, 2, 1), {"Two Weeks Ending 2012-12-21", "Two Weeks Ending 2013-01-04"});
   ExpectSeries(Format(11, 5, 6, 1),
                {"Monthly Statement Due 2012-12-15", "Monthly Statement Due 2013-01-15"});
-  ExpectSeries(Format(12, 0, 2, 1), {"2012-12-31", "2013-02-28", "2013-04-28"});
+  ExpectSeries(Format(12, 0, 2, 1), {"2012-12-31", "2013-02-28", "2013-04-30"});
   ExpectSeries(Format(14, 0, 2, 1), {"Quarter Ending 2012-11-30", "Quarter Ending 2013-02-28",
-                                     "Quarter Ending 2013-05-28"});
+                                     "Quarter Ending 2013-05-31"});
   ExpectSeries(Format(14, 0, 2, 2), {"Quarter Ending 2012-10", "Quarter Ending 2013-01"});
   ExpectSeries(Format(16, 0, 2, 1), {"Half Year Ending 2012-08-31", "Half Year Ending 2013-02-28",
-                                     "Half Year Ending 2013-08-28"});
+                                     "Half Year Ending 2013-08-31"});
   ExpectSeries(Format(16, 0, 2, 2), {"Half Year Ending 2012-07", "Half Year Ending 2013-01"});
   ExpectSeries(Format(18, 0, 2, 1),
-               {"Year Ending 2012-02-29", "Year Ending 2013-02-28", "Year Ending 2014-02-28"});
+               {"Year Ending 2012-02-29", "Year Ending 2013-02-28", "Year Ending 2014-02-28",
+                "Year Ending 2015-02-28", "Year Ending 2016-02-29"});
   ExpectSeries(Format(18, 0, 2, 2), {"Year Ending 2012-12", "Year Ending 2013-12"});
 }
 
@@ -160,10 +165,119 @@ TEST(FileNameFormatTest, CountersStepOnlyWhenSequentialAndOutgrowTheirWidth) {
   ExpectSeries(Format(1, 0, 0, 6), {"Item 9", "Item 10"});
   ExpectSeries(Format(1, 1, 1, 11), {"Item 999999", "Item 1000000"});
   ExpectSeries(Format(1, 1, 1, 10), {"Item 00009", "Item 00010"});
-  // The first run of w digits anywhere, also inside a longer number.
-  EXPECT_EQ(Format(1, 1, 1, 7).NextName("Item 0123"), "Item 0223");
+  // The counter is the whole run of digits where the first w digits stand.
+  EXPECT_EQ(Format(1, 1, 1, 7).NextName("Item 0123"), "Item 0124");
   EXPECT_EQ(Format(10, 3, 1, 9).NextName("Check 0041"), "Check 0041");
   EXPECT_EQ(Format(0, 3, 1, 9).NextName("Check 0041"), "Check 0041");
+}
+
+TEST(FileNameFormatTest, CountersPastTheirWidthKeepCountingByOne) {
+  ExpectSeries(Format(1, 3, 1, 9), {"Check 9998", "Check 9999", "Check 10000", "Check 10001"});
+  ExpectSeries(Format(1, 2, 1, 8), {"Page 999", "Page 1000", "Page 1001"});
+  ExpectSeries(Format(1, 0, 0, 6), {"Item 9", "Item 10", "Item 11"});
+  ExpectSeries(Format(1, 3, 1, 9), {"Check 0007", "Check 0008"});
+  ExpectSeries(Format(1, 0, 0, 7), {"Item 0099", "Item 0100"});
+  // A run written wider than the counter keeps its leading zeros.
+  ExpectSeries(Format(1, 0, 0, 9), {"Item 00123", "Item 00124"});
+  // Only the run itself: text after it, digits included, stays as it was.
+  ExpectSeries(Format(1, 3, 1, 9), {"Check 9999 p2", "Check 10000 p2", "Check 10001 p2"});
+  ExpectSeries(Format(1, 3, 1, 9), {"A1 Check 0041 (2)", "A1 Check 0042 (2)"});
+  EXPECT_EQ(Format(10, 3, 1, 9).NextName("Check 10000"), "Check 10000");
+}
+
+TEST(FileNameFormatTest, MonthEndsStayOnMonthEnds) {
+  ExpectSeries(Format(10, 0, 2, 1),
+               {"Month Ending 2013-01-31", "Month Ending 2013-02-28", "Month Ending 2013-03-31",
+                "Month Ending 2013-04-30", "Month Ending 2013-05-31"});
+  ExpectSeries(Format(14, 0, 2, 1), {"Quarter Ending 2012-03-31", "Quarter Ending 2012-06-30",
+                                     "Quarter Ending 2012-09-30", "Quarter Ending 2012-12-31",
+                                     "Quarter Ending 2013-03-31"});
+  ExpectSeries(Format(15, 0, 2, 1), {"2012-04-30", "2012-07-31"});
+  ExpectSeries(Format(18, 0, 2, 1), {"2011-02-28", "2012-02-29", "2013-02-28"});
+  // Other days keep their day, clamped only when the target month is short.
+  ExpectSeries(Format(11, 5, 6, 1), {"Due 2012-12-15", "Due 2013-01-15", "Due 2013-02-15"});
+  ExpectSeries(Format(10, 0, 2, 1), {"2012-12-30", "2013-01-30", "2013-02-28"});
+  ExpectSeries(Format(18, 0, 2, 1), {"2012-04-29", "2013-04-29"});
+  // Day steps are not month steps: a week after a month end is just a week on.
+  ExpectSeries(Format(4, 0, 2, 1), {"2013-01-31", "2013-02-07", "2013-02-14"});
+  ExpectSeries(Format(10, 0, 2, 1), {"9999-12-31", "10000-01-31"});
+}
+
+// The position of a name's index on the scale its recurrence steps along, read
+// from the index text: a counter's value, a date's month or day number, a
+// half month, a quarter or a half.
+int IndexOrdinal(const FileNameFormat& format, const std::string& value) {
+  using enum RecurrenceType;
+  const RecurrenceType r = format.recurrence;
+  int year = 0, month = 1, day = 1, period = 0;
+  switch (format.index) {
+    case IndexType::YearQuarter:
+    case IndexType::YearHalf:
+      EXPECT_EQ(std::sscanf(value.c_str(), "%d %*c%d", &year, &period), 2) << value;
+      return year * (format.index == IndexType::YearQuarter ? 4 : 2) + period - 1;
+    case IndexType::YearMonthDay:
+    case IndexType::YearMonth:
+    case IndexType::YearOnly:
+      std::sscanf(value.c_str(), "%d-%d-%d", &year, &month, &day);
+      if (r == Day || r == Daily || r == Week || r == Weekly || r == TwoWeeks || r == BiWeekly)
+        return CSimpleDate::DayNumberFrom(month, day, year);
+      if (r == HalfMonth || r == SemiMonthly)  // from the 11th on, a step reaches next month
+        return year * 24 + (month - 1) * 2 + (day >= 11 ? 1 : 0);
+      return year * 12 + month - 1;
+    default:
+      return std::stoi(value);
+  }
+}
+
+// A thousand steps from the start of a series (and from a counter at 9990):
+// every step moves the index on by the same amount, so nothing is skipped or
+// repeated, the text before the index stays, counters keep their width, and
+// month steps keep a month end on month ends and any other day on its day.
+TEST(FileNameFormatTest, LongSeriesNeverSkipRepeatOrDrift) {
+  for (const int startDay : {31, 15}) {
+    const TodayClock::Fixed today(2012, 1, startDay);
+    for (const FileNameFormat& format : PredefinedFormats()) {
+      if (format.recurrence == RecurrenceType::Current)
+        continue;  // today's value each time, covered on its own
+      const std::string base = format.BaseName();
+      const std::string prefix = base.substr(0, base.size() - IndexWord(format.index).size());
+      const int width = CounterWidth(format.index);
+      std::vector<std::string> starts = {format.NextName("")};
+      if (width > 0)
+        starts.push_back(prefix + std::string(width > 4 ? width - 4 : 0, '0') + "9990");
+      const bool monthSteps =
+          format.index == IndexType::YearMonthDay && format.recurrence >= RecurrenceType::Month;
+      for (const std::string& start : starts) {
+        std::set<std::string> seen = {start};
+        std::string name = start;
+        int firstStride = 0;
+        for (int step = 0; step < 1000; ++step) {
+          const std::string next = format.NextName(name);
+          ASSERT_EQ(next.substr(0, prefix.size()), prefix) << next;
+          const std::string value = next.substr(prefix.size());
+          const int stride =
+              IndexOrdinal(format, value) - IndexOrdinal(format, name.substr(prefix.size()));
+          if (step == 0)
+            firstStride = stride;
+          ASSERT_TRUE(stride > 0 && stride == firstStride)
+              << base << ": " << name << " -> " << next;
+          ASSERT_TRUE(seen.insert(next).second) << base << ": " << next;
+          if (width > 0) {
+            char padded[32];
+            std::snprintf(padded, sizeof padded, "%0*d", width, std::stoi(value));
+            ASSERT_EQ(value, padded) << base;
+          }
+          if (monthSteps) {
+            int year = 0, month = 0, day = 0;
+            std::sscanf(value.c_str(), "%d-%d-%d", &year, &month, &day);
+            const int expected = startDay == 31 ? CSimpleDate::DaysInMonth(month, year) : 15;
+            ASSERT_EQ(day, expected) << base << ": " << next;
+          }
+          name = next;
+        }
+      }
+    }
+  }
 }
 
 TEST(FileNameFormatTest, CurrentRecurrenceTakesTodaysValue) {
@@ -235,7 +349,8 @@ TEST(FileNameFormatTest, UserTextAlwaysGivesAName) {
       {Format(1, 3, 1, 9), "１２３４ Check", "１２３４ Check"},
       {Format(10, 0, 2, 1), "2012-12-31 2012-12-31", "2013-01-31 2012-12-31"},
       {Format(14, 0, 1, 4), "2012 Q5 2012 Q1", "2012 Q5 2012 Q2"},
-      {Format(1, 0, 0, 9), "12345678901234567890", "12355678901234567890"},
+      {Format(1, 0, 0, 9), "12345678901234567890", "12345678901234567891"},
+      {Format(1, 0, 0, 9), "99999999999999999999 x", "100000000000000000000 x"},
       {Format(10, 0, 2, 1), longName,
        std::string(100000, 'x') + " 2013-01-31 " + std::string(50, '7')},
       {Format(0, 1, 0, 0), "anything at all", "anything at all"},
