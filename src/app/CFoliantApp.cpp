@@ -25,8 +25,9 @@ bool CFoliantApp::InitInstance() {
   setOrganizationName("Ferncastle");
   setApplicationName("Docketeer");
 
+  TerminationSignal closeOnTerminate;
   CFoliantDlg dlg;
-  TerminationSignal closeOnTerminate(&dlg);
+  closeOnTerminate.SetWindow(&dlg);
   dlg.exec();
   return false;
 }

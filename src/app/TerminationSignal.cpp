@@ -19,8 +19,9 @@ void OnTerminationSignal(int) {
 
 }  // namespace
 
-TerminationSignal::TerminationSignal(QDialog* window) : window_(window) {
-  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalPipe) != 0) return;
+TerminationSignal::TerminationSignal() {
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalPipe) != 0)
+    return;
   notifier_ = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, &TerminationSignal::OnSignal);
   struct sigaction action {};
@@ -32,7 +33,8 @@ TerminationSignal::TerminationSignal(QDialog* window) : window_(window) {
 }
 
 TerminationSignal::~TerminationSignal() {
-  if (notifier_ == nullptr) return;
+  if (notifier_ == nullptr)
+    return;
   std::signal(SIGTERM, SIG_DFL);
   std::signal(SIGINT, SIG_DFL);
   ::close(gSignalPipe[0]);
@@ -43,5 +45,14 @@ TerminationSignal::~TerminationSignal() {
 void TerminationSignal::OnSignal() {
   char byte = 0;
   [[maybe_unused]] const auto read = ::read(gSignalPipe[0], &byte, 1);
-  window_->close();
+  requested_ = true;
+  if (window_ != nullptr)
+    window_->close();
+}
+
+void TerminationSignal::SetWindow(QDialog* window) {
+  window_ = window;
+  // The window's exec() opens it after this; a close now would be undone.
+  if (requested_)
+    QMetaObject::invokeMethod(window_, &QDialog::close, Qt::QueuedConnection);
 }

@@ -11,12 +11,17 @@ class TerminationSignal : public QObject {
   Q_OBJECT
 
  public:
-  explicit TerminationSignal(QDialog* window);
+  // Listens from construction on, so a signal that arrives while the window
+  // is still being built is not lost: it closes the window once it is set.
+  TerminationSignal();
   ~TerminationSignal() override;
+
+  void SetWindow(QDialog* window);
 
  private:
   void OnSignal();
 
-  QDialog* window_;
+  QDialog* window_ = nullptr;
+  bool requested_ = false;
   QSocketNotifier* notifier_ = nullptr;
 };

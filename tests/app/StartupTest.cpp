@@ -22,6 +22,9 @@ QProcessEnvironment OffscreenEnvironment(const QString& tmp) {
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("QT_QPA_PLATFORM", "offscreen");
   environment.insert("TMPDIR", tmp);
+  // The scripted manager: the machine's own SANE backends are not part of
+  // what start-up and shutdown are checked for here.
+  environment.insert("DOCKETEER_DSM", FAKE_DSM_PATH);
   return environment;
 }
 
