@@ -14,13 +14,10 @@
 #include "dialogs/DocumentSizePreviewWnd.h"
 #include "platform/Prompt.h"
 #include "scan/ApplicationIcon.h"
+#include "scan/DefaultHierarchy.h"
 #include "scan/WindowPlacement.h"
 #include "tree/CTreeFileCtrl.h"
 #include "twain/ScanNotificationEvent.h"
-#if __has_include("scan/DefaultHierarchy.h")
-#include "scan/DefaultHierarchy.h"
-#define DOCKETEER_HAS_DEFAULT_HIERARCHY 1
-#endif
 
 namespace {
 
@@ -98,12 +95,8 @@ void CFoliantDlg::CreateDefaultHierarchyWhenNew() {
     return;
   Log(LOG_LOCATION, "CFoliantDlg::OnInitDialog(): creating the default hierarchy in %s",
       archiveRootFolder_.c_str());
-#ifdef DOCKETEER_HAS_DEFAULT_HIERARCHY
   if (!CreateDefaultHierarchy(archiveRootFolder_))
     Log(LOG_LOCATION, "CFoliantDlg::OnInitDialog(): the default hierarchy is incomplete");
-#else
-  // TODO(hierarchy): CreateDefaultHierarchy(archiveRootFolder_) once it is built.
-#endif
 }
 
 bool CFoliantDlg::eventFilter(QObject* watched, QEvent* event) {

@@ -56,9 +56,6 @@ TEST_F(MainWindowTest, OpensWithEveryControlAndTheDefaultSourceInTheTitle) {
 }
 
 TEST_F(MainWindowTest, DefaultHierarchyIsCreatedOnceAndOnlyForTheDefaultRoot) {
-#if !__has_include("scan/DefaultHierarchy.h")
-  GTEST_SKIP() << "the default hierarchy is not built yet";
-#endif
   const std::string other = TempFolder() + "other-archive/";
   AppSettings().SetArchiveRootFolder(other);
   StartWindow();
