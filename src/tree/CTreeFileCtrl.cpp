@@ -9,9 +9,10 @@
 #include "core/DebugLog.h"
 #include "core/Paths.h"
 #include "platform/volumes/FileFlags.h"
-#include "tree/CTreeFileCtrlThreadInfo.h"
 #include "tree/CTreeFileItem.h"
 #include "tree/FolderChangedEvent.h"
+#include "tree/TreeChangeMonitor.h"
+#include "tree/TreeCommandSet.h"
 #include "tree/TreeItemDelegate.h"
 #include "tree/TreeNames.h"
 #include "tree/TreeUiGuards.h"
@@ -27,7 +28,21 @@ CTreeFileCtrl::CTreeFileCtrl(QWidget* parent) : QTreeWidget(parent), mounts_(Mou
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   header()->setSectionResizeMode(QHeaderView::ResizeToContents);
   header()->setStretchLastSection(false);
-  setItemDelegate(new TreeItemDelegate(*this));
+  commands_ = std::make_unique<TreeCommandSet>(*this);
+  monitors_ = std::make_unique<TreeChangeMonitor>(
+      *this, TreeChangeMonitor::Callbacks{[this] { return busy_; }, [this] { ResyncAll(); }});
+  setItemDelegate(new TreeItemDelegate(
+      {[this](const QModelIndex& index, const QString& text) { LabelEdited(index, text); },
+       [this](const QModelIndex& index) { return TextColour(index); }},
+      this));
+  connect(commands_.get(), &TreeCommandSet::combineToTiffRequested, this,
+          &CTreeFileCtrl::combineToTiffRequested);
+  connect(commands_.get(), &TreeCommandSet::exploreRequested, this,
+          &CTreeFileCtrl::exploreRequested);
+  connect(commands_.get(), &TreeCommandSet::convertToCompressedPdfRequested, this,
+          &CTreeFileCtrl::convertToCompressedPdfRequested);
+  connect(commands_.get(), &TreeCommandSet::convertToUncompressedPdfRequested, this,
+          &CTreeFileCtrl::convertToUncompressedPdfRequested);
   connect(this, &QTreeWidget::itemExpanded, this, &CTreeFileCtrl::OnItemExpanded);
   connect(this, &QTreeWidget::itemCollapsed, this, &CTreeFileCtrl::OnItemCollapsed);
   connect(this, &QTreeWidget::currentItemChanged, this,
@@ -40,7 +55,7 @@ CTreeFileCtrl::CTreeFileCtrl(QWidget* parent) : QTreeWidget(parent), mounts_(Mou
 
 CTreeFileCtrl::~CTreeFileCtrl() {
   disconnect(this, nullptr, this, nullptr);
-  StopAllMonitors();
+  monitors_->StopAll();
   rebuilding_ = true;
   clear();
 }
@@ -49,9 +64,33 @@ void CTreeFileCtrl::AttachSystemImageList() {
   Rebuild();
 }
 
+void CTreeFileCtrl::SetAllowRename(bool allow) {
+  commands_->SetAllowRename(allow);
+}
+
+void CTreeFileCtrl::SetAllowDelete(bool allow) {
+  commands_->SetAllowDelete(allow);
+}
+
+void CTreeFileCtrl::SetAllowOpen(bool allow) {
+  commands_->SetAllowOpen(allow);
+}
+
+void CTreeFileCtrl::SetAllowProperties(bool allow) {
+  commands_->SetAllowProperties(allow);
+}
+
 void CTreeFileCtrl::SetAutoRefresh(bool on) {
-  autoRefresh_.exchange(on);
+  monitors_->SetAutoRefresh(on);
   Rebuild();
+}
+
+bool CTreeFileCtrl::AutoRefresh() const {
+  return monitors_->AutoRefresh();
+}
+
+int CTreeFileCtrl::MonitorCount() const {
+  return monitors_->Count();
 }
 
 void CTreeFileCtrl::SetRoot(const std::string& path) {
@@ -294,7 +333,7 @@ void CTreeFileCtrl::Rebuild() {
   const std::string selectedPath = selected ? selected->Info().path : std::string();
   const bool selectedExpanded = selected != nullptr && selected->isExpanded();
   mounts_ = MountTable::Read();
-  StopAllMonitors();
+  monitors_->StopAll();
   rebuilding_ = true;
   clear();
   rebuilding_ = false;
@@ -303,7 +342,7 @@ void CTreeFileCtrl::Rebuild() {
   if (!rootFolder_.empty()) {
     PopulateFolder(rootFolder_, invisibleRootItem(), false);
     if (MonitorAllowed(rootFolder_))
-      StartMonitor(rootFolder_);
+      monitors_->Start(rootFolder_, showFiles_);
   } else {
     InsertFallbackNodes();
   }
@@ -468,7 +507,7 @@ void CTreeFileCtrl::OnItemCollapsed(QTreeWidgetItem* item) {
   WaitCursor wait;
   const TreeItemInfo& record = RecordOf(item);
   if (IsDrive(record.path))
-    StopMonitor(record.path);
+    monitors_->Stop(record.path);
   DeleteChildren(item, !record.isNetworkNode || IsShareItem(item) || item == networkNode_);
 }
 
@@ -482,8 +521,8 @@ void CTreeFileCtrl::LoadChildren(QTreeWidgetItem* item) {
     // A link back to a folder above it is shown but never walked into.
     if (item->childCount() == 0 && !FolderListing::IsLinkToOwnAncestor(record.path))
       PopulateFolder(record.path, item, true);
-    if (autoRefresh_.load() && IsDrive(record.path))
-      StartMonitor(record.path);
+    if (monitors_->AutoRefresh() && IsDrive(record.path))
+      monitors_->Start(record.path, showFiles_);
   } else if (item == computerNode_) {
     ListDrives(item, true);
   } else if (item != networkNode_ && !record.netResource) {
@@ -523,35 +562,6 @@ void CTreeFileCtrl::Resync(QTreeWidgetItem* item) {
 
 // ---- Change monitoring
 
-void CTreeFileCtrl::StartMonitor(const std::string& path) {
-  const std::string folder = EnsureTrailingSeparator(path);
-  for (const auto& monitor : monitors_)
-    if (monitor->Path() == folder)
-      return;
-  Log(LOG_LOCATION, "CTreeFileCtrl::StartMonitor(): %s", folder.c_str());
-  const int index = static_cast<int>(monitors_.size());
-  monitors_.push_back(std::make_unique<CTreeFileCtrlThreadInfo>(*this, folder, index, showFiles_));
-}
-
-void CTreeFileCtrl::StopAllMonitors() {
-  if (monitors_.empty())
-    return;
-  for (const auto& monitor : monitors_)
-    monitor->RequestStop();
-  monitors_.clear();  // each record waits for its thread
-  // Notices already on their way belong to folders no longer watched.
-  QCoreApplication::removePostedEvents(this, FolderChangedEvent::kType);
-}
-
-void CTreeFileCtrl::StopMonitor(const std::string& path) {
-  const QString folder = QString::fromStdString(EnsureTrailingSeparator(path));
-  const auto found = std::find_if(monitors_.begin(), monitors_.end(), [&](const auto& monitor) {
-    return QString::fromStdString(monitor->Path()).compare(folder, Qt::CaseInsensitive) == 0;
-  });
-  if (found != monitors_.end())
-    monitors_.erase(found);
-}
-
 bool CTreeFileCtrl::MonitorAllowed(const std::string& path) const {
   const MountedVolume* volume = mounts_.VolumeHolding(path);
   return volume == nullptr || !volume->isRemovable;
@@ -564,18 +574,11 @@ bool CTreeFileCtrl::event(QEvent* event) {
                             : nullptr;
   if (changed == nullptr)
     return QTreeWidget::event(event);
-  OnFolderChanged(changed->Index());
+  monitors_->OnFolderChanged(changed->Index());
   return true;
 }
 
-void CTreeFileCtrl::OnFolderChanged(int index) {
-  // A notice from a monitor stopped meanwhile; the re-check does not need it.
-  if (index < 0 || index >= MonitorCount())
-    return;
-  if (!autoRefresh_.load() || busy_)
-    return;
-  ResyncAll();
-}
+// ---- Colours
 
 QColor CTreeFileCtrl::TextColour(const QModelIndex& index) const {
   const CTreeFileItem* item = AsFileItem(itemFromIndex(index));

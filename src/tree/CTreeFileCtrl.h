@@ -3,7 +3,6 @@
 #include <QColor>
 #include <QPersistentModelIndex>
 #include <QTreeWidget>
-#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,14 +15,15 @@
 #include "tree/TreeItemInfo.h"
 
 class CTreeFileItem;
-class CTreeFileCtrlThreadInfo;
 class QMenu;
+class TreeChangeMonitor;
+class TreeCommandSet;
 
 // The archive folder tree: the root's folders and files, read lazily on
-// expand and forgotten on collapse, kept in step with the disk by a change
-// monitor, with the commands of its context menu and keys. Without a root it
-// shows a computer node with the mounted volumes and a network node with the
-// mounted network file systems.
+// expand and forgotten on collapse, kept in step with the disk by its change
+// monitors (TreeChangeMonitor), with the commands of its context menu and keys
+// (TreeCommandSet). Without a root it shows a computer node with the mounted
+// volumes and a network node with the mounted network file systems.
 class CTreeFileCtrl : public QTreeWidget {
   Q_OBJECT
 
@@ -33,67 +33,46 @@ class CTreeFileCtrl : public QTreeWidget {
 
   // What the main window uses.
   void AttachSystemImageList();
-  void SetAllowRename(bool allow) { allowRename_ = allow; }
-  void SetAllowDelete(bool allow) { allowDelete_ = allow; }
-  void SetAllowOpen(bool allow) { allowOpen_ = allow; }
-  void SetAllowProperties(bool allow) { allowProperties_ = allow; }
+  void SetAllowRename(bool allow);
+  void SetAllowDelete(bool allow);
+  void SetAllowOpen(bool allow);
+  void SetAllowProperties(bool allow);
   void SetShowFiles(bool show) { showFiles_ = show; }
   void SetAutoRefresh(bool on);
-  bool AutoRefresh() const { return autoRefresh_.load(); }
+  bool AutoRefresh() const;
   std::string GetRoot() const { return rootFolder_; }
   void SetRoot(const std::string& path);
   std::string GetSelectedPath() const;
 
-  virtual std::string ItemPath(QTreeWidgetItem* item) const;
-  virtual std::string ItemExtension(QTreeWidgetItem* item) const;
-  virtual QTreeWidgetItem* FindItemByPath(const std::string& path) const;
-  virtual bool IsFile(const std::string& path) const;
+  std::string ItemPath(QTreeWidgetItem* item) const;
+  std::string ItemExtension(QTreeWidgetItem* item) const;
+  QTreeWidgetItem* FindItemByPath(const std::string& path) const;
+  bool IsFile(const std::string& path) const;
   bool IsFile(QTreeWidgetItem* item) const { return IsFile(ItemPath(item)); }
-  virtual bool IsFolder(const std::string& path) const;
+  bool IsFolder(const std::string& path) const;
   bool IsFolder(QTreeWidgetItem* item) const { return IsFolder(ItemPath(item)); }
-  virtual bool IsDrive(const std::string& path) const;
+  bool IsDrive(const std::string& path) const;
   bool IsDrive(QTreeWidgetItem* item) const { return IsDrive(ItemPath(item)); }
-  virtual bool IsCompressed(const std::string& path) const;
-  bool IsCompressed(QTreeWidgetItem* item) const { return IsCompressed(ItemPath(item)); }
-  virtual bool IsEncrypted(const std::string& path) const;
-  bool IsEncrypted(QTreeWidgetItem* item) const { return IsEncrypted(ItemPath(item)); }
-  virtual bool IsShared(const std::string& path) const;
-  virtual bool Rename(QTreeWidgetItem* item);
-  virtual bool ShowProperties(QTreeWidgetItem* item);
-  virtual bool Delete(QTreeWidgetItem* item, bool permanently = false);
-  virtual bool Open(QTreeWidgetItem* item);
-  virtual void UpOneLevel();
-  virtual void Rebuild();
-  virtual void GoBack();
-  bool CanGoBack() { return history_.CanGoBack(); }
-  virtual void GoForward();
-  bool CanGoForward() { return history_.CanGoForward(); }
-  virtual void PopulateFolder(const std::string& path, QTreeWidgetItem* parent, bool redrawOff);
-  virtual void ListDrives(QTreeWidgetItem* parent, bool redrawOff);
-  virtual QIcon IconFor(const TreeItemInfo& record);
-  virtual bool HasDisplayableEntries(const std::string& path) const;
-  virtual QTreeWidgetItem* InsertEntry(QTreeWidgetItem* parent, TreeItemInfo record, bool shared,
-                                       const QIcon& icon, bool probeChildren);
-  virtual QTreeWidgetItem* FindChildByName(QTreeWidgetItem* parent, const std::string& name) const;
-  virtual bool IsRemovableMedia(const std::string& path) const;
-  virtual bool CanDisplayFile(const FolderEntry& entry) const;
-  virtual bool CanDisplayFolder(const FolderEntry& entry) const;
-  virtual bool CanDisplayDrive(const std::string& path) const;
-  virtual bool CanDisplayNetworkItem(const TreeItemInfo& record) const;
-  virtual bool MonitorAllowed(const std::string& path) const;
-  virtual void StartMonitor(const std::string& path);
-  virtual void StopAllMonitors();
-  virtual void StopMonitor(const std::string& path);
-  virtual bool CheckMedia(const std::string& path) const;
-  int ChildCount(QTreeWidgetItem* item) const { return item ? item->childCount() : 0; }
-  int DeleteChildren(QTreeWidgetItem* item, bool updateIndicator);
-  virtual void ListNetwork(QTreeWidgetItem* item);
-  virtual std::string DriveDisplayName(const std::string& path) const;
+  bool IsCompressed(const std::string& path) const;
+  bool IsEncrypted(const std::string& path) const;
+  bool IsShared(const std::string& path) const;
+
+  // Operations on one item, as the commands of the same name run them.
+  bool Rename(QTreeWidgetItem* item);
+  bool ShowProperties(QTreeWidgetItem* item);
+  bool Delete(QTreeWidgetItem* item, bool permanently = false);
+  bool Open(QTreeWidgetItem* item);
+  void CreateNewFolder(QTreeWidgetItem* parent);
+  void UpOneLevel();
+  void Rebuild();
+  void GoBack();
+  bool CanGoBack() const { return history_.CanGoBack(); }
+  void GoForward();
+  bool CanGoForward() const { return history_.CanGoForward(); }
 
   void SelectPath(const std::string& path, bool expand);
   void Resync(QTreeWidgetItem* item);
   void ResyncAll() { Resync(invisibleRootItem()); }
-  void CreateNewFolder(QTreeWidgetItem* parent);
 
   // Commands from the menu, the keys and the double click; a command whose
   // rule fails is ignored.
@@ -102,16 +81,12 @@ class CTreeFileCtrl : public QTreeWidget {
   void PostCommand(TreeCommand command, bool permanently = false);
   QMenu* CreateContextMenu();
 
-  // For the item delegate.
-  void LabelEdited(const QModelIndex& index, const QString& text);
-  QColor TextColour(const QModelIndex& index) const;
-
   // State that tests and benchmarks look at.
   QTreeWidgetItem* ComputerNode() const;
   QTreeWidgetItem* NetworkNode() const;
-  int BackHistoryCount() { return history_.BackCount(); }
-  int ForwardHistoryCount() { return history_.ForwardCount(); }
-  int MonitorCount() const { return static_cast<int>(monitors_.size()); }
+  int BackHistoryCount() const { return history_.BackCount(); }
+  int ForwardHistoryCount() const { return history_.ForwardCount(); }
+  int MonitorCount() const;
   bool IsBusy() const { return busy_; }
   long long InsertedItemCount() const { return insertedItems_; }
 
@@ -132,36 +107,57 @@ class CTreeFileCtrl : public QTreeWidget {
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
 
  private:
+  // Listing.
   CTreeFileItem* CreateEntry(TreeItemInfo record, bool probeChildren);
+  QTreeWidgetItem* InsertEntry(QTreeWidgetItem* parent, TreeItemInfo record, bool shared,
+                               const QIcon& icon, bool probeChildren);
+  QIcon IconFor(const TreeItemInfo& record);
+  bool HasDisplayableEntries(const std::string& path) const;
+  bool CanDisplayFile(const FolderEntry& entry) const;
+  bool CanDisplayFolder(const FolderEntry& entry) const;
+  void PopulateFolder(const std::string& path, QTreeWidgetItem* parent, bool redrawOff);
+  std::vector<CTreeFileItem*> ListEntries(const std::string& path, bool& readable);
+  void AddNewEntries(QTreeWidgetItem* item, const std::string& path);
+  QTreeWidgetItem* FindChildByName(QTreeWidgetItem* parent, const std::string& name) const;
+  int DeleteChildren(QTreeWidgetItem* item, bool updateIndicator);
+  void LoadChildren(QTreeWidgetItem* item);
+
+  // Items and records.
   CTreeFileItem* SelectedItem() const;
   const TreeItemInfo& RecordOf(QTreeWidgetItem* item) const;
   bool IsFallbackNode(QTreeWidgetItem* item) const;
   bool IsPermanentNode(QTreeWidgetItem* item) const;
-  bool IsNetworkResourceOpenable(QTreeWidgetItem* item) const;
-  bool CanRename(QTreeWidgetItem* item) const;
-  bool CanDelete(QTreeWidgetItem* item) const;
   bool IsShareItem(QTreeWidgetItem* item) const;
-  bool IsDriveOrFolder(QTreeWidgetItem* item) const;
-  void LoadChildren(QTreeWidgetItem* item);
-  void AddNewEntries(QTreeWidgetItem* item, const std::string& path);
-  std::vector<CTreeFileItem*> ListEntries(const std::string& path, bool& readable);
+  QColor TextColour(const QModelIndex& index) const;
+
+  // Volumes and the network, without a root.
+  void InsertFallbackNodes();
+  void ListDrives(QTreeWidgetItem* parent, bool redrawOff);
+  void ListNetwork(QTreeWidgetItem* item);
+  std::string DriveDisplayName(const std::string& path) const;
+  bool IsRemovableMedia(const std::string& path) const;
+  bool CheckMedia(const std::string& path) const;
+  bool CanDisplayDrive(const std::string& path) const;
+  bool CanDisplayNetworkItem(const TreeItemInfo& record) const;
+  bool MonitorAllowed(const std::string& path) const;
+
+  // Selection and history.
   void OnItemExpanded(QTreeWidgetItem* item);
   void OnItemCollapsed(QTreeWidgetItem* item);
   void OnCurrentItemChanged(QTreeWidgetItem* current);
   void RemoveVanishedItem(const QPersistentModelIndex& index);
   void OnRowsAboutToBeRemoved(const QModelIndex& parent, int first, int last);
   void OnRowsRemoved(const QModelIndex& parent, int first);
-  void OnFolderChanged(int index);
-  void InsertFallbackNodes();
   void Navigate(bool back);
-  void OpenItem(QTreeWidgetItem* item);
-  void ShowContextMenu(const QPoint& globalPosition);
-  void FinishRename(const QPersistentModelIndex& index, const QString& text);
-  void ShowRenameError(const std::string& oldName, const QString& reason);
-  void RebaseDescendants(QTreeWidgetItem* item, const std::string& from, const std::string& to);
   std::vector<std::string> RelativeComponents(const std::string& path,
                                               QTreeWidgetItem*& start) const;
   QTreeWidgetItem* FallbackAnchor(const std::vector<std::string>& components, size_t& used) const;
+
+  // Renaming.
+  void LabelEdited(const QModelIndex& index, const QString& text);
+  void FinishRename(const QPersistentModelIndex& index, const QString& text);
+  void ShowRenameError(const std::string& oldName, const QString& reason);
+  void RebaseDescendants(QTreeWidgetItem* item, const std::string& from, const std::string& to);
 
   bool busy_ = false;
   std::string rootFolder_;
@@ -169,19 +165,13 @@ class CTreeFileCtrl : public QTreeWidget {
   QTreeWidgetItem* networkNode_ = nullptr;
   QTreeWidgetItem* computerNode_ = nullptr;
   bool showComputerNode_ = true;
-  bool allowRename_ = false;
-  bool allowOpen_ = true;
-  bool allowProperties_ = true;
-  bool allowDelete_ = false;
   std::string fileMask_ = "*.*";
   QColor compressedColor_ = QColor(0, 0, 255);
   bool colorCompressed_ = true;
   QColor encryptedColor_ = QColor(255, 0, 0);
   bool colorEncrypted_ = true;
-  mutable TreeHistory history_{20};
+  mutable TreeHistory history_{20};  // queries drop entries of deleted items
   bool navigatingHistory_ = false;
-  std::vector<std::unique_ptr<CTreeFileCtrlThreadInfo>> monitors_;
-  std::atomic<bool> autoRefresh_ = false;
   bool showNetwork_ = true;
   bool showSharedOverlay_ = true;
   bool useShellDriveNames_ = true;
@@ -192,4 +182,6 @@ class CTreeFileCtrl : public QTreeWidget {
   MountTable mounts_;
   mutable FileIconCache icons_;
   long long insertedItems_ = 0;
+  std::unique_ptr<TreeCommandSet> commands_;
+  std::unique_ptr<TreeChangeMonitor> monitors_;
 };

@@ -9,6 +9,7 @@
 #include "tree/CTreeFileCtrl.h"
 #include "tree/CTreeFileItem.h"
 #include "tree/FileOperations.h"
+#include "tree/TreeCommandSet.h"
 #include "tree/TreeNames.h"
 
 namespace {
@@ -33,14 +34,14 @@ class BusyScope {
 // ---- Rename
 
 bool CTreeFileCtrl::Rename(QTreeWidgetItem* item) {
-  if (!CanRename(item))
+  if (!commands_->CanRename(item))
     return false;
   editItem(item, 0);
   return true;
 }
 
 bool CTreeFileCtrl::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
-  if (!CanRename(itemFromIndex(index)))
+  if (!commands_->CanRename(itemFromIndex(index)))
     return false;
   return QTreeWidget::edit(index, trigger, event);
 }
@@ -103,7 +104,7 @@ void CTreeFileCtrl::RebaseDescendants(QTreeWidgetItem* item, const std::string& 
 // ---- Delete
 
 bool CTreeFileCtrl::Delete(QTreeWidgetItem* item, bool permanently) {
-  if (!CanDelete(item))
+  if (!commands_->CanDelete(item))
     return false;
   const TreeItemInfo record = RecordOf(item);
   const QString label = TreeNames::Label(record.name);

@@ -1,21 +1,22 @@
 #include "tree/CTreeFileCtrlThreadInfo.h"
 
-#include <QCoreApplication>
+#include <utility>
 
 #include "core/Paths.h"
-#include "tree/CTreeFileCtrl.h"
-#include "tree/FolderChangedEvent.h"
 
-CTreeFileCtrlThreadInfo::CTreeFileCtrlThreadInfo(CTreeFileCtrl& owner, std::string path, int index,
-                                                 bool includeFiles)
-    : path_(EnsureTrailingSeparator(std::move(path))), owner_(owner), index_(index) {
+CTreeFileCtrlThreadInfo::CTreeFileCtrlThreadInfo(std::string path, int index, bool includeFiles,
+                                                 Callbacks callbacks)
+    : path_(EnsureTrailingSeparator(std::move(path))),
+      index_(index),
+      callbacks_(std::move(callbacks)) {
   FolderWatcher::Options options;
   options.includeFiles = includeFiles;
   watcher_ = std::make_unique<FolderWatcher>(
       path_, options, [this] { return NotifyOwner(); },
+      // Changes made while the watch was being set up may have gone unseen.
       [this] {
-        if (owner_.AutoRefresh())
-          Post();
+        if (callbacks_.refreshOn())
+          callbacks_.notify(index_);
       });
 }
 
@@ -27,14 +28,10 @@ void CTreeFileCtrlThreadInfo::Stop() {
   watcher_->Stop();
 }
 
-// Runs on the monitor thread: reads only the atomic flag and posts, never sends.
+// Runs on the monitor thread; false ends the thread.
 bool CTreeFileCtrlThreadInfo::NotifyOwner() {
-  if (!owner_.AutoRefresh())
+  if (!callbacks_.refreshOn())
     return false;
-  Post();
+  callbacks_.notify(index_);
   return true;
-}
-
-void CTreeFileCtrlThreadInfo::Post() {
-  QCoreApplication::postEvent(&owner_, new FolderChangedEvent(index_), Qt::LowEventPriority);
 }

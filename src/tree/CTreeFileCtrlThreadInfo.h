@@ -1,18 +1,22 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "platform/watch/FolderWatcher.h"
 
-class CTreeFileCtrl;
-
-// One watched folder of the tree and its monitor thread. The thread posts a
-// FolderChangedEvent to the owner per burst of changes while the owner's
-// automatic refresh is on, and ends at the first change it sees while it is off.
+// One watched folder of the tree and its monitor thread. The thread reports
+// each burst of changes through `notify` while `refreshOn` holds, and ends at
+// the first change it sees while it does not. Both run on the monitor thread.
 class CTreeFileCtrlThreadInfo {
  public:
-  CTreeFileCtrlThreadInfo(CTreeFileCtrl& owner, std::string path, int index, bool includeFiles);
+  struct Callbacks {
+    std::function<bool()> refreshOn;        // must be safe to call from any thread
+    std::function<void(int index)> notify;  // must only post, never send
+  };
+
+  CTreeFileCtrlThreadInfo(std::string path, int index, bool includeFiles, Callbacks callbacks);
   ~CTreeFileCtrlThreadInfo();  // stops the thread and waits for it
 
   const std::string& Path() const { return path_; }
@@ -22,10 +26,9 @@ class CTreeFileCtrlThreadInfo {
 
  private:
   bool NotifyOwner();
-  void Post();
 
   std::string path_;  // always with a trailing separator
-  CTreeFileCtrl& owner_;
   int index_;
+  Callbacks callbacks_;
   std::unique_ptr<FolderWatcher> watcher_;
 };

@@ -1,15 +1,15 @@
 #include "tree/TreeItemDelegate.h"
 
 #include <QLineEdit>
+#include <utility>
 
-#include "tree/CTreeFileCtrl.h"
-
-TreeItemDelegate::TreeItemDelegate(CTreeFileCtrl& tree) : QStyledItemDelegate(&tree), tree_(tree) {}
+TreeItemDelegate::TreeItemDelegate(Callbacks callbacks, QObject* parent)
+    : QStyledItemDelegate(parent), callbacks_(std::move(callbacks)) {}
 
 void TreeItemDelegate::setModelData(QWidget* editor, QAbstractItemModel*,
                                     const QModelIndex& index) const {
   if (const auto* line = qobject_cast<QLineEdit*>(editor))
-    tree_.LabelEdited(index, line->text());
+    callbacks_.labelEdited(index, line->text());
 }
 
 void TreeItemDelegate::initStyleOption(QStyleOptionViewItem* option,
@@ -17,7 +17,7 @@ void TreeItemDelegate::initStyleOption(QStyleOptionViewItem* option,
   QStyledItemDelegate::initStyleOption(option, index);
   if (option->state & QStyle::State_Selected)
     return;
-  const QColor colour = tree_.TextColour(index);
+  const QColor colour = callbacks_.textColour(index);
   if (colour.isValid())
     option->palette.setColor(QPalette::Text, colour);
 }

@@ -1,16 +1,21 @@
 #pragma once
 
+#include <QColor>
 #include <QStyledItemDelegate>
+#include <functional>
 
-class CTreeFileCtrl;
-
-// Draws compressed and encrypted files in their colours and hands an edited
-// label to the tree instead of writing it into the item: the label changes
-// only when the rename on disk succeeded.
+// Draws items in the colour the tree asks for (compressed and encrypted files)
+// and hands an edited label to the tree instead of writing it into the item:
+// the label changes only when the rename on disk succeeded.
 class TreeItemDelegate : public QStyledItemDelegate {
   Q_OBJECT
  public:
-  explicit TreeItemDelegate(CTreeFileCtrl& tree);
+  struct Callbacks {
+    std::function<void(const QModelIndex& index, const QString& text)> labelEdited;
+    std::function<QColor(const QModelIndex& index)> textColour;  // invalid: the palette's
+  };
+
+  TreeItemDelegate(Callbacks callbacks, QObject* parent);
 
   void setModelData(QWidget* editor, QAbstractItemModel* model,
                     const QModelIndex& index) const override;
@@ -19,5 +24,5 @@ class TreeItemDelegate : public QStyledItemDelegate {
   void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
 
  private:
-  CTreeFileCtrl& tree_;
+  Callbacks callbacks_;
 };
