@@ -105,8 +105,8 @@ void SaveAppSettings(benchmark::State& state) {
     settings.SetUseDefaultViewer(false);
     settings.SetUpdateDestinationAfterScanning(true);
     settings.SetUnits(Units::Centimeters);
-    settings.SetFileFormatType(3);
-    settings.SetPixelType(0);
+    settings.SetFileFormatType(FileFormatType::Tiff);
+    settings.SetPixelType(PixelType::ColorHigh);
     settings.SetResolution(200);
   }
 }

@@ -82,7 +82,7 @@ void FilteredDispatch(benchmark::State& state, bool enable) {
   TwainManager manager;
   manager.Initialize(2, 0, "2.00.0147", "Ferncastle", "Quillery", "Docketeer", &sink);
   if (enable)
-    manager.StartScan(8500, 11000, 300, 0, false);
+    manager.StartScan({8500, 11000, 300, PixelType::ColorHigh, false});
   SourceEventFilter filter(manager);
   QCoreApplication::instance()->installEventFilter(&filter);
   Run(state, sink);

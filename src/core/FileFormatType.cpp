@@ -10,57 +10,66 @@ struct FormatRow {
   const char* displayName;
   const char* extension;
   const char* mimeType;
-  int pageFileFormat;
+  FileFormatType pageFileFormat;
 };
 
 constexpr std::array<FormatRow, kFileFormatTypeCount> kFormats{{
-    {"BMP", "bmp", "image/bmp", FILE_FORMAT_BMP},
-    {"JPEG", "jpg", "image/jpeg", FILE_FORMAT_JPEG},
-    {"GIF", "gif", "image/gif", FILE_FORMAT_GIF},
-    {"TIFF", "tif", "image/tiff", FILE_FORMAT_TIFF},
-    {"TIFF (LZW)", "tif", "image/tiff", FILE_FORMAT_TIFF_LZW},
-    {"PNG", "png", "image/png", FILE_FORMAT_PNG},
-    {"PDF (compressed)", "pdf", nullptr, FILE_FORMAT_JPEG},
-    {"PDF (uncompressed)", "pdf", nullptr, FILE_FORMAT_PNG},
+    {"BMP", "bmp", "image/bmp", FileFormatType::Bmp},
+    {"JPEG", "jpg", "image/jpeg", FileFormatType::Jpeg},
+    {"GIF", "gif", "image/gif", FileFormatType::Gif},
+    {"TIFF", "tif", "image/tiff", FileFormatType::Tiff},
+    {"TIFF (LZW)", "tif", "image/tiff", FileFormatType::TiffLzw},
+    {"PNG", "png", "image/png", FileFormatType::Png},
+    {"PDF (compressed)", "pdf", nullptr, FileFormatType::Jpeg},
+    {"PDF (uncompressed)", "pdf", nullptr, FileFormatType::Png},
 }};
 
-const FormatRow& RowOf(int fileFormatType) {
-  CheckPrecondition(CONTRACT_LOCATION,
-                    fileFormatType >= 0 && fileFormatType < kFileFormatTypeCount);
-  return kFormats[static_cast<std::size_t>(fileFormatType)];
+bool IsKnown(std::int32_t value) {
+  return value >= 0 && value < kFileFormatTypeCount;
+}
+
+const FormatRow& RowOf(FileFormatType format) {
+  const std::int32_t value = FileFormatTypeValue(format);
+  CheckPrecondition(CONTRACT_LOCATION, IsKnown(value));
+  return kFormats[static_cast<std::size_t>(value)];
 }
 
 }  // namespace
 
-std::string FileFormatDisplayName(int fileFormatType) {
-  return RowOf(fileFormatType).displayName;
+std::optional<FileFormatType> FileFormatTypeFromValue(std::int32_t value) {
+  if (!IsKnown(value))
+    return std::nullopt;
+  return static_cast<FileFormatType>(value);
 }
 
-std::string FileFormatExtension(int fileFormatType) {
-  return RowOf(fileFormatType).extension;
+std::string FileFormatDisplayName(FileFormatType format) {
+  return RowOf(format).displayName;
 }
 
-std::string FileFormatMimeType(int fileFormatType) {
-  const FormatRow& row = RowOf(fileFormatType);
+std::string FileFormatExtension(FileFormatType format) {
+  return RowOf(format).extension;
+}
+
+std::string FileFormatMimeType(FileFormatType format) {
+  const FormatRow& row = RowOf(format);
   CheckPostcondition(CONTRACT_LOCATION, row.mimeType != nullptr);
   return row.mimeType;
 }
 
-bool IsTiffFormat(int fileFormatType) {
-  RowOf(fileFormatType);
-  return fileFormatType == FILE_FORMAT_TIFF || fileFormatType == FILE_FORMAT_TIFF_LZW;
+bool IsTiffFormat(FileFormatType format) {
+  RowOf(format);
+  return format == FileFormatType::Tiff || format == FileFormatType::TiffLzw;
 }
 
-bool IsContainerFormat(int fileFormatType) {
-  RowOf(fileFormatType);
-  return fileFormatType == FILE_FORMAT_PDF_COMPRESSED ||
-         fileFormatType == FILE_FORMAT_PDF_UNCOMPRESSED;
+bool IsContainerFormat(FileFormatType format) {
+  RowOf(format);
+  return format == FileFormatType::PdfCompressed || format == FileFormatType::PdfUncompressed;
 }
 
-bool IsMultiPageFormat(int fileFormatType) {
-  return IsTiffFormat(fileFormatType) || IsContainerFormat(fileFormatType);
+bool IsMultiPageFormat(FileFormatType format) {
+  return IsTiffFormat(format) || IsContainerFormat(format);
 }
 
-int PageFileFormat(int fileFormatType) {
-  return RowOf(fileFormatType).pageFileFormat;
+FileFormatType PageFileFormat(FileFormatType format) {
+  return RowOf(format).pageFileFormat;
 }

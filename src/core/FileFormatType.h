@@ -1,32 +1,43 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
-// The output file formats; the values are stored in the settings, so they never change.
-enum FileFormatType : int {
-  FILE_FORMAT_BMP = 0,
-  FILE_FORMAT_JPEG = 1,
-  FILE_FORMAT_GIF = 2,
-  FILE_FORMAT_TIFF = 3,
-  FILE_FORMAT_TIFF_LZW = 4,
-  FILE_FORMAT_PNG = 5,
-  FILE_FORMAT_PDF_COMPRESSED = 6,
-  FILE_FORMAT_PDF_UNCOMPRESSED = 7,
+// The output file formats. The numbers are what the settings store, so they
+// never change; inside the program only the enumerators travel.
+enum class FileFormatType : std::int32_t {
+  Bmp = 0,
+  Jpeg = 1,
+  Gif = 2,
+  Tiff = 3,
+  TiffLzw = 4,
+  Png = 5,
+  PdfCompressed = 6,
+  PdfUncompressed = 7,
 };
 
 inline constexpr int kFileFormatTypeCount = 8;
 
-// Each mapping is a precondition failure for a value outside 0..7.
-std::string FileFormatDisplayName(int fileFormatType);  // "BMP" ... "PDF (uncompressed)"
-std::string FileFormatExtension(int fileFormatType);    // "bmp", "jpg", "gif", "tif", "png", "pdf"
+// The stored number of a format, and the format of a stored number (nothing
+// for a number outside 0..7).
+constexpr std::int32_t FileFormatTypeValue(FileFormatType format) {
+  return static_cast<std::int32_t>(format);
+}
+std::optional<FileFormatType> FileFormatTypeFromValue(std::int32_t value);
 
-// "image/bmp" ... "image/png"; the PDF values have no encoder (postcondition failure).
-std::string FileFormatMimeType(int fileFormatType);
+// Each mapping is a precondition failure for a value outside the enumeration
+// (one made by a cast).
+std::string FileFormatDisplayName(FileFormatType format);  // "BMP" ... "PDF (uncompressed)"
+std::string FileFormatExtension(FileFormatType format);    // "bmp", "jpg", "gif", "tif", "png", "pdf"
 
-bool IsTiffFormat(int fileFormatType);       // 3 or 4
-bool IsContainerFormat(int fileFormatType);  // 6 or 7
-bool IsMultiPageFormat(int fileFormatType);  // TIFF or container
+// "image/bmp" ... "image/png"; the PDF formats have no encoder (postcondition failure).
+std::string FileFormatMimeType(FileFormatType format);
+
+bool IsTiffFormat(FileFormatType format);       // TIFF or TIFF (LZW)
+bool IsContainerFormat(FileFormatType format);  // either PDF
+bool IsMultiPageFormat(FileFormatType format);  // TIFF or container
 
 // The format each page of a document is saved in before combining: JPEG for
 // PDF (compressed), PNG for PDF (uncompressed), the format itself otherwise.
-int PageFileFormat(int fileFormatType);
+FileFormatType PageFileFormat(FileFormatType format);

@@ -2,9 +2,16 @@
 
 #include "core/ContractChecks.h"
 
-const char* PixelTypeDisplayName(int pixelType) {
+std::optional<PixelType> PixelTypeFromValue(std::int32_t value) {
+  if (value < 0 || value >= kPixelTypeCount)
+    return std::nullopt;
+  return static_cast<PixelType>(value);
+}
+
+const char* PixelTypeDisplayName(PixelType pixelType) {
   static constexpr const char* kNames[kPixelTypeCount] = {"Color (high)", "Color (low)", "Gray",
                                                           "Black and White"};
-  CheckResultCode(CONTRACT_LOCATION, pixelType >= 0 && pixelType < kPixelTypeCount, pixelType);
-  return kNames[pixelType];
+  const std::int32_t value = PixelTypeValue(pixelType);
+  CheckResultCode(CONTRACT_LOCATION, value >= 0 && value < kPixelTypeCount, value);
+  return kNames[value];
 }

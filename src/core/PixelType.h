@@ -1,7 +1,11 @@
 #pragma once
 
-// The colour modes a user chooses from; the value is what the settings store.
-enum PixelType {
+#include <cstdint>
+#include <optional>
+
+// The colour modes a user chooses from. The numbers are what the settings
+// store; the TWAIN pixel types are mapped at the scanner's edge.
+enum class PixelType : std::int32_t {
   ColorHigh = 0,
   ColorLow = 1,
   Gray = 2,
@@ -10,6 +14,13 @@ enum PixelType {
 
 inline constexpr int kPixelTypeCount = 4;
 
-// "Color (high)", "Color (low)", "Gray", "Black and White"; any value outside
-// the enumeration is a postcondition failure carrying that value.
-const char* PixelTypeDisplayName(int pixelType);
+// The stored number of a pixel type, and the pixel type of a stored number
+// (nothing for a number outside 0..3).
+constexpr std::int32_t PixelTypeValue(PixelType pixelType) {
+  return static_cast<std::int32_t>(pixelType);
+}
+std::optional<PixelType> PixelTypeFromValue(std::int32_t value);
+
+// "Color (high)", "Color (low)", "Gray", "Black and White"; a value outside
+// the enumeration (made by a cast) is a postcondition failure carrying it.
+const char* PixelTypeDisplayName(PixelType pixelType);

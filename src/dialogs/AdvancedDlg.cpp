@@ -56,6 +56,14 @@ QPushButton* NewButton(const QString& text, const char* objectName) {
   return button;
 }
 
+// The value of the selected entry; every entry was filled from a known value.
+template <typename FromValue>
+auto ChosenValue(const QComboBox* combo, FromValue fromValue) {
+  const auto value = fromValue(combo->currentData().toInt());
+  CheckPostcondition(CONTRACT_LOCATION, value.has_value());
+  return *value;
+}
+
 // The offered resolution closest to `resolution`; the lower one on a tie.
 std::int32_t NearestResolution(const std::vector<std::int32_t>& offered, std::int32_t resolution) {
   std::int32_t nearest = offered.front();
@@ -224,11 +232,11 @@ void AdvancedDlg::SetOfferedResolutions(const std::vector<std::int32_t>& resolut
   offeredResolutions_ = resolutions;
 }
 
-void AdvancedDlg::SetOfferedPixelTypes(const std::vector<std::int32_t>& pixelTypes) {
+void AdvancedDlg::SetOfferedPixelTypes(const std::vector<PixelType>& pixelTypes) {
   offeredPixelTypes_ = pixelTypes;
 }
 
-void AdvancedDlg::SetOfferedFileFormats(const std::vector<std::int32_t>& fileFormats) {
+void AdvancedDlg::SetOfferedFileFormats(const std::vector<FileFormatType>& fileFormats) {
   offeredFileFormats_ = fileFormats;
 }
 
@@ -241,9 +249,10 @@ void AdvancedDlg::showEvent(QShowEvent* event) {
 void AdvancedDlg::OnInitDialog() {
   Log(LOG_LOCATION, "AdvancedDlg::OnInitDialog()");
   FillResolutions();
-  FillChoices(pixelTypeCombo_, offeredPixelTypes_, pixelType_, PixelTypeChoiceName, "pixel type");
-  FillChoices(fileFormatCombo_, offeredFileFormats_, fileFormatType_, FileFormatChoiceName,
-              "file format");
+  FillChoices(pixelTypeCombo_, PixelTypeChoices(offeredPixelTypes_), PixelTypeValue(pixelType_),
+              "pixel type");
+  FillChoices(fileFormatCombo_, FileFormatChoices(offeredFileFormats_),
+              FileFormatTypeValue(fileFormatType_), "file format");
   CheckPostcondition(CONTRACT_LOCATION, IsValidUnits(static_cast<std::int32_t>(units_)));
   shownUnits_ = units_;
   unitsGroup_->button(static_cast<int>(units_))->setChecked(true);
@@ -277,13 +286,12 @@ void AdvancedDlg::FillResolutions() {
   resolutionCombo_->setCurrentIndex(resolutionCombo_->findData(shown));
 }
 
-void AdvancedDlg::FillChoices(QComboBox* combo, const std::vector<std::int32_t>& offered,
-                              std::int32_t current, ChoiceName choiceName, const char* what) {
+void AdvancedDlg::FillChoices(QComboBox* combo, const std::vector<OfferedChoice>& offered,
+                              std::int32_t current, const char* what) {
   combo->clear();
-  for (std::int32_t value : offered) {
-    const std::optional<QString> name = choiceName(value);
-    CheckPostcondition(CONTRACT_LOCATION, name.has_value());
-    combo->addItem(*name, value);
+  for (const OfferedChoice& choice : offered) {
+    CheckPostcondition(CONTRACT_LOCATION, choice.name.has_value());
+    combo->addItem(*choice.name, choice.value);
   }
   if (offered.empty())
     return;
@@ -402,8 +410,8 @@ void AdvancedDlg::accept() {
   CheckPostcondition(CONTRACT_LOCATION,
                      unitsGroup_->checkedId() >= 0 && originGroup_->checkedId() >= 0);
   resolution_ = resolutionCombo_->currentData().toInt();
-  pixelType_ = pixelTypeCombo_->currentData().toInt();
-  fileFormatType_ = fileFormatCombo_->currentData().toInt();
+  pixelType_ = ChosenValue(pixelTypeCombo_, PixelTypeFromValue);
+  fileFormatType_ = ChosenValue(fileFormatCombo_, FileFormatTypeFromValue);
   units_ = static_cast<Units>(unitsGroup_->checkedId());
   viewAfterSaving_ = viewAfterSavingCheck_->isChecked();
   useDefaultViewer_ = useDefaultViewerCheck_->isChecked();

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "core/FileFormatType.h"
+#include "core/PixelType.h"
+#include "dialogs/OfferedChoiceNames.h"
 #include "settings/DocumentSizeCatalogue.h"
 #include "settings/ScannerOrigin.h"
 #include "settings/Units.h"
@@ -33,12 +36,12 @@ class AdvancedDlg : public QDialog {
   void SetOfferedResolutions(const std::vector<std::int32_t>& resolutions);
   void SetResolution(std::int32_t resolution) { resolution_ = resolution; }
   std::int32_t GetResolution() const { return resolution_; }
-  void SetOfferedPixelTypes(const std::vector<std::int32_t>& pixelTypes);
-  void SetPixelType(std::int32_t pixelType) { pixelType_ = pixelType; }
-  std::int32_t GetPixelType() const { return pixelType_; }
-  void SetOfferedFileFormats(const std::vector<std::int32_t>& fileFormats);
-  void SetFileFormatType(std::int32_t fileFormatType) { fileFormatType_ = fileFormatType; }
-  std::int32_t GetFileFormatType() const { return fileFormatType_; }
+  void SetOfferedPixelTypes(const std::vector<PixelType>& pixelTypes);
+  void SetPixelType(PixelType pixelType) { pixelType_ = pixelType; }
+  PixelType GetPixelType() const { return pixelType_; }
+  void SetOfferedFileFormats(const std::vector<FileFormatType>& fileFormats);
+  void SetFileFormatType(FileFormatType fileFormatType) { fileFormatType_ = fileFormatType; }
+  FileFormatType GetFileFormatType() const { return fileFormatType_; }
   void SetUnits(Units units) { units_ = units; }
   Units GetUnits() const { return units_; }
   void SetDocumentSizes(const DocumentSizeCatalogue& sizes) { documentSizes_ = sizes; }
@@ -76,9 +79,8 @@ class AdvancedDlg : public QDialog {
 
   void OnInitDialog();
   void FillResolutions();
-  using ChoiceName = std::optional<QString> (*)(int value);
-  void FillChoices(QComboBox* combo, const std::vector<std::int32_t>& offered, std::int32_t current,
-                   ChoiceName choiceName, const char* what);
+  void FillChoices(QComboBox* combo, const std::vector<OfferedChoice>& offered,
+                   std::int32_t current, const char* what);
   void FillSizeList();
   void UpdateSizeLabel();
   void OnResolutionSelected(int index);
@@ -90,11 +92,11 @@ class AdvancedDlg : public QDialog {
   bool RunSizeEditor(const QString& description, const DocumentSize& size, DocumentSize& edited);
 
   std::vector<std::int32_t> offeredResolutions_;
-  std::vector<std::int32_t> offeredPixelTypes_;
-  std::vector<std::int32_t> offeredFileFormats_;
+  std::vector<PixelType> offeredPixelTypes_;
+  std::vector<FileFormatType> offeredFileFormats_;
   std::int32_t resolution_ = 0;
-  std::int32_t pixelType_ = 0;
-  std::int32_t fileFormatType_ = 0;
+  PixelType pixelType_ = PixelType::ColorHigh;
+  FileFormatType fileFormatType_ = FileFormatType::Bmp;
   Units units_ = Units::Inches;
   DocumentSizeCatalogue documentSizes_;
   std::string archiveRootFolder_;

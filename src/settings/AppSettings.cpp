@@ -7,7 +7,6 @@
 #include <limits>
 #include <optional>
 
-#include "core/FileFormatType.h"
 #include "core/Paths.h"
 
 namespace {
@@ -15,8 +14,8 @@ namespace {
 const QString kSettingsGroup = QStringLiteral("Settings");
 
 constexpr std::int32_t kDefaultResolution = 200;
-constexpr std::int32_t kDefaultPixelType = 0;
-constexpr std::int32_t kDefaultFileFormatType = FILE_FORMAT_TIFF;
+constexpr PixelType kDefaultPixelType = PixelType::ColorHigh;
+constexpr FileFormatType kDefaultFileFormatType = FileFormatType::Tiff;
 constexpr std::int32_t kDefaultSavingSpeed = 1000000;
 constexpr std::int32_t kDefaultCombiningSpeed = 100000;
 constexpr std::int32_t kDefaultExpandingSpeed = 100000;
@@ -44,11 +43,13 @@ std::int32_t AppSettings::ReadNumber(const char* key, std::int32_t defaultValue)
   return StoredNumber(kSettingsGroup, key).value_or(defaultValue);
 }
 
-// A number that must be one of `offered`; anything else is the default.
-std::int32_t AppSettings::ReadOffered(const char* key, std::int32_t defaultValue,
-                                      const std::vector<std::int32_t>& offered) const {
-  const std::int32_t value = ReadNumber(key, defaultValue);
-  return std::ranges::find(offered, value) != offered.end() ? value : defaultValue;
+// A stored number that must name one of `offered`; anything else is the default.
+template <typename Value, typename FromValue>
+Value AppSettings::ReadOffered(const char* key, Value defaultValue,
+                               const std::vector<Value>& offered, FromValue fromValue) const {
+  const std::optional<std::int32_t> stored = StoredNumber(kSettingsGroup, key);
+  const std::optional<Value> value = stored ? fromValue(*stored) : std::nullopt;
+  return value && std::ranges::find(offered, *value) != offered.end() ? *value : defaultValue;
 }
 
 bool AppSettings::ReadBool(const char* key, bool defaultValue) const {
@@ -75,24 +76,26 @@ void AppSettings::SetShowScannerUi(bool show) {
 }
 
 std::int32_t AppSettings::GetResolution() const {
-  return ReadOffered("Resolution", kDefaultResolution, OfferedResolutions());
+  return ReadOffered("Resolution", kDefaultResolution, OfferedResolutions(),
+                     [](std::int32_t value) { return std::optional<std::int32_t>(value); });
 }
 void AppSettings::SetResolution(std::int32_t dotsPerInch) {
   WriteNumber("Resolution", dotsPerInch);
 }
 
-std::int32_t AppSettings::GetPixelType() const {
-  return ReadOffered("PixelType", kDefaultPixelType, OfferedPixelTypes());
+PixelType AppSettings::GetPixelType() const {
+  return ReadOffered("PixelType", kDefaultPixelType, OfferedPixelTypes(), PixelTypeFromValue);
 }
-void AppSettings::SetPixelType(std::int32_t pixelType) {
-  WriteNumber("PixelType", pixelType);
+void AppSettings::SetPixelType(PixelType pixelType) {
+  WriteNumber("PixelType", PixelTypeValue(pixelType));
 }
 
-std::int32_t AppSettings::GetFileFormatType() const {
-  return ReadOffered("FileFormatType", kDefaultFileFormatType, OfferedFileFormatTypes());
+FileFormatType AppSettings::GetFileFormatType() const {
+  return ReadOffered("FileFormatType", kDefaultFileFormatType, OfferedFileFormatTypes(),
+                     FileFormatTypeFromValue);
 }
-void AppSettings::SetFileFormatType(std::int32_t fileFormatType) {
-  WriteNumber("FileFormatType", fileFormatType);
+void AppSettings::SetFileFormatType(FileFormatType fileFormatType) {
+  WriteNumber("FileFormatType", FileFormatTypeValue(fileFormatType));
 }
 
 Units AppSettings::GetUnits() const {
@@ -170,19 +173,15 @@ std::vector<std::int32_t> AppSettings::OfferedResolutions() {
   return {75, 100, 150, 200, 300, 600, 1200, 2400, 4800, 9600};
 }
 
-std::vector<std::int32_t> AppSettings::OfferedPixelTypes() {
-  return {3, 2, 1, 0};
+std::vector<PixelType> AppSettings::OfferedPixelTypes() {
+  return {PixelType::BlackAndWhite, PixelType::Gray, PixelType::ColorLow, PixelType::ColorHigh};
 }
 
-std::vector<std::int32_t> AppSettings::OfferedFileFormatTypes() {
+std::vector<FileFormatType> AppSettings::OfferedFileFormatTypes() {
   // TIFF (LZW) is written by the writers but never offered to the user.
-  return {FILE_FORMAT_BMP,
-          FILE_FORMAT_JPEG,
-          FILE_FORMAT_GIF,
-          FILE_FORMAT_TIFF,
-          FILE_FORMAT_PNG,
-          FILE_FORMAT_PDF_COMPRESSED,
-          FILE_FORMAT_PDF_UNCOMPRESSED};
+  return {FileFormatType::Bmp,           FileFormatType::Jpeg, FileFormatType::Gif,
+          FileFormatType::Tiff,          FileFormatType::Png,  FileFormatType::PdfCompressed,
+          FileFormatType::PdfUncompressed};
 }
 
 std::vector<FileNameFormat> AppSettings::OfferedNameFormats() {

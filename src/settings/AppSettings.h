@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/FileFormatType.h"
+#include "core/PixelType.h"
 #include "naming/FileNameFormat.h"
 #include "settings/IDataSourceSize.h"
 #include "settings/ScannerOrigin.h"
@@ -32,10 +34,10 @@ class AppSettings {
   // ever handed a current value it cannot select.
   std::int32_t GetResolution() const;
   void SetResolution(std::int32_t dotsPerInch);
-  std::int32_t GetPixelType() const;
-  void SetPixelType(std::int32_t pixelType);
-  std::int32_t GetFileFormatType() const;
-  void SetFileFormatType(std::int32_t fileFormatType);
+  PixelType GetPixelType() const;
+  void SetPixelType(PixelType pixelType);
+  FileFormatType GetFileFormatType() const;
+  void SetFileFormatType(FileFormatType fileFormatType);
   Units GetUnits() const;
   void SetUnits(Units units);
 
@@ -61,8 +63,8 @@ class AppSettings {
   static std::string DefaultArchiveRootFolder();
 
   static std::vector<std::int32_t> OfferedResolutions();
-  static std::vector<std::int32_t> OfferedPixelTypes();
-  static std::vector<std::int32_t> OfferedFileFormatTypes();
+  static std::vector<PixelType> OfferedPixelTypes();
+  static std::vector<FileFormatType> OfferedFileFormatTypes();
   static std::vector<FileNameFormat> OfferedNameFormats();
 
   // Per-scanner values, in a group named after the data source. An empty
@@ -83,8 +85,9 @@ class AppSettings {
  private:
   std::optional<std::int32_t> StoredNumber(const QString& group, const char* key) const;
   std::int32_t ReadNumber(const char* key, std::int32_t defaultValue) const;
-  std::int32_t ReadOffered(const char* key, std::int32_t defaultValue,
-                           const std::vector<std::int32_t>& offered) const;
+  template <typename Value, typename FromValue>
+  Value ReadOffered(const char* key, Value defaultValue, const std::vector<Value>& offered,
+                    FromValue fromValue) const;
   bool ReadBool(const char* key, bool defaultValue) const;
   void WriteNumber(const QString& group, const char* key, std::int32_t value);
   void WriteNumber(const char* key, std::int32_t value);

@@ -167,29 +167,30 @@ void TwainHelper::CloseDataSource() {
   CheckTwainInvariant();
 }
 
-void TwainHelper::EnableDataSource(int width, int height, int resolution, int pixelType,
-                                   bool showUi) {
+void TwainHelper::EnableDataSource(const ScanRequest& request) {
   Log(LOG_LOCATION, "TwainHelper::EnableDataSource()");
   CheckTwainInvariant();
-  CheckPrecondition(CONTRACT_LOCATION, width >= 1 && width <= kMaxScanLength);
-  CheckPrecondition(CONTRACT_LOCATION, height >= 1 && height <= kMaxScanLength);
-  CheckPrecondition(CONTRACT_LOCATION, resolution >= 1 && resolution <= kMaxResolution);
-  CheckPrecondition(CONTRACT_LOCATION, pixelType >= 0 && pixelType < kPixelTypeCount);
+  CheckPrecondition(CONTRACT_LOCATION, request.width >= 1 && request.width <= kMaxScanLength);
+  CheckPrecondition(CONTRACT_LOCATION, request.height >= 1 && request.height <= kMaxScanLength);
+  CheckPrecondition(CONTRACT_LOCATION,
+                    request.resolution >= 1 && request.resolution <= kMaxResolution);
+  CheckPrecondition(CONTRACT_LOCATION,
+                    PixelTypeFromValue(PixelTypeValue(request.pixelType)).has_value());
   CheckPrecondition(CONTRACT_LOCATION, !parentWindow_.isNull());
   CheckPrecondition(CONTRACT_LOCATION, isDataSourceManagerOpen_);
   CheckPrecondition(CONTRACT_LOCATION, isDataSourceSelected_);
   CheckPrecondition(CONTRACT_LOCATION, isDataSourceOpen_);
   CheckPrecondition(CONTRACT_LOCATION, !isDataSourceEnabled_);
 
-  NegotiateResolution(resolution);
-  NegotiatePixelType(pixelType);
+  NegotiateResolution(request.resolution);
+  NegotiatePixelType(request.pixelType);
   MustSucceed(CONTRACT_LOCATION, api_.SetUnits(&appIdentity_, &dataSourceIdentity_, TWUN_INCHES));
   const DataSourceSize glass = ReadPhysicalSize();
-  SetFrame(std::min(width, glass.width), std::min(height, glass.height));
+  SetFrame(std::min(request.width, glass.width), std::min(request.height, glass.height));
 
-  TW_USERINTERFACE ui = UserInterface(showUi);
+  TW_USERINTERFACE ui = UserInterface(request.showUi);
   MustSucceed(CONTRACT_LOCATION, api_.EnableDs(&appIdentity_, &dataSourceIdentity_, &ui));
-  showUi_ = showUi;
+  showUi_ = request.showUi;
   isDataSourceEnabled_ = true;
   CheckTwainInvariant();
 }
@@ -205,8 +206,8 @@ void TwainHelper::NegotiateResolution(int resolution) {
 }
 
 // Sources often refuse the palette type; full colour is the nearest they all offer.
-void TwainHelper::NegotiatePixelType(int pixelType) {
-  Log(LOG_LOCATION, "Setting pixel type = %d", pixelType);
+void TwainHelper::NegotiatePixelType(PixelType pixelType) {
+  Log(LOG_LOCATION, "Setting pixel type = %d", PixelTypeValue(pixelType));
   TW_UINT16 code =
       api_.SetPixelType(&appIdentity_, &dataSourceIdentity_, TwainPixelType(pixelType));
   Log(LOG_LOCATION, "Result = %d", code);

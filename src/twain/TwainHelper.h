@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "core/PixelType.h"
+#include "twain/ScanRequest.h"
 #include "twain/TwainApi.h"
 #include "twain/TwainTypes.h"
 
@@ -48,9 +50,7 @@ class TwainHelper {
   void SelectDataSource();
   void OpenDataSource();
   void CloseDataSource();
-  // width and height in thousandths of an inch, clamped to the glass;
-  // pixelType a PixelType value.
-  void EnableDataSource(int width, int height, int resolution, int pixelType, bool showUi);
+  void EnableDataSource(const ScanRequest& request);
   void DisableDataSource();
   // Appends the pending pages, each a global memory block holding a
   // device-independent bitmap, in delivery order; `images` owns them.
@@ -75,7 +75,7 @@ class TwainHelper {
   void CheckTwainInvariant() const;
   TW_USERINTERFACE UserInterface(bool showUi) const;
   void NegotiateResolution(int resolution);
-  void NegotiatePixelType(int pixelType);
+  void NegotiatePixelType(PixelType pixelType);
   DataSourceSize ReadPhysicalSize();
   void SetFrame(int width, int height);
   bool TransferOnePage(std::vector<TW_HANDLE>& images, int& unknownAnswers);

@@ -45,13 +45,13 @@ bool TwainManager::Initialize(int majorVersion, int minorVersion, const std::str
   return IsDataSourceManagerOpen();
 }
 
-void TwainManager::StartScan(int width, int height, int resolution, int pixelType, bool showUi) {
+void TwainManager::StartScan(const ScanRequest& request) {
   Log(LOG_LOCATION, "TwainManager::StartScan()");
   ClearImages();
   ProcessDeferredTasks();
   try {
     OpenDataSource();
-    EnableDataSource(width, height, resolution, pixelType, showUi);
+    EnableDataSource(request);
   } catch (const std::exception&) {
     Log(LOG_LOCATION, "TwainManager::StartScan(): Eating exception.");
     RecoverFromFailure();

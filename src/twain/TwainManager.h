@@ -25,7 +25,7 @@ class TwainManager : public TwainHelper {
   bool Initialize(int majorVersion, int minorVersion, const std::string& versionInfo,
                   const std::string& manufacturer, const std::string& productFamily,
                   const std::string& productName, QObject* notify);
-  void StartScan(int width, int height, int resolution, int pixelType, bool showUi);
+  void StartScan(const ScanRequest& request);
   // True when `message` was the source's own event and needs no further handling.
   bool PreTranslateMessage(QEvent* message);
   std::vector<TW_HANDLE> GetImages() const;

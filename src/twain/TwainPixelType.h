@@ -3,6 +3,6 @@
 #include "core/PixelType.h"
 #include "twain/TwainTypes.h"
 
-// The TWAIN pixel type asked of the source; any value outside the
-// enumeration is a postcondition failure carrying that value.
-TW_UINT16 TwainPixelType(int pixelType);
+// The TWAIN pixel type asked of the source; a value outside the enumeration
+// (made by a cast) is a postcondition failure carrying that value.
+TW_UINT16 TwainPixelType(PixelType pixelType);

@@ -1,13 +1,12 @@
 #include "writers/CreateDocumentWriter.h"
 
 #include "core/ContractChecks.h"
-#include "core/FileFormatType.h"
 #include "writers/ImageWriter.h"
 #include "writers/PdfWriter.h"
 
-std::unique_ptr<IDocumentWriter> CreateDocumentWriter(int fileFormatType) {
+std::unique_ptr<IDocumentWriter> CreateDocumentWriter(FileFormatType fileFormatType) {
   CheckPrecondition(CONTRACT_LOCATION,
-                    fileFormatType >= 0 && fileFormatType < kFileFormatTypeCount);
+                    FileFormatTypeFromValue(FileFormatTypeValue(fileFormatType)).has_value());
   std::unique_ptr<IDocumentWriter> writer;
   if (IsContainerFormat(fileFormatType))
     writer = std::make_unique<PdfWriter>(fileFormatType);

@@ -2,8 +2,9 @@
 
 #include <memory>
 
+#include "core/FileFormatType.h"
 #include "writers/IDocumentWriter.h"
 
-// The writer for a file format: a PdfWriter for 6 and 7, an ImageWriter for
-// 0..5. Precondition: 0..7. Never null.
-std::unique_ptr<IDocumentWriter> CreateDocumentWriter(int fileFormatType);
+// The writer for a file format: a PdfWriter for the PDF formats, an
+// ImageWriter for the others. Precondition: a value of the enumeration. Never null.
+std::unique_ptr<IDocumentWriter> CreateDocumentWriter(FileFormatType fileFormatType);

@@ -39,4 +39,8 @@ class IDocumentWriter {
   virtual ResultCode Expand(const std::string& sourceFile, const std::string& folder,
                             const std::string& nameFormat, std::vector<std::string>& files,
                             PageSize& pageSize) = 0;
+
+  // Why the last operation failed: the failing file and the system's or the
+  // library's own words. Empty after an operation that succeeded.
+  virtual std::string GetErrorText() const = 0;
 };

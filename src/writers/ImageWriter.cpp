@@ -4,14 +4,15 @@
 
 #include "core/ContractChecks.h"
 #include "core/DebugLog.h"
-#include "core/FileFormatType.h"
 #include "core/Paths.h"
 #include "platform/imaging/DibReader.h"
 #include "platform/imaging/ImageEncoder.h"
 #include "platform/imaging/ImageFile.h"
+#include "platform/imaging/ImagingErrorText.h"
 #include "platform/imaging/Rotation.h"
 #include "platform/imaging/TiffPageWriter.h"
 #include "twain/GlobalMemory.h"
+#include "writers/FailureText.h"
 #include "writers/PageNameFormat.h"
 #include "writers/StagedOutputFile.h"
 
@@ -20,8 +21,8 @@ namespace {
 constexpr int kLetterWidth = 8500;
 constexpr int kLetterHeight = 11000;
 
-// The encoder for a format value; PDF values have none.
-ImageFormat EncoderFor(int fileFormatType) {
+// The encoder for a format; PDF formats have none.
+ImageFormat EncoderFor(FileFormatType fileFormatType) {
   const std::string mime = FileFormatMimeType(fileFormatType);
   if (mime == "image/bmp")
     return ImageFormat::Bmp;
@@ -34,24 +35,11 @@ ImageFormat EncoderFor(int fileFormatType) {
   return mime == "image/tiff" ? ImageFormat::Tiff : ImageFormat::Unknown;
 }
 
-EncodeOptions OptionsFor(int fileFormatType) {
+EncodeOptions OptionsFor(FileFormatType fileFormatType) {
   EncodeOptions options;
   options.tiffCompression =
-      fileFormatType == FILE_FORMAT_TIFF_LZW ? TiffCompression::Lzw : TiffCompression::None;
+      fileFormatType == FileFormatType::TiffLzw ? TiffCompression::Lzw : TiffCompression::None;
   return options;
-}
-
-bool WriteStaged(const Bitmap& bitmap, int fileFormatType, const std::string& fileName) {
-  StagedOutputFile output(fileName);
-  if (!output.Create())
-    return false;
-  const ImagingStatus status = EncodeImageFile(bitmap, EncoderFor(fileFormatType),
-                                               output.TemporaryPath(), OptionsFor(fileFormatType));
-  if (!IsOk(status)) {
-    Log(LOG_LOCATION, "ImageWriter::Save(): %s: %s", fileName.c_str(), ImagingStatusText(status));
-    return false;
-  }
-  return output.Commit();
 }
 
 PageSize PageSizeOf(const ImageFile& file) {
@@ -61,55 +49,100 @@ PageSize PageSizeOf(const ImageFile& file) {
           static_cast<int>(file.Height() * 1000.0 / file.DpiY())};
 }
 
+std::string StatusText(ImagingStatus status) {
+  return ImagingStatusText(status);
+}
+
 }  // namespace
 
-ImageWriter::ImageWriter(int fileFormatType) : fileFormatType_(fileFormatType) {
-  CheckPrecondition(CONTRACT_LOCATION,
-                    fileFormatType >= FILE_FORMAT_BMP && fileFormatType <= FILE_FORMAT_PNG);
+ImageWriter::ImageWriter(FileFormatType fileFormatType) : fileFormatType_(fileFormatType) {
+  const std::int32_t value = FileFormatTypeValue(fileFormatType);
+  CheckPrecondition(CONTRACT_LOCATION, value >= FileFormatTypeValue(FileFormatType::Bmp) &&
+                                           value <= FileFormatTypeValue(FileFormatType::Png));
+}
+
+void ImageWriter::BeginOperation() {
+  errorText_.clear();
+  ClearImagingErrorText();
+}
+
+bool ImageWriter::Fail(const std::string& file, const std::string& what) {
+  errorText_ = FailureText(file, what, ImagingErrorText());
+  return false;
+}
+
+ResultCode ImageWriter::Fail(ResultCode code, const std::string& file, const std::string& what) {
+  Fail(file, what);
+  return code;
 }
 
 ResultCode ImageWriter::Save(PageImageHandle image, const std::string& fileName, int resolution,
                              bool rotate) {
+  BeginOperation();
   if (image == nullptr || fileName.empty() || resolution <= 0)
-    return E_INVALIDARG;
+    return Fail(E_INVALIDARG, fileName, "no page image, file name or resolution to save with");
   Log(LOG_LOCATION, "HGLOBAL Save(%s)", fileName.c_str());
   // The bitmap reads the page in the locked block, which stays locked until
   // the file is written: a scanned page is not copied before it is encoded.
   const void* block = GlobalLock(image);
   if (block == nullptr)
-    return E_FAIL;
+    return Fail(E_FAIL, fileName, "the page image cannot be read");
   const bool saved = SavePage(block, GlobalSize(image), fileName, resolution, rotate);
   GlobalUnlock(image);
   return saved ? S_OK : E_FAIL;
 }
 
 bool ImageWriter::SavePage(const void* dib, std::size_t size, const std::string& fileName,
-                           int resolution, bool rotate) const {
+                           int resolution, bool rotate) {
   Bitmap bitmap;
-  if (ImagingStatus status = BitmapViewOfDib(dib, size, bitmap); !IsOk(status)) {
-    Log(LOG_LOCATION, "ImageWriter::Save(): page image refused: %s", ImagingStatusText(status));
-    return false;
-  }
+  if (ImagingStatus status = BitmapViewOfDib(dib, size, bitmap); !IsOk(status))
+    return Fail(fileName, "page image refused: " + StatusText(status));
   if (rotate) {
     Bitmap rotated;
-    if (!IsOk(RotateClockwise90(bitmap, rotated)))
-      return false;
+    if (ImagingStatus status = RotateClockwise90(bitmap, rotated); !IsOk(status))
+      return Fail(fileName, "rotation failed: " + StatusText(status));
     bitmap = std::move(rotated);
   }
   bitmap.SetResolution(resolution, resolution);
-  return WriteStaged(bitmap, fileFormatType_, fileName);
+  return WriteStaged(bitmap, fileName);
+}
+
+bool ImageWriter::WriteStaged(const Bitmap& bitmap, const std::string& fileName) {
+  StagedOutputFile output(fileName);
+  if (!output.Create())
+    return Fail(fileName, "cannot create the file: " + SystemErrorText(output.ErrorNumber()));
+  const ImagingStatus status = EncodeImageFile(bitmap, EncoderFor(fileFormatType_),
+                                               output.TemporaryPath(), OptionsFor(fileFormatType_));
+  if (!IsOk(status))
+    return Fail(fileName, StatusText(status));
+  if (!output.Commit())
+    return Fail(fileName, "cannot complete the file: " + SystemErrorText(output.ErrorNumber()));
+  return true;
 }
 
 ResultCode ImageWriter::Save(const std::vector<std::string>& pageFiles, const std::string& fileName,
                              int, int) {
-  if (pageFiles.empty() || fileName.empty() || !IsTiffFormat(fileFormatType_))
-    return E_INVALIDARG;
+  BeginOperation();
+  if (pageFiles.empty() || fileName.empty())
+    return Fail(E_INVALIDARG, fileName, "no page files or file name to combine into");
+  if (!IsTiffFormat(fileFormatType_))
+    return Fail(E_INVALIDARG, fileName, FileFormatDisplayName(fileFormatType_) +
+                                            " holds one page; only TIFF combines pages");
   Log(LOG_LOCATION, "vector Save(%s)", fileName.c_str());
+  return CombinePages(pageFiles, fileName);
+}
+
+ResultCode ImageWriter::CombinePages(const std::vector<std::string>& pageFiles,
+                                     const std::string& fileName) {
   StagedOutputFile output(fileName);
+  if (!output.Create())
+    return Fail(E_FAIL, fileName,
+                "cannot create the file: " + SystemErrorText(output.ErrorNumber()));
   TiffPageWriter writer;
-  if (!output.Create() ||
-      !IsOk(writer.Open(output.TemporaryPath(), OptionsFor(fileFormatType_).tiffCompression)))
-    return E_FAIL;
+  if (ImagingStatus status =
+          writer.Open(output.TemporaryPath(), OptionsFor(fileFormatType_).tiffCompression);
+      !IsOk(status))
+    return Fail(E_FAIL, fileName, StatusText(status));
   for (std::size_t i = 0; i < pageFiles.size(); ++i) {
     if (i == 0)
       Log(LOG_LOCATION, "multiframe Save(%s)", fileName.c_str());
@@ -117,38 +150,52 @@ ResultCode ImageWriter::Save(const std::vector<std::string>& pageFiles, const st
       Log(LOG_LOCATION, "multiframe SaveAdd(%s)", pageFiles[i].c_str());
     // One decoded page at a time, so memory does not grow with the page count.
     Bitmap page;
-    ImagingStatus status = DecodeImageFile(pageFiles[i], page);
-    if (IsOk(status))
-      status = writer.AddPage(page);
-    if (!IsOk(status)) {
-      Log(LOG_LOCATION, "ImageWriter::Save(): %s: %s", pageFiles[i].c_str(),
-          ImagingStatusText(status));
-      return E_FAIL;
-    }
+    if (ImagingStatus status = DecodeImageFile(pageFiles[i], page); !IsOk(status))
+      return Fail(E_FAIL, pageFiles[i], "page cannot be read: " + StatusText(status));
+    if (ImagingStatus status = writer.AddPage(page); !IsOk(status))
+      return Fail(E_FAIL, fileName, StatusText(status));
   }
   Log(LOG_LOCATION, "successful SaveAdd()");
-  if (!IsOk(writer.Close()) || !output.Commit())
-    return E_FAIL;
+  if (ImagingStatus status = writer.Close(); !IsOk(status))
+    return Fail(E_FAIL, fileName, StatusText(status));
+  if (!output.Commit())
+    return Fail(E_FAIL, fileName,
+                "cannot complete the file: " + SystemErrorText(output.ErrorNumber()));
   return S_OK;
 }
 
 ResultCode ImageWriter::Expand(const std::string& sourceFile, const std::string& folder,
                                const std::string& nameFormat, std::vector<std::string>& files,
                                PageSize& pageSize) {
-  if (sourceFile.empty() || folder.empty() || nameFormat.empty() ||
-      (fileFormatType_ != FILE_FORMAT_JPEG && fileFormatType_ != FILE_FORMAT_PNG) ||
-      !IsPageNameFormat(nameFormat))
-    return E_INVALIDARG;
+  BeginOperation();
+  if (sourceFile.empty() || folder.empty() || nameFormat.empty() || !IsPageNameFormat(nameFormat))
+    return Fail(E_INVALIDARG, sourceFile, "no folder or no usable page name format to expand into");
+  if (fileFormatType_ != FileFormatType::Jpeg && fileFormatType_ != FileFormatType::Png)
+    return Fail(E_INVALIDARG, sourceFile,
+                "pages are expanded as JPEG or PNG, not " + FileFormatDisplayName(fileFormatType_));
+  return ExpandFrames(sourceFile, folder, nameFormat, files, pageSize);
+}
+
+ResultCode ImageWriter::ExpandFrames(const std::string& sourceFile, const std::string& folder,
+                                     const std::string& nameFormat,
+                                     std::vector<std::string>& files, PageSize& pageSize) {
   std::unique_ptr<ImageFile> source;
-  if (!IsOk(ImageFile::Open(sourceFile, source)) || source->FrameCount() <= 0)
-    return E_INVALIDARG;
+  if (ImagingStatus status = ImageFile::Open(sourceFile, source); !IsOk(status))
+    return Fail(E_INVALIDARG, sourceFile, "cannot be read: " + StatusText(status));
+  if (source->FrameCount() <= 0)
+    return Fail(E_INVALIDARG, sourceFile, "holds no pages");
   pageSize = PageSizeOf(*source);
   const std::string prefix = EnsureTrailingSeparator(folder);
   for (int i = 0; i < source->FrameCount(); ++i) {
     Bitmap page;
     const std::optional<std::string> name = FormatPageName(nameFormat, i);
-    if (!name || !IsOk(source->SelectActiveFrame(i)) || !IsOk(source->Decode(page)) ||
-        !WriteStaged(page, fileFormatType_, prefix + *name))
+    if (!name)
+      return Fail(E_FAIL, sourceFile, "no page name for page " + std::to_string(i + 1));
+    if (ImagingStatus status = source->SelectActiveFrame(i); !IsOk(status))
+      return Fail(E_FAIL, sourceFile, "page " + std::to_string(i + 1) + ": " + StatusText(status));
+    if (ImagingStatus status = source->Decode(page); !IsOk(status))
+      return Fail(E_FAIL, sourceFile, "page " + std::to_string(i + 1) + ": " + StatusText(status));
+    if (!WriteStaged(page, prefix + *name))
       return E_FAIL;
     files.push_back(prefix + *name);
   }

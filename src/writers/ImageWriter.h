@@ -1,8 +1,12 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
+#include "core/FileFormatType.h"
 #include "writers/IDocumentWriter.h"
+
+class Bitmap;
 
 // Writes the image formats (BMP, JPEG, GIF, TIFF, TIFF (LZW), PNG): single
 // scanned pages, multi-page TIFF documents combined from page files, and page
@@ -10,8 +14,8 @@
 // in the target's folder first and is renamed into place only when complete.
 class ImageWriter : public IDocumentWriter {
  public:
-  // Precondition: 0..5.
-  explicit ImageWriter(int fileFormatType);
+  // Precondition: one of the image formats, not a PDF.
+  explicit ImageWriter(FileFormatType fileFormatType);
 
   ResultCode Save(const std::vector<std::string>& pageFiles, const std::string& fileName, int width,
                   int height) override;
@@ -20,10 +24,21 @@ class ImageWriter : public IDocumentWriter {
   ResultCode Expand(const std::string& sourceFile, const std::string& folder,
                     const std::string& nameFormat, std::vector<std::string>& files,
                     PageSize& pageSize) override;
+  std::string GetErrorText() const override { return errorText_; }
 
  private:
   bool SavePage(const void* dib, std::size_t size, const std::string& fileName, int resolution,
-                bool rotate) const;
+                bool rotate);
+  bool WriteStaged(const Bitmap& bitmap, const std::string& fileName);
+  ResultCode CombinePages(const std::vector<std::string>& pageFiles, const std::string& fileName);
+  ResultCode ExpandFrames(const std::string& sourceFile, const std::string& folder,
+                          const std::string& nameFormat, std::vector<std::string>& files,
+                          PageSize& pageSize);
+  // Records why, with the imaging libraries' words gathered since the operation began.
+  bool Fail(const std::string& file, const std::string& what);
+  ResultCode Fail(ResultCode code, const std::string& file, const std::string& what);
+  void BeginOperation();
 
-  int fileFormatType_;
+  FileFormatType fileFormatType_;
+  std::string errorText_;
 };

@@ -1,12 +1,21 @@
 #include "writers/PdfDocument.h"
 
-#include "core/FileFormatType.h"
+#include <cerrno>
+
+#include "platform/imaging/ImagingErrorText.h"
+#include "platform/imaging/ImagingStatus.h"
 #include "platform/imaging/PngCodec.h"
+#include "writers/FailureText.h"
+#include "writers/PdfErrorText.h"
 
 namespace {
 
 HPDF_REAL ToPoints(int thousandths) {
   return static_cast<HPDF_REAL>(thousandths * 72.0 / 1000.0);
+}
+
+bool IsPageImageFormat(FileFormatType format) {
+  return format == FileFormatType::Jpeg || format == FileFormatType::Png;
 }
 
 }  // namespace
@@ -22,88 +31,133 @@ void PdfDocument::OnError(HPDF_STATUS errorNumber, HPDF_STATUS detailNumber, voi
   document->detailNumber_ = static_cast<std::uint32_t>(detailNumber);
 }
 
+void PdfDocument::ClearError() {
+  errorText_.clear();
+  errorDetail_.clear();
+}
+
+ResultCode PdfDocument::Fail(ResultCode code, const std::string& file, const std::string& what,
+                             const std::string& detail) {
+  errorText_ = FailureText(file, what, detail);
+  errorDetail_ = detail;
+  return code;
+}
+
+ResultCode PdfDocument::FailInLibrary(const std::string& file, const std::string& what) {
+  return Fail(E_FAIL, file, what, LibraryErrorText());
+}
+
+// libHaru's report, with the PNG check's words when it read the page first.
+std::string PdfDocument::LibraryErrorText() const {
+  std::string text = ErrorRecorded() ? PdfErrorText(errorNumber_, detailNumber_) : std::string();
+  if (const std::string png = ImagingErrorText(); !png.empty())
+    text += (text.empty() ? "" : "; ") + png;
+  return text;
+}
+
 // libHaru's image loaders return no image for a file that is not of their
 // format without reporting it (not even in HPDF_GetError); that is recorded
 // here as the loader's own "invalid data" error, so the page fails as unreadable.
-void PdfDocument::RecordUnreportedError(int imageFormat) {
+void PdfDocument::RecordUnreportedError(FileFormatType imageFormat) {
   if (handle_ != nullptr && HPDF_GetError(handle_) != HPDF_OK) {
     errorNumber_ = static_cast<std::uint32_t>(HPDF_GetError(handle_));
     detailNumber_ = static_cast<std::uint32_t>(HPDF_GetErrorDetail(handle_));
   } else if (!ErrorRecorded()) {
     errorNumber_ =
-        imageFormat == FILE_FORMAT_JPEG ? HPDF_INVALID_JPEG_DATA : HPDF_INVALID_PNG_IMAGE;
+        imageFormat == FileFormatType::Jpeg ? HPDF_INVALID_JPEG_DATA : HPDF_INVALID_PNG_IMAGE;
     detailNumber_ = 0;
   }
 }
 
 ResultCode PdfDocument::OpenDocument() {
+  ClearError();
   if (handle_ != nullptr)
-    return E_INVALIDARG;
+    return Fail(E_INVALIDARG, {}, "a document is already open");
   handle_ = HPDF_New(OnError, this);
-  if (handle_ == nullptr)
-    return ErrorRecorded() ? E_FAIL : E_INVALIDARG;
+  if (handle_ == nullptr) {
+    return ErrorRecorded() ? FailInLibrary({}, "cannot start a document")
+                           : Fail(E_INVALIDARG, {}, "cannot start a document");
+  }
   if (HPDF_SetCompressionMode(handle_, HPDF_COMP_ALL) != HPDF_OK) {
     HPDF_Free(handle_);
     handle_ = nullptr;
-    return E_FAIL;
+    return FailInLibrary({}, "cannot set the compression");
   }
   return S_OK;
 }
 
-ResultCode PdfDocument::AddPages(const std::vector<std::string>& pageFiles, int imageFormat,
-                                 int width, int height) {
+ResultCode PdfDocument::AddPages(const std::vector<std::string>& pageFiles,
+                                 FileFormatType imageFormat, int width, int height) {
+  ClearError();
   if (handle_ == nullptr || pageFiles.empty() || width <= 0 || height <= 0)
-    return E_INVALIDARG;
+    return Fail(E_INVALIDARG, {}, "no open document, no pages or no page size");
   for (const std::string& pageFile : pageFiles)
     if (const ResultCode result = AddPage(pageFile, imageFormat, width, height); Failed(result))
       return result;
   return S_OK;
 }
 
-ResultCode PdfDocument::AddPage(const std::string& fileName, int imageFormat, int width,
+ResultCode PdfDocument::AddPage(const std::string& fileName, FileFormatType imageFormat, int width,
                                 int height) {
+  ClearError();
+  ClearImagingErrorText();
   if (handle_ == nullptr || fileName.empty() || width <= 0 || height <= 0 ||
-      (imageFormat != FILE_FORMAT_JPEG && imageFormat != FILE_FORMAT_PNG))
-    return E_INVALIDARG;
+      !IsPageImageFormat(imageFormat))
+    return Fail(E_INVALIDARG, fileName, "no open document, page size or page image format");
   HPDF_Page page = HPDF_AddPage(handle_);
   if (page == nullptr && ErrorRecorded())
-    return E_FAIL;
+    return FailInLibrary(fileName, "cannot add a page");
   if (page == nullptr)
-    return E_INVALIDARG;
+    return Fail(E_INVALIDARG, fileName, "cannot add a page");
   if (HPDF_Page_SetWidth(page, ToPoints(width)) != HPDF_OK ||
       HPDF_Page_SetHeight(page, ToPoints(height)) != HPDF_OK)
-    return E_FAIL;
+    return FailInLibrary(fileName, "cannot size the page");
   HPDF_Image image = LoadImage(fileName, imageFormat);
   if (image == nullptr)
     RecordUnreportedError(imageFormat);
   if (image == nullptr && ErrorRecorded())
-    return E_FAIL;
+    return FailInLibrary(fileName, "page cannot be read");
   if (HPDF_Page_CreateDestination(page) == nullptr && ErrorRecorded())
-    return E_FAIL;
+    return FailInLibrary(fileName, "cannot link the page");
   if (image == nullptr)
-    return E_INVALIDARG;
+    return Fail(E_INVALIDARG, fileName, "page cannot be read");
   const HPDF_REAL pageWidth = HPDF_Page_GetWidth(page);
   const HPDF_REAL pageHeight = HPDF_Page_GetHeight(page);
   if (pageWidth == 0 || pageHeight == 0)
-    return E_INVALIDARG;
-  return HPDF_Page_DrawImage(page, image, 0, 0, pageWidth, pageHeight) == HPDF_OK ? S_OK : E_FAIL;
+    return Fail(E_INVALIDARG, fileName, "the page has no size");
+  if (HPDF_Page_DrawImage(page, image, 0, 0, pageWidth, pageHeight) != HPDF_OK)
+    return FailInLibrary(fileName, "cannot draw the page");
+  return S_OK;
 }
 
 // PNG pages are read only when the document is saved, so memory holds one
 // page's pixels at a time instead of every page's until the end. libHaru
 // aborts the process on a damaged PNG, so each one is read through once first.
-HPDF_Image PdfDocument::LoadImage(const std::string& fileName, int imageFormat) {
-  if (imageFormat == FILE_FORMAT_JPEG)
+HPDF_Image PdfDocument::LoadImage(const std::string& fileName, FileFormatType imageFormat) {
+  if (imageFormat == FileFormatType::Jpeg)
     return HPDF_LoadJpegImageFromFile(handle_, fileName.c_str());
-  if (!IsOk(CheckPngFile(fileName)))
+  if (const ImagingStatus status = CheckPngFile(fileName); !IsOk(status)) {
+    if (ImagingErrorText().empty())
+      RecordImagingError(ImagingStatusText(status));
     return nullptr;
+  }
   return HPDF_LoadPngImageFromFile2(handle_, fileName.c_str());
 }
 
 ResultCode PdfDocument::SaveToFile(const std::string& fileName) {
+  ClearError();
+  ClearImagingErrorText();
   if (handle_ == nullptr || fileName.empty())
-    return E_INVALIDARG;
-  return HPDF_SaveToFile(handle_, fileName.c_str()) == HPDF_OK ? S_OK : E_FAIL;
+    return Fail(E_INVALIDARG, fileName, "no open document or no file name");
+  // libHaru reports a failed write by number only; errno says why.
+  errno = 0;
+  if (HPDF_SaveToFile(handle_, fileName.c_str()) != HPDF_OK) {
+    const std::string system = SystemErrorText(errno);
+    const std::string library = LibraryErrorText();
+    return Fail(E_FAIL, fileName, "cannot write the document",
+                library.empty() || system.empty() ? library + system : library + "; " + system);
+  }
+  return S_OK;
 }
 
 ResultCode PdfDocument::CloseDocument() {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/FileFormatType.h"
 #include "core/ResultCodes.h"
 
 // One libHaru document being built. libHaru reports failures through an error
@@ -18,24 +19,37 @@ class PdfDocument {
   PdfDocument& operator=(const PdfDocument&) = delete;
 
   ResultCode OpenDocument();
-  // imageFormat is 1 (JPEG) or 5 (PNG); width and height in thousandths of an inch.
-  ResultCode AddPages(const std::vector<std::string>& pageFiles, int imageFormat, int width,
-                      int height);
-  ResultCode AddPage(const std::string& fileName, int imageFormat, int width, int height);
+  // imageFormat is JPEG or PNG; width and height in thousandths of an inch.
+  ResultCode AddPages(const std::vector<std::string>& pageFiles, FileFormatType imageFormat,
+                      int width, int height);
+  ResultCode AddPage(const std::string& fileName, FileFormatType imageFormat, int width,
+                     int height);
   ResultCode SaveToFile(const std::string& fileName);
   ResultCode CloseDocument();
 
   bool IsOpen() const { return handle_ != nullptr; }
   std::uint32_t ErrorNumber() const { return errorNumber_; }
   std::uint32_t DetailNumber() const { return detailNumber_; }
+  // Why the last failed operation failed: the file it concerned and libHaru's
+  // (or the system's) words; empty after an operation that succeeded.
+  const std::string& GetErrorText() const { return errorText_; }
+  // Only the library's or the system's words of that text.
+  const std::string& GetErrorDetail() const { return errorDetail_; }
 
  private:
   static void OnError(HPDF_STATUS errorNumber, HPDF_STATUS detailNumber, void* userData);
   bool ErrorRecorded() const { return errorNumber_ != 0; }
-  void RecordUnreportedError(int imageFormat);
-  HPDF_Image LoadImage(const std::string& fileName, int imageFormat);
+  void RecordUnreportedError(FileFormatType imageFormat);
+  HPDF_Image LoadImage(const std::string& fileName, FileFormatType imageFormat);
+  void ClearError();
+  ResultCode Fail(ResultCode code, const std::string& file, const std::string& what,
+                  const std::string& detail = {});
+  ResultCode FailInLibrary(const std::string& file, const std::string& what);
+  std::string LibraryErrorText() const;
 
   std::uint32_t errorNumber_ = 0;
   std::uint32_t detailNumber_ = 0;
   HPDF_Doc handle_ = nullptr;
+  std::string errorText_;
+  std::string errorDetail_;
 };

@@ -1,42 +1,61 @@
 #include "writers/PdfWriter.h"
 
 #include "core/ContractChecks.h"
-#include "core/DebugLog.h"
-#include "core/FileFormatType.h"
+#include "writers/FailureText.h"
 #include "writers/StagedOutputFile.h"
 
-PdfWriter::PdfWriter(int fileFormatType) : fileFormatType_(fileFormatType) {
-  CheckPrecondition(CONTRACT_LOCATION, fileFormatType == FILE_FORMAT_PDF_COMPRESSED ||
-                                           fileFormatType == FILE_FORMAT_PDF_UNCOMPRESSED);
+PdfWriter::PdfWriter(FileFormatType fileFormatType) : fileFormatType_(fileFormatType) {
+  CheckPrecondition(CONTRACT_LOCATION, fileFormatType == FileFormatType::PdfCompressed ||
+                                           fileFormatType == FileFormatType::PdfUncompressed);
+}
+
+ResultCode PdfWriter::Fail(ResultCode code, const std::string& file, const std::string& what,
+                           const std::string& detail) {
+  errorText_ = FailureText(file, what, detail);
+  return code;
 }
 
 ResultCode PdfWriter::Save(const std::vector<std::string>& pageFiles, const std::string& fileName,
                            int width, int height) {
+  errorText_.clear();
   if (pageFiles.empty() || fileName.empty() || width <= 0 || height <= 0)
-    return E_INVALIDARG;
-  if (const ResultCode opened = document_.OpenDocument(); Failed(opened))
+    return Fail(E_INVALIDARG, fileName, "no page files, file name or page size to combine with");
+  if (const ResultCode opened = document_.OpenDocument(); Failed(opened)) {
+    errorText_ = document_.GetErrorText();
     return opened;
-  ResultCode result = document_.AddPages(pageFiles, PageFileFormat(fileFormatType_), width, height);
-  if (Succeeded(result)) {
-    // libHaru writes the file as it goes; a failure must not leave half a PDF
-    // where the document (or the file it replaces) belongs.
-    StagedOutputFile output(fileName);
-    result = output.Create() ? document_.SaveToFile(output.TemporaryPath()) : E_FAIL;
-    if (Succeeded(result) && !output.Commit())
-      result = E_FAIL;
   }
+  ResultCode result = document_.AddPages(pageFiles, PageFileFormat(fileFormatType_), width, height);
+  if (Succeeded(result))
+    result = SaveDocument(fileName);
+  else
+    errorText_ = document_.GetErrorText();
   document_.CloseDocument();
-  if (Failed(result))
-    Log(LOG_LOCATION, "PdfWriter::Save(): %s failed, libHaru error 0x%04X detail %u",
-        fileName.c_str(), document_.ErrorNumber(), document_.DetailNumber());
   return result;
 }
 
+// libHaru writes the file as it goes; a failure must not leave half a PDF
+// where the document (or the file it replaces) belongs.
+ResultCode PdfWriter::SaveDocument(const std::string& fileName) {
+  StagedOutputFile output(fileName);
+  if (!output.Create())
+    return Fail(E_FAIL, fileName, "cannot create the file", SystemErrorText(output.ErrorNumber()));
+  if (const ResultCode saved = document_.SaveToFile(output.TemporaryPath()); Failed(saved)) {
+    // The document names the hidden temporary file; the user knows the target.
+    return Fail(saved, fileName, "cannot write the document", document_.GetErrorDetail());
+  }
+  if (!output.Commit())
+    return Fail(E_FAIL, fileName, "cannot complete the file",
+                SystemErrorText(output.ErrorNumber()));
+  return S_OK;
+}
+
 ResultCode PdfWriter::Save(PageImageHandle, const std::string&, int, bool) {
+  errorText_ = "a PDF is not written from a page image";
   return E_NOTIMPL;
 }
 
 ResultCode PdfWriter::Expand(const std::string&, const std::string&, const std::string&,
                              std::vector<std::string>&, PageSize&) {
+  errorText_ = "a PDF is not expanded into pages";
   return E_NOTIMPL;
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+
+#include "core/FileFormatType.h"
 #include "writers/IDocumentWriter.h"
 #include "writers/PdfDocument.h"
 
@@ -7,8 +10,8 @@
 // page files, one page per file, each image stretched over the whole page.
 class PdfWriter : public IDocumentWriter {
  public:
-  // Precondition: 6 or 7.
-  explicit PdfWriter(int fileFormatType);
+  // Precondition: one of the two PDF formats.
+  explicit PdfWriter(FileFormatType fileFormatType);
 
   ResultCode Save(const std::vector<std::string>& pageFiles, const std::string& fileName, int width,
                   int height) override;
@@ -18,8 +21,14 @@ class PdfWriter : public IDocumentWriter {
   ResultCode Expand(const std::string& sourceFile, const std::string& folder,
                     const std::string& nameFormat, std::vector<std::string>& files,
                     PageSize& pageSize) override;
+  std::string GetErrorText() const override { return errorText_; }
 
  private:
-  int fileFormatType_;
+  ResultCode SaveDocument(const std::string& fileName);
+  ResultCode Fail(ResultCode code, const std::string& file, const std::string& what,
+                  const std::string& detail = {});
+
+  FileFormatType fileFormatType_;
   PdfDocument document_;
+  std::string errorText_;
 };

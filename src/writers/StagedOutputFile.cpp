@@ -37,9 +37,14 @@ StagedOutputFile::~StagedOutputFile() {
   Discard();
 }
 
+bool StagedOutputFile::Failed(int errorNumber) {
+  errorNumber_ = errorNumber;
+  return false;
+}
+
 bool StagedOutputFile::Create() {
   if (target_.empty() || NameOf(target_).empty())
-    return false;
+    return Failed(EINVAL);
   for (int attempt = 0; attempt < 16; ++attempt) {
     // Mode 0666 lets the umask decide, as for any other file the user saves.
     const std::string candidate = FolderOf(target_) + "." + NameOf(target_) + UniqueSuffix();
@@ -50,20 +55,23 @@ bool StagedOutputFile::Create() {
       return true;
     }
     if (errno != EEXIST)
-      return false;
+      return Failed(errno);
   }
-  return false;
+  return Failed(EEXIST);
 }
 
 bool StagedOutputFile::Commit() {
   if (temporaryPath_.empty())
-    return false;
+    return Failed(ENOENT);
   const int fd = ::open(temporaryPath_.c_str(), O_RDONLY | O_CLOEXEC);
   const bool synced = fd >= 0 && ::fsync(fd) == 0;
+  const int syncError = errno;
   if (fd >= 0)
     ::close(fd);
-  if (!synced || std::rename(temporaryPath_.c_str(), target_.c_str()) != 0)
-    return false;
+  if (!synced)
+    return Failed(syncError);
+  if (std::rename(temporaryPath_.c_str(), target_.c_str()) != 0)
+    return Failed(errno);
   temporaryPath_.clear();
   return true;
 }

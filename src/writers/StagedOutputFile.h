@@ -19,8 +19,13 @@ class StagedOutputFile {
   // Flushes the temporary file to disk and renames it over the target.
   bool Commit();
   void Discard();
+  // The errno value of the last failed Create or Commit; 0 when none.
+  int ErrorNumber() const { return errorNumber_; }
 
  private:
+  bool Failed(int errorNumber);
+
   std::string target_;
   std::string temporaryPath_;
+  int errorNumber_ = 0;
 };

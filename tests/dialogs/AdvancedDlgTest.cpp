@@ -26,9 +26,9 @@ class AdvancedDlgTest : public ::testing::Test {
     dlg.SetOfferedResolutions(AppSettings::OfferedResolutions());
     dlg.SetResolution(200);
     dlg.SetOfferedPixelTypes(AppSettings::OfferedPixelTypes());
-    dlg.SetPixelType(0);
+    dlg.SetPixelType(PixelType::ColorHigh);
     dlg.SetOfferedFileFormats(AppSettings::OfferedFileFormatTypes());
-    dlg.SetFileFormatType(3);
+    dlg.SetFileFormatType(FileFormatType::Tiff);
     dlg.SetUnits(Units::Inches);
     dlg.SetDocumentSizes(kSizes);
     dlg.SetArchiveRootFolder("/home/user/Documents/Docketeer/");
@@ -112,8 +112,8 @@ TEST_F(AdvancedDlgTest, OkReadsEveryControlBack) {
   Click(dlg, "okButton");
   EXPECT_EQ(dlg.result(), QDialog::Accepted);
   EXPECT_EQ(dlg.GetResolution(), 600);
-  EXPECT_EQ(dlg.GetPixelType(), 2);
-  EXPECT_EQ(dlg.GetFileFormatType(), 7);
+  EXPECT_EQ(dlg.GetPixelType(), PixelType::Gray);
+  EXPECT_EQ(dlg.GetFileFormatType(), FileFormatType::PdfUncompressed);
   EXPECT_EQ(dlg.GetUnits(), Units::Centimeters);
   EXPECT_FALSE(dlg.GetViewAfterSaving());
   EXPECT_TRUE(dlg.GetUseDefaultViewer());
@@ -289,8 +289,8 @@ TEST_F(AdvancedDlgTest, OriginRadioButtonsMapToTheirValues) {
     AdvancedDlg dialog;
     dialog.SetOfferedResolutions({200});
     dialog.SetResolution(200);
-    dialog.SetOfferedPixelTypes({0});
-    dialog.SetOfferedFileFormats({0});
+    dialog.SetOfferedPixelTypes({PixelType::ColorHigh});
+    dialog.SetOfferedFileFormats({FileFormatType::Bmp});
     dialog.SetScannerOrigin(static_cast<ScannerOrigin>(c.origin));
     dialog.show();
     EXPECT_TRUE(Child<QRadioButton>(dialog, c.radio)->isChecked()) << c.origin;
@@ -310,8 +310,9 @@ TEST_F(AdvancedDlgTest, ValuesThatAreNotOfferedShowTheNearestOrFirstChoice) {
   for (const auto& c : cases) {
     SetUp();
     dlg.SetResolution(c.resolution);
-    dlg.SetPixelType(c.pixelType);
-    dlg.SetFileFormatType(c.fileFormat);
+    // Values beyond the enumerations can only come from a cast.
+    dlg.SetPixelType(static_cast<PixelType>(c.pixelType));
+    dlg.SetFileFormatType(static_cast<FileFormatType>(c.fileFormat));
     dlg.show();
     EXPECT_EQ(Child<QComboBox>(dlg, "resolutionCombo")->currentText(), c.shownResolution);
     EXPECT_EQ(Child<QComboBox>(dlg, "pixelTypeCombo")->currentText(), c.shownPixelType);

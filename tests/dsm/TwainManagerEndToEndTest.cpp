@@ -53,7 +53,7 @@ TEST(TwainManagerEndToEnd, LetterPageInGreyArrivesAsOneBitmap) {
   TwainManagerRun run;
   ASSERT_TRUE(run.Initialize());
 
-  run.manager.StartScan(8500, 11000, 75, 2, false);
+  run.manager.StartScan({8500, 11000, 75, PixelType::Gray, false});
 
   ASSERT_EQ(WaitForNotification(run.window), WM_SCAN_COMPLETE);
   const std::vector<TW_HANDLE> images = run.manager.GetImages();
@@ -71,12 +71,12 @@ TEST(TwainManagerEndToEnd, FeederBatchAndASecondScan) {
   TwainManagerRun run;
   ASSERT_TRUE(run.Initialize());
 
-  run.manager.StartScan(8267, 11692, 50, 0, false);
+  run.manager.StartScan({8267, 11692, 50, PixelType::ColorHigh, false});
   ASSERT_EQ(WaitForNotification(run.window), WM_SCAN_COMPLETE);
   EXPECT_EQ(run.manager.GetImages().size(), 10u);
 
   run.window.notifications.clear();
-  run.manager.StartScan(8267, 11692, 50, 3, false);  // the feeder of the test backend refills
+  run.manager.StartScan({8267, 11692, 50, PixelType::BlackAndWhite, false});  // the feeder of the test backend refills
   ASSERT_EQ(WaitForNotification(run.window), WM_SCAN_COMPLETE);
   EXPECT_EQ(run.manager.GetImages().size(), 10u);
 }

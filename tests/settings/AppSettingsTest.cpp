@@ -24,8 +24,8 @@ class AppSettingsTest : public ::testing::Test {
 TEST_F(AppSettingsTest, AFreshProfileReadsTheDefaults) {
   EXPECT_FALSE(settings_.GetShowScannerUi());
   EXPECT_EQ(settings_.GetResolution(), 200);
-  EXPECT_EQ(settings_.GetPixelType(), 0);
-  EXPECT_EQ(settings_.GetFileFormatType(), 3);
+  EXPECT_EQ(settings_.GetPixelType(), PixelType::ColorHigh);
+  EXPECT_EQ(settings_.GetFileFormatType(), FileFormatType::Tiff);
   EXPECT_TRUE(settings_.GetViewAfterSaving());
   EXPECT_FALSE(settings_.GetUseDefaultViewer());
   EXPECT_TRUE(settings_.GetUpdateDestinationAfterScanning());
@@ -40,8 +40,8 @@ TEST_F(AppSettingsTest, AFreshProfileReadsTheDefaults) {
 
 TEST_F(AppSettingsTest, ValuesWrittenAreReadBack) {
   settings_.SetResolution(600);
-  settings_.SetPixelType(2);
-  settings_.SetFileFormatType(7);
+  settings_.SetPixelType(PixelType::Gray);
+  settings_.SetFileFormatType(FileFormatType::PdfUncompressed);
   settings_.SetUnits(Units::Millimeters);
   settings_.SetViewAfterSaving(false);
   settings_.SetUseDefaultViewer(true);
@@ -53,8 +53,11 @@ TEST_F(AppSettingsTest, ValuesWrittenAreReadBack) {
 
   const AppSettings reread;
   EXPECT_EQ(reread.GetResolution(), 600);
-  EXPECT_EQ(reread.GetPixelType(), 2);
-  EXPECT_EQ(reread.GetFileFormatType(), 7);
+  EXPECT_EQ(reread.GetPixelType(), PixelType::Gray);
+  EXPECT_EQ(reread.GetFileFormatType(), FileFormatType::PdfUncompressed);
+  // The stored numbers are the ones earlier versions wrote and read.
+  EXPECT_EQ(Stored("Settings/PixelType").toInt(), 2);
+  EXPECT_EQ(Stored("Settings/FileFormatType").toInt(), 7);
   EXPECT_EQ(reread.GetUnits(), Units::Millimeters);
   EXPECT_FALSE(reread.GetViewAfterSaving());
   EXPECT_TRUE(reread.GetUseDefaultViewer());
@@ -98,21 +101,34 @@ TEST_F(AppSettingsTest, BooleansReadAnyNonZeroAsTrueAndWriteOneOrZero) {
 
 TEST_F(AppSettingsTest, UnusableStoredValuesReadAsTheirDefaults) {
   Store("Settings/Resolution", 123);    // not offered
-  Store("Settings/PixelType", 9);       // not a pixel type
+  Store("Settings/PixelType", -1);      // not a pixel type
   Store("Settings/FileFormatType", 4);  // written by writers, never offered
   Store("Settings/Units", 3);           // not a unit
   Store("Settings/ViewAfterSaving", "yes please");
   Store("Settings/EstimatedSavingSpeed", "99999999999");
   Store("Settings/ArchiveRootFolder", "relative/folder");
   EXPECT_EQ(settings_.GetResolution(), 200);
-  EXPECT_EQ(settings_.GetPixelType(), 0);
-  EXPECT_EQ(settings_.GetFileFormatType(), 3);
+  EXPECT_EQ(settings_.GetPixelType(), PixelType::ColorHigh);
+  EXPECT_EQ(settings_.GetFileFormatType(), FileFormatType::Tiff);
   EXPECT_EQ(settings_.GetUnits(), DefaultUnits());
   EXPECT_TRUE(settings_.GetViewAfterSaving());
   EXPECT_EQ(settings_.GetEstimatedSavingSpeed(), 1000000);
   EXPECT_EQ(settings_.GetArchiveRootFolder(), AppSettings::DefaultArchiveRootFolder());
   Store("Settings/ArchiveRootFolder", "");
   EXPECT_EQ(settings_.GetArchiveRootFolder(), AppSettings::DefaultArchiveRootFolder());
+}
+
+TEST_F(AppSettingsTest, NumbersBeyondEitherEnumerationReadAsTheDefaults) {
+  struct Row {
+    int pixelType;
+    int fileFormatType;
+  };
+  for (const Row row : {Row{4, 8}, Row{-1, -1}, Row{2147483647, -2147483647 - 1}}) {
+    Store("Settings/PixelType", row.pixelType);
+    Store("Settings/FileFormatType", row.fileFormatType);
+    EXPECT_EQ(settings_.GetPixelType(), PixelType::ColorHigh) << row.pixelType;
+    EXPECT_EQ(settings_.GetFileFormatType(), FileFormatType::Tiff) << row.fileFormatType;
+  }
 }
 
 TEST_F(AppSettingsTest, ArchiveRootAlwaysEndsInASeparator) {
@@ -132,9 +148,14 @@ TEST_F(AppSettingsTest, UnitsDefaultFollowsTheLocaleOnEveryRead) {
 TEST_F(AppSettingsTest, OfferedLists) {
   EXPECT_EQ(AppSettings::OfferedResolutions(),
             (std::vector<std::int32_t>{75, 100, 150, 200, 300, 600, 1200, 2400, 4800, 9600}));
-  EXPECT_EQ(AppSettings::OfferedPixelTypes(), (std::vector<std::int32_t>{3, 2, 1, 0}));
-  EXPECT_EQ(AppSettings::OfferedFileFormatTypes(),
-            (std::vector<std::int32_t>{0, 1, 2, 3, 5, 6, 7}));
+  std::vector<std::int32_t> pixelTypes;
+  for (const PixelType pixelType : AppSettings::OfferedPixelTypes())
+    pixelTypes.push_back(PixelTypeValue(pixelType));
+  EXPECT_EQ(pixelTypes, (std::vector<std::int32_t>{3, 2, 1, 0}));
+  std::vector<std::int32_t> formats;
+  for (const FileFormatType format : AppSettings::OfferedFileFormatTypes())
+    formats.push_back(FileFormatTypeValue(format));
+  EXPECT_EQ(formats, (std::vector<std::int32_t>{0, 1, 2, 3, 5, 6, 7}));
   EXPECT_EQ(AppSettings::OfferedNameFormats(), PredefinedFormats());
 }
 

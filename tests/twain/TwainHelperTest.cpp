@@ -33,9 +33,9 @@ class TwainHelperTest : public FakeDsmFixture {
     Open();
     helper_->OpenDataSource();
   }
-  void Enable(int width = 8500, int height = 11000, int pixelType = ColorHigh) {
+  void Enable(int width = 8500, int height = 11000, PixelType pixelType = PixelType::ColorHigh) {
     OpenSource();
-    helper_->EnableDataSource(width, height, 300, pixelType, false);
+    helper_->EnableDataSource({width, height, 300, pixelType, false});
   }
   // Enabled, with the source announcing a transfer.
   void ReadyToTransfer() {
@@ -89,18 +89,18 @@ TEST(Fix32, ConvertsThousandthsResolutionsAndWords) {
 }
 
 TEST(PixelTypes, MapToTwainAndRefuseOtherValues) {
-  EXPECT_EQ(TwainPixelType(ColorHigh), TWPT_RGB);
-  EXPECT_EQ(TwainPixelType(ColorLow), TWPT_PALETTE);
-  EXPECT_EQ(TwainPixelType(Gray), TWPT_GRAY);
-  EXPECT_EQ(TwainPixelType(BlackAndWhite), TWPT_BW);
-  EXPECT_STREQ(PixelTypeDisplayName(BlackAndWhite), "Black and White");
+  EXPECT_EQ(TwainPixelType(PixelType::ColorHigh), TWPT_RGB);
+  EXPECT_EQ(TwainPixelType(PixelType::ColorLow), TWPT_PALETTE);
+  EXPECT_EQ(TwainPixelType(PixelType::Gray), TWPT_GRAY);
+  EXPECT_EQ(TwainPixelType(PixelType::BlackAndWhite), TWPT_BW);
+  EXPECT_STREQ(PixelTypeDisplayName(PixelType::BlackAndWhite), "Black and White");
   try {
-    TwainPixelType(7);
+    TwainPixelType(static_cast<PixelType>(7));
     ADD_FAILURE() << "no failure for 7";
   } catch (const postcondition_error& error) {
     EXPECT_EQ(error.error_code(), 7);
   }
-  EXPECT_THROW(TwainPixelType(-1), postcondition_error);
+  EXPECT_THROW(TwainPixelType(static_cast<PixelType>(-1)), postcondition_error);
 }
 
 TEST_F(TwainHelperTest, OpeningTheManagerIntroducesTheApplication) {
@@ -155,7 +155,7 @@ TEST_F(TwainHelperTest, ARefusedManagerOpenLeavesTheManagerClosed) {
 }
 
 TEST_F(TwainHelperTest, EnableNegotiatesResolutionPixelTypeUnitsAndFrame) {
-  Enable(8500, 11000, Gray);
+  Enable(8500, 11000, PixelType::Gray);
   EXPECT_EQ(Calls(), (CallList{"OpenDsm", "GetDefault", "OpenDs", "SetCapability ICAP_XRESOLUTION",
                                "SetCapability ICAP_YRESOLUTION", "SetCapability ICAP_PIXELTYPE",
                                "SetCapability ICAP_UNITS", "GetCapability ICAP_PHYSICALWIDTH",
@@ -171,7 +171,7 @@ TEST_F(TwainHelperTest, EnableNegotiatesResolutionPixelTypeUnitsAndFrame) {
 
 TEST_F(TwainHelperTest, PaletteRefusedFallsBackToRgbAndLogsBothAttempts) {
   Script().Queue("SetCapability ICAP_PIXELTYPE", {TWRC_FAILURE});
-  Enable(8500, 11000, ColorLow);
+  Enable(8500, 11000, PixelType::ColorLow);
   EXPECT_EQ(LastPixelTypeSent(), TWPT_RGB);
   EXPECT_EQ(CountCalls("SetCapability ICAP_PIXELTYPE"), 2);
   const std::string log = LogText();
@@ -185,7 +185,7 @@ TEST_F(TwainHelperTest, PaletteRefusedFallsBackToRgbAndLogsBothAttempts) {
 
 TEST_F(TwainHelperTest, PixelTypeRefusedTwiceFailsTheEnable) {
   Script().Fail("SetCapability ICAP_PIXELTYPE");
-  EXPECT_THROW(Enable(8500, 11000, ColorLow), postcondition_error);
+  EXPECT_THROW(Enable(8500, 11000, PixelType::ColorLow), postcondition_error);
   EXPECT_TRUE(helper_->IsDataSourceOpen());
   EXPECT_FALSE(helper_->IsDataSourceEnabled());
   EXPECT_EQ(CountCalls("EnableDs"), 0);
@@ -230,8 +230,9 @@ TEST_F(TwainHelperTest, EnableRefusesOutOfRangeRequestsBeforeAnyCall) {
   for (const Case& c : {Case{0, 100, 300, 0}, Case{32000, 100, 300, 0}, Case{100, 0, 300, 0},
                         Case{100, 32000, 300, 0}, Case{100, 100, 0, 0}, Case{100, 100, 10000, 0},
                         Case{100, 100, 300, -1}, Case{100, 100, 300, 4}}) {
-    EXPECT_THROW(helper_->EnableDataSource(c.width, c.height, c.resolution, c.pixelType, true),
-                 precondition_error);
+    const ScanRequest request{c.width, c.height, c.resolution, static_cast<PixelType>(c.pixelType),
+                              true};
+    EXPECT_THROW(helper_->EnableDataSource(request), precondition_error);
   }
   EXPECT_TRUE(Calls().empty());
 }
@@ -412,7 +413,7 @@ TEST_F(TwainHelperTest, UnknownTransferAnswersAreRetriedButNotForever) {
   Script().pages.clear();
   AddPages(1);
   Script().Fail("GetNativeXfer", TWRC_CHECKSTATUS);
-  helper_->EnableDataSource(8500, 11000, 300, ColorHigh, false);
+  helper_->EnableDataSource({8500, 11000, 300, PixelType::ColorHigh, false});
   auto event = std::make_unique<FakeSourceEvent>(Script().eventType, MSG_XFERREADY);
   helper_->PreTranslateMessage(event.get());
   ForgetCalls();

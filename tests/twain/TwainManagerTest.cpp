@@ -40,12 +40,12 @@ class TwainManagerTest : public FakeDsmFixture {
   void Scan(int pages) {
     AddPages(pages);
     Script().eventsOnEnable = {MSG_XFERREADY};
-    manager_->StartScan(8500, 11000, 300, ColorHigh, false);
+    manager_->StartScan({8500, 11000, 300, PixelType::ColorHigh, false});
     RunPostedEvents();
   }
   void ScanWithEvent(TW_UINT16 message) {
     Script().eventsOnEnable = {message};
-    manager_->StartScan(8500, 11000, 300, Gray, false);
+    manager_->StartScan({8500, 11000, 300, PixelType::Gray, false});
     RunPostedEvents();
   }
 
@@ -74,7 +74,7 @@ TEST_F(TwainManagerTest, TwoScansInARowEndTheFirstBeforeStartingTheSecond) {
   Scan(1);
   ForgetCalls();
   Script().eventsOnEnable.clear();
-  manager_->StartScan(8500, 11000, 300, ColorHigh, false);
+  manager_->StartScan({8500, 11000, 300, PixelType::ColorHigh, false});
   EXPECT_TRUE(manager_->GetImages().empty());
   ASSERT_GE(Calls().size(), 3u);
   EXPECT_EQ(Calls()[0], "DisableDs");
@@ -98,7 +98,7 @@ TEST_F(TwainManagerTest, FailureAfterTwoPagesCompletesWithThemAndEndsCleanly) {
   Scan(3);
   EXPECT_EQ(manager_->GetImages().size(), 2u);
   Script().eventsOnEnable.clear();
-  manager_->StartScan(8500, 11000, 300, ColorHigh, false);
+  manager_->StartScan({8500, 11000, 300, PixelType::ColorHigh, false});
   RunPostedEvents();
   EXPECT_EQ(window_.notices, std::vector<Notice>{kComplete});
   EXPECT_TRUE(manager_->IsDataSourceEnabled());
@@ -111,7 +111,7 @@ TEST_F(TwainManagerTest, ACloseRequestPostsNothingAndClosesAtTheNextScan) {
   EXPECT_TRUE(manager_->IsDataSourceEnabled());
   ForgetCalls();
   Script().eventsOnEnable.clear();
-  manager_->StartScan(8500, 11000, 300, ColorHigh, false);
+  manager_->StartScan({8500, 11000, 300, PixelType::ColorHigh, false});
   EXPECT_EQ(Calls()[0], "DisableDs");
   EXPECT_EQ(Calls()[1], "CloseDs");
 }
@@ -140,7 +140,7 @@ TEST_F(TwainManagerTest, AFailureWhileEnablingReportsAnErrorAndAllowsARetry) {
   EXPECT_FALSE(manager_->IsDataSourceOpen());
   EXPECT_TRUE(manager_->IsDataSourceSelected());
   EXPECT_NE(LogText().find("TwainManager::StartScan(): Eating exception."), std::string::npos);
-  manager_->StartScan(8500, 11000, 300, ColorHigh, false);
+  manager_->StartScan({8500, 11000, 300, PixelType::ColorHigh, false});
   RunPostedEvents();
   EXPECT_EQ(window_.notices, (std::vector<Notice>{kError, kComplete}));
   EXPECT_EQ(manager_->GetImages().size(), 1u);
@@ -175,7 +175,7 @@ TEST_F(TwainManagerTest, AnEndAlreadyDoneByARecoveryIsNotReportedAgain) {
 TEST_F(TwainManagerTest, OrdinaryEventsPassThrough) {
   ASSERT_TRUE(Initialize());
   Script().eventsOnEnable.clear();
-  manager_->StartScan(8500, 11000, 300, ColorHigh, false);
+  manager_->StartScan({8500, 11000, 300, PixelType::ColorHigh, false});
   QEvent ordinary(QEvent::User);
   EXPECT_FALSE(manager_->PreTranslateMessage(&ordinary));
   QCoreApplication::postEvent(&window_, new QEvent(QEvent::User));
@@ -192,7 +192,7 @@ TEST_F(TwainManagerTest, WithoutADefaultSourceTheWindowStillHearsOfLaterScans) {
   Scan(1);
   EXPECT_EQ(window_.notices, std::vector<Notice>{kError});
   manager_->SelectDataSource();
-  manager_->StartScan(8500, 11000, 300, ColorHigh, false);
+  manager_->StartScan({8500, 11000, 300, PixelType::ColorHigh, false});
   RunPostedEvents();
   EXPECT_EQ(window_.notices, (std::vector<Notice>{kError, kComplete}));
 }
@@ -236,7 +236,7 @@ TEST_F(TwainManagerTest, DestructionAfterACompletedScanEndsEverything) {
 TEST_F(TwainManagerTest, DestructionWhileEnabledWithoutAPendingEndIsQuiet) {
   ASSERT_TRUE(Initialize());
   Script().eventsOnEnable.clear();
-  manager_->StartScan(8500, 11000, 300, ColorHigh, false);
+  manager_->StartScan({8500, 11000, 300, PixelType::ColorHigh, false});
   ForgetCalls();
   manager_.reset();
   EXPECT_EQ(Calls(), (CallList{"DisableDs", "CloseDs", "CloseDsm"}));
@@ -247,7 +247,7 @@ TEST_F(TwainManagerTest, DestructionWhileEnabledWithoutAPendingEndIsQuiet) {
 TEST_F(TwainManagerTest, UninitializeEndsAnEnabledSourceFirst) {
   ASSERT_TRUE(Initialize());
   Script().eventsOnEnable.clear();
-  manager_->StartScan(8500, 11000, 300, ColorHigh, false);
+  manager_->StartScan({8500, 11000, 300, PixelType::ColorHigh, false});
   ForgetCalls();
   manager_->Uninitialize();
   EXPECT_EQ(Calls(), (CallList{"DisableDs", "CloseDs", "CloseDsm"}));

@@ -1,9 +1,11 @@
 #include "platform/imaging/ImageEncoder.h"
 
+#include <cerrno>
 #include <cstdio>
 
 #include "platform/imaging/BmpCodec.h"
 #include "platform/imaging/GifCodec.h"
+#include "platform/imaging/ImagingErrorText.h"
 #include "platform/imaging/JpegCodec.h"
 #include "platform/imaging/PngCodec.h"
 #include "platform/imaging/TiffPageWriter.h"
@@ -47,10 +49,18 @@ ImagingStatus EncodeImageFile(const Bitmap& bitmap, ImageFormat format, const st
   if (format == ImageFormat::Tiff)
     return EncodeTiff(bitmap, path, options.tiffCompression);
   std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr)
+  if (file == nullptr) {
+    RecordSystemError(errno);
     return ImagingStatus::WriteFailed;
+  }
   std::setvbuf(file, nullptr, _IOFBF, kFileBufferSize);
+  // The stream keeps only a flag when a write fails; errno still holds why.
+  errno = 0;
   const ImagingStatus status = EncodeToStream(bitmap, format, file, options);
+  if (std::ferror(file))
+    RecordSystemError(errno);
   const bool closed = std::fclose(file) == 0;
+  if (!closed)
+    RecordSystemError(errno);
   return IsOk(status) && !closed ? ImagingStatus::WriteFailed : status;
 }

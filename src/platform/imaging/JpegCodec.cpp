@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/imaging/ImageInput.h"
+#include "platform/imaging/ImagingErrorText.h"
 #include "platform/imaging/PixelRows.h"
 
 // libjpeg reports errors by calling error_exit, which must not return: we jump
@@ -29,6 +30,9 @@ struct JpegErrorManager {
 };
 
 [[noreturn]] void OnJpegError(j_common_ptr cinfo) {
+  char message[JMSG_LENGTH_MAX] = {};
+  (*cinfo->err->format_message)(cinfo, message);
+  RecordImagingError(message);
   std::longjmp(reinterpret_cast<JpegErrorManager*>(cinfo->err)->jump, 1);
 }
 

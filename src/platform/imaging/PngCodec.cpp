@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/imaging/ImageInput.h"
+#include "platform/imaging/ImagingErrorText.h"
 
 // libpng reports errors by longjmp to png_jmpbuf. As with JPEG, the state
 // that outlives a jump lives on the heap, and the frames jumped over own nothing.
@@ -22,7 +23,8 @@ struct PngReadState {
   ~PngReadState() { png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr); }
 };
 
-void OnPngError(png_structp png, png_const_charp) {
+void OnPngError(png_structp png, png_const_charp message) {
+  RecordImagingError(message != nullptr ? message : "");
   png_longjmp(png, 1);
 }
 void OnPngWarning(png_structp, png_const_charp) {}

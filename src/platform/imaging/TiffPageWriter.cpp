@@ -3,9 +3,11 @@
 #include <tiffio.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
+#include "platform/imaging/ImagingErrorText.h"
 #include "platform/imaging/TiffReader.h"
 
 namespace {
@@ -132,13 +134,18 @@ ImagingStatus TiffPageWriter::AddPage(const Bitmap& page) {
     for (int r = 0; r < rows; ++r)
       CopyRow(page, y + r, strip.data() + static_cast<std::size_t>(r) * rowBytes, rowBytes);
     const auto size = static_cast<tmsize_t>(static_cast<std::size_t>(rows) * rowBytes);
+    // libtiff names the failing step but not the system's reason, which errno holds.
+    errno = 0;
     if (TIFFWriteEncodedStrip(tiff_, static_cast<std::uint32_t>(index), strip.data(), size) < 0) {
+      RecordSystemError(errno);
       failed_ = true;
       return ImagingStatus::WriteFailed;
     }
     y += rows;
   }
+  errno = 0;
   if (!TIFFWriteDirectory(tiff_)) {
+    RecordSystemError(errno);
     failed_ = true;
     return ImagingStatus::WriteFailed;
   }
@@ -149,7 +156,10 @@ ImagingStatus TiffPageWriter::AddPage(const Bitmap& page) {
 ImagingStatus TiffPageWriter::Close() {
   if (tiff_ == nullptr)
     return ImagingStatus::InvalidParameter;
+  errno = 0;
   const bool flushed = TIFFFlush(tiff_) != 0;
+  if (!flushed)
+    RecordSystemError(errno);
   TIFFClose(tiff_);
   tiff_ = nullptr;
   return flushed && !failed_ && pageCount_ > 0 ? ImagingStatus::Ok : ImagingStatus::WriteFailed;

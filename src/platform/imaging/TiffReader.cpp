@@ -3,10 +3,13 @@
 #include <tiffio.h>
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 #include <mutex>
 #include <vector>
 
 #include "platform/imaging/ImageInput.h"
+#include "platform/imaging/ImagingErrorText.h"
 
 namespace {
 
@@ -155,12 +158,20 @@ ImagingStatus ReadThroughRgba(TIFF* tif, const Layout& l, Bitmap& bitmap) {
   return ImagingStatus::Ok;
 }
 
+// libtiff's errors go to the failing thread's record instead of stderr.
+void RecordTiffError(const char* module, const char* format, va_list arguments) {
+  char message[256] = {};
+  std::vsnprintf(message, sizeof message, format, arguments);
+  RecordImagingError(module != nullptr && *module != '\0' ? std::string(module) + ": " + message
+                                                          : std::string(message));
+}
+
 }  // namespace
 
 void SilenceTiffMessages() {
   static std::once_flag once;
   std::call_once(once, [] {
-    TIFFSetErrorHandler(nullptr);
+    TIFFSetErrorHandler(RecordTiffError);
     TIFFSetWarningHandler(nullptr);
   });
 }

@@ -29,4 +29,5 @@ class TiffReader {
 };
 
 // libtiff prints to standard error by default; hostile files would flood it.
+// Errors go to the thread's imaging error record instead, warnings nowhere.
 void SilenceTiffMessages();

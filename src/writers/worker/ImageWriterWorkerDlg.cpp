@@ -15,6 +15,7 @@
 #include "settings/TransferRate.h"
 #include "twain/GlobalMemory.h"
 #include "writers/CreateDocumentWriter.h"
+#include "writers/FailureText.h"
 #include "writers/worker/ProgressDlg.h"
 
 namespace {
@@ -32,10 +33,10 @@ T ClampTo(V value, T highest) {
 
 }  // namespace
 
-ImageWriterWorkerDlg::ImageWriterWorkerDlg(int fileFormatType, QWidget* parent)
+ImageWriterWorkerDlg::ImageWriterWorkerDlg(FileFormatType fileFormatType, QWidget* parent)
     : ImageWriterWorkerDlg(fileFormatType, parent, &CreateDocumentWriter, &SteadyTicks) {}
 
-ImageWriterWorkerDlg::ImageWriterWorkerDlg(int fileFormatType, QWidget* parent,
+ImageWriterWorkerDlg::ImageWriterWorkerDlg(FileFormatType fileFormatType, QWidget* parent,
                                            WriterFactory createWriter, TickSource ticks)
     : fileFormatType_(fileFormatType),
       parent_(parent),
@@ -45,7 +46,7 @@ ImageWriterWorkerDlg::ImageWriterWorkerDlg(int fileFormatType, QWidget* parent,
   // Checked here, on the GUI thread; on the worker thread a failed check
   // could only end the process.
   CheckPrecondition(CONTRACT_LOCATION,
-                    fileFormatType >= 0 && fileFormatType < kFileFormatTypeCount);
+                    FileFormatTypeFromValue(FileFormatTypeValue(fileFormatType)).has_value());
 }
 
 ImageWriterWorkerDlg::~ImageWriterWorkerDlg() {
@@ -133,6 +134,7 @@ void ImageWriterWorkerDlg::ClearInputsAndOutputs() {
   expandedFiles_.clear();
   expandedWidth_ = expandedHeight_ = 0;
   result_ = E_UNEXPECTED;
+  errorText_.clear();
   startTicks_ = endTicks_ = 0;
   inputBytes_ = 0;
 }
@@ -145,8 +147,8 @@ ResultCode ImageWriterWorkerDlg::Run() {
   try {
     thread_ = std::thread(&ImageWriterWorkerDlg::ThreadMain, this);
   } catch (const std::system_error& error) {
-    Log(LOG_LOCATION, "ImageWriterWorkerDlg::Run(): unable to start the worker thread: %s",
-        error.what());
+    errorText_ = std::string("unable to start the worker thread: ") + error.what();
+    Log(LOG_LOCATION, "ImageWriterWorkerDlg::Run(): %s", errorText_.c_str());
     progress_ = nullptr;
     return result_;
   }
@@ -157,6 +159,9 @@ ResultCode ImageWriterWorkerDlg::Run() {
   // it makes the thread's results safe to read.
   thread_.join();
   progress_ = nullptr;
+  if (Failed(result_))
+    Log(LOG_LOCATION, "ImageWriterWorkerDlg::Run(): failed with 0x%08X: %s",
+        static_cast<unsigned>(result_), errorText_.c_str());
   return result_;
 }
 
@@ -166,11 +171,29 @@ void ImageWriterWorkerDlg::ThreadMain() {
   try {
     std::unique_ptr<IDocumentWriter> writer = createWriter_(fileFormatType_);
     result_ = CallWriter(*writer);
+    TakeErrorText(result_, *writer);
   } catch (const std::bad_alloc&) {
     result_ = E_OUTOFMEMORY;
+    errorText_ = FailureText(FailureTarget(), "out of memory");
   }
   endTicks_ = ticks_();
   progress_->MarkForDestruction();
+}
+
+// A writer that fails without a reason still leaves the caller one to log.
+void ImageWriterWorkerDlg::TakeErrorText(ResultCode result, const IDocumentWriter& writer) {
+  if (Succeeded(result)) {
+    errorText_.clear();
+  } else if (const std::string reason = writer.GetErrorText(); !reason.empty()) {
+    errorText_ = reason;
+  } else if (errorText_.empty()) {
+    errorText_ = FailureText(FailureTarget(), "the writer gave no reason");
+  }
+}
+
+// The file the operation was writing, or for an expand the file it read.
+std::string ImageWriterWorkerDlg::FailureTarget() const {
+  return expandSource_.empty() ? fileName_ : expandSource_;
 }
 
 ResultCode ImageWriterWorkerDlg::CallWriter(IDocumentWriter& writer) {
@@ -186,5 +209,6 @@ ResultCode ImageWriterWorkerDlg::CallWriter(IDocumentWriter& writer) {
     expandedHeight_ = pageSize.height;
     return result;
   }
+  errorText_ = "nothing to write";
   return E_FAIL;
 }

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/FileFormatType.h"
 #include "writers/IDocumentWriter.h"
 
 class ProgressDlg;
@@ -18,13 +19,14 @@ class QWidget;
 // next estimate can follow it. Used as a writer by the main window.
 class ImageWriterWorkerDlg : public IDocumentWriter {
  public:
-  using WriterFactory = std::function<std::unique_ptr<IDocumentWriter>(int fileFormatType)>;
+  using WriterFactory =
+      std::function<std::unique_ptr<IDocumentWriter>(FileFormatType fileFormatType)>;
   // A millisecond tick count that may wrap around.
   using TickSource = std::function<std::uint32_t()>;
 
-  explicit ImageWriterWorkerDlg(int fileFormatType, QWidget* parent = nullptr);
+  explicit ImageWriterWorkerDlg(FileFormatType fileFormatType, QWidget* parent = nullptr);
   // Tests put their own writers and clock in place of the real ones.
-  ImageWriterWorkerDlg(int fileFormatType, QWidget* parent, WriterFactory createWriter,
+  ImageWriterWorkerDlg(FileFormatType fileFormatType, QWidget* parent, WriterFactory createWriter,
                        TickSource ticks);
   ~ImageWriterWorkerDlg() override;
   ImageWriterWorkerDlg(const ImageWriterWorkerDlg&) = delete;
@@ -37,6 +39,9 @@ class ImageWriterWorkerDlg : public IDocumentWriter {
   ResultCode Expand(const std::string& sourceFile, const std::string& folder,
                     const std::string& nameFormat, std::vector<std::string>& files,
                     PageSize& pageSize) override;
+  // The writer's reason for the last failure, also written to the debug log;
+  // empty after success.
+  std::string GetErrorText() const override { return errorText_; }
 
   void SetProgressText(const QString& text);
   // Bytes per second expected from earlier runs; below 1 counts as 1.
@@ -57,8 +62,10 @@ class ImageWriterWorkerDlg : public IDocumentWriter {
   ResultCode Run();
   void ThreadMain();
   ResultCode CallWriter(IDocumentWriter& writer);
+  void TakeErrorText(ResultCode result, const IDocumentWriter& writer);
+  std::string FailureTarget() const;
 
-  int fileFormatType_;
+  FileFormatType fileFormatType_;
   QWidget* parent_;
   WriterFactory createWriter_;
   TickSource ticks_;
@@ -77,6 +84,7 @@ class ImageWriterWorkerDlg : public IDocumentWriter {
   int expandedWidth_ = 0;
   int expandedHeight_ = 0;
   ResultCode result_;
+  std::string errorText_;
   std::thread thread_;
   QString progressText_;
   std::uint32_t startTicks_ = 0;

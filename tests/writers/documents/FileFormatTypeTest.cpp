@@ -8,6 +8,11 @@
 
 namespace {
 
+// Stored numbers, and numbers beyond the enumeration, as a cast makes them.
+FileFormatType F(int value) {
+  return static_cast<FileFormatType>(value);
+}
+
 struct FormatRow {
   int value;
   const char* displayName;
@@ -31,30 +36,34 @@ constexpr FormatRow kRows[] = {
 TEST(FileFormatType, EveryValueMapsAsStored) {
   for (const FormatRow& row : kRows) {
     SCOPED_TRACE(row.value);
-    EXPECT_EQ(FileFormatDisplayName(row.value), row.displayName);
-    EXPECT_EQ(FileFormatExtension(row.value), row.extension);
-    EXPECT_EQ(IsTiffFormat(row.value), row.tiff);
-    EXPECT_EQ(IsContainerFormat(row.value), row.container);
-    EXPECT_EQ(IsMultiPageFormat(row.value), row.tiff || row.container);
-    EXPECT_EQ(PageFileFormat(row.value), row.pageFileFormat);
+    ASSERT_EQ(FileFormatTypeFromValue(row.value), F(row.value));
+    const FileFormatType format = *FileFormatTypeFromValue(row.value);
+    EXPECT_EQ(FileFormatTypeValue(format), row.value);
+    EXPECT_EQ(FileFormatDisplayName(format), row.displayName);
+    EXPECT_EQ(FileFormatExtension(format), row.extension);
+    EXPECT_EQ(IsTiffFormat(format), row.tiff);
+    EXPECT_EQ(IsContainerFormat(format), row.container);
+    EXPECT_EQ(IsMultiPageFormat(format), row.tiff || row.container);
+    EXPECT_EQ(PageFileFormat(format), F(row.pageFileFormat));
   }
-  EXPECT_EQ(FileFormatMimeType(3), "image/tiff");
-  EXPECT_EQ(FileFormatMimeType(4), "image/tiff");
+  EXPECT_EQ(FileFormatMimeType(FileFormatType::Tiff), "image/tiff");
+  EXPECT_EQ(FileFormatMimeType(FileFormatType::TiffLzw), "image/tiff");
 }
 
 TEST(FileFormatType, ValuesOutsideTheTableBreakTheContract) {
   for (int value : {-1, 8, 1000}) {
-    EXPECT_THROW(FileFormatExtension(value), precondition_error);
-    EXPECT_THROW(CreateDocumentWriter(value), precondition_error);
+    EXPECT_EQ(FileFormatTypeFromValue(value), std::nullopt) << value;
+    EXPECT_THROW(FileFormatExtension(F(value)), precondition_error);
+    EXPECT_THROW(CreateDocumentWriter(F(value)), precondition_error);
   }
-  EXPECT_THROW(FileFormatMimeType(6), postcondition_error);
-  EXPECT_THROW(ImageWriter(6), precondition_error);
-  EXPECT_THROW(PdfWriter(5), precondition_error);
+  EXPECT_THROW(FileFormatMimeType(FileFormatType::PdfCompressed), postcondition_error);
+  EXPECT_THROW(ImageWriter(FileFormatType::PdfCompressed), precondition_error);
+  EXPECT_THROW(PdfWriter(FileFormatType::Png), precondition_error);
 }
 
 TEST(CreateDocumentWriter, PicksTheWriterByFormat) {
   for (int value = 0; value < kFileFormatTypeCount; ++value) {
-    const auto writer = CreateDocumentWriter(value);
+    const auto writer = CreateDocumentWriter(F(value));
     ASSERT_NE(writer, nullptr);
     EXPECT_EQ(dynamic_cast<PdfWriter*>(writer.get()) != nullptr, value >= 6) << value;
     EXPECT_EQ(dynamic_cast<ImageWriter*>(writer.get()) != nullptr, value < 6) << value;

@@ -28,7 +28,7 @@ class Combine : public testing::Test {
 TEST_F(Combine, ThreeTiffPagesMakeOneThreePageTiff) {
   const auto pages = WritePages(folder_.path(), 3, ImageFormat::Tiff, "tif");
   const std::string output = PathIn(folder_.path(), "document.tif");
-  ASSERT_EQ(ImageWriter(FILE_FORMAT_TIFF).Save(pages, output, 8500, 11000), S_OK);
+  ASSERT_EQ(ImageWriter(FileFormatType::Tiff).Save(pages, output, 8500, 11000), S_OK);
   EXPECT_EQ(FrameCount(output), 3);
   const QString info = RunTool("tiffinfo", {QString::fromStdString(output)});
   EXPECT_EQ(info.count("Compression Scheme: None"), 3) << info.toStdString();
@@ -37,7 +37,7 @@ TEST_F(Combine, ThreeTiffPagesMakeOneThreePageTiff) {
 TEST_F(Combine, LzwDocumentsUseTheHorizontalPredictor) {
   const auto pages = WritePages(folder_.path(), 2, ImageFormat::Png, "png");
   const std::string output = PathIn(folder_.path(), "document.tif");
-  ASSERT_EQ(ImageWriter(FILE_FORMAT_TIFF_LZW).Save(pages, output, 8500, 11000), S_OK);
+  ASSERT_EQ(ImageWriter(FileFormatType::TiffLzw).Save(pages, output, 8500, 11000), S_OK);
   const QString info = RunTool("tiffinfo", {QString::fromStdString(output)});
   EXPECT_EQ(info.count("Compression Scheme: LZW"), 2) << info.toStdString();
   EXPECT_EQ(info.count("Predictor: horizontal differencing"), 2) << info.toStdString();
@@ -50,7 +50,7 @@ TEST_F(Combine, LzwDocumentsUseTheHorizontalPredictor) {
 TEST_F(Combine, OneBitPagesStayOneBit) {
   const auto pages = WritePages(folder_.path(), 2, ImageFormat::Tiff, "tif", PixelFormat::Indexed1);
   const std::string output = PathIn(folder_.path(), "document.tif");
-  ASSERT_EQ(ImageWriter(FILE_FORMAT_TIFF_LZW).Save(pages, output, 8500, 11000), S_OK);
+  ASSERT_EQ(ImageWriter(FileFormatType::TiffLzw).Save(pages, output, 8500, 11000), S_OK);
   Bitmap second;
   ASSERT_EQ(DecodeImageFile(output, second, 1), ImagingStatus::Ok);
   EXPECT_EQ(second.Format(), PixelFormat::Indexed1);
@@ -60,14 +60,14 @@ TEST_F(Combine, AMissingPageRemovesThePartialDocument) {
   auto pages = WritePages(folder_.path(), 3, ImageFormat::Tiff, "tif");
   QFile::remove(QString::fromStdString(pages[2]));
   const std::string output = PathIn(folder_.path(), "document.tif");
-  EXPECT_EQ(ImageWriter(FILE_FORMAT_TIFF).Save(pages, output, 8500, 11000), E_FAIL);
+  EXPECT_EQ(ImageWriter(FileFormatType::Tiff).Save(pages, output, 8500, 11000), E_FAIL);
   EXPECT_EQ(Entries(folder_.path()), (QStringList{"Page 001.tif", "Page 002.tif"}));
 }
 
 TEST_F(Combine, AHostilePageFailsTheDocument) {
   auto pages = WritePages(folder_.path(), 1, ImageFormat::Tiff, "tif");
   pages.push_back(std::string(DOCKETEER_BAD_DATA) + "/truncated-strip.tif");
-  EXPECT_EQ(ImageWriter(FILE_FORMAT_TIFF).Save(pages, PathIn(folder_.path(), "d.tif"), 1, 1),
+  EXPECT_EQ(ImageWriter(FileFormatType::Tiff).Save(pages, PathIn(folder_.path(), "d.tif"), 1, 1),
             E_FAIL);
   EXPECT_EQ(Entries(folder_.path()), QStringList{"Page 001.tif"});
 }
@@ -75,18 +75,18 @@ TEST_F(Combine, AHostilePageFailsTheDocument) {
 TEST_F(Combine, UnusableArgumentsAreRefused) {
   const auto pages = WritePages(folder_.path(), 1, ImageFormat::Tiff, "tif");
   const std::string output = PathIn(folder_.path(), "document.tif");
-  EXPECT_EQ(ImageWriter(FILE_FORMAT_TIFF).Save(std::vector<std::string>{}, output, 1, 1),
+  EXPECT_EQ(ImageWriter(FileFormatType::Tiff).Save(std::vector<std::string>{}, output, 1, 1),
             E_INVALIDARG);
-  EXPECT_EQ(ImageWriter(FILE_FORMAT_TIFF).Save(pages, "", 1, 1), E_INVALIDARG);
+  EXPECT_EQ(ImageWriter(FileFormatType::Tiff).Save(pages, "", 1, 1), E_INVALIDARG);
   for (int format : {0, 1, 2, 5})
-    EXPECT_EQ(ImageWriter(format).Save(pages, output, 1, 1), E_INVALIDARG) << format;
+    EXPECT_EQ(ImageWriter(static_cast<FileFormatType>(format)).Save(pages, output, 1, 1), E_INVALIDARG) << format;
 }
 
 TEST_F(Combine, LogsEachPageAsItIsAdded) {
   ASSERT_TRUE(OpenDebugLog());
   const auto pages = WritePages(folder_.path(), 2, ImageFormat::Tiff, "tif");
   const std::string output = PathIn(folder_.path(), "document.tif");
-  ASSERT_EQ(ImageWriter(FILE_FORMAT_TIFF).Save(pages, output, 1, 1), S_OK);
+  ASSERT_EQ(ImageWriter(FileFormatType::Tiff).Save(pages, output, 1, 1), S_OK);
   CloseDebugLog();
   QFile log(QString::fromStdString(LogFilePath()));
   ASSERT_TRUE(log.open(QIODevice::ReadOnly));

@@ -48,7 +48,7 @@ class Expand : public testing::Test {
 TEST_F(Expand, FourPagesBecomeFourNumberedFiles) {
   const std::string tiff = WriteTiff(source_.path(), 4, 100);
   const std::string folder = output_.path().toStdString() + "/";
-  ASSERT_EQ(ImageWriter(FILE_FORMAT_JPEG).Expand(tiff, folder, "Page %03d.jpg", files_, size_),
+  ASSERT_EQ(ImageWriter(FileFormatType::Jpeg).Expand(tiff, folder, "Page %03d.jpg", files_, size_),
             S_OK);
   ASSERT_EQ(files_.size(), 4u);
   EXPECT_EQ(files_[0], folder + "Page 000.jpg");
@@ -61,7 +61,7 @@ TEST_F(Expand, FourPagesBecomeFourNumberedFiles) {
 
 TEST_F(Expand, PngPagesAreExactCopiesOfTheFrames) {
   const std::string tiff = WriteTiff(source_.path(), 2, 300);
-  ASSERT_EQ(ImageWriter(FILE_FORMAT_PNG)
+  ASSERT_EQ(ImageWriter(FileFormatType::Png)
                 .Expand(tiff, output_.path().toStdString() + "/", "Page %03d.png", files_, size_),
             S_OK);
   ASSERT_EQ(files_.size(), 2u);
@@ -78,7 +78,7 @@ TEST_F(Expand, PngPagesAreExactCopiesOfTheFrames) {
 TEST_F(Expand, EveryGifFrameBecomesAPage) {
   const std::string gif = PathIn(source_.path(), "frames.gif");
   ASSERT_TRUE(WriteFramesGif(gif, 3, 20, 10));
-  ASSERT_EQ(ImageWriter(FILE_FORMAT_PNG)
+  ASSERT_EQ(ImageWriter(FileFormatType::Png)
                 .Expand(gif, output_.path().toStdString(), "Page %03d.png", files_, size_),
             S_OK);
   ASSERT_EQ(files_.size(), 3u);
@@ -90,7 +90,7 @@ TEST_F(Expand, EveryGifFrameBecomesAPage) {
 
 TEST_F(Expand, AFileWithoutResolutionIsTakenForLetter) {
   const std::string tiff = WriteTiff(source_.path(), 2, 0);
-  ASSERT_EQ(ImageWriter(FILE_FORMAT_PNG)
+  ASSERT_EQ(ImageWriter(FileFormatType::Png)
                 .Expand(tiff, output_.path().toStdString(), "p%d.png", files_, size_),
             S_OK);
   EXPECT_EQ(size_.width, 8500);
@@ -101,7 +101,7 @@ TEST_F(Expand, OtherOutputFormatsLeaveTheSourceAlone) {
   const std::string tiff = WriteTiff(source_.path(), 2, 300);
   const QByteArray before = Digest(tiff);
   for (int format : {0, 2, 3, 4})
-    EXPECT_EQ(ImageWriter(format).Expand(tiff, output_.path().toStdString(), "p%d", files_, size_),
+    EXPECT_EQ(ImageWriter(static_cast<FileFormatType>(format)).Expand(tiff, output_.path().toStdString(), "p%d", files_, size_),
               E_INVALIDARG);
   EXPECT_EQ(Digest(tiff), before);
   EXPECT_TRUE(Entries(output_.path()).isEmpty());
@@ -110,7 +110,7 @@ TEST_F(Expand, OtherOutputFormatsLeaveTheSourceAlone) {
 TEST_F(Expand, UnusableArgumentsAreRefused) {
   const std::string tiff = WriteTiff(source_.path(), 1, 300);
   const std::string folder = output_.path().toStdString();
-  ImageWriter writer(FILE_FORMAT_JPEG);
+  ImageWriter writer(FileFormatType::Jpeg);
   EXPECT_EQ(writer.Expand("", folder, "p%d.jpg", files_, size_), E_INVALIDARG);
   EXPECT_EQ(writer.Expand(tiff, "", "p%d.jpg", files_, size_), E_INVALIDARG);
   EXPECT_EQ(writer.Expand(tiff, folder, "", files_, size_), E_INVALIDARG);
@@ -127,7 +127,7 @@ TEST_F(Expand, HostileSourcesWriteNothing) {
     if (name == "ifd-loop.tif")
       continue;  // its first page is sound
     std::vector<std::string> files;
-    const ResultCode result = ImageWriter(FILE_FORMAT_PNG)
+    const ResultCode result = ImageWriter(FileFormatType::Png)
                                   .Expand(QDir(DOCKETEER_BAD_DATA).filePath(name).toStdString(),
                                           output_.path().toStdString(), "p%d.png", files, size_);
     EXPECT_LT(result, 0) << name.toStdString();

@@ -32,7 +32,7 @@ std::vector<std::uint8_t> DibOf(int bitCount) {
 }
 
 struct SaveCase {
-  int fileFormatType;
+  FileFormatType fileFormatType;
   int bitCount;
   PixelFormat decodedAs;
   bool lossless;
@@ -61,31 +61,32 @@ TEST_P(ImageWriterSave, WritesAPageThatDecodesAsScanned) {
   } else {
     EXPECT_LE(WorstBlockDifference(scanned, written, 4), 12);
   }
-  if (c.fileFormatType != FILE_FORMAT_GIF) {
+  if (c.fileFormatType != FileFormatType::Gif) {
     EXPECT_NEAR(written.DpiX(), 200, 0.5);
   }
   EXPECT_EQ(Entries(folder_.path()).size(), 1) << "no temporary file may stay behind";
 }
 
 using P = PixelFormat;
+using F = FileFormatType;
 INSTANTIATE_TEST_SUITE_P(
     FormatsAndDepths, ImageWriterSave,
-    testing::Values(SaveCase{0, 1, P::Indexed1, true}, SaveCase{0, 8, P::Indexed8, true},
-                    SaveCase{0, 24, P::Rgb24, true}, SaveCase{1, 1, P::Indexed8, false},
-                    SaveCase{1, 8, P::Indexed8, false}, SaveCase{1, 24, P::Rgb24, false},
-                    SaveCase{2, 1, P::Indexed8, true}, SaveCase{2, 8, P::Indexed8, true},
-                    SaveCase{2, 24, P::Indexed8, false}, SaveCase{3, 1, P::Indexed1, true},
-                    SaveCase{3, 8, P::Indexed8, true}, SaveCase{3, 24, P::Rgb24, true},
-                    SaveCase{4, 1, P::Indexed1, true}, SaveCase{4, 24, P::Rgb24, true},
-                    SaveCase{5, 1, P::Indexed1, true}, SaveCase{5, 8, P::Indexed8, true},
-                    SaveCase{5, 24, P::Rgb24, true}));
+    testing::Values(SaveCase{F::Bmp, 1, P::Indexed1, true}, SaveCase{F::Bmp, 8, P::Indexed8, true},
+                    SaveCase{F::Bmp, 24, P::Rgb24, true}, SaveCase{F::Jpeg, 1, P::Indexed8, false},
+                    SaveCase{F::Jpeg, 8, P::Indexed8, false}, SaveCase{F::Jpeg, 24, P::Rgb24, false},
+                    SaveCase{F::Gif, 1, P::Indexed8, true}, SaveCase{F::Gif, 8, P::Indexed8, true},
+                    SaveCase{F::Gif, 24, P::Indexed8, false}, SaveCase{F::Tiff, 1, P::Indexed1, true},
+                    SaveCase{F::Tiff, 8, P::Indexed8, true}, SaveCase{F::Tiff, 24, P::Rgb24, true},
+                    SaveCase{F::TiffLzw, 1, P::Indexed1, true}, SaveCase{F::TiffLzw, 24, P::Rgb24, true},
+                    SaveCase{F::Png, 1, P::Indexed1, true}, SaveCase{F::Png, 8, P::Indexed8, true},
+                    SaveCase{F::Png, 24, P::Rgb24, true}));
 
 TEST(ImageWriterSaveRotated, ExchangesWidthAndHeight) {
   QTemporaryDir folder;
   const auto dib = MakeDib(40, 25, 24, false, Colours);
   PageImage image(dib);
   const std::string path = PathIn(folder.path(), "turned.png");
-  ASSERT_EQ(ImageWriter(FILE_FORMAT_PNG).Save(image.Handle(), path, 300, true), S_OK);
+  ASSERT_EQ(ImageWriter(FileFormatType::Png).Save(image.Handle(), path, 300, true), S_OK);
   Bitmap scanned, written;
   BitmapFromDib(dib.data(), dib.size(), scanned);
   ASSERT_EQ(DecodeImageFile(path, written), ImagingStatus::Ok);
@@ -99,7 +100,7 @@ TEST(ImageWriterSaveRotated, ExchangesWidthAndHeight) {
 TEST(ImageWriterSaveArguments, UnusableArgumentsAreRefused) {
   QTemporaryDir folder;
   PageImage image(MakeDib(4, 4, 24, false, Colours));
-  ImageWriter writer(FILE_FORMAT_BMP);
+  ImageWriter writer(FileFormatType::Bmp);
   const std::string path = PathIn(folder.path(), "x.bmp");
   EXPECT_EQ(writer.Save(nullptr, path, 300, false), E_INVALIDARG);
   EXPECT_EQ(writer.Save(image.Handle(), "", 300, false), E_INVALIDARG);
@@ -120,7 +121,7 @@ TEST(ImageWriterSaveFailures, LeaveTheExistingFileAndNoLeftovers) {
   PutU32(lying, 8, 5000);  // more rows than the block holds
   PageImage image(lying);
   for (int format = 0; format <= 5; ++format)
-    EXPECT_EQ(ImageWriter(format).Save(image.Handle(), path, 300, false), E_FAIL) << format;
+    EXPECT_EQ(ImageWriter(static_cast<FileFormatType>(format)).Save(image.Handle(), path, 300, false), E_FAIL) << format;
   QFile old(QString::fromStdString(path));
   ASSERT_TRUE(old.open(QIODevice::ReadOnly));
   EXPECT_EQ(old.readAll(), "the document the user agreed to replace");
@@ -129,10 +130,10 @@ TEST(ImageWriterSaveFailures, LeaveTheExistingFileAndNoLeftovers) {
 
 TEST(ImageWriterSaveFailures, MissingFolderAndForeignHandleFail) {
   PageImage image(MakeDib(4, 4, 24, false, Colours));
-  EXPECT_EQ(ImageWriter(FILE_FORMAT_JPEG).Save(image.Handle(), "/no/such/folder/p.jpg", 300, false),
+  EXPECT_EQ(ImageWriter(FileFormatType::Jpeg).Save(image.Handle(), "/no/such/folder/p.jpg", 300, false),
             E_FAIL);
   int notAHandle[16] = {};
-  EXPECT_EQ(ImageWriter(FILE_FORMAT_JPEG).Save(notAHandle, "/tmp/x.jpg", 300, false), E_FAIL);
+  EXPECT_EQ(ImageWriter(FileFormatType::Jpeg).Save(notAHandle, "/tmp/x.jpg", 300, false), E_FAIL);
 }
 
 }  // namespace

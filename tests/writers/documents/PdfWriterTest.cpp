@@ -38,7 +38,7 @@ class PdfWriterTest : public testing::Test {
 TEST_F(PdfWriterTest, ThreeJpegPagesMakeALetterDocument) {
   const auto pages = WritePages(folder_.path(), 3, ImageFormat::Jpeg, "jpg");
   const std::string output = PathIn(folder_.path(), "document.pdf");
-  ASSERT_EQ(PdfWriter(FILE_FORMAT_PDF_COMPRESSED).Save(pages, output, 8500, 11000), S_OK);
+  ASSERT_EQ(PdfWriter(FileFormatType::PdfCompressed).Save(pages, output, 8500, 11000), S_OK);
   const PdfFacts facts = Inspect(output);
   EXPECT_TRUE(facts.valid);
   EXPECT_EQ(facts.pages, 3);
@@ -48,7 +48,7 @@ TEST_F(PdfWriterTest, ThreeJpegPagesMakeALetterDocument) {
 TEST_F(PdfWriterTest, RotatedPagesAreLandscape) {
   const auto pages = WritePages(folder_.path(), 2, ImageFormat::Png, "png");
   const std::string output = PathIn(folder_.path(), "document.pdf");
-  ASSERT_EQ(PdfWriter(FILE_FORMAT_PDF_UNCOMPRESSED).Save(pages, output, 11000, 8500), S_OK);
+  ASSERT_EQ(PdfWriter(FileFormatType::PdfUncompressed).Save(pages, output, 11000, 8500), S_OK);
   const PdfFacts facts = Inspect(output);
   EXPECT_TRUE(facts.valid);
   EXPECT_EQ(facts.sizes, QStringList({"792 x 612", "792 x 612"}));
@@ -57,7 +57,7 @@ TEST_F(PdfWriterTest, RotatedPagesAreLandscape) {
 TEST_F(PdfWriterTest, ImagesFillTheWholePage) {
   const auto pages = WritePages(folder_.path(), 1, ImageFormat::Png, "png");
   const std::string output = PathIn(folder_.path(), "document.pdf");
-  ASSERT_EQ(PdfWriter(FILE_FORMAT_PDF_UNCOMPRESSED).Save(pages, output, 8500, 11000), S_OK);
+  ASSERT_EQ(PdfWriter(FileFormatType::PdfUncompressed).Save(pages, output, 8500, 11000), S_OK);
   const QString list = RunTool("pdfimages", {"-list", QString::fromStdString(output)});
   // 60 × 80 pixels stretched over 8.5 × 11 inches: about 7 by 7 dots per inch.
   EXPECT_TRUE(
@@ -68,7 +68,7 @@ TEST_F(PdfWriterTest, ImagesFillTheWholePage) {
 TEST_F(PdfWriterTest, UnusableArgumentsAreRefusedBeforeAnyDocument) {
   const auto pages = WritePages(folder_.path(), 1, ImageFormat::Jpeg, "jpg");
   const std::string output = PathIn(folder_.path(), "document.pdf");
-  PdfWriter writer(FILE_FORMAT_PDF_COMPRESSED);
+  PdfWriter writer(FileFormatType::PdfCompressed);
   EXPECT_EQ(writer.Save(std::vector<std::string>{}, output, 8500, 11000), E_INVALIDARG);
   EXPECT_EQ(writer.Save(pages, "", 8500, 11000), E_INVALIDARG);
   EXPECT_EQ(writer.Save(pages, output, 0, 11000), E_INVALIDARG);
@@ -81,7 +81,7 @@ TEST_F(PdfWriterTest, APngPageInACompressedDocumentFails) {
   const auto png = WritePages(folder_.path(), 2, ImageFormat::Png, "png");
   pages.push_back(png[1]);
   const std::string output = PathIn(folder_.path(), "document.pdf");
-  EXPECT_EQ(PdfWriter(FILE_FORMAT_PDF_COMPRESSED).Save(pages, output, 8500, 11000), E_FAIL);
+  EXPECT_EQ(PdfWriter(FileFormatType::PdfCompressed).Save(pages, output, 8500, 11000), E_FAIL);
   EXPECT_FALSE(QFile::exists(QString::fromStdString(output)));
 }
 
@@ -95,7 +95,7 @@ TEST_F(PdfWriterTest, AFailureKeepsTheFileItWouldReplace) {
   // libHaru itself would abort on these; they must fail the document instead.
   for (const char* bad : {"bad-crc.png", "truncated-idat.png", "huge-dimensions.png"}) {
     const std::vector<std::string> pages{std::string(DOCKETEER_BAD_DATA) + "/" + bad};
-    EXPECT_EQ(PdfWriter(FILE_FORMAT_PDF_UNCOMPRESSED).Save(pages, output, 8500, 11000), E_FAIL)
+    EXPECT_EQ(PdfWriter(FileFormatType::PdfUncompressed).Save(pages, output, 8500, 11000), E_FAIL)
         << bad;
   }
   QFile old(QString::fromStdString(output));
@@ -105,7 +105,7 @@ TEST_F(PdfWriterTest, AFailureKeepsTheFileItWouldReplace) {
 }
 
 TEST_F(PdfWriterTest, AMissingPageFailsAndTheWriterCanBeUsedAgain) {
-  PdfWriter writer(FILE_FORMAT_PDF_COMPRESSED);
+  PdfWriter writer(FileFormatType::PdfCompressed);
   const std::string output = PathIn(folder_.path(), "document.pdf");
   EXPECT_EQ(writer.Save({PathIn(folder_.path(), "missing.jpg")}, output, 8500, 11000), E_FAIL);
   const auto pages = WritePages(folder_.path(), 1, ImageFormat::Jpeg, "jpg");
@@ -114,7 +114,7 @@ TEST_F(PdfWriterTest, AMissingPageFailsAndTheWriterCanBeUsedAgain) {
 }
 
 TEST_F(PdfWriterTest, PageImagesAndExpandAreNotOffered) {
-  PdfWriter writer(FILE_FORMAT_PDF_UNCOMPRESSED);
+  PdfWriter writer(FileFormatType::PdfUncompressed);
   std::vector<std::string> files;
   PageSize size;
   int block = 0;
@@ -125,12 +125,12 @@ TEST_F(PdfWriterTest, PageImagesAndExpandAreNotOffered) {
 TEST(PdfDocument, OpenTwiceAndCloseWithoutOpenAreRefused) {
   PdfDocument document;
   EXPECT_EQ(document.CloseDocument(), E_INVALIDARG);
-  EXPECT_EQ(document.AddPage("a.jpg", 1, 1, 1), E_INVALIDARG);
+  EXPECT_EQ(document.AddPage("a.jpg", FileFormatType::Jpeg, 1, 1), E_INVALIDARG);
   EXPECT_EQ(document.SaveToFile("a.pdf"), E_INVALIDARG);
   ASSERT_EQ(document.OpenDocument(), S_OK);
   EXPECT_EQ(document.OpenDocument(), E_INVALIDARG);
-  EXPECT_EQ(document.AddPage("a.jpg", 2, 1, 1), E_INVALIDARG);
-  EXPECT_EQ(document.AddPages({}, 1, 1, 1), E_INVALIDARG);
+  EXPECT_EQ(document.AddPage("a.jpg", FileFormatType::Gif, 1, 1), E_INVALIDARG);
+  EXPECT_EQ(document.AddPages({}, FileFormatType::Jpeg, 1, 1), E_INVALIDARG);
   EXPECT_EQ(document.SaveToFile(""), E_INVALIDARG);
   EXPECT_EQ(document.CloseDocument(), S_OK);
   EXPECT_EQ(document.ErrorNumber(), 0u);

@@ -1,8 +1,8 @@
 #include "FakeDocumentWriter.h"
 
-FakeDocumentWriter::FakeDocumentWriter(WriterJournal& journal, int fileFormatType)
+FakeDocumentWriter::FakeDocumentWriter(WriterJournal& journal, FileFormatType fileFormatType)
     : journal_(journal) {
-  journal_.calls.push_back("create " + std::to_string(fileFormatType));
+  journal_.calls.push_back("create " + std::to_string(FileFormatTypeValue(fileFormatType)));
 }
 
 FakeDocumentWriter::~FakeDocumentWriter() {
@@ -32,6 +32,10 @@ ResultCode FakeDocumentWriter::Expand(const std::string& sourceFile, const std::
   return Answer("expand " + sourceFile + " into " + folder + nameFormat);
 }
 
+std::string FakeDocumentWriter::GetErrorText() const {
+  return Failed(journal_.answer) ? journal_.reason : std::string();
+}
+
 ResultCode FakeDocumentWriter::Answer(std::string call) {
   journal_.calls.push_back(std::move(call));
   journal_.threadId = std::this_thread::get_id();
@@ -40,9 +44,9 @@ ResultCode FakeDocumentWriter::Answer(std::string call) {
   return journal_.answer;
 }
 
-std::function<std::unique_ptr<IDocumentWriter>(int)> FakeDocumentWriter::Factory(
+std::function<std::unique_ptr<IDocumentWriter>(FileFormatType)> FakeDocumentWriter::Factory(
     WriterJournal& journal) {
-  return [&journal](int fileFormatType) {
+  return [&journal](FileFormatType fileFormatType) {
     return std::make_unique<FakeDocumentWriter>(journal, fileFormatType);
   };
 }

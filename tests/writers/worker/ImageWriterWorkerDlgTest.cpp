@@ -35,8 +35,9 @@ class ImageWriterWorkerDlgTest : public ::testing::Test {
  protected:
   ~ImageWriterWorkerDlgTest() override { GlobalFree(image_); }
 
+  // `format` is the stored number, so tests can also give numbers beyond the enumeration.
   ImageWriterWorkerDlg MakeWorker(int format, std::vector<std::uint32_t> ticks = {1000, 1100}) {
-    return ImageWriterWorkerDlg(format, nullptr, FakeDocumentWriter::Factory(journal_),
+    return ImageWriterWorkerDlg(static_cast<FileFormatType>(format), nullptr, FakeDocumentWriter::Factory(journal_),
                                 ScriptedTicks(std::move(ticks)));
   }
 

@@ -53,7 +53,7 @@ class WorkerWithRealWritersTest : public ::testing::Test {
   WorkerWithRealWritersTest() { fs::create_directories(folder_); }
   ~WorkerWithRealWritersTest() override { GlobalFree(page_); }
 
-  std::string SavePage(int format, const std::string& name) {
+  std::string SavePage(FileFormatType format, const std::string& name) {
     ImageWriterWorkerDlg worker(format);
     worker.SetProgressText("Saving...");
     EXPECT_EQ(worker.Save(page_, folder_ + name, 300, false), S_OK);
@@ -65,7 +65,7 @@ class WorkerWithRealWritersTest : public ::testing::Test {
 };
 
 TEST_F(WorkerWithRealWritersTest, SavesARotatedPage) {
-  ImageWriterWorkerDlg worker(FILE_FORMAT_PNG);
+  ImageWriterWorkerDlg worker(FileFormatType::Png);
   ASSERT_EQ(worker.Save(page_, folder_ + "Page 001.png", 300, true), S_OK);
   const FileInfo info = Inspect(folder_ + "Page 001.png");
   EXPECT_EQ(info.width, 20);
@@ -74,21 +74,21 @@ TEST_F(WorkerWithRealWritersTest, SavesARotatedPage) {
 }
 
 TEST_F(WorkerWithRealWritersTest, AFailedSaveIsReportedAndLeavesNothing) {
-  ImageWriterWorkerDlg worker(FILE_FORMAT_JPEG);
+  ImageWriterWorkerDlg worker(FileFormatType::Jpeg);
   EXPECT_LT(worker.Save(page_, folder_ + "missing/Page 001.jpg", 300, false), 0);
   EXPECT_FALSE(fs::exists(folder_ + "missing"));
 }
 
 TEST_F(WorkerWithRealWritersTest, CombinesAndExpandsAgain) {
-  const std::vector<std::string> pages{SavePage(FILE_FORMAT_TIFF, "1.tif"),
-                                       SavePage(FILE_FORMAT_TIFF, "2.tif")};
-  ImageWriterWorkerDlg combine(FILE_FORMAT_TIFF_LZW);
+  const std::vector<std::string> pages{SavePage(FileFormatType::Tiff, "1.tif"),
+                                       SavePage(FileFormatType::Tiff, "2.tif")};
+  ImageWriterWorkerDlg combine(FileFormatType::TiffLzw);
   combine.SetProgressText("Combining...");
   ASSERT_EQ(combine.Save(pages, folder_ + "Doc.tif", 8500, 11000), S_OK);
   EXPECT_EQ(Inspect(folder_ + "Doc.tif").frames, 2);
   EXPECT_EQ(combine.InputBytes(), fs::file_size(pages[0]) + fs::file_size(pages[1]));
 
-  ImageWriterWorkerDlg expand(FILE_FORMAT_JPEG);
+  ImageWriterWorkerDlg expand(FileFormatType::Jpeg);
   std::vector<std::string> files;
   PageSize size;
   fs::create_directories(folder_ + "pages");
