@@ -10,9 +10,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "core/FileFormatType.h"
 #include "twain/GlobalMemory.h"
 #include "writers/CreateDocumentWriter.h"
 
@@ -47,13 +49,16 @@ CpuTimes CpuSeconds() {
 
 // The CPU seconds of the writer alone go to standard error: in the program
 // the page is already in memory when the writer starts.
-int Save(int format, const char* page, const char* output) {
+int Save(FileFormatType format, const char* page, const char* output) {
   TW_HANDLE image = LoadDib(page);
   if (image == nullptr)
     return 2;
+  const auto writer = CreateDocumentWriter(format);
   const CpuTimes start = CpuSeconds();
-  const ResultCode result = CreateDocumentWriter(format)->Save(image, output, 300, false);
+  const ResultCode result = writer->Save(image, output, 300, false);
   const CpuTimes end = CpuSeconds();
+  if (Failed(result))
+    std::fprintf(stderr, "%s\n", writer->GetErrorText().c_str());
   std::fprintf(stderr, "writer cpu %.4f user %.4f system %.4f\n",
                end.user - start.user + end.system - start.system, end.user - start.user,
                end.system - start.system);
@@ -61,18 +66,23 @@ int Save(int format, const char* page, const char* output) {
   return Succeeded(result) ? 0 : 1;
 }
 
-int Combine(int format, const char* output, std::vector<std::string> pages) {
-  const ResultCode result = CreateDocumentWriter(format)->Save(pages, output, 8267, 11692);
+int Combine(FileFormatType format, const char* output, std::vector<std::string> pages) {
+  const auto writer = CreateDocumentWriter(format);
+  const ResultCode result = writer->Save(pages, output, 8267, 11692);
+  if (Failed(result))
+    std::fprintf(stderr, "%s\n", writer->GetErrorText().c_str());
   return Succeeded(result) ? 0 : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc >= 5 && std::string(argv[1]) == "save")
-    return Save(std::atoi(argv[2]), argv[3], argv[4]);
-  if (argc >= 5 && std::string(argv[1]) == "combine")
-    return Combine(std::atoi(argv[2]), argv[3], std::vector<std::string>(argv + 4, argv + argc));
+  const std::optional<FileFormatType> format =
+      argc >= 5 ? FileFormatTypeFromValue(std::atoi(argv[2])) : std::nullopt;
+  if (format && std::string(argv[1]) == "save")
+    return Save(*format, argv[3], argv[4]);
+  if (format && std::string(argv[1]) == "combine")
+    return Combine(*format, argv[3], std::vector<std::string>(argv + 4, argv + argc));
   std::fprintf(
       stderr,
       "usage: %s save <format> <page.bmp> <output> | combine <format> <output> <pages...>\n",

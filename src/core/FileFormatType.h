@@ -29,7 +29,7 @@ std::optional<FileFormatType> FileFormatTypeFromValue(std::int32_t value);
 // Each mapping is a precondition failure for a value outside the enumeration
 // (one made by a cast).
 std::string FileFormatDisplayName(FileFormatType format);  // "BMP" ... "PDF (uncompressed)"
-std::string FileFormatExtension(FileFormatType format);    // "bmp", "jpg", "gif", "tif", "png", "pdf"
+std::string FileFormatExtension(FileFormatType format);  // "bmp", "jpg", "gif", "tif", "png", "pdf"
 
 // "image/bmp" ... "image/png"; the PDF formats have no encoder (postcondition failure).
 std::string FileFormatMimeType(FileFormatType format);

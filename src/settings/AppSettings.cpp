@@ -179,8 +179,12 @@ std::vector<PixelType> AppSettings::OfferedPixelTypes() {
 
 std::vector<FileFormatType> AppSettings::OfferedFileFormatTypes() {
   // TIFF (LZW) is written by the writers but never offered to the user.
-  return {FileFormatType::Bmp,           FileFormatType::Jpeg, FileFormatType::Gif,
-          FileFormatType::Tiff,          FileFormatType::Png,  FileFormatType::PdfCompressed,
+  return {FileFormatType::Bmp,
+          FileFormatType::Jpeg,
+          FileFormatType::Gif,
+          FileFormatType::Tiff,
+          FileFormatType::Png,
+          FileFormatType::PdfCompressed,
           FileFormatType::PdfUncompressed};
 }
 

@@ -4,8 +4,8 @@
 
 // What one page scan asks of the source.
 struct ScanRequest {
-  int width = 0;   // thousandths of an inch, clamped to the glass
-  int height = 0;  // thousandths of an inch, clamped to the glass
+  int width = 0;       // thousandths of an inch, clamped to the glass
+  int height = 0;      // thousandths of an inch, clamped to the glass
   int resolution = 0;  // dots per inch
   PixelType pixelType = PixelType::ColorHigh;
   bool showUi = false;  // show the source's own window

@@ -71,6 +71,11 @@ bool ImageWriter::Fail(const std::string& file, const std::string& what) {
   return false;
 }
 
+bool ImageWriter::FailInSystem(const std::string& file, const std::string& what, int errorNumber) {
+  errorText_ = FailureText(file, what, SystemErrorText(errorNumber));
+  return false;
+}
+
 ResultCode ImageWriter::Fail(ResultCode code, const std::string& file, const std::string& what) {
   Fail(file, what);
   return code;
@@ -110,13 +115,13 @@ bool ImageWriter::SavePage(const void* dib, std::size_t size, const std::string&
 bool ImageWriter::WriteStaged(const Bitmap& bitmap, const std::string& fileName) {
   StagedOutputFile output(fileName);
   if (!output.Create())
-    return Fail(fileName, "cannot create the file: " + SystemErrorText(output.ErrorNumber()));
+    return FailInSystem(fileName, "cannot create the file", output.ErrorNumber());
   const ImagingStatus status = EncodeImageFile(bitmap, EncoderFor(fileFormatType_),
                                                output.TemporaryPath(), OptionsFor(fileFormatType_));
   if (!IsOk(status))
     return Fail(fileName, StatusText(status));
   if (!output.Commit())
-    return Fail(fileName, "cannot complete the file: " + SystemErrorText(output.ErrorNumber()));
+    return FailInSystem(fileName, "cannot complete the file", output.ErrorNumber());
   return true;
 }
 
@@ -126,8 +131,9 @@ ResultCode ImageWriter::Save(const std::vector<std::string>& pageFiles, const st
   if (pageFiles.empty() || fileName.empty())
     return Fail(E_INVALIDARG, fileName, "no page files or file name to combine into");
   if (!IsTiffFormat(fileFormatType_))
-    return Fail(E_INVALIDARG, fileName, FileFormatDisplayName(fileFormatType_) +
-                                            " holds one page; only TIFF combines pages");
+    return Fail(
+        E_INVALIDARG, fileName,
+        FileFormatDisplayName(fileFormatType_) + " holds one page; only TIFF combines pages");
   Log(LOG_LOCATION, "vector Save(%s)", fileName.c_str());
   return CombinePages(pageFiles, fileName);
 }
@@ -135,9 +141,10 @@ ResultCode ImageWriter::Save(const std::vector<std::string>& pageFiles, const st
 ResultCode ImageWriter::CombinePages(const std::vector<std::string>& pageFiles,
                                      const std::string& fileName) {
   StagedOutputFile output(fileName);
-  if (!output.Create())
-    return Fail(E_FAIL, fileName,
-                "cannot create the file: " + SystemErrorText(output.ErrorNumber()));
+  if (!output.Create()) {
+    FailInSystem(fileName, "cannot create the file", output.ErrorNumber());
+    return E_FAIL;
+  }
   TiffPageWriter writer;
   if (ImagingStatus status =
           writer.Open(output.TemporaryPath(), OptionsFor(fileFormatType_).tiffCompression);
@@ -158,9 +165,10 @@ ResultCode ImageWriter::CombinePages(const std::vector<std::string>& pageFiles,
   Log(LOG_LOCATION, "successful SaveAdd()");
   if (ImagingStatus status = writer.Close(); !IsOk(status))
     return Fail(E_FAIL, fileName, StatusText(status));
-  if (!output.Commit())
-    return Fail(E_FAIL, fileName,
-                "cannot complete the file: " + SystemErrorText(output.ErrorNumber()));
+  if (!output.Commit()) {
+    FailInSystem(fileName, "cannot complete the file", output.ErrorNumber());
+    return E_FAIL;
+  }
   return S_OK;
 }
 
@@ -177,8 +185,8 @@ ResultCode ImageWriter::Expand(const std::string& sourceFile, const std::string&
 }
 
 ResultCode ImageWriter::ExpandFrames(const std::string& sourceFile, const std::string& folder,
-                                     const std::string& nameFormat,
-                                     std::vector<std::string>& files, PageSize& pageSize) {
+                                     const std::string& nameFormat, std::vector<std::string>& files,
+                                     PageSize& pageSize) {
   std::unique_ptr<ImageFile> source;
   if (ImagingStatus status = ImageFile::Open(sourceFile, source); !IsOk(status))
     return Fail(E_INVALIDARG, sourceFile, "cannot be read: " + StatusText(status));

@@ -34,8 +34,10 @@ class ImageWriter : public IDocumentWriter {
   ResultCode ExpandFrames(const std::string& sourceFile, const std::string& folder,
                           const std::string& nameFormat, std::vector<std::string>& files,
                           PageSize& pageSize);
-  // Records why, with the imaging libraries' words gathered since the operation began.
+  // Records why, with the imaging libraries' words gathered since the
+  // operation began, or the system's words for a failed file step.
   bool Fail(const std::string& file, const std::string& what);
+  bool FailInSystem(const std::string& file, const std::string& what, int errorNumber);
   ResultCode Fail(ResultCode code, const std::string& file, const std::string& what);
   void BeginOperation();
 

@@ -76,7 +76,8 @@ TEST(TwainManagerEndToEnd, FeederBatchAndASecondScan) {
   EXPECT_EQ(run.manager.GetImages().size(), 10u);
 
   run.window.notifications.clear();
-  run.manager.StartScan({8267, 11692, 50, PixelType::BlackAndWhite, false});  // the feeder of the test backend refills
+  run.manager.StartScan({8267, 11692, 50, PixelType::BlackAndWhite,
+                         false});  // the feeder of the test backend refills
   ASSERT_EQ(WaitForNotification(run.window), WM_SCAN_COMPLETE);
   EXPECT_EQ(run.manager.GetImages().size(), 10u);
 }

@@ -79,7 +79,9 @@ TEST_F(Combine, UnusableArgumentsAreRefused) {
             E_INVALIDARG);
   EXPECT_EQ(ImageWriter(FileFormatType::Tiff).Save(pages, "", 1, 1), E_INVALIDARG);
   for (int format : {0, 1, 2, 5})
-    EXPECT_EQ(ImageWriter(static_cast<FileFormatType>(format)).Save(pages, output, 1, 1), E_INVALIDARG) << format;
+    EXPECT_EQ(ImageWriter(static_cast<FileFormatType>(format)).Save(pages, output, 1, 1),
+              E_INVALIDARG)
+        << format;
 }
 
 TEST_F(Combine, LogsEachPageAsItIsAdded) {

@@ -101,7 +101,8 @@ TEST_F(Expand, OtherOutputFormatsLeaveTheSourceAlone) {
   const std::string tiff = WriteTiff(source_.path(), 2, 300);
   const QByteArray before = Digest(tiff);
   for (int format : {0, 2, 3, 4})
-    EXPECT_EQ(ImageWriter(static_cast<FileFormatType>(format)).Expand(tiff, output_.path().toStdString(), "p%d", files_, size_),
+    EXPECT_EQ(ImageWriter(static_cast<FileFormatType>(format))
+                  .Expand(tiff, output_.path().toStdString(), "p%d", files_, size_),
               E_INVALIDARG);
   EXPECT_EQ(Digest(tiff), before);
   EXPECT_TRUE(Entries(output_.path()).isEmpty());

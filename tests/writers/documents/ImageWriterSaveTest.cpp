@@ -71,15 +71,16 @@ using P = PixelFormat;
 using F = FileFormatType;
 INSTANTIATE_TEST_SUITE_P(
     FormatsAndDepths, ImageWriterSave,
-    testing::Values(SaveCase{F::Bmp, 1, P::Indexed1, true}, SaveCase{F::Bmp, 8, P::Indexed8, true},
-                    SaveCase{F::Bmp, 24, P::Rgb24, true}, SaveCase{F::Jpeg, 1, P::Indexed8, false},
-                    SaveCase{F::Jpeg, 8, P::Indexed8, false}, SaveCase{F::Jpeg, 24, P::Rgb24, false},
-                    SaveCase{F::Gif, 1, P::Indexed8, true}, SaveCase{F::Gif, 8, P::Indexed8, true},
-                    SaveCase{F::Gif, 24, P::Indexed8, false}, SaveCase{F::Tiff, 1, P::Indexed1, true},
-                    SaveCase{F::Tiff, 8, P::Indexed8, true}, SaveCase{F::Tiff, 24, P::Rgb24, true},
-                    SaveCase{F::TiffLzw, 1, P::Indexed1, true}, SaveCase{F::TiffLzw, 24, P::Rgb24, true},
-                    SaveCase{F::Png, 1, P::Indexed1, true}, SaveCase{F::Png, 8, P::Indexed8, true},
-                    SaveCase{F::Png, 24, P::Rgb24, true}));
+    testing::Values(
+        SaveCase{F::Bmp, 1, P::Indexed1, true}, SaveCase{F::Bmp, 8, P::Indexed8, true},
+        SaveCase{F::Bmp, 24, P::Rgb24, true}, SaveCase{F::Jpeg, 1, P::Indexed8, false},
+        SaveCase{F::Jpeg, 8, P::Indexed8, false}, SaveCase{F::Jpeg, 24, P::Rgb24, false},
+        SaveCase{F::Gif, 1, P::Indexed8, true}, SaveCase{F::Gif, 8, P::Indexed8, true},
+        SaveCase{F::Gif, 24, P::Indexed8, false}, SaveCase{F::Tiff, 1, P::Indexed1, true},
+        SaveCase{F::Tiff, 8, P::Indexed8, true}, SaveCase{F::Tiff, 24, P::Rgb24, true},
+        SaveCase{F::TiffLzw, 1, P::Indexed1, true}, SaveCase{F::TiffLzw, 24, P::Rgb24, true},
+        SaveCase{F::Png, 1, P::Indexed1, true}, SaveCase{F::Png, 8, P::Indexed8, true},
+        SaveCase{F::Png, 24, P::Rgb24, true}));
 
 TEST(ImageWriterSaveRotated, ExchangesWidthAndHeight) {
   QTemporaryDir folder;
@@ -121,7 +122,10 @@ TEST(ImageWriterSaveFailures, LeaveTheExistingFileAndNoLeftovers) {
   PutU32(lying, 8, 5000);  // more rows than the block holds
   PageImage image(lying);
   for (int format = 0; format <= 5; ++format)
-    EXPECT_EQ(ImageWriter(static_cast<FileFormatType>(format)).Save(image.Handle(), path, 300, false), E_FAIL) << format;
+    EXPECT_EQ(
+        ImageWriter(static_cast<FileFormatType>(format)).Save(image.Handle(), path, 300, false),
+        E_FAIL)
+        << format;
   QFile old(QString::fromStdString(path));
   ASSERT_TRUE(old.open(QIODevice::ReadOnly));
   EXPECT_EQ(old.readAll(), "the document the user agreed to replace");
@@ -130,8 +134,9 @@ TEST(ImageWriterSaveFailures, LeaveTheExistingFileAndNoLeftovers) {
 
 TEST(ImageWriterSaveFailures, MissingFolderAndForeignHandleFail) {
   PageImage image(MakeDib(4, 4, 24, false, Colours));
-  EXPECT_EQ(ImageWriter(FileFormatType::Jpeg).Save(image.Handle(), "/no/such/folder/p.jpg", 300, false),
-            E_FAIL);
+  EXPECT_EQ(
+      ImageWriter(FileFormatType::Jpeg).Save(image.Handle(), "/no/such/folder/p.jpg", 300, false),
+      E_FAIL);
   int notAHandle[16] = {};
   EXPECT_EQ(ImageWriter(FileFormatType::Jpeg).Save(notAHandle, "/tmp/x.jpg", 300, false), E_FAIL);
 }

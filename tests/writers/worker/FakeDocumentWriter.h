@@ -38,7 +38,8 @@ class FakeDocumentWriter : public IDocumentWriter {
   std::string GetErrorText() const override;
 
   // A factory for the worker that makes fakes writing into `journal`.
-  static std::function<std::unique_ptr<IDocumentWriter>(FileFormatType)> Factory(WriterJournal& journal);
+  static std::function<std::unique_ptr<IDocumentWriter>(FileFormatType)> Factory(
+      WriterJournal& journal);
 
  private:
   ResultCode Answer(std::string call);

@@ -37,7 +37,8 @@ class ImageWriterWorkerDlgTest : public ::testing::Test {
 
   // `format` is the stored number, so tests can also give numbers beyond the enumeration.
   ImageWriterWorkerDlg MakeWorker(int format, std::vector<std::uint32_t> ticks = {1000, 1100}) {
-    return ImageWriterWorkerDlg(static_cast<FileFormatType>(format), nullptr, FakeDocumentWriter::Factory(journal_),
+    return ImageWriterWorkerDlg(static_cast<FileFormatType>(format), nullptr,
+                                FakeDocumentWriter::Factory(journal_),
                                 ScriptedTicks(std::move(ticks)));
   }
 
@@ -85,6 +86,20 @@ TEST_F(ImageWriterWorkerDlgTest, WriterFailuresComeBackUnchanged) {
     ImageWriterWorkerDlg worker = MakeWorker(5);
     EXPECT_EQ(worker.Save(image_, "/a/x.png", 200, false), answer);
   }
+}
+
+TEST_F(ImageWriterWorkerDlgTest, TheWritersReasonIsKeptAndAMissingOneIsSaid) {
+  ImageWriterWorkerDlg worker = MakeWorker(5);
+  journal_.answer = E_FAIL;
+  journal_.reason = "/a/x.png: write failed (No space left on device)";
+  EXPECT_EQ(worker.Save(image_, "/a/x.png", 200, false), E_FAIL);
+  EXPECT_EQ(worker.GetErrorText(), journal_.reason);
+  journal_.reason.clear();
+  EXPECT_EQ(worker.Save(image_, "/a/y.png", 200, false), E_FAIL);
+  EXPECT_EQ(worker.GetErrorText(), "/a/y.png: the writer gave no reason");
+  journal_.answer = S_OK;
+  EXPECT_EQ(worker.Save(image_, "/a/z.png", 200, false), S_OK);
+  EXPECT_EQ(worker.GetErrorText(), "");
 }
 
 TEST_F(ImageWriterWorkerDlgTest, ProgressDialogShowsTheTextWhileTheWriterRuns) {
