@@ -94,8 +94,8 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   bool updateDestinationAfterScanning_ = true;
   std::string archiveRootFolder_;
   Units units_ = Units::Inches;
-  FileFormatType fileFormatType_ = FILE_FORMAT_TIFF;
-  PixelType pixelType_ = ColorHigh;
+  FileFormatType fileFormatType_ = FileFormatType::Tiff;
+  PixelType pixelType_ = PixelType::ColorHigh;
   std::int32_t resolution_ = 200;
   bool sizeListStale_ = true;
   bool documentSizesChanged_ = false;

@@ -174,8 +174,8 @@ void CFoliantDlg::OnAdvancedSettings() {
   if (dialog.exec() != QDialog::Accepted)
     return;
   resolution_ = dialog.GetResolution();
-  pixelType_ = static_cast<PixelType>(dialog.GetPixelType());
-  fileFormatType_ = static_cast<FileFormatType>(dialog.GetFileFormatType());
+  pixelType_ = dialog.GetPixelType();
+  fileFormatType_ = dialog.GetFileFormatType();
   units_ = dialog.GetUnits();
   if (dialog.GetDocumentSizes() != documentSizes_) {
     documentSizes_ = dialog.GetDocumentSizes();

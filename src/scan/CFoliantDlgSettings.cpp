@@ -46,8 +46,8 @@ void CFoliantDlg::LoadSettings() {
   useDefaultViewer_ = settings.GetUseDefaultViewer();
   updateDestinationAfterScanning_ = settings.GetUpdateDestinationAfterScanning();
   units_ = settings.GetUnits();
-  fileFormatType_ = static_cast<FileFormatType>(settings.GetFileFormatType());
-  pixelType_ = static_cast<PixelType>(settings.GetPixelType());
+  fileFormatType_ = settings.GetFileFormatType();
+  pixelType_ = settings.GetPixelType();
   resolution_ = settings.GetResolution();
   defaultArchiveRootFolder_ = AppSettings::DefaultArchiveRootFolder();
   offeredFileFormats_ = AppSettings::OfferedFileFormatTypes();

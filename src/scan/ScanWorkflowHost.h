@@ -13,12 +13,12 @@ class QWidget;
 struct ScanChoices {
   std::string destinationFolder;
   std::string destinationName;
-  FileFormatType fileFormatType = FILE_FORMAT_BMP;
+  FileFormatType fileFormatType = FileFormatType::Bmp;
   bool isMultiPageDocument = false;
   bool rotateNinety = false;
   DocumentSize documentSize;  // thousandths of an inch, never swapped
   int resolution = 0;
-  PixelType pixelType = ColorHigh;
+  PixelType pixelType = PixelType::ColorHigh;
   bool showScannerUi = false;
   bool viewAfterSaving = false;
   bool useDefaultViewer = false;
