@@ -1,5 +1,6 @@
 #include "dsm/DataSourceManager.h"
 
+#include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QWidget>
 #include <cstring>
@@ -8,6 +9,7 @@
 #include "dsm/DeviceSettings.h"
 #include "dsm/DsmSettings.h"
 #include "dsm/SelectSourceDlg.h"
+#include "dsm/SourceEvent.h"
 
 Q_LOGGING_CATEGORY(lcManager, "docketeer.dsm.manager")
 
@@ -125,6 +127,8 @@ TwainOutcome DataSourceManager::CloseManager() {
   thread_.reset();
   listing_ = {};
   directory_ = SourceDirectory(kFirstSourceId);
+  if (QCoreApplication::instance() != nullptr)
+    QCoreApplication::removePostedEvents(parent_.data(), SourceEvent::EventType());
   open_ = false;
   return kSuccess;
 }
@@ -193,6 +197,8 @@ TwainOutcome DataSourceManager::GetListed(bool first, TW_IDENTITY& identity) {
 }
 
 TwainOutcome DataSourceManager::UserSelect(TW_IDENTITY& identity) {
+  if (!DataSource::CanShowWindows())
+    return {TWRC_FAILURE, TWCC_BADVALUE};
   SelectSourceDlg dialog(qobject_cast<QWidget*>(parent_.data()));
   QObject::connect(&dialog, &SelectSourceDlg::deviceHighlighted, &relay_,
                    [this, &dialog](const QString& device) {

@@ -38,7 +38,8 @@ std::optional<SaneDeviceInfo> DsmSettings::RememberedDefault() {
   QSettings settings;
   settings.beginGroup(kGroup);
   const std::string name = settings.value("DefaultSource").toString().toStdString();
-  if (name.empty() || settings.value("DefaultSourceListedAs").toString() != QString::fromStdString(name))
+  if (name.empty() ||
+      settings.value("DefaultSourceListedAs").toString() != QString::fromStdString(name))
     return std::nullopt;  // chosen, but never seen in a listing under that name
   return SaneDeviceInfo{name, settings.value("DefaultSourceVendor").toString().toStdString(),
                         settings.value("DefaultSourceModel").toString().toStdString(),

@@ -219,6 +219,7 @@ TW_UINT16 EnableSource(FakeDsmScript& script, const TW_USERINTERFACE& ui) {
     return TWRC_FAILURE;
   script.sourceEnabled = true;
   auto* parent = static_cast<QObject*>(ui.hParent);
+  script.enabledParent = parent;
   for (TW_UINT16 message : script.eventsOnEnable)
     PostFakeSourceEvent(script, parent, message);
   return TWRC_SUCCESS;
@@ -256,6 +257,8 @@ TW_UINT16 EndTransfer(FakeDsmScript& script, TW_PENDINGXFERS& pending) {
     pending.Count = static_cast<TW_UINT16>(script.pages.size());
   }
   script.transferReady = pending.Count != 0;
+  if (script.transferReady && script.announceEachPage && script.enabledParent != nullptr)
+    PostFakeSourceEvent(script, script.enabledParent, MSG_XFERREADY);
   return TWRC_SUCCESS;
 }
 

@@ -56,6 +56,9 @@ struct FakeDsmScript {
   std::deque<TW_UINT16> pendingCounts;
   // Source messages posted to the parent window when the source is enabled.
   std::vector<TW_UINT16> eventsOnEnable;
+  // Whether an end of transfer that leaves pages pending announces the next
+  // page with a transfer-ready of its own, as a feeder that reads ahead does.
+  bool announceEachPage = true;
 
   // What the fake received.
   std::vector<std::string> calls;
@@ -64,6 +67,7 @@ struct FakeDsmScript {
   std::vector<TW_USERINTERFACE> userInterfaces;
   TW_IDENTITY appIdentity{};
   QObject* parent = nullptr;
+  QObject* enabledParent = nullptr;
   int wrongDestinations = 0;
 
   // Manager and source state, as a strict manager keeps it.
