@@ -103,6 +103,8 @@ void TwainManager::HandleSourceEvent(int code) {
 // One page per transfer-ready: the source announces each further page once it
 // has read it, so the window's event loop runs while the feeder works.
 void TwainManager::TransferReadyPage() {
+  // A scan whose end is already pending has no more pages to give.
+  CheckPrecondition(CONTRACT_LOCATION, !deferredEndScan_ && !deferredCloseDataSource_);
   scanUnderWay_ = true;
   const std::size_t before = images_.size();
   const bool more = TransferImage(images_, pagesThisScan_);

@@ -77,9 +77,9 @@ int ExitWithWindowOpen(const char* library) {
   return 0;  // the library's static manager now ends without an application
 }
 
-// Cancel in the source's window; the same handler closes everything and
-// unloads the library before the source's own events are delivered.
-int UnloadInCancelHandler(const char* library) {
+// The program's own handling of a Cancel closes everything and unloads the
+// library while the close request the source's Cancel posted is still queued.
+int UnloadWithACloseRequestQueued(const char* library) {
   int argc = 1;
   char name[] = "probe";
   char* argv[] = {name, nullptr};
@@ -90,11 +90,14 @@ int UnloadInCancelHandler(const char* library) {
   QPushButton* cancel = FindCancel();
   if (cancel == nullptr)
     return 3;
-  QObject::connect(cancel, &QPushButton::clicked, &session.parent, [&session] {
-    session.CloseEverything();
-    ::dlclose(session.library);
-  });
-  QTimer::singleShot(0, cancel, &QPushButton::click);
+  QMetaObject::invokeMethod(
+      &application,
+      [&session] {
+        session.CloseEverything();
+        ::dlclose(session.library);
+      },
+      Qt::QueuedConnection);
+  cancel->click();
   QTimer::singleShot(500, &application, &QCoreApplication::quit);
   application.exec();
   return 0;
@@ -131,8 +134,8 @@ int main(int argc, char** argv) {
   const std::string mode = argv[1];
   if (mode == "exit-with-window-open")
     return ExitWithWindowOpen(argv[2]);
-  if (mode == "unload-in-cancel-handler")
-    return UnloadInCancelHandler(argv[2]);
+  if (mode == "unload-with-a-close-request-queued")
+    return UnloadWithACloseRequestQueued(argv[2]);
   if (mode == "show-ui-without-widgets")
     return ShowUiWithoutWidgets(argv[2]);
   return 64;

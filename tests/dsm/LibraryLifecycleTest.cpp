@@ -28,7 +28,7 @@ TEST_P(LibraryLifecycle, EndsTheProcessCleanly) {
 
 INSTANTIATE_TEST_SUITE_P(Endings, LibraryLifecycle,
                          ::testing::Values(Ending{"exit-with-window-open"},
-                                           Ending{"unload-in-cancel-handler"},
+                                           Ending{"unload-with-a-close-request-queued"},
                                            Ending{"show-ui-without-widgets"}),
                          [](const auto& info) {
                            std::string name = info.param.mode;

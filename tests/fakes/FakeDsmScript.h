@@ -75,6 +75,7 @@ struct FakeDsmScript {
   bool sourceOpen = false;
   bool sourceEnabled = false;
   bool transferReady = false;
+  bool announcementPending = false;  // dropped by a reset, as a real source's would be
   int eventType = 0;
 
   void Fail(const std::string& call, TW_UINT16 code = TWRC_FAILURE) { fixedCodes[call] = code; }
@@ -87,12 +88,15 @@ struct FakeDsmScript {
 // A source's own event, posted to the parent window.
 class FakeSourceEvent : public QEvent {
  public:
-  FakeSourceEvent(int type, TW_UINT16 message)
-      : QEvent(static_cast<QEvent::Type>(type)), message_(message) {}
+  FakeSourceEvent(int type, TW_UINT16 message, bool announcement = false)
+      : QEvent(static_cast<QEvent::Type>(type)), message_(message), announcement_(announcement) {}
   TW_UINT16 Message() const { return message_; }
+  // Posted by the fake itself for the next page of a batch.
+  bool IsAnnouncement() const { return announcement_; }
 
  private:
   TW_UINT16 message_;
+  bool announcement_;
 };
 
 inline void PostFakeSourceEvent(const FakeDsmScript& script, QObject* receiver, TW_UINT16 message) {
