@@ -15,13 +15,6 @@ namespace {
 
 constexpr SANE_Int kReadChunk = 256 * 1024;
 
-// After a frame, a three-pass device already describes its next colour, so
-// the format itself may differ; the line layout may not.
-bool SameLayout(const SANE_Parameters& a, const SANE_Parameters& b) {
-  return a.depth == b.depth && a.pixels_per_line == b.pixels_per_line &&
-         a.bytes_per_line == b.bytes_per_line;
-}
-
 }  // namespace
 
 Acquisition::Acquisition(SaneApi& api, SANE_Handle handle, AcquisitionPlan plan)
@@ -35,30 +28,47 @@ void Acquisition::Run(const std::function<void(int)>& onQueued,
                       const std::function<void()>& onFinished) {
   {
     StallWatchdog watchdog(plan_.stallTimeout, [this] { api_.Cancel(handle_); });
-    for (int page = 0; !cancelRequested_.load(); ++page) {
-      watchdog.Kick();
-      const SANE_Status status = api_.Start(handle_);
-      if (status == SANE_STATUS_NO_DOCS && page > 0)
-        break;  // the feeder is empty: the batch is complete
+    SANE_Status status = api_.Start(handle_);
+    for (int pagesRead = 0; !cancelRequested_.load();) {
       if (status != SANE_STATUS_GOOD) {
         Queue(Failure(watchdog.HasFired() ? SANE_STATUS_IO_ERROR : status, "could not start"),
               true);
-        onQueued(page);
+        onQueued(pagesRead);
         break;
       }
       PageOutcome outcome = ReadPage(watchdog);
-      const bool pageDone = outcome.returnCode == TWRC_XFERDONE;
-      const bool last = !pageDone || !plan_.feeder;
+      if (outcome.returnCode != TWRC_XFERDONE) {
+        Queue(std::move(outcome), true);
+        onQueued(pagesRead);
+        break;
+      }
+      ++pagesRead;
+      const bool wanted = plan_.feeder && (plan_.maxPages == 0 || pagesRead < plan_.maxPages);
+      // Starting the next sheet before offering this page tells the
+      // application truthfully whether more pages follow.
+      status = wanted && !cancelRequested_.load() ? api_.Start(handle_) : SANE_STATUS_NO_DOCS;
+      const bool last = status == SANE_STATUS_NO_DOCS;
       Queue(std::move(outcome), last);
-      onQueued(pageDone ? page + 1 : page);
+      onQueued(pagesRead);
       if (last)
         break;
+      WaitUntilTaken(watchdog);
+      watchdog.Kick();
     }
   }
   api_.Cancel(handle_);  // ends the batch on the device side, as SANE asks
   finished_.store(true);
   MarkLastQueued();
   onFinished();
+}
+
+void Acquisition::WaitUntilTaken(StallWatchdog& watchdog) {
+  std::unique_lock lock(mutex_);
+  while (!queue_.empty() && !cancelRequested_.load()) {
+    watchdog.Kick();
+    news_.wait_for(lock, std::min<std::chrono::milliseconds>(std::chrono::milliseconds(100),
+                                                             plan_.stallTimeout / 4));
+  }
 }
 
 PageOutcome Acquisition::ReadPage(StallWatchdog& watchdog) {
@@ -108,11 +118,11 @@ SANE_Status Acquisition::ReadFrame(FrameAssembler& assembler, StallWatchdog& wat
         status = SANE_STATUS_IO_ERROR;
     }
   }
+  // The parameters are those of the frame as it was read: SANE promises them
+  // only while the frame lasts, and backends of unknown or fuzzy size change
+  // them once it has ended.
   if (status == SANE_STATUS_EOF) {
-    SANE_Parameters after{};
-    if (api_.GetParameters(handle_, &after) == SANE_STATUS_GOOD && !SameLayout(parameters, after))
-      why = "the device changed the image format during the scan";
-    else if (assembler.EndFrame(why))
+    if (assembler.EndFrame(why))
       return SANE_STATUS_GOOD;
     status = SANE_STATUS_IO_ERROR;
   }
@@ -121,7 +131,9 @@ SANE_Status Acquisition::ReadFrame(FrameAssembler& assembler, StallWatchdog& wat
 }
 
 PageOutcome Acquisition::Failure(SANE_Status status, std::string reason) const {
-  const TwainOutcome mapped = TwainOutcomeFor(status);
+  TwainOutcome mapped = TwainOutcomeFor(status);
+  if (status == SANE_STATUS_INVAL)  // nothing asked for now; the device has gone
+    mapped.conditionCode = TWCC_CHECKDEVICEONLINE;
   PageOutcome outcome;
   outcome.returnCode = mapped.returnCode == TWRC_SUCCESS ? TWRC_FAILURE : mapped.returnCode;
   outcome.conditionCode = mapped.conditionCode;
@@ -133,7 +145,11 @@ PageOutcome Acquisition::Failure(SANE_Status status, std::string reason) const {
 }
 
 void Acquisition::RequestCancel() {
-  cancelRequested_.store(true);
+  {
+    std::lock_guard lock(mutex_);  // a reader waiting for a take wakes up
+    cancelRequested_.store(true);
+  }
+  news_.notify_all();
 }
 
 void Acquisition::ForceCancel() {
@@ -177,9 +193,13 @@ const PageOutcome* Acquisition::Front() const {
 }
 
 PageOutcome Acquisition::PopFront() {
-  std::lock_guard lock(mutex_);
-  PageOutcome outcome = std::move(queue_.front());
-  queue_.pop_front();
+  PageOutcome outcome;
+  {
+    std::lock_guard lock(mutex_);
+    outcome = std::move(queue_.front());
+    queue_.pop_front();
+  }
+  news_.notify_all();  // the reader may go on to the next sheet
   return outcome;
 }
 

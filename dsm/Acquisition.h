@@ -21,12 +21,14 @@ struct AcquisitionPlan {
   bool feeder = false;
   std::chrono::milliseconds stallTimeout{60000};
   std::size_t maxPageBytes = std::size_t{1} << 30;
+  int maxPages = 0;  // 0 for every page the feeder holds
 };
 
 // One batch of pages from an open SANE device: Run() executes on the device's
-// thread and queues each page as a bitmap as soon as it is read, then how the
-// batch ended unless the feeder simply ran empty. Only the pages not yet taken
-// and the page being read are held in memory.
+// thread and queues each page as a bitmap as soon as it is read and the feeder
+// has said whether another sheet follows, then how the batch ended unless the
+// feeder simply ran empty. The next page is read only once the application
+// has taken the one queued, so a batch of any length holds two pages at most.
 class Acquisition {
  public:
   Acquisition(SaneApi& api, SANE_Handle handle, AcquisitionPlan plan);
@@ -61,6 +63,8 @@ class Acquisition {
   PageOutcome Failure(SANE_Status status, std::string reason) const;
   void Queue(PageOutcome outcome, bool last);
   void MarkLastQueued();
+  // Waits, keeping the watchdog quiet, until the queue is empty or a cancel.
+  void WaitUntilTaken(StallWatchdog& watchdog);
 
   SaneApi& api_;
   SANE_Handle handle_;

@@ -1,5 +1,6 @@
 #include "dsm/DataSource.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QWidget>
@@ -66,8 +67,25 @@ DataSource::DataSource(SaneApi& api, SourceDescription description, QObject* man
 
 DataSource::~DataSource() {
   StopAcquisition();
-  delete dialog_.data();  // the parent window may have deleted it already
+  CloseDialog();
+  // Nothing this source posted may outlive it: the library that holds the
+  // events' code may be unloaded right after.
+  if (QCoreApplication::instance() != nullptr) {
+    QCoreApplication::removePostedEvents(parent_.data(), SourceEvent::EventType());
+    QCoreApplication::removePostedEvents(managerParent_.data(), SourceEvent::EventType());
+  }
   thread_.Run([this] { device_.Close(); });
+}
+
+// Widgets die with the application object: after it has gone (a source still
+// open when the program leaves main) the window is left alone.
+void DataSource::CloseDialog() {
+  if (QCoreApplication::instance() != nullptr)
+    delete dialog_.data();  // the parent window may have deleted it already
+}
+
+bool DataSource::CanShowWindows() {
+  return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
 }
 
 TwainOutcome DataSource::Open() {
@@ -81,9 +99,16 @@ TwainOutcome DataSource::Open() {
     return kSuccess;
   qCWarning(lcSource, "Cannot open %s: %s", description_.deviceName.c_str(),
             SaneStatusName(status));
-  const TwainOutcome mapped = TwainOutcomeFor(status);
-  return {TWRC_FAILURE,
-          mapped.conditionCode == TWCC_SUCCESS ? TWCC_CHECKDEVICEONLINE : mapped.conditionCode};
+  // A device that is not there any more (unplugged, switched off, a network
+  // scanner gone) is no source; the other reasons keep their own codes.
+  switch (status) {
+    case SANE_STATUS_ACCESS_DENIED:
+    case SANE_STATUS_NO_MEM:
+    case SANE_STATUS_DEVICE_BUSY:
+      return TwainOutcomeFor(status);
+    default:
+      return {TWRC_FAILURE, TWCC_NODS};
+  }
 }
 
 TW_UINT16 DataSource::Entry(TW_UINT32 group, TW_UINT16 dat, TW_UINT16 message, TW_MEMREF data) {
@@ -144,6 +169,7 @@ TwainOutcome DataSource::Capability(TW_UINT16 message, TW_CAPABILITY& capability
 AcquisitionPlan DataSource::MakePlan() {
   AcquisitionPlan plan;
   plan.stallTimeout = description_.stallTimeout;
+  plan.maxPages = capabilities_.TransferCount() > 0 ? capabilities_.TransferCount() : 0;
   thread_.Run([&] {
     plan.dotsPerInch = static_cast<int>(std::lround(settings_.Resolution(false).value_or(0)));
     plan.thresholdGray = settings_.ThresholdsGray();
@@ -155,10 +181,12 @@ AcquisitionPlan DataSource::MakePlan() {
 TwainOutcome DataSource::Enable(const TW_USERINTERFACE& ui) {
   if (state_ != State::Open)
     return kSequenceError;
+  if (ui.ShowUI && !CanShowWindows())  // a command line has no widgets to show
+    return kBadValue;
   parent_ = ui.hParent != nullptr ? static_cast<QObject*>(ui.hParent) : managerParent_.data();
   plan_ = MakePlan();
   ++session_;
-  transferOffered_ = false;
+  readyAnnounced_ = false;
   state_ = State::Enabled;
   if (!ui.ShowUI) {
     StartAcquisition();
@@ -182,7 +210,7 @@ TwainOutcome DataSource::Disable() {
   if (state_ != State::Enabled && state_ != State::TransferReady)
     return kSequenceError;
   StopAcquisition();
-  delete dialog_.data();  // the parent window may have deleted it already
+  CloseDialog();
   ++session_;
   state_ = State::Open;
   return kSuccess;
@@ -244,17 +272,24 @@ bool DataSource::IsScanning() const {
   return acquisition_ != nullptr && !acquisition_->IsFinished();
 }
 
-// The first page is offered as soon as it is read; a feeder keeps scanning
-// while the application takes it.
 void DataSource::OnEntryQueued(quint64 session, int pages) {
   if (session != session_)
     return;
   if (dialog_ != nullptr)
     dialog_->ShowScanning(pages);
-  if (state_ == State::Enabled && !transferOffered_) {
-    transferOffered_ = true;
-    PostToApplication(MSG_XFERREADY);
-  }
+  AnnounceIfReady();
+}
+
+// Every page is announced once it has been read, so the application never
+// waits for the feeder inside a transfer.
+void DataSource::AnnounceIfReady() {
+  if (readyAnnounced_ || acquisition_ == nullptr || acquisition_->Front() == nullptr)
+    return;
+  if (state_ != State::Enabled && state_ != State::TransferReady)
+    return;
+  readyAnnounced_ = true;
+  ++announcement_;
+  PostToApplication(MSG_XFERREADY);
 }
 
 void DataSource::OnAcquisitionFinished(quint64 session) {
@@ -274,8 +309,8 @@ void DataSource::PostToApplication(TW_UINT16 message) {
     qCWarning(lcSource, "No parent to tell about message %u", message);
     return;
   }
-  QCoreApplication::postEvent(parent_.data(),
-                              new SourceEvent(description_.identity.Id, session_, message));
+  QCoreApplication::postEvent(
+      parent_.data(), new SourceEvent(description_.identity.Id, session_, message, announcement_));
 }
 
 TwainOutcome DataSource::ProcessEvent(TW_EVENT& event) {
@@ -286,7 +321,9 @@ TwainOutcome DataSource::ProcessEvent(TW_EVENT& event) {
   if (sourceEvent->session != session_)
     return {TWRC_DSEVENT, TWCC_SUCCESS};  // news of a batch that is over
   if (sourceEvent->message == MSG_XFERREADY) {
-    if (state_ != State::Enabled)
+    // An announcement whose page was taken without waiting for it is news no more.
+    const bool current = readyAnnounced_ && sourceEvent->sequence == announcement_;
+    if (!current || (state_ != State::Enabled && state_ != State::TransferReady))
       return {TWRC_DSEVENT, TWCC_SUCCESS};
     state_ = State::TransferReady;
   }
@@ -300,14 +337,17 @@ TW_UINT16 DataSource::PendingCount() const {
   return acquisition_->PendingCount();
 }
 
-// Ending a transfer waits for the feeder's next sheet or its end, so that the
-// count handed back is 0 only when SANE has said there are no more documents.
+// Ending a transfer does not wait for the feeder: the count is 0 only once
+// SANE has said there are no more documents, "unknown" while the next sheet
+// is read, and that page is announced by a transfer-ready of its own.
 TW_UINT16 DataSource::EndTransfer() {
   if (state_ == State::TransferReady && acquisition_->Front() != nullptr)
     GlobalFree(acquisition_->PopFront().page);  // the entry the application passes over
-  acquisition_->WaitForNextOrEnd();
+  readyAnnounced_ = false;
   const TW_UINT16 count = acquisition_->PendingCount();
   state_ = count > 0 ? State::TransferReady : State::Enabled;
+  if (count > 0)
+    AnnounceIfReady();
   return count;
 }
 
@@ -359,6 +399,7 @@ TwainOutcome DataSource::NativeTransfer(TW_HANDLE& page) {
   if (next->returnCode == TWRC_FAILURE)  // stays queued until ended or reset
     return {TWRC_FAILURE, next->conditionCode};
   PageOutcome outcome = acquisition_->PopFront();
+  readyAnnounced_ = false;
   state_ = State::Transferring;
   if (outcome.page != nullptr)
     lastFormat_ = outcome.format;

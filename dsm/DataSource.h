@@ -41,6 +41,8 @@ class DataSource {
   TW_UINT16 Entry(TW_UINT32 group, TW_UINT16 dat, TW_UINT16 message, TW_MEMREF data);
   TW_UINT16 ConditionCode() const { return conditionCode_; }
   TW_UINT16 TakeConditionCode();
+  // Whether this process can show the source's windows (a widget application).
+  static bool CanShowWindows();
 
  private:
   enum class State { Open, Enabled, TransferReady, Transferring };
@@ -60,9 +62,11 @@ class DataSource {
   void StartAcquisition();
   void StopAcquisition();
   void OnEntryQueued(quint64 session, int pages);
+  void AnnounceIfReady();
   void OnAcquisitionFinished(quint64 session);
   void OnUserCancelled();
   void PostToApplication(TW_UINT16 message);
+  void CloseDialog();
   TW_UINT16 PendingCount() const;
   TW_UINT16 EndTransfer();
   bool IsScanning() const;
@@ -81,7 +85,8 @@ class DataSource {
   QPointer<SourceScanDlg> dialog_;
   State state_ = State::Open;
   quint64 session_ = 0;
-  bool transferOffered_ = false;
+  bool readyAnnounced_ = false;  // a transfer-ready is out for the page at the front
+  quint64 announcement_ = 0;
   DibFormat lastFormat_;
   TW_UINT16 conditionCode_ = TWCC_SUCCESS;
 };

@@ -1,5 +1,6 @@
 #include "dsm/DataSourceManager.h"
 
+#include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QWidget>
 #include <cstring>
@@ -8,6 +9,7 @@
 #include "dsm/DeviceSettings.h"
 #include "dsm/DsmSettings.h"
 #include "dsm/SelectSourceDlg.h"
+#include "dsm/SourceEvent.h"
 
 Q_LOGGING_CATEGORY(lcManager, "docketeer.dsm.manager")
 
@@ -100,6 +102,17 @@ TwainOutcome DataSourceManager::OpenManager(TW_IDENTITY& origin, TW_MEMREF paren
     thread_.reset();
     return {TWRC_FAILURE, TWCC_BUMMER};
   }
+  // Listing can take seconds with network scanners; it runs while the
+  // application starts and is waited for only where it is needed.
+  auto listing = std::make_shared<std::packaged_task<std::vector<SaneDeviceInfo>()>>([this] {
+    std::vector<SaneDeviceInfo> devices;
+    const SANE_Status listed = api_->GetDevices(devices);
+    if (listed != SANE_STATUS_GOOD)
+      qCWarning(lcManager, "Cannot list scanners: %s", SaneStatusName(listed));
+    return devices;
+  });
+  listing_ = listing->get_future();
+  thread_->Post([listing] { (*listing)(); });
   parent_ = parent != nullptr ? static_cast<QObject*>(*static_cast<void**>(parent)) : nullptr;
   applicationId_ = kApplicationId;
   origin.Id = applicationId_;
@@ -112,7 +125,10 @@ TwainOutcome DataSourceManager::CloseManager() {
     return kSequenceError;
   thread_->Run([this] { api_->Exit(); });
   thread_.reset();
+  listing_ = {};
   directory_ = SourceDirectory(kFirstSourceId);
+  if (QCoreApplication::instance() != nullptr)
+    QCoreApplication::removePostedEvents(parent_.data(), SourceEvent::EventType());
   open_ = false;
   return kSuccess;
 }
@@ -136,23 +152,37 @@ TwainOutcome DataSourceManager::Identity(TW_UINT16 message, TW_IDENTITY& identit
 }
 
 const SourceDirectory& DataSourceManager::ListedSources() {
-  if (!directory_.IsListed()) {
-    std::vector<SaneDeviceInfo> devices;
-    const SANE_Status status = thread_->Run([&] { return api_->GetDevices(devices); });
-    if (status != SANE_STATUS_GOOD)
-      qCWarning(lcManager, "Cannot list scanners: %s", SaneStatusName(status));
-    directory_.Update(devices);
-  }
+  if (!directory_.IsListed() && listing_.valid())
+    directory_.Update(listing_.get());
   return directory_;
 }
 
+void DataSourceManager::TakeListingIfReady() {
+  if (listing_.valid() && listing_.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
+    directory_.Update(listing_.get());
+}
+
+// Answers at once with the device chosen last time while the listing is still
+// under way; without one, the listing is waited for.
 TwainOutcome DataSourceManager::GetDefault(TW_IDENTITY& identity) {
+  TakeListingIfReady();
+  if (!directory_.IsListed()) {
+    if (const std::optional<SaneDeviceInfo> remembered = DsmSettings::RememberedDefault()) {
+      directory_.Provide(*remembered);
+      identity = directory_.FindByDevice(remembered->name)->identity;
+      return kSuccess;
+    }
+  }
   const SourceDirectory& directory = ListedSources();
   const SourceEntry* entry = directory.FindByDevice(DsmSettings::DefaultDevice());
   if (entry == nullptr && !directory.Entries().empty())
     entry = &directory.Entries().front();
   if (entry == nullptr)
     return kNoSource;
+  // A remembered choice that is not listed now (unplugged) is kept.
+  if (const std::string chosen = DsmSettings::DefaultDevice();
+      chosen.empty() || chosen == entry->device.name)
+    DsmSettings::RememberDefault(entry->device);
   identity = entry->identity;
   return kSuccess;
 }
@@ -167,6 +197,8 @@ TwainOutcome DataSourceManager::GetListed(bool first, TW_IDENTITY& identity) {
 }
 
 TwainOutcome DataSourceManager::UserSelect(TW_IDENTITY& identity) {
+  if (!DataSource::CanShowWindows())
+    return {TWRC_FAILURE, TWCC_BADVALUE};
   SelectSourceDlg dialog(qobject_cast<QWidget*>(parent_.data()));
   QObject::connect(&dialog, &SelectSourceDlg::deviceHighlighted, &relay_,
                    [this, &dialog](const QString& device) {
@@ -178,7 +210,7 @@ TwainOutcome DataSourceManager::UserSelect(TW_IDENTITY& identity) {
   const SourceEntry* entry = directory_.FindByDevice(dialog.SelectedDevice());
   if (entry == nullptr)
     return {TWRC_CANCEL, TWCC_SUCCESS};
-  DsmSettings::SetDefaultDevice(entry->device.name);
+  DsmSettings::RememberDefault(entry->device);
   if (const std::string source = dialog.SelectedScanSource(); !source.empty())
     DsmSettings::SetScanSource(entry->device.name, source);
   identity = entry->identity;
@@ -231,6 +263,8 @@ void DataSourceManager::QueryScanSourcesFor(SelectSourceDlg& dialog,
 TwainOutcome DataSourceManager::OpenSource(TW_IDENTITY& identity) {
   if (source_ != nullptr)
     return {TWRC_FAILURE, TWCC_MAXCONNECTIONS};
+  // SANE may not open a device while it is still listing them on another
+  // thread, so a scan asked for early waits for the listing here.
   const SourceDirectory& directory = ListedSources();
   const SourceEntry* entry = directory.FindById(identity.Id);
   if (entry == nullptr && identity.ProductName[0] != '\0')

@@ -2,7 +2,9 @@
 
 #include <QObject>
 #include <QPointer>
+#include <future>
 #include <memory>
+#include <vector>
 
 #include "dsm/DataSource.h"
 #include "dsm/SaneApi.h"
@@ -39,6 +41,7 @@ class DataSourceManager {
   TwainOutcome OpenSource(TW_IDENTITY& identity);
   TwainOutcome CloseSource(const TW_IDENTITY& identity);
   const SourceDirectory& ListedSources();
+  void TakeListingIfReady();
   void ListDevicesFor(SelectSourceDlg& dialog);
   void QueryScanSourcesFor(SelectSourceDlg& dialog, const std::string& deviceName);
 
@@ -49,6 +52,7 @@ class DataSourceManager {
   bool open_ = false;
   TW_UINT32 applicationId_ = 0;
   SourceDirectory directory_;
+  std::future<std::vector<SaneDeviceInfo>> listing_;  // started when the manager opens
   std::size_t nextListed_ = 0;
   std::unique_ptr<DataSource> source_;
   TW_UINT16 conditionCode_ = TWCC_SUCCESS;

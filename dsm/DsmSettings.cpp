@@ -34,6 +34,28 @@ void DsmSettings::SetDefaultDevice(const std::string& deviceName) {
   Write("DefaultSource", deviceName);
 }
 
+std::optional<SaneDeviceInfo> DsmSettings::RememberedDefault() {
+  QSettings settings;
+  settings.beginGroup(kGroup);
+  const std::string name = settings.value("DefaultSource").toString().toStdString();
+  if (name.empty() ||
+      settings.value("DefaultSourceListedAs").toString() != QString::fromStdString(name))
+    return std::nullopt;  // chosen, but never seen in a listing under that name
+  return SaneDeviceInfo{name, settings.value("DefaultSourceVendor").toString().toStdString(),
+                        settings.value("DefaultSourceModel").toString().toStdString(),
+                        settings.value("DefaultSourceType").toString().toStdString()};
+}
+
+void DsmSettings::RememberDefault(const SaneDeviceInfo& device) {
+  QSettings settings;
+  settings.beginGroup(kGroup);
+  settings.setValue("DefaultSource", QString::fromStdString(device.name));
+  settings.setValue("DefaultSourceListedAs", QString::fromStdString(device.name));
+  settings.setValue("DefaultSourceVendor", QString::fromStdString(device.vendor));
+  settings.setValue("DefaultSourceModel", QString::fromStdString(device.model));
+  settings.setValue("DefaultSourceType", QString::fromStdString(device.type));
+}
+
 std::string DsmSettings::ScanSource(const std::string& deviceName) {
   return Read(DeviceKey(deviceName)).toStdString();
 }

@@ -61,7 +61,7 @@ CapabilityValue SourceCapabilities::MakeContainer(TW_UINT16 cap, bool choices) {
       return {MakeArray(TWTY_UINT16, {std::begin(kSupportedCaps), std::end(kSupportedCaps)}),
               TWON_ARRAY};
     case CAP_XFERCOUNT:
-      return One(TWTY_INT16, 0xFFFF);
+      return One(TWTY_INT16, static_cast<TW_UINT16>(transferCount_));
     case CAP_FEEDERENABLED:
       return One(TWTY_BOOL, settings_.IsFeeder() ? 1 : 0);
     case CAP_UICONTROLLABLE:
@@ -129,8 +129,15 @@ TwainOutcome SourceCapabilities::Set(const TW_CAPABILITY& capability) {
       return value->item == TWUN_INCHES ? kSuccess : kBadValue;
     case ICAP_XFERMECH:
       return value->item == TWSX_NATIVE ? kSuccess : kBadValue;
-    case CAP_XFERCOUNT:  // every page the device yields is offered
-      return value->item == 0xFFFF ? kSuccess : TwainOutcome{TWRC_CHECKSTATUS, TWCC_SUCCESS};
+    case CAP_XFERCOUNT: {  // a count of pages, or -1 for all
+      if (!IsSixteenBit(value->itemType))
+        return kBadValue;
+      const auto count = static_cast<TW_INT16>(value->item & 0xFFFF);
+      if (count == 0 || count < -1)
+        return kBadValue;
+      transferCount_ = count;
+      return kSuccess;
+    }
     case CAP_FEEDERENABLED:
       return SetFeeder(value->item != 0);
     default:

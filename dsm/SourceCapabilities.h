@@ -23,6 +23,8 @@ class SourceCapabilities {
   TwainOutcome Get(TW_UINT16 message, TW_CAPABILITY& capability);
   TwainOutcome Set(const TW_CAPABILITY& capability);
   TwainOutcome QuerySupport(TW_CAPABILITY& capability);
+  // Pages the application wants from a batch; -1 for all the feeder holds.
+  int TransferCount() const { return transferCount_; }
 
  private:
   CapabilityValue MakeContainer(TW_UINT16 cap, bool choices);
@@ -35,4 +37,5 @@ class SourceCapabilities {
 
   SaneThread& thread_;
   DeviceSettings& settings_;
+  int transferCount_ = -1;
 };

@@ -55,6 +55,18 @@ TW_UINT32 SourceDirectory::IdFor(const std::string& deviceName) {
   return position->second;
 }
 
+void SourceDirectory::Provide(const SaneDeviceInfo& device) {
+  if (FindByDevice(device.name) != nullptr)
+    return;
+  const bool listed = listed_;
+  std::vector<SaneDeviceInfo> devices;
+  for (const SourceEntry& entry : entries_)
+    devices.push_back(entry.device);
+  devices.push_back(device);
+  Update(devices);
+  listed_ = listed;
+}
+
 void SourceDirectory::Update(const std::vector<SaneDeviceInfo>& devices) {
   std::vector<SaneDeviceInfo> sorted = devices;  // stable names whatever order SANE lists in
   std::stable_sort(sorted.begin(), sorted.end(),

@@ -20,6 +20,9 @@ class SourceDirectory {
   explicit SourceDirectory(TW_UINT32 firstId) : nextId_(firstId) {}
 
   void Update(const std::vector<SaneDeviceInfo>& devices);
+  // Stands in for the listing until it comes: this one device, as it was
+  // listed before. The directory counts as listed only after Update.
+  void Provide(const SaneDeviceInfo& device);
   bool IsListed() const { return listed_; }
   const std::vector<SourceEntry>& Entries() const { return entries_; }
   const SourceEntry* FindById(TW_UINT32 id) const;

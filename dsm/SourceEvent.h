@@ -8,7 +8,7 @@
 // posted to the parent object and recognised again by DAT_EVENT.
 class SourceEvent final : public QEvent {
  public:
-  SourceEvent(TW_UINT32 sourceId, quint64 session, TW_UINT16 message);
+  SourceEvent(TW_UINT32 sourceId, quint64 session, TW_UINT16 message, quint64 sequence = 0);
 
   static QEvent::Type EventType();
   // The source event inside `event`, or null for any other event.
@@ -17,4 +17,5 @@ class SourceEvent final : public QEvent {
   TW_UINT32 sourceId;
   quint64 session;
   TW_UINT16 message;
+  quint64 sequence;  // which announcement of a page this is
 };

@@ -257,22 +257,41 @@ void TwainHelper::DisableDataSource() {
   CheckTwainInvariant();
 }
 
-void TwainHelper::TransferImages(std::vector<TW_HANDLE>& images) {
-  Log(LOG_LOCATION, "TwainHelper::TransferImages()");
-  CheckTwainInvariant();
-  CheckPrecondition(CONTRACT_LOCATION, images.empty());
+void TwainHelper::CheckTransferPreconditions() const {
   CheckPrecondition(CONTRACT_LOCATION, isDataSourceManagerOpen_);
   CheckPrecondition(CONTRACT_LOCATION, isDataSourceSelected_);
   CheckPrecondition(CONTRACT_LOCATION, isDataSourceOpen_);
   CheckPrecondition(CONTRACT_LOCATION, isDataSourceEnabled_);
+}
+
+void TwainHelper::TransferImages(std::vector<TW_HANDLE>& images) {
+  Log(LOG_LOCATION, "TwainHelper::TransferImages()");
+  CheckTwainInvariant();
+  CheckPrecondition(CONTRACT_LOCATION, images.empty());
+  CheckTransferPreconditions();
   int unknownAnswers = 0;
-  while (TransferOnePage(images, unknownAnswers)) {
+  while (TransferOnePage(images, static_cast<int>(images.size()), unknownAnswers) !=
+         PageTransfer::Done) {
   }
   CheckTwainInvariant();
 }
 
-// One native transfer; returns whether more pages are pending.
-bool TwainHelper::TransferOnePage(std::vector<TW_HANDLE>& images, int& unknownAnswers) {
+bool TwainHelper::TransferImage(std::vector<TW_HANDLE>& images, int pagesDelivered) {
+  Log(LOG_LOCATION, "TwainHelper::TransferImage()");
+  CheckTwainInvariant();
+  CheckTransferPreconditions();
+  int unknownAnswers = 0;
+  PageTransfer outcome = PageTransfer::Again;
+  while (outcome == PageTransfer::Again)
+    outcome = TransferOnePage(images, pagesDelivered, unknownAnswers);
+  CheckTwainInvariant();
+  return outcome == PageTransfer::MorePending;
+}
+
+// One native transfer: Again when the source's answer asks for another try.
+// `pagesDelivered` counts the pages this scan delivered before this transfer.
+TwainHelper::PageTransfer TwainHelper::TransferOnePage(std::vector<TW_HANDLE>& images,
+                                                       int pagesDelivered, int& unknownAnswers) {
   Log(LOG_LOCATION, "TwainHelper::TransferImages(): Getting image.");
   TW_IMAGEINFO info;
   std::memset(&info, 0, sizeof info);
@@ -284,25 +303,28 @@ bool TwainHelper::TransferOnePage(std::vector<TW_HANDLE>& images, int& unknownAn
       Log(LOG_LOCATION, "TwainHelper::TransferImages(): TWRC_XFERDONE");
       if (image == nullptr) {
         Log(LOG_LOCATION, "TwainHelper::TransferImages(): No image was delivered");
-        return StopAfterFailure(images);
+        StopAfterFailure(pagesDelivered);
+        return PageTransfer::Done;
       }
       images.push_back(image);
-      return EndTransfer();
+      return EndTransfer() ? PageTransfer::MorePending : PageTransfer::Done;
     case TWRC_CANCEL:
       Log(LOG_LOCATION, "TwainHelper::TransferImages(): TWRC_CANCEL");
       GlobalFree(image);
       EndAndResetTransfers(true);
-      return false;
+      return PageTransfer::Done;
     case TWRC_FAILURE:
       Log(LOG_LOCATION, "TwainHelper::TransferImages(): TWRC_FAILURE");
       GlobalFree(image);
-      return StopAfterFailure(images);
+      StopAfterFailure(pagesDelivered);
+      return PageTransfer::Done;
     default:
       GlobalFree(image);
       Log(LOG_LOCATION, "TwainHelper::TransferImages(): Unknown return code %d", code);
       if (++unknownAnswers <= kMaxUnknownTransferAnswers)
-        return true;
-      return StopAfterFailure(images);
+        return PageTransfer::Again;
+      StopAfterFailure(pagesDelivered);
+      return PageTransfer::Done;
   }
 }
 
@@ -319,15 +341,14 @@ bool TwainHelper::EndTransfer() {
 // After a failed transfer. Pages already delivered are kept and the source is
 // still taken out of its transfer state; a refusal then is only logged, as
 // those pages matter more than the source's answer.
-bool TwainHelper::StopAfterFailure(const std::vector<TW_HANDLE>& images) {
-  if (images.empty()) {
+void TwainHelper::StopAfterFailure(int pagesDelivered) {
+  if (pagesDelivered == 0) {
     EndAndResetTransfers(true);
-    return false;
+    return;
   }
   Log(LOG_LOCATION, "TwainHelper::TransferImages() ignoring failure because images.size() = %d",
-      static_cast<int>(images.size()));
+      pagesDelivered);
   EndAndResetTransfers(false);
-  return false;
 }
 
 void TwainHelper::EndAndResetTransfers(bool mustSucceed) {

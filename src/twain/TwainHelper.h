@@ -55,6 +55,11 @@ class TwainHelper {
   // Appends the pending pages, each a global memory block holding a
   // device-independent bitmap, in delivery order; `images` owns them.
   void TransferImages(std::vector<TW_HANDLE>& images);
+  // Transfers the one page the source announced as ready and appends it to
+  // `images`. Returns whether the source holds further pages, each announced
+  // by a transfer-ready of its own; `pagesDelivered` counts the pages this scan
+  // has delivered before, which a failure now leaves delivered.
+  bool TransferImage(std::vector<TW_HANDLE>& images, int pagesDelivered);
   std::string GetDataSourceName();
   DataSourceSize GetDataSourceSize();
   // Back to the manager-open state after a failure; never raises on TWAIN codes.
@@ -78,9 +83,12 @@ class TwainHelper {
   void NegotiatePixelType(PixelType pixelType);
   DataSourceSize ReadPhysicalSize();
   void SetFrame(int width, int height);
-  bool TransferOnePage(std::vector<TW_HANDLE>& images, int& unknownAnswers);
+  enum class PageTransfer { Again, MorePending, Done };
+  void CheckTransferPreconditions() const;
+  PageTransfer TransferOnePage(std::vector<TW_HANDLE>& images, int pagesDelivered,
+                               int& unknownAnswers);
   bool EndTransfer();
-  bool StopAfterFailure(const std::vector<TW_HANDLE>& images);
+  void StopAfterFailure(int pagesDelivered);
   void EndAndResetTransfers(bool mustSucceed);
 
   TwainApi api_;

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <exception>
+#include <utility>
 
 #include "core/ContractChecks.h"
 #include "core/DebugLog.h"
@@ -49,6 +50,8 @@ void TwainManager::StartScan(const ScanRequest& request) {
   Log(LOG_LOCATION, "TwainManager::StartScan()");
   ClearImages();
   ProcessDeferredTasks();
+  pagesThisScan_ = 0;
+  scanUnderWay_ = false;
   try {
     OpenDataSource();
     EnableDataSource(request);
@@ -77,17 +80,14 @@ void TwainManager::HandleSourceEvent(int code) {
   switch (code) {
     case XFER_READY_MSG:
       Log(LOG_LOCATION, "TwainManager::PreTranslateMessage(): XFER_READY_MSG");
-      TransferImages(images_);
-      DeferredEndScan();
-      if (images_.empty()) {
-        NotifyCancelled();
-      } else {
-        NotifyComplete();
-      }
+      TransferReadyPage();
       break;
     case CLOSE_MSG:
       Log(LOG_LOCATION, "TwainManager::PreTranslateMessage(): CLOSE_MSG");
       DeferredCloseDataSource();
+      // Closed in the middle of a batch: the pages offered so far make the scan.
+      if (scanUnderWay_ && pagesThisScan_ > 0)
+        NotifyComplete();
       break;
     case OK_MSG:
       Log(LOG_LOCATION, "TwainManager::PreTranslateMessage(): MSG_CLOSEDSOK");
@@ -97,6 +97,28 @@ void TwainManager::HandleSourceEvent(int code) {
     default:
       Log(LOG_LOCATION, "TwainManager::PreTranslateMessage(): NULL_MSG");
       break;
+  }
+}
+
+// One page per transfer-ready: the source announces each further page once it
+// has read it, so the window's event loop runs while the feeder works.
+void TwainManager::TransferReadyPage() {
+  // A scan whose end is already pending has no more pages to give.
+  CheckPrecondition(CONTRACT_LOCATION, !deferredEndScan_ && !deferredCloseDataSource_);
+  scanUnderWay_ = true;
+  const std::size_t before = images_.size();
+  const bool more = TransferImage(images_, pagesThisScan_);
+  if (images_.size() > before) {
+    ++pagesThisScan_;
+    NotifyPage();
+  }
+  if (more)
+    return;
+  DeferredEndScan();
+  if (pagesThisScan_ == 0) {
+    NotifyCancelled();
+  } else {
+    NotifyComplete();
   }
 }
 
@@ -115,6 +137,10 @@ void TwainManager::RecoverFromFailure() {
 
 std::vector<TW_HANDLE> TwainManager::GetImages() const {
   return images_;
+}
+
+std::vector<TW_HANDLE> TwainManager::TakeImages() {
+  return std::exchange(images_, {});
 }
 
 void TwainManager::SelectDataSource() {
@@ -164,18 +190,26 @@ void TwainManager::EndScan() {
   }
 }
 
+void TwainManager::NotifyPage() {
+  Log(LOG_LOCATION, "TwainManager::NotifyPage()");
+  Notify(WM_SCAN_PAGE, 0);
+}
+
 void TwainManager::NotifyComplete() {
   Log(LOG_LOCATION, "TwainManager::NotifyComplete()");
+  scanUnderWay_ = false;
   Notify(WM_SCAN_COMPLETE, 0);
 }
 
 void TwainManager::NotifyCancelled() {
   Log(LOG_LOCATION, "TwainManager::NotifyCancelled()");
+  scanUnderWay_ = false;
   Notify(WM_SCAN_CANCELLED, 0);
 }
 
 void TwainManager::NotifyError(int code) {
   Log(LOG_LOCATION, "TwainManager::NotifyError()");
+  scanUnderWay_ = false;
   Notify(WM_SCAN_ERROR, code);
 }
 

@@ -13,8 +13,10 @@ class QObject;
 // notify window how it ended by posting a ScanNotificationEvent. No failure
 // of a scan leaves StartScan, PreTranslateMessage or EndScan.
 //
-// The page images stay owned here: GetImages hands out the handle values,
-// valid until the next StartScan, Uninitialize or destruction.
+// Each page is offered as its transfer ends (WM_SCAN_PAGE), so a long feeder
+// batch can be saved as it arrives. The pages stay owned here until
+// TakeImages hands them over; GetImages hands out the handle values, valid
+// until the next StartScan, Uninitialize or destruction.
 class TwainManager : public TwainHelper {
  public:
   TwainManager();
@@ -29,6 +31,8 @@ class TwainManager : public TwainHelper {
   // True when `message` was the source's own event and needs no further handling.
   bool PreTranslateMessage(QEvent* message);
   std::vector<TW_HANDLE> GetImages() const;
+  // Moves the held pages out in delivery order; the caller frees each with GlobalFree.
+  std::vector<TW_HANDLE> TakeImages();
 
   // These carry out a pending end of scan first; failures reach the caller.
   void SelectDataSource();
@@ -42,10 +46,12 @@ class TwainManager : public TwainHelper {
   void NotifyComplete();
   void NotifyCancelled();
   void NotifyError(int code);
+  void NotifyPage();
   void Uninitialize();
 
  private:
   void HandleSourceEvent(int code);
+  void TransferReadyPage();
   void RecoverFromFailure();
   void Notify(int type, int wParam);
 
@@ -53,4 +59,6 @@ class TwainManager : public TwainHelper {
   QPointer<QObject> notifyWindow_;
   bool deferredEndScan_ = false;
   bool deferredCloseDataSource_ = false;
+  bool scanUnderWay_ = false;  // started, and its outcome not yet posted
+  int pagesThisScan_ = 0;
 };

@@ -116,6 +116,9 @@ TEST(DeviceFault, DeviceThatVanishedBeforeOpeningFailsAndAnotherStillOpens) {
   };
   TwainSession& session = *prepared.session;
   EXPECT_EQ(session.OpenDefaultSource(), TWRC_FAILURE);
+  TW_STATUS status{};
+  ASSERT_EQ(session.Manager(DAT_STATUS, MSG_GET, &status), TWRC_SUCCESS);
+  EXPECT_EQ(status.ConditionCode, TWCC_NODS);  // gone, not a bad value
 
   TW_IDENTITY second{};
   ASSERT_EQ(session.Manager(DAT_IDENTITY, MSG_GETFIRST, &second), TWRC_SUCCESS);
@@ -153,17 +156,45 @@ TEST(DeviceFault, ReadLongerThanAskedIsAFailure) {
   EXPECT_EQ(ScanSmallPage(*prepared.session), TWRC_FAILURE);
 }
 
-TEST(DeviceFault, ParametersThatChangeDuringTheScanAreAFailure) {
+// SANE promises the parameters only while a frame lasts: a device that
+// describes something else once the frame has ended still gives its page.
+TEST(DeviceFault, ParametersThatChangeAfterTheFrameKeepThePage) {
   Prepared prepared = Prepare(false);
   ScriptedSaneApi& api = *prepared.api;
-  int calls = 0;
+  std::atomic<bool> frameEnded = false;
+  api.read = [&](SANE_Handle handle, SANE_Byte* data, SANE_Int maxLength, SANE_Int* length) {
+    const SANE_Status status = api.real.Read(handle, data, maxLength, length);
+    frameEnded = frameEnded || status == SANE_STATUS_EOF;
+    return status;
+  };
   api.getParameters = [&](SANE_Handle handle, SANE_Parameters* parameters) {
     const SANE_Status status = api.real.GetParameters(handle, parameters);
-    if (++calls > 1)
+    if (frameEnded)
       parameters->pixels_per_line += 8;
     return status;
   };
-  EXPECT_EQ(ScanSmallPage(*prepared.session), TWRC_FAILURE);
+  EXPECT_EQ(ScanSmallPage(*prepared.session), TWRC_XFERDONE);
+}
+
+// A device that vanishes in the middle of a batch answers reads with an
+// invalid-value status: the program is told to check the device.
+TEST(DeviceFault, DeviceThatVanishesDuringTheScanAsksForACheckOfTheDevice) {
+  Prepared prepared = Prepare(false);
+  ScriptedSaneApi& api = *prepared.api;
+  api.read = [&](SANE_Handle, SANE_Byte*, SANE_Int, SANE_Int* length) {
+    *length = 0;
+    return SANE_STATUS_INVAL;
+  };
+  TwainSession& session = *prepared.session;
+  ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
+  ConfigureSmallPage(session);
+  ASSERT_EQ(session.Enable(), TWRC_SUCCESS);
+  ASSERT_EQ(session.WaitForMessage(), MSG_XFERREADY);
+  TW_HANDLE page = nullptr;
+  EXPECT_EQ(session.Source(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &page), TWRC_FAILURE);
+  EXPECT_EQ(session.Condition(), TWCC_CHECKDEVICEONLINE);
+  TW_PENDINGXFERS pending{};
+  session.Source(DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, &pending);
 }
 
 // The test backend asked for 8 bits delivers 16: pages still come as 8-bit grey.

@@ -3,6 +3,7 @@
 
 #include <QEvent>
 #include <QSettings>
+#include <future>
 
 #include "SaneTestConfig.h"
 #include "ScriptedSaneApi.h"
@@ -93,6 +94,46 @@ TEST(ManagerSequence, DefaultIsTheRememberedDeviceElseTheFirst) {
   QSettings().setValue("DataSourceManager/DefaultSource", "gone:7");
   ASSERT_EQ(session.Manager(DAT_IDENTITY, MSG_GETDEFAULT, &identity), TWRC_SUCCESS);
   EXPECT_EQ(identity.Id, first.Id);
+}
+
+// Listing scanners can take seconds; the device chosen last time is named at
+// once, and opened once the listing has ended.
+TEST(ManagerSequence, RememberedDefaultAnswersBeforeTheListingEnds) {
+  UseSaneTestBackend();
+  TW_IDENTITY before{};
+  {
+    TwainSession first(std::make_shared<ScriptedSaneApi>());
+    first.OpenManager();
+    ASSERT_EQ(first.Manager(DAT_IDENTITY, MSG_GETDEFAULT, &before), TWRC_SUCCESS);
+  }
+  auto api = std::make_shared<ScriptedSaneApi>();
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  std::atomic<bool> listingStarted{false};
+  api->getDevices = [&](std::vector<SaneDeviceInfo>& devices) {
+    listingStarted = true;
+    released.wait();
+    return api->real.GetDevices(devices);
+  };
+  TwainSession session(api);
+  ASSERT_EQ(session.OpenManager(), TWRC_SUCCESS);
+  TW_IDENTITY identity{};
+  ASSERT_EQ(session.Manager(DAT_IDENTITY, MSG_GETDEFAULT, &identity), TWRC_SUCCESS);
+  EXPECT_STREQ(identity.ProductName, before.ProductName);
+  EXPECT_EQ(released.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
+  release.set_value();
+  session.source = identity;
+  EXPECT_EQ(session.Manager(DAT_IDENTITY, MSG_OPENDS, &session.source), TWRC_SUCCESS);
+  EXPECT_EQ(session.Manager(DAT_IDENTITY, MSG_CLOSEDS, &session.source), TWRC_SUCCESS);
+  TW_IDENTITY listed{};
+  int count = 0;
+  for (TW_UINT16 message = MSG_GETFIRST;
+       session.Manager(DAT_IDENTITY, message, &listed) == TWRC_SUCCESS; message = MSG_GETNEXT)
+    ++count;
+  EXPECT_TRUE(listingStarted);
+  EXPECT_GT(count, 1);
+  ASSERT_EQ(session.Manager(DAT_IDENTITY, MSG_GETDEFAULT, &listed), TWRC_SUCCESS);
+  EXPECT_EQ(listed.Id, identity.Id);
 }
 
 TEST(ManagerSequence, NoDeviceMeansNoDefault) {

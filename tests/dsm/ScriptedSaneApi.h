@@ -16,6 +16,7 @@
 class ScriptedSaneApi final : public SaneApi {
  public:
   LibSaneApi real;
+  std::function<SANE_Status(std::vector<SaneDeviceInfo>&)> getDevices;
   std::function<SANE_Status(const std::string&, SANE_Handle*)> open;
   std::function<SANE_Status(SANE_Handle)> start;
   std::function<SANE_Status(SANE_Handle, SANE_Parameters*)> getParameters;
@@ -26,7 +27,7 @@ class ScriptedSaneApi final : public SaneApi {
   SANE_Status Init() override { return real.Init(); }
   void Exit() override { real.Exit(); }
   SANE_Status GetDevices(std::vector<SaneDeviceInfo>& devices) override {
-    return real.GetDevices(devices);
+    return getDevices ? getDevices(devices) : real.GetDevices(devices);
   }
   SANE_Status Open(const std::string& name, SANE_Handle* handle) override {
     return open ? open(name, handle) : real.Open(name, handle);

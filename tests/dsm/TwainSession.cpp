@@ -123,6 +123,26 @@ std::vector<TwainSession::Transfer> TwainSession::Scan() {
   return TransferAll();
 }
 
+std::vector<TwainSession::Transfer> TwainSession::ScanAsAnnounced() {
+  std::vector<Transfer> transfers;
+  if (Enable() != TWRC_SUCCESS)
+    return transfers;
+  while (WaitForMessage() == MSG_XFERREADY) {
+    TW_IMAGEINFO info{};
+    Source(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info);
+    TW_HANDLE page = nullptr;
+    const TW_UINT16 result = Source(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &page);
+    TW_PENDINGXFERS pending{};
+    Source(DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending);
+    if (result != TWRC_XFERDONE)
+      Source(DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, &pending);
+    transfers.push_back({result, page, pending.Count});
+    if (result != TWRC_XFERDONE || pending.Count == 0)
+      break;
+  }
+  return transfers;
+}
+
 DibFacts ReadDibFacts(TW_HANDLE page) {
   DibFacts facts;
   const auto* block = static_cast<const std::uint8_t*>(GlobalLock(page));

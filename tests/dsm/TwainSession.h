@@ -42,6 +42,9 @@ class TwainSession : public QObject {
   std::vector<Transfer> TransferAll();
   // Shorthand: enable, wait for the transfer, take all pages.
   std::vector<Transfer> Scan();
+  // As the program's scan manager does: one page per transfer-ready, with the
+  // event loop running in between, until none is pending or one fails.
+  std::vector<Transfer> ScanAsAnnounced();
 
   TW_IDENTITY application{};
   TW_IDENTITY source{};

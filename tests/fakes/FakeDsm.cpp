@@ -4,6 +4,7 @@
 // unless the script says otherwise, and records every call it receives.
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "FakeDsmScript.h"
 #include "twain/GlobalMemory.h"
@@ -219,6 +220,7 @@ TW_UINT16 EnableSource(FakeDsmScript& script, const TW_USERINTERFACE& ui) {
     return TWRC_FAILURE;
   script.sourceEnabled = true;
   auto* parent = static_cast<QObject*>(ui.hParent);
+  script.enabledParent = parent;
   for (TW_UINT16 message : script.eventsOnEnable)
     PostFakeSourceEvent(script, parent, message);
   return TWRC_SUCCESS;
@@ -228,7 +230,12 @@ TW_UINT16 ProcessEvent(FakeDsmScript& script, TW_EVENT& event) {
   auto* received = static_cast<QEvent*>(event.pEvent);
   if (received == nullptr || received->type() != script.eventType)
     return TWRC_NOTDSEVENT;
-  event.TWMessage = static_cast<FakeSourceEvent*>(received)->Message();
+  const auto* sourceEvent = static_cast<FakeSourceEvent*>(received);
+  if (sourceEvent->IsAnnouncement() && !std::exchange(script.announcementPending, false)) {
+    event.TWMessage = MSG_NULL;  // the batch was reset after it was posted
+    return TWRC_DSEVENT;
+  }
+  event.TWMessage = sourceEvent->Message();
   if (event.TWMessage == MSG_XFERREADY)
     script.transferReady = true;
   script.calls.push_back("ProcessEvent " + std::to_string(event.TWMessage));
@@ -256,6 +263,11 @@ TW_UINT16 EndTransfer(FakeDsmScript& script, TW_PENDINGXFERS& pending) {
     pending.Count = static_cast<TW_UINT16>(script.pages.size());
   }
   script.transferReady = pending.Count != 0;
+  if (script.transferReady && script.announceEachPage && script.enabledParent != nullptr) {
+    script.announcementPending = true;
+    QCoreApplication::postEvent(script.enabledParent,
+                                new FakeSourceEvent(script.eventType, MSG_XFERREADY, true));
+  }
   return TWRC_SUCCESS;
 }
 
@@ -277,6 +289,7 @@ TW_UINT16 SourceCall(FakeDsmScript& script, TW_UINT32 group, TW_UINT16 type, TW_
     if (!enabled || script.transferReady)
       return TWRC_FAILURE;
     script.sourceEnabled = false;
+    script.announcementPending = false;
     return TWRC_SUCCESS;
   }
   if (type == DAT_EVENT)
@@ -287,6 +300,7 @@ TW_UINT16 SourceCall(FakeDsmScript& script, TW_UINT32 group, TW_UINT16 type, TW_
   if (type == DAT_PENDINGXFERS) {
     static_cast<TW_PENDINGXFERS*>(data)->Count = 0;
     script.transferReady = false;
+    script.announcementPending = false;
     script.pages.clear();
     return Answer(TWRC_SUCCESS, enabled);
   }

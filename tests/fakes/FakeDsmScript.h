@@ -56,6 +56,9 @@ struct FakeDsmScript {
   std::deque<TW_UINT16> pendingCounts;
   // Source messages posted to the parent window when the source is enabled.
   std::vector<TW_UINT16> eventsOnEnable;
+  // Whether an end of transfer that leaves pages pending announces the next
+  // page with a transfer-ready of its own, as a feeder that reads ahead does.
+  bool announceEachPage = true;
 
   // What the fake received.
   std::vector<std::string> calls;
@@ -64,6 +67,7 @@ struct FakeDsmScript {
   std::vector<TW_USERINTERFACE> userInterfaces;
   TW_IDENTITY appIdentity{};
   QObject* parent = nullptr;
+  QObject* enabledParent = nullptr;
   int wrongDestinations = 0;
 
   // Manager and source state, as a strict manager keeps it.
@@ -71,6 +75,7 @@ struct FakeDsmScript {
   bool sourceOpen = false;
   bool sourceEnabled = false;
   bool transferReady = false;
+  bool announcementPending = false;  // dropped by a reset, as a real source's would be
   int eventType = 0;
 
   void Fail(const std::string& call, TW_UINT16 code = TWRC_FAILURE) { fixedCodes[call] = code; }
@@ -83,12 +88,15 @@ struct FakeDsmScript {
 // A source's own event, posted to the parent window.
 class FakeSourceEvent : public QEvent {
  public:
-  FakeSourceEvent(int type, TW_UINT16 message)
-      : QEvent(static_cast<QEvent::Type>(type)), message_(message) {}
+  FakeSourceEvent(int type, TW_UINT16 message, bool announcement = false)
+      : QEvent(static_cast<QEvent::Type>(type)), message_(message), announcement_(announcement) {}
   TW_UINT16 Message() const { return message_; }
+  // Posted by the fake itself for the next page of a batch.
+  bool IsAnnouncement() const { return announcement_; }
 
  private:
   TW_UINT16 message_;
+  bool announcement_;
 };
 
 inline void PostFakeSourceEvent(const FakeDsmScript& script, QObject* receiver, TW_UINT16 message) {

@@ -105,11 +105,20 @@ std::vector<std::uint8_t> FakeDsmFixture::BlockBytes(TW_HANDLE handle) {
 }
 
 void FakeDsmFixture::RunPostedEvents() {
-  for (int round = 0; round < 3; ++round)
+  // A batch announces its pages one event after another.
+  for (int round = 0; round < 20; ++round)
     QCoreApplication::processEvents();
 }
 
 bool NotifyWindow::event(QEvent* event) {
+  if (event->type() >= WM_SCAN_COMPLETE && event->type() <= WM_SCAN_PAGE)
+    order.push_back(event->type());
+  if (event->type() == WM_SCAN_PAGE) {
+    ++pages;
+    if (onPage)
+      onPage();
+    return true;
+  }
   if (event->type() >= WM_SCAN_COMPLETE && event->type() <= WM_SCAN_ERROR) {
     notices.push_back({event->type(), static_cast<ScanNotificationEvent*>(event)->wParam()});
     return true;

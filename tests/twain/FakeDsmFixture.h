@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,7 +49,10 @@ class NotifyWindow : public QObject {
     bool operator==(const Notice&) const = default;
   };
 
-  std::vector<Notice> notices;
+  std::vector<Notice> notices;  // how scans ended
+  int pages = 0;                // pages offered
+  std::vector<int> order;       // every scan notification, in turn
+  std::function<void()> onPage;
   int otherEvents = 0;
 
  protected:

@@ -1,6 +1,8 @@
 #include <QCoreApplication>
 #include <memory>
 
+#include "twain/GlobalMemory.h"
+
 #include "FakeDsmFixture.h"
 #include "core/ContractError.h"
 #include "twain/ScanNotificationEvent.h"
@@ -67,6 +69,65 @@ TEST_F(TwainManagerTest, ACompletedScanHoldsThePagesAndDefersTheEnd) {
   EXPECT_EQ(CountCalls("DisableDs"), 0);
   EXPECT_NE(LogText().find("TwainManager::PreTranslateMessage(): Twain message = 1"),
             std::string::npos);
+}
+
+TEST_F(TwainManagerTest, EachPageIsOfferedAsItsTransferEndsAndTakenPagesLeaveTheManager) {
+  ASSERT_TRUE(Initialize());
+  std::vector<std::size_t> heldAtEachOffer;
+  window_.onPage = [&] { heldAtEachOffer.push_back(manager_->GetImages().size()); };
+  Scan(3);
+  EXPECT_EQ(window_.order,
+            (std::vector<int>{WM_SCAN_PAGE, WM_SCAN_PAGE, WM_SCAN_PAGE, WM_SCAN_COMPLETE}));
+  std::vector<TW_HANDLE> taken = manager_->TakeImages();
+  ASSERT_EQ(taken.size(), 3u);
+  EXPECT_EQ(BlockBytes(taken[0]), MakePage(3, 2, 0x10));
+  EXPECT_EQ(BlockBytes(taken[2]), MakePage(5, 2, 0x30));
+  EXPECT_TRUE(manager_->GetImages().empty());
+  EXPECT_TRUE(manager_->TakeImages().empty());
+  for (TW_HANDLE page : taken)
+    GlobalFree(page);  // the caller's now; the manager must not free them again
+
+  // Pages taken at each offer: the manager holds one page at a time.
+  window_.onPage = [&] {
+    for (TW_HANDLE page : manager_->TakeImages())
+      GlobalFree(page);
+  };
+  window_.order.clear();
+  Scan(3);
+  EXPECT_EQ(window_.order.back(), WM_SCAN_COMPLETE);
+  EXPECT_EQ(window_.pages, 6);
+  EXPECT_TRUE(manager_->GetImages().empty());
+}
+
+// The source announces a page only once it has read it; in between, the
+// manager returns to the event loop instead of waiting in a transfer.
+TEST_F(TwainManagerTest, APageNotYetReadIsWaitedForInTheEventLoop) {
+  ASSERT_TRUE(Initialize());
+  Script().announceEachPage = false;
+  Scan(2);
+  EXPECT_EQ(window_.pages, 1);
+  EXPECT_TRUE(window_.notices.empty());
+  EXPECT_EQ(CountCalls("GetNativeXfer"), 1);
+  PostFakeSourceEvent(Script(), &window_, MSG_XFERREADY);
+  RunPostedEvents();
+  EXPECT_EQ(window_.pages, 2);
+  EXPECT_EQ(window_.notices, std::vector<Notice>{kComplete});
+  EXPECT_EQ(manager_->GetImages().size(), 2u);
+}
+
+TEST_F(TwainManagerTest, ACloseRequestInTheMiddleOfABatchCompletesWithThePagesSoFar) {
+  ASSERT_TRUE(Initialize());
+  Script().announceEachPage = false;
+  Scan(3);
+  PostFakeSourceEvent(Script(), &window_, MSG_CLOSEDSREQ);
+  RunPostedEvents();
+  EXPECT_EQ(window_.notices, std::vector<Notice>{kComplete});
+  EXPECT_EQ(manager_->GetImages().size(), 1u);
+  ForgetCalls();
+  Script().eventsOnEnable.clear();
+  manager_->StartScan(8500, 11000, 300, ColorHigh, false);
+  ASSERT_GE(Calls().size(), 2u);
+  EXPECT_EQ(Calls()[0], "DisableDs");
 }
 
 TEST_F(TwainManagerTest, TwoScansInARowEndTheFirstBeforeStartingTheSecond) {

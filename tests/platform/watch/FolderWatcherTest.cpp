@@ -57,7 +57,10 @@ TEST_F(FolderWatcherTest, OneNoticePerBurstOfChanges) {
     Touch("file" + std::to_string(i));
   EXPECT_TRUE(WaitUntil([&] { return notices_.load() >= 1; }));
   std::this_thread::sleep_for(1200ms);
-  EXPECT_EQ(notices_.load(), 1);
+  // One notice, or two when a loaded machine pauses the writer past the quiet
+  // time; never one per change.
+  EXPECT_GE(notices_.load(), 1);
+  EXPECT_LE(notices_.load(), 2);
 }
 
 TEST_F(FolderWatcherTest, FoldersBelowAndFoldersMadeLaterAreWatched) {
@@ -74,12 +77,16 @@ TEST_F(FolderWatcherTest, FoldersBelowAndFoldersMadeLaterAreWatched) {
 TEST_F(FolderWatcherTest, FileChangesDoNotCountWhenOnlyFoldersAreWatched) {
   FolderWatcher::Options options;
   options.includeFiles = false;
+  options.quietMilliseconds = 50;
   auto watcher = Watch(options);
-  Touch("file.pdf");
-  std::this_thread::sleep_for(300ms);
-  EXPECT_EQ(notices_.load(), 0);
+  // A folder change is seen first, so the silence after the file change
+  // below comes from the filter, not from a watcher that is not running.
   fs::create_directory(root_ + "/folder");
-  EXPECT_TRUE(WaitUntil([&] { return notices_.load() == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return notices_.load() == 1; }));
+  Touch("file.pdf");
+  Touch("folder/inner.pdf");
+  std::this_thread::sleep_for(500ms);
+  EXPECT_EQ(notices_.load(), 1);
 }
 
 TEST_F(FolderWatcherTest, BoundedWatchesCoverTheNearestFoldersFirst) {
