@@ -125,7 +125,7 @@ TEST_F(TwainManagerTest, ACloseRequestInTheMiddleOfABatchCompletesWithThePagesSo
   EXPECT_EQ(manager_->GetImages().size(), 1u);
   ForgetCalls();
   Script().eventsOnEnable.clear();
-  manager_->StartScan(8500, 11000, 300, ColorHigh, false);
+  manager_->StartScan({8500, 11000, 300, PixelType::ColorHigh, false});
   ASSERT_GE(Calls().size(), 2u);
   EXPECT_EQ(Calls()[0], "DisableDs");
 }
