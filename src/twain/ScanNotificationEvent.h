@@ -6,6 +6,7 @@
 inline constexpr int WM_SCAN_COMPLETE = 5024;   // at least one page is held
 inline constexpr int WM_SCAN_CANCELLED = 5025;  // the scan ended without pages
 inline constexpr int WM_SCAN_ERROR = 5026;      // starting, transferring or ending failed
+inline constexpr int WM_SCAN_PAGE = 5027;       // one more page is held; TakeImages hands it over
 
 class ScanNotificationEvent : public QEvent {
  public:

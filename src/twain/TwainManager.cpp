@@ -58,6 +58,11 @@ void TwainManager::StartScan(int width, int height, int resolution, int pixelTyp
   }
 }
 
+void TwainManager::StartScan(const ScanRequest& request) {
+  StartScan(request.width, request.height, request.resolution, static_cast<int>(request.pixelType),
+            request.showUi);
+}
+
 bool TwainManager::PreTranslateMessage(QEvent* message) {
   const int code = TwainHelper::PreTranslateMessage(message);
   if (code == NOT_SOURCE_EVENT)
@@ -115,6 +120,12 @@ void TwainManager::RecoverFromFailure() {
 
 std::vector<TW_HANDLE> TwainManager::GetImages() const {
   return images_;
+}
+
+std::vector<TW_HANDLE> TwainManager::TakeImages() {
+  std::vector<TW_HANDLE> taken;
+  taken.swap(images_);
+  return taken;
 }
 
 void TwainManager::SelectDataSource() {

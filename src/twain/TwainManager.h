@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "twain/ScanRequest.h"
 #include "twain/TwainHelper.h"
 
 class QEvent;
@@ -26,9 +27,12 @@ class TwainManager : public TwainHelper {
                   const std::string& manufacturer, const std::string& productFamily,
                   const std::string& productName, QObject* notify);
   void StartScan(int width, int height, int resolution, int pixelType, bool showUi);
+  void StartScan(const ScanRequest& request);
   // True when `message` was the source's own event and needs no further handling.
   bool PreTranslateMessage(QEvent* message);
   std::vector<TW_HANDLE> GetImages() const;
+  // Moves the held pages out in delivery order; the caller frees each one.
+  std::vector<TW_HANDLE> TakeImages();
 
   // These carry out a pending end of scan first; failures reach the caller.
   void SelectDataSource();
