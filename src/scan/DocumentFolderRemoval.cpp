@@ -13,8 +13,8 @@ DocumentFolderRemoval::DocumentFolderRemoval(QObject* parent) : QObject(parent) 
   connect(&timer_, &QTimer::timeout, this, &DocumentFolderRemoval::RetryPending);
 }
 
-void DocumentFolderRemoval::Remove(const std::string& folder,
-                                   const std::vector<std::string>& pages, bool removeFolder) {
+void DocumentFolderRemoval::Remove(const std::string& folder, const std::vector<std::string>& pages,
+                                   bool removeFolder) {
   for (const std::string& page : pages)
     std::remove(page.c_str());
   if (!removeFolder)

@@ -22,7 +22,8 @@
 namespace {
 
 const char kNoDestinationSelected[] = "Please first select a destination in the tree control.";
-const char kNoScanners[] = "No scanners were detected.  Please check your connections and try again.";
+const char kNoScanners[] =
+    "No scanners were detected.  Please check your connections and try again.";
 const char kNoDestinationName[] = "Please enter a destination.";
 const char kIllegalCharacters[] =
     "The destination contains one or more illegal characters: \\/:*?\"<>|";
@@ -35,7 +36,8 @@ const char kErrorSaving[] =
     "There was an error saving the file.  Please make sure the file or folder is not read-only "
     "and that the disk is not full or write-protected.";
 const char kDeleteTemporary[] = "Do you want to delete the temporary folder and files?";
-const char kScannerError[] = "Error communicating with scanner.  Please check connections and try again.";
+const char kScannerError[] =
+    "Error communicating with scanner.  Please check connections and try again.";
 
 std::uint32_t SteadyTicks() {
   const auto now = std::chrono::steady_clock::now().time_since_epoch();
@@ -381,8 +383,7 @@ void ScanWorkflow::SaveScannedPage(TW_HANDLE image) {
         "The destination " + pagePath + " already exists.  Do you want to overwrite it?";
     if (Prompt::AskYesNo(Owner(), Text(question))) {
       Log(LOG_LOCATION, "CFoliantDlg::SaveScannedPage(): Overwrite = YES");
-      if (WritePage(image, pagePath) &&
-          (scannedPages_.empty() || scannedPages_.back() != pagePath))
+      if (WritePage(image, pagePath) && (scannedPages_.empty() || scannedPages_.back() != pagePath))
         scannedPages_.push_back(pagePath);
     }
   } else {
