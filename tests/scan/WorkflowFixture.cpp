@@ -5,12 +5,6 @@
 
 #include "scan/ScanNextPageDlg.h"
 
-bool NotificationForwarder::event(QEvent* event) {
-  if (workflow != nullptr && workflow->OnScanNotification(event->type()))
-    return true;
-  return QObject::event(event);
-}
-
 void WorkflowFixture::SetUp() {
   FakeDsmFixture::SetUp();
   ASSERT_TRUE(root_.isValid());
