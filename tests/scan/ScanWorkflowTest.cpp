@@ -412,3 +412,24 @@ TEST_F(ScanWorkflowTest, EveryPageIsViewedWhereTheUserSeesPageFiles) {
 }
 
 }  // namespace
+
+namespace {
+
+// Pages are saved as the manager offers them; the completion that arrives
+// while a page is still being written waits for the rest of the batch.
+TEST_F(ScanWorkflowTest, PagesOfferedOneByOneAreSavedBeforeTheScanCompletes) {
+  ScriptScans({3});
+  host_.choices.isMultiPageDocument = true;
+  Build();
+  workflow_->OnScanClicked();
+  QCoreApplication::postEvent(&forwarder_, new ScanNotificationEvent(WM_SCAN_PAGE, 0));
+  Settle();
+  EXPECT_EQ(workflow_->ScannedPages(),
+            (std::vector<std::string>{PathOf("Doc/Page 001.jpg"), PathOf("Doc/Page 002.jpg"),
+                                      PathOf("Doc/Page 003.jpg")}));
+  EXPECT_EQ(nextPageNumbers_, std::vector<int>{4});
+  EXPECT_TRUE(manager_->TakeImages().empty());
+  EXPECT_EQ(host_.saveSettingsCalls, 1);
+}
+
+}  // namespace
