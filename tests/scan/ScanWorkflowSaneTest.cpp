@@ -11,7 +11,6 @@
 #include <deque>
 #include <fstream>
 #include <memory>
-#include <regex>
 
 #include "FakeHost.h"
 #include "SaneTestConfig.h"
@@ -31,10 +30,23 @@ std::string ReadAll(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-int CountMatches(const std::string& text, const std::string& pattern) {
-  const std::regex re(pattern);
-  return static_cast<int>(
-      std::distance(std::sregex_iterator(text.begin(), text.end(), re), std::sregex_iterator()));
+int CountPages(const std::string& pdf) {
+  const std::string tag = "/Type /Page";
+  int count = 0;
+  for (std::size_t at = pdf.find(tag); at != std::string::npos; at = pdf.find(tag, at + 1))
+    count += at + tag.size() < pdf.size() && pdf[at + tag.size()] != 's' ? 1 : 0;
+  return count;
+}
+
+// The first media box of the PDF, blanks removed: "[00612792]" for a Letter page.
+std::string MediaBox(const std::string& pdf) {
+  const std::string tag = "/MediaBox";
+  const std::size_t at = pdf.find(tag);
+  if (at == std::string::npos)
+    return {};
+  std::string box = pdf.substr(at + tag.size(), pdf.find(']', at) - at - tag.size() + 1);
+  std::erase(box, ' ');
+  return box;
 }
 
 class ScanWorkflowSaneTest : public ::testing::Test {
@@ -106,10 +118,8 @@ TEST_F(ScanWorkflowSaneTest, EachFormatHoldsAPageOfTheScannedSize) {
           host_.nameText + "." + DocumentPaths::GetExtension(static_cast<FileFormatType>(format)));
       if (format >= 6) {
         const std::string pdf = ReadAll(path);
-        EXPECT_EQ(CountMatches(pdf, "/Type /Page[^s]"), 1);
-        EXPECT_EQ(CountMatches(pdf, rotate ? "/MediaBox \\[ ?0 0 792 612 ?\\]"
-                                           : "/MediaBox \\[ ?0 0 612 792 ?\\]"),
-                  1);
+        EXPECT_EQ(CountPages(pdf), 1);
+        EXPECT_EQ(MediaBox(pdf), rotate ? "[00792612]" : "[00612792]");
         EXPECT_FALSE(Exists(host_.nameText));
       } else {
         std::unique_ptr<ImageFile> file;
@@ -135,7 +145,7 @@ TEST_F(ScanWorkflowSaneTest, ThreeJpegPagesStayAsAFolderAndThreePdfPagesBecomeOn
   host_.choices.fileFormatType = static_cast<FileFormatType>(6);
   choices_ = {SCAN_NEXT_PAGE, SCAN_NEXT_PAGE, DONE_SCANNING};
   ScanDocument();
-  EXPECT_EQ(CountMatches(ReadAll(PathOf("Statement.pdf")), "/Type /Page[^s]"), 3);
+  EXPECT_EQ(CountPages(ReadAll(PathOf("Statement.pdf"))), 3);
   EXPECT_FALSE(Exists("Statement"));
 }
 
@@ -150,7 +160,7 @@ TEST_F(ScanWorkflowSaneTest, AFeederBatchOfTenBecomesOnePdf) {
   host_.choices.fileFormatType = static_cast<FileFormatType>(6);
   choices_ = {DONE_SCANNING};
   ScanDocument();
-  EXPECT_EQ(CountMatches(ReadAll(PathOf("Doc.pdf")), "/Type /Page[^s]"), 10);
+  EXPECT_EQ(CountPages(ReadAll(PathOf("Doc.pdf"))), 10);
   EXPECT_FALSE(Exists("Doc"));
 }
 
