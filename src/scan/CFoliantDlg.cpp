@@ -31,7 +31,12 @@ CFoliantDlg::CFoliantDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Docketeer"));
   setSizeGripEnabled(true);
   controls_ = BuildMainWindowControls(this);
+  workflow_ = std::make_unique<ScanWorkflow>(*this, scanManager_);
   ConnectControls();
+}
+
+void CFoliantDlg::SetScanWorkflowSeams(ScanWorkflowSeams seams) {
+  workflow_ = std::make_unique<ScanWorkflow>(*this, scanManager_, std::move(seams));
 }
 
 CFoliantDlg::~CFoliantDlg() {
@@ -115,14 +120,10 @@ bool CFoliantDlg::PreTranslateMessage(QEvent* message) {
 bool CFoliantDlg::event(QEvent* event) {
   switch (static_cast<int>(event->type())) {
     case WM_SCAN_COMPLETE:
-      Log(LOG_LOCATION, "CFoliantDlg::OnScanComplete()");
-      return true;
     case WM_SCAN_CANCELLED:
-      Log(LOG_LOCATION, "CFoliantDlg::OnScanCancelled()");
-      return true;
     case WM_SCAN_ERROR:
-      Log(LOG_LOCATION, "CFoliantDlg::OnScanError()");
-      return true;
+    case WM_SCAN_PAGE:
+      return workflow_->OnScanNotification(static_cast<int>(event->type()));
     default:
       return QDialog::event(event);
   }
@@ -152,9 +153,9 @@ void CFoliantDlg::done(int result) {
 }
 
 void CFoliantDlg::OnScanClicked() {
-  Log(LOG_LOCATION, "CFoliantDlg::OnScanClicked()");
+  workflow_->OnScanClicked();
 }
 
 int CFoliantDlg::PageNumber() const {
-  return 1;
+  return workflow_->PageNumber();
 }

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "core/PixelType.h"
 #include "naming/FileNameFormat.h"
 #include "scan/MainWindowControls.h"
+#include "scan/ScanWorkflow.h"
 #include "scan/ScanWorkflowHost.h"
 #include "settings/AppSettings.h"
 #include "settings/DocumentSizeCatalogue.h"
@@ -54,6 +56,9 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   QWidget* DialogOwner() override;
 
   TwainManager& ScanManager() { return scanManager_; }
+  // Tests answer the next-page dialog and watch the viewer through these.
+  void SetScanWorkflowSeams(ScanWorkflowSeams seams);
+  const ScanWorkflow& Workflow() const { return *workflow_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -85,6 +90,7 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   void ExploreDestination();
 
   TwainManager scanManager_;
+  std::unique_ptr<ScanWorkflow> workflow_;
   MainWindowControls controls_;
   bool initialised_ = false;
 

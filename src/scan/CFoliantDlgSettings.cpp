@@ -105,7 +105,8 @@ void CFoliantDlg::SaveFolderPreferences() {
                     FolderChoices{nameFormat_, destinationName_, isMultiPageDocument_,
                                   rotateNinety_, documentSize_});
   savedNameFormat_ = nameFormat_;
-  if (!isMultiPageDocument_)
+  // A document combined into one file has no folder left to describe.
+  if (!isMultiPageDocument_ || !FileExists(GetDocumentFolder()))
     return;
   char pageName[32];
   std::snprintf(pageName, sizeof pageName, "Page %03d", PageNumber());

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "scan/DocumentFolderRemoval.h"
+#include "scan/ScanWorkflowHost.h"
+#include "twain/TwainTypes.h"
+#include "writers/worker/ImageWriterWorkerDlg.h"
+
+class DocumentPaths;
+class TwainManager;
+
+// What the workflow uses besides the window and the scan manager; each
+// default is the real thing, tests put their own in place.
+struct ScanWorkflowSeams {
+  // Runs the next-page dialog for the page to scan next and returns its choice.
+  std::function<int(QWidget* owner, int pageNumber)> chooseNextPage;
+  // Shows a saved file, keeping the main window in front.
+  std::function<void(const std::string& path, bool useDefaultViewer, QWidget* owner)> viewFile;
+  // The writers behind the write worker.
+  ImageWriterWorkerDlg::WriterFactory createWriter;
+};
+
+// The document in progress and the scan command's steps: validation,
+// one page scan at a time, the scan manager's notifications, saving each page
+// as it arrives, the page loop, combining and finishing the document. Every
+// question goes through the Prompt seam; no widget of its own.
+class ScanWorkflow {
+ public:
+  ScanWorkflow(ScanWorkflowHost& host, TwainManager& scanManager, ScanWorkflowSeams seams = {});
+  ~ScanWorkflow();
+  ScanWorkflow(const ScanWorkflow&) = delete;
+  ScanWorkflow& operator=(const ScanWorkflow&) = delete;
+
+  void OnScanClicked();
+  // Handlers of the scan manager's notifications; each returns 1.
+  int OnScanComplete();
+  int OnScanCancelled();
+  int OnScanError();
+  int OnScanPage();
+  // Runs the handler of a notification type (5024 to 5027); false for any other type.
+  bool OnScanNotification(int type);
+
+  // A page scan was started and its outcome has not arrived yet.
+  bool IsScanning() const { return scanning_; }
+  // The number the next saved page gets.
+  int PageNumber() const { return pageNumber_; }
+  const std::vector<std::string>& ScannedPages() const { return scannedPages_; }
+  // The document folder of the document in progress, or of the last one.
+  std::string GetDocumentFolder() const;
+  // Tests shorten the wait between attempts to remove a document folder.
+  void SetRemovalRetryInterval(int milliseconds);
+
+  // The steps, named as the window's own operations.
+  void StartScanningPage();
+  void SaveScannedPages();
+  void SaveScannedPage(TW_HANDLE image);
+  void CombineScannedPages();
+  void FinishDocument();
+  void RemoveDestinationFolder(const std::string& folder, const std::vector<std::string>& pages);
+
+ private:
+  enum class Outcome { None, Complete, Cancelled, Error };
+
+  bool PassesChecks();
+  bool RefuseWhileScanning();
+  bool CheckDestinationNameText();
+  DocumentPaths Paths() const;
+  void StartDocument();
+  int SaveOfferedPages();
+  void CreateDocumentFolder();
+  std::unique_ptr<ImageWriterWorkerDlg> MakeWorker(FileFormatType format) const;
+  bool WritePage(TW_HANDLE image, const std::string& path);
+  void AskToDeletePages();
+  bool DeferWhileSaving(Outcome outcome);
+  void RunDeferredOutcome();
+  int ChooseNextPage();
+  QWidget* Owner() const;
+
+  ScanWorkflowHost& host_;
+  TwainManager& scanManager_;
+  ScanWorkflowSeams seams_;
+  ScanChoices choices_;
+  std::vector<std::string> scannedPages_;
+  int pageNumber_ = 1;
+  int pagesThisScan_ = 0;
+  bool scanning_ = false;
+  bool saving_ = false;
+  bool createdDocumentFolder_ = false;
+  Outcome deferredOutcome_ = Outcome::None;
+  DocumentFolderRemoval removal_;
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QObject>
+#include <string>
+#include <vector>
+
+#include "scan/ScanWorkflow.h"
+#include "scan/ScanWorkflowHost.h"
+
+// The window as the workflow sees it: choices set by the test, and a count of
+// what the workflow asked of it.
+class FakeHost : public ScanWorkflowHost {
+ public:
+  bool IsDestinationSelected() const override { return selected; }
+  std::string DestinationNameText() const override { return nameText; }
+  void SelectSource() override { ++selectSourceCalls; }
+  void ReadControls() override { choices.destinationName = nameText; }
+  ScanChoices Choices() const override { return choices; }
+  void FocusDestinationName(bool selectAll) override { focus.push_back(selectAll); }
+  void SaveSettings() override { ++saveSettingsCalls; }
+  void SaveFolderPreferences() override { ++saveFolderPreferencesCalls; }
+  void ReloadFolderPreferences() override { ++reloadCalls; }
+  QWidget* DialogOwner() override { return nullptr; }
+
+  bool selected = true;
+  std::string nameText = "Doc";
+  ScanChoices choices;
+  int selectSourceCalls = 0;
+  std::vector<bool> focus;
+  int saveSettingsCalls = 0;
+  int saveFolderPreferencesCalls = 0;
+  int reloadCalls = 0;
+};
+
+// Hands the scan manager's notifications to the workflow, as the window does.
+class NotificationForwarder : public QObject {
+ public:
+  ScanWorkflow* workflow = nullptr;
+
+ protected:
+  bool event(QEvent* event) override;
+};

@@ -1,0 +1,119 @@
+// Documents scanned through the real main window over the fake manager.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <filesystem>
+
+#include "MainWindowFixture.h"
+#include "ScriptedPrompt.h"
+#include "scan/ScanNextPageDlg.h"
+#include "settings/AppSettings.h"
+#include "settings/PerFolderPreferences.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class MainWindowScanTest : public MainWindowFixture {
+ protected:
+  // The next-page dialog answers from `choices`; viewing does nothing.
+  void AnswerNextPage(std::vector<int> choices) {
+    choices_ = std::move(choices);
+    ScanWorkflowSeams seams;
+    seams.chooseNextPage = [this](QWidget*, int) {
+      const int choice = choices_.empty() ? static_cast<int>(DONE_SCANNING) : choices_.front();
+      if (!choices_.empty())
+        choices_.erase(choices_.begin());
+      return choice;
+    };
+    seams.viewFile = [](const std::string&, bool, QWidget*) {};
+    Window().SetScanWorkflowSeams(std::move(seams));
+  }
+  // Scans that deliver one page each.
+  void ScriptOnePageScans(int scans) {
+    AddPages(scans);
+    for (int i = 0; i < scans; ++i)
+      Script().pendingCounts.push_back(0);
+    Script().eventsOnEnable = {MSG_XFERREADY};
+  }
+  void PressScan() {
+    Find<QPushButton>("scanButton")->click();
+    for (int round = 0; round < 200 && Window().Workflow().IsScanning(); ++round)
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    RunPostedEvents();
+  }
+
+  std::vector<int> choices_;
+};
+
+TEST_F(MainWindowScanTest, APeriodFolderProposesTheNextNameAfterEachDocument) {
+  struct Case {
+    const char* folder;
+    FileNameFormat format;
+    const char* last;
+    const char* file;
+    const char* next;
+  };
+  const Case cases[] = {
+      {"Bank/Quarterly/",
+       {RecurrenceType::Quarter, ItemType::NoItem, RelationType::BlankRelation,
+        IndexType::YearQuarter},
+       "Quarter 2012 Q4",
+       "Quarter 2013 Q1.pdf",
+       "Quarter 2013 Q2"},
+      {"Bank/Monthly/",
+       {RecurrenceType::Month, ItemType::NoItem, RelationType::Ending, IndexType::YearMonthDay},
+       "Month Ending 2012-12-31",
+       "Month Ending 2013-01-31.pdf",
+       "Month Ending 2013-02-28"},
+  };
+  for (const Case& c : cases) {
+    MakeFolder(DocumentsRoot() + c.folder);
+    FolderChoices stored;
+    stored.format = c.format;
+    stored.lastDestination = c.last;
+    PerFolderPreferences(DocumentsRoot() + c.folder).WriteAll(stored);
+  }
+  AppSettings().SetUpdateDestinationAfterScanning(true);
+  AppSettings().SetFileFormatType(FileFormatType::PdfCompressed);
+  StartWindow();
+  AnswerNextPage({});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.folder);
+    ScriptOnePageScans(1);
+    ScriptedPrompt prompt;
+    SelectInTree(DocumentsRoot() + c.folder);
+    PressScan();
+    EXPECT_TRUE(fs::exists(DocumentsRoot() + c.folder + c.file));
+    EXPECT_EQ(Find<QLineEdit>("destinationNameEdit")->text().toStdString(), c.next);
+    EXPECT_EQ(PerFolderPreferences(DocumentsRoot() + c.folder).ReadAll().lastDestination,
+              fs::path(c.file).stem().string());
+    EXPECT_TRUE(prompt.asked.isEmpty());
+    EXPECT_FALSE(fs::exists(DocumentsRoot() + c.folder + fs::path(c.file).stem().string()));
+  }
+}
+
+TEST_F(MainWindowScanTest, AThreePageJpegDocumentKeepsItsFolderWithTheNextPageName) {
+  const std::string folder = DocumentsRoot() + "Receipts/";
+  MakeFolder(folder);
+  FolderChoices stored;
+  stored.multiPage = true;
+  stored.lastDestination = "Month Ending 2012-12-31";
+  PerFolderPreferences(folder).WriteAll(stored);
+  AppSettings().SetFileFormatType(FileFormatType::Jpeg);
+  StartWindow();
+  AnswerNextPage({SCAN_NEXT_PAGE, SCAN_NEXT_PAGE, DONE_SCANNING});
+  ScriptOnePageScans(3);
+  ScriptedPrompt prompt;
+  SelectInTree(folder);
+  PressScan();
+  const std::string document = folder + "Month Ending 2013-01-31/";
+  for (const char* page : {"Page 001.jpg", "Page 002.jpg", "Page 003.jpg"})
+    EXPECT_TRUE(fs::exists(document + page)) << page;
+  EXPECT_EQ(PerFolderPreferences(document).ReadAll().lastDestination, "Page 004");
+  EXPECT_EQ(PerFolderPreferences(folder).ReadAll().lastDestination, "Month Ending 2013-01-31");
+  EXPECT_TRUE(prompt.asked.isEmpty());
+}
+
+}  // namespace

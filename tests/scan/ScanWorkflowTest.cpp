@@ -1,0 +1,438 @@
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <fstream>
+
+#include "WorkflowFixture.h"
+#include "platform/imaging/ImageFile.h"
+#include "scan/ScanNextPageDlg.h"
+#include "twain/ScanNotificationEvent.h"
+
+namespace {
+
+const QString kDeleteQuestion = "Do you want to delete the temporary folder and files?";
+const QString kErrorSaving =
+    "There was an error saving the file.  Please make sure the file or folder is not read-only "
+    "and that the disk is not full or write-protected.";
+
+int TiffPages(const std::string& path) {
+  std::unique_ptr<ImageFile> file;
+  return IsOk(ImageFile::Open(path, file)) ? file->FrameCount() : -1;
+}
+
+// Page objects of a PDF: "/Type /Page" not followed by "s" (that is the page tree).
+int PdfPages(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string tag = "/Type /Page";
+  int count = 0;
+  for (std::size_t at = text.find(tag); at != std::string::npos; at = text.find(tag, at + 1))
+    count += at + tag.size() < text.size() && text[at + tag.size()] != 's' ? 1 : 0;
+  return count;
+}
+
+class ScanWorkflowTest : public WorkflowFixture {};
+
+// A disk that takes nothing.
+class FailingWriter : public IDocumentWriter {
+ public:
+  ResultCode Save(const std::vector<std::string>&, const std::string&, int, int) override {
+    return E_FAIL;
+  }
+  ResultCode Save(PageImageHandle, const std::string&, int, bool) override { return E_FAIL; }
+  ResultCode Expand(const std::string&, const std::string&, const std::string&,
+                    std::vector<std::string>&, PageSize&) override {
+    return E_FAIL;
+  }
+  std::string GetErrorText() const override { return "no room"; }
+};
+
+// One document through the page loop, from the scan command to the files it
+// leaves: a row per way a document can end.
+struct Flow {
+  const char* name;
+  int format;
+  bool multiPage;
+  std::vector<int> pagesPerScan;
+  std::vector<int> choices;
+  QList<PromptAnswer> answers;
+  std::vector<std::string> present;
+  std::vector<std::string> absent;
+  int finished;
+  std::vector<int> offeredPages;
+};
+
+const Flow kFlows[] = {
+    {"single JPEG", 1, false, {1}, {}, {}, {"Doc.jpg"}, {"Doc"}, 1, {}},
+    {"single PDF", 6, false, {1}, {}, {}, {"Doc.pdf"}, {"Doc"}, 1, {}},
+    {"single PNG PDF", 7, false, {1}, {}, {}, {"Doc.pdf"}, {"Doc"}, 1, {}},
+    {"three JPEG pages",
+     1,
+     true,
+     {1, 1, 1},
+     {0, 0, 3},
+     {},
+     {"Doc/Page 001.jpg", "Doc/Page 002.jpg", "Doc/Page 003.jpg"},
+     {"Doc.jpg"},
+     1,
+     {2, 3, 4}},
+    {"three PDF pages", 6, true, {1, 1, 1}, {0, 0, 3}, {}, {"Doc.pdf"}, {"Doc"}, 1, {2, 3, 4}},
+    {"rescan into TIFF",
+     3,
+     true,
+     {1, 1, 1},
+     {0, 1, 3},
+     {PromptAnswer::Yes},
+     {"Doc.tif"},
+     {"Doc"},
+     1,
+     {2, 3, 3}},
+    {"feeder into PDF", 6, true, {3}, {3}, {}, {"Doc.pdf"}, {"Doc"}, 1, {4}},
+    {"cancel and delete", 5, true, {1, 1}, {0, 2}, {PromptAnswer::Yes}, {}, {"Doc"}, 0, {2, 3}},
+    {"cancel and keep",
+     5,
+     true,
+     {1, 1},
+     {0, 2},
+     {PromptAnswer::No},
+     {"Doc/Page 001.png", "Doc/Page 002.png"},
+     {},
+     0,
+     {2, 3}},
+    {"done in GIF", 2, true, {2}, {3}, {}, {"Doc/Page 001.gif", "Doc/Page 002.gif"}, {}, 1, {3}},
+};
+
+TEST_F(ScanWorkflowTest, EachWayADocumentEndsLeavesItsFiles) {
+  for (const Flow& flow : kFlows) {
+    SCOPED_TRACE(flow.name);
+    QDir(root_.path()).removeRecursively();
+    QDir().mkpath(root_.path());
+    Script().pages.clear();
+    Script().pendingCounts.clear();
+    ScriptScans(flow.pagesPerScan);
+    nextPageChoices_.assign(flow.choices.begin(), flow.choices.end());
+    nextPageNumbers_.clear();
+    Answer(flow.answers);
+    host_ = FakeHost{};
+    host_.choices.destinationFolder = Folder();
+    host_.choices.fileFormatType = static_cast<FileFormatType>(flow.format);
+    host_.choices.isMultiPageDocument = flow.multiPage;
+    host_.choices.documentSize = DocumentSize("Letter", 8500, 11000);
+    host_.choices.resolution = 100;
+    Build();
+
+    Click();
+    Settle();
+
+    EXPECT_FALSE(workflow_->IsScanning());
+    for (const std::string& file : flow.present)
+      EXPECT_TRUE(Exists(file)) << file;
+    for (const std::string& file : flow.absent)
+      EXPECT_FALSE(Exists(file)) << file;
+    EXPECT_EQ(host_.saveSettingsCalls, flow.finished);
+    EXPECT_EQ(host_.saveFolderPreferencesCalls, flow.finished);
+    EXPECT_EQ(nextPageNumbers_, flow.offeredPages);
+    EXPECT_TRUE(Script().pages.empty());
+  }
+}
+
+TEST_F(ScanWorkflowTest, CombinedDocumentsHoldEveryPageOnce) {
+  struct Combined {
+    int format;
+    std::vector<int> pagesPerScan;
+    std::vector<int> choices;
+    QList<PromptAnswer> answers;
+    std::string file;
+    int pages;
+  };
+  const Combined cases[] = {
+      {3, {1, 1, 1}, {0, 1, 3}, {PromptAnswer::Yes}, "Doc.tif", 2},
+      {4, {2, 1}, {0, 3}, {}, "Doc.tif", 3},
+      {6, {1, 1, 1}, {0, 0, 3}, {}, "Doc.pdf", 3},
+      {7, {10}, {3}, {}, "Doc.pdf", 10},
+  };
+  for (const Combined& c : cases) {
+    SCOPED_TRACE(c.file + " format " + std::to_string(c.format));
+    QDir(root_.path()).removeRecursively();
+    QDir().mkpath(root_.path());
+    ScriptScans(c.pagesPerScan);
+    nextPageChoices_.assign(c.choices.begin(), c.choices.end());
+    Answer(c.answers);
+    host_.choices.fileFormatType = static_cast<FileFormatType>(c.format);
+    host_.choices.isMultiPageDocument = true;
+    Build();
+    Click();
+    const int pages = c.format >= 6 ? PdfPages(PathOf(c.file)) : TiffPages(PathOf(c.file));
+    EXPECT_EQ(pages, c.pages);
+    EXPECT_FALSE(Exists("Doc"));
+  }
+}
+
+TEST_F(ScanWorkflowTest, TheScanCommandStopsAtTheFirstFailedCheck) {
+  struct Check {
+    bool selected;
+    bool sourceSelected;
+    std::string name;
+    QString message;
+    std::vector<bool> focus;
+  };
+  const Check checks[] = {
+      {false, true, "Doc", "Please first select a destination in the tree control.", {}},
+      {true,
+       false,
+       "Doc",
+       "No scanners were detected.  Please check your connections and try again.",
+       {}},
+      {true, true, "", "Please enter a destination.", {false}},
+      {true,
+       true,
+       "a:b",
+       "The destination contains one or more illegal characters: \\/:*?\"<>|",
+       {false}},
+      {true,
+       true,
+       "..",
+       "The destination cannot be \".\" or \"..\".  Please enter a name for the document.",
+       {false}},
+  };
+  for (const Check& check : checks) {
+    SCOPED_TRACE(check.message.toStdString());
+    Script().hasDefaultSource = check.sourceSelected;
+    Script().userSelectedName = "";
+    manager_ = std::make_unique<TwainManager>();
+    filter_ = std::make_unique<SourceEventFilter>(*manager_);
+    QCoreApplication::instance()->installEventFilter(filter_.get());
+    manager_->Initialize(2, 0, "2.00.0147", "Ferncastle", "Quillery", "Docketeer", &forwarder_);
+    Answer();
+    host_ = FakeHost{};
+    host_.selected = check.selected;
+    host_.nameText = check.name;
+    Build();
+    ForgetCalls();
+    workflow_->OnScanClicked();
+    EXPECT_EQ(Asked(), QStringList{check.message});
+    EXPECT_EQ(host_.focus, check.focus);
+    EXPECT_EQ(host_.selectSourceCalls, check.sourceSelected ? 0 : 1);
+    EXPECT_EQ(CountCalls("EnableDs"), 0);
+    EXPECT_FALSE(workflow_->IsScanning());
+  }
+}
+
+TEST_F(ScanWorkflowTest, NamesInAnyScriptAreScannedUnderThatName) {
+  ScriptScans({1});
+  host_.nameText = "請求書 2024-03";
+  Build();
+  Click();
+  EXPECT_TRUE(Asked().isEmpty());
+  EXPECT_TRUE(Exists("請求書 2024-03.jpg"));
+  EXPECT_EQ(host_.focus, std::vector<bool>{true});
+}
+
+TEST_F(ScanWorkflowTest, AnExistingDestinationIsAskedAboutBeforeScanningAndBeforeOverwriting) {
+  ScriptScans({1});
+  QFile(QString::fromStdString(PathOf("Doc.jpg"))).open(QIODevice::WriteOnly);
+  Answer(QList{PromptAnswer::Yes, PromptAnswer::Yes});
+  Build();
+  Click();
+  const QString path = QString::fromStdString(PathOf("Doc.jpg"));
+  EXPECT_EQ(
+      Asked(),
+      (QStringList{"The destination " + path + " already exists.  Do you want to continue?",
+                   "The destination " + path + " already exists.  Do you want to overwrite it?"}));
+  EXPECT_GT(QFileInfo(path).size(), 0);
+  EXPECT_EQ(host_.saveSettingsCalls, 1);
+
+  Answer(QList{PromptAnswer::No});
+  ForgetCalls();
+  Click();
+  EXPECT_EQ(CountCalls("EnableDs"), 0);
+}
+
+TEST_F(ScanWorkflowTest, ThePageSizeIsAskedForUnrotatedAndThePageIsSavedRotated) {
+  ScriptScans({1});
+  host_.choices.rotateNinety = true;
+  host_.choices.fileFormatType = static_cast<FileFormatType>(5);
+  Build();
+  Click();
+  ASSERT_FALSE(Script().layoutsSet.empty());
+  EXPECT_EQ(Script().layoutsSet.back().Frame.Right.Whole, 8);
+  EXPECT_EQ(Script().layoutsSet.back().Frame.Bottom.Whole, 11);
+  std::unique_ptr<ImageFile> file;
+  ASSERT_TRUE(IsOk(ImageFile::Open(PathOf("Doc.png"), file)));
+  EXPECT_EQ(file->Width(), 2);  // the fake's first page is 3 by 2
+  EXPECT_EQ(file->Height(), 3);
+}
+
+TEST_F(ScanWorkflowTest, AFailedPageWriteIsReportedAndTheLoopGoesOn) {
+  seams_.createWriter = [](FileFormatType) { return std::make_unique<FailingWriter>(); };
+  ScriptScans({2});
+  host_.choices.isMultiPageDocument = true;
+  Answer();
+  Build();
+  Click();
+  EXPECT_EQ(Asked(), (QStringList{kErrorSaving, kErrorSaving}));
+  EXPECT_TRUE(workflow_->ScannedPages().empty());
+  EXPECT_EQ(nextPageNumbers_, std::vector<int>{3});
+}
+
+TEST_F(ScanWorkflowTest, PagesDeliveredBeforeAScannerFailureAreKept) {
+  ScriptScans({4});
+  // The source breaks down while the fourth page is announced.
+  Script().Queue("GetImageInfo", {TWRC_SUCCESS, TWRC_SUCCESS, TWRC_SUCCESS, TWRC_FAILURE});
+  host_.choices.isMultiPageDocument = true;
+  Build();
+  Click();
+  EXPECT_EQ(Asked(), QStringList{"Error communicating with scanner.  Please check connections "
+                                 "and try again."});
+  EXPECT_TRUE(Exists("Doc/Page 001.jpg"));
+  EXPECT_TRUE(Exists("Doc/Page 003.jpg"));
+  EXPECT_FALSE(Exists("Doc/Page 004.jpg"));
+  EXPECT_EQ(host_.saveSettingsCalls, 0);
+  EXPECT_FALSE(workflow_->IsScanning());
+}
+
+TEST_F(ScanWorkflowTest, ACancelledScanAsksOnlyWhenPagesWereSaved) {
+  Script().Queue("GetNativeXfer", {TWRC_CANCEL});
+  ScriptScans({1});
+  Build();
+  Click();
+  EXPECT_TRUE(Asked().isEmpty());
+  EXPECT_FALSE(workflow_->IsScanning());
+
+  ScriptScans({1});
+  host_.choices.isMultiPageDocument = true;
+  nextPageChoices_ = {SCAN_NEXT_PAGE};
+  Script().Queue("GetNativeXfer", {TWRC_XFERDONE, TWRC_CANCEL});
+  Answer(QList{PromptAnswer::Yes});
+  Click();
+  EXPECT_EQ(Asked(), QStringList{kDeleteQuestion});
+  EXPECT_FALSE(Exists("Doc"));
+  EXPECT_EQ(host_.saveSettingsCalls, 0);
+}
+
+// Deleting the temporary files of a document whose name matched a folder
+// that was already there takes only the pages it wrote.
+TEST_F(ScanWorkflowTest, CancellingInAnExistingFolderKeepsWhatWasThere) {
+  QDir(root_.path()).mkdir("Doc");
+  for (const char* name : {"Doc/_defaults.ini", "Doc/Letter.pdf"})
+    QFile(QString::fromStdString(PathOf(name))).open(QIODevice::WriteOnly);
+  ScriptScans({2});
+  host_.choices.isMultiPageDocument = true;
+  nextPageChoices_ = {CANCEL_SCAN};
+  Answer(QList{PromptAnswer::Yes, PromptAnswer::Yes});
+  Build();
+  Click();
+  EXPECT_FALSE(Exists("Doc/Page 001.jpg"));
+  EXPECT_FALSE(Exists("Doc/Page 002.jpg"));
+  EXPECT_TRUE(Exists("Doc/_defaults.ini"));
+  EXPECT_TRUE(Exists("Doc/Letter.pdf"));
+}
+
+TEST_F(ScanWorkflowTest, ANewDocumentInTheSameFolderStopsAPendingRemoval) {
+  ScriptScans({1});
+  host_.choices.fileFormatType = static_cast<FileFormatType>(6);
+  host_.choices.viewAfterSaving = true;
+  // The viewer drops a file into the document folder, so it cannot go yet.
+  seams_.viewFile = [this](const std::string&, bool, QWidget*) {
+    QFile(QString::fromStdString(PathOf("Doc/stray"))).open(QIODevice::WriteOnly);
+  };
+  Build();
+  workflow_->SetRemovalRetryInterval(60000);
+  Click();
+  ASSERT_TRUE(Exists("Doc.pdf"));
+  ASSERT_TRUE(Exists("Doc/stray"));
+  ASSERT_FALSE(Exists("Doc/Page 001.jpg"));
+
+  // The next document goes into the same folder, which is empty while its
+  // first page is being scanned: a late removal would take it away.
+  QFile::remove(QString::fromStdString(PathOf("Doc/stray")));
+  Script().eventsOnEnable.clear();
+  host_.choices.isMultiPageDocument = true;
+  host_.choices.fileFormatType = static_cast<FileFormatType>(1);
+  Answer({PromptAnswer::Yes});
+  workflow_->OnScanClicked();
+  ASSERT_TRUE(workflow_->IsScanning());
+  workflow_->SetRemovalRetryInterval(10);
+  QTest::qWait(300);
+  EXPECT_TRUE(Exists("Doc"));
+  EXPECT_NE(LogText().find("CFoliantDlg::OnScanClicked(): Keeping " + PathOf("Doc/")),
+            std::string::npos);
+}
+
+TEST_F(ScanWorkflowTest, AFolderThatEmptiesLaterIsRemovedByTheRetries) {
+  ScriptScans({1});
+  host_.choices.fileFormatType = static_cast<FileFormatType>(7);
+  host_.choices.viewAfterSaving = true;
+  seams_.viewFile = [this](const std::string&, bool, QWidget*) {
+    QFile(QString::fromStdString(PathOf("Doc/stray"))).open(QIODevice::WriteOnly);
+  };
+  Build();
+  workflow_->SetRemovalRetryInterval(50);
+  Click();
+  ASSERT_TRUE(Exists("Doc/stray"));
+  QFile::remove(QString::fromStdString(PathOf("Doc/stray")));
+  for (int round = 0; round < 100 && Exists("Doc"); ++round)
+    QTest::qWait(20);
+  EXPECT_FALSE(Exists("Doc"));
+}
+
+TEST_F(ScanWorkflowTest, ASecondScanCommandWaitsUntilTheSourceLetsGo) {
+  Build();
+  workflow_->OnScanClicked();
+  Settle();
+  ASSERT_TRUE(workflow_->IsScanning());
+  ForgetCalls();
+  workflow_->OnScanClicked();
+  EXPECT_EQ(Asked().size(), 1);
+  EXPECT_EQ(CountCalls("EnableDs"), 0);
+
+  // The user closes the source's own window: the source says so, nobody else
+  // is told, and the next scan command starts over.
+  PostFakeSourceEvent(Script(), &forwarder_, MSG_CLOSEDSREQ);
+  Settle();
+  ScriptScans({1});
+  workflow_->OnScanClicked();
+  Settle();
+  EXPECT_EQ(CountCalls("EnableDs"), 1);
+  EXPECT_TRUE(Exists("Doc.jpg"));
+}
+
+TEST_F(ScanWorkflowTest, EveryPageIsViewedWhereTheUserSeesPageFiles) {
+  host_.choices.viewAfterSaving = true;
+  ScriptScans({2});
+  host_.choices.isMultiPageDocument = true;
+  host_.choices.fileFormatType = static_cast<FileFormatType>(6);
+  Build();
+  Click();
+  EXPECT_EQ(viewed_, (std::vector<std::string>{PathOf("Doc/Page 001.jpg"),
+                                               PathOf("Doc/Page 002.jpg"), PathOf("Doc.pdf")}));
+  viewed_.clear();
+  ScriptScans({1});
+  host_.choices.isMultiPageDocument = false;
+  host_.nameText = "Single";
+  Click();
+  EXPECT_EQ(viewed_, std::vector<std::string>{PathOf("Single.pdf")});
+}
+
+}  // namespace
+
+namespace {
+
+// Pages are saved as the manager offers them; the completion that arrives
+// while a page is still being written waits for the rest of the batch.
+TEST_F(ScanWorkflowTest, PagesOfferedOneByOneAreSavedBeforeTheScanCompletes) {
+  ScriptScans({3});
+  host_.choices.isMultiPageDocument = true;
+  Build();
+  workflow_->OnScanClicked();
+  QCoreApplication::postEvent(&forwarder_, new ScanNotificationEvent(WM_SCAN_PAGE, 0));
+  Settle();
+  EXPECT_EQ(workflow_->ScannedPages(),
+            (std::vector<std::string>{PathOf("Doc/Page 001.jpg"), PathOf("Doc/Page 002.jpg"),
+                                      PathOf("Doc/Page 003.jpg")}));
+  EXPECT_EQ(nextPageNumbers_, std::vector<int>{4});
+  EXPECT_TRUE(manager_->TakeImages().empty());
+  EXPECT_EQ(host_.saveSettingsCalls, 1);
+}
+
+}  // namespace

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QObject>
+#include <QTemporaryDir>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "FakeDsmFixture.h"
+#include "FakeHost.h"
+#include "ScriptedPrompt.h"
+#include "scan/ScanWorkflow.h"
+#include "scan/ScanWorkflowHost.h"
+#include "twain/SourceEventFilter.h"
+#include "twain/TwainManager.h"
+
+// The workflow over the fake manager, saving into a temporary destination
+// folder; the next-page choices and the prompt's answers are scripted.
+class WorkflowFixture : public FakeDsmFixture {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Makes the workflow (after the test has set its seams).
+  void Build();
+  // Scripts scans that deliver these many pages each, one scan per entry.
+  void ScriptScans(const std::vector<int>& pagesPerScan);
+  // Runs the event loop until the workflow waits for the user or the scanner.
+  void Settle();
+  void Click();
+  // Answers the next questions in this order (then Ok); forgets earlier questions.
+  void Answer(QList<PromptAnswer> answers = {});
+
+  std::string Folder() const;
+  std::string PathOf(const std::string& relative) const;
+  bool Exists(const std::string& relative) const;
+  QStringList Asked() const;
+
+  QTemporaryDir root_;
+  FakeHost host_;
+  std::unique_ptr<TwainManager> manager_;
+  std::unique_ptr<SourceEventFilter> filter_;
+  NotificationForwarder forwarder_;
+  ScanWorkflowSeams seams_;
+  std::unique_ptr<ScanWorkflow> workflow_;
+  std::deque<int> nextPageChoices_;
+  std::vector<int> nextPageNumbers_;
+  std::vector<std::string> viewed_;
+  std::unique_ptr<ScriptedPrompt> prompt_;
+};
