@@ -406,8 +406,7 @@ void ScanWorkflow::CreateDocumentFolder() {
 std::unique_ptr<ImageWriterWorkerDlg> ScanWorkflow::MakeWorker(FileFormatType format) const {
   if (!seams_.createWriter)
     return std::make_unique<ImageWriterWorkerDlg>(format, Owner());
-  return std::make_unique<ImageWriterWorkerDlg>(format, Owner(),
-                                                seams_.createWriter, &SteadyTicks);
+  return std::make_unique<ImageWriterWorkerDlg>(format, Owner(), seams_.createWriter, &SteadyTicks);
 }
 
 bool ScanWorkflow::WritePage(TW_HANDLE image, const std::string& path) {
