@@ -155,12 +155,12 @@ ResultCode ImageWriter::CombinePages(const std::vector<std::string>& pageFiles,
       Log(LOG_LOCATION, "multiframe Save(%s)", fileName.c_str());
     else
       Log(LOG_LOCATION, "multiframe SaveAdd(%s)", pageFiles[i].c_str());
-    // One decoded page at a time, so memory does not grow with the page count.
-    Bitmap page;
-    if (ImagingStatus status = DecodeImageFile(pageFiles[i], page); !IsOk(status))
-      return Fail(E_FAIL, pageFiles[i], "page cannot be read: " + StatusText(status));
-    if (ImagingStatus status = writer.AddPage(page); !IsOk(status))
+    // One page at a time, so memory does not grow with the page count.
+    if (ImagingStatus status = writer.AddPageFile(pageFiles[i]);
+        status == ImagingStatus::WriteFailed)
       return Fail(E_FAIL, fileName, StatusText(status));
+    else if (!IsOk(status))
+      return Fail(E_FAIL, pageFiles[i], "page cannot be read: " + StatusText(status));
   }
   Log(LOG_LOCATION, "successful SaveAdd()");
   if (ImagingStatus status = writer.Close(); !IsOk(status))

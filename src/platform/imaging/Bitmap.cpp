@@ -95,20 +95,24 @@ ImagingStatus Bitmap::WrapRows(const std::uint8_t* topRow, std::ptrdiff_t rowSte
   return ImagingStatus::Ok;
 }
 
-bool Bitmap::HasGreyPalette() const {
-  const std::size_t n = palette_.size();
-  if (format_ == PixelFormat::Indexed1 && n == 2) {
+bool IsGreyPalette(PixelFormat format, const std::vector<PaletteEntry>& palette) {
+  const std::size_t n = palette.size();
+  if (format == PixelFormat::Indexed1 && n == 2) {
     const auto isGrey = [](const PaletteEntry& e) { return e.red == e.green && e.green == e.blue; };
-    return isGrey(palette_[0]) && isGrey(palette_[1]);
+    return isGrey(palette[0]) && isGrey(palette[1]);
   }
-  if (format_ != PixelFormat::Indexed8 || n != 256)
+  if (format != PixelFormat::Indexed8 || n != 256)
     return false;
   for (std::size_t i = 0; i < n; ++i) {
-    const PaletteEntry& e = palette_[i];
+    const PaletteEntry& e = palette[i];
     if (e.red != i || e.green != i || e.blue != i)
       return false;
   }
   return true;
+}
+
+bool Bitmap::HasGreyPalette() const {
+  return IsGreyPalette(format_, palette_);
 }
 
 bool Bitmap::HasOnlyGreys() const {

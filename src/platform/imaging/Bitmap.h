@@ -102,3 +102,5 @@ class Bitmap {
 };
 
 std::vector<PaletteEntry> GreyPalette(int entries);
+// Bitmap::HasGreyPalette for a format and palette of an image not held as a Bitmap.
+bool IsGreyPalette(PixelFormat format, const std::vector<PaletteEntry>& palette);

@@ -92,6 +92,9 @@ class TiffImageFile : public ImageFile {
     return status;
   }
   ImagingStatus Decode(Bitmap& out) override { return reader_.Decode(out); }
+  ImagingStatus OpenRows(std::unique_ptr<PageRowSource>& out) override {
+    return reader_.OpenRows(out);
+  }
 
  private:
   void UpdateInfo() {

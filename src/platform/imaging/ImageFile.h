@@ -7,6 +7,7 @@
 
 #include "platform/imaging/Bitmap.h"
 #include "platform/imaging/ImageFormat.h"
+#include "platform/imaging/PageRowSource.h"
 
 class ImageInput;
 
@@ -40,6 +41,12 @@ class ImageFile {
   double DpiY() const { return dpiY_; }
 
   virtual ImagingStatus Decode(Bitmap& out) = 0;
+  // The active frame's rows as stored, for copying it a band at a time, when
+  // they are exactly the rows Decode would give; NotSupported otherwise. The
+  // source reads through this file: it must not outlive it or a frame change.
+  virtual ImagingStatus OpenRows(std::unique_ptr<PageRowSource>&) {
+    return ImagingStatus::NotSupported;
+  }
 
  protected:
   explicit ImageFile(std::unique_ptr<ImageInput> input);

@@ -3,6 +3,12 @@
 #include <cerrno>
 #include <cstring>
 
+namespace {
+
+constexpr std::size_t kReadBufferBytes = 64 * 1024;
+
+}  // namespace
+
 ImageInput::~ImageInput() {
   if (file_ != nullptr)
     std::fclose(file_);
@@ -14,6 +20,9 @@ ImagingStatus ImageInput::OpenFile(const std::string& path, std::unique_ptr<Imag
     return errno == ENOENT ? ImagingStatus::FileNotFound : ImagingStatus::ReadFailed;
   std::unique_ptr<ImageInput> input(new ImageInput);
   input->file_ = file;
+  // glibc ignores the size unless it is given the buffer too.
+  input->buffer_ = std::make_unique<char[]>(kReadBufferBytes);
+  std::setvbuf(file, input->buffer_.get(), _IOFBF, kReadBufferBytes);
   if (std::fseek(file, 0, SEEK_END) != 0)
     return ImagingStatus::ReadFailed;
   const long size = std::ftell(file);
@@ -48,7 +57,9 @@ std::size_t ImageInput::Read(void* buffer, std::size_t count) {
 bool ImageInput::Seek(std::uint64_t offset) {
   if (offset > size_)
     return false;
-  if (file_ != nullptr && std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0)
+  // Decoders often seek to where they already are; fseek would drop the buffer.
+  if (file_ != nullptr && offset != position_ &&
+      std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0)
     return false;
   position_ = offset;
   return true;

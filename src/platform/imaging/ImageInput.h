@@ -28,6 +28,7 @@ class ImageInput {
   ImageInput() = default;
 
   std::FILE* file_ = nullptr;
+  std::unique_ptr<char[]> buffer_;  // the stream's, freed after it is closed
   const std::uint8_t* memory_ = nullptr;
   std::uint64_t size_ = 0;
   std::uint64_t position_ = 0;

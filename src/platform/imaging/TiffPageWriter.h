@@ -4,6 +4,8 @@
 
 #include "platform/imaging/Bitmap.h"
 #include "platform/imaging/ImageEncoder.h"
+#include "platform/imaging/PageRowSource.h"
+#include "platform/imaging/TiffOutputFile.h"
 
 struct tiff;
 
@@ -18,11 +20,17 @@ class TiffPageWriter {
 
   ImagingStatus Open(const std::string& path, TiffCompression compression);
   ImagingStatus AddPage(const Bitmap& page);
+  ImagingStatus AddPage(PageRowSource& page);
+  // Adds the first page of an image file. A TIFF page stored the way it is
+  // written is copied a strip at a time, as decoded rows; anything else is
+  // decoded whole first.
+  ImagingStatus AddPageFile(const std::string& path);
   // Finishes the file; WriteFailed when the last data cannot be written.
   ImagingStatus Close();
   int PageCount() const { return pageCount_; }
 
  private:
+  TiffOutputFile file_;
   tiff* tiff_ = nullptr;
   TiffCompression compression_ = TiffCompression::None;
   int pageCount_ = 0;

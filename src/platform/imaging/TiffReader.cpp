@@ -10,6 +10,7 @@
 
 #include "platform/imaging/ImageInput.h"
 #include "platform/imaging/ImagingErrorText.h"
+#include "platform/imaging/TiffRowSource.h"
 
 namespace {
 
@@ -166,6 +167,18 @@ void RecordTiffError(const char* module, const char* format, va_list arguments) 
                                                           : std::string(message));
 }
 
+// The selected page's layout, refused when empty or beyond the size limits.
+ImagingStatus CheckedLayout(TIFF* tif, Layout& l) {
+  if (tif == nullptr)
+    return ImagingStatus::InvalidParameter;
+  l = ReadLayout(tif);
+  if (l.width == 0 || l.height == 0)
+    return ImagingStatus::CorruptData;
+  if (l.width > Bitmap::kMaxDimension || l.height > Bitmap::kMaxDimension)
+    return ImagingStatus::TooLarge;
+  return ImagingStatus::Ok;
+}
+
 }  // namespace
 
 void SilenceTiffMessages() {
@@ -215,14 +228,24 @@ void TiffReader::PageInfo(int& width, int& height, double& dpiX, double& dpiY) c
   dpiY = TIFFGetField(tiff_, TIFFTAG_YRESOLUTION, &y) && y > 0 ? y * scale : 0.0;
 }
 
+ImagingStatus TiffReader::OpenRows(std::unique_ptr<PageRowSource>& out) {
+  Layout l;
+  if (ImagingStatus status = CheckedLayout(tiff_, l); !IsOk(status))
+    return status;
+  PageShape shape;
+  if (!DirectFormat(tiff_, l, shape.format))
+    return ImagingStatus::NotSupported;
+  if (shape.format == PixelFormat::Indexed1 || shape.format == PixelFormat::Indexed8)
+    shape.palette = PaletteFor(tiff_, l, shape.format);
+  PageInfo(shape.width, shape.height, shape.dpiX, shape.dpiY);
+  out = std::make_unique<TiffRowSource>(tiff_, std::move(shape));
+  return ImagingStatus::Ok;
+}
+
 ImagingStatus TiffReader::Decode(Bitmap& out) {
-  if (tiff_ == nullptr)
-    return ImagingStatus::InvalidParameter;
-  const Layout l = ReadLayout(tiff_);
-  if (l.width == 0 || l.height == 0)
-    return ImagingStatus::CorruptData;
-  if (l.width > Bitmap::kMaxDimension || l.height > Bitmap::kMaxDimension)
-    return ImagingStatus::TooLarge;
+  Layout l;
+  if (ImagingStatus status = CheckedLayout(tiff_, l); !IsOk(status))
+    return status;
   Bitmap bitmap;
   PixelFormat format = PixelFormat::Rgb24;
   ImagingStatus status = ImagingStatus::Ok;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <memory>
+
 #include "platform/imaging/Bitmap.h"
+#include "platform/imaging/PageRowSource.h"
 
 class ImageInput;
 struct tiff;
@@ -22,6 +25,10 @@ class TiffReader {
   // Size and resolution of the selected page.
   void PageInfo(int& width, int& height, double& dpiX, double& dpiY) const;
   ImagingStatus Decode(Bitmap& out);
+  // The selected page's rows as stored, when Decode would read them into a
+  // Bitmap unchanged; NotSupported for pages that need converting. The source
+  // reads through this reader and must not outlive it or a page change.
+  ImagingStatus OpenRows(std::unique_ptr<PageRowSource>& out);
 
  private:
   tiff* tiff_ = nullptr;
