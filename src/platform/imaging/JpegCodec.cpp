@@ -6,6 +6,7 @@
 #include <jerror.h>
 // clang-format on
 
+#include <algorithm>
 #include <cmath>
 #include <csetjmp>
 #include <memory>
@@ -23,6 +24,7 @@
 namespace {
 
 constexpr std::size_t kSourceBufferSize = 64 * 1024;
+constexpr int kBandRows = 16;
 
 struct JpegErrorManager {
   jpeg_error_mgr pub;
@@ -209,20 +211,30 @@ void SetUpEncoder(EncodeState& s, const Bitmap& bitmap, std::FILE* file, int qua
   }
 }
 
+// Rows go to libjpeg a band at a time, which saves a call per row and lets
+// 1-bit rows be expanded a band at a time.
 void WriteRows(EncodeState& s, const Bitmap& bitmap, bool grey) {
   const bool direct = bitmap.Format() == PixelFormat::Rgb24 ||
                       bitmap.Format() == PixelFormat::Rgba32 ||
                       (grey && bitmap.Format() == PixelFormat::Indexed8 && bitmap.HasGreyPalette());
-  for (int y = 0; y < bitmap.Height(); ++y) {
-    JSAMPROW row = const_cast<JSAMPROW>(bitmap.Row(y));
-    if (!direct) {
-      if (grey)
-        ExpandRowToGrey(bitmap, y, s.rowBuffer.data());
+  const std::size_t rowBytes = static_cast<std::size_t>(bitmap.Width()) * (grey ? 1 : 3);
+  JSAMPROW rows[kBandRows];
+  for (int y = 0; y < bitmap.Height(); y += kBandRows) {
+    const int count = std::min(kBandRows, bitmap.Height() - y);
+    if (!direct && grey)
+      ExpandRowsToGrey(bitmap, y, count, s.rowBuffer.data(), rowBytes);
+    for (int r = 0; r < count; ++r) {
+      std::uint8_t* band = s.rowBuffer.data() + static_cast<std::size_t>(r) * rowBytes;
+      if (direct)
+        rows[r] = const_cast<JSAMPROW>(bitmap.Row(y + r));
+      else if (!grey)
+        ExpandRowToRgb(bitmap, y + r, rows[r] = band);
       else
-        ExpandRowToRgb(bitmap, y, s.rowBuffer.data());
-      row = s.rowBuffer.data();
+        rows[r] = band;
     }
-    jpeg_write_scanlines(&s.cinfo, &row, 1);
+    for (int written = 0; written < count;)
+      written += static_cast<int>(
+          jpeg_write_scanlines(&s.cinfo, rows + written, static_cast<JDIMENSION>(count - written)));
   }
 }
 
@@ -235,7 +247,7 @@ ImagingStatus EncodeJpeg(const Bitmap& bitmap, std::FILE* file, int quality) {
   const bool grey = bitmap.Format() == PixelFormat::Indexed1 || bitmap.HasOnlyGreys();
   auto state = std::make_unique<EncodeState>();
   EncodeState& s = *state;
-  s.rowBuffer.resize(static_cast<std::size_t>(bitmap.Width()) * 3);
+  s.rowBuffer.resize(static_cast<std::size_t>(bitmap.Width()) * 3 * kBandRows);
   s.cinfo.err = jpeg_std_error(&s.error.pub);
   s.error.pub.error_exit = OnJpegError;
   s.error.pub.output_message = IgnoreJpegMessage;

@@ -1,5 +1,6 @@
 #include "platform/imaging/PixelRows.h"
 
+#include <array>
 #include <cstring>
 
 namespace {
@@ -11,6 +12,21 @@ std::uint8_t Luminance(unsigned r, unsigned g, unsigned b) {
 PaletteEntry EntryAt(const Bitmap& bitmap, std::uint8_t index) {
   const auto& palette = bitmap.Palette();
   return index < palette.size() ? palette[index] : PaletteEntry{};
+}
+
+// The eight grey levels of each byte of 1-bit pixels, most significant bit first.
+std::array<std::uint64_t, 256> BitGreyTable(const Bitmap& bitmap) {
+  const PaletteEntry zero = EntryAt(bitmap, 0), one = EntryAt(bitmap, 1);
+  const std::uint8_t levels[2] = {Luminance(zero.red, zero.green, zero.blue),
+                                  Luminance(one.red, one.green, one.blue)};
+  std::array<std::uint64_t, 256> table{};
+  for (unsigned byte = 0; byte < 256; ++byte) {
+    std::uint8_t pixels[8];
+    for (unsigned bit = 0; bit < 8; ++bit)
+      pixels[bit] = levels[(byte >> (7 - bit)) & 1];
+    std::memcpy(&table[byte], pixels, sizeof pixels);
+  }
+  return table;
 }
 
 }  // namespace
@@ -90,5 +106,24 @@ void ExpandRowToRgb(const Bitmap& bitmap, int y, std::uint8_t* dst) {
     case PixelFormat::Rgba32:
       for (int x = 0; x < width; ++x, src += 4, dst += 3)
         std::memcpy(dst, src, 3);
+  }
+}
+
+void ExpandRowsToGrey(const Bitmap& bitmap, int y, int count, std::uint8_t* dst,
+                      std::size_t dstStride) {
+  if (bitmap.Format() != PixelFormat::Indexed1) {
+    for (int r = 0; r < count; ++r, dst += dstStride)
+      ExpandRowToGrey(bitmap, y + r, dst);
+    return;
+  }
+  const std::array<std::uint64_t, 256> table = BitGreyTable(bitmap);
+  const auto whole = static_cast<std::size_t>(bitmap.Width()) / 8;
+  const auto rest = static_cast<std::size_t>(bitmap.Width()) % 8;
+  for (int r = 0; r < count; ++r, dst += dstStride) {
+    const std::uint8_t* src = bitmap.Row(y + r);
+    for (std::size_t i = 0; i < whole; ++i)
+      std::memcpy(dst + 8 * i, &table[src[i]], 8);
+    if (rest != 0)
+      std::memcpy(dst + 8 * whole, &table[src[whole]], rest);
   }
 }

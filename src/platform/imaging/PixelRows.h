@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/imaging/Bitmap.h"
@@ -14,5 +15,9 @@ int RedOffset(const Bitmap& bitmap);
 void ExpandRowToIndices(const Bitmap& bitmap, int y, std::uint8_t* dst);
 // Luminance of each pixel (Rec. 601 weights).
 void ExpandRowToGrey(const Bitmap& bitmap, int y, std::uint8_t* dst);
+// ExpandRowToGrey for rows y .. y + count - 1, the rows dstStride bytes apart.
+// 1-bit rows go eight pixels at a time through a table made once per call.
+void ExpandRowsToGrey(const Bitmap& bitmap, int y, int count, std::uint8_t* dst,
+                      std::size_t dstStride);
 // Red, green, blue of each pixel; alpha is dropped.
 void ExpandRowToRgb(const Bitmap& bitmap, int y, std::uint8_t* dst);
