@@ -21,16 +21,6 @@ struct WindowPlacement {
 WindowPlacement ReadWindowPlacement();
 void WriteWindowPlacement(const QRect& frame);
 
-// The work area of `areas` that the window overlaps most, or the nearest one
-// when it overlaps none; an empty rectangle when there are no areas.
-QRect NearestWorkArea(const QList<QRect>& areas, const QRect& window);
-
-// Moves the window (never resizes it) so that it lies inside `workArea`: a
-// left edge left of the area goes to the area's left edge, then a right edge
-// beyond the area comes back to the area's right edge; the same for top and
-// bottom.
-QRect MoveInsideWorkArea(QRect window, const QRect& workArea);
-
 // Puts `window` where the placement says, inside the available area of the
 // nearest screen, with a size no larger than that area. Does nothing without a
 // stored position, or where the window system places windows itself.

@@ -14,25 +14,24 @@ qint64 DistanceSquared(const QPoint& point, const QRect& rect) {
   return dx * dx + dy * dy;
 }
 
-// The screen that shares the most area with `rect`, or the closest one.
-QScreen* NearestScreen(const QRect& rect) {
-  QScreen* nearest = nullptr;
+}  // namespace
+
+QRect NearestArea(const QList<QRect>& areas, const QRect& rect) {
+  QRect nearest;
   qint64 bestOverlap = 0;
   qint64 bestDistance = std::numeric_limits<qint64>::max();
-  for (QScreen* screen : QGuiApplication::screens()) {
-    const QRect overlap = screen->geometry().intersected(rect);
-    const qint64 area = qint64{overlap.width()} * overlap.height();
-    const qint64 distance = DistanceSquared(rect.center(), screen->geometry());
+  for (const QRect& candidate : areas) {
+    const QRect overlap = candidate.intersected(rect);
+    const qint64 area = overlap.isEmpty() ? 0 : qint64{overlap.width()} * overlap.height();
+    const qint64 distance = DistanceSquared(rect.center(), candidate);
     if (area > bestOverlap || (bestOverlap == 0 && area == 0 && distance < bestDistance)) {
-      nearest = screen;
+      nearest = candidate;
       bestOverlap = area;
       bestDistance = distance;
     }
   }
   return nearest;
 }
-
-}  // namespace
 
 QRect FitRectToArea(QRect rect, const QRect& area) {
   if (rect.left() < area.left())
@@ -47,6 +46,9 @@ QRect FitRectToArea(QRect rect, const QRect& area) {
 }
 
 QRect FitRectToWorkArea(const QRect& rect) {
-  QScreen* screen = NearestScreen(rect);
-  return screen != nullptr ? FitRectToArea(rect, screen->availableGeometry()) : rect;
+  QList<QRect> areas;
+  for (const QScreen* screen : QGuiApplication::screens())
+    areas.append(screen->availableGeometry());
+  const QRect area = NearestArea(areas, rect);
+  return area.isEmpty() ? rect : FitRectToArea(rect, area);
 }

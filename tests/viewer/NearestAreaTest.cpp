@@ -1,11 +1,11 @@
-// Where a restored window lands among screens.
+// Where a window lands among screens: the nearest area, and moved inside it.
 #include <gtest/gtest.h>
 
-#include "scan/WindowPlacement.h"
+#include "viewer/WorkArea.h"
 
 namespace {
 
-TEST(WindowPlacement, MovesAWindowInsideItsWorkArea) {
+TEST(NearestArea, MovesAWindowInsideItsWorkArea) {
   const QRect area(0, 30, 1920, 1050);  // below a top panel
   struct Case {
     QRect window;
@@ -19,19 +19,19 @@ TEST(WindowPlacement, MovesAWindowInsideItsWorkArea) {
       {{-50, 2000, 800, 600}, {0, 480}},     // two edges at once
   };
   for (const Case& c : cases) {
-    const QRect moved = MoveInsideWorkArea(c.window, area);
+    const QRect moved = FitRectToArea(c.window, area);
     EXPECT_EQ(moved.topLeft(), c.expected) << c.window.x() << "," << c.window.y();
     EXPECT_EQ(moved.size(), c.window.size());
   }
 }
 
-TEST(WindowPlacement, TheNearestScreenIsTheOneMostOverlappedOrClosest) {
+TEST(NearestArea, TheNearestScreenIsTheOneMostOverlappedOrClosest) {
   const QList<QRect> areas = {{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}};
-  EXPECT_EQ(NearestWorkArea(areas, {1800, 100, 800, 600}), areas[1]);  // mostly on the right
-  EXPECT_EQ(NearestWorkArea(areas, {100, 100, 800, 600}), areas[0]);
-  EXPECT_EQ(NearestWorkArea(areas, {5000, 100, 800, 600}), areas[1]);  // beyond both
-  EXPECT_EQ(NearestWorkArea(areas, {-3000, 100, 800, 600}), areas[0]);
-  EXPECT_TRUE(NearestWorkArea({}, {0, 0, 10, 10}).isEmpty());
+  EXPECT_EQ(NearestArea(areas, {1800, 100, 800, 600}), areas[1]);  // mostly on the right
+  EXPECT_EQ(NearestArea(areas, {100, 100, 800, 600}), areas[0]);
+  EXPECT_EQ(NearestArea(areas, {5000, 100, 800, 600}), areas[1]);  // beyond both
+  EXPECT_EQ(NearestArea(areas, {-3000, 100, 800, 600}), areas[0]);
+  EXPECT_TRUE(NearestArea({}, {0, 0, 10, 10}).isEmpty());
 }
 
 }  // namespace
