@@ -2,13 +2,16 @@
 // to time side by side with the standard tools:
 //   docketeer_write_bench save <format 0..5> <page.bmp> <output>
 //   docketeer_write_bench combine <format 3|4|6|7> <output> <page files...>
+//   docketeer_write_bench convert <format 6|7> <source.tif> <output.pdf>
 // The page is read from a BMP file into a global memory block, as the scanner
 // hands it over.
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -74,6 +77,25 @@ int Combine(FileFormatType format, const char* output, std::vector<std::string> 
   return Succeeded(result) ? 0 : 1;
 }
 
+// What converting a TIFF into a PDF does: expand into JPEG (6) or PNG (7)
+// page files in a private folder beside the source, then combine them.
+int Convert(FileFormatType format, const std::string& source, const std::string& output) {
+  const std::filesystem::path beside = std::filesystem::absolute(source).parent_path();
+  std::string folder = (beside / ".convert-pages-XXXXXX").string();
+  if (::mkdtemp(folder.data()) == nullptr)
+    return 2;
+  std::vector<std::string> pages;
+  PageSize size;
+  const FileFormatType pageFormat = PageFileFormat(format);
+  ResultCode result =
+      CreateDocumentWriter(pageFormat)
+          ->Expand(source, folder, "Page %03d." + FileFormatExtension(pageFormat), pages, size);
+  if (Succeeded(result))
+    result = CreateDocumentWriter(format)->Save(pages, output, size.width, size.height);
+  std::filesystem::remove_all(folder);
+  return Succeeded(result) ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -83,9 +105,12 @@ int main(int argc, char** argv) {
     return Save(*format, argv[3], argv[4]);
   if (format && std::string(argv[1]) == "combine")
     return Combine(*format, argv[3], std::vector<std::string>(argv + 4, argv + argc));
+  if (format && std::string(argv[1]) == "convert" && argc == 5)
+    return Convert(*format, argv[3], argv[4]);
   std::fprintf(
       stderr,
-      "usage: %s save <format> <page.bmp> <output> | combine <format> <output> <pages...>\n",
+      "usage: %s save <format> <page.bmp> <output> | combine <format> <output> <pages...> | "
+      "convert <format> <source.tif> <output.pdf>\n",
       argv[0]);
   return 2;
 }

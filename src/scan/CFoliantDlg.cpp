@@ -26,7 +26,7 @@ const QString kScannerInitError = QStringLiteral(
 
 }  // namespace
 
-CFoliantDlg::CFoliantDlg(QWidget* parent) : QDialog(parent) {
+CFoliantDlg::CFoliantDlg(QWidget* parent) : QDialog(parent), archiveCommands_(this) {
   setObjectName(QStringLiteral("CFoliantDlg"));
   setWindowTitle(QStringLiteral("Docketeer"));
   setSizeGripEnabled(true);
@@ -49,6 +49,11 @@ void CFoliantDlg::ConnectControls() {
   connect(c.tree, &CTreeFileCtrl::selectedPathChanged, this, &CFoliantDlg::OnDestinationChanged);
   connect(c.tree, &CTreeFileCtrl::openRequested, this, &CFoliantDlg::ViewSelectedFile);
   connect(c.tree, &CTreeFileCtrl::exploreRequested, this, &CFoliantDlg::ExploreDestination);
+  connect(c.tree, &CTreeFileCtrl::combineToTiffRequested, this, &CFoliantDlg::OnCombineToTiff);
+  connect(c.tree, &CTreeFileCtrl::convertToCompressedPdfRequested, this,
+          [this] { ConvertToPdf(true); });
+  connect(c.tree, &CTreeFileCtrl::convertToUncompressedPdfRequested, this,
+          [this] { ConvertToPdf(false); });
   connect(c.destinationFormat, &QComboBox::currentIndexChanged, this,
           &CFoliantDlg::OnNameFormatChanged);
   connect(c.sizeList, &QListWidget::currentRowChanged, this, &CFoliantDlg::OnDocumentSizeChanged);

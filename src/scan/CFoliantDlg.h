@@ -9,6 +9,7 @@
 #include "core/FileFormatType.h"
 #include "core/PixelType.h"
 #include "naming/FileNameFormat.h"
+#include "scan/ArchiveCommands.h"
 #include "scan/MainWindowControls.h"
 #include "scan/ScanWorkflow.h"
 #include "scan/ScanWorkflowHost.h"
@@ -60,6 +61,10 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   void SetScanWorkflowSeams(ScanWorkflowSeams seams);
   const ScanWorkflow& Workflow() const { return *workflow_; }
 
+  // The tree's archive commands, on its selection; each returns 1.
+  int OnCombineToTiff();
+  int ConvertToPdf(bool compressed);
+
  protected:
   void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
@@ -92,6 +97,7 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   TwainManager scanManager_;
   std::unique_ptr<ScanWorkflow> workflow_;
   MainWindowControls controls_;
+  ArchiveCommands archiveCommands_;
   bool initialised_ = false;
 
   bool showScannerUi_ = false;

@@ -218,6 +218,17 @@ void CFoliantDlg::ExploreDestination() {
   ExploreFolder(GetDestinationFolder());
 }
 
+int CFoliantDlg::OnCombineToTiff() {
+  return archiveCommands_.OnCombineToTiff(GetDestinationFolder(), documentSize_.Width(),
+                                          documentSize_.Height(),
+                                          {viewAfterSaving_, useDefaultViewer_});
+}
+
+int CFoliantDlg::ConvertToPdf(bool compressed) {
+  return archiveCommands_.ConvertToPdf(compressed, controls_.tree->GetSelectedPath(),
+                                       {viewAfterSaving_, useDefaultViewer_});
+}
+
 bool CFoliantDlg::IsDestinationSelected() const {
   return !controls_.tree->GetSelectedPath().empty();
 }

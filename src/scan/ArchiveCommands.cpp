@@ -1,0 +1,209 @@
+#include "scan/ArchiveCommands.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <system_error>
+#include <utility>
+
+#include "core/DebugLog.h"
+#include "core/FileFormatType.h"
+#include "core/Paths.h"
+#include "platform/DesktopShell.h"
+#include "platform/Prompt.h"
+#include "settings/AppSettings.h"
+#include "writers/shell/DesktopHelpers.h"
+#include "writers/worker/ImageWriterWorkerDlg.h"
+
+namespace {
+
+const char* const kPreferenceFile = "_defaults.ini";
+constexpr int kHighestPageNumber = 99;
+
+const QString kNoPagesFound =
+    QStringLiteral("No image files to combine were found in the selected folder.");
+const QString kSavingError = QStringLiteral(
+    "There was an error saving the file.  Please make sure the file or folder is not read-only "
+    "and that the disk is not full or write-protected.");
+const QString kExpandingError = QStringLiteral(
+    "There was an error expanding the file.  Please make sure the file or folder is not "
+    "read-only and that the disk is not full or write-protected.");
+const QString kDeleteOriginalQuestion = QStringLiteral("Do you want to delete the original file?");
+
+QString Text(const std::string& path) {
+  return QFile::decodeName(path.c_str());
+}
+
+std::string Bytes(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
+
+unsigned int ExpectedRate(std::int32_t stored) {
+  return static_cast<unsigned int>(std::max<std::int32_t>(stored, 1));
+}
+
+std::int32_t StoredRate(unsigned int measured) {
+  return static_cast<std::int32_t>(std::min<unsigned int>(measured, INT32_MAX));
+}
+
+std::string ParentFolder(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
+
+}  // namespace
+
+ArchiveCommands::ArchiveCommands(QWidget* owner, FolderRemover removeFolder, Trasher trash)
+    : owner_(owner), removeFolder_(std::move(removeFolder)), trash_(std::move(trash)) {
+  if (!removeFolder_)
+    removeFolder_ = [this](const std::string& folder, const std::vector<std::string>& pages,
+                           bool removeFolder) { removal_.Remove(folder, pages, removeFolder); };
+  if (!trash_)
+    trash_ = [](const std::string& path) {
+      return DesktopShell::Instance().MoveToTrash(Text(path));
+    };
+}
+
+int ArchiveCommands::OnCombineToTiff(const std::string& folder, int pageWidth, int pageHeight,
+                                     const ViewingChoices& viewing) {
+  Log(LOG_LOCATION, "ArchiveCommands::OnCombineToTiff(): %s", folder.c_str());
+  const std::string source = EnsureTrailingSeparator(folder);
+  // Without a selection there is no folder, and the root is never a document.
+  if (RemoveTrailingSeparator(source).empty())
+    return 1;
+  const std::string target =
+      RemoveTrailingSeparator(source) + "." + FileFormatExtension(FILE_FORMAT_TIFF);
+  if (!ConfirmReplacing(target))
+    return 1;
+  const std::vector<std::string> pages = FindPageFiles(source);
+  if (pages.empty()) {
+    Prompt::ShowNotice(owner_, kNoPagesFound);
+    return 1;
+  }
+  AppSettings settings;
+  ImageWriterWorkerDlg worker(FILE_FORMAT_TIFF, owner_);
+  worker.SetProgressText(QStringLiteral("Combining..."));
+  worker.SetExpectedRate(ExpectedRate(settings.GetEstimatedCombiningSpeed()));
+  // The writer builds the TIFF under a temporary name and renames it into
+  // place, so a target being replaced keeps its content until the new one is whole.
+  if (Failed(worker.Save(pages, target, pageWidth, pageHeight))) {
+    Prompt::ShowError(owner_, kSavingError);
+    return 1;
+  }
+  settings.SetEstimatedCombiningSpeed(StoredRate(worker.MeasuredRate()));
+  View(target, viewing);
+  removeFolder_(source, pages, HoldsOnly(source, pages));
+  return 1;
+}
+
+int ArchiveCommands::ConvertToPdf(bool compressed, const std::string& source,
+                                  const ViewingChoices& viewing) {
+  Log(LOG_LOCATION, "ArchiveCommands::ConvertToPdf(): %s%s", source.c_str(),
+      compressed ? " (compressed)" : "");
+  if (source.empty() || EndsWithSeparator(source))
+    return 1;
+  const std::string target = RemoveExtension(source) + ".pdf";
+  if (!ConfirmReplacing(target))
+    return 1;
+
+  // A fresh folder of our own beside the source (so on the same disk): a
+  // folder of the user's named like the document is never written into.
+  const std::string besideSource = ParentFolder(source);
+  QTemporaryDir pagesFolder(Text(besideSource) + QLatin1Char('.') +
+                            Text(PathFileName(RemoveExtension(source))) +
+                            QStringLiteral("-pages-XXXXXX"));
+  if (!pagesFolder.isValid()) {
+    Log(LOG_LOCATION, "ArchiveCommands::ConvertToPdf(): %s",
+        pagesFolder.errorString().toLocal8Bit().constData());
+    Prompt::ShowError(owner_, "Could not create the temporary folder in " + Text(besideSource) +
+                                  ".  " + pagesFolder.errorString() + ".");
+    return 1;
+  }
+  const std::string workFolder = EnsureTrailingSeparator(Bytes(pagesFolder.path()));
+
+  AppSettings settings;
+  const FileFormatType pageFormat = compressed ? FILE_FORMAT_JPEG : FILE_FORMAT_PNG;
+  std::vector<std::string> pages;
+  PageSize pageSize;
+  {
+    ImageWriterWorkerDlg expander(pageFormat, owner_);
+    expander.SetProgressText(QStringLiteral("Expanding..."));
+    expander.SetExpectedRate(ExpectedRate(settings.GetEstimatedExpandingSpeed()));
+    const std::string nameFormat = "Page %03d." + FileFormatExtension(pageFormat);
+    if (Failed(expander.Expand(source, workFolder, nameFormat, pages, pageSize))) {
+      Prompt::ShowError(owner_, kExpandingError);
+      return 1;
+    }
+    settings.SetEstimatedExpandingSpeed(StoredRate(expander.MeasuredRate()));
+  }
+
+  ImageWriterWorkerDlg combiner(
+      compressed ? FILE_FORMAT_PDF_COMPRESSED : FILE_FORMAT_PDF_UNCOMPRESSED, owner_);
+  combiner.SetProgressText(QStringLiteral("Combining..."));
+  combiner.SetExpectedRate(ExpectedRate(settings.GetEstimatedCombiningSpeed()));
+  const ResultCode combined = combiner.Save(pages, target, pageSize.width, pageSize.height);
+  // The folder and its pages are ours alone, whatever the result.
+  pagesFolder.remove();
+  if (Failed(combined)) {
+    Prompt::ShowError(owner_, kSavingError);
+    return 1;
+  }
+  settings.SetEstimatedCombiningSpeed(StoredRate(combiner.MeasuredRate()));
+  View(target, viewing);
+  if (!Prompt::AskYesNo(owner_, kDeleteOriginalQuestion))
+    return 1;
+  // To the trash, as the tree's Delete does, so a wrong answer can be undone.
+  Log(LOG_LOCATION, "ArchiveCommands::ConvertToPdf(): moving %s to the trash", source.c_str());
+  if (!trash_(source))
+    Prompt::ShowError(owner_,
+                      "The original file " + Text(source) + " could not be moved to the trash.");
+  return 1;
+}
+
+std::vector<std::string> ArchiveCommands::FindPageFiles(const std::string& folder) {
+  static const FileFormatType kOrder[] = {FILE_FORMAT_TIFF, FILE_FORMAT_PNG, FILE_FORMAT_GIF,
+                                          FILE_FORMAT_JPEG, FILE_FORMAT_BMP};
+  const std::string prefix = EnsureTrailingSeparator(folder);
+  std::vector<std::string> pages;
+  for (int number = 1; number <= kHighestPageNumber; ++number) {
+    char name[24];
+    std::snprintf(name, sizeof name, "Page %03d.", number);
+    for (FileFormatType format : kOrder) {
+      std::string path = prefix + name + FileFormatExtension(format);
+      if (FileExists(path))
+        pages.push_back(std::move(path));
+    }
+  }
+  return pages;
+}
+
+bool ArchiveCommands::HoldsOnly(const std::string& folder, const std::vector<std::string>& pages) {
+  const std::set<std::string> known(pages.begin(), pages.end());
+  const std::string prefix = EnsureTrailingSeparator(folder);
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(RemoveTrailingSeparator(prefix), error), end;
+       !error && it != end; it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    if (name != kPreferenceFile && known.count(prefix + name) == 0)
+      return false;
+  }
+  return !error;
+}
+
+void ArchiveCommands::View(const std::string& path, const ViewingChoices& viewing) {
+  if (viewing.viewAfterSaving)
+    ViewFile(path, viewing.useDefaultViewer, true, owner_);
+}
+
+bool ArchiveCommands::ConfirmReplacing(const std::string& target) {
+  if (!FileExists(target))
+    return true;
+  return Prompt::AskYesNo(
+      owner_, "The destination " + Text(target) + " already exists.  Do you want to continue?");
+}
