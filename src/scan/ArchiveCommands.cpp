@@ -78,7 +78,7 @@ int ArchiveCommands::OnCombineToTiff(const std::string& folder, int pageWidth, i
   if (RemoveTrailingSeparator(source).empty())
     return 1;
   const std::string target =
-      RemoveTrailingSeparator(source) + "." + FileFormatExtension(FILE_FORMAT_TIFF);
+      RemoveTrailingSeparator(source) + "." + FileFormatExtension(FileFormatType::Tiff);
   if (!ConfirmReplacing(target))
     return 1;
   const std::vector<std::string> pages = FindPageFiles(source);
@@ -87,7 +87,7 @@ int ArchiveCommands::OnCombineToTiff(const std::string& folder, int pageWidth, i
     return 1;
   }
   AppSettings settings;
-  ImageWriterWorkerDlg worker(FILE_FORMAT_TIFF, owner_);
+  ImageWriterWorkerDlg worker(FileFormatType::Tiff, owner_);
   worker.SetProgressText(QStringLiteral("Combining..."));
   worker.SetExpectedRate(ExpectedRate(settings.GetEstimatedCombiningSpeed()));
   // The writer builds the TIFF under a temporary name and renames it into
@@ -128,7 +128,7 @@ int ArchiveCommands::ConvertToPdf(bool compressed, const std::string& source,
   const std::string workFolder = EnsureTrailingSeparator(Bytes(pagesFolder.path()));
 
   AppSettings settings;
-  const FileFormatType pageFormat = compressed ? FILE_FORMAT_JPEG : FILE_FORMAT_PNG;
+  const FileFormatType pageFormat = compressed ? FileFormatType::Jpeg : FileFormatType::Png;
   std::vector<std::string> pages;
   PageSize pageSize;
   {
@@ -144,7 +144,7 @@ int ArchiveCommands::ConvertToPdf(bool compressed, const std::string& source,
   }
 
   ImageWriterWorkerDlg combiner(
-      compressed ? FILE_FORMAT_PDF_COMPRESSED : FILE_FORMAT_PDF_UNCOMPRESSED, owner_);
+      compressed ? FileFormatType::PdfCompressed : FileFormatType::PdfUncompressed, owner_);
   combiner.SetProgressText(QStringLiteral("Combining..."));
   combiner.SetExpectedRate(ExpectedRate(settings.GetEstimatedCombiningSpeed()));
   const ResultCode combined = combiner.Save(pages, target, pageSize.width, pageSize.height);
@@ -167,8 +167,9 @@ int ArchiveCommands::ConvertToPdf(bool compressed, const std::string& source,
 }
 
 std::vector<std::string> ArchiveCommands::FindPageFiles(const std::string& folder) {
-  static const FileFormatType kOrder[] = {FILE_FORMAT_TIFF, FILE_FORMAT_PNG, FILE_FORMAT_GIF,
-                                          FILE_FORMAT_JPEG, FILE_FORMAT_BMP};
+  static const FileFormatType kOrder[] = {FileFormatType::Tiff, FileFormatType::Png,
+                                          FileFormatType::Gif, FileFormatType::Jpeg,
+                                          FileFormatType::Bmp};
   const std::string prefix = EnsureTrailingSeparator(folder);
   std::vector<std::string> pages;
   for (int number = 1; number <= kHighestPageNumber; ++number) {
