@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs the default document size catalogue when the user has none yet, in
-# the folder the program reads it from: $DOCKETEER_COMMON_DATA when set,
-# otherwise the XDG data folder (a relative XDG_DATA_HOME is ignored, as Qt does).
+# Puts a copy of the default document size catalogue in place as the user's
+# own when the user has none yet; the program reads the default by itself, so
+# a copy is only for editing the file by hand. The folder is the one the
+# program reads it from: $DOCKETEER_COMMON_DATA when set, otherwise the XDG
+# data folder (a relative XDG_DATA_HOME is ignored, as Qt does).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 data_home=${XDG_DATA_HOME:-}

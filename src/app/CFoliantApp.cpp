@@ -9,6 +9,8 @@
 
 CFoliantApp::CFoliantApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationVersion(kVersionText);
+  // Lets the desktop match the window to its desktop entry and icon.
+  setDesktopFileName(QStringLiteral(DOCKETEER_APP_ID));
 }
 
 CFoliantApp::~CFoliantApp() = default;

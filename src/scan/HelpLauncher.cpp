@@ -6,13 +6,13 @@
 
 #include "core/DebugLog.h"
 #include "platform/DesktopShell.h"
+#include "platform/InstallLayout.h"
 
 QStringList HelpIndexCandidates() {
   const QString programFolder = QCoreApplication::applicationDirPath();
   return {
       programFolder + QStringLiteral("/help/index.html"),
-      programFolder + QStringLiteral("/../share/docketeer/help/index.html"),
-      QStringLiteral(DOCKETEER_SOURCE_HELP_FOLDER "/index.html"),
+      QString::fromStdString(InstallLayout::HelpFolder()) + QStringLiteral("/index.html"),
   };
 }
 

@@ -3,8 +3,8 @@
 #include <QString>
 #include <QStringList>
 
-// The user's guide: data/help/index.html, installed beside the program or
-// taken from the source tree of a build.
+// The user's guide: help/index.html beside the program, else in the installed
+// data folder (share/docketeer/help), or the source tree's for a build.
 
 // The places looked at, in order.
 QStringList HelpIndexCandidates();

@@ -11,6 +11,7 @@
 
 #include "core/DebugLog.h"
 #include "core/Paths.h"
+#include "platform/InstallLayout.h"
 #include "platform/profile/ReplaceFileContents.h"
 #include "settings/StoredText.h"
 
@@ -78,8 +79,20 @@ DocumentSizeCatalogue LoadDocumentSizes(const std::string& path) {
   return ParseDocumentSizes(in);
 }
 
+std::string DocumentSizesSourcePath() {
+  const std::string own = DocumentSizesPath();
+  // Anything in the user's place is theirs, even an empty list or a file
+  // that cannot be read: the default never overrides it.
+  if (FileExists(own))
+    return own;
+  return InstallLayout::DefaultDocumentSizesPath();
+}
+
 DocumentSizeCatalogue LoadDocumentSizes() {
-  return LoadDocumentSizes(DocumentSizesPath());
+  const std::string path = DocumentSizesSourcePath();
+  DocumentSizeCatalogue catalogue = LoadDocumentSizes(path);
+  Log(LOG_LOCATION, "LoadDocumentSizes(): %zu sizes from %s", catalogue.size(), path.c_str());
+  return catalogue;
 }
 
 void WriteDocumentSizes(const DocumentSizeCatalogue& catalogue, std::ostream& out) {

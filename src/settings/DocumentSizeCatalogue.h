@@ -16,6 +16,11 @@ using DocumentSizeCatalogue = std::vector<DocumentSize>;
 // XDG data folder (~/.local/share).
 std::string DocumentSizesPath();
 
+// The file the catalogue is read from: the user's own (DocumentSizesPath())
+// once there is one, otherwise the default that comes with the program. The
+// user's copy is written only by a save, when the list was changed.
+std::string DocumentSizesSourcePath();
+
 // Reads the catalogue file; a missing or unreadable file gives an empty
 // catalogue, and a line whose numbers cannot be read ends the list there.
 DocumentSizeCatalogue LoadDocumentSizes();

@@ -4,9 +4,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 #include "core/ContractChecks.h"
 #include "core/DebugLog.h"
+#include "platform/InstallLayout.h"
 #include "twain/CapabilityContainer.h"
 #include "twain/Fix32.h"
 #include "twain/GlobalMemory.h"
@@ -15,12 +17,6 @@
 namespace {
 
 constexpr char kLibraryName[] = "libdocketeer_dsm.so";
-
-std::filesystem::path ExecutableFolder() {
-  std::error_code error;
-  const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::filesystem::path() : executable.parent_path();
-}
 
 const char* LoaderError() {
   const char* text = ::dlerror();
@@ -33,7 +29,16 @@ std::string TwainApi::LibraryPath() {
   const char* chosen = std::getenv("DOCKETEER_DSM");
   if (chosen != nullptr && *chosen != '\0')
     return chosen;
-  return (ExecutableFolder() / kLibraryName).string();
+  const std::vector<std::string> folders = InstallLayout::ManagerLibraryFolders();
+  std::error_code error;
+  for (const std::string& folder : folders) {
+    const std::filesystem::path candidate = std::filesystem::path(folder) / kLibraryName;
+    if (std::filesystem::is_regular_file(candidate, error))
+      return candidate.string();
+  }
+  // None is there: the installed place is the one the load failure names.
+  return folders.empty() ? std::string(kLibraryName)
+                         : (std::filesystem::path(folders.back()) / kLibraryName).string();
 }
 
 TwainApi::TwainApi() {
@@ -43,6 +48,7 @@ TwainApi::TwainApi() {
     Log(LOG_LOCATION, "TwainApi::TwainApi(): Cannot load %s: %s", path.c_str(), LoaderError());
   }
   CheckPostcondition(CONTRACT_LOCATION, library_ != nullptr);
+  Log(LOG_LOCATION, "TwainApi::TwainApi(): Loaded %s", path.c_str());
   entry_ = reinterpret_cast<DSMENTRYPROC>(::dlsym(library_, kDsmEntryName));
   if (entry_ == nullptr) {
     Log(LOG_LOCATION, "TwainApi::TwainApi(): No %s in %s", kDsmEntryName, path.c_str());

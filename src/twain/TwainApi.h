@@ -11,7 +11,8 @@ class QObject;
 // codes are handed back untouched; only the capability reads interpret them.
 //
 // The library is DOCKETEER_DSM when that names a file, otherwise
-// libdocketeer_dsm.so beside the executable.
+// libdocketeer_dsm.so beside the executable (a build folder), otherwise the
+// one in the installed library folder (<libdir>/docketeer).
 class TwainApi {
  public:
   // A library that cannot be loaded, or has no DSM_Entry, is a postcondition failure.

@@ -13,6 +13,8 @@
 #include <string>
 
 #include "FileSizeLimit.h"
+#include "core/Paths.h"
+#include "platform/InstallLayout.h"
 #include "settings/DocumentSizeCatalogue.h"
 
 namespace {
@@ -95,6 +97,30 @@ TEST_F(CatalogueFile, LivesInTheSharedFolderOfTheCommonData) {
 }
 
 TEST_F(CatalogueFile, NoFileGivesAnEmptyCatalogue) {
+  EXPECT_TRUE(LoadDocumentSizes(dir_.filePath("none.txt").toStdString()).empty());
+}
+
+// The program reads the default shipped with it until the user changes the
+// list; from then on the user's own copy, whatever it holds, and reading
+// never writes it.
+TEST_F(CatalogueFile, TheDefaultIsReadUntilTheUserHasAnOwnCopy) {
+  const std::string shipped = InstallLayout::DefaultDocumentSizesPath();
+  ASSERT_TRUE(FileExists(shipped)) << shipped;
+  EXPECT_EQ(DocumentSizesSourcePath(), shipped);
+  const DocumentSizeCatalogue defaults = LoadDocumentSizes();
+  ASSERT_FALSE(defaults.empty());
+  EXPECT_EQ(defaults, LoadDocumentSizes(shipped));
+  EXPECT_FALSE(FileExists(DocumentSizesPath())) << "loading wrote the user's copy";
+
+  DocumentSizeCatalogue changed = defaults;
+  changed.pop_back();
+  ASSERT_TRUE(SaveDocumentSizes(changed));
+  EXPECT_EQ(DocumentSizesSourcePath(), DocumentSizesPath());
+  EXPECT_EQ(LoadDocumentSizes(), changed);
+  EXPECT_EQ(LoadDocumentSizes(shipped), defaults) << "the save touched the shipped default";
+
+  // A user who removed every size keeps an empty list.
+  ASSERT_TRUE(SaveDocumentSizes({}));
   EXPECT_TRUE(LoadDocumentSizes().empty());
 }
 
@@ -145,7 +171,7 @@ TEST_F(CatalogueFile, AFifoInItsPlaceDoesNotHangTheLoad) {
 }
 
 TEST(CatalogueInstall, TheDefaultCatalogueLandsWhereTheProgramLooks) {
-  ASSERT_TRUE(LoadDocumentSizes().empty());
+  ASSERT_FALSE(FileExists(DocumentSizesPath()));
   QProcess script;
   script.start("bash", {DOCKETEER_SOURCE_DIR "/scripts/install-catalogue.sh"});
   ASSERT_TRUE(script.waitForFinished(60000));
