@@ -11,7 +11,7 @@ work=$(mktemp -d)
 installed_here=0
 cleanup() {
   if [ "$installed_here" -eq 1 ]; then
-    apt-get remove -y -qq -o DPkg::Lock::Timeout=300 docketeer > /dev/null || true
+    apt-get purge -y -qq -o DPkg::Lock::Timeout=300 docketeer > /dev/null || true
   fi
   rm -rf "$work"
 }
@@ -58,7 +58,7 @@ DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
 [ "$(command -v docketeer)" = /usr/bin/docketeer ] || fail "docketeer is not on the PATH"
 check_program_starts /usr/bin/docketeer "/usr/$libdir/docketeer/libdocketeer_dsm.so" \
   /usr/share/docketeer/DocumentSizes.txt "$work/run"
-apt-get remove -y -qq -o DPkg::Lock::Timeout=300 docketeer > /dev/null
+apt-get purge -y -qq -o DPkg::Lock::Timeout=300 docketeer > /dev/null
 installed_here=0
 [ ! -e /usr/bin/docketeer ] || fail "the package did not remove its program"
 echo "debian package ok"

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -53,6 +54,12 @@ TEST_F(MainWindowTest, OpensWithEveryControlAndTheDefaultSourceInTheTitle) {
   EXPECT_EQ(Find<QListWidget>("documentSizeList")->item(0)->text(), "A4");  // sorted by name
   EXPECT_EQ(Find<CTreeFileCtrl>("destinationTree")->GetRoot() + "/", DocumentsRoot());
   EXPECT_FALSE(window.windowIcon().isNull());
+  // The icon's pictures are compiled in: a missing one would give an empty pixmap.
+  for (int size : {16, 48, 256}) {
+    const QImage picture = window.windowIcon().pixmap(QSize(size, size)).toImage();
+    ASSERT_EQ(picture.size(), QSize(size, size)) << size;
+    EXPECT_EQ(qAlpha(picture.pixel(size / 2, size * 3 / 4)), 255) << size;
+  }
 }
 
 TEST_F(MainWindowTest, DefaultHierarchyIsCreatedOnceAndOnlyForTheDefaultRoot) {
