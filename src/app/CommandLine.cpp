@@ -2,19 +2,82 @@
 
 #include <cstdio>
 #include <cstring>
+#include <span>
+#include <string>
+#include <vector>
 
+#include "app/ArchiveCommandLine.h"
+#include "app/CommandArguments.h"
+#include "app/CommandUsage.h"
+#include "app/NextNameCommand.h"
+#include "app/ScanCommand.h"
+#include "app/ScanOptions.h"
+#include "app/SourcesCommand.h"
 #include "core/Version.h"
 
-std::optional<int> RunCommandLineOption(int argc, char** argv) {
+namespace {
+
+using CommandRunner = int (*)(const CommandArguments&);
+
+constexpr OptionSpec kNoOptions[] = {{"", false}};
+constexpr OptionSpec kCombineOptions[] = {{"--overwrite", false}};
+constexpr OptionSpec kConvertOptions[] = {
+    {"--uncompressed", false}, {"--remove-original", false}, {"--overwrite", false}};
+
+struct Command {
+  const char* name;
+  CommandRunner run;
+  std::span<const OptionSpec> options;
+};
+
+const Command* FindCommand(const std::string& name) {
+  static const Command kCommands[] = {
+      {"scan", &RunScanCommand, ScanOptionSpecs()},
+      {"next-name", &RunNextNameCommand, std::span(kNoOptions, 0)},
+      {"combine", &RunCombineCommand, kCombineOptions},
+      {"convert", &RunConvertCommand, kConvertOptions},
+      {"sources", &RunSourcesCommand, std::span(kNoOptions, 0)},
+  };
+  for (const Command& command : kCommands)
+    if (name == command.name)
+      return &command;
+  return nullptr;
+}
+
+int RunCommand(const Command& command, int argc, char** argv) {
+  const std::vector<std::string> arguments(argv + 2, argv + argc);
+  CommandArguments parsed;
+  if (const auto problem = ParseCommandArguments(arguments, command.options, parsed))
+    return ReportBadUsage(command.name, *problem);
+  if (parsed.help) {
+    std::fputs(CommandUsage(command.name), stdout);
+    return 0;
+  }
+  return command.run(parsed);
+}
+
+bool IsOption(const char* argument, const char* longName, const char* shortName) {
+  return std::strcmp(argument, longName) == 0 || std::strcmp(argument, shortName) == 0;
+}
+
+}  // namespace
+
+std::optional<int> RunCommandLine(int argc, char** argv) {
+  if (argc >= 2) {
+    if (const Command* command = FindCommand(argv[1]))
+      return RunCommand(*command, argc, argv);
+    // Anything else that is not an option is a mistyped command; options
+    // other than ours belong to the window's toolkit.
+    if (argv[1][0] != '-')
+      return ReportBadUsage("", std::string("unknown command ") + argv[1]);
+  }
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--version") == 0 || std::strcmp(argv[i], "-v") == 0) {
+    if (IsOption(argv[i], "--version", "-v")) {
       std::printf("Docketeer %s\n", kVersionText);
       return 0;
     }
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      std::printf(
-          "Usage: docketeer [--version] [--help]\n"
-          "Scans paper documents into a folder archive.\n");
+    if (IsOption(argv[i], "--help", "-h")) {
+      std::fputs(CommandUsage(""), stdout);
       return 0;
     }
   }

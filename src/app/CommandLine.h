@@ -2,6 +2,7 @@
 
 #include <optional>
 
-// Options answered without opening a window ("--version", "--help"). Returns
-// the exit status when the command line was such an option.
-std::optional<int> RunCommandLineOption(int argc, char** argv);
+// Runs what the command line asks for without the window: "--version",
+// "--help" or a command ("scan", "next-name", "combine", "convert",
+// "sources"). Returns the exit status, or nothing when the window should open.
+std::optional<int> RunCommandLine(int argc, char** argv);

@@ -5,14 +5,18 @@
 
 #include <QDialog>
 #include <QSocketNotifier>
+#include <atomic>
 #include <csignal>
+#include <utility>
 
 namespace {
 
 int gSignalPipe[2] = {-1, -1};
+std::atomic<bool> gRequested{false};
 
 // Only async-signal-safe work here: wake the event loop.
 void OnTerminationSignal(int) {
+  gRequested.store(true);
   const char byte = 1;
   [[maybe_unused]] const auto written = ::write(gSignalPipe[1], &byte, 1);
 }
@@ -46,8 +50,18 @@ void TerminationSignal::OnSignal() {
   char byte = 0;
   [[maybe_unused]] const auto read = ::read(gSignalPipe[0], &byte, 1);
   requested_ = true;
+  if (handler_)
+    handler_();
   if (window_ != nullptr)
     window_->close();
+}
+
+void TerminationSignal::SetHandler(std::function<void()> handler) {
+  handler_ = std::move(handler);
+}
+
+bool TerminationSignal::WasRequested() {
+  return gRequested.load();
 }
 
 void TerminationSignal::SetWindow(QDialog* window) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 
 class QDialog;
 class QSocketNotifier;
@@ -17,11 +18,16 @@ class TerminationSignal : public QObject {
   ~TerminationSignal() override;
 
   void SetWindow(QDialog* window);
+  // Runs `handler` on the event loop instead of closing a window (the commands).
+  void SetHandler(std::function<void()> handler);
+  // A signal arrived; safe to ask while the event loop is not running.
+  static bool WasRequested();
 
  private:
   void OnSignal();
 
   QDialog* window_ = nullptr;
+  std::function<void()> handler_;
   bool requested_ = false;
   QSocketNotifier* notifier_ = nullptr;
 };

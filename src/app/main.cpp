@@ -2,7 +2,8 @@
 #include "app/CommandLine.h"
 
 int main(int argc, char** argv) {
-  if (auto status = RunCommandLineOption(argc, argv)) return *status;
+  if (auto status = RunCommandLine(argc, argv))
+    return *status;
   CFoliantApp app(argc, argv);
   return app.Run();
 }

@@ -24,6 +24,7 @@ constexpr std::size_t kMaxLine = 2048;
 
 std::atomic<int> gLogLevel{0};
 std::atomic<int> gLogFile{-1};
+std::atomic<bool> gLogEcho{true};
 
 // Writes all of a buffer with one write(2) call where the kernel allows it, so
 // lines from the worker thread and the GUI thread never interleave.
@@ -40,7 +41,8 @@ void WriteOut(int fd, const char* data, std::size_t size) {
 }
 
 void Emit(const char* data, std::size_t size) {
-  WriteOut(STDERR_FILENO, data, size);
+  if (gLogEcho.load())
+    WriteOut(STDERR_FILENO, data, size);
   const int fd = gLogFile.load();
   if (fd >= 0)
     WriteOut(fd, data, size);
@@ -141,4 +143,8 @@ void CloseDebugLog() {
   const int fd = gLogFile.exchange(-1);
   if (fd >= 0)
     ::close(fd);
+}
+
+void SetLogEcho(bool echo) {
+  gLogEcho.store(echo);
 }

@@ -33,3 +33,8 @@ bool OpenDebugLog();
 
 // Closes the log file; later calls of Log write nothing.
 void CloseDebugLog();
+
+// Whether each line is also written to standard error (the default). The
+// command line turns it off so its own messages stay readable; the file keeps
+// every line.
+void SetLogEcho(bool echo);

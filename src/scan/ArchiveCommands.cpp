@@ -59,8 +59,12 @@ std::string ParentFolder(const std::string& path) {
 
 }  // namespace
 
-ArchiveCommands::ArchiveCommands(QWidget* owner, FolderRemover removeFolder, Trasher trash)
-    : owner_(owner), removeFolder_(std::move(removeFolder)), trash_(std::move(trash)) {
+ArchiveCommands::ArchiveCommands(QWidget* owner, FolderRemover removeFolder, Trasher trash,
+                                 WorkerFactory createWorker)
+    : owner_(owner),
+      removeFolder_(std::move(removeFolder)),
+      trash_(std::move(trash)),
+      createWorker_(std::move(createWorker)) {
   if (!removeFolder_)
     removeFolder_ = [this](const std::string& folder, const std::vector<std::string>& pages,
                            bool removeFolder) { removal_.Remove(folder, pages, removeFolder); };
@@ -87,16 +91,16 @@ int ArchiveCommands::OnCombineToTiff(const std::string& folder, int pageWidth, i
     return 1;
   }
   AppSettings settings;
-  ImageWriterWorkerDlg worker(FileFormatType::Tiff, owner_);
-  worker.SetProgressText(QStringLiteral("Combining..."));
-  worker.SetExpectedRate(ExpectedRate(settings.GetEstimatedCombiningSpeed()));
+  const std::unique_ptr<WriteWorker> worker = MakeWorker(FileFormatType::Tiff);
+  worker->SetProgressCaption("Combining...");
+  worker->SetExpectedRate(ExpectedRate(settings.GetEstimatedCombiningSpeed()));
   // The writer builds the TIFF under a temporary name and renames it into
   // place, so a target being replaced keeps its content until the new one is whole.
-  if (Failed(worker.Save(pages, target, pageWidth, pageHeight))) {
+  if (Failed(worker->Save(pages, target, pageWidth, pageHeight))) {
     Prompt::ShowError(owner_, kSavingError);
     return 1;
   }
-  settings.SetEstimatedCombiningSpeed(StoredRate(worker.MeasuredRate()));
+  settings.SetEstimatedCombiningSpeed(StoredRate(worker->MeasuredRate()));
   View(target, viewing);
   removeFolder_(source, pages, HoldsOnly(source, pages));
   return 1;
@@ -132,29 +136,29 @@ int ArchiveCommands::ConvertToPdf(bool compressed, const std::string& source,
   std::vector<std::string> pages;
   PageSize pageSize;
   {
-    ImageWriterWorkerDlg expander(pageFormat, owner_);
-    expander.SetProgressText(QStringLiteral("Expanding..."));
-    expander.SetExpectedRate(ExpectedRate(settings.GetEstimatedExpandingSpeed()));
+    const std::unique_ptr<WriteWorker> expander = MakeWorker(pageFormat);
+    expander->SetProgressCaption("Expanding...");
+    expander->SetExpectedRate(ExpectedRate(settings.GetEstimatedExpandingSpeed()));
     const std::string nameFormat = "Page %03d." + FileFormatExtension(pageFormat);
-    if (Failed(expander.Expand(source, workFolder, nameFormat, pages, pageSize))) {
+    if (Failed(expander->Expand(source, workFolder, nameFormat, pages, pageSize))) {
       Prompt::ShowError(owner_, kExpandingError);
       return 1;
     }
-    settings.SetEstimatedExpandingSpeed(StoredRate(expander.MeasuredRate()));
+    settings.SetEstimatedExpandingSpeed(StoredRate(expander->MeasuredRate()));
   }
 
-  ImageWriterWorkerDlg combiner(
-      compressed ? FileFormatType::PdfCompressed : FileFormatType::PdfUncompressed, owner_);
-  combiner.SetProgressText(QStringLiteral("Combining..."));
-  combiner.SetExpectedRate(ExpectedRate(settings.GetEstimatedCombiningSpeed()));
-  const ResultCode combined = combiner.Save(pages, target, pageSize.width, pageSize.height);
+  const std::unique_ptr<WriteWorker> combiner =
+      MakeWorker(compressed ? FileFormatType::PdfCompressed : FileFormatType::PdfUncompressed);
+  combiner->SetProgressCaption("Combining...");
+  combiner->SetExpectedRate(ExpectedRate(settings.GetEstimatedCombiningSpeed()));
+  const ResultCode combined = combiner->Save(pages, target, pageSize.width, pageSize.height);
   // The folder and its pages are ours alone, whatever the result.
   pagesFolder.remove();
   if (Failed(combined)) {
     Prompt::ShowError(owner_, kSavingError);
     return 1;
   }
-  settings.SetEstimatedCombiningSpeed(StoredRate(combiner.MeasuredRate()));
+  settings.SetEstimatedCombiningSpeed(StoredRate(combiner->MeasuredRate()));
   View(target, viewing);
   if (!Prompt::AskYesNo(owner_, kDeleteOriginalQuestion))
     return 1;
@@ -200,6 +204,12 @@ bool ArchiveCommands::HoldsOnly(const std::string& folder, const std::vector<std
 void ArchiveCommands::View(const std::string& path, const ViewingChoices& viewing) {
   if (viewing.viewAfterSaving)
     ViewFile(path, viewing.useDefaultViewer, true, owner_);
+}
+
+std::unique_ptr<WriteWorker> ArchiveCommands::MakeWorker(FileFormatType format) const {
+  if (createWorker_)
+    return createWorker_(format, owner_);
+  return std::make_unique<ImageWriterWorkerDlg>(format, owner_);
 }
 
 bool ArchiveCommands::ConfirmReplacing(const std::string& target) {

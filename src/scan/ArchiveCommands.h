@@ -1,10 +1,13 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "core/FileFormatType.h"
 #include "scan/DocumentFolderRemoval.h"
+#include "writers/WriteWorker.h"
 
 class QWidget;
 
@@ -26,7 +29,12 @@ class ArchiveCommands {
   // Moves a file to the desktop's trash; false when it could not.
   using Trasher = std::function<bool(const std::string& path)>;
 
-  explicit ArchiveCommands(QWidget* owner, FolderRemover removeFolder = {}, Trasher trash = {});
+  // Runs each write; when empty, the write worker with its progress dialog.
+  using WorkerFactory =
+      std::function<std::unique_ptr<WriteWorker>(FileFormatType format, QWidget* owner)>;
+
+  explicit ArchiveCommands(QWidget* owner, FolderRemover removeFolder = {}, Trasher trash = {},
+                           WorkerFactory createWorker = {});
   ArchiveCommands(const ArchiveCommands&) = delete;
   ArchiveCommands& operator=(const ArchiveCommands&) = delete;
 
@@ -49,10 +57,12 @@ class ArchiveCommands {
  private:
   void View(const std::string& path, const ViewingChoices& viewing);
   bool ConfirmReplacing(const std::string& target);
+  std::unique_ptr<WriteWorker> MakeWorker(FileFormatType format) const;
 
   // Removes emptied page folders on a timer when no remover is given.
   DocumentFolderRemoval removal_;
   QWidget* owner_;
   FolderRemover removeFolder_;
   Trasher trash_;
+  WorkerFactory createWorker_;
 };

@@ -2,7 +2,6 @@
 // scanner's geometry.
 #include <QCheckBox>
 #include <QLineEdit>
-#include <cstdio>
 #include <exception>
 
 #include "core/DebugLog.h"
@@ -10,6 +9,7 @@
 #include "dialogs/WritePermissionsDlg.h"
 #include "platform/Prompt.h"
 #include "scan/CFoliantDlg.h"
+#include "scan/PageFolderChoices.h"
 #include "settings/PerFolderPreferences.h"
 #include "tree/CTreeFileCtrl.h"
 
@@ -27,10 +27,6 @@ class ManagerSourceSize : public IDataSourceSize {
  private:
   TwainManager& manager_;
 };
-
-// The name format of a multi-page document's own folder: "Page 001" onwards.
-const FileNameFormat kPageNumberingFormat{RecurrenceType::Sequential, ItemType::Page,
-                                          RelationType::BlankRelation, IndexType::Counter3};
 
 const QString kScannerCommunicationError =
     QStringLiteral("Error communicating with scanner.  Please check connections and try again.");
@@ -108,10 +104,8 @@ void CFoliantDlg::SaveFolderPreferences() {
   // A document combined into one file has no folder left to describe.
   if (!isMultiPageDocument_ || !FileExists(GetDocumentFolder()))
     return;
-  char pageName[32];
-  std::snprintf(pageName, sizeof pageName, "Page %03d", PageNumber());
-  SaveFolderChoices(GetDocumentFolder(), FolderChoices{kPageNumberingFormat, pageName, false,
-                                                       rotateNinety_, documentSize_});
+  SaveFolderChoices(GetDocumentFolder(),
+                    PageFolderChoices(PageNumber(), rotateNinety_, documentSize_));
 }
 
 // Asks for write access while the file refuses it; the choices are written

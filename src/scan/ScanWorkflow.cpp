@@ -207,7 +207,7 @@ void ScanWorkflow::StartScanningPage() {
   pagesThisScan_ = 0;
   scanManager_.StartScan(ScanRequest{choices_.documentSize.Width(), choices_.documentSize.Height(),
                                      choices_.resolution, choices_.pixelType,
-                                     choices_.showScannerUi});
+                                     choices_.showScannerUi, choices_.feeder});
 }
 
 bool ScanWorkflow::OnScanNotification(int type) {
@@ -403,7 +403,9 @@ void ScanWorkflow::CreateDocumentFolder() {
     createdDocumentFolder_ = true;
 }
 
-std::unique_ptr<ImageWriterWorkerDlg> ScanWorkflow::MakeWorker(FileFormatType format) const {
+std::unique_ptr<WriteWorker> ScanWorkflow::MakeWorker(FileFormatType format) const {
+  if (seams_.createWorker)
+    return seams_.createWorker(format, Owner());
   if (!seams_.createWriter)
     return std::make_unique<ImageWriterWorkerDlg>(format, Owner());
   return std::make_unique<ImageWriterWorkerDlg>(format, Owner(), seams_.createWriter, &SteadyTicks);
@@ -412,7 +414,7 @@ std::unique_ptr<ImageWriterWorkerDlg> ScanWorkflow::MakeWorker(FileFormatType fo
 bool ScanWorkflow::WritePage(TW_HANDLE image, const std::string& path) {
   auto worker = MakeWorker(Paths().GetPageFileFormat());
   AppSettings settings;
-  worker->SetProgressText("Saving...");
+  worker->SetProgressCaption("Saving...");
   worker->SetExpectedRate(static_cast<unsigned int>(settings.GetEstimatedSavingSpeed()));
   if (worker->Save(image, path, choices_.resolution, choices_.rotateNinety) < 0) {
     Log(LOG_LOCATION, "CFoliantDlg::SaveScannedPage(): ERROR_SAVING");
@@ -429,7 +431,7 @@ void ScanWorkflow::CombineScannedPages() {
   const DocumentSize& size = choices_.documentSize;
   auto worker = MakeWorker(choices_.fileFormatType);
   AppSettings settings;
-  worker->SetProgressText("Combining...");
+  worker->SetProgressCaption("Combining...");
   worker->SetExpectedRate(static_cast<unsigned int>(settings.GetEstimatedCombiningSpeed()));
   const bool swap = choices_.rotateNinety;
   if (worker->Save(scannedPages_, target, swap ? size.Height() : size.Width(),

@@ -23,6 +23,8 @@ struct ScanWorkflowSeams {
   std::function<void(const std::string& path, bool useDefaultViewer, QWidget* owner)> viewFile;
   // The writers behind the write worker.
   ImageWriterWorkerDlg::WriterFactory createWriter;
+  // Runs each write; when empty, the write worker with its progress dialog.
+  std::function<std::unique_ptr<WriteWorker>(FileFormatType format, QWidget* owner)> createWorker;
 };
 
 // The document in progress and the scan command's steps: validation,
@@ -73,7 +75,7 @@ class ScanWorkflow {
   void StartDocument();
   int SaveOfferedPages();
   void CreateDocumentFolder();
-  std::unique_ptr<ImageWriterWorkerDlg> MakeWorker(FileFormatType format) const;
+  std::unique_ptr<WriteWorker> MakeWorker(FileFormatType format) const;
   bool WritePage(TW_HANDLE image, const std::string& path);
   void AskToDeletePages();
   bool DeferWhileSaving(Outcome outcome);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "core/FileFormatType.h"
@@ -20,6 +21,8 @@ struct ScanChoices {
   int resolution = 0;
   PixelType pixelType = PixelType::ColorHigh;
   bool showScannerUi = false;
+  // The document feeder (true) or the glass (false); unset keeps the source's own choice.
+  std::optional<bool> feeder;
   bool viewAfterSaving = false;
   bool useDefaultViewer = false;
   bool updateDestinationAfterScanning = false;

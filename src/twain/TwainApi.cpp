@@ -86,6 +86,14 @@ TW_UINT16 TwainApi::GetDefaultIdentity(TW_IDENTITY* app, TW_IDENTITY* source) {
   return Call(app, nullptr, DG_CONTROL, DAT_IDENTITY, MSG_GETDEFAULT, source);
 }
 
+TW_UINT16 TwainApi::GetFirstIdentity(TW_IDENTITY* app, TW_IDENTITY* source) {
+  return Call(app, nullptr, DG_CONTROL, DAT_IDENTITY, MSG_GETFIRST, source);
+}
+
+TW_UINT16 TwainApi::GetNextIdentity(TW_IDENTITY* app, TW_IDENTITY* source) {
+  return Call(app, nullptr, DG_CONTROL, DAT_IDENTITY, MSG_GETNEXT, source);
+}
+
 TW_UINT16 TwainApi::UserSelectIdentity(TW_IDENTITY* app, TW_IDENTITY* source) {
   return Call(app, nullptr, DG_CONTROL, DAT_IDENTITY, MSG_USERSELECT, source);
 }

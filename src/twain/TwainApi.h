@@ -31,6 +31,9 @@ class TwainApi {
   TW_UINT16 OpenDsm(TW_IDENTITY* app, QObject** parent);
   TW_UINT16 CloseDsm(TW_IDENTITY* app, QObject** parent);
   TW_UINT16 GetDefaultIdentity(TW_IDENTITY* app, TW_IDENTITY* source);
+  // The sources the manager lists, one by one; TWRC_ENDOFLIST after the last.
+  TW_UINT16 GetFirstIdentity(TW_IDENTITY* app, TW_IDENTITY* source);
+  TW_UINT16 GetNextIdentity(TW_IDENTITY* app, TW_IDENTITY* source);
   TW_UINT16 UserSelectIdentity(TW_IDENTITY* app, TW_IDENTITY* source);
   TW_UINT16 OpenDs(TW_IDENTITY* app, TW_IDENTITY* source);
   TW_UINT16 CloseDs(TW_IDENTITY* app, TW_IDENTITY* source);

@@ -145,6 +145,42 @@ void TwainHelper::SelectDataSource() {
   CheckTwainInvariant();
 }
 
+std::vector<std::string> TwainHelper::ListDataSources() {
+  Log(LOG_LOCATION, "TwainHelper::ListDataSources()");
+  CheckTwainInvariant();
+  CheckPrecondition(CONTRACT_LOCATION, isDataSourceManagerOpen_);
+  std::vector<std::string> names;
+  TW_IDENTITY listed;
+  ZeroIdentity(listed);
+  for (TW_UINT16 code = api_.GetFirstIdentity(&appIdentity_, &listed); code == TWRC_SUCCESS;
+       code = api_.GetNextIdentity(&appIdentity_, &listed)) {
+    names.emplace_back(listed.ProductName, strnlen(listed.ProductName, sizeof listed.ProductName));
+    ZeroIdentity(listed);
+  }
+  return names;
+}
+
+bool TwainHelper::SelectDataSourceNamed(const std::string& productName) {
+  Log(LOG_LOCATION, "TwainHelper::SelectDataSourceNamed(): %s", productName.c_str());
+  CheckTwainInvariant();
+  CheckPrecondition(CONTRACT_LOCATION, isDataSourceManagerOpen_);
+  CheckPrecondition(CONTRACT_LOCATION, !isDataSourceOpen_);
+  TW_IDENTITY listed;
+  ZeroIdentity(listed);
+  for (TW_UINT16 code = api_.GetFirstIdentity(&appIdentity_, &listed); code == TWRC_SUCCESS;
+       code = api_.GetNextIdentity(&appIdentity_, &listed)) {
+    if (productName ==
+        std::string(listed.ProductName, strnlen(listed.ProductName, sizeof listed.ProductName))) {
+      dataSourceIdentity_ = listed;
+      isDataSourceSelected_ = true;
+      CheckTwainInvariant();
+      return true;
+    }
+    ZeroIdentity(listed);
+  }
+  return false;
+}
+
 void TwainHelper::OpenDataSource() {
   Log(LOG_LOCATION, "TwainHelper::OpenDataSource()");
   CheckTwainInvariant();
@@ -184,11 +220,14 @@ void TwainHelper::EnableDataSource(const ScanRequest& request) {
 
   NegotiateResolution(request.resolution);
   NegotiatePixelType(request.pixelType);
+  if (request.feeder.has_value())
+    NegotiateFeeder(*request.feeder);
   MustSucceed(CONTRACT_LOCATION, api_.SetUnits(&appIdentity_, &dataSourceIdentity_, TWUN_INCHES));
   const DataSourceSize glass = ReadPhysicalSize();
   SetFrame(std::min(request.width, glass.width), std::min(request.height, glass.height));
 
   TW_USERINTERFACE ui = UserInterface(request.showUi);
+  transferFailed_ = false;
   MustSucceed(CONTRACT_LOCATION, api_.EnableDs(&appIdentity_, &dataSourceIdentity_, &ui));
   showUi_ = request.showUi;
   isDataSourceEnabled_ = true;
@@ -217,6 +256,17 @@ void TwainHelper::NegotiatePixelType(PixelType pixelType) {
     Log(LOG_LOCATION, "Result = %d", code);
   }
   MustSucceed(CONTRACT_LOCATION, code);
+}
+
+// A scan asked of the feeder cannot go on without one; a source that has
+// nothing but a feeder keeps it when the glass is asked for.
+void TwainHelper::NegotiateFeeder(bool feeder) {
+  Log(LOG_LOCATION, "Setting feeder enabled = %d", feeder ? 1 : 0);
+  const TW_UINT16 code = api_.SetCapabilityOneValue16(&appIdentity_, &dataSourceIdentity_,
+                                                      CAP_FEEDERENABLED, TWTY_BOOL, feeder ? 1 : 0);
+  Log(LOG_LOCATION, "Result = %d", code);
+  if (feeder)
+    MustSucceed(CONTRACT_LOCATION, code);
 }
 
 DataSourceSize TwainHelper::ReadPhysicalSize() {
@@ -342,6 +392,7 @@ bool TwainHelper::EndTransfer() {
 // still taken out of its transfer state; a refusal then is only logged, as
 // those pages matter more than the source's answer.
 void TwainHelper::StopAfterFailure(int pagesDelivered) {
+  transferFailed_ = true;
   if (pagesDelivered == 0) {
     EndAndResetTransfers(true);
     return;

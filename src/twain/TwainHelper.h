@@ -48,6 +48,10 @@ class TwainHelper {
   // Shows the manager's selection dialog; a cancelled dialog keeps the
   // previous selection.
   void SelectDataSource();
+  // The product names of the sources the manager lists, in its order.
+  std::vector<std::string> ListDataSources();
+  // Selects the listed source with this product name; false when none is listed.
+  bool SelectDataSourceNamed(const std::string& productName);
   void OpenDataSource();
   void CloseDataSource();
   void EnableDataSource(const ScanRequest& request);
@@ -71,6 +75,10 @@ class TwainHelper {
   bool IsDataSourceSelected() const;
   bool IsDataSourceOpen() const;
   bool IsDataSourceEnabled() const;
+  // The scan under way or last ended had a transfer fail (a jam, a device
+  // error); pages delivered before it are kept and the scan ends as
+  // complete, or as cancelled without any page.
+  bool HasTransferFailed() const { return transferFailed_; }
 
   // Consecutive unknown answers to a native transfer after which the source
   // is taken to have failed, so a confused driver cannot hang the program.
@@ -81,6 +89,7 @@ class TwainHelper {
   TW_USERINTERFACE UserInterface(bool showUi) const;
   void NegotiateResolution(int resolution);
   void NegotiatePixelType(PixelType pixelType);
+  void NegotiateFeeder(bool feeder);
   DataSourceSize ReadPhysicalSize();
   void SetFrame(int width, int height);
   enum class PageTransfer { Again, MorePending, Done };
@@ -96,6 +105,7 @@ class TwainHelper {
   TW_IDENTITY dataSourceIdentity_;
   QPointer<QObject> parentWindow_;
   bool showUi_ = false;
+  bool transferFailed_ = false;
   bool isDataSourceManagerOpen_ = false;
   bool isDataSourceSelected_ = false;
   bool isDataSourceOpen_ = false;

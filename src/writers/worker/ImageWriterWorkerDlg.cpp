@@ -91,6 +91,10 @@ void ImageWriterWorkerDlg::SetProgressText(const QString& text) {
   progressText_ = text;
 }
 
+void ImageWriterWorkerDlg::SetProgressCaption(const std::string& caption) {
+  progressText_ = QString::fromStdString(caption);
+}
+
 void ImageWriterWorkerDlg::SetExpectedRate(unsigned int bytesPerSecond) {
   expectedRate_ = std::max(bytesPerSecond, 1u);
 }

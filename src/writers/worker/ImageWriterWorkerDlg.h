@@ -10,6 +10,7 @@
 
 #include "core/FileFormatType.h"
 #include "writers/IDocumentWriter.h"
+#include "writers/WriteWorker.h"
 
 class ProgressDlg;
 class QWidget;
@@ -17,7 +18,7 @@ class QWidget;
 // Runs one writer operation on a thread of its own while the modal progress
 // dialog keeps the window alive, and measures how fast the write went so the
 // next estimate can follow it. Used as a writer by the main window.
-class ImageWriterWorkerDlg : public IDocumentWriter {
+class ImageWriterWorkerDlg : public WriteWorker {
  public:
   using WriterFactory =
       std::function<std::unique_ptr<IDocumentWriter>(FileFormatType fileFormatType)>;
@@ -44,14 +45,15 @@ class ImageWriterWorkerDlg : public IDocumentWriter {
   std::string GetErrorText() const override { return errorText_; }
 
   void SetProgressText(const QString& text);
+  void SetProgressCaption(const std::string& caption) override;
   // Bytes per second expected from earlier runs; below 1 counts as 1.
-  void SetExpectedRate(unsigned int bytesPerSecond);
+  void SetExpectedRate(unsigned int bytesPerSecond) override;
 
   // Milliseconds the operation is expected to take at the expected rate.
   int ExpectedDuration();
   // Bytes per second of the last operation; a run of 15 ms or less counts as
   // 15 ms. Capped at the largest value the settings can keep.
-  unsigned int MeasuredRate();
+  unsigned int MeasuredRate() override;
 
   // The input size in bytes: the image block, the sum of the page files, or
   // 1000000 when neither tells (an expand).

@@ -1,0 +1,86 @@
+#include "app/ArchiveCommandLine.h"
+
+#include <QFile>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "app/CommandApplication.h"
+#include "app/CommandArguments.h"
+#include "app/CommandOutcome.h"
+#include "app/CommandPrompt.h"
+#include "app/CommandUsage.h"
+#include "app/ConsoleWriteWorker.h"
+#include "core/DebugLog.h"
+#include "core/Paths.h"
+#include "scan/ArchiveCommands.h"
+#include "settings/PerFolderPreferences.h"
+
+namespace {
+
+// Nothing is opened in a viewer from the command line.
+const ViewingChoices kNoViewing{false, false};
+
+std::optional<std::string> SinglePath(const CommandArguments& arguments, const char* what) {
+  if (arguments.positional.size() == 1)
+    return std::nullopt;
+  return std::string(arguments.positional.empty() ? "no " : "more than one ") + what + " given";
+}
+
+ArchiveCommands MakeCommands(CommandOutcome& outcome) {
+  return ArchiveCommands(
+      nullptr, {},
+      [](const std::string& path) { return QFile::moveToTrash(QFile::decodeName(path.c_str())); },
+      [&outcome](FileFormatType format, QWidget*) {
+        return std::make_unique<ConsoleWriteWorker>(format, outcome);
+      });
+}
+
+int Finish(const std::string& target, CommandOutcome& outcome) {
+  if (!outcome.Failed() && !FileExists(target))
+    outcome.Fail(kExitWrite, target + " was not written");
+  if (outcome.Failed())
+    return outcome.Status();
+  std::printf("%s\n", target.c_str());
+  return kExitDone;
+}
+
+}  // namespace
+
+int RunCombineCommand(const CommandArguments& arguments) {
+  const char* const command = "combine";
+  if (const auto problem = SinglePath(arguments, "folder"))
+    return ReportBadUsage(command, *problem);
+  CommandApplication application;
+  if (!application.IsReady())
+    return kExitWrite;
+  const std::string& given = arguments.positional.front();
+  if (std::error_code error; !std::filesystem::is_directory(given, error))
+    return ReportBadUsage(command, given + " is not a folder");
+  const std::string folder = EnsureTrailingSeparator(given);
+  // The pages take the size the folder's documents are scanned at.
+  const DocumentSize size = PerFolderPreferences(folder).ReadDocumentSize();
+  CommandOutcome outcome;
+  const CommandPrompt prompt(outcome, CommandAnswers{arguments.Has("--overwrite"), false});
+  ArchiveCommands commands = MakeCommands(outcome);
+  commands.OnCombineToTiff(folder, size.Width(), size.Height(), kNoViewing);
+  return Finish(RemoveTrailingSeparator(folder) + ".tif", outcome);
+}
+
+int RunConvertCommand(const CommandArguments& arguments) {
+  const char* const command = "convert";
+  if (const auto problem = SinglePath(arguments, "file"))
+    return ReportBadUsage(command, *problem);
+  CommandApplication application;
+  if (!application.IsReady())
+    return kExitWrite;
+  const std::string& source = arguments.positional.front();
+  if (std::error_code error; !std::filesystem::is_regular_file(source, error))
+    return ReportBadUsage(command, source + " is not a file");
+  CommandOutcome outcome;
+  const CommandPrompt prompt(
+      outcome, CommandAnswers{arguments.Has("--overwrite"), arguments.Has("--remove-original")});
+  ArchiveCommands commands = MakeCommands(outcome);
+  commands.ConvertToPdf(!arguments.Has("--uncompressed"), source, kNoViewing);
+  return Finish(RemoveExtension(source) + ".pdf", outcome);
+}

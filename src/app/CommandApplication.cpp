@@ -1,0 +1,27 @@
+#include "app/CommandApplication.h"
+
+#include <cstdio>
+
+#include "core/DebugLog.h"
+#include "core/Version.h"
+
+CommandApplication::CommandApplication()
+    : application_(std::make_unique<QCoreApplication>(argc_, argv_)) {
+  QCoreApplication::setApplicationVersion(kVersionText);
+  SetLogEcho(false);
+  if (!OpenDebugLog()) {
+    std::fputs("docketeer: unable to open log file\n", stderr);
+    return;
+  }
+  ready_ = true;
+  Log(LOG_LOCATION, "CFoliantApp::InitInstance()");
+  QCoreApplication::setOrganizationName("Ferncastle");
+  QCoreApplication::setApplicationName("Docketeer");
+}
+
+CommandApplication::~CommandApplication() {
+  if (!ready_)
+    return;
+  Log(LOG_LOCATION, "CFoliantApp::ExitInstance()");
+  CloseDebugLog();
+}

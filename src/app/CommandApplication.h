@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <memory>
+
+// What every command runs in: an application object without widgets (no
+// display needed), the settings location of the window, and the debug log,
+// whose lines go to the log file only so the command's own messages stay
+// readable.
+class CommandApplication {
+ public:
+  CommandApplication();
+  ~CommandApplication();
+  CommandApplication(const CommandApplication&) = delete;
+  CommandApplication& operator=(const CommandApplication&) = delete;
+
+  // False when the debug log could not be opened (already told on standard error).
+  bool IsReady() const { return ready_; }
+
+ private:
+  int argc_ = 1;
+  char programName_[10] = "docketeer";
+  char* argv_[2] = {programName_, nullptr};
+  std::unique_ptr<QCoreApplication> application_;
+  bool ready_ = false;
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/Prompt.h"
+
+class CommandOutcome;
+
+// The answers a command gives in place of the user.
+struct CommandAnswers {
+  // Replace an existing document or page file.
+  bool overwrite = false;
+  // Move the original of a converted file to the trash.
+  bool removeOriginal = false;
+};
+
+// Answers every question of the workflow and the archive commands while it
+// lives, so a command never waits for a user: existing files are replaced
+// only with `overwrite`, scanned pages are always kept, and every error
+// message becomes a failure of the outcome with its exit status.
+class CommandPrompt {
+ public:
+  CommandPrompt(CommandOutcome& outcome, CommandAnswers answers);
+  ~CommandPrompt();
+  CommandPrompt(const CommandPrompt&) = delete;
+  CommandPrompt& operator=(const CommandPrompt&) = delete;
+
+  PromptAnswer Answer(const PromptRequest& request);
+
+ private:
+  PromptAnswer AnswerQuestion(const std::string& text);
+  void TakeMessage(const std::string& text);
+
+  CommandOutcome& outcome_;
+  CommandAnswers answers_;
+};

@@ -1,0 +1,94 @@
+#include "app/CommandUsage.h"
+
+#include <cstdio>
+
+#include "app/ExitStatus.h"
+
+namespace {
+
+const char kProgramUsage[] =
+    "Usage: docketeer [COMMAND [OPTIONS]]\n"
+    "Scans paper documents into a folder archive. Without a command the window opens.\n"
+    "\n"
+    "Commands:\n"
+    "  scan FOLDER        scan one document into FOLDER under the folder's next name\n"
+    "  next-name FOLDER   print the name the next document in FOLDER gets\n"
+    "  combine FOLDER     combine the page files of FOLDER into one TIFF beside it\n"
+    "  convert FILE       convert a multi-page image file into a PDF beside it\n"
+    "  sources            list the scanners, the default one marked with \"*\"\n"
+    "\n"
+    "  --help             show this text; \"docketeer COMMAND --help\" for a command\n"
+    "  --version          show the version\n"
+    "\n"
+    "Exit status: 0 done, 1 bad usage, 2 scanner failure, 3 a file could not be\n"
+    "written, 4 cancelled.\n";
+
+const char kScanUsage[] =
+    "Usage: docketeer scan FOLDER [OPTIONS]\n"
+    "Scans one document into FOLDER, named by the folder's name format after the\n"
+    "last name it recorded, with the folder's multi-page, rotation and document size\n"
+    "choices unless the options below say otherwise. Prints the path it wrote.\n"
+    "\n"
+    "  --name NAME          the document's name instead of the folder's next name\n"
+    "  --format FORMAT      bmp, jpeg, gif, png, tiff, tiff-lzw, pdf or pdf-uncompressed\n"
+    "  --resolution DPI     dots per inch\n"
+    "  --mode MODE          lineart, gray or color\n"
+    "  --size NAME          a document size of the catalogue, such as \"A4\"\n"
+    "  --rotate             turn the pages by 90 degrees\n"
+    "  --source NAME        the scanner, as \"docketeer sources\" lists it\n"
+    "  --feeder             every page in the document feeder becomes a page\n"
+    "  --pages N            a document of N scans from the glass; on a terminal,\n"
+    "                       Enter starts the next one (q cancels)\n"
+    "  --overwrite          replace an existing document of the same name\n"
+    "\n"
+    "It never asks: an existing document is refused unless --overwrite is given.\n"
+    "Exit status: 0 done, 1 bad usage, 2 scanner failure, 3 a file could not be\n"
+    "written, 4 cancelled. Pages written before a failure stay in the document's\n"
+    "folder.\n";
+
+const char kNextNameUsage[] =
+    "Usage: docketeer next-name FOLDER\n"
+    "Prints the name the next document scanned into FOLDER gets.\n";
+
+const char kCombineUsage[] =
+    "Usage: docketeer combine FOLDER [--overwrite]\n"
+    "Combines the page files \"Page 001\" to \"Page 099\" of FOLDER into one TIFF\n"
+    "named like the folder, beside it; the page files go, and the folder when it is\n"
+    "left empty. Prints the path it wrote.\n"
+    "\n"
+    "  --overwrite          replace an existing TIFF of the same name\n";
+
+const char kConvertUsage[] =
+    "Usage: docketeer convert FILE [--uncompressed] [--remove-original] [--overwrite]\n"
+    "Converts a multi-page image file into a PDF named like it, beside it, with JPEG\n"
+    "pages. Prints the path it wrote.\n"
+    "\n"
+    "  --uncompressed       PNG pages instead of JPEG\n"
+    "  --remove-original    move FILE to the trash once the PDF is written\n"
+    "  --overwrite          replace an existing PDF of the same name\n";
+
+const char kSourcesUsage[] =
+    "Usage: docketeer sources\n"
+    "Lists the scanners, one a line; the default one is marked with \"* \", the\n"
+    "others start with two blanks.\n";
+
+}  // namespace
+
+const char* CommandUsage(const std::string& command) {
+  if (command == "scan")
+    return kScanUsage;
+  if (command == "next-name")
+    return kNextNameUsage;
+  if (command == "combine")
+    return kCombineUsage;
+  if (command == "convert")
+    return kConvertUsage;
+  if (command == "sources")
+    return kSourcesUsage;
+  return kProgramUsage;
+}
+
+int ReportBadUsage(const std::string& command, const std::string& message) {
+  std::fprintf(stderr, "docketeer: %s\n\n%s", message.c_str(), CommandUsage(command));
+  return kExitUsage;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "core/FileFormatType.h"
+#include "writers/WriteWorker.h"
+
+class CommandOutcome;
+
+// Runs each writer operation in place and, when standard error is a terminal,
+// tells what it writes there. A failure's reason goes to the outcome, which
+// reports it when the workflow tells of the failed save.
+class ConsoleWriteWorker : public WriteWorker {
+ public:
+  ConsoleWriteWorker(FileFormatType format, CommandOutcome& outcome);
+
+  ResultCode Save(const std::vector<std::string>& pageFiles, const std::string& fileName, int width,
+                  int height) override;
+  ResultCode Save(PageImageHandle image, const std::string& fileName, int resolution,
+                  bool rotate) override;
+  ResultCode Expand(const std::string& sourceFile, const std::string& folder,
+                    const std::string& nameFormat, std::vector<std::string>& files,
+                    PageSize& pageSize) override;
+  std::string GetErrorText() const override { return errorText_; }
+
+  void SetProgressCaption(const std::string& caption) override { caption_ = caption; }
+  void SetExpectedRate(unsigned int) override {}
+  unsigned int MeasuredRate() override { return measuredRate_; }
+
+ private:
+  template <typename Operation>
+  ResultCode Run(const std::string& target, std::uint64_t inputBytes, Operation operation);
+
+  FileFormatType format_;
+  CommandOutcome& outcome_;
+  std::string caption_;
+  std::string errorText_;
+  unsigned int measuredRate_ = 0;
+};

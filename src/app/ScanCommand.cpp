@@ -1,0 +1,139 @@
+#include "app/ScanCommand.h"
+
+#include <QString>
+#include <cstdio>
+#include <filesystem>
+
+#include "app/CommandApplication.h"
+#include "app/CommandOutcome.h"
+#include "app/CommandPrompt.h"
+#include "app/CommandUsage.h"
+#include "app/ScanOptions.h"
+#include "app/ScanSession.h"
+#include "core/DebugLog.h"
+#include "core/Paths.h"
+#include "scan/DestinationNameCheck.h"
+#include "scan/DocumentPaths.h"
+#include "settings/AppSettings.h"
+#include "settings/DocumentSizeCatalogue.h"
+
+namespace {
+
+const char kCommand[] = "scan";
+
+std::optional<DocumentSize> FindDocumentSize(const std::string& name) {
+  for (const DocumentSize& size : LoadDocumentSizes())
+    if (QString::fromStdString(size.Name())
+            .compare(QString::fromStdString(name), Qt::CaseInsensitive) == 0)
+      return size;
+  return std::nullopt;
+}
+
+std::string KnownSizeNames() {
+  std::string names;
+  for (const DocumentSize& size : LoadDocumentSizes())
+    names += (names.empty() ? "" : ", ") + size.Name();
+  return names.empty() ? std::string("none, the catalogue is empty") : names;
+}
+
+DocumentPaths PathsOf(const ScanChoices& choices) {
+  return DocumentPaths(choices.destinationFolder, choices.destinationName, choices.fileFormatType,
+                       choices.isMultiPageDocument);
+}
+
+// The options say what this document is; the folder and the settings say the rest.
+ScanChoices MakeChoices(const ScanOptions& options, const FolderChoices& stored,
+                        const std::string& folder, const DocumentSize& size) {
+  const AppSettings settings;
+  ScanChoices choices;
+  choices.destinationFolder = folder;
+  choices.destinationName = options.name.value_or(stored.format.NextName(stored.lastDestination));
+  choices.fileFormatType = options.format.value_or(settings.GetFileFormatType());
+  choices.isMultiPageDocument = stored.multiPage || options.feeder || options.pages > 1;
+  choices.rotateNinety = stored.rotateNinety || options.rotate;
+  choices.documentSize = size;
+  choices.resolution = options.resolution.value_or(settings.GetResolution());
+  choices.pixelType = options.pixelType.value_or(settings.GetPixelType());
+  choices.feeder = options.feeder;
+  return choices;
+}
+
+// Without --overwrite nothing of an earlier document is replaced: neither the
+// document itself nor page files an unfinished one left in its folder.
+bool RefuseExisting(const DocumentPaths& paths, CommandOutcome& outcome) {
+  const std::string destination = RemoveTrailingSeparator(paths.GetDestinationPath());
+  if (FileExists(destination)) {
+    outcome.Fail(kExitWrite, destination + " already exists; --overwrite replaces it");
+    return true;
+  }
+  if (paths.HasPageFiles() && FileExists(paths.GetPagePath(1))) {
+    outcome.Fail(kExitWrite, RemoveTrailingSeparator(paths.GetDocumentFolder()) +
+                                 " holds the pages of an unfinished document; --overwrite "
+                                 "replaces them");
+    return true;
+  }
+  return false;
+}
+
+void TellKeptPages(const DocumentPaths& paths) {
+  if (paths.HasPageFiles() && FileExists(paths.GetPagePath(1)))
+    std::fprintf(stderr, "docketeer: the pages written so far are kept in %s\n",
+                 RemoveTrailingSeparator(paths.GetDocumentFolder()).c_str());
+}
+
+int Finish(const DocumentPaths& paths, const ScanSession& session, CommandOutcome& outcome) {
+  if (!outcome.Failed() && session.Cancelled())
+    outcome.Fail(kExitCancelled, "the scan was cancelled");
+  const std::string written = RemoveTrailingSeparator(paths.GetDestinationPath());
+  if (!outcome.Failed() && !FileExists(written))
+    outcome.Fail(kExitScanner, "the scanner delivered no page");
+  if (outcome.Failed()) {
+    TellKeptPages(paths);
+    return outcome.Status();
+  }
+  std::printf("%s\n", written.c_str());
+  return kExitDone;
+}
+
+}  // namespace
+
+int RunScanCommand(const CommandArguments& arguments) {
+  ScanOptions options;
+  if (const auto problem = ReadScanOptions(arguments, options))
+    return ReportBadUsage(kCommand, *problem);
+  CommandApplication application;
+  if (!application.IsReady())
+    return kExitWrite;
+  Log(LOG_LOCATION, "ScanCommand: %s", options.folder.c_str());
+  // Absolute, so the path printed names the document wherever the caller is.
+  std::error_code error;
+  const std::string folder = EnsureTrailingSeparator(
+      std::filesystem::absolute(options.folder, error).lexically_normal().string());
+  if (!std::filesystem::is_directory(folder, error))
+    return ReportBadUsage(kCommand, options.folder + " is not a folder");
+  const FolderChoices stored = PerFolderPreferences(folder).ReadAll();
+  DocumentSize size = stored.documentSize;
+  if (options.sizeName) {
+    const std::optional<DocumentSize> found = FindDocumentSize(*options.sizeName);
+    if (!found)
+      return ReportBadUsage(kCommand, "unknown document size \"" + *options.sizeName +
+                                          "\"; the catalogue holds " + KnownSizeNames());
+    size = *found;
+  }
+  const ScanChoices choices = MakeChoices(options, stored, folder, size);
+  if (CheckDestinationName(choices.destinationName) != DestinationNameProblem::None)
+    return ReportBadUsage(kCommand, "\"" + choices.destinationName +
+                                        "\" cannot name a document: it is empty, \".\" or "
+                                        "\"..\", or holds one of \\ / : * ? \" < > |");
+
+  CommandOutcome outcome;
+  const DocumentPaths paths = PathsOf(choices);
+  if (!options.overwrite && RefuseExisting(paths, outcome))
+    return outcome.Status();
+  const CommandPrompt prompt(outcome, CommandAnswers{options.overwrite, false});
+  ScanSession session(choices, stored, options.pages, outcome);
+  if (!session.OpenScanner(options.source))
+    return outcome.Status();
+  session.Run();
+  return Finish(paths, session, outcome);
+}

@@ -1,0 +1,127 @@
+#include "app/ScanSession.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <cstdio>
+
+#include "app/CommandOutcome.h"
+#include "app/ConsoleWriteWorker.h"
+#include "core/DebugLog.h"
+#include "scan/ScanNextPageDlg.h"
+#include "scan/ScanWorkflow.h"
+#include "twain/ScanNotificationEvent.h"
+
+namespace {
+
+const char kScannerInitError[] = "Error initializing scanner.  Please check your connections.";
+const char kNoScanners[] =
+    "No scanners were detected.  Please check your connections and try again.";
+const char kTransferFailed[] =
+    "the scanner reported a failure (a paper jam or a device error); the scan stopped";
+constexpr int kSignalCheckMilliseconds = 250;
+
+}  // namespace
+
+ScanSession::ScanSession(const ScanChoices& choices, const FolderChoices& stored, int pages,
+                         CommandOutcome& outcome)
+    : outcome_(outcome), pages_(pages), host_(choices, stored, outcome) {
+  QCoreApplication::instance()->installEventFilter(&filter_);
+  ScanWorkflowSeams seams;
+  seams.chooseNextPage = [this](QWidget*, int pageNumber) { return ChooseNextPage(pageNumber); };
+  seams.viewFile = [](const std::string&, bool, QWidget*) {};
+  seams.createWorker = [this](FileFormatType format, QWidget*) {
+    return std::make_unique<ConsoleWriteWorker>(format, outcome_);
+  };
+  workflow_ = std::make_unique<ScanWorkflow>(host_, manager_, std::move(seams));
+  host_.SetPageNumberSource([this] { return workflow_->PageNumber(); });
+  signal_.SetHandler([this] {
+    Log(LOG_LOCATION, "ScanSession: cancelled by a signal");
+    cancelled_ = true;
+    QCoreApplication::exit(1);
+  });
+}
+
+ScanSession::~ScanSession() {
+  workflow_.reset();
+  QCoreApplication::instance()->removeEventFilter(&filter_);
+}
+
+bool ScanSession::OpenScanner(const std::optional<std::string>& source) {
+  if (!manager_.Initialize(2, 0, "2.00.0147", "Ferncastle", "Quillery", "Docketeer", this)) {
+    outcome_.Fail(kExitScanner, kScannerInitError);
+    return false;
+  }
+  if (source.has_value()) {
+    if (!manager_.SelectDataSourceNamed(*source)) {
+      outcome_.Fail(kExitScanner,
+                    "no scanner is named \"" + *source + "\"; \"docketeer sources\" lists them");
+      return false;
+    }
+  } else if (!manager_.IsDataSourceSelected()) {
+    outcome_.Fail(kExitScanner, kNoScanners);
+    return false;
+  }
+  Log(LOG_LOCATION, "ScanSession::OpenScanner(): %s", manager_.GetDataSourceName().c_str());
+  return true;
+}
+
+void ScanSession::Run() {
+  workflow_->OnScanClicked();
+  if (workflow_->IsScanning() && !TerminationSignal::WasRequested())
+    QCoreApplication::exec();
+  if (TerminationSignal::WasRequested())
+    cancelled_ = true;
+}
+
+bool ScanSession::event(QEvent* event) {
+  const int type = static_cast<int>(event->type());
+  // The scan manager ends a scan whose transfer failed as complete with the
+  // pages before the failure, or as cancelled; here it is a scanner failure,
+  // told before the page loop can combine what is only part of the document.
+  if ((type == WM_SCAN_COMPLETE || type == WM_SCAN_CANCELLED) && manager_.HasTransferFailed() &&
+      !outcome_.Failed())
+    outcome_.Fail(kExitScanner, kTransferFailed);
+  else if (type == WM_SCAN_CANCELLED)
+    cancelled_ = true;
+  if (!workflow_->OnScanNotification(type))
+    return QObject::event(event);
+  if (!workflow_->IsScanning())
+    QCoreApplication::quit();
+  return true;
+}
+
+int ScanSession::ChooseNextPage(int pageNumber) {
+  // Pages already written stay as they are; a document missing one is never combined.
+  if (outcome_.Failed() || cancelled_)
+    return CANCEL_SCAN;
+  if (pageNumber > pages_)
+    return DONE_SCANNING;
+  if (::isatty(STDIN_FILENO) == 1 && !WaitForEnter(pageNumber)) {
+    cancelled_ = true;
+    return CANCEL_SCAN;
+  }
+  return SCAN_NEXT_PAGE;
+}
+
+// False for "q", the end of input or a termination signal.
+bool ScanSession::WaitForEnter(int pageNumber) {
+  std::fprintf(stderr,
+               "Place page %d on the scanner and press Enter (q and Enter cancel): ", pageNumber);
+  std::string line;
+  for (;;) {
+    if (TerminationSignal::WasRequested())
+      return false;
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    if (::poll(&input, 1, kSignalCheckMilliseconds) <= 0)
+      continue;
+    char byte = 0;
+    if (::read(STDIN_FILENO, &byte, 1) != 1)
+      return false;
+    if (byte == '\n')
+      return line != "q" && line != "Q";
+    line += byte;
+  }
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/CommandScanHost.h"
+#include "app/TerminationSignal.h"
+#include "twain/SourceEventFilter.h"
+#include "twain/TwainManager.h"
+
+class CommandOutcome;
+class QEvent;
+class ScanWorkflow;
+
+// One document scanned from the command line: the window's scan workflow
+// over the scan manager, driven by the event loop instead of a window. The
+// page loop never asks: a feeder batch is one scan, `pages` flatbed scans
+// follow each other (on a terminal after Enter), and a failure ends the
+// document before its pages are combined, so no partial document is written.
+class ScanSession : public QObject {
+ public:
+  ScanSession(const ScanChoices& choices, const FolderChoices& stored, int pages,
+              CommandOutcome& outcome);
+  ~ScanSession() override;
+
+  // Opens the scanner manager and selects the named source, or the default
+  // one; false (and told) when there is no such scanner.
+  bool OpenScanner(const std::optional<std::string>& source);
+  // Scans the document; returns once it is written, has failed or was cancelled.
+  void Run();
+  bool Cancelled() const { return cancelled_; }
+
+ protected:
+  bool event(QEvent* event) override;
+
+ private:
+  int ChooseNextPage(int pageNumber);
+  bool WaitForEnter(int pageNumber);
+
+  CommandOutcome& outcome_;
+  int pages_;
+  bool cancelled_ = false;
+  CommandScanHost host_;
+  TwainManager manager_;
+  SourceEventFilter filter_{manager_};
+  std::unique_ptr<ScanWorkflow> workflow_;
+  TerminationSignal signal_;
+};

@@ -1,0 +1,236 @@
+// The command line end to end: the built program, run as a script or a
+// scanner button runs it, over SANE's test backend.
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <csignal>
+
+#include "CommandLineFixture.h"
+#include "settings/PerFolderPreferences.h"
+
+namespace {
+
+// Small pages keep every scan quick; the sizes are checked by the workflow's own tests.
+const QStringList kLowResolution = {"--resolution", "50"};
+
+class CommandLineTest : public CommandLineFixture {
+ protected:
+  // A folder of the archive whose documents are named by `format` after `last`.
+  std::string MakeFolder(const QString& name, const FileNameFormat& format,
+                         const std::string& last) {
+    const std::string folder = Archive() + name.toStdString() + "/";
+    EXPECT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+    FolderChoices choices;
+    choices.format = format;
+    choices.lastDestination = last;
+    PerFolderPreferences(folder).WriteAll(choices);
+    return folder;
+  }
+
+  CommandRun Scan(const std::string& folder, QStringList options = {}) const {
+    return Run(QStringList{"scan", QString::fromStdString(folder)} + kLowResolution + options);
+  }
+};
+
+TEST_F(CommandLineTest, ScansTakeTheFolderNamesInTurnAndNextNameTellsTheFollowingOne) {
+  const struct {
+    const char* folder;
+    FileNameFormat format;
+    std::string last;
+  } cases[] = {
+      {"Bank",
+       {RecurrenceType::Monthly, ItemType::NoItem, RelationType::NoRelation, IndexType::YearMonth},
+       "2012-11"},
+      {"Checks",
+       {RecurrenceType::Sequential, ItemType::Check, RelationType::BlankRelation,
+        IndexType::Counter4},
+       "Check 0998"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.folder);
+    const std::string folder = MakeFolder(c.folder, c.format, c.last);
+    const std::string first = c.format.NextName(c.last);
+    const std::string second = c.format.NextName(first);
+    for (const std::string& name : {first, second}) {
+      const CommandRun run = Scan(folder, {"--format", "jpeg"});
+      ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+      EXPECT_EQ(run.out.trimmed().toStdString(), folder + name + ".jpg");
+      EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(folder + name + ".jpg")));
+      // The debug log holds the workflow's own lines; standard error stays for the command's.
+      EXPECT_TRUE(LogText().contains("CFoliantDlg::SaveScannedPage()"));
+      EXPECT_FALSE(run.err.contains("CFoliantDlg::"));
+    }
+    EXPECT_EQ(PerFolderPreferences(folder).ReadLastDestination(), second);
+    const CommandRun next = Run({"next-name", QString::fromStdString(folder)});
+    EXPECT_EQ(next.exitCode, 0);
+    EXPECT_EQ(next.out.trimmed().toStdString(), c.format.NextName(second));
+  }
+  // The concrete names, so the test does not only agree with itself.
+  EXPECT_TRUE(QFileInfo::exists(ArchivePath("Bank/2013-01.jpg")));
+  EXPECT_TRUE(QFileInfo::exists(ArchivePath("Checks/Check 1000.jpg")));
+}
+
+TEST_F(CommandLineTest, EveryFormatWritesItsKindOfFile) {
+  const struct {
+    const char* option;
+    const char* file;
+    std::string magic;
+  } cases[] = {
+      {"bmp", "bmp.bmp", "BM"},    {"jpeg", "jpeg.jpg", "\xFF\xD8\xFF"},
+      {"gif", "gif.gif", "GIF8"},  {"png", "png.png", "\x89PNG"},
+      {"tiff", "tiff.tif", "II*"}, {"tiff-lzw", "tiff-lzw.tif", "II*"},
+      {"pdf", "pdf.pdf", "%PDF"},  {"pdf-uncompressed", "pdf-uncompressed.pdf", "%PDF"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.option);
+    const CommandRun run =
+        Scan(Archive(), {"--format", c.option, "--name", c.option, "--mode", "gray"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out.trimmed(), ArchivePath(c.file).toUtf8());
+    EXPECT_EQ(ReadFileBytes(ArchivePath(c.file)).substr(0, c.magic.size()), c.magic);
+  }
+  // The PDFs' page folders are gone; the compressed one holds a JPEG page.
+  EXPECT_FALSE(QFileInfo::exists(ArchivePath("pdf")));
+  EXPECT_NE(ReadFileBytes(ArchivePath("pdf.pdf")).find("/DCTDecode"), std::string::npos);
+}
+
+TEST_F(CommandLineTest, TheFeederBatchOfTenPagesBecomesOnePdf) {
+  const CommandRun run = Scan(Archive(), {"--feeder", "--format", "pdf", "--name", "Batch"});
+  ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+  EXPECT_EQ(run.out.trimmed(), ArchivePath("Batch.pdf").toUtf8());
+  EXPECT_EQ(CountPdfPages(ReadFileBytes(ArchivePath("Batch.pdf"))), 10);
+  EXPECT_FALSE(QFileInfo::exists(ArchivePath("Batch")));
+}
+
+TEST_F(CommandLineTest, AJammedFeederExitsTwoAndLeavesNoDocument) {
+  ConfigureSane("read-status-code \"SANE_STATUS_JAMMED\"\n");
+  const std::string folder = MakeFolder("Fax",
+                                        {RecurrenceType::Sequential, ItemType::Item,
+                                         RelationType::BlankRelation, IndexType::Counter3},
+                                        "Item 007");
+  const CommandRun run = Scan(folder, {"--feeder", "--format", "pdf"});
+  EXPECT_EQ(run.exitCode, 2) << run.err.toStdString();
+  EXPECT_TRUE(run.err.contains("the scanner reported a failure")) << run.err.toStdString();
+  EXPECT_TRUE(run.out.isEmpty());
+  EXPECT_EQ(QDir(QString::fromStdString(folder)).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+            QStringList{"_defaults.ini"});
+  // The name stays free for the next try.
+  EXPECT_EQ(PerFolderPreferences(folder).ReadLastDestination(), "Item 007");
+}
+
+TEST_F(CommandLineTest, AFolderThatCannotBeWrittenExitsThreeWithTheReason) {
+  std::function<void()> limitWrites;
+  QString reason = "Permission denied";
+  if (::geteuid() == 0) {
+    // Root writes everywhere; a file size limit fails the write the same way a full disk would.
+    reason = "File too large";
+    limitWrites = [] {
+      ::signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{4096, 4096};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+    };
+  } else {
+    ASSERT_TRUE(QFile::setPermissions(ArchivePath(""), QFile::ReadOwner | QFile::ExeOwner));
+  }
+  const CommandRun run =
+      Run(QStringList{"scan", ArchivePath(""), "--name", "Doc", "--format", "bmp"} + kLowResolution,
+          limitWrites);
+  QFile::setPermissions(ArchivePath(""), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  EXPECT_EQ(run.exitCode, 3) << run.err.toStdString();
+  EXPECT_TRUE(run.err.contains(ArchivePath("Doc.bmp").toUtf8())) << run.err.toStdString();
+  EXPECT_TRUE(run.err.contains(reason.toUtf8())) << run.err.toStdString();
+  EXPECT_TRUE(run.out.isEmpty());
+  EXPECT_EQ(QDir(ArchivePath("")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+            QStringList());
+}
+
+TEST_F(CommandLineTest, AnExistingDocumentIsRefusedUnlessOverwriteIsGiven) {
+  const QStringList options = {"--name", "Receipt", "--format", "png"};
+  ASSERT_EQ(Scan(Archive(), options).exitCode, 0);
+  QFile(ArchivePath("Receipt.png")).resize(10);
+  const CommandRun refused = Scan(Archive(), options);
+  EXPECT_EQ(refused.exitCode, 3);
+  EXPECT_TRUE(refused.err.contains("Receipt.png already exists; --overwrite replaces it"))
+      << refused.err.toStdString();
+  EXPECT_EQ(QFileInfo(ArchivePath("Receipt.png")).size(), 10);
+  ASSERT_EQ(Scan(Archive(), options + QStringList{"--overwrite"}).exitCode, 0);
+  EXPECT_GT(QFileInfo(ArchivePath("Receipt.png")).size(), 10);
+}
+
+TEST_F(CommandLineTest, BadUsageExitsOneWithTheUsageText) {
+  const QString folder = ArchivePath("");
+  const QStringList cases[] = {
+      {"scan"},
+      {"scan", folder, "--format", "webp"},
+      {"scan", folder, "--resolution", "0"},
+      {"scan", folder, "--resolution"},
+      {"scan", folder, "--mode", "sepia"},
+      {"scan", folder, "--pages", "two"},
+      {"scan", folder, "--feeder", "--pages", "2"},
+      {"scan", folder, "--size", "Napkin"},
+      {"scan", folder, "--name", "a/b"},
+      {"scan", folder, "--colour"},
+      {"scan", folder, "--rotate=yes"},
+      {"scan", ArchivePath("missing")},
+      {"next-name"},
+      {"combine", folder, "extra"},
+      {"convert", ArchivePath("missing.tif")},
+      {"sources", "extra"},
+      {"scna", folder},
+  };
+  for (const QStringList& arguments : cases) {
+    SCOPED_TRACE(arguments.join(' ').toStdString());
+    const CommandRun run = Run(arguments);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.startsWith("docketeer: ")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("Usage: docketeer")) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+  }
+  const CommandRun help = Run({"scan", "--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_TRUE(help.out.startsWith("Usage: docketeer scan FOLDER"));
+}
+
+TEST_F(CommandLineTest, PagesCombineIntoATiffThatConvertsIntoAPdf) {
+  const CommandRun scan =
+      Scan(Archive(), {"--pages", "3", "--format", "png", "--name", "Letter", "--size", "a4"});
+  ASSERT_EQ(scan.exitCode, 0) << scan.err.toStdString();
+  EXPECT_EQ(scan.out.trimmed(), ArchivePath("Letter").toUtf8());
+  for (const char* page : {"Letter/Page 001.png", "Letter/Page 002.png", "Letter/Page 003.png"})
+    EXPECT_TRUE(QFileInfo::exists(ArchivePath(page))) << page;
+
+  const CommandRun combine = Run({"combine", ArchivePath("Letter")});
+  ASSERT_EQ(combine.exitCode, 0) << combine.err.toStdString();
+  EXPECT_EQ(combine.out.trimmed(), ArchivePath("Letter.tif").toUtf8());
+  EXPECT_FALSE(QFileInfo::exists(ArchivePath("Letter")));
+
+  const CommandRun convert = Run({"convert", ArchivePath("Letter.tif")});
+  ASSERT_EQ(convert.exitCode, 0) << convert.err.toStdString();
+  EXPECT_EQ(convert.out.trimmed(), ArchivePath("Letter.pdf").toUtf8());
+  EXPECT_EQ(CountPdfPages(ReadFileBytes(ArchivePath("Letter.pdf"))), 3);
+  EXPECT_TRUE(QFileInfo::exists(ArchivePath("Letter.tif")));
+
+  EXPECT_EQ(Run({"convert", ArchivePath("Letter.tif"), "--uncompressed"}).exitCode, 3);
+  const CommandRun again = Run(
+      {"convert", ArchivePath("Letter.tif"), "--uncompressed", "--overwrite", "--remove-original"});
+  ASSERT_EQ(again.exitCode, 0) << again.err.toStdString();
+  EXPECT_FALSE(QFileInfo::exists(ArchivePath("Letter.tif")));
+  EXPECT_NE(ReadFileBytes(ArchivePath("Letter.pdf")).find("/FlateDecode"), std::string::npos);
+}
+
+TEST_F(CommandLineTest, SourcesListsTheTestDevicesWithTheDefaultMarked) {
+  const CommandRun run = Run({"sources"});
+  ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+  const QList<QByteArray> lines = run.out.trimmed().split('\n');
+  ASSERT_EQ(lines.size(), 2) << run.out.toStdString();
+  EXPECT_EQ(lines[0].left(2) + lines[1].left(2), "*   ");
+  // A named source scans; an unknown one is a scanner failure.
+  const QString second = QString::fromUtf8(lines[1].mid(2));
+  EXPECT_EQ(Scan(Archive(), {"--source", second, "--name", "B", "--format", "gif"}).exitCode, 0);
+  EXPECT_EQ(Scan(Archive(), {"--source", "No Such Scanner", "--name", "C"}).exitCode, 2);
+}
+
+}  // namespace
