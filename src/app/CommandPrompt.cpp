@@ -18,10 +18,10 @@ bool Contains(const std::string& text, const char* part) {
 // "The destination /a/b already exists.  Do you want ..." gives "/a/b".
 std::string ExistingPath(const std::string& question) {
   const std::size_t end = question.find(" already exists.");
-  const std::size_t start = StartsWith(question, "The destination ")        ? 16
-                            : StartsWith(question, "The temporary folder ") ? 21
-                                                                            : 0;
-  return end == std::string::npos ? question : question.substr(start, end - start);
+  for (const std::string prefix : {"The destination ", "The temporary folder "})
+    if (StartsWith(question, prefix.c_str()) && end != std::string::npos)
+      return question.substr(prefix.size(), end - prefix.size());
+  return question;
 }
 
 }  // namespace

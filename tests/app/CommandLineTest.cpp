@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <csignal>
 
 #include "CommandLineFixture.h"
@@ -119,6 +120,30 @@ TEST_F(CommandLineTest, AJammedFeederExitsTwoAndLeavesNoDocument) {
             QStringList{"_defaults.ini"});
   // The name stays free for the next try.
   EXPECT_EQ(PerFolderPreferences(folder).ReadLastDestination(), "Item 007");
+}
+
+TEST_F(CommandLineTest, ATerminationSignalCancelsTheScanAndExitsFour) {
+  // Slow reads keep the first page under way until the signal comes.
+  ConfigureSane("read-delay true\nread-delay-duration 20000\n");
+  const std::string folder = MakeFolder("Slow",
+                                        {RecurrenceType::Sequential, ItemType::Item,
+                                         RelationType::BlankRelation, IndexType::Counter3},
+                                        "Item 001");
+  QProcess process;
+  process.setProcessEnvironment(environment_);
+  process.start(DOCKETEER_BINARY, {"scan", QString::fromStdString(folder), "--feeder", "--format",
+                                   "pdf", "--resolution", "300"});
+  ASSERT_TRUE(process.waitForStarted());
+  for (int i = 0; i < 600 && !LogText().contains("TwainHelper::EnableDataSource()"); ++i)
+    process.waitForFinished(100);
+  ASSERT_EQ(process.state(), QProcess::Running);
+  ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+  ASSERT_TRUE(process.waitForFinished(120000));
+  EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(process.exitCode(), 4) << process.readAllStandardError().toStdString();
+  EXPECT_EQ(QDir(QString::fromStdString(folder)).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+            QStringList{"_defaults.ini"});
+  EXPECT_EQ(PerFolderPreferences(folder).ReadLastDestination(), "Item 001");
 }
 
 TEST_F(CommandLineTest, AFolderThatCannotBeWrittenExitsThreeWithTheReason) {
