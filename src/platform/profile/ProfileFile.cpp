@@ -1,26 +1,44 @@
 #include "platform/profile/ProfileFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
-#include <QFile>
-#include <QFileInfo>
 #include <charconv>
 
 #include "core/DebugLog.h"
+#include "platform/profile/FolderLock.h"
+#include "platform/profile/ReadFileContents.h"
 #include "platform/profile/ReplaceFileContents.h"
 
+// Paths are bytes: a folder copied from an old share may have a name that is
+// not UTF-8, so the path never passes through QString here.
 namespace {
 
 enum class FileState { Missing, Readable, Unusable };
 
+bool IsLink(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
 // Only a regular file of a sane size is a profile: a FIFO or device in its
 // place would block or never end.
-FileState StateOf(const QFileInfo& info) {
-  if (!info.exists() && !info.isSymLink())
+FileState StateOf(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0)
     return FileState::Missing;
-  if (!info.isFile() || info.size() > ProfileFile::kMaxFileSize)
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+      info.st_size > ProfileFile::kMaxFileSize) {
     return FileState::Unusable;
+  }
   return FileState::Readable;
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos)
+    return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 bool CanOpenForWriting(const std::string& path) {
@@ -32,22 +50,15 @@ bool CanOpenForWriting(const std::string& path) {
 }
 
 std::optional<ProfileText> LoadProfile(const std::string& path) {
-  const QFileInfo info(QString::fromStdString(path));
-  switch (StateOf(info)) {
-    case FileState::Missing:
-      return ProfileText();
-    case FileState::Unusable:
-      return std::nullopt;
-    case FileState::Readable:
-      break;
-  }
-  QFile file(info.filePath());
-  if (!file.open(QIODevice::ReadOnly))
+  const FileContents contents = ReadFileContents(path, ProfileFile::kMaxFileSize);
+  if (contents.Missing())
+    return ProfileText();
+  if (!contents.Read())
     return std::nullopt;
-  const QByteArray bytes = file.read(ProfileFile::kMaxFileSize + 1);
-  if (bytes.size() > ProfileFile::kMaxFileSize || bytes.count('\n') > ProfileFile::kMaxLineCount)
+  DecodedText decoded = DecodeTextFile(contents.bytes);
+  if (CountLineEnds(decoded.text) > std::size_t(ProfileFile::kMaxLineCount))
     return std::nullopt;
-  return ProfileText(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+  return ProfileText(std::move(decoded));
 }
 
 }  // namespace
@@ -82,10 +93,15 @@ bool ProfileFile::WriteStrings(std::string_view section, const KeyValues& values
       return false;
     }
   }
-  // A file that exists but cannot be read is not ours to replace, and a link
-  // (which may come with an archive) must not redirect the write elsewhere.
-  if (QFileInfo(QString::fromStdString(path_)).isSymLink())
+  // A link (which may come with an archive) must not redirect the write elsewhere.
+  if (IsLink(path_))
     return false;
+  // Another process may have updated the file since it was read: the update
+  // starts from the file as it is now, and no other writer that takes the
+  // lock can come in between.
+  const FolderLock lock(FolderOf(path_));
+  loaded_ = false;
+  // A file that exists but cannot be read is not ours to replace.
   if (!Text())
     return false;
   ProfileText updated = *Text();
@@ -108,8 +124,7 @@ bool ProfileFile::WriteString(std::string_view section, std::string_view key,
 }
 
 bool ProfileFile::CanWrite() const {
-  const QFileInfo info(QString::fromStdString(path_));
-  switch (StateOf(info)) {
+  switch (StateOf(path_)) {
     case FileState::Missing:
       return true;
     case FileState::Unusable:
@@ -117,11 +132,10 @@ bool ProfileFile::CanWrite() const {
     case FileState::Readable:
       break;
   }
-  if (info.isSymLink())
+  if (IsLink(path_))
     return false;
   // The rewrite replaces the file, so its folder must take a new file too.
-  const std::string folder = info.absolutePath().toStdString();
-  return CanOpenForWriting(path_) && ::access(folder.c_str(), W_OK) == 0;
+  return CanOpenForWriting(path_) && ::access(FolderOf(path_).c_str(), W_OK) == 0;
 }
 
 std::optional<std::int32_t> ParseProfileInt(std::string_view text) {

@@ -10,11 +10,13 @@
 #include "platform/profile/ProfileText.h"
 
 // A private profile (INI) file on disk, read and written by key as the
-// Windows profile routines do. The file is read once, at the first read or
-// write, and kept with the object: a ProfileFile lives for one operation.
-// Reads never fail: a missing, unreadable or oversized file reads as empty. A write rewrites the
-// whole file through a temporary file in the same folder that is renamed into place, so a failed
-// write (read-only file, full disk) leaves the old file exactly as it was.
+// Windows profile routines do. The file is read once, at the first read, and
+// kept with the object: a ProfileFile lives for one operation.
+// Reads never fail: a missing, unreadable or oversized file reads as empty. A write reads the file
+// again and rewrites it whole, holding a lock on its folder so that two processes updating
+// different keys do not undo each other, through a temporary file in the same folder that is
+// renamed into place, so a failed write (read-only file, full disk) leaves the old file exactly as
+// it was. The rewrite keeps the file's byte order mark, encoding and line ends.
 class ProfileFile {
  public:
   explicit ProfileFile(std::string path);

@@ -54,16 +54,17 @@ bool IsSingleLineValue(std::string_view text) {
   return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
 }
 
-ProfileText::ProfileText(std::string_view contents) {
+ProfileText::ProfileText(std::string_view bytes) : ProfileText(DecodeTextFile(bytes)) {}
+
+ProfileText::ProfileText(DecodedText decoded) : encoding_(decoded.encoding) {
+  std::string_view contents = decoded.text;
+  newLineEnd_ = FirstLineEnd(contents, newLineEnd_);
   while (!contents.empty()) {
-    const std::size_t end = contents.find('\n');
-    std::string_view line = contents.substr(0, end);
-    if (!line.empty() && line.back() == '\r')
-      line.remove_suffix(1);
-    lines_.emplace_back(line);
-    if (end == std::string_view::npos)
-      break;
-    contents.remove_prefix(end + 1);
+    const std::size_t end = std::min(contents.find_first_of("\r\n"), contents.size());
+    const std::size_t endLength = LineEndLength(contents, end);
+    lines_.push_back(
+        Line{std::string(contents.substr(0, end)), std::string(contents.substr(end, endLength))});
+    contents.remove_prefix(end + endLength);
   }
 }
 
@@ -71,9 +72,9 @@ std::optional<ProfileText::KeyLine> ProfileText::FindKey(std::string_view sectio
                                                          std::string_view key) const {
   bool inSection = false;
   for (std::size_t i = 0; i < lines_.size(); ++i) {
-    if (const auto name = SectionName(lines_[i])) {
+    if (const auto name = SectionName(lines_[i].text)) {
       inSection = EqualIgnoringCase(*name, section);
-    } else if (const auto pair = inSection ? SplitKeyLine(lines_[i]) : std::nullopt) {
+    } else if (const auto pair = inSection ? SplitKeyLine(lines_[i].text) : std::nullopt) {
       if (EqualIgnoringCase(pair->key, key))
         return KeyLine{i, pair->value};
     }
@@ -85,12 +86,12 @@ std::optional<ProfileText::KeyLine> ProfileText::FindKey(std::string_view sectio
 std::optional<std::size_t> ProfileText::EndOfSection(std::string_view section) const {
   std::optional<std::size_t> end;
   for (std::size_t i = 0; i < lines_.size(); ++i) {
-    if (const auto name = SectionName(lines_[i])) {
+    if (const auto name = SectionName(lines_[i].text)) {
       if (end)
         return end;
       if (EqualIgnoringCase(*name, section))
         end = i + 1;
-    } else if (end && !TrimBlanks(lines_[i]).empty()) {
+    } else if (end && !TrimBlanks(lines_[i].text).empty()) {
       end = i + 1;
     }
   }
@@ -111,19 +112,20 @@ void ProfileText::SetValue(std::string_view section, std::string_view key, std::
   std::string line(key);
   line.append("=").append(value);
   if (const auto found = FindKey(section, key)) {
-    lines_[found->index] = std::move(line);
+    lines_[found->index].text = std::move(line);
   } else if (const auto end = EndOfSection(section)) {
-    lines_.insert(lines_.begin() + std::ptrdiff_t(*end), std::move(line));
+    lines_.insert(lines_.begin() + std::ptrdiff_t(*end), Line{std::move(line), newLineEnd_});
   } else {
     std::string header("[");
-    lines_.push_back(header.append(section).append("]"));
-    lines_.push_back(std::move(line));
+    lines_.push_back(Line{header.append(section).append("]"), newLineEnd_});
+    lines_.push_back(Line{std::move(line), newLineEnd_});
   }
 }
 
 std::string ProfileText::ToString() const {
   std::string text;
-  for (const std::string& line : lines_)
-    text.append(line).append("\r\n");
-  return text;
+  // Only a hand-edited last line lacks its end; it gets the file's own.
+  for (const Line& line : lines_)
+    text.append(line.text).append(line.end.empty() ? newLineEnd_ : line.end);
+  return EncodeTextFile(text, encoding_);
 }

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <fstream>
 #include <optional>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "FileSizeLimit.h"
+#include "platform/profile/FolderLock.h"
 #include "platform/profile/ProfileFile.h"
 
 namespace {
@@ -55,7 +57,7 @@ TEST_F(ProfileFileTest, KeepsLinesItDoesNotKnowWhenRewriting) {
   const std::string path = PathOf("_defaults.ini");
   WriteBytes(path, "; notes\n[Other]\nX=1\n[Settings]\nA=1");
   ASSERT_TRUE(ProfileFile(path).WriteString("Settings", "B", "2"));
-  EXPECT_EQ(ReadBytes(path), "; notes\r\n[Other]\r\nX=1\r\n[Settings]\r\nA=1\r\nB=2\r\n");
+  EXPECT_EQ(ReadBytes(path), "; notes\n[Other]\nX=1\n[Settings]\nA=1\nB=2\n");
 }
 
 TEST_F(ProfileFileTest, ReadsAMegabyteLineAndGarbageWithoutFailing) {
@@ -141,6 +143,47 @@ TEST_F(ProfileFileTest, CannotWriteAReadOnlyFile) {
   EXPECT_FALSE(file.CanWrite());
   EXPECT_FALSE(file.WriteString("Settings", "A", "2"));
   EXPECT_EQ(file.ReadInt("Settings", "A", 0), 1);
+}
+
+TEST_F(ProfileFileTest, TwoProcessesUpdatingOneFileKeepEachOthersKeys) {
+  const std::string path = PathOf("_defaults.ini");
+  WriteBytes(path, "[Settings]\r\nShared=yes\r\n");
+  const std::string start = PathOf("start");
+  constexpr int kUpdates = 300;
+  QProcess first;
+  QProcess second;
+  first.start(PROFILE_UPDATER, {QString::fromStdString(path), "A", QString::number(kUpdates),
+                                QString::fromStdString(start)});
+  second.start(PROFILE_UPDATER, {QString::fromStdString(path), "B", QString::number(kUpdates),
+                                 QString::fromStdString(start)});
+  ASSERT_TRUE(first.waitForStarted() && second.waitForStarted());
+  WriteBytes(start, "");
+  ASSERT_TRUE(first.waitForFinished(100000) && second.waitForFinished(100000));
+  ASSERT_EQ(first.exitCode(), 0) << first.readAllStandardError().toStdString();
+  ASSERT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+
+  // Each update adds a key of its own: an update made from a stale reading
+  // would drop the other process's latest key.
+  const ProfileFile file(path);
+  EXPECT_EQ(file.ReadString("Settings", "Shared"), "yes");
+  for (const char* prefix : {"A", "B"}) {
+    EXPECT_EQ(file.ReadInt("Settings", std::string(prefix) + "Count", 0), kUpdates) << prefix;
+    int missing = 0;
+    for (int i = 0; i < kUpdates; ++i)
+      missing += file.ReadString("Settings", prefix + std::to_string(i)) ? 0 : 1;
+    EXPECT_EQ(missing, 0) << prefix;
+  }
+  EXPECT_EQ(Entries(), (QStringList{"_defaults.ini", "start"}));
+}
+
+TEST_F(ProfileFileTest, AFolderLockHeldElsewhereDelaysTheWriteButNeverFailsIt) {
+  // A lock that is never given back (a hung process, a stuck share) is waited for a
+  // while, then the write goes ahead as it would where folders cannot be locked.
+  const FolderLock stuck(dir_.path().toStdString());
+  ASSERT_TRUE(stuck.Held());
+  const ProfileFile file(PathOf("_defaults.ini"));
+  EXPECT_TRUE(file.WriteString("Settings", "A", "1"));
+  EXPECT_EQ(ProfileFile(file.Path()).ReadInt("Settings", "A", 0), 1);
 }
 
 TEST(ParseProfileInt, ReadsTheLeadingDecimalInteger) {

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/ContractError.h"
 #include "platform/profile/ProfileText.h"
@@ -57,21 +58,71 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ProfileUpdate, ReplacesInPlaceAndKeepsEveryOtherLine) {
   ProfileText text("; made by hand\n[Settings]\nitemtype = 1\nOther=x\n\n[More]\nK=v");
   text.SetValue("Settings", "ItemType", "4");
-  EXPECT_EQ(text.ToString(),
-            "; made by hand\r\n[Settings]\r\nItemType=4\r\nOther=x\r\n\r\n[More]\r\nK=v\r\n");
+  EXPECT_EQ(text.ToString(), "; made by hand\n[Settings]\nItemType=4\nOther=x\n\n[More]\nK=v\n");
 }
 
 TEST(ProfileUpdate, AddsAMissingKeyAtTheEndOfItsSection) {
   ProfileText text("[Settings]\nA=1\n\n[More]\nK=v\n");
   text.SetValue("settings", "B", "2");
-  EXPECT_EQ(text.ToString(), "[Settings]\r\nA=1\r\nB=2\r\n\r\n[More]\r\nK=v\r\n");
+  EXPECT_EQ(text.ToString(), "[Settings]\nA=1\nB=2\n\n[More]\nK=v\n");
 }
 
 TEST(ProfileUpdate, AddsAMissingSectionAtTheEnd) {
   ProfileText text("[More]\nK=v");
   text.SetValue("Settings", "A", "1");
-  EXPECT_EQ(text.ToString(), "[More]\r\nK=v\r\n[Settings]\r\nA=1\r\n");
+  EXPECT_EQ(text.ToString(), "[More]\nK=v\n[Settings]\nA=1\n");
   EXPECT_EQ(ProfileText(text.ToString()).Value("Settings", "A"), "1");
+}
+
+// Two bytes per character, low byte first or last, for files saved as UTF-16.
+std::string Utf16(std::string_view ascii, bool bigEndian) {
+  std::string bytes(bigEndian ? "\xfe\xff" : "\xff\xfe");
+  for (const char c : ascii)
+    bytes.append(bigEndian ? std::string{'\0', c} : std::string{c, '\0'});
+  return bytes;
+}
+
+struct FormCase {
+  const char* name;
+  std::string file;     // holds MultiPage=1 and Name=x in [Settings]
+  std::string updated;  // after setting RotateNinety=1
+};
+
+class ProfileForms : public ::testing::TestWithParam<FormCase> {};
+
+TEST_P(ProfileForms, ReadsEveryKeyAndRewritesInTheFilesOwnForm) {
+  const FormCase& c = GetParam();
+  ProfileText text(c.file);
+  EXPECT_EQ(text.Value("Settings", "MultiPage"), "1");
+  EXPECT_EQ(text.Value("Settings", "Name"), "x");
+  text.SetValue("Settings", "RotateNinety", "1");
+  EXPECT_EQ(text.ToString(), c.updated);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ProfileForms,
+    ::testing::Values(
+        FormCase{
+            "Utf8MarkFromNotepad",
+            "\xEF\xBB\xBFMultiPage=0\r\n[Settings]\r\nMultiPage=1\r\nName=x\r\n",
+            "\xEF\xBB\xBFMultiPage=0\r\n[Settings]\r\nMultiPage=1\r\nName=x\r\nRotateNinety=1\r\n"},
+        FormCase{"MarkBeforeTheSection", "\xEF\xBB\xBF[Settings]\r\nMultiPage=1\r\nName=x",
+                 "\xEF\xBB\xBF[Settings]\r\nMultiPage=1\r\nName=x\r\nRotateNinety=1\r\n"},
+        FormCase{"CrOnly", "[Settings]\rMultiPage=1\rName=x\r",
+                 "[Settings]\rMultiPage=1\rName=x\rRotateNinety=1\r"},
+        FormCase{"MixedLineEnds", "[Settings]\nMultiPage=1\rName=x\r\n[Other]\rA=1",
+                 "[Settings]\nMultiPage=1\rName=x\r\nRotateNinety=1\n[Other]\rA=1\n"},
+        FormCase{"Utf16LittleEndian", Utf16("[Settings]\r\nMultiPage=1\r\nName=x\r\n", false),
+                 Utf16("[Settings]\r\nMultiPage=1\r\nName=x\r\nRotateNinety=1\r\n", false)},
+        FormCase{"Utf16BigEndian", Utf16("[Settings]\nMultiPage=1\nName=x\n", true),
+                 Utf16("[Settings]\nMultiPage=1\nName=x\nRotateNinety=1\n", true)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ProfileUtf16, TextComesBackAsUtf8AndGoesBackAsUtf16) {
+  ProfileText text(Bytes("\xff\xfe[\0S\0]\0\n\0N\0=\0\xe9\0\n\0"));
+  EXPECT_EQ(text.Value("S", "N"), "\xc3\xa9");
+  text.SetValue("S", "N", "\xc3\xbc");
+  EXPECT_EQ(text.ToString(), Bytes("\xff\xfe[\0S\0]\0\n\0N\0=\0\xfc\0\n\0"));
 }
 
 TEST(ProfileUpdate, RefusesTextThatWouldForgeOtherLines) {
