@@ -1,46 +1,95 @@
 #include "settings/DocumentSizeCatalogue.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QStandardPaths>
+#include <charconv>
 #include <cstdlib>
-#include <fstream>
+#include <filesystem>
+#include <iterator>
 #include <locale>
 #include <optional>
 #include <sstream>
+#include <system_error>
 
 #include "core/DebugLog.h"
 #include "core/Paths.h"
 #include "platform/InstallLayout.h"
+#include "platform/profile/ReadFileContents.h"
 #include "platform/profile/ReplaceFileContents.h"
+#include "platform/profile/TextFileForm.h"
 #include "settings/StoredText.h"
 
 namespace {
 
 constexpr const char* kUnnamedSize = "Unnamed";
 
+// Environment values are taken as bytes: a home folder whose name is not
+// UTF-8 must not turn into a second folder with replacement marks.
 std::string CommonDataFolder() {
   const char* configured = std::getenv("DOCKETEER_COMMON_DATA");
   if (configured != nullptr && *configured != '\0')
     return configured;
+  // The XDG data folder, as Qt finds it (a relative XDG_DATA_HOME is ignored).
+  const char* dataHome = std::getenv("XDG_DATA_HOME");
+  if (dataHome != nullptr && *dataHome == '/')
+    return dataHome;
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && *home == '/')
+    return EnsureTrailingSeparator(home) + ".local/share";
   return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString();
 }
 
-// One record: two numbers, then the rest of the line (after any white space,
-// line ends included) as the name. Nothing when the numbers cannot be read.
-std::optional<DocumentSize> ReadRecord(std::istream& in) {
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-  if (!(in >> width >> height))
+// White space as the C locale's stream extraction skips it, line ends included.
+std::size_t SkipSpace(std::string_view text, std::size_t at) {
+  const std::size_t next = text.find_first_not_of(" \t\r\n\v\f", at);
+  return next == std::string_view::npos ? text.size() : next;
+}
+
+// A decimal number after white space, with an optional sign; nothing when
+// there is none or it does not fit 32 bits.
+std::optional<std::int32_t> ReadNumber(std::string_view text, std::size_t& at) {
+  std::size_t start = SkipSpace(text, at);
+  if (start < text.size() && text[start] == '+')
+    ++start;
+  std::int32_t value = 0;
+  const char* first = text.data() + start;
+  const auto [end, error] = std::from_chars(first, text.data() + text.size(), value);
+  if (error != std::errc() || end == first)
     return std::nullopt;
-  in >> std::ws;
-  std::string name;
-  // A hand-edited last line may lack its line end: getline still takes it.
-  if (!std::getline(in, name))
+  at = std::size_t(end - text.data());
+  return value;
+}
+
+// One record at `at`: two numbers, then, after any white space (line ends
+// included), the rest of the line as the name. On success `at` moves past
+// the record's line end.
+std::optional<DocumentSize> ReadRecord(std::string_view text, std::size_t& at) {
+  std::size_t next = at;
+  const auto width = ReadNumber(text, next);
+  const auto height = width ? ReadNumber(text, next) : std::nullopt;
+  if (!height)
     return std::nullopt;
-  if (!name.empty() && name.back() == '\r')
-    name.pop_back();
-  return DocumentSize(Utf8OrLatin1(name), width, height);
+  next = SkipSpace(text, next);
+  const std::size_t nameEnd = std::min(text.find_first_of("\r\n", next), text.size());
+  // A hand-edited last line may lack its line end; a size without a name is no record.
+  if (nameEnd == next)
+    return std::nullopt;
+  const std::string_view name = text.substr(next, nameEnd - next);
+  at = nameEnd + LineEndLength(text, nameEnd);
+  return DocumentSize(Utf8OrLatin1(name), *width, *height);
+}
+
+// The records of the file's text, and where they end: the rest, from the
+// first line the loader cannot use, is the user's and is kept on saving.
+struct ParsedCatalogue {
+  DocumentSizeCatalogue sizes;
+  std::size_t recordsEnd = 0;
+};
+
+ParsedCatalogue ParseText(std::string_view text) {
+  ParsedCatalogue parsed;
+  while (const auto size = ReadRecord(text, parsed.recordsEnd))
+    parsed.sizes.push_back(*size);
+  return parsed;
 }
 
 // A name must fill exactly one line: a line break inside would split the
@@ -50,6 +99,28 @@ std::string SavedName(const std::string& name) {
   const std::string saved = OnOneLine(name);
   const bool blank = saved.find_first_not_of(" \t") == std::string::npos;
   return blank ? std::string(kUnnamedSize) : saved;
+}
+
+std::string RecordLines(const DocumentSizeCatalogue& catalogue, std::string_view lineEnd) {
+  std::string lines;
+  for (const DocumentSize& size : catalogue) {
+    lines.append(std::to_string(size.Width())).append(" ");
+    lines.append(std::to_string(size.Height())).append(" ");
+    lines.append(SavedName(size.Name())).append(lineEnd);
+  }
+  return lines;
+}
+
+// The file a save replaces: a link is written through to its target, so a
+// catalogue an administrator keeps elsewhere stays where it is.
+std::optional<std::string> SaveTarget(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_symlink(path, error))
+    return path;
+  const std::filesystem::path target = std::filesystem::canonical(path, error);
+  if (error)
+    return std::nullopt;
+  return target.string();
 }
 
 }  // namespace
@@ -63,20 +134,20 @@ std::string DocumentSizesPath() {
 }
 
 DocumentSizeCatalogue ParseDocumentSizes(std::istream& in) {
-  // Plain digits whatever the program's locale: no grouping marks in numbers.
-  in.imbue(std::locale::classic());
-  DocumentSizeCatalogue catalogue;
-  while (const auto size = ReadRecord(in))
-    catalogue.push_back(*size);
-  return catalogue;
+  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  return ParseText(DecodeTextFile(bytes).text).sizes;
 }
 
 DocumentSizeCatalogue LoadDocumentSizes(const std::string& path) {
-  // Only a regular file: a FIFO or device in its place would block or never end.
-  if (!QFileInfo(QString::fromStdString(path)).isFile())
+  const FileContents contents = ReadFileContents(path, kMaxDocumentSizesFileSize);
+  if (!contents.Read()) {
+    if (!contents.Missing()) {
+      Log(LOG_LOCATION, "LoadDocumentSizes(): %s not read: %s", path.c_str(),
+          contents.Problem(kMaxDocumentSizesFileSize).c_str());
+    }
     return {};
-  std::ifstream in(path, std::ios::binary);
-  return ParseDocumentSizes(in);
+  }
+  return ParseText(DecodeTextFile(contents.bytes).text).sizes;
 }
 
 std::string DocumentSizesSourcePath() {
@@ -96,25 +167,36 @@ DocumentSizeCatalogue LoadDocumentSizes() {
 }
 
 void WriteDocumentSizes(const DocumentSizeCatalogue& catalogue, std::ostream& out) {
-  out.imbue(std::locale::classic());
-  for (const DocumentSize& size : catalogue) {
-    out << size.Width() << ' ' << size.Height() << ' ' << SavedName(size.Name()) << "\r\n";
-  }
+  out << RecordLines(catalogue, "\r\n");
 }
 
 bool SaveDocumentSizes(const DocumentSizeCatalogue& catalogue, const std::string& path) {
-  const QString filePath = QString::fromStdString(path);
+  const auto fail = [&path](const std::string& why) {
+    Log(LOG_LOCATION, "SaveDocumentSizes(): unable to write %s: %s", path.c_str(), why.c_str());
+    return false;
+  };
+  const auto target = SaveTarget(path);
+  if (!target)
+    return fail("a link to nothing");
   // The folder is made on first save, so sizes the user adds before any
   // catalogue was installed are not lost.
-  QDir().mkpath(QFileInfo(filePath).absolutePath());
-  std::ostringstream text;
-  WriteDocumentSizes(catalogue, text);
+  std::error_code madeFolder;
+  std::filesystem::create_directories(std::filesystem::path(*target).parent_path(), madeFolder);
+  // The records are rewritten; whatever else the file holds, its form
+  // included, is the user's and stays. A file that cannot be read whole is
+  // not replaced at all.
+  const FileContents old = ReadFileContents(*target, kMaxDocumentSizesFileSize);
+  if (!old.Read() && !old.Missing())
+    return fail(old.Problem(kMaxDocumentSizesFileSize));
+  const DecodedText decoded = DecodeTextFile(old.bytes);
+  const std::string_view rest =
+      std::string_view(decoded.text).substr(ParseText(decoded.text).recordsEnd);
+  const std::string text =
+      RecordLines(catalogue, FirstLineEnd(decoded.text, "\r\n")) + std::string(rest);
   std::string error;
-  const bool saved = ReplaceFileContents(path, text.str(), error);
-  if (!saved) {
-    Log(LOG_LOCATION, "SaveDocumentSizes(): unable to write %s: %s", path.c_str(), error.c_str());
-  }
-  return saved;
+  if (!ReplaceFileContents(*target, EncodeTextFile(text, decoded.encoding), error))
+    return fail(error);
+  return true;
 }
 
 bool SaveDocumentSizes(const DocumentSizeCatalogue& catalogue) {

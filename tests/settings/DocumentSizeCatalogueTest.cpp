@@ -8,9 +8,12 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "FileSizeLimit.h"
 #include "core/Paths.h"
@@ -168,6 +171,104 @@ TEST_F(CatalogueFile, AFifoInItsPlaceDoesNotHangTheLoad) {
   ASSERT_TRUE(QDir().mkpath(QFileInfo(QString::fromStdString(path)).absolutePath()));
   ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
   EXPECT_TRUE(LoadDocumentSizes().empty());
+}
+
+std::string Utf16Le(std::string_view ascii) {
+  std::string bytes("\xff\xfe");
+  for (const char c : ascii)
+    bytes.append({c, '\0'});
+  return bytes;
+}
+
+struct FormCase {
+  const char* name;
+  std::string file;
+  DocumentSizeCatalogue loaded;
+  std::string saved;  // after a save of the loaded sizes and "9 9 New"
+};
+
+class CatalogueForms : public CatalogueFile, public ::testing::WithParamInterface<FormCase> {};
+
+TEST_P(CatalogueForms, ReadsTheFileAndKeepsEveryLineAndItsFormOnSaving) {
+  const FormCase& c = GetParam();
+  const std::string path = DocumentSizesPath();
+  ASSERT_TRUE(QDir().mkpath(QFileInfo(QString::fromStdString(path)).absolutePath()));
+  std::ofstream(path, std::ios::binary) << c.file;
+  DocumentSizeCatalogue sizes = LoadDocumentSizes();
+  EXPECT_EQ(sizes, c.loaded);
+  sizes.emplace_back("New", 9, 9);
+  ASSERT_TRUE(SaveDocumentSizes(sizes));
+  EXPECT_EQ(ReadBytes(path), c.saved);
+  EXPECT_EQ(LoadDocumentSizes(), sizes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CatalogueForms,
+    ::testing::Values(FormCase{"Utf8Mark",
+                               "\xEF\xBB\xBF"
+                               "8500 11000 Letter\r\n8268 11693 A4\r\n",
+                               {{"Letter", 8500, 11000}, {"A4", 8268, 11693}},
+                               "\xEF\xBB\xBF"
+                               "8500 11000 Letter\r\n8268 11693 A4\r\n9 9 New\r\n"},
+                      FormCase{"CrOnly",
+                               "8500 11000 Letter\r8268 11693 A4\r",
+                               {{"Letter", 8500, 11000}, {"A4", 8268, 11693}},
+                               "8500 11000 Letter\r8268 11693 A4\r9 9 New\r"},
+                      FormCase{"Lf",
+                               "8500 11000 Letter\n",
+                               {{"Letter", 8500, 11000}},
+                               "8500 11000 Letter\n9 9 New\n"},
+                      FormCase{"Utf16",
+                               Utf16Le("8500 11000 Letter\r\n"),
+                               {{"Letter", 8500, 11000}},
+                               Utf16Le("8500 11000 Letter\r\n9 9 New\r\n")},
+                      FormCase{"SizeWithoutAName",
+                               "8500 11000 Letter\r\n3000 2000\r\n",
+                               {{"Letter", 8500, 11000}},
+                               "8500 11000 Letter\r\n9 9 New\r\n3000 2000\r\n"},
+                      FormCase{"LinesAfterAnUnreadableOne",
+                               "1 2 A\nx 3 B\n4 5 C\n; mine\n",
+                               {{"A", 1, 2}},
+                               "1 2 A\n9 9 New\nx 3 B\n4 5 C\n; mine\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CatalogueFile, ALinkIsSavedThroughToItsTarget) {
+  const std::string path = DocumentSizesPath();
+  const QString folder = QFileInfo(QString::fromStdString(path)).absolutePath();
+  ASSERT_TRUE(QDir().mkpath(folder));
+  const std::string target = dir_.filePath("site-sizes.txt").toStdString();
+  std::ofstream(target, std::ios::binary) << "8500 11000 Letter\r\n";
+  ASSERT_EQ(::symlink(target.c_str(), path.c_str()), 0);
+
+  ASSERT_TRUE(SaveDocumentSizes({{"Letter", 8500, 11000}, {"A4", 8268, 11693}}));
+  EXPECT_TRUE(QFileInfo(QString::fromStdString(path)).isSymLink());
+  EXPECT_EQ(ReadBytes(target), "8500 11000 Letter\r\n8268 11693 A4\r\n");
+  EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList{"DocumentSizes.txt"});
+}
+
+TEST_F(CatalogueFile, AFolderWhoseNameIsNotUtf8IsUsedAsItIs) {
+  const std::string common = dir_.path().toStdString() + "/\xff\xfe-data";
+  ::setenv("DOCKETEER_COMMON_DATA", common.c_str(), 1);
+  ASSERT_TRUE(SaveDocumentSizes({{"Letter", 8500, 11000}}));
+  EXPECT_EQ(LoadDocumentSizes(), (DocumentSizeCatalogue{{"Letter", 8500, 11000}}));
+  EXPECT_EQ(ReadBytes(common + "/Ferncastle/Docketeer 2.0/Shared/DocumentSizes.txt"),
+            "8500 11000 Letter\r\n");
+  // Qt leaves names that are not UTF-8 out of its listings; the bytes tell.
+  std::vector<std::string> entries;
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.path().toStdString()))
+    entries.push_back(entry.path().filename().string());
+  EXPECT_EQ(entries, std::vector<std::string>{"\xff\xfe-data"});
+}
+
+TEST_F(CatalogueFile, AnOversizedFileIsNeitherReadNorReplaced) {
+  const std::string path = DocumentSizesPath();
+  ASSERT_TRUE(QDir().mkpath(QFileInfo(QString::fromStdString(path)).absolutePath()));
+  const std::string huge = "8500 11000 Letter\r\n" + std::string(kMaxDocumentSizesFileSize, 'x');
+  std::ofstream(path, std::ios::binary) << huge;
+  EXPECT_TRUE(LoadDocumentSizes().empty());
+  EXPECT_FALSE(SaveDocumentSizes({{"A4", 8268, 11693}}));
+  EXPECT_EQ(ReadBytes(path).size(), huge.size());
 }
 
 TEST(CatalogueInstall, TheDefaultCatalogueLandsWhereTheProgramLooks) {

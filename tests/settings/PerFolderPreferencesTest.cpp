@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QDir>
 #include <QTemporaryDir>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "core/ContractError.h"
 #include "settings/PerFolderPreferences.h"
@@ -77,8 +80,8 @@ TEST_F(PerFolderPreferencesTest, HandEditedValuesAreReadTheWindowsWay) {
   EXPECT_EQ(preferences.ReadLastDestination(), "Statement 2012-12");
   preferences.WriteMultiPage(preferences.ReadMultiPage());
   EXPECT_EQ(ReadFile(),
-            "[settings]\r\nMultiPage=1\r\nROTATENINETY=0\r\nlastdestination=  Statement "
-            "2012-12  \r\n");
+            "[settings]\nMultiPage=1\nROTATENINETY=0\nlastdestination=  Statement "
+            "2012-12  \n");
 }
 
 TEST_F(PerFolderPreferencesTest, OutOfRangeFormatValuesReadAsTheDefaultFormat) {
@@ -149,9 +152,62 @@ TEST_F(PerFolderPreferencesTest, WriteAllStoresEveryChoiceInOneFile) {
   PerFolderPreferences(Folder()).WriteAll(choices);
   EXPECT_EQ(PerFolderPreferences(Folder()).ReadAll(), choices);
   EXPECT_EQ(ReadFile(),
-            "[Settings]\r\nMultiPage=0\r\nRecurrenceType=1\r\nItemType=2\r\nRelationType=1\r\n"
-            "IndexType=8\r\nLastDestination=Page 004\r\nRotateNinety=1\r\nDocumentSizeName=A5\r\n"
-            "DocumentSizeWidth=5827\r\nDocumentSizeHeight=8268\r\n[Notes]\r\nkept=yes\r\n");
+            "[Settings]\nMultiPage=0\nRecurrenceType=1\nItemType=2\nRelationType=1\n"
+            "IndexType=8\nLastDestination=Page 004\nRotateNinety=1\nDocumentSizeName=A5\n"
+            "DocumentSizeWidth=5827\nDocumentSizeHeight=8268\n[Notes]\nkept=yes\n");
+}
+
+TEST_F(PerFolderPreferencesTest, AFileFromWindowsNotepadKeepsItsChoicesAndItsForm) {
+  const FolderChoices stored{FileNameFormat{RecurrenceType::Sequential, ItemType::Page,
+                                            RelationType::BlankRelation, IndexType::Counter3},
+                             "Page 004", true, true, DocumentSize("A5", 5827, 8268)};
+  // Notepad's byte order mark sits right before the first key, and old Macs end lines with CR.
+  const char* const forms[][2] = {{"\xEF\xBB\xBF", "\r\n"}, {"", "\r"}, {"\xEF\xBB\xBF", "\n"}};
+  for (const auto& [mark, end] : forms) {
+    SCOPED_TRACE(std::string(mark) + end);
+    std::string file = mark;
+    for (const char* line :
+         {"[Settings]", "RecurrenceType=1", "ItemType=2", "RelationType=1", "IndexType=8",
+          "LastDestination=Page 004", "MultiPage=1", "RotateNinety=1", "DocumentSizeName=A5",
+          "DocumentSizeWidth=5827", "DocumentSizeHeight=8268"}) {
+      file.append(line).append(end);
+    }
+    WriteFile(file);
+    EXPECT_EQ(PerFolderPreferences(Folder()).ReadAll(), stored);
+
+    FolderChoices next = stored;
+    next.lastDestination = "Page 005";
+    PerFolderPreferences(Folder()).WriteAll(next);
+    EXPECT_EQ(PerFolderPreferences(Folder()).ReadAll(), next);
+    std::string expected = file;
+    expected.replace(expected.find("Page 004"), 8, "Page 005");
+    EXPECT_EQ(ReadFile(), expected);
+  }
+}
+
+TEST_F(PerFolderPreferencesTest, AFolderWhoseNameIsNotUtf8KeepsItsPreferences) {
+  // Paths are bytes: archives copied from old shares carry names in a legacy code page.
+  const std::string folder = Folder() + "\xff\xfe-archive/";
+  ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+  std::ofstream(folder + "_defaults.ini", std::ios::binary)
+      << "[Settings]\r\nMultiPage=1\r\nLastDestination=Statement 2012-11\r\nNotes=mine\r\n";
+  EXPECT_TRUE(PerFolderPreferences(folder).ReadMultiPage());
+
+  FolderChoices choices = PerFolderPreferences(folder).ReadAll();
+  EXPECT_EQ(choices.lastDestination, "Statement 2012-11");
+  choices.lastDestination = "Statement 2012-12";
+  ASSERT_TRUE(PerFolderPreferences(folder).CanWrite());
+  PerFolderPreferences(folder).WriteAll(choices);
+  EXPECT_EQ(PerFolderPreferences(folder).ReadAll(), choices);
+  std::ifstream in(folder + "_defaults.ini", std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  EXPECT_NE(bytes.str().find("Notes=mine\r\n"), std::string::npos) << bytes.str();
+  // Qt leaves names that are not UTF-8 out of its listings; the bytes tell.
+  std::vector<std::string> entries;
+  for (const auto& entry : std::filesystem::directory_iterator(Folder()))
+    entries.push_back(entry.path().filename().string());
+  EXPECT_EQ(entries, std::vector<std::string>{"\xff\xfe-archive"});
 }
 
 TEST_F(PerFolderPreferencesTest, CannotWriteWhereAFolderTakesTheFilesPlace) {
