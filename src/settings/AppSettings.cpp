@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "core/Paths.h"
+#include "settings/StoredText.h"
 
 namespace {
 
@@ -150,16 +151,25 @@ void AppSettings::SetEstimatedExpandingSpeed(std::int32_t bytesPerSecond) {
 }
 
 std::string AppSettings::GetArchiveRootFolder() const {
-  const QString stored = store_.value(KeyPath(kSettingsGroup, "ArchiveRootFolder")).toString();
+  const QVariant value = store_.value(KeyPath(kSettingsGroup, "ArchiveRootFolder"));
+  const std::string stored = value.typeId() == QMetaType::QByteArray
+                                 ? value.toByteArray().toStdString()
+                                 : value.toString().toStdString();
   // An empty or relative root would file documents in "/" or wherever the
   // program happens to start; neither is a folder the user chose.
-  if (stored.isEmpty() || QDir::isRelativePath(stored))
+  if (stored.empty() || stored.front() != '/')
     return DefaultArchiveRootFolder();
-  return EnsureTrailingSeparator(stored.toStdString());
+  return EnsureTrailingSeparator(stored);
 }
 
 void AppSettings::SetArchiveRootFolder(const std::string& folder) {
-  store_.setValue(KeyPath(kSettingsGroup, "ArchiveRootFolder"), QString::fromStdString(folder));
+  // Text, as every version reads it; a root whose name is not UTF-8 (copied
+  // from an old share) is kept as its bytes, which text would spoil.
+  const QString key = KeyPath(kSettingsGroup, "ArchiveRootFolder");
+  if (IsUtf8(folder))
+    store_.setValue(key, QString::fromStdString(folder));
+  else
+    store_.setValue(key, QByteArray::fromStdString(folder));
 }
 
 std::string AppSettings::DefaultArchiveRootFolder() {

@@ -4,10 +4,14 @@
 #include <QStringDecoder>
 #include <algorithm>
 
-std::string Utf8OrLatin1(std::string_view bytes) {
+bool IsUtf8(std::string_view bytes) {
   QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   const QString text = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
-  if (!decoder.hasError())
+  return !decoder.hasError();
+}
+
+std::string Utf8OrLatin1(std::string_view bytes) {
+  if (IsUtf8(bytes))
     return std::string(bytes);
   return QString::fromLatin1(bytes.data(), qsizetype(bytes.size())).toStdString();
 }

@@ -8,6 +8,8 @@
 // anything else is read as Latin-1, so names keep their accented letters
 // instead of turning into replacement marks.
 std::string Utf8OrLatin1(std::string_view bytes);
+// True when `bytes` are valid UTF-8.
+bool IsUtf8(std::string_view bytes);
 
 // The text with every CR and LF turned into a blank, so that it fills exactly
 // one line of a line-based file and cannot forge the lines after it.

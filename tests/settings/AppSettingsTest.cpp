@@ -136,6 +136,15 @@ TEST_F(AppSettingsTest, ArchiveRootAlwaysEndsInASeparator) {
   EXPECT_EQ(settings_.GetArchiveRootFolder(), "/srv/archive/");
 }
 
+TEST_F(AppSettingsTest, AnArchiveRootWhoseNameIsNotUtf8KeepsItsBytes) {
+  for (const std::string root : {"/srv/\xff\xfe-archive/", "/srv/Arch\xc3\xafv/"}) {
+    settings_.SetArchiveRootFolder(root);
+    EXPECT_EQ(AppSettings().GetArchiveRootFolder(), root);
+  }
+  // A UTF-8 root stays text, as earlier versions stored and read it.
+  EXPECT_EQ(Stored("Settings/ArchiveRootFolder").typeId(), QMetaType::QString);
+}
+
 TEST_F(AppSettingsTest, UnitsDefaultFollowsTheLocaleOnEveryRead) {
   const QLocale saved;
   QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));

@@ -102,10 +102,6 @@ TEST_P(ProfileForms, ReadsEveryKeyAndRewritesInTheFilesOwnForm) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, ProfileForms,
     ::testing::Values(
-        FormCase{
-            "Utf8MarkFromNotepad",
-            "\xEF\xBB\xBFMultiPage=0\r\n[Settings]\r\nMultiPage=1\r\nName=x\r\n",
-            "\xEF\xBB\xBFMultiPage=0\r\n[Settings]\r\nMultiPage=1\r\nName=x\r\nRotateNinety=1\r\n"},
         FormCase{"MarkBeforeTheSection", "\xEF\xBB\xBF[Settings]\r\nMultiPage=1\r\nName=x",
                  "\xEF\xBB\xBF[Settings]\r\nMultiPage=1\r\nName=x\r\nRotateNinety=1\r\n"},
         FormCase{"CrOnly", "[Settings]\rMultiPage=1\rName=x\r",
