@@ -221,13 +221,13 @@ TEST_F(HostileFiles, ATiffCutShortDoesNotExpandToFewerPages) {
     ASSERT_TRUE(IsOk(writer.Close()));
   }
   QByteArray bytes = Contents(source);
-  Put(source, bytes.left(bytes.size() - 40));
+  Put(source, bytes.left(bytes.size() / 2));
   std::vector<std::string> files;
   PageSize size;
   ImageWriter writer(FileFormatType::Png);
   ASSERT_TRUE(QDir(folder_.path()).mkdir("pages"));
   EXPECT_EQ(writer.Expand(source, Path("pages"), "p%d.png", files, size), E_FAIL);
-  EXPECT_NE(writer.GetErrorText().find("page 3"), std::string::npos) << writer.GetErrorText();
+  EXPECT_NE(writer.GetErrorText().find("page 2"), std::string::npos) << writer.GetErrorText();
 }
 
 // Resolutions that would make a page thousands of inches wide (or overflow
