@@ -268,7 +268,12 @@ ImagingStatus TiffReader::OpenRows(std::unique_ptr<PageRowSource>& out) {
   PageShape shape;
   if (!DirectFormat(tiff_, l, shape.format))
     return ImagingStatus::NotSupported;
-  if (ImagingStatus status = CheckDecodeSize(WorkingBytes(tiff_, l)); !IsOk(status))
+  // Read a band at a time, but the page is no smaller for that: a page no
+  // scanner makes is refused here as when it is decoded whole.
+  if (ImagingStatus status =
+          CheckDecodeSize(static_cast<std::uint64_t>(TIFFScanlineSize64(tiff_)) * l.height +
+                          WorkingBytes(tiff_, l));
+      !IsOk(status))
     return status;
   if (shape.format == PixelFormat::Indexed1 || shape.format == PixelFormat::Indexed8)
     shape.palette = PaletteFor(tiff_, l, shape.format);

@@ -151,6 +151,21 @@ TEST(HostileInput, DecompressionBombsAreRefusedBeforeAllocating) {
   TIFFWriteRawStrip(tif, 0, junk, sizeof junk);
   TIFFClose(tif);
 
+  // 30,000 × 30,000 8-bit grey, which is read row by row when combined.
+  const std::string grey = folder.filePath("grey-bomb.tif").toStdString();
+  bombs.push_back(grey);
+  tif = TIFFOpen(grey.c_str(), "w");
+  ASSERT_NE(tif, nullptr);
+  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 30000u);
+  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 30000u);
+  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+  TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
+  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 30000u);
+  TIFFWriteRawStrip(tif, 0, junk, sizeof junk);
+  TIFFClose(tif);
+
   // A small progressive JPEG whose frame header claims 16,000 × 16,000.
   std::vector<std::uint8_t> jpeg =
       ReadBytes(Encoded(folder, "small.jpg", ImageFormat::Jpeg, 16, 16));
@@ -182,6 +197,11 @@ TEST(HostileInput, DecompressionBombsAreRefusedBeforeAllocating) {
     EXPECT_EQ(DecodeImageFile(bomb, page), ImagingStatus::TooLarge);
     EXPECT_NE(ImagingErrorText().find(" MB "), std::string::npos) << ImagingErrorText();
   }
+  // Combining reads the grey page a band at a time, and still refuses it.
+  TiffPageWriter combined;
+  ASSERT_TRUE(
+      IsOk(combined.Open(folder.filePath("combined.tif").toStdString(), TiffCompression::None)));
+  EXPECT_EQ(combined.AddPageFile(grey), ImagingStatus::TooLarge);
   // The read-through that clears PNG pages for a PDF refuses it as well.
   EXPECT_EQ(CheckPngFile(bombs.back()), ImagingStatus::TooLarge);
   EXPECT_LT(PeakRssKilobytes() - before, 200 * 1024);
