@@ -42,11 +42,18 @@ EncodeOptions OptionsFor(FileFormatType fileFormatType) {
   return options;
 }
 
+// The largest page a PDF can hold: 14,400 points, 200 inches.
+constexpr double kMaxPageThousandths = 200000;
+
+// A resolution that would make the page larger than any PDF page, or nothing
+// at all (a TIFF at 0.000001 dpi, a PNG at 1 pixel a metre), is no real one:
+// the page gets the size of a page that states no resolution.
 PageSize PageSizeOf(const ImageFile& file) {
-  if (file.DpiX() <= 0 || file.DpiY() <= 0)
+  const double width = file.DpiX() > 0 ? file.Width() * 1000.0 / file.DpiX() : 0;
+  const double height = file.DpiY() > 0 ? file.Height() * 1000.0 / file.DpiY() : 0;
+  if (!(width >= 1 && width <= kMaxPageThousandths && height >= 1 && height <= kMaxPageThousandths))
     return {kLetterWidth, kLetterHeight};
-  return {static_cast<int>(file.Width() * 1000.0 / file.DpiX()),
-          static_cast<int>(file.Height() * 1000.0 / file.DpiY())};
+  return {static_cast<int>(width), static_cast<int>(height)};
 }
 
 std::string StatusText(ImagingStatus status) {

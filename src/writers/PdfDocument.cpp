@@ -1,10 +1,15 @@
 #include "writers/PdfDocument.h"
 
 #include <cerrno>
+#include <vector>
 
+#include "platform/imaging/DecodeLimit.h"
+#include "platform/imaging/ImageInput.h"
 #include "platform/imaging/ImagingErrorText.h"
 #include "platform/imaging/ImagingStatus.h"
+#include "platform/imaging/JpegCodec.h"
 #include "platform/imaging/PngCodec.h"
+#include "writers/CheckedFileSink.h"
 #include "writers/FailureText.h"
 #include "writers/PdfErrorText.h"
 
@@ -133,9 +138,21 @@ ResultCode PdfDocument::AddPage(const std::string& fileName, FileFormatType imag
 // PNG pages are read only when the document is saved, so memory holds one
 // page's pixels at a time instead of every page's until the end. libHaru
 // aborts the process on a damaged PNG, so each one is read through once first.
+// JPEG pages are embedded as they are, so they are checked to be whole first;
+// libHaru keeps a copy of each one anyway, so it gets the bytes we read.
 HPDF_Image PdfDocument::LoadImage(const std::string& fileName, FileFormatType imageFormat) {
-  if (imageFormat == FileFormatType::Jpeg)
-    return HPDF_LoadJpegImageFromFile(handle_, fileName.c_str());
+  if (imageFormat == FileFormatType::Jpeg) {
+    std::vector<std::uint8_t> data;
+    ImagingStatus status = ReadWholeFile(fileName, kMaxDecodeBytes, data);
+    if (IsOk(status))
+      status = CheckJpegData(data.data(), data.size());
+    if (!IsOk(status)) {
+      if (ImagingErrorText().empty())
+        RecordImagingError(ImagingStatusText(status));
+      return nullptr;
+    }
+    return HPDF_LoadJpegImageFromMem(handle_, data.data(), static_cast<HPDF_UINT>(data.size()));
+  }
   if (const ImagingStatus status = CheckPngFile(fileName); !IsOk(status)) {
     if (ImagingErrorText().empty())
       RecordImagingError(ImagingStatusText(status));
@@ -149,14 +166,24 @@ ResultCode PdfDocument::SaveToFile(const std::string& fileName) {
   ClearImagingErrorText();
   if (handle_ == nullptr || fileName.empty())
     return Fail(E_INVALIDARG, fileName, "no open document or no file name");
+  // libHaru does not check the flush when it closes its file, so a full disk
+  // would pass unnoticed: it writes through a sink that checks every write.
+  CheckedFileSink sink;
+  if (!sink.Open(fileName))
+    return Fail(E_FAIL, fileName, "cannot write the document", SystemErrorText(sink.ErrorNumber()));
   // libHaru reports a failed write by number only; errno says why.
   errno = 0;
-  if (HPDF_SaveToFile(handle_, fileName.c_str()) != HPDF_OK) {
-    const std::string system = SystemErrorText(errno);
+  const HPDF_STATUS saved = HPDF_SaveToFile(handle_, sink.PipePath().c_str());
+  const int saveError = errno;
+  const bool complete = sink.Close();
+  if (saved != HPDF_OK) {
+    const std::string system = SystemErrorText(saveError);
     const std::string library = LibraryErrorText();
     return Fail(E_FAIL, fileName, "cannot write the document",
                 library.empty() || system.empty() ? library + system : library + "; " + system);
   }
+  if (!complete)
+    return Fail(E_FAIL, fileName, "cannot write the document", SystemErrorText(sink.ErrorNumber()));
   return S_OK;
 }
 

@@ -20,16 +20,26 @@ std::string NameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string UniqueSuffix() {
+// A short hidden name of its own: a name built from the target's could pass
+// the 255-byte limit for a target whose own name is near it.
+std::string StagedName() {
   static std::atomic<unsigned> counter{0};
   static thread_local std::mt19937 random{std::random_device{}()};
-  char suffix[48];
-  std::snprintf(suffix, sizeof suffix, ".%d-%u-%08x.partial", static_cast<int>(getpid()),
-                counter.fetch_add(1), static_cast<unsigned>(random()));
-  return suffix;
+  char name[48];
+  std::snprintf(name, sizeof name, ".docketeer-%08x%04x.partial", static_cast<unsigned>(random()),
+                counter.fetch_add(1) & 0xFFFFu);
+  return name;
 }
 
 }  // namespace
+
+int ReplaceRefusal(const std::string& target) {
+  // The rename would replace a file the user may not write without asking
+  // anyone; the folder's permission is what rename itself checks.
+  if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0)
+    return 0;
+  return errno == EACCES || errno == EPERM || errno == EROFS ? errno : 0;
+}
 
 StagedOutputFile::StagedOutputFile(std::string target) : target_(std::move(target)) {}
 
@@ -45,9 +55,11 @@ bool StagedOutputFile::Failed(int errorNumber) {
 bool StagedOutputFile::Create() {
   if (target_.empty() || NameOf(target_).empty())
     return Failed(EINVAL);
+  if (const int refusal = ReplaceRefusal(target_); refusal != 0)
+    return Failed(refusal);
   for (int attempt = 0; attempt < 16; ++attempt) {
     // Mode 0666 lets the umask decide, as for any other file the user saves.
-    const std::string candidate = FolderOf(target_) + "." + NameOf(target_) + UniqueSuffix();
+    const std::string candidate = FolderOf(target_) + StagedName();
     const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {
       ::close(fd);
@@ -70,6 +82,9 @@ bool StagedOutputFile::Commit() {
     ::close(fd);
   if (!synced)
     return Failed(syncError);
+  // Asked again: the target may have turned read-only while the file was written.
+  if (const int refusal = ReplaceRefusal(target_); refusal != 0)
+    return Failed(refusal);
   if (std::rename(temporaryPath_.c_str(), target_.c_str()) != 0)
     return Failed(errno);
   temporaryPath_.clear();

@@ -13,10 +13,12 @@ class StagedOutputFile {
   StagedOutputFile(const StagedOutputFile&) = delete;
   StagedOutputFile& operator=(const StagedOutputFile&) = delete;
 
-  // Creates the empty temporary file (a hidden name in the target's folder).
+  // Creates the empty temporary file (a short hidden name in the target's
+  // folder); refused when the target exists and may not be replaced.
   bool Create();
   const std::string& TemporaryPath() const { return temporaryPath_; }
-  // Flushes the temporary file to disk and renames it over the target.
+  // Flushes the temporary file to disk and renames it over the target,
+  // unless the target has become one that may not be replaced.
   bool Commit();
   void Discard();
   // The errno value of the last failed Create or Commit; 0 when none.
@@ -29,3 +31,8 @@ class StagedOutputFile {
   std::string temporaryPath_;
   int errorNumber_ = 0;
 };
+
+// Why an existing `target` must not be replaced: EACCES (or EPERM, EROFS) when
+// this user may not write it, as for a read-only file; 0 when it may be
+// replaced or does not exist.
+int ReplaceRefusal(const std::string& target);

@@ -2,10 +2,13 @@
 
 #include <gif_lib.h>
 
+#include <algorithm>
+#include <climits>
 #include <memory>
 #include <optional>
 
 #include "platform/imaging/ColourQuantiser.h"
+#include "platform/imaging/DecodeLimit.h"
 #include "platform/imaging/ImageInput.h"
 #include "platform/imaging/PixelRows.h"
 
@@ -20,6 +23,13 @@ struct GifCloser {
   void operator()(GifFileType* gif) const { DGifCloseFile(gif, nullptr); }
 };
 using GifReader = std::unique_ptr<GifFileType, GifCloser>;
+
+// giflib keeps a record of every frame it has passed; dropping them as we go
+// keeps the memory of a walk through a file of many frames to one frame's.
+void ForgetPassedFrames(GifFileType* gif) {
+  GifFreeSavedImages(gif);
+  gif->ImageCount = 0;
+}
 
 ImagingStatus OpenReader(ImageInput& input, GifReader& reader) {
   if (!input.Seek(0))
@@ -51,11 +61,12 @@ bool SkipExtension(GifFileType* gif) {
   return true;
 }
 
-// Walks the records up to the image descriptor of frame `target` (or to the
-// end when target is negative), calling onFrame for every frame passed.
+// Walks the records from frame `frame` (the next one in the file) up to the
+// image descriptor of frame `target` (or to the end when target is negative),
+// calling onFrame for every frame passed.
 template <typename OnFrame>
-ImagingStatus WalkFrames(GifFileType* gif, int target, OnFrame onFrame) {
-  for (int frame = 0;;) {
+ImagingStatus WalkFrames(GifFileType* gif, int frame, int target, OnFrame onFrame) {
+  for (;;) {
     GifRecordType type = UNDEFINED_RECORD_TYPE;
     if (DGifGetRecordType(gif, &type) == GIF_ERROR)
       return ImagingStatus::CorruptData;
@@ -68,6 +79,7 @@ ImagingStatus WalkFrames(GifFileType* gif, int target, OnFrame onFrame) {
     }
     if (type != IMAGE_DESC_RECORD_TYPE || DGifGetImageDesc(gif) == GIF_ERROR)
       return ImagingStatus::CorruptData;
+    ForgetPassedFrames(gif);
     if (frame == target)
       return ImagingStatus::Ok;
     onFrame(GifFrameInfo{gif->Image.Width, gif->Image.Height});
@@ -116,31 +128,59 @@ ImagingStatus ScanGifFrames(ImageInput& input, std::vector<GifFrameInfo>& frames
     return status;
   frames.clear();
   const ImagingStatus status =
-      WalkFrames(gif.get(), -1, [&](const GifFrameInfo& info) { frames.push_back(info); });
+      WalkFrames(gif.get(), 0, -1, [&](const GifFrameInfo& info) { frames.push_back(info); });
   if (!IsOk(status))
     return status;
   return frames.empty() ? ImagingStatus::CorruptData : ImagingStatus::Ok;
 }
 
-ImagingStatus DecodeGifFrame(ImageInput& input, int index, Bitmap& out) {
-  GifReader gif;
+GifFrameReader::GifFrameReader(ImageInput& input) : input_(input) {}
+
+GifFrameReader::~GifFrameReader() {
+  if (gif_ != nullptr)
+    DGifCloseFile(gif_, nullptr);
+}
+
+ImagingStatus GifFrameReader::Decode(int index, Bitmap& out) {
   if (index < 0)
     return ImagingStatus::InvalidParameter;
-  if (ImagingStatus status = OpenReader(input, gif); !IsOk(status))
+  // Going on from the frame after the last one decoded reads the file once
+  // for all frames; going back starts again from the top.
+  if (gif_ == nullptr || index < nextFrame_) {
+    GifReader reader;
+    if (ImagingStatus status = OpenReader(input_, reader); !IsOk(status))
+      return status;
+    if (gif_ != nullptr)
+      DGifCloseFile(gif_, nullptr);
+    gif_ = reader.release();
+    nextFrame_ = 0;
+  }
+  // After a failure the reader is somewhere inside a frame: start again next time.
+  const int from = nextFrame_;
+  nextFrame_ = INT_MAX;
+  if (ImagingStatus status = WalkFrames(gif_, from, index, [](const GifFrameInfo&) {});
+      !IsOk(status))
     return status;
-  if (ImagingStatus status = WalkFrames(gif.get(), index, [](const GifFrameInfo&) {});
+  if (ImagingStatus status =
+          CheckDecodeSize(Bitmap::StrideFor(std::max(gif_->Image.Width, 0), PixelFormat::Indexed8) *
+                          static_cast<std::uint64_t>(std::max(gif_->Image.Height, 0)));
       !IsOk(status))
     return status;
   Bitmap bitmap;
   if (ImagingStatus status =
-          Bitmap::Create(gif->Image.Width, gif->Image.Height, PixelFormat::Indexed8, bitmap);
+          Bitmap::Create(gif_->Image.Width, gif_->Image.Height, PixelFormat::Indexed8, bitmap);
       !IsOk(status))
     return status == ImagingStatus::InvalidParameter ? ImagingStatus::CorruptData : status;
-  bitmap.SetPalette(FramePalette(gif.get()));
-  if (ImagingStatus status = ReadFrameRows(gif.get(), bitmap); !IsOk(status))
+  bitmap.SetPalette(FramePalette(gif_));
+  if (ImagingStatus status = ReadFrameRows(gif_, bitmap); !IsOk(status))
     return status;
+  nextFrame_ = index + 1;
   out = std::move(bitmap);
   return ImagingStatus::Ok;
+}
+
+ImagingStatus DecodeGifFrame(ImageInput& input, int index, Bitmap& out) {
+  return GifFrameReader(input).Decode(index, out);
 }
 
 namespace {

@@ -45,7 +45,8 @@ class SingleFrameFile : public ImageFile {
 
 class GifImageFile : public ImageFile {
  public:
-  explicit GifImageFile(std::unique_ptr<ImageInput> input) : ImageFile(std::move(input)) {}
+  explicit GifImageFile(std::unique_ptr<ImageInput> input)
+      : ImageFile(std::move(input)), frameReader_(Input()) {}
 
   ImagingStatus Scan() {
     const ImagingStatus status = ScanGifFrames(Input(), frames_);
@@ -64,10 +65,11 @@ class GifImageFile : public ImageFile {
     SetFrameInfo(info.width, info.height, 0, 0);
     return ImagingStatus::Ok;
   }
-  ImagingStatus Decode(Bitmap& out) override { return DecodeGifFrame(Input(), activeFrame_, out); }
+  ImagingStatus Decode(Bitmap& out) override { return frameReader_.Decode(activeFrame_, out); }
 
  private:
   std::vector<GifFrameInfo> frames_;
+  GifFrameReader frameReader_;
 };
 
 class TiffImageFile : public ImageFile {
@@ -153,6 +155,10 @@ ImagingStatus OpenInput(std::unique_ptr<ImageInput> input, std::unique_ptr<Image
 ImageFile::ImageFile(std::unique_ptr<ImageInput> input) : input_(std::move(input)) {}
 
 ImageFile::~ImageFile() = default;
+
+std::uint64_t ImageFile::BytesRead() const {
+  return input_->BytesRead();
+}
 
 void ImageFile::SetFrameInfo(int width, int height, double dpiX, double dpiY) {
   width_ = width;

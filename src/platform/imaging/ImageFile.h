@@ -41,6 +41,8 @@ class ImageFile {
   double DpiY() const { return dpiY_; }
 
   virtual ImagingStatus Decode(Bitmap& out) = 0;
+  // Every byte read from the file so far, re-reads included.
+  std::uint64_t BytesRead() const;
   // The active frame's rows as stored, for copying it a band at a time, when
   // they are exactly the rows Decode would give; NotSupported otherwise. The
   // source reads through this file: it must not outlive it or a frame change.

@@ -1,11 +1,38 @@
 #include "platform/imaging/ImageInput.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
+
+#include "platform/imaging/ImagingErrorText.h"
 
 namespace {
 
 constexpr std::size_t kReadBufferBytes = 64 * 1024;
+
+// Opens a regular file for reading. The open never waits: a FIFO or a device
+// named like a page file would otherwise block until someone writes to it.
+ImagingStatus OpenRegularFile(const std::string& path, int& fd, std::uint64_t& size) {
+  fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) {
+    const int error = errno;
+    RecordSystemError(error);
+    return error == ENOENT ? ImagingStatus::FileNotFound : ImagingStatus::ReadFailed;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    RecordImagingError("not a regular file");
+    ::close(fd);
+    fd = -1;
+    return ImagingStatus::ReadFailed;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  size = static_cast<std::uint64_t>(info.st_size);
+  return ImagingStatus::Ok;
+}
 
 }  // namespace
 
@@ -15,20 +42,21 @@ ImageInput::~ImageInput() {
 }
 
 ImagingStatus ImageInput::OpenFile(const std::string& path, std::unique_ptr<ImageInput>& out) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr)
-    return errno == ENOENT ? ImagingStatus::FileNotFound : ImagingStatus::ReadFailed;
+  int fd = -1;
+  std::uint64_t size = 0;
+  if (ImagingStatus status = OpenRegularFile(path, fd, size); !IsOk(status))
+    return status;
+  std::FILE* file = ::fdopen(fd, "rb");
+  if (file == nullptr) {
+    ::close(fd);
+    return ImagingStatus::OutOfMemory;
+  }
   std::unique_ptr<ImageInput> input(new ImageInput);
   input->file_ = file;
   // glibc ignores the size unless it is given the buffer too.
   input->buffer_ = std::make_unique<char[]>(kReadBufferBytes);
   std::setvbuf(file, input->buffer_.get(), _IOFBF, kReadBufferBytes);
-  if (std::fseek(file, 0, SEEK_END) != 0)
-    return ImagingStatus::ReadFailed;
-  const long size = std::ftell(file);
-  if (size < 0 || std::fseek(file, 0, SEEK_SET) != 0)
-    return ImagingStatus::ReadFailed;  // a folder or a pipe
-  input->size_ = static_cast<std::uint64_t>(size);
+  input->size_ = size;
   out = std::move(input);
   return ImagingStatus::Ok;
 }
@@ -51,6 +79,7 @@ std::size_t ImageInput::Read(void* buffer, std::size_t count) {
   else
     std::memcpy(buffer, memory_ + position_, wanted);
   position_ += got;
+  bytesRead_ += got;
   return got;
 }
 
@@ -63,4 +92,16 @@ bool ImageInput::Seek(std::uint64_t offset) {
     return false;
   position_ = offset;
   return true;
+}
+
+ImagingStatus ReadWholeFile(const std::string& path, std::uint64_t maxBytes,
+                            std::vector<std::uint8_t>& out) {
+  std::unique_ptr<ImageInput> input;
+  if (ImagingStatus status = ImageInput::OpenFile(path, input); !IsOk(status))
+    return status;
+  if (input->Size() > maxBytes)
+    return ImagingStatus::TooLarge;
+  out.resize(static_cast<std::size_t>(input->Size()));
+  return input->Read(out.data(), out.size()) == out.size() ? ImagingStatus::Ok
+                                                           : ImagingStatus::ReadFailed;
 }

@@ -9,9 +9,12 @@
 #include <algorithm>
 #include <cmath>
 #include <csetjmp>
+#include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "platform/imaging/DecodeLimit.h"
 #include "platform/imaging/ImageInput.h"
 #include "platform/imaging/ImagingErrorText.h"
 #include "platform/imaging/PixelRows.h"
@@ -104,6 +107,24 @@ void SetUpDecoder(DecodeState& s) {
   s.error.pub.output_message = IgnoreJpegMessage;
 }
 
+// The output rows plus, for a progressive or multi-scan file, the coefficient
+// buffers libjpeg keeps for the whole image (64 two-byte values per block).
+std::uint64_t DecodeBytes(const jpeg_decompress_struct& cinfo, PixelFormat format) {
+  std::uint64_t bytes = Bitmap::StrideFor(static_cast<int>(cinfo.image_width), format) *
+                        static_cast<std::uint64_t>(cinfo.image_height);
+  if (!cinfo.progressive_mode && !jpeg_has_multiple_scans(const_cast<j_decompress_ptr>(&cinfo)))
+    return bytes;
+  for (int i = 0; i < cinfo.num_components; ++i) {
+    const jpeg_component_info& c = cinfo.comp_info[i];
+    const auto roundUp = [](std::uint64_t value, int factor) {
+      return factor > 0 ? (value + factor - 1) / factor * factor : value;
+    };
+    bytes += roundUp(c.width_in_blocks, c.h_samp_factor) *
+             roundUp(c.height_in_blocks, c.v_samp_factor) * DCTSIZE2 * sizeof(JCOEF);
+  }
+  return bytes;
+}
+
 ImagingStatus StartDecode(DecodeState& s) {
   jpeg_read_header(&s.cinfo, TRUE);
   if (s.cinfo.image_width > Bitmap::kMaxDimension || s.cinfo.image_height > Bitmap::kMaxDimension)
@@ -113,6 +134,8 @@ ImagingStatus StartDecode(DecodeState& s) {
     return ImagingStatus::NotSupported;
   s.cinfo.out_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
   const PixelFormat format = grey ? PixelFormat::Indexed8 : PixelFormat::Rgb24;
+  if (ImagingStatus status = CheckDecodeSize(DecodeBytes(s.cinfo, format)); !IsOk(status))
+    return status;
   if (ImagingStatus status =
           Bitmap::Create(static_cast<int>(s.cinfo.image_width),
                          static_cast<int>(s.cinfo.image_height), format, s.bitmap);
@@ -146,7 +169,7 @@ ImagingStatus WithDecoder(ImageInput& input, Body body) {
     return ImagingStatus::CorruptData;
   }
   jpeg_create_decompress(&s.cinfo);
-  s.cinfo.mem->max_memory_to_use = Bitmap::kMaxBytes;
+  s.cinfo.mem->max_memory_to_use = static_cast<long>(kMaxDecodeBytes);
   input.Seek(0);
   AttachSource(&s.cinfo, s.source, input);
   const ImagingStatus status = body(s);
@@ -176,6 +199,75 @@ ImagingStatus ReadJpegInfo(ImageInput& input, int& width, int& height, double& d
     dpiY = DensityDpi(s.cinfo, s.cinfo.Y_density);
     return ImagingStatus::Ok;
   });
+}
+
+namespace {
+
+ImagingStatus BrokenJpeg(const char* why) {
+  RecordImagingError(std::string("JPEG data ") + why);
+  return ImagingStatus::CorruptData;
+}
+
+bool IsFrameMarker(std::uint8_t marker) {
+  return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
+bool IsStandalone(std::uint8_t marker) {
+  return marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7);
+}
+
+// The position of the marker that ends the entropy-coded data starting at
+// `at`: stuffed zero bytes and restart markers belong to the data.
+std::size_t EndOfScanData(const std::uint8_t* data, std::size_t size, std::size_t at) {
+  while (at + 1 < size) {
+    const auto* ff = static_cast<const std::uint8_t*>(std::memchr(data + at, 0xFF, size - at - 1));
+    if (ff == nullptr)
+      return size;
+    at = static_cast<std::size_t>(ff - data);
+    const std::uint8_t next = data[at + 1];
+    if (next != 0x00 && next != 0xFF && !(next >= 0xD0 && next <= 0xD7))
+      return at;
+    at += next == 0xFF ? 1 : 2;
+  }
+  return size;
+}
+
+}  // namespace
+
+ImagingStatus CheckJpegData(const std::uint8_t* data, std::size_t size) {
+  if (data == nullptr || size == 0)
+    return BrokenJpeg("is empty");
+  if (size < 2 || data[0] != 0xFF || data[1] != 0xD8)
+    return BrokenJpeg("does not start with a start-of-image marker");
+  bool frame = false, scan = false;
+  for (std::size_t at = 2;;) {
+    while (at < size && data[at] == 0xFF && at + 1 < size && data[at + 1] == 0xFF)
+      ++at;  // fill bytes
+    if (at + 2 > size)
+      return BrokenJpeg("ends before its end-of-image marker");
+    if (data[at] != 0xFF)
+      return BrokenJpeg("has no marker where one belongs");
+    const std::uint8_t marker = data[at + 1];
+    at += 2;
+    if (marker == 0xD9)
+      return frame && scan ? ImagingStatus::Ok : BrokenJpeg("ends before its first scan");
+    if (IsStandalone(marker))
+      continue;
+    if (at + 2 > size)
+      return BrokenJpeg("ends before its end-of-image marker");
+    const std::size_t length = (std::size_t{data[at]} << 8) | data[at + 1];
+    if (length < 2 || at + length > size)
+      return BrokenJpeg(at + length > size ? "ends inside a segment" : "has a malformed segment");
+    if (IsFrameMarker(marker))
+      frame = true;
+    at += length;
+    if (marker == 0xDA) {
+      if (!frame)
+        return BrokenJpeg("has a scan before its frame header");
+      scan = true;
+      at = EndOfScanData(data, size, at);
+    }
+  }
 }
 
 namespace {

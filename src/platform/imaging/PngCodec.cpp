@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/imaging/DecodeLimit.h"
 #include "platform/imaging/ImageInput.h"
 #include "platform/imaging/ImagingErrorText.h"
 
@@ -95,6 +96,10 @@ ImagingStatus ReadImage(PngReadState& s) {
   png_read_update_info(s.png, s.info);
   const auto width = static_cast<int>(png_get_image_width(s.png, s.info));
   const auto height = static_cast<int>(png_get_image_height(s.png, s.info));
+  if (ImagingStatus status =
+          CheckDecodeSize(Bitmap::StrideFor(width, format) * static_cast<std::uint64_t>(height));
+      !IsOk(status))
+    return status;
   if (ImagingStatus status = Bitmap::Create(width, height, format, s.bitmap); !IsOk(status))
     return status;
   if (colourType == PNG_COLOR_TYPE_PALETTE)
@@ -148,12 +153,19 @@ ImagingStatus ReadPngInfo(ImageInput& input, int& width, int& height, double& dp
 
 namespace {
 
+// The rows are read one at a time, but whoever reads the image after this
+// check (libHaru) holds all its rows at once: the declared size is refused
+// before the first row when it is more than a page can need.
 ImagingStatus ReadAndDiscardRows(PngReadState& s) {
   png_read_info(s.png, s.info);
   const int passes = png_set_interlace_handling(s.png);
   png_read_update_info(s.png, s.info);
-  s.rowBuffer.resize(png_get_rowbytes(s.png, s.info));
   const png_uint_32 height = png_get_image_height(s.png, s.info);
+  if (ImagingStatus status =
+          CheckDecodeSize(std::uint64_t{png_get_rowbytes(s.png, s.info)} * height);
+      !IsOk(status))
+    return status;
+  s.rowBuffer.resize(png_get_rowbytes(s.png, s.info));
   for (int pass = 0; pass < passes; ++pass)
     for (png_uint_32 y = 0; y < height; ++y)
       png_read_row(s.png, s.rowBuffer.data(), nullptr);

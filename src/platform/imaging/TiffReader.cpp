@@ -6,8 +6,10 @@
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
+#include <string>
 #include <vector>
 
+#include "platform/imaging/DecodeLimit.h"
 #include "platform/imaging/ImageInput.h"
 #include "platform/imaging/ImagingErrorText.h"
 #include "platform/imaging/TiffRowSource.h"
@@ -154,7 +156,9 @@ ImagingStatus ReadThroughRgba(TIFF* tif, const Layout& l, Bitmap& bitmap) {
   // Rgba32 rows are exactly 4 × width bytes and little-endian ABGR words are
   // R, G, B, A in memory, so libtiff can fill the bitmap directly.
   auto* raster = reinterpret_cast<std::uint32_t*>(bitmap.Row(0));
-  if (!TIFFReadRGBAImageOriented(tif, l.width, l.height, raster, ORIENTATION_TOPLEFT, 0))
+  // Stopping at the first error: otherwise a page with unreadable strips
+  // would come back as a whole one with gaps.
+  if (!TIFFReadRGBAImageOriented(tif, l.width, l.height, raster, ORIENTATION_TOPLEFT, 1))
     return ImagingStatus::CorruptData;
   return ImagingStatus::Ok;
 }
@@ -177,6 +181,14 @@ ImagingStatus CheckedLayout(TIFF* tif, Layout& l) {
   if (l.width > Bitmap::kMaxDimension || l.height > Bitmap::kMaxDimension)
     return ImagingStatus::TooLarge;
   return ImagingStatus::Ok;
+}
+
+// The largest block libtiff decodes at once for this page: a strip or a tile,
+// one per sample plane when the planes are stored apart.
+std::uint64_t WorkingBytes(TIFF* tif, const Layout& l) {
+  const std::uint64_t block = TIFFIsTiled(tif) ? static_cast<std::uint64_t>(TIFFTileSize64(tif))
+                                               : static_cast<std::uint64_t>(TIFFStripSize64(tif));
+  return l.planar == PLANARCONFIG_SEPARATE ? block * l.samplesPerPixel : block;
 }
 
 }  // namespace
@@ -203,17 +215,38 @@ ImagingStatus TiffReader::Open(ImageInput& input) {
   if (tiff_ == nullptr)
     return ImagingStatus::CorruptData;
   const tdir_t count = TIFFNumberOfDirectories(tiff_);
-  pageCount_ = static_cast<int>(std::min<tdir_t>(count, 65535));
+  pageCount_ = static_cast<int>(std::min<tdir_t>(count, kMaxPages));
   if (pageCount_ == 0)
     return ImagingStatus::CorruptData;
+  // The count stops at a directory that cannot be read. When the last one
+  // read still links to another, the file was cut short or is damaged: that
+  // page is counted, so that reading it fails and names it.
+  if (count <= static_cast<tdir_t>(kMaxPages) && TIFFSetDirectory(tiff_, count - 1) &&
+      !TIFFLastDirectory(tiff_)) {
+    brokenPage_ = pageCount_;
+    ++pageCount_;
+  }
+  currentPage_ = -1;
   return SelectPage(0);
 }
 
 ImagingStatus TiffReader::SelectPage(int index) {
   if (tiff_ == nullptr || index < 0 || index >= pageCount_)
     return ImagingStatus::InvalidParameter;
-  return TIFFSetDirectory(tiff_, static_cast<tdir_t>(index)) ? ImagingStatus::Ok
-                                                             : ImagingStatus::CorruptData;
+  if (index == brokenPage_) {
+    RecordImagingError("page " + std::to_string(index + 1) +
+                       " cannot be read: the file is cut short or damaged");
+    return ImagingStatus::CorruptData;
+  }
+  // The next page is read from where the current one links to it; going to
+  // any page by number walks the list of pages from the start.
+  const bool read = index == currentPage_ + 1 && currentPage_ >= 0
+                        ? TIFFReadDirectory(tiff_) != 0
+                        : TIFFSetDirectory(tiff_, static_cast<tdir_t>(index)) != 0;
+  currentPage_ = read ? index : -1;
+  if (!read)
+    RecordImagingError("page " + std::to_string(index + 1) + " cannot be read");
+  return read ? ImagingStatus::Ok : ImagingStatus::CorruptData;
 }
 
 void TiffReader::PageInfo(int& width, int& height, double& dpiX, double& dpiY) const {
@@ -235,6 +268,13 @@ ImagingStatus TiffReader::OpenRows(std::unique_ptr<PageRowSource>& out) {
   PageShape shape;
   if (!DirectFormat(tiff_, l, shape.format))
     return ImagingStatus::NotSupported;
+  // Read a band at a time, but the page is no smaller for that: a page no
+  // scanner makes is refused here as when it is decoded whole.
+  if (ImagingStatus status =
+          CheckDecodeSize(static_cast<std::uint64_t>(TIFFScanlineSize64(tiff_)) * l.height +
+                          WorkingBytes(tiff_, l));
+      !IsOk(status))
+    return status;
   if (shape.format == PixelFormat::Indexed1 || shape.format == PixelFormat::Indexed8)
     shape.palette = PaletteFor(tiff_, l, shape.format);
   PageInfo(shape.width, shape.height, shape.dpiX, shape.dpiY);
@@ -249,7 +289,17 @@ ImagingStatus TiffReader::Decode(Bitmap& out) {
   Bitmap bitmap;
   PixelFormat format = PixelFormat::Rgb24;
   ImagingStatus status = ImagingStatus::Ok;
-  if (DirectFormat(tiff_, l, format)) {
+  const bool direct = DirectFormat(tiff_, l, format);
+  // Rows read directly are decoded into place (libtiff holds only the stored,
+  // compressed strip); the RGBA reader fills 4 bytes a pixel besides the block
+  // it decodes.
+  const std::uint64_t needed =
+      direct ? Bitmap::StrideFor(static_cast<int>(l.width), format) * std::uint64_t{l.height}
+             : std::uint64_t{l.width} * l.height * 4 + WorkingBytes(tiff_, l);
+  status = CheckDecodeSize(needed);
+  if (!IsOk(status))
+    return status;
+  if (direct) {
     status = Bitmap::Create(static_cast<int>(l.width), static_cast<int>(l.height), format, bitmap);
     if (IsOk(status)) {
       if (format == PixelFormat::Indexed1 || format == PixelFormat::Indexed8)

@@ -20,7 +20,10 @@ class TiffReader {
 
   // The input must outlive the reader.
   ImagingStatus Open(ImageInput& input);
+  // Pages up to the first that cannot be read, which is counted too (and fails
+  // to be selected) when the file goes on past it, as a file cut short does.
   int PageCount() const { return pageCount_; }
+  // Selecting the pages in order reads each directory once.
   ImagingStatus SelectPage(int index);
   // Size and resolution of the selected page.
   void PageInfo(int& width, int& height, double& dpiX, double& dpiY) const;
@@ -31,8 +34,12 @@ class TiffReader {
   ImagingStatus OpenRows(std::unique_ptr<PageRowSource>& out);
 
  private:
+  static constexpr int kMaxPages = 65535;
+
   tiff* tiff_ = nullptr;
   int pageCount_ = 0;
+  int currentPage_ = -1;
+  int brokenPage_ = -1;
 };
 
 // libtiff prints to standard error by default; hostile files would flood it.

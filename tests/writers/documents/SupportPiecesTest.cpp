@@ -47,7 +47,7 @@ TEST(StagedOutputFile, CommitReplacesAndDiscardLeavesNothing) {
     StagedOutputFile output(target);
     ASSERT_TRUE(output.Create());
     EXPECT_EQ(Entries(folder.path()).size(), 1);
-    EXPECT_TRUE(Entries(folder.path())[0].startsWith(".doc.tif."));
+    EXPECT_TRUE(Entries(folder.path())[0].startsWith(".docketeer-"));
   }
   EXPECT_TRUE(Entries(folder.path()).isEmpty());
 
