@@ -319,6 +319,7 @@ void TwainHelper::TransferImages(std::vector<TW_HANDLE>& images) {
   CheckTwainInvariant();
   CheckPrecondition(CONTRACT_LOCATION, images.empty());
   CheckTransferPreconditions();
+  transferFailed_ = false;
   int unknownAnswers = 0;
   while (TransferOnePage(images, static_cast<int>(images.size()), unknownAnswers) !=
          PageTransfer::Done) {
@@ -330,6 +331,7 @@ bool TwainHelper::TransferImage(std::vector<TW_HANDLE>& images, int pagesDeliver
   Log(LOG_LOCATION, "TwainHelper::TransferImage()");
   CheckTwainInvariant();
   CheckTransferPreconditions();
+  transferFailed_ = false;
   int unknownAnswers = 0;
   PageTransfer outcome = PageTransfer::Again;
   while (outcome == PageTransfer::Again)
@@ -390,7 +392,8 @@ bool TwainHelper::EndTransfer() {
 
 // After a failed transfer. Pages already delivered are kept and the source is
 // still taken out of its transfer state; a refusal then is only logged, as
-// those pages matter more than the source's answer.
+// those pages matter more than the source's answer. The failure itself is
+// kept for the caller: a jammed feeder must not pass for the end of the batch.
 void TwainHelper::StopAfterFailure(int pagesDelivered) {
   transferFailed_ = true;
   if (pagesDelivered == 0) {

@@ -64,6 +64,9 @@ class TwainHelper {
   // by a transfer-ready of its own; `pagesDelivered` counts the pages this scan
   // has delivered before, which a failure now leaves delivered.
   bool TransferImage(std::vector<TW_HANDLE>& images, int pagesDelivered);
+  // Whether the last TransferImage(s) ended on the source's failure (a jam, a
+  // lost device) rather than on the batch's end or a cancel.
+  bool LastTransferFailed() const { return transferFailed_; }
   std::string GetDataSourceName();
   DataSourceSize GetDataSourceSize();
   // Back to the manager-open state after a failure; never raises on TWAIN codes.

@@ -115,7 +115,11 @@ void TwainManager::TransferReadyPage() {
   if (more)
     return;
   DeferredEndScan();
-  if (pagesThisScan_ == 0) {
+  // The pages offered before a failure stay with the window; the failure is
+  // reported, so that a jam is never taken for the end of the batch.
+  if (LastTransferFailed()) {
+    NotifyError(1);
+  } else if (pagesThisScan_ == 0) {
     NotifyCancelled();
   } else {
     NotifyComplete();
