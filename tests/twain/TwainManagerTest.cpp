@@ -145,6 +145,26 @@ TEST_F(TwainManagerTest, TwoScansInARowEndTheFirstBeforeStartingTheSecond) {
   EXPECT_EQ(window_.notices, std::vector<Notice>{kComplete});
 }
 
+TEST_F(TwainManagerTest, WithAHeldPageLimitTheNextPageWaitsUntilThePageBeforeIsTaken) {
+  ASSERT_TRUE(Initialize());
+  manager_->SetHeldPageLimit(1);
+  Scan(3);
+  EXPECT_EQ(manager_->GetImages().size(), 1u);
+  EXPECT_EQ(window_.pages, 1);
+  std::vector<std::vector<std::uint8_t>> taken;
+  for (int round = 0; round < 3; ++round) {
+    for (TW_HANDLE page : manager_->TakeImages()) {
+      taken.push_back(BlockBytes(page));
+      GlobalFree(page);
+    }
+    RunPostedEvents();
+  }
+  EXPECT_EQ(taken, (std::vector<std::vector<std::uint8_t>>{
+                       MakePage(3, 2, 0x10), MakePage(4, 2, 0x20), MakePage(5, 2, 0x30)}));
+  EXPECT_EQ(window_.pages, 3);
+  EXPECT_EQ(window_.notices, std::vector<Notice>{kComplete});
+}
+
 TEST_F(TwainManagerTest, CancelBeforeTheFirstPageIsReportedAsCancelledAndAFailureAsAnError) {
   ASSERT_TRUE(Initialize());
   Script().Queue("GetNativeXfer", {TWRC_CANCEL});
