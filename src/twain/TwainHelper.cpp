@@ -319,7 +319,6 @@ void TwainHelper::TransferImages(std::vector<TW_HANDLE>& images) {
   CheckTwainInvariant();
   CheckPrecondition(CONTRACT_LOCATION, images.empty());
   CheckTransferPreconditions();
-  transferFailed_ = false;
   int unknownAnswers = 0;
   while (TransferOnePage(images, static_cast<int>(images.size()), unknownAnswers) !=
          PageTransfer::Done) {
@@ -331,7 +330,6 @@ bool TwainHelper::TransferImage(std::vector<TW_HANDLE>& images, int pagesDeliver
   Log(LOG_LOCATION, "TwainHelper::TransferImage()");
   CheckTwainInvariant();
   CheckTransferPreconditions();
-  transferFailed_ = false;
   int unknownAnswers = 0;
   PageTransfer outcome = PageTransfer::Again;
   while (outcome == PageTransfer::Again)

@@ -64,9 +64,6 @@ class TwainHelper {
   // by a transfer-ready of its own; `pagesDelivered` counts the pages this scan
   // has delivered before, which a failure now leaves delivered.
   bool TransferImage(std::vector<TW_HANDLE>& images, int pagesDelivered);
-  // Whether the last TransferImage(s) ended on the source's failure (a jam, a
-  // lost device) rather than on the batch's end or a cancel.
-  bool LastTransferFailed() const { return transferFailed_; }
   std::string GetDataSourceName();
   DataSourceSize GetDataSourceSize();
   // Back to the manager-open state after a failure; never raises on TWAIN codes.
@@ -79,8 +76,7 @@ class TwainHelper {
   bool IsDataSourceOpen() const;
   bool IsDataSourceEnabled() const;
   // The scan under way or last ended had a transfer fail (a jam, a device
-  // error); pages delivered before it are kept and the scan ends as
-  // complete, or as cancelled without any page.
+  // error); pages delivered before it are kept and the scan ends as an error.
   bool HasTransferFailed() const { return transferFailed_; }
 
   // Consecutive unknown answers to a native transfer after which the source

@@ -123,7 +123,7 @@ void TwainManager::TransferReadyPage() {
   DeferredEndScan();
   // The pages offered before a failure stay with the window; the failure is
   // reported, so that a jam is never taken for the end of the batch.
-  if (LastTransferFailed()) {
+  if (HasTransferFailed()) {
     NotifyError(1);
   } else if (pagesThisScan_ == 0) {
     NotifyCancelled();
