@@ -6,7 +6,6 @@
 // scan under way takes instead.
 //
 //   dsm_batch_stalls <library> <pages> <dpi> <read delay us> [--disable-after <ms>]
-#include <dlfcn.h>
 #include <sys/resource.h>
 
 #include <QCoreApplication>
@@ -19,31 +18,13 @@
 #include <fstream>
 #include <string>
 
+#include "BenchSession.h"
 #include "twain/GlobalMemory.h"
 #include "twain/TwainTypes.h"
 
 namespace {
 
-DSMENTRYPROC entry = nullptr;
-TW_IDENTITY application{};
-TW_IDENTITY source{};
-
-TW_UINT16 Call(TW_IDENTITY* destination, TW_UINT32 group, TW_UINT16 dat, TW_UINT16 message,
-               TW_MEMREF data) {
-  return entry(&application, destination, group, dat, message, data);
-}
-
-TW_UINT16 SetOneValue(TW_UINT16 cap, TW_UINT16 itemType, TW_UINT32 item) {
-  TW_HANDLE container = GlobalAlloc(sizeof(TW_ONEVALUE));
-  auto* value = static_cast<TW_ONEVALUE*>(GlobalLock(container));
-  value->ItemType = itemType;
-  value->Item = item;
-  GlobalUnlock(container);
-  TW_CAPABILITY capability{cap, TWON_ONEVALUE, container};
-  const TW_UINT16 result = Call(&source, DG_CONTROL, DAT_CAPABILITY, MSG_SET, &capability);
-  GlobalFree(container);
-  return result;
-}
+BenchSession session;
 
 // The scan manager's part: a page is transferred when the source says it is ready.
 class Application : public QObject {
@@ -54,7 +35,7 @@ class Application : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     TW_EVENT twainEvent{event, MSG_NULL};
-    if (Call(&source, DG_CONTROL, DAT_EVENT, MSG_PROCESSEVENT, &twainEvent) != TWRC_DSEVENT)
+    if (session.Source(DG_CONTROL, DAT_EVENT, MSG_PROCESSEVENT, &twainEvent) != TWRC_DSEVENT)
       return QObject::eventFilter(watched, event);
     if (twainEvent.TWMessage == MSG_XFERREADY)
       TransferOne();
@@ -64,10 +45,10 @@ class Application : public QObject {
  private:
   void TransferOne() {
     TW_HANDLE page = nullptr;
-    const TW_UINT16 result = Call(&source, DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &page);
+    const TW_UINT16 result = session.Source(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &page);
     GlobalFree(page);  // saved and freed at once, as the program does
     TW_PENDINGXFERS pending{};
-    Call(&source, DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending);
+    session.Source(DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending);
     pages += result == TWRC_XFERDONE ? 1 : 0;
     done = result != TWRC_XFERDONE || pending.Count == 0;
   }
@@ -106,30 +87,13 @@ int main(int argc, char** argv) {
       argc > 6 && std::strcmp(argv[5], "--disable-after") == 0 ? std::atoi(argv[6]) : -1;
   QCoreApplication app(argc, argv);
   QCoreApplication::setOrganizationName("DocketeerBench");
-  void* library = ::dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
-  entry = library ? reinterpret_cast<DSMENTRYPROC>(::dlsym(library, kDsmEntryName)) : nullptr;
-  if (entry == nullptr) {
-    std::fprintf(stderr, "cannot load %s\n", argv[1]);
+  if (!session.Load(argv[1]))
     return 1;
-  }
   Application parent;
   parent.installEventFilter(&parent);
-  std::strcpy(application.ProductName, "Batch stalls");
-  void* parentHandle = &parent;
-  Call(nullptr, DG_CONTROL, DAT_PARENT, MSG_OPENDSM, &parentHandle);
-  Call(nullptr, DG_CONTROL, DAT_IDENTITY, MSG_GETDEFAULT, &source);
-  if (Call(nullptr, DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &source) != TWRC_SUCCESS) {
-    std::fprintf(stderr, "no source\n");
+  if (!session.Open(&parent, "Batch stalls"))
     return 1;
-  }
-  SetOneValue(CAP_FEEDERENABLED, TWTY_BOOL, 1);
-  SetOneValue(CAP_XFERCOUNT, TWTY_INT16, static_cast<TW_UINT32>(wanted));
-  SetOneValue(ICAP_PIXELTYPE, TWTY_UINT16, TWPT_RGB);
-  SetOneValue(ICAP_XRESOLUTION, TWTY_FIX32, static_cast<TW_UINT32>(dpi));
-  TW_IMAGELAYOUT layout{};
-  Call(&source, DG_IMAGE, DAT_IMAGELAYOUT, MSG_GET, &layout);
-  layout.Frame = {{0, 0}, {0, 0}, {8, 17039}, {11, 45220}};  // A4
-  Call(&source, DG_IMAGE, DAT_IMAGELAYOUT, MSG_SET, &layout);
+  session.NegotiateColourA4(dpi, wanted);
 
   // The longest time between two turns of the event loop.
   QElapsedTimer sinceTick;
@@ -141,7 +105,7 @@ int main(int argc, char** argv) {
   TW_USERINTERFACE ui{0, 1, &parent};
   QElapsedTimer batch;
   batch.start();
-  Call(&source, DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &ui);
+  session.Source(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &ui);
   sinceTick.start();
   ticker.start();
   if (disableAfter >= 0) {
@@ -149,16 +113,15 @@ int main(int argc, char** argv) {
       QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     QElapsedTimer disabling;
     disabling.start();
-    Call(&source, DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &ui);
+    session.Source(DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &ui);
     std::printf("disable %.1f ms\n", disabling.nsecsElapsed() / 1e6);
   } else {
     while (!parent.done)
       QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    Call(&source, DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &ui);
+    session.Source(DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &ui);
     std::printf("%d pages %.3f s longest-stall %lld ms peak %ld kB\n", parent.pages,
                 batch.elapsed() / 1000.0, static_cast<long long>(longestGap), PeakKilobytes());
   }
-  Call(nullptr, DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, &source);
-  Call(nullptr, DG_CONTROL, DAT_PARENT, MSG_CLOSEDSM, &parentHandle);
+  session.Close();
   return 0;
 }

@@ -3,8 +3,6 @@
 // does when it writes PNM files. Prints the seconds the batch took.
 //
 //   dsm_feeder_batch <library> <output folder> [dpi] [--memory]
-#include <dlfcn.h>
-
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <cstdio>
@@ -12,31 +10,13 @@
 #include <fstream>
 #include <string>
 
+#include "BenchSession.h"
 #include "twain/GlobalMemory.h"
 #include "twain/TwainTypes.h"
 
 namespace {
 
-DSMENTRYPROC entry = nullptr;
-TW_IDENTITY application{};
-TW_IDENTITY source{};
-
-TW_UINT16 Call(TW_IDENTITY* destination, TW_UINT32 group, TW_UINT16 dat, TW_UINT16 message,
-               TW_MEMREF data) {
-  return entry(&application, destination, group, dat, message, data);
-}
-
-TW_UINT16 SetOneValue(TW_UINT16 cap, TW_UINT16 itemType, TW_UINT32 item) {
-  TW_HANDLE container = GlobalAlloc(sizeof(TW_ONEVALUE));
-  auto* value = static_cast<TW_ONEVALUE*>(GlobalLock(container));
-  value->ItemType = itemType;
-  value->Item = item;
-  GlobalUnlock(container);
-  TW_CAPABILITY capability{cap, TWON_ONEVALUE, container};
-  const TW_UINT16 result = Call(&source, DG_CONTROL, DAT_CAPABILITY, MSG_SET, &capability);
-  GlobalFree(container);
-  return result;
-}
+BenchSession session;
 
 // The application's side of the event loop: DAT_EVENT sees every event.
 class Application : public QObject {
@@ -46,7 +26,7 @@ class Application : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     TW_EVENT twainEvent{event, MSG_NULL};
-    if (Call(&source, DG_CONTROL, DAT_EVENT, MSG_PROCESSEVENT, &twainEvent) != TWRC_DSEVENT)
+    if (session.Source(DG_CONTROL, DAT_EVENT, MSG_PROCESSEVENT, &twainEvent) != TWRC_DSEVENT)
       return QObject::eventFilter(watched, event);
     transferReady = transferReady || twainEvent.TWMessage == MSG_XFERREADY;
     return true;
@@ -74,14 +54,14 @@ int TransferAll(const std::string& folder, bool toDisk) {
   int pages = 0;
   for (TW_PENDINGXFERS pending{1, {0}}; pending.Count != 0;) {
     TW_HANDLE page = nullptr;
-    if (Call(&source, DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &page) != TWRC_XFERDONE)
+    if (session.Source(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &page) != TWRC_XFERDONE)
       return -1;
     if (toDisk)
       WriteBmp(page, folder + "/page" + std::to_string(++pages) + ".bmp");
     else
       ++pages;
     GlobalFree(page);
-    Call(&source, DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending);
+    session.Source(DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending);
   }
   return pages;
 }
@@ -96,43 +76,26 @@ int main(int argc, char** argv) {
   const int dpi = argc > 3 ? std::atoi(argv[3]) : 300;
   const bool toDisk = !(argc > 4 && std::strcmp(argv[4], "--memory") == 0);
   QCoreApplication app(argc, argv);
-  void* library = ::dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
-  entry = library ? reinterpret_cast<DSMENTRYPROC>(::dlsym(library, kDsmEntryName)) : nullptr;
-  if (entry == nullptr) {
-    std::fprintf(stderr, "cannot load %s\n", argv[1]);
+  if (!session.Load(argv[1]))
     return 1;
-  }
   Application parent;
   parent.installEventFilter(&parent);
-  std::strcpy(application.ProductName, "Feeder batch");
-  void* parentHandle = &parent;
   QElapsedTimer timer;
   timer.start();
-  Call(nullptr, DG_CONTROL, DAT_PARENT, MSG_OPENDSM, &parentHandle);
-  Call(nullptr, DG_CONTROL, DAT_IDENTITY, MSG_GETDEFAULT, &source);
-  if (Call(nullptr, DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &source) != TWRC_SUCCESS) {
-    std::fprintf(stderr, "no source\n");
+  if (!session.Open(&parent, "Feeder batch"))
     return 1;
-  }
-  SetOneValue(CAP_FEEDERENABLED, TWTY_BOOL, 1);
-  SetOneValue(ICAP_PIXELTYPE, TWTY_UINT16, TWPT_RGB);
-  SetOneValue(ICAP_XRESOLUTION, TWTY_FIX32, static_cast<TW_UINT32>(dpi));
-  TW_IMAGELAYOUT layout{};
-  Call(&source, DG_IMAGE, DAT_IMAGELAYOUT, MSG_GET, &layout);
-  layout.Frame = {{0, 0}, {0, 0}, {8, 17039}, {11, 45220}};  // A4: 8.27 by 11.69 inches
-  Call(&source, DG_IMAGE, DAT_IMAGELAYOUT, MSG_SET, &layout);
+  session.NegotiateColourA4(dpi);
   TW_USERINTERFACE ui{0, 1, &parent};
   const qint64 opened = timer.elapsed();
-  Call(&source, DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &ui);
+  session.Source(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &ui);
   while (!parent.transferReady)
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
   const qint64 scanned = timer.elapsed();
   const int pages = TransferAll(argv[2], toDisk);
   std::fprintf(stderr, "open %lld ms, scan %lld ms, transfer %lld ms\n", opened, scanned - opened,
                timer.elapsed() - scanned);
-  Call(&source, DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &ui);
-  Call(nullptr, DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, &source);
-  Call(nullptr, DG_CONTROL, DAT_PARENT, MSG_CLOSEDSM, &parentHandle);
+  session.Source(DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &ui);
+  session.Close();
   std::printf("%d pages %.3f s\n", pages, timer.elapsed() / 1000.0);
   return pages > 0 ? 0 : 1;
 }

@@ -78,11 +78,9 @@ void ScanSession::Run() {
 
 bool ScanSession::event(QEvent* event) {
   const int type = static_cast<int>(event->type());
-  // The scan manager ends a scan whose transfer failed as complete with the
-  // pages before the failure, or as cancelled; here it is a scanner failure,
-  // told before the page loop can combine what is only part of the document.
-  if ((type == WM_SCAN_COMPLETE || type == WM_SCAN_CANCELLED) && manager_.HasTransferFailed() &&
-      !outcome_.Failed())
+  // A failed transfer (a jam) ends the scan as an error; its own words say more
+  // than the general scanner message the workflow gives next.
+  if (type == WM_SCAN_ERROR && manager_.HasTransferFailed() && !outcome_.Failed())
     outcome_.Fail(kExitScanner, kTransferFailed);
   else if (type == WM_SCAN_CANCELLED)
     cancelled_ = true;

@@ -92,6 +92,9 @@ ScanWorkflow::ScanWorkflow(ScanWorkflowHost& host, TwainManager& scanManager,
     seams_.chooseNextPage = &RunNextPageDialog;
   if (!seams_.viewFile)
     seams_.viewFile = &ViewKeepingFocus;
+  // Each page is written before the next is taken from the source, so a
+  // feeder batch needs memory for one page whatever its length.
+  scanManager_.SetHeldPageLimit(1);
 }
 
 ScanWorkflow::~ScanWorkflow() = default;

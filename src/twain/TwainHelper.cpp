@@ -390,7 +390,8 @@ bool TwainHelper::EndTransfer() {
 
 // After a failed transfer. Pages already delivered are kept and the source is
 // still taken out of its transfer state; a refusal then is only logged, as
-// those pages matter more than the source's answer.
+// those pages matter more than the source's answer. The failure itself is
+// kept for the caller: a jammed feeder must not pass for the end of the batch.
 void TwainHelper::StopAfterFailure(int pagesDelivered) {
   transferFailed_ = true;
   if (pagesDelivered == 0) {

@@ -76,8 +76,7 @@ class TwainHelper {
   bool IsDataSourceOpen() const;
   bool IsDataSourceEnabled() const;
   // The scan under way or last ended had a transfer fail (a jam, a device
-  // error); pages delivered before it are kept and the scan ends as
-  // complete, or as cancelled without any page.
+  // error); pages delivered before it are kept and the scan ends as an error.
   bool HasTransferFailed() const { return transferFailed_; }
 
   // Consecutive unknown answers to a native transfer after which the source

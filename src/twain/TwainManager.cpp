@@ -52,6 +52,7 @@ void TwainManager::StartScan(const ScanRequest& request) {
   ProcessDeferredTasks();
   pagesThisScan_ = 0;
   scanUnderWay_ = false;
+  transferWaiting_ = false;
   try {
     OpenDataSource();
     EnableDataSource(request);
@@ -80,6 +81,11 @@ void TwainManager::HandleSourceEvent(int code) {
   switch (code) {
     case XFER_READY_MSG:
       Log(LOG_LOCATION, "TwainManager::PreTranslateMessage(): XFER_READY_MSG");
+      if (heldPageLimit_ != 0 && images_.size() >= heldPageLimit_) {
+        Log(LOG_LOCATION, "TwainManager::PreTranslateMessage(): waiting until pages are taken");
+        transferWaiting_ = true;
+        break;
+      }
       TransferReadyPage();
       break;
     case CLOSE_MSG:
@@ -115,7 +121,11 @@ void TwainManager::TransferReadyPage() {
   if (more)
     return;
   DeferredEndScan();
-  if (pagesThisScan_ == 0) {
+  // The pages offered before a failure stay with the window; the failure is
+  // reported, so that a jam is never taken for the end of the batch.
+  if (HasTransferFailed()) {
+    NotifyError(1);
+  } else if (pagesThisScan_ == 0) {
     NotifyCancelled();
   } else {
     NotifyComplete();
@@ -132,6 +142,7 @@ void TwainManager::RecoverFromFailure() {
   }
   deferredEndScan_ = false;
   deferredCloseDataSource_ = false;
+  transferWaiting_ = false;
   NotifyError(1);
 }
 
@@ -140,7 +151,20 @@ std::vector<TW_HANDLE> TwainManager::GetImages() const {
 }
 
 std::vector<TW_HANDLE> TwainManager::TakeImages() {
-  return std::exchange(images_, {});
+  std::vector<TW_HANDLE> taken = std::exchange(images_, {});
+  TransferWaitingPage();
+  return taken;
+}
+
+void TwainManager::TransferWaitingPage() {
+  if (!std::exchange(transferWaiting_, false))
+    return;
+  try {
+    TransferReadyPage();
+  } catch (const std::exception&) {
+    Log(LOG_LOCATION, "TwainManager::TakeImages(): Caught exception");
+    RecoverFromFailure();
+  }
 }
 
 void TwainManager::SelectDataSource() {

@@ -32,7 +32,12 @@ class TwainManager : public TwainHelper {
   bool PreTranslateMessage(QEvent* message);
   std::vector<TW_HANDLE> GetImages() const;
   // Moves the held pages out in delivery order; the caller frees each with GlobalFree.
+  // A transfer that waited for room (see SetHeldPageLimit) runs now.
   std::vector<TW_HANDLE> TakeImages();
+  // At most `pages` untaken pages are held (0: no limit, the default). A page
+  // the source announces beyond that stays with the source until TakeImages,
+  // so a fast feeder cannot fill memory while the pages before are written.
+  void SetHeldPageLimit(std::size_t pages) { heldPageLimit_ = pages; }
 
   // These carry out a pending end of scan first; failures reach the caller.
   void SelectDataSource();
@@ -52,6 +57,7 @@ class TwainManager : public TwainHelper {
  private:
   void HandleSourceEvent(int code);
   void TransferReadyPage();
+  void TransferWaitingPage();
   void RecoverFromFailure();
   void Notify(int type, int wParam);
 
@@ -61,4 +67,6 @@ class TwainManager : public TwainHelper {
   bool deferredCloseDataSource_ = false;
   bool scanUnderWay_ = false;  // started, and its outcome not yet posted
   int pagesThisScan_ = 0;
+  std::size_t heldPageLimit_ = 0;
+  bool transferWaiting_ = false;  // a transfer-ready came while the limit was reached
 };

@@ -243,10 +243,16 @@ TW_UINT16 ProcessEvent(FakeDsmScript& script, TW_EVENT& event) {
 }
 
 TW_UINT16 NativeTransfer(FakeDsmScript& script, TW_HANDLE& image) {
-  if (!script.transferReady || script.pages.empty())
+  if (!script.transferReady || (script.pages.empty() && script.repeatCount == 0))
     return TWRC_FAILURE;
-  const std::vector<std::uint8_t> page = std::move(script.pages.front());
-  script.pages.pop_front();
+  std::vector<std::uint8_t> page;
+  if (script.pages.empty()) {
+    page = script.repeatedPage;
+    --script.repeatCount;
+  } else {
+    page = std::move(script.pages.front());
+    script.pages.pop_front();
+  }
   image = GlobalAlloc(page.size());
   std::memcpy(GlobalLock(image), page.data(), page.size());
   GlobalUnlock(image);
@@ -260,7 +266,7 @@ TW_UINT16 EndTransfer(FakeDsmScript& script, TW_PENDINGXFERS& pending) {
     pending.Count = script.pendingCounts.front();
     script.pendingCounts.pop_front();
   } else {
-    pending.Count = static_cast<TW_UINT16>(script.pages.size());
+    pending.Count = static_cast<TW_UINT16>(script.pages.size() + script.repeatCount);
   }
   script.transferReady = pending.Count != 0;
   if (script.transferReady && script.announceEachPage && script.enabledParent != nullptr) {
@@ -302,6 +308,7 @@ TW_UINT16 SourceCall(FakeDsmScript& script, TW_UINT32 group, TW_UINT16 type, TW_
     script.transferReady = false;
     script.announcementPending = false;
     script.pages.clear();
+    script.repeatCount = 0;
     return Answer(TWRC_SUCCESS, enabled);
   }
   if (type == DAT_IMAGEINFO)

@@ -9,6 +9,7 @@
 #include <QEvent>
 #include <QObject>
 #include <cstdint>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <string>
@@ -52,6 +53,10 @@ struct FakeDsmScript {
   TW_IMAGELAYOUT layout{};
   // Device-independent bitmaps delivered one per native transfer.
   std::deque<std::vector<std::uint8_t>> pages;
+  // Once `pages` runs out, `repeatedPage` is delivered `repeatCount` more
+  // times, each copy made at its transfer: a long batch holds one page at a time.
+  std::vector<std::uint8_t> repeatedPage;
+  int repeatCount = 0;
   // Counts answered by MSG_ENDXFER in turn; once empty, the pages left.
   std::deque<TW_UINT16> pendingCounts;
   // Source messages posted to the parent window when the source is enabled.
@@ -84,6 +89,27 @@ struct FakeDsmScript {
     queue.insert(queue.end(), codes.begin(), codes.end());
   }
 };
+
+// A bottom-up 24-bit device-independent bitmap at 300 dpi with rows padded to 4 bytes.
+inline std::vector<std::uint8_t> MakeFakePage(int width, int height, std::uint8_t shade) {
+  const int stride = (width * 3 + 3) / 4 * 4;
+  std::vector<std::uint8_t> bytes(40 + static_cast<std::size_t>(stride) * height, shade);
+  const auto put = [&bytes](std::size_t offset, auto value) {
+    std::memcpy(bytes.data() + offset, &value, sizeof value);
+  };
+  put(0, std::uint32_t{40});
+  put(4, std::int32_t{width});
+  put(8, std::int32_t{height});
+  put(12, std::uint16_t{1});
+  put(14, std::uint16_t{24});
+  put(16, std::uint32_t{0});
+  put(20, static_cast<std::uint32_t>(stride * height));
+  put(24, std::int32_t{11811});
+  put(28, std::int32_t{11811});
+  put(32, std::uint32_t{0});
+  put(36, std::uint32_t{0});
+  return bytes;
+}
 
 // A source's own event, posted to the parent window.
 class FakeSourceEvent : public QEvent {

@@ -1,11 +1,14 @@
 #include "MainWindowFixture.h"
 
+#include <QElapsedTimer>
+#include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTimer>
 #include <filesystem>
 
 #include "core/Paths.h"
+#include "scan/ScanNextPageDlg.h"
 #include "settings/AppSettings.h"
 #include "settings/DocumentSizeCatalogue.h"
 #include "tree/CTreeFileCtrl.h"
@@ -45,6 +48,29 @@ void MainWindowFixture::SelectInTree(const std::string& path) {
   tree->SelectPath(RemoveTrailingSeparator(path), false);
   RunPostedEvents();
   ASSERT_EQ(tree->GetSelectedPath(), RemoveTrailingSeparator(path));
+}
+
+void MainWindowFixture::AnswerNextPage(std::vector<int> choices) {
+  choices_ = std::move(choices);
+  ScanWorkflowSeams seams;
+  seams.chooseNextPage = [this](QWidget*, int) {
+    const int choice = choices_.empty() ? static_cast<int>(DONE_SCANNING) : choices_.front();
+    if (!choices_.empty())
+      choices_.erase(choices_.begin());
+    return choice;
+  };
+  seams.viewFile = [](const std::string&, bool, QWidget*) {};
+  Window().SetScanWorkflowSeams(std::move(seams));
+}
+
+void MainWindowFixture::PressScan() {
+  Find<QPushButton>("scanButton")->click();
+  QElapsedTimer timer;
+  timer.start();
+  while (Window().Workflow().IsScanning() && timer.elapsed() < 120000)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  RunPostedEvents();
+  ASSERT_FALSE(Window().Workflow().IsScanning());
 }
 
 void MainWindowFixture::OnNextModal(std::function<void(QWidget*)> act) {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "FakeDsmFixture.h"
 #include "scan/CFoliantDlg.h"
@@ -31,6 +32,11 @@ class MainWindowFixture : public FakeDsmFixture {
   // Selects a path in the tree as a click would.
   void SelectInTree(const std::string& path);
 
+  // The next-page dialog answers from `choices` (then DONE_SCANNING); viewing does nothing.
+  void AnswerNextPage(std::vector<int> choices);
+  // Presses SCAN NOW! and runs the events until the scan has ended.
+  void PressScan();
+
   // Runs `act` on the next modal dialog once it is shown.
   static void OnNextModal(std::function<void(QWidget*)> act);
 
@@ -39,4 +45,5 @@ class MainWindowFixture : public FakeDsmFixture {
 
  private:
   std::unique_ptr<CFoliantDlg> window_;
+  std::vector<int> choices_;
 };

@@ -17,19 +17,6 @@ namespace fs = std::filesystem;
 
 class MainWindowScanTest : public MainWindowFixture {
  protected:
-  // The next-page dialog answers from `choices`; viewing does nothing.
-  void AnswerNextPage(std::vector<int> choices) {
-    choices_ = std::move(choices);
-    ScanWorkflowSeams seams;
-    seams.chooseNextPage = [this](QWidget*, int) {
-      const int choice = choices_.empty() ? static_cast<int>(DONE_SCANNING) : choices_.front();
-      if (!choices_.empty())
-        choices_.erase(choices_.begin());
-      return choice;
-    };
-    seams.viewFile = [](const std::string&, bool, QWidget*) {};
-    Window().SetScanWorkflowSeams(std::move(seams));
-  }
   // Scans that deliver one page each.
   void ScriptOnePageScans(int scans) {
     AddPages(scans);
@@ -37,14 +24,6 @@ class MainWindowScanTest : public MainWindowFixture {
       Script().pendingCounts.push_back(0);
     Script().eventsOnEnable = {MSG_XFERREADY};
   }
-  void PressScan() {
-    Find<QPushButton>("scanButton")->click();
-    for (int round = 0; round < 200 && Window().Workflow().IsScanning(); ++round)
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    RunPostedEvents();
-  }
-
-  std::vector<int> choices_;
 };
 
 TEST_F(MainWindowScanTest, APeriodFolderProposesTheNextNameAfterEachDocument) {

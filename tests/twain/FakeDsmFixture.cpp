@@ -21,11 +21,6 @@ std::string ReadLog() {
   return text.str();
 }
 
-template <typename T>
-void Put(std::vector<std::uint8_t>& bytes, std::size_t offset, T value) {
-  std::memcpy(bytes.data() + offset, &value, sizeof value);
-}
-
 }  // namespace
 
 void FakeDsmFixture::SetUp() {
@@ -79,22 +74,8 @@ void FakeDsmFixture::AddPages(int count) {
   }
 }
 
-// A bottom-up 24-bit device-independent bitmap with rows padded to 4 bytes.
 std::vector<std::uint8_t> FakeDsmFixture::MakePage(int width, int height, std::uint8_t shade) {
-  const int stride = (width * 3 + 3) / 4 * 4;
-  std::vector<std::uint8_t> bytes(40 + static_cast<std::size_t>(stride * height), shade);
-  Put<std::uint32_t>(bytes, 0, 40);
-  Put<std::int32_t>(bytes, 4, width);
-  Put<std::int32_t>(bytes, 8, height);
-  Put<std::uint16_t>(bytes, 12, 1);
-  Put<std::uint16_t>(bytes, 14, 24);
-  Put<std::uint32_t>(bytes, 16, 0);
-  Put<std::uint32_t>(bytes, 20, static_cast<std::uint32_t>(stride * height));
-  Put<std::int32_t>(bytes, 24, 11811);
-  Put<std::int32_t>(bytes, 28, 11811);
-  Put<std::uint32_t>(bytes, 32, 0);
-  Put<std::uint32_t>(bytes, 36, 0);
-  return bytes;
+  return MakeFakePage(width, height, shade);
 }
 
 std::vector<std::uint8_t> FakeDsmFixture::BlockBytes(TW_HANDLE handle) {

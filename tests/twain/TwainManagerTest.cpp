@@ -145,23 +145,49 @@ TEST_F(TwainManagerTest, TwoScansInARowEndTheFirstBeforeStartingTheSecond) {
   EXPECT_EQ(window_.notices, std::vector<Notice>{kComplete});
 }
 
-TEST_F(TwainManagerTest, CancelBeforeTheFirstPageIsReportedAsCancelled) {
+TEST_F(TwainManagerTest, WithAHeldPageLimitTheNextPageWaitsUntilThePageBeforeIsTaken) {
+  ASSERT_TRUE(Initialize());
+  manager_->SetHeldPageLimit(1);
+  Scan(3);
+  EXPECT_EQ(manager_->GetImages().size(), 1u);
+  EXPECT_EQ(window_.pages, 1);
+  std::vector<std::vector<std::uint8_t>> taken;
+  for (int round = 0; round < 3; ++round) {
+    for (TW_HANDLE page : manager_->TakeImages()) {
+      taken.push_back(BlockBytes(page));
+      GlobalFree(page);
+    }
+    RunPostedEvents();
+  }
+  EXPECT_EQ(taken, (std::vector<std::vector<std::uint8_t>>{
+                       MakePage(3, 2, 0x10), MakePage(4, 2, 0x20), MakePage(5, 2, 0x30)}));
+  EXPECT_EQ(window_.pages, 3);
+  EXPECT_EQ(window_.notices, std::vector<Notice>{kComplete});
+}
+
+TEST_F(TwainManagerTest, CancelBeforeTheFirstPageIsReportedAsCancelledAndAFailureAsAnError) {
   ASSERT_TRUE(Initialize());
   Script().Queue("GetNativeXfer", {TWRC_CANCEL});
   Scan(1);
   EXPECT_EQ(window_.notices, std::vector<Notice>{kCancelled});
   EXPECT_TRUE(manager_->GetImages().empty());
+
+  Script().Queue("GetNativeXfer", {TWRC_FAILURE});
+  Scan(1);
+  EXPECT_EQ(window_.notices, (std::vector<Notice>{kCancelled, kError}));
+  EXPECT_TRUE(manager_->GetImages().empty());
 }
 
-TEST_F(TwainManagerTest, FailureAfterTwoPagesCompletesWithThemAndEndsCleanly) {
+TEST_F(TwainManagerTest, FailureAfterTwoPagesKeepsThemReportsTheErrorAndEndsCleanly) {
   ASSERT_TRUE(Initialize());
   Script().Queue("GetNativeXfer", {TWRC_XFERDONE, TWRC_XFERDONE, TWRC_FAILURE});
   Scan(3);
   EXPECT_EQ(manager_->GetImages().size(), 2u);
+  EXPECT_EQ(window_.pages, 2);
   Script().eventsOnEnable.clear();
   manager_->StartScan({8500, 11000, 300, PixelType::ColorHigh, false});
   RunPostedEvents();
-  EXPECT_EQ(window_.notices, std::vector<Notice>{kComplete});
+  EXPECT_EQ(window_.notices, std::vector<Notice>{kError});
   EXPECT_TRUE(manager_->IsDataSourceEnabled());
 }
 

@@ -57,6 +57,15 @@ void ProgressDlg::SetEstimatedDuration(int milliseconds) {
 
 void ProgressDlg::MarkForDestruction() {
   isMarkedForDestruction_.store(true, std::memory_order_release);
+  // Closes at once rather than at the next tick, which would add up to a
+  // tick to every page of a batch; the tick stays as the fallback.
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (isVisible())
+          OnTimer();
+      },
+      Qt::QueuedConnection);
 }
 
 bool ProgressDlg::IsMarkedForDestruction() const {

@@ -21,7 +21,7 @@ class ProgressDlg : public QDialog {
   void SetCaption(const QString& caption);
   void SetEstimatedDuration(int milliseconds);
 
-  // Called by the worker thread as its last step; the next tick ends the dialog.
+  // Called by the worker thread as its last step; the dialog ends at once.
   void MarkForDestruction();
   bool IsMarkedForDestruction() const;
 
