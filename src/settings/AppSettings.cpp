@@ -1,6 +1,8 @@
 #include "settings/AppSettings.h"
 
 #include <QDir>
+#include <QLocale>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <algorithm>
@@ -8,6 +10,7 @@
 #include <optional>
 
 #include "core/Paths.h"
+#include "ocr/RecognitionLanguages.h"
 
 namespace {
 
@@ -147,6 +150,30 @@ std::int32_t AppSettings::GetEstimatedExpandingSpeed() const {
 }
 void AppSettings::SetEstimatedExpandingSpeed(std::int32_t bytesPerSecond) {
   WriteNumber("EstimatedExpandingSpeed", bytesPerSecond);
+}
+
+bool AppSettings::GetMakePdfSearchable() const {
+  if (StoredNumber(kSettingsGroup, "MakePdfSearchable"))
+    return ReadBool("MakePdfSearchable", false);
+  return !InstalledRecognitionLanguages().empty();
+}
+
+void AppSettings::SetMakePdfSearchable(bool searchable) {
+  WriteBool("MakePdfSearchable", searchable);
+}
+
+// The code names a data file, so only a plain name is taken from the store.
+std::string AppSettings::GetRecognitionLanguage() const {
+  static const QRegularExpression kCode(QStringLiteral("^[A-Za-z0-9_-]{1,40}$"));
+  const QString stored = store_.value(KeyPath(kSettingsGroup, "RecognitionLanguage")).toString();
+  if (kCode.match(stored).hasMatch())
+    return stored.toStdString();
+  return DefaultRecognitionLanguage(InstalledRecognitionLanguages(),
+                                    QLocale::system().name().toStdString());
+}
+
+void AppSettings::SetRecognitionLanguage(const std::string& language) {
+  store_.setValue(KeyPath(kSettingsGroup, "RecognitionLanguage"), QString::fromStdString(language));
 }
 
 std::string AppSettings::GetArchiveRootFolder() const {

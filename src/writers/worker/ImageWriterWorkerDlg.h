@@ -42,6 +42,9 @@ class ImageWriterWorkerDlg : public IDocumentWriter {
   // The writer's reason for the last failure, also written to the debug log;
   // empty after success.
   std::string GetErrorText() const override { return errorText_; }
+  // Handed to the writer of the next operation; while it runs, the progress
+  // dialog counts the pages whose text is recognised.
+  void SetPageTextSource(std::shared_ptr<PageTextSource> source) override;
 
   void SetProgressText(const QString& text);
   // Bytes per second expected from earlier runs; below 1 counts as 1.
@@ -64,6 +67,7 @@ class ImageWriterWorkerDlg : public IDocumentWriter {
   ResultCode CallWriter(IDocumentWriter& writer);
   void TakeErrorText(ResultCode result, const IDocumentWriter& writer);
   std::string FailureTarget() const;
+  QString RecognitionProgress() const;
 
   FileFormatType fileFormatType_;
   QWidget* parent_;
@@ -91,6 +95,7 @@ class ImageWriterWorkerDlg : public IDocumentWriter {
   std::uint32_t endTicks_ = 0;
   unsigned int expectedRate_ = 1;
   std::uint64_t inputBytes_ = 0;
+  std::shared_ptr<PageTextSource> textSource_;
   // The dialog of the running operation; the thread marks it as its last step.
   ProgressDlg* progress_ = nullptr;
 };
