@@ -92,3 +92,11 @@ std::string DefaultRecognitionLanguage(const std::vector<std::string>& installed
     return own;
   return "eng";
 }
+
+std::string RecognitionLanguageName(const std::string& code) {
+  const QString base = QString::fromStdString(code.substr(0, code.find('_')));
+  const QLocale::Language language = QLocale::codeToLanguage(base, QLocale::ISO639Part2);
+  if (language == QLocale::AnyLanguage || language == QLocale::C)
+    return code;
+  return QLocale::languageToString(language).toStdString() + " (" + code + ")";
+}

@@ -23,3 +23,7 @@ std::string RecognitionLanguageOfLocale(const std::string& localeName);
 // is missing, so that the missing language is reported, not guessed away).
 std::string DefaultRecognitionLanguage(const std::vector<std::string>& installed,
                                        const std::string& localeName);
+
+// A name to show for a language code: "German (deu)", or the code alone when
+// it names no language Qt knows ("frk").
+std::string RecognitionLanguageName(const std::string& code);

@@ -126,10 +126,7 @@ void RecognitionPool::Forget(const std::vector<std::string>& pageFiles) {
 
 std::string RecognitionPool::TakeProblem() {
   std::lock_guard lock(mutex_);
-  if (problemTaken_ || problem_.empty())
-    return {};
-  problemTaken_ = true;
-  return problem_;
+  return std::exchange(problem_, {});
 }
 
 std::shared_ptr<RecognitionPool::Job> RecognitionPool::NextJob() {

@@ -42,8 +42,8 @@ class RecognitionPool : public PageTextSource {
   // Forgets the results of pages that have been written.
   void Forget(const std::vector<std::string>& pageFiles);
 
-  // A failure that strikes every page (a language that is not installed),
-  // reported once: empty when there was none or it was taken already.
+  // A failure that strikes every page (a language that is not installed)
+  // since the last call; empty when there was none.
   std::string TakeProblem();
 
  private:
@@ -72,5 +72,4 @@ class RecognitionPool : public PageTextSource {
   std::vector<std::thread> workers_;
   std::atomic<bool> stopping_{false};
   std::string problem_;
-  bool problemTaken_ = false;
 };

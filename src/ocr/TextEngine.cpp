@@ -58,15 +58,30 @@ TextEngine::~TextEngine() {
     orientation_->End();
 }
 
+// The language may join several codes with "+" ("deu+eng"), each a data file.
+std::string TextEngine::MissingLanguageFile() const {
+  if (language_.empty())
+    return dataFolder_ + ".traineddata";
+  std::size_t begin = 0;
+  for (;;) {
+    const std::size_t end = language_.find('+', begin);
+    const std::string file = dataFolder_ + language_.substr(begin, end - begin) + ".traineddata";
+    if (!FileExists(file))
+      return file;
+    if (end == std::string::npos)
+      return {};
+    begin = end + 1;
+  }
+}
+
 bool TextEngine::Start() {
   if (started_)
     return true;
   if (!startFailure_.empty())
     return false;
-  const std::string dataFile = dataFolder_ + language_ + ".traineddata";
-  if (language_.empty() || !FileExists(dataFile)) {
+  if (const std::string missing = MissingLanguageFile(); !missing.empty()) {
     startFailure_ =
-        "the recognition language \"" + language_ + "\" is not installed (no " + dataFile + ")";
+        "the recognition language \"" + language_ + "\" is not installed (no " + missing + ")";
     return false;
   }
   reader_ = std::make_unique<tesseract::TessBaseAPI>();
@@ -74,7 +89,7 @@ bool TextEngine::Start() {
   if (reader_->Init(dataFolder_.c_str(), language_.c_str(), tesseract::OEM_LSTM_ONLY) != 0) {
     reader_.reset();
     startFailure_ =
-        "the recognition language \"" + language_ + "\" cannot be loaded from " + dataFile;
+        "the recognition language \"" + language_ + "\" cannot be loaded from " + dataFolder_;
     return false;
   }
   Quieten(*reader_);

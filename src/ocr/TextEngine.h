@@ -38,6 +38,7 @@ class TextEngine {
 
  private:
   bool StartOrientation();
+  std::string MissingLanguageFile() const;
   void ReadWords(PageText& text);
 
   std::string dataFolder_;

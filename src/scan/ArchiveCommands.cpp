@@ -143,10 +143,12 @@ int ArchiveCommands::ConvertToPdf(bool compressed, const std::string& source,
     settings.SetEstimatedExpandingSpeed(StoredRate(expander.MeasuredRate()));
   }
 
-  ImageWriterWorkerDlg combiner(
-      compressed ? FileFormatType::PdfCompressed : FileFormatType::PdfUncompressed, owner_);
+  const FileFormatType pdfFormat =
+      compressed ? FileFormatType::PdfCompressed : FileFormatType::PdfUncompressed;
+  ImageWriterWorkerDlg combiner(pdfFormat, owner_);
   combiner.SetProgressText(QStringLiteral("Combining..."));
   combiner.SetExpectedRate(ExpectedRate(settings.GetEstimatedCombiningSpeed()));
+  combiner.SetPageTextSource(recognition_.ForDocument(pdfFormat));
   const ResultCode combined = combiner.Save(pages, target, pageSize.width, pageSize.height);
   // The folder and its pages are ours alone, whatever the result.
   pagesFolder.remove();
@@ -154,6 +156,7 @@ int ArchiveCommands::ConvertToPdf(bool compressed, const std::string& source,
     Prompt::ShowError(owner_, kSavingError);
     return 1;
   }
+  recognition_.DocumentWritten(pages, owner_);
   settings.SetEstimatedCombiningSpeed(StoredRate(combiner.MeasuredRate()));
   View(target, viewing);
   if (!Prompt::AskYesNo(owner_, kDeleteOriginalQuestion))

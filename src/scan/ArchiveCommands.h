@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "scan/DocumentFolderRemoval.h"
+#include "scan/PageRecognition.h"
 
 class QWidget;
 
@@ -55,4 +56,5 @@ class ArchiveCommands {
   QWidget* owner_;
   FolderRemover removeFolder_;
   Trasher trash_;
+  PageRecognition recognition_;
 };

@@ -162,9 +162,11 @@ void AppSettings::SetMakePdfSearchable(bool searchable) {
   WriteBool("MakePdfSearchable", searchable);
 }
 
-// The code names a data file, so only a plain name is taken from the store.
+// Each code names a data file, so only plain names (joined by "+" for a page in
+// several languages) are taken from the store.
 std::string AppSettings::GetRecognitionLanguage() const {
-  static const QRegularExpression kCode(QStringLiteral("^[A-Za-z0-9_-]{1,40}$"));
+  static const QRegularExpression kCode(
+      QStringLiteral("^[A-Za-z0-9_-]{1,40}(\\+[A-Za-z0-9_-]{1,40}){0,7}$"));
   const QString stored = store_.value(KeyPath(kSettingsGroup, "RecognitionLanguage")).toString();
   if (kCode.match(stored).hasMatch())
     return stored.toStdString();

@@ -71,9 +71,11 @@ bool PdfTextLayer::Draw(HPDF_Page page, const PageText& text, HPDF_REAL pageWidt
   const double sx = pageWidth / fileWidth;
   const double sy = pageHeight / fileHeight;
   const UprightToFile turn = TurnBack(text.clockwiseTurn, fileWidth, fileHeight);
-  // A line's height spans the font's ascent and descent (per 1000 of the size).
-  const double fontHeight = (HPDF_Font_GetAscent(font) - HPDF_Font_GetDescent(font)) / 1000.0;
-  if (fontHeight <= 0)
+  // The font's ascent (per 1000 of the size) spans a line's top to its
+  // baseline, so a selection starts at the tallest letters and reaches below
+  // the baseline as the descenders do, whether or not the line has any.
+  const double ascent = HPDF_Font_GetAscent(font) / 1000.0;
+  if (ascent <= 0)
     return false;
 
   bool ok = HPDF_Page_BeginText(page) == HPDF_OK &&
@@ -84,12 +86,12 @@ bool PdfTextLayer::Draw(HPDF_Page page, const PageText& text, HPDF_REAL pageWidt
       break;
     const auto* bytes = reinterpret_cast<const HPDF_BYTE*>(word.text.c_str());
     const HPDF_TextWidth natural = HPDF_Font_TextWidth(font, bytes, word.text.size());
-    const double lineHeight = word.lineBottom - word.lineTop;
+    const double aboveBaseline = word.baseline - word.lineTop;
     const double boxWidth = word.right - word.left;
-    if (natural.width == 0 || lineHeight <= 0 || boxWidth <= 0)
+    if (natural.width == 0 || aboveBaseline <= 0 || boxWidth <= 0)
       continue;
     // Upright pixels per unit of the set size, across and along the line.
-    const double k = lineHeight / fontHeight / kSetSize;
+    const double k = aboveBaseline / ascent / kSetSize;
     const double stretch = boxWidth / (natural.width / 1000.0 * kSetSize * k);
     const double u = word.left;
     const double v = word.baseline;
