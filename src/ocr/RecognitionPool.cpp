@@ -1,5 +1,7 @@
 #include "ocr/RecognitionPool.h"
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <system_error>
 #include <utility>
@@ -12,6 +14,16 @@ namespace {
 // Layout analysis is not covered by the engine's own deadline, so a waiting
 // writer gives up on a page this long after its limit.
 constexpr auto kOverdueGrace = std::chrono::seconds(5);
+
+// The engine splits each page over OpenMP threads of its own; with one page
+// per core already, those threads only contend (and spin while they wait).
+// Parallel teams are switched off for the calling thread, through the runtime
+// the engine brought in, so an engine built without OpenMP is left as it is.
+void KeepThisEngineToOneThread() {
+  using SetLevels = void (*)(int);
+  if (auto set = reinterpret_cast<SetLevels>(dlsym(RTLD_DEFAULT, "omp_set_max_active_levels")))
+    set(0);
+}
 
 }  // namespace
 
@@ -48,6 +60,8 @@ void RecognitionPool::StartThreads() {
 std::shared_ptr<RecognitionPool::Job> RecognitionPool::SubmitLocked(const std::string& pageFile) {
   auto job = std::make_shared<Job>();
   job->pageFile = pageFile;
+  if (queue_.empty())
+    lastProgress_ = Clock::now();
   jobs_[pageFile] = job;
   if (workers_.empty())
     StartThreads();
@@ -138,6 +152,7 @@ std::shared_ptr<RecognitionPool::Job> RecognitionPool::NextJob() {
   queue_.pop_front();
   job->started = true;
   job->startedAt = Clock::now();
+  lastProgress_ = job->startedAt;
   return job;
 }
 
@@ -150,6 +165,7 @@ void RecognitionPool::Finish(const std::shared_ptr<Job>& job, PageTextResult res
     std::lock_guard lock(mutex_);
     job->result = std::move(result);
     job->finished = true;
+    lastProgress_ = Clock::now();
     if (!problem.empty() && problem_.empty())
       problem_ = problem;
   }
@@ -157,6 +173,7 @@ void RecognitionPool::Finish(const std::shared_ptr<Job>& job, PageTextResult res
 }
 
 void RecognitionPool::WorkerMain() {
+  KeepThisEngineToOneThread();
   TextEngine engine(options_.dataFolder, options_.language);
   while (std::shared_ptr<Job> job = NextJob()) {
     PageTextResult result;

@@ -71,5 +71,6 @@ class RecognitionPool : public PageTextSource {
   std::map<std::string, std::shared_ptr<Job>> jobs_;
   std::vector<std::thread> workers_;
   std::atomic<bool> stopping_{false};
+  Clock::time_point lastProgress_ = Clock::now();
   std::string problem_;
 };
