@@ -8,6 +8,7 @@
 
 #include "TextPages.h"
 #include "WorkflowFixture.h"
+#include "scan/ScanNextPageDlg.h"
 #include "settings/AppSettings.h"
 
 namespace {
