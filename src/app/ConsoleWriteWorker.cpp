@@ -35,6 +35,7 @@ ResultCode ConsoleWriteWorker::Run(const std::string& target, std::uint64_t inpu
   ResultCode result = E_FAIL;
   try {
     std::unique_ptr<IDocumentWriter> writer = CreateDocumentWriter(format_);
+    writer->SetPageTextSource(textSource_);
     result = operation(*writer);
     errorText_ = Failed(result) ? writer->GetErrorText() : std::string();
   } catch (const std::bad_alloc&) {

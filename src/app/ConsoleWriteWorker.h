@@ -2,7 +2,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "core/FileFormatType.h"
 #include "writers/WriteWorker.h"
@@ -25,6 +27,9 @@ class ConsoleWriteWorker : public WriteWorker {
                     PageSize& pageSize) override;
   std::string GetErrorText() const override { return errorText_; }
 
+  void SetPageTextSource(std::shared_ptr<PageTextSource> source) override {
+    textSource_ = std::move(source);
+  }
   void SetProgressCaption(const std::string& caption) override { caption_ = caption; }
   void SetExpectedRate(unsigned int) override {}
   unsigned int MeasuredRate() override { return measuredRate_; }
@@ -35,6 +40,7 @@ class ConsoleWriteWorker : public WriteWorker {
 
   FileFormatType format_;
   CommandOutcome& outcome_;
+  std::shared_ptr<PageTextSource> textSource_;
   std::string caption_;
   std::string errorText_;
   unsigned int measuredRate_ = 0;

@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdlib>
 
 #include "core/ContractChecks.h"
@@ -22,6 +23,7 @@
 #include "dialogs/EditDocumentSizeDlg.h"
 #include "dialogs/FolderChooser.h"
 #include "dialogs/OfferedChoiceNames.h"
+#include "ocr/RecognitionLanguages.h"
 #include "platform/Prompt.h"
 #include "settings/SizeCaption.h"
 
@@ -89,7 +91,8 @@ AdvancedDlg::AdvancedDlg(QWidget* parent) : QDialog(parent) {
   grid->addWidget(BuildSizesGroup(), 1, 0, 1, 2);
   grid->addWidget(BuildOriginGroup(), 1, 2);
   grid->addWidget(BuildArchiveGroup(), 2, 0, 1, 2);
-  grid->addWidget(BuildButtons(), 2, 2, Qt::AlignRight | Qt::AlignBottom);
+  grid->addWidget(BuildRecognitionGroup(), 3, 0, 1, 2);
+  grid->addWidget(BuildButtons(), 2, 2, 2, 1, Qt::AlignRight | Qt::AlignBottom);
   SetTabOrder();
 }
 
@@ -205,6 +208,55 @@ QGroupBox* AdvancedDlg::BuildArchiveGroup() {
   return group;
 }
 
+QGroupBox* AdvancedDlg::BuildRecognitionGroup() {
+  searchableCheck_ = NewCheck("Make PDF documents &searchable", "searchablePdfCheck");
+  languageCombo_ = NewChoiceCombo("recognitionLanguageCombo");
+  languageNote_ = new QLabel;
+  languageNote_->setObjectName("recognitionLanguageNote");
+  languageNote_->setWordWrap(true);
+  connect(searchableCheck_, &QCheckBox::toggled, this, [this] { UpdateRecognitionControls(); });
+  connect(languageCombo_, &QComboBox::currentIndexChanged, this,
+          [this] { UpdateRecognitionControls(); });
+  auto* group = new QGroupBox("Text Recognition");
+  group->setObjectName("recognitionGroup");
+  auto* layout = new QGridLayout(group);
+  layout->addWidget(searchableCheck_, 0, 0, 1, 2);
+  layout->addWidget(NewBuddyLabel("Recognition &language:", languageCombo_), 1, 0);
+  layout->addWidget(languageCombo_, 1, 1);
+  layout->addWidget(languageNote_, 2, 0, 1, 2);
+  return group;
+}
+
+// A chosen language that is not installed stays in the list, marked, so the
+// user sees why documents come out without text instead of a silent switch.
+void AdvancedDlg::FillRecognition() {
+  languageCombo_->clear();
+  for (const std::string& code : offeredLanguages_)
+    languageCombo_->addItem(QString::fromStdString(RecognitionLanguageName(code)),
+                            QString::fromStdString(code));
+  const QString current = QString::fromStdString(recognitionLanguage_);
+  if (!current.isEmpty() && languageCombo_->findData(current) < 0)
+    languageCombo_->addItem(current + " (not installed)", current);
+  languageCombo_->setCurrentIndex(std::max(0, languageCombo_->findData(current)));
+  searchableCheck_->setChecked(makePdfSearchable_);
+  UpdateRecognitionControls();
+}
+
+void AdvancedDlg::UpdateRecognitionControls() {
+  const bool none = offeredLanguages_.empty();
+  searchableCheck_->setEnabled(!none || searchableCheck_->isChecked());
+  languageCombo_->setEnabled(searchableCheck_->isChecked() && languageCombo_->count() > 0);
+  const QString chosen = languageCombo_->currentData().toString();
+  QString note;
+  if (none)
+    note = "No recognition language is installed, so PDF documents cannot be made searchable.";
+  else if (!chosen.isEmpty() &&
+           std::ranges::find(offeredLanguages_, chosen.toStdString()) == offeredLanguages_.end())
+    note = "The language \"" + chosen + "\" is not installed.  Choose an installed language.";
+  languageNote_->setText(note);
+  languageNote_->setVisible(!note.isEmpty());
+}
+
 QWidget* AdvancedDlg::BuildButtons() {
   auto* buttons = NewOkCancelButtons(this, Qt::Vertical);
   okButton_ = buttons->button(QDialogButtonBox::Ok);
@@ -220,7 +272,7 @@ void AdvancedDlg::SetTabOrder() {
         << addButton_ << editButton_ << deleteButton_;
   for (QAbstractButton* radio : originGroup_->buttons())
     chain << radio;
-  chain << browseButton_ << okButton_ << cancelButton_;
+  chain << browseButton_ << searchableCheck_ << languageCombo_ << okButton_ << cancelButton_;
   for (int i = 1; i < chain.size(); ++i)
     setTabOrder(chain[i - 1], chain[i]);
 }
@@ -268,6 +320,7 @@ void AdvancedDlg::OnInitDialog() {
   // An origin the dialog cannot show is shown, and read back, as unknown.
   QAbstractButton* origin = originGroup_->button(static_cast<int>(scannerOrigin_));
   (origin ? origin : originGroup_->button(0))->setChecked(true);
+  FillRecognition();
 }
 
 void AdvancedDlg::FillResolutions() {
@@ -419,5 +472,8 @@ void AdvancedDlg::accept() {
   scannerOrigin_ = static_cast<ScannerOrigin>(originGroup_->checkedId());
   documentSizes_ = editedSizes_;
   archiveRootFolder_ = editedArchiveRootFolder_;
+  makePdfSearchable_ = searchableCheck_->isChecked();
+  if (languageCombo_->currentIndex() >= 0)
+    recognitionLanguage_ = languageCombo_->currentData().toString().toStdString();
   QDialog::accept();
 }

@@ -56,6 +56,15 @@ class AdvancedDlg : public QDialog {
   bool GetUpdateDestinationAfterScanning() const { return updateDestination_; }
   void SetScannerOrigin(ScannerOrigin origin) { scannerOrigin_ = origin; }
   ScannerOrigin GetScannerOrigin() const { return scannerOrigin_; }
+  // Text recognition: the languages installed, and the chosen one, which is
+  // shown as missing when it is not among them.
+  void SetOfferedRecognitionLanguages(const std::vector<std::string>& languages) {
+    offeredLanguages_ = languages;
+  }
+  void SetMakePdfSearchable(bool searchable) { makePdfSearchable_ = searchable; }
+  bool GetMakePdfSearchable() const { return makePdfSearchable_; }
+  void SetRecognitionLanguage(const std::string& language) { recognitionLanguage_ = language; }
+  std::string GetRecognitionLanguage() const { return recognitionLanguage_; }
 
   // Runs the size editor for Add and Edit; the default shows it modally.
   using SizeEditor = std::function<int(EditDocumentSizeDlg& editor)>;
@@ -74,6 +83,9 @@ class AdvancedDlg : public QDialog {
   QGroupBox* BuildSizesGroup();
   QGroupBox* BuildOriginGroup();
   QGroupBox* BuildArchiveGroup();
+  QGroupBox* BuildRecognitionGroup();
+  void FillRecognition();
+  void UpdateRecognitionControls();
   QWidget* BuildButtons();
   void SetTabOrder();
 
@@ -104,6 +116,9 @@ class AdvancedDlg : public QDialog {
   bool useDefaultViewer_ = false;
   bool updateDestination_ = false;
   ScannerOrigin scannerOrigin_ = ScannerOrigin::Unknown;
+  std::vector<std::string> offeredLanguages_;
+  bool makePdfSearchable_ = false;
+  std::string recognitionLanguage_;
   SizeEditor sizeEditor_;
 
   // What the user is changing; taken over by the values above only on OK.
@@ -126,6 +141,9 @@ class AdvancedDlg : public QDialog {
   QButtonGroup* originGroup_ = nullptr;
   QLabel* archiveRootLabel_ = nullptr;
   QPushButton* browseButton_ = nullptr;
+  QCheckBox* searchableCheck_ = nullptr;
+  QComboBox* languageCombo_ = nullptr;
+  QLabel* languageNote_ = nullptr;
   QPushButton* okButton_ = nullptr;
   QPushButton* cancelButton_ = nullptr;
 };

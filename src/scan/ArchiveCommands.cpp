@@ -147,10 +147,12 @@ int ArchiveCommands::ConvertToPdf(bool compressed, const std::string& source,
     settings.SetEstimatedExpandingSpeed(StoredRate(expander->MeasuredRate()));
   }
 
-  const std::unique_ptr<WriteWorker> combiner =
-      MakeWorker(compressed ? FileFormatType::PdfCompressed : FileFormatType::PdfUncompressed);
+  const FileFormatType pdfFormat =
+      compressed ? FileFormatType::PdfCompressed : FileFormatType::PdfUncompressed;
+  const std::unique_ptr<WriteWorker> combiner = MakeWorker(pdfFormat);
   combiner->SetProgressCaption("Combining...");
   combiner->SetExpectedRate(ExpectedRate(settings.GetEstimatedCombiningSpeed()));
+  combiner->SetPageTextSource(recognition_.ForDocument(pdfFormat));
   const ResultCode combined = combiner->Save(pages, target, pageSize.width, pageSize.height);
   // The folder and its pages are ours alone, whatever the result.
   pagesFolder.remove();
@@ -158,6 +160,7 @@ int ArchiveCommands::ConvertToPdf(bool compressed, const std::string& source,
     Prompt::ShowError(owner_, kSavingError);
     return 1;
   }
+  recognition_.DocumentWritten(pages, owner_);
   settings.SetEstimatedCombiningSpeed(StoredRate(combiner->MeasuredRate()));
   View(target, viewing);
   if (!Prompt::AskYesNo(owner_, kDeleteOriginalQuestion))

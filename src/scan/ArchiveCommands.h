@@ -7,6 +7,7 @@
 
 #include "core/FileFormatType.h"
 #include "scan/DocumentFolderRemoval.h"
+#include "scan/PageRecognition.h"
 #include "writers/WriteWorker.h"
 
 class QWidget;
@@ -65,4 +66,5 @@ class ArchiveCommands {
   FolderRemover removeFolder_;
   Trasher trash_;
   WorkerFactory createWorker_;
+  PageRecognition recognition_;
 };

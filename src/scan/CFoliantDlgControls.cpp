@@ -14,6 +14,7 @@
 #include "dialogs/AdvancedDlg.h"
 #include "dialogs/CAboutDlg.h"
 #include "dialogs/DocumentSizePreviewWnd.h"
+#include "ocr/RecognitionLanguages.h"
 #include "platform/Prompt.h"
 #include "scan/CFoliantDlg.h"
 #include "scan/HelpLauncher.h"
@@ -171,8 +172,14 @@ void CFoliantDlg::OnAdvancedSettings() {
   dialog.SetUseDefaultViewer(useDefaultViewer_);
   dialog.SetUpdateDestinationAfterScanning(updateDestinationAfterScanning_);
   dialog.SetScannerOrigin(scannerOrigin_);
+  AppSettings stored;
+  dialog.SetOfferedRecognitionLanguages(InstalledRecognitionLanguages());
+  dialog.SetMakePdfSearchable(stored.GetMakePdfSearchable());
+  dialog.SetRecognitionLanguage(stored.GetRecognitionLanguage());
   if (dialog.exec() != QDialog::Accepted)
     return;
+  stored.SetMakePdfSearchable(dialog.GetMakePdfSearchable());
+  stored.SetRecognitionLanguage(dialog.GetRecognitionLanguage());
   resolution_ = dialog.GetResolution();
   pixelType_ = dialog.GetPixelType();
   fileFormatType_ = dialog.GetFileFormatType();

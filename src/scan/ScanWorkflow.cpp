@@ -425,6 +425,7 @@ bool ScanWorkflow::WritePage(TW_HANDLE image, const std::string& path) {
     return false;
   }
   settings.SetEstimatedSavingSpeed(static_cast<std::int32_t>(worker->MeasuredRate()));
+  recognition_.PageSaved(choices_.fileFormatType, path);
   return true;
 }
 
@@ -436,6 +437,7 @@ void ScanWorkflow::CombineScannedPages() {
   AppSettings settings;
   worker->SetProgressCaption("Combining...");
   worker->SetExpectedRate(static_cast<unsigned int>(settings.GetEstimatedCombiningSpeed()));
+  worker->SetPageTextSource(recognition_.ForDocument(choices_.fileFormatType));
   const bool swap = choices_.rotateNinety;
   if (worker->Save(scannedPages_, target, swap ? size.Height() : size.Width(),
                    swap ? size.Width() : size.Height()) < 0) {
@@ -443,6 +445,7 @@ void ScanWorkflow::CombineScannedPages() {
     return;
   }
   settings.SetEstimatedCombiningSpeed(static_cast<std::int32_t>(worker->MeasuredRate()));
+  recognition_.DocumentWritten(scannedPages_, Owner());
   if (choices_.viewAfterSaving)
     seams_.viewFile(target, choices_.useDefaultViewer, Owner());
   RemoveDestinationFolder(paths.GetDocumentFolder(), scannedPages_);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "scan/DocumentFolderRemoval.h"
+#include "scan/PageRecognition.h"
 #include "scan/ScanWorkflowHost.h"
 #include "twain/TwainTypes.h"
 #include "writers/worker/ImageWriterWorkerDlg.h"
@@ -95,4 +96,5 @@ class ScanWorkflow {
   bool createdDocumentFolder_ = false;
   Outcome deferredOutcome_ = Outcome::None;
   DocumentFolderRemoval removal_;
+  PageRecognition recognition_;
 };

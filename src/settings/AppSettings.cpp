@@ -1,6 +1,8 @@
 #include "settings/AppSettings.h"
 
 #include <QDir>
+#include <QLocale>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <algorithm>
@@ -9,6 +11,7 @@
 
 #include "core/Paths.h"
 #include "settings/StoredText.h"
+#include "ocr/RecognitionLanguages.h"
 
 namespace {
 
@@ -148,6 +151,32 @@ std::int32_t AppSettings::GetEstimatedExpandingSpeed() const {
 }
 void AppSettings::SetEstimatedExpandingSpeed(std::int32_t bytesPerSecond) {
   WriteNumber("EstimatedExpandingSpeed", bytesPerSecond);
+}
+
+bool AppSettings::GetMakePdfSearchable() const {
+  if (StoredNumber(kSettingsGroup, "MakePdfSearchable"))
+    return ReadBool("MakePdfSearchable", false);
+  return !InstalledRecognitionLanguages().empty();
+}
+
+void AppSettings::SetMakePdfSearchable(bool searchable) {
+  WriteBool("MakePdfSearchable", searchable);
+}
+
+// Each code names a data file, so only plain names (joined by "+" for a page in
+// several languages) are taken from the store.
+std::string AppSettings::GetRecognitionLanguage() const {
+  static const QRegularExpression kCode(
+      QStringLiteral("^[A-Za-z0-9_-]{1,40}(\\+[A-Za-z0-9_-]{1,40}){0,7}$"));
+  const QString stored = store_.value(KeyPath(kSettingsGroup, "RecognitionLanguage")).toString();
+  if (kCode.match(stored).hasMatch())
+    return stored.toStdString();
+  return DefaultRecognitionLanguage(InstalledRecognitionLanguages(),
+                                    QLocale::system().name().toStdString());
+}
+
+void AppSettings::SetRecognitionLanguage(const std::string& language) {
+  store_.setValue(KeyPath(kSettingsGroup, "RecognitionLanguage"), QString::fromStdString(language));
 }
 
 std::string AppSettings::GetArchiveRootFolder() const {

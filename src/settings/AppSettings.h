@@ -56,6 +56,16 @@ class AppSettings {
   std::int32_t GetEstimatedExpandingSpeed() const;
   void SetEstimatedExpandingSpeed(std::int32_t bytesPerSecond);
 
+  // Text recognition for PDF documents: on by default when a recognition
+  // language is installed.
+  bool GetMakePdfSearchable() const;
+  void SetMakePdfSearchable(bool searchable);
+  // The recognition language's code ("eng", "deu"); by default the user's
+  // locale's language when installed, else "eng". A stored code that is not
+  // installed is kept, so that its absence is reported rather than hidden.
+  std::string GetRecognitionLanguage() const;
+  void SetRecognitionLanguage(const std::string& language);
+
   // Always ends in "/".
   std::string GetArchiveRootFolder() const;
   void SetArchiveRootFolder(const std::string& folder);

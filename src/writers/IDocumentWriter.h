@@ -1,9 +1,12 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/ResultCodes.h"
+
+class PageTextSource;
 
 // A page image as the scanner hands it over: a movable global memory block
 // holding one device-independent bitmap (header, colour table, pixel rows).
@@ -43,4 +46,8 @@ class IDocumentWriter {
   // Why the last operation failed: the failing file and the system's or the
   // library's own words. Empty after an operation that succeeded.
   virtual std::string GetErrorText() const = 0;
+
+  // Writers that can lay the pages' recognised text over their images take it
+  // from `source` in the next Save of page files; the others ignore it.
+  virtual void SetPageTextSource(std::shared_ptr<PageTextSource> source) { (void)source; }
 };

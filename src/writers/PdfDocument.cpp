@@ -5,6 +5,8 @@
 
 #include "platform/imaging/DecodeLimit.h"
 #include "platform/imaging/ImageInput.h"
+#include "core/DebugLog.h"
+#include "ocr/PageText.h"
 #include "platform/imaging/ImagingErrorText.h"
 #include "platform/imaging/ImagingStatus.h"
 #include "platform/imaging/JpegCodec.h"
@@ -12,6 +14,7 @@
 #include "writers/CheckedFileSink.h"
 #include "writers/FailureText.h"
 #include "writers/PdfErrorText.h"
+#include "writers/PdfTextLayer.h"
 
 namespace {
 
@@ -24,6 +27,8 @@ bool IsPageImageFormat(FileFormatType format) {
 }
 
 }  // namespace
+
+PdfDocument::PdfDocument() = default;
 
 PdfDocument::~PdfDocument() {
   if (handle_ != nullptr)
@@ -103,7 +108,7 @@ ResultCode PdfDocument::AddPages(const std::vector<std::string>& pageFiles,
 }
 
 ResultCode PdfDocument::AddPage(const std::string& fileName, FileFormatType imageFormat, int width,
-                                int height) {
+                                int height, const PageText* text) {
   ClearError();
   ClearImagingErrorText();
   if (handle_ == nullptr || fileName.empty() || width <= 0 || height <= 0 ||
@@ -132,7 +137,26 @@ ResultCode PdfDocument::AddPage(const std::string& fileName, FileFormatType imag
     return Fail(E_INVALIDARG, fileName, "the page has no size");
   if (HPDF_Page_DrawImage(page, image, 0, 0, pageWidth, pageHeight) != HPDF_OK)
     return FailInLibrary(fileName, "cannot draw the page");
+  if (text != nullptr)
+    DrawText(page, *text, fileName);
   return S_OK;
+}
+
+// The text is a finding aid over the image: a page whose text cannot be drawn
+// is still the page, so the failure is logged, not returned, and libHaru's
+// error record is put back as it was.
+void PdfDocument::DrawText(HPDF_Page page, const PageText& text, const std::string& fileName) {
+  if (!textLayer_)
+    textLayer_ = std::make_unique<PdfTextLayer>(handle_);
+  const std::uint32_t errorNumber = errorNumber_;
+  const std::uint32_t detailNumber = detailNumber_;
+  if (!textLayer_->Draw(page, text, HPDF_Page_GetWidth(page), HPDF_Page_GetHeight(page))) {
+    Log(LOG_LOCATION, "PdfDocument::AddPage(): %s: no text: %s", fileName.c_str(),
+        textLayer_->Failure().c_str());
+    HPDF_ResetError(handle_);
+    errorNumber_ = errorNumber;
+    detailNumber_ = detailNumber;
+  }
 }
 
 // PNG pages are read only when the document is saved, so memory holds one
@@ -190,6 +214,7 @@ ResultCode PdfDocument::SaveToFile(const std::string& fileName) {
 ResultCode PdfDocument::CloseDocument() {
   if (handle_ == nullptr)
     return E_INVALIDARG;
+  textLayer_.reset();
   HPDF_Free(handle_);
   handle_ = nullptr;
   return S_OK;

@@ -1,6 +1,9 @@
 #include "writers/PdfWriter.h"
 
+#include <utility>
+
 #include "core/ContractChecks.h"
+#include "ocr/PageTextSource.h"
 #include "writers/FailureText.h"
 #include "writers/StagedOutputFile.h"
 
@@ -24,13 +27,34 @@ ResultCode PdfWriter::Save(const std::vector<std::string>& pageFiles, const std:
     errorText_ = document_.GetErrorText();
     return opened;
   }
-  ResultCode result = document_.AddPages(pageFiles, PageFileFormat(fileFormatType_), width, height);
+  ResultCode result =
+      textSource_ ? AddSearchablePages(pageFiles, width, height)
+                  : document_.AddPages(pageFiles, PageFileFormat(fileFormatType_), width, height);
   if (Succeeded(result))
     result = SaveDocument(fileName);
   else
     errorText_ = document_.GetErrorText();
   document_.CloseDocument();
   return result;
+}
+
+void PdfWriter::SetPageTextSource(std::shared_ptr<PageTextSource> source) {
+  textSource_ = std::move(source);
+}
+
+// A page without text (none recognised, or recognition failed) is written as
+// an image alone; the source has logged why.
+ResultCode PdfWriter::AddSearchablePages(const std::vector<std::string>& pageFiles, int width,
+                                         int height) {
+  textSource_->Prepare(pageFiles);
+  for (const std::string& pageFile : pageFiles) {
+    const PageTextResult text = textSource_->TextOf(pageFile);
+    const ResultCode result = document_.AddPage(pageFile, PageFileFormat(fileFormatType_), width,
+                                                height, text.recognized ? &text.text : nullptr);
+    if (Failed(result))
+      return result;
+  }
+  return S_OK;
 }
 
 // libHaru writes the file as it goes; a failure must not leave half a PDF

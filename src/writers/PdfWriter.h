@@ -22,13 +22,18 @@ class PdfWriter : public IDocumentWriter {
                     const std::string& nameFormat, std::vector<std::string>& files,
                     PageSize& pageSize) override;
   std::string GetErrorText() const override { return errorText_; }
+  // Pages are searchable when a source is set: the writer asks it for each
+  // page's text (all pages are started first, so they are read side by side).
+  void SetPageTextSource(std::shared_ptr<PageTextSource> source) override;
 
  private:
   ResultCode SaveDocument(const std::string& fileName);
+  ResultCode AddSearchablePages(const std::vector<std::string>& pageFiles, int width, int height);
   ResultCode Fail(ResultCode code, const std::string& file, const std::string& what,
                   const std::string& detail = {});
 
   FileFormatType fileFormatType_;
   PdfDocument document_;
+  std::shared_ptr<PageTextSource> textSource_;
   std::string errorText_;
 };

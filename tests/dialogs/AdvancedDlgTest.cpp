@@ -377,6 +377,8 @@ TEST_F(AdvancedDlgTest, TabOrderFollowsTheLayout) {
                          "bottomRightRadio",
                          "unknownOriginRadio",
                          "browseButton",
+                         "searchablePdfCheck",
+                         "recognitionLanguageCombo",
                          "okButton",
                          "cancelButton"};
   QWidget* widget = Child<QWidget>(dlg, chain[0]);
@@ -395,3 +397,39 @@ TEST(AdvancedDlgContract, RefusesResolutionsThatAreNotPositive) {
 }
 
 }  // namespace
+
+// The language list holds what is installed; a chosen language that is not
+// installed is shown as missing (never silently replaced), and OK reads the
+// user's choice back.
+TEST_F(AdvancedDlgTest, RecognitionLanguageListMarksAMissingChoice) {
+  dlg.SetOfferedRecognitionLanguages({"deu", "eng"});
+  dlg.SetMakePdfSearchable(true);
+  dlg.SetRecognitionLanguage("fra");
+  dlg.show();
+  auto* combo = Child<QComboBox>(dlg, "recognitionLanguageCombo");
+  auto* note = Child<QLabel>(dlg, "recognitionLanguageNote");
+  ASSERT_EQ(combo->count(), 3);
+  EXPECT_EQ(combo->itemText(0), "German (deu)");
+  EXPECT_EQ(combo->currentText(), "fra (not installed)");
+  EXPECT_TRUE(note->isVisible());
+  EXPECT_TRUE(note->text().contains("\"fra\" is not installed"));
+
+  combo->setCurrentIndex(combo->findData("deu"));
+  EXPECT_FALSE(note->isVisible());
+  Child<QCheckBox>(dlg, "searchablePdfCheck")->setChecked(false);
+  EXPECT_FALSE(combo->isEnabled());
+  Click(dlg, "okButton");
+  EXPECT_FALSE(dlg.GetMakePdfSearchable());
+  EXPECT_EQ(dlg.GetRecognitionLanguage(), "deu");
+}
+
+TEST_F(AdvancedDlgTest, WithoutLanguagesSearchablePdfCannotBeTurnedOn) {
+  dlg.SetOfferedRecognitionLanguages({});
+  dlg.SetMakePdfSearchable(false);
+  dlg.SetRecognitionLanguage("eng");
+  dlg.show();
+  EXPECT_FALSE(Child<QCheckBox>(dlg, "searchablePdfCheck")->isEnabled());
+  EXPECT_TRUE(Child<QLabel>(dlg, "recognitionLanguageNote")->text().contains("No recognition"));
+  Click(dlg, "okButton");
+  EXPECT_FALSE(dlg.GetMakePdfSearchable());
+}

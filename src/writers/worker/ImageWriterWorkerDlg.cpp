@@ -12,6 +12,7 @@
 #include "core/DebugLog.h"
 #include "core/FileFormatType.h"
 #include "core/Paths.h"
+#include "ocr/PageTextSource.h"
 #include "settings/TransferRate.h"
 #include "twain/GlobalMemory.h"
 #include "writers/CreateDocumentWriter.h"
@@ -87,6 +88,18 @@ ResultCode ImageWriterWorkerDlg::Expand(const std::string& sourceFile, const std
   return result;
 }
 
+void ImageWriterWorkerDlg::SetPageTextSource(std::shared_ptr<PageTextSource> source) {
+  textSource_ = std::move(source);
+}
+
+QString ImageWriterWorkerDlg::RecognitionProgress() const {
+  const int total = static_cast<int>(pageFiles_.size());
+  const int finished = textSource_->CountFinished(pageFiles_);
+  if (finished >= total)
+    return {};
+  return QString("Recognising text: %1 of %2 pages done").arg(finished).arg(total);
+}
+
 void ImageWriterWorkerDlg::SetProgressText(const QString& text) {
   progressText_ = text;
 }
@@ -157,6 +170,8 @@ ResultCode ImageWriterWorkerDlg::Run() {
     return result_;
   }
   progress.SetCaption(progressText_);
+  if (textSource_ && !pageFiles_.empty())
+    progress.SetDetailSource([this] { return RecognitionProgress(); });
   progress.SetEstimatedDuration(ExpectedDuration());
   progress.exec();
   // The dialog ends only after the thread's last step, so this wait is short;
@@ -174,6 +189,8 @@ void ImageWriterWorkerDlg::ThreadMain() {
   result_ = E_FAIL;
   try {
     std::unique_ptr<IDocumentWriter> writer = createWriter_(fileFormatType_);
+    if (textSource_)
+      writer->SetPageTextSource(textSource_);
     result_ = CallWriter(*writer);
     TakeErrorText(result_, *writer);
   } catch (const std::bad_alloc&) {

@@ -43,6 +43,9 @@ class ImageWriterWorkerDlg : public WriteWorker {
   // The writer's reason for the last failure, also written to the debug log;
   // empty after success.
   std::string GetErrorText() const override { return errorText_; }
+  // Handed to the writer of the next operation; while it runs, the progress
+  // dialog counts the pages whose text is recognised.
+  void SetPageTextSource(std::shared_ptr<PageTextSource> source) override;
 
   void SetProgressText(const QString& text);
   void SetProgressCaption(const std::string& caption) override;
@@ -66,6 +69,7 @@ class ImageWriterWorkerDlg : public WriteWorker {
   ResultCode CallWriter(IDocumentWriter& writer);
   void TakeErrorText(ResultCode result, const IDocumentWriter& writer);
   std::string FailureTarget() const;
+  QString RecognitionProgress() const;
 
   FileFormatType fileFormatType_;
   QWidget* parent_;
@@ -93,6 +97,7 @@ class ImageWriterWorkerDlg : public WriteWorker {
   std::uint32_t endTicks_ = 0;
   unsigned int expectedRate_ = 1;
   std::uint64_t inputBytes_ = 0;
+  std::shared_ptr<PageTextSource> textSource_;
   // The dialog of the running operation; the thread marks it as its last step.
   ProgressDlg* progress_ = nullptr;
 };

@@ -8,6 +8,7 @@
 #include <QTimerEvent>
 #include <QVBoxLayout>
 #include <cstdint>
+#include <utility>
 
 #include "core/DebugLog.h"
 
@@ -27,6 +28,10 @@ ProgressDlg::ProgressDlg(QWidget* parent) : QDialog(parent) {
   percentText_ = new QLabel;
   percentText_->setObjectName("percentText");
   percentText_->setAlignment(Qt::AlignCenter);
+  detailText_ = new QLabel;
+  detailText_->setObjectName("detailText");
+  detailText_->setAlignment(Qt::AlignCenter);
+  detailText_->hide();
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel);
   cancelButton_ = buttons->button(QDialogButtonBox::Cancel);
   cancelButton_->setObjectName("cancelButton");
@@ -35,6 +40,7 @@ ProgressDlg::ProgressDlg(QWidget* parent) : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(progressBar_);
   layout->addWidget(percentText_);
+  layout->addWidget(detailText_);
   layout->addWidget(buttons);
   setWindowFlag(Qt::WindowCloseButtonHint, false);
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -53,6 +59,16 @@ void ProgressDlg::SetCaption(const QString& caption) {
 
 void ProgressDlg::SetEstimatedDuration(int milliseconds) {
   estimatedDuration_ = milliseconds;
+}
+
+void ProgressDlg::SetDetailSource(std::function<QString()> detail) {
+  detail_ = std::move(detail);
+}
+
+void ProgressDlg::ShowDetail() {
+  const QString detail = detail_ ? detail_() : QString();
+  detailText_->setText(detail);
+  detailText_->setVisible(!detail.isEmpty());
 }
 
 void ProgressDlg::MarkForDestruction() {
@@ -94,6 +110,7 @@ void ProgressDlg::OnInitDialog() {
   setWindowTitle(caption_);
   progressBar_->setRange(0, 100);
   ShowPercent(0);
+  ShowDetail();
   timer_.start(kTickMilliseconds, this);
 }
 
@@ -114,6 +131,7 @@ void ProgressDlg::closeEvent(QCloseEvent* event) {
 void ProgressDlg::OnTimer() {
   elapsed_ += kTickMilliseconds;
   ShowPercent(PercentAfter(elapsed_, estimatedDuration_));
+  ShowDetail();
   if (IsMarkedForDestruction()) {
     timer_.stop();
     done(0);

@@ -3,6 +3,7 @@
 #include <QBasicTimer>
 #include <QDialog>
 #include <atomic>
+#include <functional>
 
 class QLabel;
 class QProgressBar;
@@ -20,6 +21,9 @@ class ProgressDlg : public QDialog {
 
   void SetCaption(const QString& caption);
   void SetEstimatedDuration(int milliseconds);
+  // A line under the bar, asked for at every tick (on this thread): what the
+  // work waits for, or empty for nothing to show.
+  void SetDetailSource(std::function<QString()> detail);
 
   // Called by the worker thread as its last step; the dialog ends at once.
   void MarkForDestruction();
@@ -46,9 +50,12 @@ class ProgressDlg : public QDialog {
  private:
   void OnInitDialog();
   void ShowPercent(int percent);
+  void ShowDetail();
 
   QProgressBar* progressBar_ = nullptr;
   QLabel* percentText_ = nullptr;
+  QLabel* detailText_ = nullptr;
+  std::function<QString()> detail_;
   QPushButton* cancelButton_ = nullptr;
   QBasicTimer timer_;
   QString caption_;

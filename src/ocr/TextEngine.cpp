@@ -1,0 +1,229 @@
+#include "ocr/TextEngine.h"
+
+#include <tesseract/baseapi.h>
+#include <tesseract/ocrclass.h>
+#include <tesseract/resultiterator.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "core/DebugLog.h"
+#include "ocr/GreyPage.h"
+#include "platform/imaging/ImagingStatus.h"
+
+namespace {
+
+// The orientation model's confidence from which a turn is trusted; below it a
+// page of little text, a table or a picture could be turned wrongly.
+constexpr float kSureOrientation = 10.0f;
+constexpr int kAssumedDpi = 300;
+
+bool Cancelled(void* stop, int) {
+  return static_cast<const std::atomic<bool>*>(stop)->load(std::memory_order_relaxed);
+}
+
+bool FileExists(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(path, error);
+}
+
+// The engine's chatter goes to its own debug file, not over the program's log.
+void Quieten(tesseract::TessBaseAPI& api) {
+  api.SetVariable("debug_file", "/dev/null");
+}
+
+int PageDpi(const Bitmap& page) {
+  const double dpi = page.DpiY() > 0 ? page.DpiY() : page.DpiX();
+  return dpi >= 70 && dpi <= 2400 ? static_cast<int>(std::lround(dpi)) : kAssumedDpi;
+}
+
+void SetPage(tesseract::TessBaseAPI& api, const Bitmap& page, int dpi) {
+  api.SetImage(page.Row(0), page.Width(), page.Height(), 1, static_cast<int>(page.Stride()));
+  api.SetSourceResolution(dpi);
+}
+
+}  // namespace
+
+TextEngine::TextEngine(std::string dataFolder, std::string language)
+    : dataFolder_(std::move(dataFolder)), language_(std::move(language)) {}
+
+TextEngine::~TextEngine() {
+  if (reader_)
+    reader_->End();
+  if (orientation_)
+    orientation_->End();
+}
+
+// The language may join several codes with "+" ("deu+eng"), each a data file.
+std::string TextEngine::MissingLanguageFile() const {
+  if (language_.empty())
+    return dataFolder_ + ".traineddata";
+  std::size_t begin = 0;
+  for (;;) {
+    const std::size_t end = language_.find('+', begin);
+    const std::string file = dataFolder_ + language_.substr(begin, end - begin) + ".traineddata";
+    if (!FileExists(file))
+      return file;
+    if (end == std::string::npos)
+      return {};
+    begin = end + 1;
+  }
+}
+
+bool TextEngine::Start() {
+  if (started_)
+    return true;
+  if (!startFailure_.empty())
+    return false;
+  if (const std::string missing = MissingLanguageFile(); !missing.empty()) {
+    startFailure_ =
+        "the recognition language \"" + language_ + "\" is not installed (no " + missing + ")";
+    return false;
+  }
+  reader_ = std::make_unique<tesseract::TessBaseAPI>();
+  Quieten(*reader_);
+  if (reader_->Init(dataFolder_.c_str(), language_.c_str(), tesseract::OEM_LSTM_ONLY) != 0) {
+    reader_.reset();
+    startFailure_ =
+        "the recognition language \"" + language_ + "\" cannot be loaded from " + dataFolder_;
+    return false;
+  }
+  Quieten(*reader_);
+  reader_->SetPageSegMode(tesseract::PSM_AUTO);
+  started_ = true;
+  return true;
+}
+
+bool TextEngine::StartOrientation() {
+  if (orientationTried_)
+    return orientation_ != nullptr;
+  orientationTried_ = true;
+  const std::string dataFile = dataFolder_ + "osd.traineddata";
+  if (!FileExists(dataFile)) {
+    Log(LOG_LOCATION, "TextEngine::StartOrientation(): no %s; pages are read as scanned",
+        dataFile.c_str());
+    return false;
+  }
+  orientation_ = std::make_unique<tesseract::TessBaseAPI>();
+  Quieten(*orientation_);
+  if (orientation_->Init(dataFolder_.c_str(), "osd", tesseract::OEM_TESSERACT_ONLY) != 0) {
+    Log(LOG_LOCATION, "TextEngine::StartOrientation(): %s cannot be loaded", dataFile.c_str());
+    orientation_.reset();
+    return false;
+  }
+  orientation_->SetPageSegMode(tesseract::PSM_OSD_ONLY);
+  return true;
+}
+
+int TextEngine::UprightTurn(const Bitmap& page, int dpi) {
+  if (!StartOrientation())
+    return 0;
+  SetPage(*orientation_, page, dpi);
+  int degrees = 0;
+  float confidence = 0;
+  const char* script = nullptr;
+  float scriptConfidence = 0;
+  const bool detected =
+      orientation_->DetectOrientationScript(&degrees, &confidence, &script, &scriptConfidence);
+  orientation_->Clear();
+  if (!detected || confidence < kSureOrientation || degrees % 90 != 0)
+    return 0;
+  // The model reports how far the page was turned clockwise from upright.
+  return (360 - degrees) % 360;
+}
+
+PageTextResult TextEngine::Recognize(const std::string& pageFile, int timeLimitMs,
+                                     const std::atomic<bool>& stop) {
+  PageTextResult result;
+  if (!Start()) {
+    result.failure = startFailure_;
+    return result;
+  }
+  Bitmap page;
+  if (const ImagingStatus status = LoadGreyPage(pageFile, page); !IsOk(status)) {
+    result.failure = std::string("the page cannot be read: ") + ImagingStatusText(status);
+    return result;
+  }
+  const int dpi = PageDpi(page);
+  const int turn = UprightTurn(page, dpi);
+  if (turn != 0 && !IsOk(TurnClockwise(page, turn))) {
+    result.failure = "the page cannot be turned upright: out of memory";
+    return result;
+  }
+  SetPage(*reader_, page, dpi);
+  tesseract::ETEXT_DESC monitor;
+  monitor.cancel = &Cancelled;
+  monitor.cancel_this = const_cast<std::atomic<bool>*>(&stop);
+  monitor.set_deadline_msecs(timeLimitMs);
+  const int status = reader_->Recognize(&monitor);
+  if (monitor.deadline_exceeded()) {
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%g", timeLimitMs / 1000.0);
+    result.failure =
+        std::string("recognition took longer than the limit of ") + seconds + " seconds";
+  } else if (stop.load()) {
+    result.failure = "recognition was stopped";
+  } else if (status != 0) {
+    result.failure = "the engine failed on the page";
+  } else {
+    result.text.width = page.Width();
+    result.text.height = page.Height();
+    result.text.clockwiseTurn = turn;
+    ReadWords(result.text);
+    result.recognized = true;
+  }
+  reader_->Clear();
+  return result;
+}
+
+namespace {
+
+bool IsBlank(const char* text) {
+  for (; *text != '\0'; ++text)
+    if (*text != ' ' && *text != '\t' && *text != '\n' && *text != '\r')
+      return false;
+  return true;
+}
+
+// The baseline's height at x, from the line's baseline segment.
+int BaselineAt(int x, int x1, int y1, int x2, int y2) {
+  if (x2 == x1)
+    return std::max(y1, y2);
+  return y1 + static_cast<int>(std::lround(double(y2 - y1) * (x - x1) / (x2 - x1)));
+}
+
+}  // namespace
+
+void TextEngine::ReadWords(PageText& text) {
+  std::unique_ptr<tesseract::ResultIterator> words(reader_->GetIterator());
+  if (!words)
+    return;
+  constexpr auto kWord = tesseract::RIL_WORD;
+  constexpr auto kLine = tesseract::RIL_TEXTLINE;
+  do {
+    if (words->Empty(kWord))
+      continue;
+    std::unique_ptr<char[]> utf8(words->GetUTF8Text(kWord));
+    if (!utf8 || IsBlank(utf8.get()))
+      continue;
+    RecognizedWord word;
+    word.text = utf8.get();
+    words->BoundingBox(kWord, &word.left, &word.top, &word.right, &word.bottom);
+    int lineLeft = 0, lineRight = 0;
+    words->BoundingBox(kLine, &lineLeft, &word.lineTop, &lineRight, &word.lineBottom);
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    if (words->Baseline(kLine, &x1, &y1, &x2, &y2))
+      word.baseline = BaselineAt((word.left + word.right) / 2, x1, y1, x2, y2);
+    else
+      word.baseline = word.bottom;
+    // A line's box may be slanted; the word's own box still bounds it.
+    word.lineTop = std::min(word.lineTop, word.top);
+    word.lineBottom = std::max(word.lineBottom, word.bottom);
+    word.baseline = std::clamp(word.baseline, word.lineTop + 1, word.lineBottom);
+    text.words.push_back(std::move(word));
+  } while (words->Next(kWord));
+}

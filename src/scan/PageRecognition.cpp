@@ -1,0 +1,67 @@
+#include "scan/PageRecognition.h"
+
+#include <QString>
+#include <utility>
+
+#include "core/DebugLog.h"
+#include "ocr/RecognitionLanguages.h"
+#include "ocr/RecognitionPool.h"
+#include "platform/Prompt.h"
+#include "settings/AppSettings.h"
+
+namespace {
+
+// Set once from the command line before the window opens, read on the GUI thread.
+std::optional<bool> runSearchable;
+std::optional<std::string> runLanguage;
+
+}  // namespace
+
+PageRecognition::PageRecognition() = default;
+PageRecognition::~PageRecognition() = default;
+
+void PageRecognition::SetRunChoice(std::optional<bool> searchable,
+                                   std::optional<std::string> language) {
+  runSearchable = searchable;
+  runLanguage = std::move(language);
+}
+
+std::shared_ptr<RecognitionPool> PageRecognition::Pool(FileFormatType format) {
+  if (!IsContainerFormat(format))
+    return nullptr;
+  AppSettings settings;
+  if (!runSearchable.value_or(settings.GetMakePdfSearchable()))
+    return nullptr;
+  const std::string language = runLanguage.value_or(settings.GetRecognitionLanguage());
+  const std::string folder = RecognitionDataFolder();
+  if (!pool_ || pool_->Language() != language || poolFolder_ != folder) {
+    Log(LOG_LOCATION, "PageRecognition::Pool(): language %s in %s", language.c_str(),
+        folder.c_str());
+    pool_ = std::make_shared<RecognitionPool>(RecognitionPool::Options{folder, language});
+    poolFolder_ = folder;
+  }
+  return pool_;
+}
+
+void PageRecognition::PageSaved(FileFormatType format, const std::string& pageFile) {
+  if (const auto pool = Pool(format))
+    pool->Submit(pageFile);
+}
+
+std::shared_ptr<PageTextSource> PageRecognition::ForDocument(FileFormatType format) {
+  return Pool(format);
+}
+
+void PageRecognition::DocumentWritten(const std::vector<std::string>& pageFiles, QWidget* owner) {
+  if (!pool_)
+    return;
+  pool_->Forget(pageFiles);
+  const std::string problem = pool_->TakeProblem();
+  if (problem.empty())
+    return;
+  Log(LOG_LOCATION, "PageRecognition::DocumentWritten(): %s", problem.c_str());
+  Prompt::ShowNotice(owner, "The PDF document was saved without searchable text: " +
+                                QString::fromStdString(problem) +
+                                ".  Install the language's data or choose another language in "
+                                "the advanced settings.");
+}
