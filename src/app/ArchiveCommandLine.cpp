@@ -11,6 +11,7 @@
 #include "app/CommandPrompt.h"
 #include "app/CommandUsage.h"
 #include "app/ConsoleWriteWorker.h"
+#include "app/RecognitionOptions.h"
 #include "core/DebugLog.h"
 #include "core/Paths.h"
 #include "scan/ArchiveCommands.h"
@@ -70,6 +71,8 @@ int RunCombineCommand(const CommandArguments& arguments) {
 int RunConvertCommand(const CommandArguments& arguments) {
   const char* const command = "convert";
   if (const auto problem = SinglePath(arguments, "file"))
+    return ReportBadUsage(command, *problem);
+  if (const auto problem = ApplyRecognitionOptions(arguments))
     return ReportBadUsage(command, *problem);
   CommandApplication application;
   if (!application.IsReady())

@@ -21,8 +21,9 @@ using CommandRunner = int (*)(const CommandArguments&);
 
 constexpr OptionSpec kNoOptions[] = {{"", false}};
 constexpr OptionSpec kCombineOptions[] = {{"--overwrite", false}};
-constexpr OptionSpec kConvertOptions[] = {
-    {"--uncompressed", false}, {"--remove-original", false}, {"--overwrite", false}};
+constexpr OptionSpec kConvertOptions[] = {{"--uncompressed", false}, {"--remove-original", false},
+                                          {"--overwrite", false},    {"--ocr", false},
+                                          {"--no-ocr", false},       {"--ocr-language", true}};
 
 struct Command {
   const char* name;

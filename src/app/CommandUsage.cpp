@@ -40,6 +40,9 @@ const char kScanUsage[] =
     "  --pages N            a document of N scans from the glass; on a terminal,\n"
     "                       Enter starts the next one (q cancels)\n"
     "  --overwrite          replace an existing document of the same name\n"
+    "  --ocr, --no-ocr      make a PDF document searchable, or not, whatever the\n"
+    "                       settings say\n"
+    "  --ocr-language LANG  the recognition language, as \"eng\" or \"deu+eng\"\n"
     "\n"
     "It never asks: an existing document is refused unless --overwrite is given.\n"
     "Exit status: 0 done, 1 bad usage, 2 scanner failure, 3 a file could not be\n"
@@ -60,12 +63,15 @@ const char kCombineUsage[] =
 
 const char kConvertUsage[] =
     "Usage: docketeer convert FILE [--uncompressed] [--remove-original] [--overwrite]\n"
+    "                         [--ocr | --no-ocr] [--ocr-language LANG]\n"
     "Converts a multi-page image file into a PDF named like it, beside it, with JPEG\n"
     "pages. Prints the path it wrote.\n"
     "\n"
     "  --uncompressed       PNG pages instead of JPEG\n"
     "  --remove-original    move FILE to the trash once the PDF is written\n"
-    "  --overwrite          replace an existing PDF of the same name\n";
+    "  --overwrite          replace an existing PDF of the same name\n"
+    "  --ocr, --no-ocr      make the PDF searchable, or not, whatever the settings say\n"
+    "  --ocr-language LANG  the recognition language, as \"eng\" or \"deu+eng\"\n";
 
 const char kSourcesUsage[] =
     "Usage: docketeer sources\n"

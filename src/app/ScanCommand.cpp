@@ -8,6 +8,7 @@
 #include "app/CommandOutcome.h"
 #include "app/CommandPrompt.h"
 #include "app/CommandUsage.h"
+#include "app/RecognitionOptions.h"
 #include "app/ScanOptions.h"
 #include "app/ScanSession.h"
 #include "core/DebugLog.h"
@@ -100,6 +101,8 @@ int Finish(const DocumentPaths& paths, const ScanSession& session, CommandOutcom
 int RunScanCommand(const CommandArguments& arguments) {
   ScanOptions options;
   if (const auto problem = ReadScanOptions(arguments, options))
+    return ReportBadUsage(kCommand, *problem);
+  if (const auto problem = ApplyRecognitionOptions(arguments))
     return ReportBadUsage(kCommand, *problem);
   CommandApplication application;
   if (!application.IsReady())

@@ -6,9 +6,10 @@
 namespace {
 
 constexpr OptionSpec kScanOptions[] = {
-    {"--name", true},  {"--format", true},     {"--resolution", true}, {"--mode", true},
-    {"--size", true},  {"--source", true},     {"--rotate", false},    {"--feeder", false},
-    {"--pages", true}, {"--overwrite", false},
+    {"--name", true},         {"--format", true},     {"--resolution", true}, {"--mode", true},
+    {"--size", true},         {"--source", true},     {"--rotate", false},    {"--feeder", false},
+    {"--pages", true},        {"--overwrite", false}, {"--ocr", false},       {"--no-ocr", false},
+    {"--ocr-language", true},
 };
 
 // The scanner layer refuses resolutions above this as a broken assumption.

@@ -201,6 +201,8 @@ TEST_F(CommandLineTest, BadUsageExitsOneWithTheUsageText) {
       {"scan", folder, "--colour"},
       {"scan", folder, "--rotate=yes"},
       {"scan", ArchivePath("missing")},
+      {"scan", folder, "--ocr", "--no-ocr"},
+      {"scan", folder, "--ocr-language", "eng+klingon"},
       {"next-name"},
       {"combine", folder, "extra"},
       {"convert", ArchivePath("missing.tif")},
