@@ -98,6 +98,8 @@ int main(int argc, char** argv) {
   settings.SetPixelType(PixelType::ColorHigh);
   settings.SetFileFormatType(FileFormatType::PdfCompressed);
   settings.SetViewAfterSaving(false);
+  // Neither scanimage nor img2pdf reads the text of the pages.
+  settings.SetMakePdfSearchable(false);
   Prompt::SetResponder([](const PromptRequest& request) {
     std::fprintf(stderr, "asked: %s\n", qPrintable(request.text));
     return PromptAnswer::Ok;

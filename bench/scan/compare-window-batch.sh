@@ -4,7 +4,8 @@
 # `scanimage --batch --format=jpeg` followed by `img2pdf` on the same pages,
 # alternating in one run; then the peak memory of ten sheets against two, of a
 # hundred pages against ten through the fake manager, and the event loop's
-# longest stall during the batch. Prints medians and ratios.
+# longest stall during the batch (text recognition off, as the other side has
+# none). Prints medians and ratios.
 #
 #   bench/scan/compare-window-batch.sh [rounds]
 #
