@@ -17,6 +17,8 @@ struct PromptRequest {
   QString caption;
   PromptButtons buttons = PromptButtons::Ok;
   PromptIcon icon = PromptIcon::None;
+  // The system's or library's own words under the fixed text, e.g. why a write failed.
+  QString detail;
 };
 
 class Prompt {
@@ -26,7 +28,7 @@ class Prompt {
   static PromptAnswer Ask(QWidget* parent, const PromptRequest& request);
 
   // Shorthands: an error or notice with OK, and a Yes/No question.
-  static void ShowError(QWidget* parent, const QString& text);
+  static void ShowError(QWidget* parent, const QString& text, const QString& detail = {});
   static void ShowNotice(QWidget* parent, const QString& text);
   static bool AskYesNo(QWidget* parent, const QString& text);
 

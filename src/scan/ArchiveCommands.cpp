@@ -97,7 +97,7 @@ int ArchiveCommands::OnCombineToTiff(const std::string& folder, int pageWidth, i
   // The writer builds the TIFF under a temporary name and renames it into
   // place, so a target being replaced keeps its content until the new one is whole.
   if (Failed(worker->Save(pages, target, pageWidth, pageHeight))) {
-    Prompt::ShowError(owner_, kSavingError);
+    Prompt::ShowError(owner_, kSavingError, QString::fromStdString(worker->GetErrorText()));
     return 1;
   }
   settings.SetEstimatedCombiningSpeed(StoredRate(worker->MeasuredRate()));
@@ -141,7 +141,7 @@ int ArchiveCommands::ConvertToPdf(bool compressed, const std::string& source,
     expander->SetExpectedRate(ExpectedRate(settings.GetEstimatedExpandingSpeed()));
     const std::string nameFormat = "Page %03d." + FileFormatExtension(pageFormat);
     if (Failed(expander->Expand(source, workFolder, nameFormat, pages, pageSize))) {
-      Prompt::ShowError(owner_, kExpandingError);
+      Prompt::ShowError(owner_, kExpandingError, QString::fromStdString(expander->GetErrorText()));
       return 1;
     }
     settings.SetEstimatedExpandingSpeed(StoredRate(expander->MeasuredRate()));
@@ -157,7 +157,7 @@ int ArchiveCommands::ConvertToPdf(bool compressed, const std::string& source,
   // The folder and its pages are ours alone, whatever the result.
   pagesFolder.remove();
   if (Failed(combined)) {
-    Prompt::ShowError(owner_, kSavingError);
+    Prompt::ShowError(owner_, kSavingError, QString::fromStdString(combiner->GetErrorText()));
     return 1;
   }
   recognition_.DocumentWritten(pages, owner_);

@@ -421,7 +421,7 @@ bool ScanWorkflow::WritePage(TW_HANDLE image, const std::string& path) {
   worker->SetExpectedRate(static_cast<unsigned int>(settings.GetEstimatedSavingSpeed()));
   if (worker->Save(image, path, choices_.resolution, choices_.rotateNinety) < 0) {
     Log(LOG_LOCATION, "CFoliantDlg::SaveScannedPage(): ERROR_SAVING");
-    Prompt::ShowError(Owner(), kErrorSaving);
+    Prompt::ShowError(Owner(), kErrorSaving, QString::fromStdString(worker->GetErrorText()));
     return false;
   }
   settings.SetEstimatedSavingSpeed(static_cast<std::int32_t>(worker->MeasuredRate()));
@@ -441,7 +441,7 @@ void ScanWorkflow::CombineScannedPages() {
   const bool swap = choices_.rotateNinety;
   if (worker->Save(scannedPages_, target, swap ? size.Height() : size.Width(),
                    swap ? size.Width() : size.Height()) < 0) {
-    Prompt::ShowError(Owner(), kErrorSaving);
+    Prompt::ShowError(Owner(), kErrorSaving, QString::fromStdString(worker->GetErrorText()));
     return;
   }
   settings.SetEstimatedCombiningSpeed(static_cast<std::int32_t>(worker->MeasuredRate()));

@@ -208,6 +208,9 @@ TEST_F(MainWindowSaneScanTest, AReadOnlyDestinationAsksForWritePermission) {
   EXPECT_FALSE(fs::exists(folder + "Notice 2.png"));
   ASSERT_FALSE(prompt.asked.isEmpty());
   EXPECT_TRUE(prompt.asked.front().text.startsWith("There was an error saving the file."));
+  EXPECT_TRUE(prompt.asked.front().detail.contains("Read-only file system") ||
+              prompt.asked.front().detail.contains("Permission denied"))
+      << prompt.asked.front().detail.toStdString();
 }
 
 }  // namespace

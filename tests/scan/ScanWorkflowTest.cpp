@@ -271,6 +271,8 @@ TEST_F(ScanWorkflowTest, AFailedPageWriteIsReportedAndTheLoopGoesOn) {
   Build();
   Click();
   EXPECT_EQ(Asked(), (QStringList{kErrorSaving, kErrorSaving}));
+  // The writer's own words come under the fixed text.
+  EXPECT_EQ(prompt_->asked.front().detail, "no room");
   EXPECT_TRUE(workflow_->ScannedPages().empty());
   EXPECT_EQ(nextPageNumbers_, std::vector<int>{3});
 }
