@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ExitStatus.h"
 #include "platform/Prompt.h"
 
 class CommandOutcome;
@@ -25,9 +26,12 @@ class CommandPrompt {
 
   PromptAnswer Answer(const PromptRequest& request);
 
+  // The exit status of a command that meets the message `id`.
+  static ExitStatus ExitStatusFor(PromptId id);
+
  private:
-  PromptAnswer AnswerQuestion(const std::string& text);
-  void TakeMessage(const std::string& text);
+  PromptAnswer AnswerQuestion(const PromptRequest& request);
+  void TakeMessage(const PromptRequest& request);
 
   CommandOutcome& outcome_;
   CommandAnswers answers_;

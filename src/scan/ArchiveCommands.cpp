@@ -87,7 +87,7 @@ int ArchiveCommands::OnCombineToTiff(const std::string& folder, int pageWidth, i
     return 1;
   const std::vector<std::string> pages = FindPageFiles(source);
   if (pages.empty()) {
-    Prompt::ShowNotice(owner_, kNoPagesFound);
+    Prompt::ShowNotice(owner_, PromptId::NoPagesFound, kNoPagesFound);
     return 1;
   }
   AppSettings settings;
@@ -97,7 +97,7 @@ int ArchiveCommands::OnCombineToTiff(const std::string& folder, int pageWidth, i
   // The writer builds the TIFF under a temporary name and renames it into
   // place, so a target being replaced keeps its content until the new one is whole.
   if (Failed(worker->Save(pages, target, pageWidth, pageHeight))) {
-    Prompt::ShowError(owner_, kSavingError, QString::fromStdString(worker->GetErrorText()));
+    Prompt::ShowError(owner_, PromptId::SaveFailed, kSavingError, QString::fromStdString(worker->GetErrorText()));
     return 1;
   }
   settings.SetEstimatedCombiningSpeed(StoredRate(worker->MeasuredRate()));
@@ -125,7 +125,7 @@ int ArchiveCommands::ConvertToPdf(bool compressed, const std::string& source,
   if (!pagesFolder.isValid()) {
     Log(LOG_LOCATION, "ArchiveCommands::ConvertToPdf(): %s",
         pagesFolder.errorString().toLocal8Bit().constData());
-    Prompt::ShowError(owner_, "Could not create the temporary folder in " + Text(besideSource) +
+    Prompt::ShowError(owner_, PromptId::PagesFolderFailed, "Could not create the temporary folder in " + Text(besideSource) +
                                   ".  " + pagesFolder.errorString() + ".");
     return 1;
   }
@@ -141,7 +141,7 @@ int ArchiveCommands::ConvertToPdf(bool compressed, const std::string& source,
     expander->SetExpectedRate(ExpectedRate(settings.GetEstimatedExpandingSpeed()));
     const std::string nameFormat = "Page %03d." + FileFormatExtension(pageFormat);
     if (Failed(expander->Expand(source, workFolder, nameFormat, pages, pageSize))) {
-      Prompt::ShowError(owner_, kExpandingError, QString::fromStdString(expander->GetErrorText()));
+      Prompt::ShowError(owner_, PromptId::ExpandFailed, kExpandingError, QString::fromStdString(expander->GetErrorText()));
       return 1;
     }
     settings.SetEstimatedExpandingSpeed(StoredRate(expander->MeasuredRate()));
@@ -157,18 +157,18 @@ int ArchiveCommands::ConvertToPdf(bool compressed, const std::string& source,
   // The folder and its pages are ours alone, whatever the result.
   pagesFolder.remove();
   if (Failed(combined)) {
-    Prompt::ShowError(owner_, kSavingError, QString::fromStdString(combiner->GetErrorText()));
+    Prompt::ShowError(owner_, PromptId::SaveFailed, kSavingError, QString::fromStdString(combiner->GetErrorText()));
     return 1;
   }
   recognition_.DocumentWritten(pages, owner_);
   settings.SetEstimatedCombiningSpeed(StoredRate(combiner->MeasuredRate()));
   View(target, viewing);
-  if (!Prompt::AskYesNo(owner_, kDeleteOriginalQuestion))
+  if (!Prompt::AskYesNo(owner_, PromptId::DeleteOriginal, kDeleteOriginalQuestion))
     return 1;
   // To the trash, as the tree's Delete does, so a wrong answer can be undone.
   Log(LOG_LOCATION, "ArchiveCommands::ConvertToPdf(): moving %s to the trash", source.c_str());
   if (!trash_(source))
-    Prompt::ShowError(owner_,
+    Prompt::ShowError(owner_, PromptId::TrashFailed,
                       "The original file " + Text(source) + " could not be moved to the trash.");
   return 1;
 }
@@ -219,5 +219,6 @@ bool ArchiveCommands::ConfirmReplacing(const std::string& target) {
   if (!FileExists(target))
     return true;
   return Prompt::AskYesNo(
-      owner_, "The destination " + Text(target) + " already exists.  Do you want to continue?");
+      owner_, PromptId::ReplaceDocument,
+      "The destination " + Text(target) + " already exists.  Do you want to continue?", Text(target));
 }

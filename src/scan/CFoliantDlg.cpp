@@ -96,7 +96,7 @@ void CFoliantDlg::InitializeScanManager() {
   // From here on every event of the program passes the scan manager first.
   qApp->installEventFilter(this);
   if (!ready)
-    Prompt::ShowError(this, kScannerInitError);
+    Prompt::ShowError(this, PromptId::ScannerInitError, kScannerInitError);
 }
 
 void CFoliantDlg::CreateDefaultHierarchyWhenNew() {

@@ -60,7 +60,7 @@ void PageRecognition::DocumentWritten(const std::vector<std::string>& pageFiles,
   if (problem.empty())
     return;
   Log(LOG_LOCATION, "PageRecognition::DocumentWritten(): %s", problem.c_str());
-  Prompt::ShowNotice(owner, "The PDF document was saved without searchable text: " +
+  Prompt::ShowNotice(owner, PromptId::SavedWithoutText, "The PDF document was saved without searchable text: " +
                                 QString::fromStdString(problem) +
                                 ".  Install the language's data or choose another language in "
                                 "the advanced settings.");

@@ -134,7 +134,7 @@ bool ScanWorkflow::RefuseWhileScanning() {
   scanManager_.ProcessDeferredTasks();
   if (scanManager_.IsDataSourceEnabled()) {
     Log(LOG_LOCATION, "CFoliantDlg::OnScanClicked(): Scan in progress");
-    Prompt::ShowNotice(Owner(), kScanInProgress);
+    Prompt::ShowNotice(Owner(), PromptId::ScanInProgress, kScanInProgress);
     return true;
   }
   scanning_ = false;
@@ -143,13 +143,13 @@ bool ScanWorkflow::RefuseWhileScanning() {
 
 bool ScanWorkflow::PassesChecks() {
   if (!host_.IsDestinationSelected()) {
-    Prompt::ShowError(Owner(), kNoDestinationSelected);
+    Prompt::ShowError(Owner(), PromptId::NoDestinationSelected, kNoDestinationSelected);
     return false;
   }
   if (!scanManager_.IsDataSourceSelected()) {
     host_.SelectSource();
     if (!scanManager_.IsDataSourceSelected()) {
-      Prompt::ShowError(Owner(), kNoScanners);
+      Prompt::ShowError(Owner(), PromptId::NoScanners, kNoScanners);
       return false;
     }
   }
@@ -164,7 +164,7 @@ bool ScanWorkflow::PassesChecks() {
     Log(LOG_LOCATION, "CFoliantDlg::OnScanClicked(): Asking before overwriting");
     const std::string question =
         "The destination " + destination + " already exists.  Do you want to continue?";
-    if (!Prompt::AskYesNo(Owner(), Text(question)))
+    if (!Prompt::AskYesNo(Owner(), PromptId::ReplaceDocument, Text(question), Text(destination)))
       return false;
   }
   return true;
@@ -172,6 +172,7 @@ bool ScanWorkflow::PassesChecks() {
 
 bool ScanWorkflow::CheckDestinationNameText() {
   const char* message = nullptr;
+  PromptId id = PromptId::NoDestinationName;
   switch (CheckDestinationName(host_.DestinationNameText())) {
     case DestinationNameProblem::None:
       return true;
@@ -180,12 +181,14 @@ bool ScanWorkflow::CheckDestinationNameText() {
       break;
     case DestinationNameProblem::IllegalCharacters:
       message = kIllegalCharacters;
+      id = PromptId::IllegalCharacters;
       break;
     case DestinationNameProblem::DotName:
       message = kDotName;
+      id = PromptId::DotName;
       break;
   }
-  Prompt::ShowError(Owner(), message);
+  Prompt::ShowError(Owner(), id, message);
   host_.FocusDestinationName(false);
   return false;
 }
@@ -335,12 +338,12 @@ int ScanWorkflow::OnScanError() {
   if (scanning_)
     SaveOfferedPages();
   scanning_ = false;
-  Prompt::ShowError(Owner(), kScannerError);
+  Prompt::ShowError(Owner(), PromptId::ScannerError, kScannerError);
   return 1;
 }
 
 void ScanWorkflow::AskToDeletePages() {
-  if (Prompt::AskYesNo(Owner(), kDeleteTemporary))
+  if (Prompt::AskYesNo(Owner(), PromptId::DeletePageFiles, kDeleteTemporary))
     RemoveDestinationFolder(GetDocumentFolder(), scannedPages_);
 }
 
@@ -384,7 +387,7 @@ void ScanWorkflow::SaveScannedPage(TW_HANDLE image) {
     Log(LOG_LOCATION, "CFoliantDlg::SaveScannedPage(): %s already exists", pagePath.c_str());
     const std::string question =
         "The destination " + pagePath + " already exists.  Do you want to overwrite it?";
-    if (Prompt::AskYesNo(Owner(), Text(question))) {
+    if (Prompt::AskYesNo(Owner(), PromptId::OverwritePage, Text(question), Text(pagePath))) {
       Log(LOG_LOCATION, "CFoliantDlg::SaveScannedPage(): Overwrite = YES");
       if (WritePage(image, pagePath) && (scannedPages_.empty() || scannedPages_.back() != pagePath))
         scannedPages_.push_back(pagePath);
@@ -421,7 +424,7 @@ bool ScanWorkflow::WritePage(TW_HANDLE image, const std::string& path) {
   worker->SetExpectedRate(static_cast<unsigned int>(settings.GetEstimatedSavingSpeed()));
   if (worker->Save(image, path, choices_.resolution, choices_.rotateNinety) < 0) {
     Log(LOG_LOCATION, "CFoliantDlg::SaveScannedPage(): ERROR_SAVING");
-    Prompt::ShowError(Owner(), kErrorSaving, QString::fromStdString(worker->GetErrorText()));
+    Prompt::ShowError(Owner(), PromptId::SaveFailed, kErrorSaving, QString::fromStdString(worker->GetErrorText()));
     return false;
   }
   settings.SetEstimatedSavingSpeed(static_cast<std::int32_t>(worker->MeasuredRate()));
@@ -441,7 +444,7 @@ void ScanWorkflow::CombineScannedPages() {
   const bool swap = choices_.rotateNinety;
   if (worker->Save(scannedPages_, target, swap ? size.Height() : size.Width(),
                    swap ? size.Width() : size.Height()) < 0) {
-    Prompt::ShowError(Owner(), kErrorSaving, QString::fromStdString(worker->GetErrorText()));
+    Prompt::ShowError(Owner(), PromptId::SaveFailed, kErrorSaving, QString::fromStdString(worker->GetErrorText()));
     return;
   }
   settings.SetEstimatedCombiningSpeed(static_cast<std::int32_t>(worker->MeasuredRate()));

@@ -26,13 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const QString kSavingError =
-    "There was an error saving the file.  Please make sure the file or folder is not read-only "
-    "and that the disk is not full or write-protected.";
-const QString kExpandingError =
-    "There was an error expanding the file.  Please make sure the file or folder is not "
-    "read-only and that the disk is not full or write-protected.";
-const QString kDeleteOriginal = "Do you want to delete the original file?";
 
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -209,7 +202,7 @@ TEST_F(ArchiveCommandsTest, PagesNumberedFromHundredOnAreNotLookedFor) {
   Run(folder, TreeCommand::CombineToTiff);
 
   ASSERT_EQ(prompt.asked.size(), 1);
-  EXPECT_EQ(prompt.asked[0].text, "No image files to combine were found in the selected folder.");
+  EXPECT_EQ(prompt.asked[0].id, PromptId::NoPagesFound);
   EXPECT_FALSE(FileExists(root_ + "Long.tif"));
   EXPECT_EQ(Entries(folder).size(), 3);
 }
@@ -226,22 +219,20 @@ TEST_F(ArchiveCommandsTest, ReplacedTargetSurvivesAFailedCombine) {
   WriteTiff(target, 1);
   const std::string before = ReadAll(target);
   StartWindow();
-  const QString question = "The destination " + QString::fromStdString(target) +
-                           " already exists.  Do you want to "
-                           "continue?";
 
   {
     ScriptedPrompt prompt({PromptAnswer::No});
     Run(folder, TreeCommand::CombineToTiff);
     ASSERT_EQ(prompt.asked.size(), 1);
-    EXPECT_EQ(prompt.asked[0].text, question);
+    EXPECT_EQ(prompt.asked[0].id, PromptId::ReplaceDocument);
+    EXPECT_EQ(prompt.asked[0].subject, QString::fromStdString(target));
     EXPECT_EQ(prompt.asked[0].buttons, PromptButtons::YesNo);
   }
   {
     ScriptedPrompt prompt({PromptAnswer::Yes});
     Run(folder, TreeCommand::CombineToTiff);
     ASSERT_EQ(prompt.asked.size(), 2);
-    EXPECT_EQ(prompt.asked[1].text, kSavingError);
+    EXPECT_EQ(prompt.asked[1].id, PromptId::SaveFailed);
   }
   EXPECT_EQ(ReadAll(target), before);
   EXPECT_EQ(Entries(folder), QStringList({"Page 001.png", "Page 002.png"}));
@@ -285,7 +276,7 @@ TEST_F(ArchiveCommandsTest, ConvertsToPdfBesideTheSourceAndTouchesNothingElse) {
     Run(source, c.command);
 
     ASSERT_EQ(prompt.asked.size(), 1);
-    EXPECT_EQ(prompt.asked[0].text, kDeleteOriginal);
+    EXPECT_EQ(prompt.asked[0].id, PromptId::DeleteOriginal);
     const PdfFacts pdf = InspectPdf(root_ + "Scan.pdf");
     EXPECT_TRUE(pdf.valid);
     // Every page takes the size of the first: 40 by 60 pixels at 100 dpi.
@@ -328,9 +319,8 @@ TEST_F(ArchiveCommandsTest, DamagedMiddlePageFailsAndLeavesEverythingAsItWas) {
   Run(source, TreeCommand::ConvertToPdfCompressed);
 
   ASSERT_EQ(prompt.asked.size(), 2);
-  EXPECT_EQ(prompt.asked[0].text, "The destination " + QString::fromStdString(target) +
-                                      " already exists.  Do you want to continue?");
-  EXPECT_EQ(prompt.asked[1].text, kExpandingError);
+  EXPECT_EQ(prompt.asked[0].id, PromptId::ReplaceDocument);
+  EXPECT_EQ(prompt.asked[1].id, PromptId::ExpandFailed);
   EXPECT_EQ(ReadAll(source), sourceBytes);
   EXPECT_EQ(ReadAll(target), "the earlier conversion");
   EXPECT_EQ(Entries(root_), QStringList({"Broken.pdf", "Broken.tif"}));

@@ -83,8 +83,7 @@ TEST_F(MainWindowSaneScanTest, AJamOnTheFourthSheetKeepsTheThreeBeforeIt) {
     EXPECT_TRUE(fs::exists(document + page)) << page;
   EXPECT_FALSE(fs::exists(document + "Page 004.jpg"));
   ASSERT_EQ(prompt.asked.size(), 1);
-  EXPECT_EQ(prompt.asked.front().text,
-            "Error communicating with scanner.  Please check connections and try again.");
+  EXPECT_EQ(prompt.asked.front().id, PromptId::ScannerError);
 }
 
 TEST_F(MainWindowSaneScanTest, ARescannedPageReplacesItsPredecessorAndACancelLeavesNothing) {
@@ -101,7 +100,8 @@ TEST_F(MainWindowSaneScanTest, ARescannedPageReplacesItsPredecessorAndACancelLea
     ScriptedPrompt prompt({PromptAnswer::Yes});
     SetName("Letter A");
     PressScan();
-    EXPECT_EQ(prompt.asked.size(), 1);
+    ASSERT_EQ(prompt.asked.size(), 1);
+    EXPECT_EQ(prompt.asked.front().id, PromptId::OverwritePage);
   }
   EXPECT_EQ(FrameCount(folder + "Letter A.tif"), 2);
   EXPECT_FALSE(fs::exists(folder + "Letter A"));
@@ -113,7 +113,7 @@ TEST_F(MainWindowSaneScanTest, ARescannedPageReplacesItsPredecessorAndACancelLea
     SetName("Letter B");
     PressScan();
     ASSERT_EQ(prompt.asked.size(), 1);
-    EXPECT_EQ(prompt.asked.front().text, "Do you want to delete the temporary folder and files?");
+    EXPECT_EQ(prompt.asked.front().id, PromptId::DeletePageFiles);
   }
   EXPECT_FALSE(fs::exists(folder + "Letter B.tif"));
   EXPECT_FALSE(fs::exists(folder + "Letter B"));

@@ -10,11 +10,6 @@
 
 namespace {
 
-const QString kDeleteQuestion = "Do you want to delete the temporary folder and files?";
-const QString kErrorSaving =
-    "There was an error saving the file.  Please make sure the file or folder is not read-only "
-    "and that the disk is not full or write-protected.";
-
 int TiffPages(const std::string& path) {
   std::unique_ptr<ImageFile> file;
   return IsOk(ImageFile::Open(path, file)) ? file->FrameCount() : -1;
@@ -173,30 +168,18 @@ TEST_F(ScanWorkflowTest, TheScanCommandStopsAtTheFirstFailedCheck) {
     bool selected;
     bool sourceSelected;
     std::string name;
-    QString message;
+    PromptId message;
     std::vector<bool> focus;
   };
   const Check checks[] = {
-      {false, true, "Doc", "Please first select a destination in the tree control.", {}},
-      {true,
-       false,
-       "Doc",
-       "No scanners were detected.  Please check your connections and try again.",
-       {}},
-      {true, true, "", "Please enter a destination.", {false}},
-      {true,
-       true,
-       "a:b",
-       "The destination contains one or more illegal characters: \\/:*?\"<>|",
-       {false}},
-      {true,
-       true,
-       "..",
-       "The destination cannot be \".\" or \"..\".  Please enter a name for the document.",
-       {false}},
+      {false, true, "Doc", PromptId::NoDestinationSelected, {}},
+      {true, false, "Doc", PromptId::NoScanners, {}},
+      {true, true, "", PromptId::NoDestinationName, {false}},
+      {true, true, "a:b", PromptId::IllegalCharacters, {false}},
+      {true, true, "..", PromptId::DotName, {false}},
   };
   for (const Check& check : checks) {
-    SCOPED_TRACE(check.message.toStdString());
+    SCOPED_TRACE(static_cast<int>(check.message));
     Script().hasDefaultSource = check.sourceSelected;
     Script().userSelectedName = "";
     manager_ = std::make_unique<TwainManager>();
@@ -210,7 +193,7 @@ TEST_F(ScanWorkflowTest, TheScanCommandStopsAtTheFirstFailedCheck) {
     Build();
     ForgetCalls();
     workflow_->OnScanClicked();
-    EXPECT_EQ(Asked(), QStringList{check.message});
+    EXPECT_EQ(Asked(), QList{check.message});
     EXPECT_EQ(host_.focus, check.focus);
     EXPECT_EQ(host_.selectSourceCalls, check.sourceSelected ? 0 : 1);
     EXPECT_EQ(CountCalls("EnableDs"), 0);
@@ -235,10 +218,9 @@ TEST_F(ScanWorkflowTest, AnExistingDestinationIsAskedAboutBeforeScanningAndBefor
   Build();
   Click();
   const QString path = QString::fromStdString(PathOf("Doc.jpg"));
-  EXPECT_EQ(
-      Asked(),
-      (QStringList{"The destination " + path + " already exists.  Do you want to continue?",
-                   "The destination " + path + " already exists.  Do you want to overwrite it?"}));
+  EXPECT_EQ(Asked(), (QList{PromptId::ReplaceDocument, PromptId::OverwritePage}));
+  EXPECT_EQ(prompt_->asked[0].subject, path);
+  EXPECT_EQ(prompt_->asked[1].subject, path);
   EXPECT_GT(QFileInfo(path).size(), 0);
   EXPECT_EQ(host_.saveSettingsCalls, 1);
 
@@ -270,7 +252,7 @@ TEST_F(ScanWorkflowTest, AFailedPageWriteIsReportedAndTheLoopGoesOn) {
   Answer();
   Build();
   Click();
-  EXPECT_EQ(Asked(), (QStringList{kErrorSaving, kErrorSaving}));
+  EXPECT_EQ(Asked(), (QList{PromptId::SaveFailed, PromptId::SaveFailed}));
   // The writer's own words come under the fixed text.
   EXPECT_EQ(prompt_->asked.front().detail, "no room");
   EXPECT_TRUE(workflow_->ScannedPages().empty());
@@ -284,8 +266,7 @@ TEST_F(ScanWorkflowTest, PagesDeliveredBeforeAScannerFailureAreKept) {
   host_.choices.isMultiPageDocument = true;
   Build();
   Click();
-  EXPECT_EQ(Asked(), QStringList{"Error communicating with scanner.  Please check connections "
-                                 "and try again."});
+  EXPECT_EQ(Asked(), QList{PromptId::ScannerError});
   EXPECT_TRUE(Exists("Doc/Page 001.jpg"));
   EXPECT_TRUE(Exists("Doc/Page 003.jpg"));
   EXPECT_FALSE(Exists("Doc/Page 004.jpg"));
@@ -307,7 +288,7 @@ TEST_F(ScanWorkflowTest, ACancelledScanAsksOnlyWhenPagesWereSaved) {
   Script().Queue("GetNativeXfer", {TWRC_XFERDONE, TWRC_CANCEL});
   Answer(QList{PromptAnswer::Yes});
   Click();
-  EXPECT_EQ(Asked(), QStringList{kDeleteQuestion});
+  EXPECT_EQ(Asked(), QList{PromptId::DeletePageFiles});
   EXPECT_FALSE(Exists("Doc"));
   EXPECT_EQ(host_.saveSettingsCalls, 0);
 }
@@ -385,7 +366,7 @@ TEST_F(ScanWorkflowTest, ASecondScanCommandWaitsUntilTheSourceLetsGo) {
   ASSERT_TRUE(workflow_->IsScanning());
   ForgetCalls();
   workflow_->OnScanClicked();
-  EXPECT_EQ(Asked().size(), 1);
+  EXPECT_EQ(Asked(), QList{PromptId::ScanInProgress});
   EXPECT_EQ(CountCalls("EnableDs"), 0);
 
   // The user closes the source's own window: the source says so, nobody else

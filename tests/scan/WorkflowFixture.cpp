@@ -87,9 +87,9 @@ bool WorkflowFixture::Exists(const std::string& relative) const {
   return QFileInfo::exists(QString::fromStdString(PathOf(relative)));
 }
 
-QStringList WorkflowFixture::Asked() const {
-  QStringList texts;
+QList<PromptId> WorkflowFixture::Asked() const {
+  QList<PromptId> ids;
   for (const PromptRequest& request : prompt_->asked)
-    texts << request.text;
-  return texts;
+    ids << request.id;
+  return ids;
 }

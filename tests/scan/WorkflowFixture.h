@@ -35,7 +35,8 @@ class WorkflowFixture : public FakeDsmFixture {
   std::string Folder() const;
   std::string PathOf(const std::string& relative) const;
   bool Exists(const std::string& relative) const;
-  QStringList Asked() const;
+  // The ids of the questions and notices raised since the last Answer().
+  QList<PromptId> Asked() const;
 
   QTemporaryDir root_;
   FakeHost host_;
