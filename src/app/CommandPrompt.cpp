@@ -18,15 +18,15 @@ ExitStatus CommandPrompt::ExitStatusFor(PromptId id) {
 
 CommandPrompt::CommandPrompt(CommandOutcome& outcome, CommandAnswers answers)
     : outcome_(outcome), answers_(answers) {
-  Prompt::SetResponder([this](const PromptRequest& request) { return Answer(request); });
+  Prompt::SetResponder([this](const PromptRequest& request) { return Ask(request); });
 }
 
 CommandPrompt::~CommandPrompt() {
   Prompt::SetResponder({});
 }
 
-PromptAnswer CommandPrompt::Answer(const PromptRequest& request) {
-  Log(LOG_LOCATION, "CommandPrompt::Answer(): %s", request.text.toStdString().c_str());
+PromptAnswer CommandPrompt::Ask(const PromptRequest& request) {
+  Log(LOG_LOCATION, "CommandPrompt::Ask(): %s", request.text.toStdString().c_str());
   if (request.buttons == PromptButtons::YesNo || request.buttons == PromptButtons::YesNoCancel)
     return AnswerQuestion(request);
   TakeMessage(request);

@@ -133,8 +133,8 @@ int RunScanCommand(const CommandArguments& arguments) {
   const DocumentPaths paths = PathsOf(choices);
   if (!options.overwrite && RefuseExisting(paths, outcome))
     return outcome.Status();
-  const CommandPrompt prompt(outcome, CommandAnswers{options.overwrite, false});
-  ScanSession session(choices, stored, options.pages, outcome);
+  CommandPrompt prompt(outcome, CommandAnswers{options.overwrite, false});
+  ScanSession session(choices, stored, options.pages, outcome, prompt);
   if (!session.OpenScanner(options.source))
     return outcome.Status();
   session.Run();

@@ -70,16 +70,15 @@ PromptAnswer Prompt::Ask(QWidget* parent, const PromptRequest& request) {
 }
 
 void Prompt::ShowError(QWidget* parent, PromptId id, const QString& text, const QString& detail) {
-  Ask(parent, {text, {}, PromptButtons::Ok, PromptIcon::Error, detail, id});
+  Ask(parent, Prompter::Error(id, text, detail));
 }
 
 void Prompt::ShowNotice(QWidget* parent, PromptId id, const QString& text) {
-  Ask(parent, {text, {}, PromptButtons::Ok, PromptIcon::Information, {}, id});
+  Ask(parent, Prompter::Notice(id, text));
 }
 
 bool Prompt::AskYesNo(QWidget* parent, PromptId id, const QString& text, const QString& subject) {
-  return Ask(parent, {text, {}, PromptButtons::YesNo, PromptIcon::Question, {}, id, subject}) ==
-         PromptAnswer::Yes;
+  return Ask(parent, Prompter::YesNo(id, text, subject)) == PromptAnswer::Yes;
 }
 
 void Prompt::SetResponder(Responder responder) {

@@ -3,7 +3,7 @@
 #include <QString>
 #include <functional>
 
-#include "core/PromptRequest.h"
+#include "core/Prompter.h"
 
 class QWidget;
 
@@ -25,4 +25,14 @@ class Prompt {
 
   // Replaces the message box; an empty responder restores it.
   static void SetResponder(Responder responder);
+};
+
+// Asks with a message box over `owner`.
+class WindowPrompter : public Prompter {
+ public:
+  explicit WindowPrompter(QWidget* owner) : owner_(owner) {}
+  PromptAnswer Ask(const PromptRequest& request) override { return Prompt::Ask(owner_, request); }
+
+ private:
+  QWidget* owner_;
 };

@@ -275,7 +275,3 @@ void CFoliantDlg::ReloadFolderPreferences() {
   LoadFolderPreferences();
   UpdateControls();
 }
-
-QWidget* CFoliantDlg::DialogOwner() {
-  return this;
-}

@@ -80,8 +80,9 @@ void CFoliantDlg::SaveSettings() {
   }
   Log(LOG_LOCATION, "CFoliantDlg::SaveSettings(): document sizes not saved to %s",
       DocumentSizesPath().c_str());
-  Prompt::ShowError(this, PromptId::Other, QStringLiteral("The document sizes could not be saved to %1.")
-                              .arg(QString::fromStdString(DocumentSizesPath())));
+  Prompt::ShowError(this, PromptId::Other,
+                    QStringLiteral("The document sizes could not be saved to %1.")
+                        .arg(QString::fromStdString(DocumentSizesPath())));
 }
 
 void CFoliantDlg::LoadFolderPreferences() {

@@ -41,7 +41,7 @@ TEST(CommandPromptTest, EveryPromptIdGivesItsAnswerAndExitStatus) {
     CommandPrompt prompt(outcome, c.answers);
     PromptRequest request{"words that change", {}, c.buttons};
     request.id = c.id;
-    EXPECT_EQ(prompt.Answer(request), c.answer);
+    EXPECT_EQ(prompt.Ask(request), c.answer);
     EXPECT_EQ(outcome.Status(), c.status);
   }
 }
@@ -64,7 +64,7 @@ TEST(CommandPromptTest, AFailedSaveTakesTheWritersReason) {
   CommandPrompt prompt(outcome, {});
   PromptRequest request{"There was an error saving the file."};
   request.id = PromptId::SaveFailed;
-  prompt.Answer(request);
+  prompt.Ask(request);
   EXPECT_EQ(outcome.Status(), kExitWrite);
   EXPECT_TRUE(outcome.TakeWriteFailure().empty());
 }

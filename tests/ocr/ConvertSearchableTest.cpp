@@ -11,6 +11,7 @@
 #include "TextPages.h"
 #include "ocr/RecognitionLanguages.h"
 #include "scan/ArchiveCommands.h"
+#include "scan/WindowSeams.h"
 #include "settings/AppSettings.h"
 #include "writers/ImageWriter.h"
 
@@ -41,7 +42,10 @@ class ConvertSearchableTest : public ::testing::Test {
     return Path("letter.tif");
   }
   void Convert(const std::string& source) {
-    ArchiveCommands commands(nullptr, {}, [](const std::string&) { return true; });
+    WindowPrompter prompter(nullptr);
+    ArchiveCommands::Seams seams = WindowArchiveSeams(nullptr, prompter);
+    seams.trash = [](const std::string&) { return true; };
+    ArchiveCommands commands(std::move(seams));
     commands.ConvertToPdf(true, source, ViewingChoices{false, false});
   }
 

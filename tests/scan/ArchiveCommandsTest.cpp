@@ -26,7 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

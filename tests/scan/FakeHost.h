@@ -20,7 +20,6 @@ class FakeHost : public ScanWorkflowHost {
   void SaveSettings() override { ++saveSettingsCalls; }
   void SaveFolderPreferences() override { ++saveFolderPreferencesCalls; }
   void ReloadFolderPreferences() override { ++reloadCalls; }
-  QWidget* DialogOwner() override { return nullptr; }
 
   bool selected = true;
   std::string nameText = "Doc";

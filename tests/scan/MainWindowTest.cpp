@@ -31,7 +31,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-
 int CountFolders(const std::string& root) {
   int count = 0;
   for (const auto& entry : fs::recursive_directory_iterator(root))

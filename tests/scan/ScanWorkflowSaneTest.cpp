@@ -18,6 +18,7 @@
 #include "platform/imaging/ImageFile.h"
 #include "scan/DocumentPaths.h"
 #include "scan/ScanNextPageDlg.h"
+#include "scan/WindowSeams.h"
 #include "twain/SourceEventFilter.h"
 #include "twain/TwainManager.h"
 
@@ -60,14 +61,14 @@ class ScanWorkflowSaneTest : public ::testing::Test {
     host_.choices.destinationFolder = Folder();
     host_.choices.documentSize = DocumentSize("Letter", 8500, 11000);
     host_.choices.resolution = kDpi;
-    ScanWorkflowSeams seams;
-    seams.chooseNextPage = [this](QWidget*, int) {
+    ScanWorkflowSeams seams = WindowWorkflowSeams(nullptr, prompt_);
+    seams.chooseNextPage = [this](int) {
       const int choice = choices_.empty() ? static_cast<int>(DONE_SCANNING) : choices_.front();
       if (!choices_.empty())
         choices_.pop_front();
       return choice;
     };
-    seams.viewFile = [](const std::string&, bool, QWidget*) {};
+    seams.viewFile = [](const std::string&, bool) {};
     workflow_ = std::make_unique<ScanWorkflow>(host_, manager_, seams);
     forwarder_.workflow = workflow_.get();
   }

@@ -246,7 +246,7 @@ TEST_F(ScanWorkflowTest, ThePageSizeIsAskedForUnrotatedAndThePageIsSavedRotated)
 }
 
 TEST_F(ScanWorkflowTest, AFailedPageWriteIsReportedAndTheLoopGoesOn) {
-  seams_.createWriter = [](FileFormatType) { return std::make_unique<FailingWriter>(); };
+  createWriter_ = [](FileFormatType) { return std::make_unique<FailingWriter>(); };
   ScriptScans({2});
   host_.choices.isMultiPageDocument = true;
   Answer();
@@ -316,7 +316,7 @@ TEST_F(ScanWorkflowTest, ANewDocumentInTheSameFolderStopsAPendingRemoval) {
   host_.choices.fileFormatType = static_cast<FileFormatType>(6);
   host_.choices.viewAfterSaving = true;
   // The viewer drops a file into the document folder, so it cannot go yet.
-  seams_.viewFile = [this](const std::string&, bool, QWidget*) {
+  seams_.viewFile = [this](const std::string&, bool) {
     QFile(QString::fromStdString(PathOf("Doc/stray"))).open(QIODevice::WriteOnly);
   };
   Build();
@@ -346,7 +346,7 @@ TEST_F(ScanWorkflowTest, AFolderThatEmptiesLaterIsRemovedByTheRetries) {
   ScriptScans({1});
   host_.choices.fileFormatType = static_cast<FileFormatType>(7);
   host_.choices.viewAfterSaving = true;
-  seams_.viewFile = [this](const std::string&, bool, QWidget*) {
+  seams_.viewFile = [this](const std::string&, bool) {
     QFile(QString::fromStdString(PathOf("Doc/stray"))).open(QIODevice::WriteOnly);
   };
   Build();

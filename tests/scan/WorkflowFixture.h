@@ -14,6 +14,7 @@
 #include "scan/ScanWorkflowHost.h"
 #include "twain/SourceEventFilter.h"
 #include "twain/TwainManager.h"
+#include "writers/worker/ImageWriterWorkerDlg.h"
 
 // The workflow over the fake manager, saving into a temporary destination
 // folder; the next-page choices and the prompt's answers are scripted.
@@ -44,6 +45,10 @@ class WorkflowFixture : public FakeDsmFixture {
   std::unique_ptr<SourceEventFilter> filter_;
   NotificationForwarder forwarder_;
   ScanWorkflowSeams seams_;
+  // The writers behind the write worker; empty for the real ones.
+  ImageWriterWorkerDlg::WriterFactory createWriter_;
+  // Asks through whichever ScriptedPrompt answers at the time.
+  WindowPrompter prompter_{nullptr};
   std::unique_ptr<ScanWorkflow> workflow_;
   std::deque<int> nextPageChoices_;
   std::vector<int> nextPageNumbers_;
