@@ -14,8 +14,8 @@
 #include "app/RecognitionOptions.h"
 #include "core/DebugLog.h"
 #include "core/Paths.h"
-#include "scan/ArchiveCommands.h"
 #include "settings/PerFolderPreferences.h"
+#include "workflow/ArchiveCommands.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "scan/ScanWorkflowHost.h"
 #include "settings/PerFolderPreferences.h"
+#include "workflow/ScanWorkflowHost.h"
 
 class CommandOutcome;
 

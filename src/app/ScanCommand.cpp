@@ -13,10 +13,10 @@
 #include "app/ScanSession.h"
 #include "core/DebugLog.h"
 #include "core/Paths.h"
-#include "scan/DestinationNameCheck.h"
-#include "scan/DocumentPaths.h"
 #include "settings/AppSettings.h"
 #include "settings/DocumentSizeCatalogue.h"
+#include "workflow/DestinationNameCheck.h"
+#include "workflow/DocumentPaths.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include "app/CommandOutcome.h"
 #include "app/ConsoleWriteWorker.h"
 #include "core/DebugLog.h"
-#include "scan/NextPageChoice.h"
-#include "scan/ScanWorkflow.h"
 #include "twain/ScanNotificationEvent.h"
+#include "workflow/NextPageChoice.h"
+#include "workflow/ScanWorkflow.h"
 
 namespace {
 

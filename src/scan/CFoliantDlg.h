@@ -10,16 +10,16 @@
 #include "core/PixelType.h"
 #include "naming/FileNameFormat.h"
 #include "platform/Prompt.h"
-#include "scan/ArchiveCommands.h"
 #include "scan/MainWindowControls.h"
-#include "scan/ScanWorkflow.h"
-#include "scan/ScanWorkflowHost.h"
 #include "settings/AppSettings.h"
 #include "settings/DocumentSizeCatalogue.h"
 #include "settings/PerFolderPreferences.h"
 #include "settings/ScannerOrigin.h"
 #include "settings/Units.h"
 #include "twain/TwainManager.h"
+#include "workflow/ArchiveCommands.h"
+#include "workflow/ScanWorkflow.h"
+#include "workflow/ScanWorkflowHost.h"
 
 // The main window: the three steps of the work (destination, document size,
 // scan), the settings snapshot and the choices of the selected folder. The

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "scan/NextPageChoice.h"
+#include "workflow/NextPageChoice.h"
 
 class QPushButton;
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "scan/ArchiveCommands.h"
-#include "scan/ScanWorkflow.h"
+#include "workflow/ArchiveCommands.h"
+#include "workflow/ScanWorkflow.h"
 
 class QWidget;
 

@@ -10,9 +10,9 @@
 #include "ScriptedPrompt.h"
 #include "TextPages.h"
 #include "ocr/RecognitionLanguages.h"
-#include "scan/ArchiveCommands.h"
 #include "scan/WindowSeams.h"
 #include "settings/AppSettings.h"
+#include "workflow/ArchiveCommands.h"
 #include "writers/ImageWriter.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "scan/ScanWorkflow.h"
-#include "scan/ScanWorkflowHost.h"
+#include "workflow/ScanWorkflow.h"
+#include "workflow/ScanWorkflowHost.h"
 
 // The window as the workflow sees it: choices set by the test, and a count of
 // what the workflow asked of it.

@@ -16,11 +16,11 @@
 #include "SaneTestConfig.h"
 #include "ScriptedPrompt.h"
 #include "platform/imaging/ImageFile.h"
-#include "scan/DocumentPaths.h"
 #include "scan/ScanNextPageDlg.h"
 #include "scan/WindowSeams.h"
 #include "twain/SourceEventFilter.h"
 #include "twain/TwainManager.h"
+#include "workflow/DocumentPaths.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include "FakeDsmFixture.h"
 #include "FakeHost.h"
 #include "ScriptedPrompt.h"
-#include "scan/ScanWorkflow.h"
-#include "scan/ScanWorkflowHost.h"
 #include "twain/SourceEventFilter.h"
 #include "twain/TwainManager.h"
+#include "workflow/ScanWorkflow.h"
+#include "workflow/ScanWorkflowHost.h"
 #include "writers/worker/ImageWriterWorkerDlg.h"
 
 // The workflow over the fake manager, saving into a temporary destination

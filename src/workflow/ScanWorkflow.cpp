@@ -1,4 +1,4 @@
-#include "scan/ScanWorkflow.h"
+#include "workflow/ScanWorkflow.h"
 
 #include <sys/stat.h>
 
@@ -9,13 +9,13 @@
 #include "core/DebugLog.h"
 #include "core/Paths.h"
 #include "core/Prompter.h"
-#include "scan/DestinationNameCheck.h"
-#include "scan/DocumentPaths.h"
-#include "scan/NextPageChoice.h"
 #include "settings/AppSettings.h"
 #include "twain/GlobalMemory.h"
 #include "twain/ScanNotificationEvent.h"
 #include "twain/TwainManager.h"
+#include "workflow/DestinationNameCheck.h"
+#include "workflow/DocumentPaths.h"
+#include "workflow/NextPageChoice.h"
 
 namespace {
 

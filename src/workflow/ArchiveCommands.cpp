@@ -1,4 +1,4 @@
-#include "scan/ArchiveCommands.h"
+#include "workflow/ArchiveCommands.h"
 
 #include <QDir>
 #include <QFile>

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "core/FileFormatType.h"
-#include "scan/DocumentFolderRemoval.h"
-#include "scan/PageRecognition.h"
+#include "workflow/DocumentFolderRemoval.h"
+#include "workflow/PageRecognition.h"
 #include "writers/WriteWorker.h"
 
 class Prompter;

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "core/FileFormatType.h"
-#include "scan/DocumentFolderRemoval.h"
-#include "scan/PageRecognition.h"
-#include "scan/ScanWorkflowHost.h"
 #include "twain/TwainTypes.h"
+#include "workflow/DocumentFolderRemoval.h"
+#include "workflow/PageRecognition.h"
+#include "workflow/ScanWorkflowHost.h"
 #include "writers/WriteWorker.h"
 
 class DocumentPaths;

@@ -1,4 +1,4 @@
-#include "scan/PageRecognition.h"
+#include "workflow/PageRecognition.h"
 
 #include <QString>
 #include <utility>
