@@ -4,15 +4,14 @@
 #include <tiffio.h>
 
 #include <QDir>
-#include <QProcess>
 #include <QStandardPaths>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "MainWindowFixture.h"
 #include "RecordingShell.h"
 #include "ScriptedPrompt.h"
+#include "TestFiles.h"
 #include "TestImages.h"
 #include "core/Paths.h"
 #include "platform/imaging/ImageEncoder.h"
@@ -25,11 +24,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 void WriteText(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
@@ -52,11 +46,6 @@ Bitmap Decoded(const std::string& path, int frame = 0) {
   Bitmap out;
   EXPECT_EQ(DecodeImageFile(path, out, frame), ImagingStatus::Ok) << path << " frame " << frame;
   return out;
-}
-
-int FrameCount(const std::string& path) {
-  std::unique_ptr<ImageFile> file;
-  return ImageFile::Open(path, file) == ImagingStatus::Ok ? file->FrameCount() : 0;
 }
 
 // A deflate-compressed multi-page grey TIFF at 100 dpi, page i sized
@@ -91,30 +80,6 @@ void WriteTiff(const std::string& path, int pages, int damaged = -1) {
     TIFFWriteDirectory(tiff);
   }
   TIFFClose(tiff);
-}
-
-struct PdfFacts {
-  bool valid = false;
-  QStringList pageSizes;  // "72 x 43.2" for each page, in points
-};
-
-PdfFacts InspectPdf(const std::string& path) {
-  const auto run = [](const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-  };
-  const QString file = QString::fromStdString(path);
-  PdfFacts facts;
-  facts.valid = run("qpdf", {"--check", file}).contains("No syntax or stream encoding errors");
-  for (const QString& line : run("pdfinfo", {"-f", "1", "-l", "100", file}).split('\n')) {
-    if (!line.startsWith("Page") || !line.contains("size:"))
-      continue;
-    const QString size = line.section("size:", 1).trimmed();
-    facts.pageSizes << size.section(" pts", 0, 0);
-  }
-  return facts;
 }
 
 class ArchiveCommandsTest : public MainWindowFixture {
@@ -162,7 +127,7 @@ TEST_F(ArchiveCommandsTest, CombineTakesEveryExtensionOfAPageInOrderAndLeavesOth
 
   EXPECT_TRUE(prompt.asked.isEmpty());
   const std::string target = root_ + "Invoice 7.tif";
-  ASSERT_EQ(FrameCount(target), 3);
+  ASSERT_EQ(ImageFrameCount(target), 3);
   EXPECT_EQ(test_images::DifferentPixels(Decoded(target, 0), png), 0);
   EXPECT_EQ(test_images::DifferentPixels(Decoded(target, 1), jpegPage), 0);
   EXPECT_EQ(test_images::DifferentPixels(Decoded(target, 2), gifPage), 0);
@@ -185,7 +150,7 @@ TEST_F(ArchiveCommandsTest, CombineOfAFolderOfOnlyPagesRemovesTheFolder) {
   Run(folder, TreeCommand::CombineToTiff);
 
   EXPECT_TRUE(prompt.asked.isEmpty());
-  EXPECT_EQ(FrameCount(root_ + "Receipts.tif"), 2) << "each page file gives its first page";
+  EXPECT_EQ(ImageFrameCount(root_ + "Receipts.tif"), 2) << "each page file gives its first page";
   EXPECT_FALSE(FileExists(RemoveTrailingSeparator(folder)));
 }
 
@@ -216,7 +181,7 @@ TEST_F(ArchiveCommandsTest, ReplacedTargetSurvivesAFailedCombine) {
             ImagingStatus::Ok);
   WriteText(folder + "Page 002.png", "not a picture at all");
   WriteTiff(target, 1);
-  const std::string before = ReadAll(target);
+  const std::string before = ReadFileBytes(target);
   StartWindow();
 
   {
@@ -233,7 +198,7 @@ TEST_F(ArchiveCommandsTest, ReplacedTargetSurvivesAFailedCombine) {
     ASSERT_EQ(prompt.asked.size(), 2);
     EXPECT_EQ(prompt.asked[1].id, PromptId::SaveFailed);
   }
-  EXPECT_EQ(ReadAll(target), before);
+  EXPECT_EQ(ReadFileBytes(target), before);
   EXPECT_EQ(Entries(folder), QStringList({"Page 001.png", "Page 002.png"}));
   EXPECT_EQ(Entries(root_), QStringList({"Letters", "Letters.tif"})) << "no temporary file left";
 
@@ -244,7 +209,7 @@ TEST_F(ArchiveCommandsTest, ReplacedTargetSurvivesAFailedCombine) {
     Run(folder, TreeCommand::CombineToTiff);
     EXPECT_EQ(prompt.asked.size(), 1);
   }
-  EXPECT_EQ(FrameCount(target), 2);
+  EXPECT_EQ(ImageFrameCount(target), 2);
   EXPECT_FALSE(FileExists(RemoveTrailingSeparator(folder)));
 }
 
@@ -263,7 +228,7 @@ TEST_F(ArchiveCommandsTest, ConvertsToPdfBesideTheSourceAndTouchesNothingElse) {
     MakeFolder(userFolder);
     const std::string source = root_ + "Scan.tif";
     WriteTiff(source, 3);
-    const std::string sourceBytes = ReadAll(source);
+    const std::string sourceBytes = ReadFileBytes(source);
     for (const char* name : {"Page 000.jpg", "Page 001.jpg", "Page 000.png", "_defaults.ini"})
       WriteText(userFolder + name, std::string("mine: ") + name);
     AppSettings().SetViewAfterSaving(true);
@@ -280,10 +245,10 @@ TEST_F(ArchiveCommandsTest, ConvertsToPdfBesideTheSourceAndTouchesNothingElse) {
     EXPECT_TRUE(pdf.valid);
     // Every page takes the size of the first: 40 by 60 pixels at 100 dpi.
     EXPECT_EQ(pdf.pageSizes, QStringList({"28.8 x 43.2", "28.8 x 43.2", "28.8 x 43.2"}));
-    EXPECT_EQ(ReadAll(source), sourceBytes);
+    EXPECT_EQ(ReadFileBytes(source), sourceBytes);
     EXPECT_EQ(Entries(root_), QStringList({"Scan", "Scan.pdf", "Scan.tif"}));
     EXPECT_EQ(Entries(userFolder).size(), 4);
-    EXPECT_EQ(ReadAll(userFolder + c.pageName), std::string("mine: ") + c.pageName);
+    EXPECT_EQ(ReadFileBytes(userFolder + c.pageName), std::string("mine: ") + c.pageName);
     EXPECT_TRUE(shell.calls.filter("Scan.pdf").size() == 1) << shell.calls.join('\n').toStdString();
     CloseWindow();
   }
@@ -292,7 +257,7 @@ TEST_F(ArchiveCommandsTest, ConvertsToPdfBesideTheSourceAndTouchesNothingElse) {
 TEST_F(ArchiveCommandsTest, YesMovesTheOriginalWithoutExtensionToTheTrash) {
   const std::string source = root_ + "Receipt";
   WriteTiff(source, 2);
-  const std::string sourceBytes = ReadAll(source);
+  const std::string sourceBytes = ReadFileBytes(source);
   StartWindow();
   SelectInTree(source);
   ScriptedPrompt prompt({PromptAnswer::Yes});
@@ -303,7 +268,7 @@ TEST_F(ArchiveCommandsTest, YesMovesTheOriginalWithoutExtensionToTheTrash) {
   ASSERT_EQ(prompt.asked.size(), 1);
   EXPECT_EQ(InspectPdf(root_ + "Receipt.pdf").pageSizes.size(), 2);
   EXPECT_FALSE(FileExists(source));
-  EXPECT_EQ(ReadAll(TrashFolder() + "Receipt"), sourceBytes);
+  EXPECT_EQ(ReadFileBytes(TrashFolder() + "Receipt"), sourceBytes);
 }
 
 TEST_F(ArchiveCommandsTest, DamagedMiddlePageFailsAndLeavesEverythingAsItWas) {
@@ -311,7 +276,7 @@ TEST_F(ArchiveCommandsTest, DamagedMiddlePageFailsAndLeavesEverythingAsItWas) {
   const std::string target = root_ + "Broken.pdf";
   WriteTiff(source, 3, /*damaged=*/1);
   WriteText(target, "the earlier conversion");
-  const std::string sourceBytes = ReadAll(source);
+  const std::string sourceBytes = ReadFileBytes(source);
   StartWindow();
   ScriptedPrompt prompt({PromptAnswer::Yes});
 
@@ -320,8 +285,8 @@ TEST_F(ArchiveCommandsTest, DamagedMiddlePageFailsAndLeavesEverythingAsItWas) {
   ASSERT_EQ(prompt.asked.size(), 2);
   EXPECT_EQ(prompt.asked[0].id, PromptId::ReplaceDocument);
   EXPECT_EQ(prompt.asked[1].id, PromptId::ExpandFailed);
-  EXPECT_EQ(ReadAll(source), sourceBytes);
-  EXPECT_EQ(ReadAll(target), "the earlier conversion");
+  EXPECT_EQ(ReadFileBytes(source), sourceBytes);
+  EXPECT_EQ(ReadFileBytes(target), "the earlier conversion");
   EXPECT_EQ(Entries(root_), QStringList({"Broken.pdf", "Broken.tif"}));
 }
 

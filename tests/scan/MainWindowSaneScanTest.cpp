@@ -14,6 +14,7 @@
 #include "SaneStartFaults.h"
 #include "SaneTestConfig.h"
 #include "ScriptedPrompt.h"
+#include "TestFiles.h"
 #include "core/Paths.h"
 #include "dialogs/WritePermissionsDlg.h"
 #include "platform/imaging/ImageFile.h"
@@ -58,11 +59,6 @@ class MainWindowSaneScanTest : public MainWindowFixture {
   void SetName(const char* name) { Find<QLineEdit>("destinationNameEdit")->setText(name); }
 };
 
-int FrameCount(const std::string& path) {
-  std::unique_ptr<ImageFile> file;
-  return IsOk(ImageFile::Open(path, file)) ? file->FrameCount() : -1;
-}
-
 TEST_F(MainWindowSaneScanTest, AJamOnTheFourthSheetKeepsTheThreeBeforeIt) {
   UseFeeder();
   FolderChoices stored;
@@ -103,7 +99,7 @@ TEST_F(MainWindowSaneScanTest, ARescannedPageReplacesItsPredecessorAndACancelLea
     ASSERT_EQ(prompt.asked.size(), 1);
     EXPECT_EQ(prompt.asked.front().id, PromptId::OverwritePage);
   }
-  EXPECT_EQ(FrameCount(folder + "Letter A.tif"), 2);
+  EXPECT_EQ(ImageFrameCount(folder + "Letter A.tif"), 2);
   EXPECT_FALSE(fs::exists(folder + "Letter A"));
 
   // A cancelled second document, its pages deleted on request, leaves nothing.
@@ -117,7 +113,7 @@ TEST_F(MainWindowSaneScanTest, ARescannedPageReplacesItsPredecessorAndACancelLea
   }
   EXPECT_FALSE(fs::exists(folder + "Letter B.tif"));
   EXPECT_FALSE(fs::exists(folder + "Letter B"));
-  EXPECT_EQ(FrameCount(folder + "Letter A.tif"), 2);
+  EXPECT_EQ(ImageFrameCount(folder + "Letter A.tif"), 2);
 }
 
 TEST_F(MainWindowSaneScanTest, ACheckFolderCountsOnAfterEachCheck) {

@@ -1,30 +1,14 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
-#include <fstream>
 
+#include "TestFiles.h"
 #include "WorkflowFixture.h"
 #include "platform/imaging/ImageFile.h"
 #include "scan/ScanNextPageDlg.h"
 #include "twain/ScanNotificationEvent.h"
 
 namespace {
-
-int TiffPages(const std::string& path) {
-  std::unique_ptr<ImageFile> file;
-  return IsOk(ImageFile::Open(path, file)) ? file->FrameCount() : -1;
-}
-
-// Page objects of a PDF: "/Type /Page" not followed by "s" (that is the page tree).
-int PdfPages(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const std::string tag = "/Type /Page";
-  int count = 0;
-  for (std::size_t at = text.find(tag); at != std::string::npos; at = text.find(tag, at + 1))
-    count += at + tag.size() < text.size() && text[at + tag.size()] != 's' ? 1 : 0;
-  return count;
-}
 
 class ScanWorkflowTest : public WorkflowFixture {};
 
@@ -157,7 +141,8 @@ TEST_F(ScanWorkflowTest, CombinedDocumentsHoldEveryPageOnce) {
     host_.choices.isMultiPageDocument = true;
     Build();
     Click();
-    const int pages = c.format >= 6 ? PdfPages(PathOf(c.file)) : TiffPages(PathOf(c.file));
+    const int pages =
+        c.format >= 6 ? PdfPageCount(PathOf(c.file)) : ImageFrameCount(PathOf(c.file));
     EXPECT_EQ(pages, c.pages);
     EXPECT_FALSE(Exists("Doc"));
   }
