@@ -114,8 +114,8 @@ int main(int argc, char** argv) {
 
   CFoliantDlg window;
   ScanWorkflowSeams seams;
-  seams.chooseNextPage = [](QWidget*, int) { return static_cast<int>(DONE_SCANNING); };
-  seams.viewFile = [](const std::string&, bool, QWidget*) {};
+  seams.chooseNextPage = [](int) { return static_cast<int>(DONE_SCANNING); };
+  seams.viewFile = [](const std::string&, bool) {};
   window.SetScanWorkflowSeams(std::move(seams));
   window.show();
   QApplication::processEvents();

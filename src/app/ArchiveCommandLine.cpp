@@ -14,8 +14,8 @@
 #include "app/RecognitionOptions.h"
 #include "core/DebugLog.h"
 #include "core/Paths.h"
-#include "scan/ArchiveCommands.h"
 #include "settings/PerFolderPreferences.h"
+#include "workflow/ArchiveCommands.h"
 
 namespace {
 
@@ -28,13 +28,17 @@ std::optional<std::string> SinglePath(const CommandArguments& arguments, const c
   return std::string(arguments.positional.empty() ? "no " : "more than one ") + what + " given";
 }
 
-ArchiveCommands MakeCommands(CommandOutcome& outcome) {
-  return ArchiveCommands(
-      nullptr, {},
-      [](const std::string& path) { return QFile::moveToTrash(QFile::decodeName(path.c_str())); },
-      [&outcome](FileFormatType format, QWidget*) {
-        return std::make_unique<ConsoleWriteWorker>(format, outcome);
-      });
+ArchiveCommands MakeCommands(CommandOutcome& outcome, CommandPrompt& prompt) {
+  ArchiveCommands::Seams seams;
+  seams.prompter = &prompt;
+  seams.trash = [](const std::string& path) {
+    return QFile::moveToTrash(QFile::decodeName(path.c_str()));
+  };
+  seams.createWorker = [&outcome](FileFormatType format) -> std::unique_ptr<WriteWorker> {
+    return std::make_unique<ConsoleWriteWorker>(format, outcome);
+  };
+  seams.viewFile = [](const std::string&, bool) {};
+  return ArchiveCommands(std::move(seams));
 }
 
 int Finish(const std::string& target, CommandOutcome& outcome) {
@@ -62,8 +66,8 @@ int RunCombineCommand(const CommandArguments& arguments) {
   // The pages take the size the folder's documents are scanned at.
   const DocumentSize size = PerFolderPreferences(folder).ReadDocumentSize();
   CommandOutcome outcome;
-  const CommandPrompt prompt(outcome, CommandAnswers{arguments.Has("--overwrite"), false});
-  ArchiveCommands commands = MakeCommands(outcome);
+  CommandPrompt prompt(outcome, CommandAnswers{arguments.Has("--overwrite"), false});
+  ArchiveCommands commands = MakeCommands(outcome, prompt);
   commands.OnCombineToTiff(folder, size.Width(), size.Height(), kNoViewing);
   return Finish(RemoveTrailingSeparator(folder) + ".tif", outcome);
 }
@@ -81,9 +85,9 @@ int RunConvertCommand(const CommandArguments& arguments) {
   if (std::error_code error; !std::filesystem::is_regular_file(source, error))
     return ReportBadUsage(command, source + " is not a file");
   CommandOutcome outcome;
-  const CommandPrompt prompt(
+  CommandPrompt prompt(
       outcome, CommandAnswers{arguments.Has("--overwrite"), arguments.Has("--remove-original")});
-  ArchiveCommands commands = MakeCommands(outcome);
+  ArchiveCommands commands = MakeCommands(outcome, prompt);
   commands.ConvertToPdf(!arguments.Has("--uncompressed"), source, kNoViewing);
   return Finish(RemoveExtension(source) + ".pdf", outcome);
 }

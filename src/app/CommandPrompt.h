@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/ExitStatus.h"
+#include "core/Prompter.h"
 #include "platform/Prompt.h"
 
 class CommandOutcome;
@@ -16,18 +18,21 @@ struct CommandAnswers {
 // lives, so a command never waits for a user: existing files are replaced
 // only with `overwrite`, scanned pages are always kept, and every error
 // message becomes a failure of the outcome with its exit status.
-class CommandPrompt {
+class CommandPrompt : public Prompter {
  public:
   CommandPrompt(CommandOutcome& outcome, CommandAnswers answers);
-  ~CommandPrompt();
+  ~CommandPrompt() override;
   CommandPrompt(const CommandPrompt&) = delete;
   CommandPrompt& operator=(const CommandPrompt&) = delete;
 
-  PromptAnswer Answer(const PromptRequest& request);
+  PromptAnswer Ask(const PromptRequest& request) override;
+
+  // The exit status of a command that meets the message `id`.
+  static ExitStatus ExitStatusFor(PromptId id);
 
  private:
-  PromptAnswer AnswerQuestion(const std::string& text);
-  void TakeMessage(const std::string& text);
+  PromptAnswer AnswerQuestion(const PromptRequest& request);
+  void TakeMessage(const PromptRequest& request);
 
   CommandOutcome& outcome_;
   CommandAnswers answers_;

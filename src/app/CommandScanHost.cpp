@@ -5,8 +5,8 @@
 #include "app/CommandOutcome.h"
 #include "core/DebugLog.h"
 #include "core/Paths.h"
-#include "scan/DocumentPaths.h"
 #include "scan/PageFolderChoices.h"
+#include "workflow/DocumentPaths.h"
 
 CommandScanHost::CommandScanHost(ScanChoices choices, FolderChoices stored, CommandOutcome& outcome)
     : choices_(std::move(choices)), stored_(std::move(stored)), outcome_(outcome) {}

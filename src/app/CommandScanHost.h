@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "scan/ScanWorkflowHost.h"
 #include "settings/PerFolderPreferences.h"
+#include "workflow/ScanWorkflowHost.h"
 
 class CommandOutcome;
 
@@ -29,7 +29,6 @@ class CommandScanHost : public ScanWorkflowHost {
   void SaveSettings() override {}
   void SaveFolderPreferences() override;
   void ReloadFolderPreferences() override {}
-  QWidget* DialogOwner() override { return nullptr; }
 
  private:
   void Write(const std::string& folder, const FolderChoices& choices);

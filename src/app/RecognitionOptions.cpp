@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "ocr/RecognitionLanguages.h"
-#include "scan/PageRecognition.h"
+#include "workflow/PageRecognition.h"
 
 namespace {
 

@@ -13,10 +13,10 @@
 #include "app/ScanSession.h"
 #include "core/DebugLog.h"
 #include "core/Paths.h"
-#include "scan/DestinationNameCheck.h"
-#include "scan/DocumentPaths.h"
 #include "settings/AppSettings.h"
 #include "settings/DocumentSizeCatalogue.h"
+#include "workflow/DestinationNameCheck.h"
+#include "workflow/DocumentPaths.h"
 
 namespace {
 
@@ -133,8 +133,8 @@ int RunScanCommand(const CommandArguments& arguments) {
   const DocumentPaths paths = PathsOf(choices);
   if (!options.overwrite && RefuseExisting(paths, outcome))
     return outcome.Status();
-  const CommandPrompt prompt(outcome, CommandAnswers{options.overwrite, false});
-  ScanSession session(choices, stored, options.pages, outcome);
+  CommandPrompt prompt(outcome, CommandAnswers{options.overwrite, false});
+  ScanSession session(choices, stored, options.pages, outcome, prompt);
   if (!session.OpenScanner(options.source))
     return outcome.Status();
   session.Run();

@@ -10,9 +10,9 @@
 #include "app/CommandOutcome.h"
 #include "app/ConsoleWriteWorker.h"
 #include "core/DebugLog.h"
-#include "scan/ScanNextPageDlg.h"
-#include "scan/ScanWorkflow.h"
 #include "twain/ScanNotificationEvent.h"
+#include "workflow/NextPageChoice.h"
+#include "workflow/ScanWorkflow.h"
 
 namespace {
 
@@ -26,13 +26,14 @@ constexpr int kSignalCheckMilliseconds = 250;
 }  // namespace
 
 ScanSession::ScanSession(const ScanChoices& choices, const FolderChoices& stored, int pages,
-                         CommandOutcome& outcome)
+                         CommandOutcome& outcome, Prompter& prompter)
     : outcome_(outcome), pages_(pages), host_(choices, stored, outcome) {
   QCoreApplication::instance()->installEventFilter(&filter_);
   ScanWorkflowSeams seams;
-  seams.chooseNextPage = [this](QWidget*, int pageNumber) { return ChooseNextPage(pageNumber); };
-  seams.viewFile = [](const std::string&, bool, QWidget*) {};
-  seams.createWorker = [this](FileFormatType format, QWidget*) {
+  seams.prompter = &prompter;
+  seams.chooseNextPage = [this](int pageNumber) { return ChooseNextPage(pageNumber); };
+  seams.viewFile = [](const std::string&, bool) {};
+  seams.createWorker = [this](FileFormatType format) -> std::unique_ptr<WriteWorker> {
     return std::make_unique<ConsoleWriteWorker>(format, outcome_);
   };
   workflow_ = std::make_unique<ScanWorkflow>(host_, manager_, std::move(seams));

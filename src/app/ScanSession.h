@@ -11,6 +11,7 @@
 #include "twain/TwainManager.h"
 
 class CommandOutcome;
+class Prompter;
 class QEvent;
 class ScanWorkflow;
 
@@ -22,7 +23,7 @@ class ScanWorkflow;
 class ScanSession : public QObject {
  public:
   ScanSession(const ScanChoices& choices, const FolderChoices& stored, int pages,
-              CommandOutcome& outcome);
+              CommandOutcome& outcome, Prompter& prompter);
   ~ScanSession() override;
 
   // Opens the scanner manager and selects the named source, or the default

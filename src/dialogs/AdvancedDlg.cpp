@@ -436,7 +436,7 @@ void AdvancedDlg::OnDeleteSize() {
   const QString name =
       selected >= 0 ? QString::fromStdString(editedSizes_[selected].Name()) : QString();
   Log(LOG_LOCATION, "AdvancedDlg::OnDeleteSize(): %s", name.toUtf8().constData());
-  if (!Prompt::AskYesNo(this, "Are you sure you want to delete " + name))
+  if (!Prompt::AskYesNo(this, PromptId::Other, "Are you sure you want to delete " + name))
     return;
   if (selected >= 0)
     editedSizes_.erase(editedSizes_.begin() + selected);

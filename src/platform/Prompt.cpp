@@ -69,16 +69,16 @@ PromptAnswer Prompt::Ask(QWidget* parent, const PromptRequest& request) {
   return FromButton(box.exec());
 }
 
-void Prompt::ShowError(QWidget* parent, const QString& text, const QString& detail) {
-  Ask(parent, {text, {}, PromptButtons::Ok, PromptIcon::Error, detail});
+void Prompt::ShowError(QWidget* parent, PromptId id, const QString& text, const QString& detail) {
+  Ask(parent, Prompter::Error(id, text, detail));
 }
 
-void Prompt::ShowNotice(QWidget* parent, const QString& text) {
-  Ask(parent, {text, {}, PromptButtons::Ok, PromptIcon::Information});
+void Prompt::ShowNotice(QWidget* parent, PromptId id, const QString& text) {
+  Ask(parent, Prompter::Notice(id, text));
 }
 
-bool Prompt::AskYesNo(QWidget* parent, const QString& text) {
-  return Ask(parent, {text, {}, PromptButtons::YesNo, PromptIcon::Question}) == PromptAnswer::Yes;
+bool Prompt::AskYesNo(QWidget* parent, PromptId id, const QString& text, const QString& subject) {
+  return Ask(parent, Prompter::YesNo(id, text, subject)) == PromptAnswer::Yes;
 }
 
 void Prompt::SetResponder(Responder responder) {

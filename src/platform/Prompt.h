@@ -3,23 +3,12 @@
 #include <QString>
 #include <functional>
 
+#include "core/Prompter.h"
+
 class QWidget;
 
 // Modal message boxes. Every question and notice of the program goes through
 // Ask(), so end-to-end tests can answer in advance and read what was asked.
-
-enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
-enum class PromptIcon { None, Information, Warning, Error, Question };
-enum class PromptAnswer { Ok, Cancel, Yes, No, Retry };
-
-struct PromptRequest {
-  QString text;
-  QString caption;
-  PromptButtons buttons = PromptButtons::Ok;
-  PromptIcon icon = PromptIcon::None;
-  // The system's or library's own words under the fixed text, e.g. why a write failed.
-  QString detail;
-};
 
 class Prompt {
  public:
@@ -28,10 +17,22 @@ class Prompt {
   static PromptAnswer Ask(QWidget* parent, const PromptRequest& request);
 
   // Shorthands: an error or notice with OK, and a Yes/No question.
-  static void ShowError(QWidget* parent, const QString& text, const QString& detail = {});
-  static void ShowNotice(QWidget* parent, const QString& text);
-  static bool AskYesNo(QWidget* parent, const QString& text);
+  static void ShowError(QWidget* parent, PromptId id, const QString& text,
+                        const QString& detail = {});
+  static void ShowNotice(QWidget* parent, PromptId id, const QString& text);
+  static bool AskYesNo(QWidget* parent, PromptId id, const QString& text,
+                       const QString& subject = {});
 
   // Replaces the message box; an empty responder restores it.
   static void SetResponder(Responder responder);
+};
+
+// Asks with a message box over `owner`.
+class WindowPrompter : public Prompter {
+ public:
+  explicit WindowPrompter(QWidget* owner) : owner_(owner) {}
+  PromptAnswer Ask(const PromptRequest& request) override { return Prompt::Ask(owner_, request); }
+
+ private:
+  QWidget* owner_;
 };

@@ -99,8 +99,9 @@ void PropertiesDlg::accept() {
   if (readOnlyBox_->isChecked() != IsReadOnly(path_)) {
     const QString error = SetReadOnly(path_, readOnlyBox_->isChecked());
     if (!error.isEmpty()) {
-      Prompt::ShowError(this, QString("The write permission of \"%1\" could not be changed.  %2")
-                                  .arg(QFileInfo(path_).fileName(), error));
+      Prompt::ShowError(this, PromptId::Other,
+                        QString("The write permission of \"%1\" could not be changed.  %2")
+                            .arg(QFileInfo(path_).fileName(), error));
       return;
     }
   }

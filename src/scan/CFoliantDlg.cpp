@@ -16,6 +16,7 @@
 #include "scan/ApplicationIcon.h"
 #include "scan/DefaultHierarchy.h"
 #include "scan/WindowPlacement.h"
+#include "scan/WindowSeams.h"
 #include "tree/CTreeFileCtrl.h"
 #include "twain/ScanNotificationEvent.h"
 
@@ -26,17 +27,20 @@ const QString kScannerInitError = QStringLiteral(
 
 }  // namespace
 
-CFoliantDlg::CFoliantDlg(QWidget* parent) : QDialog(parent), archiveCommands_(this) {
+CFoliantDlg::CFoliantDlg(QWidget* parent)
+    : QDialog(parent), archiveCommands_(WindowArchiveSeams(this, prompter_)) {
   setObjectName(QStringLiteral("CFoliantDlg"));
   setWindowTitle(QStringLiteral("Docketeer"));
   setSizeGripEnabled(true);
   controls_ = BuildMainWindowControls(this);
-  workflow_ = std::make_unique<ScanWorkflow>(*this, scanManager_);
+  workflow_ =
+      std::make_unique<ScanWorkflow>(*this, scanManager_, WindowWorkflowSeams(this, prompter_));
   ConnectControls();
 }
 
 void CFoliantDlg::SetScanWorkflowSeams(ScanWorkflowSeams seams) {
-  workflow_ = std::make_unique<ScanWorkflow>(*this, scanManager_, std::move(seams));
+  workflow_ = std::make_unique<ScanWorkflow>(
+      *this, scanManager_, WindowWorkflowSeams(this, prompter_, std::move(seams)));
 }
 
 CFoliantDlg::~CFoliantDlg() {
@@ -96,7 +100,7 @@ void CFoliantDlg::InitializeScanManager() {
   // From here on every event of the program passes the scan manager first.
   qApp->installEventFilter(this);
   if (!ready)
-    Prompt::ShowError(this, kScannerInitError);
+    Prompt::ShowError(this, PromptId::ScannerInitError, kScannerInitError);
 }
 
 void CFoliantDlg::CreateDefaultHierarchyWhenNew() {

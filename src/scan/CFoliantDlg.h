@@ -9,16 +9,17 @@
 #include "core/FileFormatType.h"
 #include "core/PixelType.h"
 #include "naming/FileNameFormat.h"
-#include "scan/ArchiveCommands.h"
+#include "platform/Prompt.h"
 #include "scan/MainWindowControls.h"
-#include "scan/ScanWorkflow.h"
-#include "scan/ScanWorkflowHost.h"
 #include "settings/AppSettings.h"
 #include "settings/DocumentSizeCatalogue.h"
 #include "settings/PerFolderPreferences.h"
 #include "settings/ScannerOrigin.h"
 #include "settings/Units.h"
 #include "twain/TwainManager.h"
+#include "workflow/ArchiveCommands.h"
+#include "workflow/ScanWorkflow.h"
+#include "workflow/ScanWorkflowHost.h"
 
 // The main window: the three steps of the work (destination, document size,
 // scan), the settings snapshot and the choices of the selected folder. The
@@ -54,10 +55,10 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   ScanChoices Choices() const override;
   void FocusDestinationName(bool selectAll) override;
   void ReloadFolderPreferences() override;
-  QWidget* DialogOwner() override;
 
   TwainManager& ScanManager() { return scanManager_; }
-  // Tests answer the next-page dialog and watch the viewer through these.
+  // Tests answer the next-page dialog and watch the viewer through these;
+  // seams left empty are the window's own.
   void SetScanWorkflowSeams(ScanWorkflowSeams seams);
   const ScanWorkflow& Workflow() const { return *workflow_; }
 
@@ -94,6 +95,7 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   void ViewSelectedFile();
   void ExploreDestination();
 
+  WindowPrompter prompter_{this};
   TwainManager scanManager_;
   std::unique_ptr<ScanWorkflow> workflow_;
   MainWindowControls controls_;

@@ -204,7 +204,7 @@ void CFoliantDlg::OnAdvancedSettings() {
 void CFoliantDlg::OnHelp() {
   Log(LOG_LOCATION, "CFoliantDlg::OnHelp()");
   if (!LaunchHelp())
-    Prompt::ShowError(this, QStringLiteral("Failed to launch help."));
+    Prompt::ShowError(this, PromptId::Other, QStringLiteral("Failed to launch help."));
 }
 
 void CFoliantDlg::OnAbout() {
@@ -274,8 +274,4 @@ void CFoliantDlg::FocusDestinationName(bool selectAll) {
 void CFoliantDlg::ReloadFolderPreferences() {
   LoadFolderPreferences();
   UpdateControls();
-}
-
-QWidget* CFoliantDlg::DialogOwner() {
-  return this;
 }

@@ -80,8 +80,9 @@ void CFoliantDlg::SaveSettings() {
   }
   Log(LOG_LOCATION, "CFoliantDlg::SaveSettings(): document sizes not saved to %s",
       DocumentSizesPath().c_str());
-  Prompt::ShowError(this, QStringLiteral("The document sizes could not be saved to %1.")
-                              .arg(QString::fromStdString(DocumentSizesPath())));
+  Prompt::ShowError(this, PromptId::Other,
+                    QStringLiteral("The document sizes could not be saved to %1.")
+                        .arg(QString::fromStdString(DocumentSizesPath())));
 }
 
 void CFoliantDlg::LoadFolderPreferences() {
@@ -133,7 +134,7 @@ void CFoliantDlg::QueryScannerGeometry() {
     // A scanner unplugged since it was chosen cannot tell its glass; the
     // default area is drawn and the program goes on.
     Log(LOG_LOCATION, "CFoliantDlg::QueryScannerGeometry(): Caught exception");
-    Prompt::ShowError(this, kScannerCommunicationError);
+    Prompt::ShowError(this, PromptId::ScannerError, kScannerCommunicationError);
   }
   scannerWidth_ = area.width;
   scannerHeight_ = area.height;
@@ -147,7 +148,7 @@ void CFoliantDlg::OnSelectSource() {
   } catch (const std::exception&) {
     // The manager keeps the source chosen before; the user may try again.
     Log(LOG_LOCATION, "CFoliantDlg::OnSelectSource(): Caught exception");
-    Prompt::ShowError(this, kScannerCommunicationError);
+    Prompt::ShowError(this, PromptId::ScannerError, kScannerCommunicationError);
   }
   QueryScannerGeometry();
   UpdateTitleAndPreview();

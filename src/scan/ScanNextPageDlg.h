@@ -2,15 +2,9 @@
 
 #include <QDialog>
 
-class QPushButton;
+#include "workflow/NextPageChoice.h"
 
-// The user's choice between the pages of a multi-page document.
-enum ScanNextPageChoice : int {
-  SCAN_NEXT_PAGE = 0,
-  RESCAN_LAST_PAGE = 1,
-  CANCEL_SCAN = 2,
-  DONE_SCANNING = 3,
-};
+class QPushButton;
 
 // "Place Next Page on Scanner": asked by the page loop after each saved page.
 // Enter scans the next page, Escape cancels the scan.

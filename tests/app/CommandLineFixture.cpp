@@ -69,16 +69,3 @@ QString CommandLineFixture::LogText() const {
   QFile log(root_.filePath("tmp/Docketeer/Docketeer.log"));
   return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
 }
-
-std::string ReadFileBytes(const QString& path) {
-  std::ifstream in(path.toStdString(), std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-int CountPdfPages(const std::string& pdf) {
-  const std::string tag = "/Type /Page";
-  int count = 0;
-  for (std::size_t at = pdf.find(tag); at != std::string::npos; at = pdf.find(tag, at + 1))
-    count += at + tag.size() < pdf.size() && pdf[at + tag.size()] != 's' ? 1 : 0;
-  return count;
-}

@@ -35,7 +35,3 @@ class CommandLineFixture : public ::testing::Test {
   QTemporaryDir root_;
   QProcessEnvironment environment_;
 };
-
-std::string ReadFileBytes(const QString& path);
-// The pages of a PDF written by our writer: one "/Type /Page" object each.
-int CountPdfPages(const std::string& pdf);

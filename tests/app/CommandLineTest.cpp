@@ -10,6 +10,7 @@
 #include <csignal>
 
 #include "CommandLineFixture.h"
+#include "TestFiles.h"
 #include "settings/PerFolderPreferences.h"
 
 namespace {
@@ -91,18 +92,19 @@ TEST_F(CommandLineTest, EveryFormatWritesItsKindOfFile) {
         Scan(Archive(), {"--format", c.option, "--name", c.option, "--mode", "gray"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out.trimmed(), ArchivePath(c.file).toUtf8());
-    EXPECT_EQ(ReadFileBytes(ArchivePath(c.file)).substr(0, c.magic.size()), c.magic);
+    EXPECT_EQ(ReadFileBytes(ArchivePath(c.file).toStdString()).substr(0, c.magic.size()), c.magic);
   }
   // The PDFs' page folders are gone; the compressed one holds a JPEG page.
   EXPECT_FALSE(QFileInfo::exists(ArchivePath("pdf")));
-  EXPECT_NE(ReadFileBytes(ArchivePath("pdf.pdf")).find("/DCTDecode"), std::string::npos);
+  EXPECT_NE(ReadFileBytes(ArchivePath("pdf.pdf").toStdString()).find("/DCTDecode"),
+            std::string::npos);
 }
 
 TEST_F(CommandLineTest, TheFeederBatchOfTenPagesBecomesOnePdf) {
   const CommandRun run = Scan(Archive(), {"--feeder", "--format", "pdf", "--name", "Batch"});
   ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
   EXPECT_EQ(run.out.trimmed(), ArchivePath("Batch.pdf").toUtf8());
-  EXPECT_EQ(CountPdfPages(ReadFileBytes(ArchivePath("Batch.pdf"))), 10);
+  EXPECT_EQ(PdfPageCount(ArchivePath("Batch.pdf").toStdString()), 10);
   EXPECT_FALSE(QFileInfo::exists(ArchivePath("Batch")));
 }
 
@@ -238,7 +240,7 @@ TEST_F(CommandLineTest, PagesCombineIntoATiffThatConvertsIntoAPdf) {
   const CommandRun convert = Run({"convert", ArchivePath("Letter.tif")});
   ASSERT_EQ(convert.exitCode, 0) << convert.err.toStdString();
   EXPECT_EQ(convert.out.trimmed(), ArchivePath("Letter.pdf").toUtf8());
-  EXPECT_EQ(CountPdfPages(ReadFileBytes(ArchivePath("Letter.pdf"))), 3);
+  EXPECT_EQ(PdfPageCount(ArchivePath("Letter.pdf").toStdString()), 3);
   EXPECT_TRUE(QFileInfo::exists(ArchivePath("Letter.tif")));
 
   EXPECT_EQ(Run({"convert", ArchivePath("Letter.tif"), "--uncompressed"}).exitCode, 3);
@@ -246,7 +248,8 @@ TEST_F(CommandLineTest, PagesCombineIntoATiffThatConvertsIntoAPdf) {
       {"convert", ArchivePath("Letter.tif"), "--uncompressed", "--overwrite", "--remove-original"});
   ASSERT_EQ(again.exitCode, 0) << again.err.toStdString();
   EXPECT_FALSE(QFileInfo::exists(ArchivePath("Letter.tif")));
-  EXPECT_NE(ReadFileBytes(ArchivePath("Letter.pdf")).find("/FlateDecode"), std::string::npos);
+  EXPECT_NE(ReadFileBytes(ArchivePath("Letter.pdf").toStdString()).find("/FlateDecode"),
+            std::string::npos);
 }
 
 TEST_F(CommandLineTest, SourcesListsTheTestDevicesWithTheDefaultMarked) {

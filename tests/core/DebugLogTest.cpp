@@ -3,20 +3,13 @@
 #include <QDir>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "LogCapture.h"
+#include "TestFiles.h"
 #include "core/DebugLog.h"
 #include "core/Paths.h"
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 TEST(DebugLog, NothingIsWrittenBeforeTheLogIsOpen) {
   CloseDebugLog();
@@ -85,7 +78,7 @@ TEST_F(LogCapture, MessagesAreCutAt1023Characters) {
 TEST_F(LogCapture, SecondStartReplacesThePreviousLog) {
   Log(LogLocation{1, "U.cpp"}, "from the first run");
   ASSERT_TRUE(OpenDebugLog());
-  const std::string log = ReadFile(LogFilePath());
+  const std::string log = ReadFileBytes(LogFilePath());
   EXPECT_EQ(log.find("from the first run"), std::string::npos);
   EXPECT_NE(log.find("Starting Docketeer v2.00.0147"), std::string::npos);
 }
@@ -98,7 +91,7 @@ TEST_F(LogCapture, ALinkInTheLogsPlaceIsNotFollowed) {
   std::filesystem::create_symlink(victim, LogFilePath());
   ASSERT_TRUE(OpenDebugLog());
   Log(LogLocation{1, "U.cpp"}, "line");
-  EXPECT_EQ(ReadFile(victim), "keep me");
+  EXPECT_EQ(ReadFileBytes(victim), "keep me");
   EXPECT_FALSE(std::filesystem::is_symlink(LogFilePath()));
 }
 

@@ -10,8 +10,9 @@
 #include "ScriptedPrompt.h"
 #include "TextPages.h"
 #include "ocr/RecognitionLanguages.h"
-#include "scan/ArchiveCommands.h"
+#include "scan/WindowSeams.h"
 #include "settings/AppSettings.h"
+#include "workflow/ArchiveCommands.h"
 #include "writers/ImageWriter.h"
 
 namespace {
@@ -41,7 +42,10 @@ class ConvertSearchableTest : public ::testing::Test {
     return Path("letter.tif");
   }
   void Convert(const std::string& source) {
-    ArchiveCommands commands(nullptr, {}, [](const std::string&) { return true; });
+    WindowPrompter prompter(nullptr);
+    ArchiveCommands::Seams seams = WindowArchiveSeams(nullptr, prompter);
+    seams.trash = [](const std::string&) { return true; };
+    ArchiveCommands commands(std::move(seams));
     commands.ConvertToPdf(true, source, ViewingChoices{false, false});
   }
 
@@ -56,7 +60,7 @@ TEST_F(ConvertSearchableTest, ConvertedPagesAreSearchable) {
   Convert(source);
 
   ASSERT_EQ(prompt.asked.size(), 1);
-  EXPECT_EQ(prompt.asked[0].text, "Do you want to delete the original file?");
+  EXPECT_EQ(prompt.asked[0].id, PromptId::DeleteOriginal);
   EXPECT_TRUE(Comparable(PdfPageText(Path("letter.pdf"), 1)).contains("Renewal"));
   const QStringList found = Comparable(PdfPageText(Path("letter.pdf"), 2));
   EXPECT_GE(InOrderShare(second_.words, found), 0.95) << found.join(' ').toStdString();
@@ -75,13 +79,14 @@ TEST_F(ConvertSearchableTest, MissingLanguageDataGivesANoticeAndAPdfWithoutText)
   Convert(source);
 
   ASSERT_EQ(prompt.asked.size(), 2);
+  EXPECT_EQ(prompt.asked[0].id, PromptId::SavedWithoutText);
   const QString notice = prompt.asked[0].text;
   EXPECT_TRUE(
       notice.startsWith("The PDF document was saved without searchable text: the "
                         "recognition language \"eng\" is not installed"))
       << notice.toStdString();
   EXPECT_TRUE(notice.contains(data.filePath("eng.traineddata")));
-  EXPECT_EQ(prompt.asked[1].text, "Do you want to delete the original file?");
+  EXPECT_EQ(prompt.asked[1].id, PromptId::DeleteOriginal);
   ASSERT_TRUE(QFile::exists(QString::fromStdString(Path("letter.pdf"))));
   EXPECT_TRUE(Comparable(PdfPageText(Path("letter.pdf"), 1)).isEmpty());
   EXPECT_TRUE(Comparable(PdfPageText(Path("letter.pdf"), 2)).isEmpty());

@@ -5,12 +5,11 @@
 
 #include <QDir>
 #include <QTemporaryDir>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <optional>
 
 #include "LogCapture.h"
+#include "TestFiles.h"
 #include "TextPages.h"
 #include "ocr/RecognitionLanguages.h"
 #include "ocr/RecognitionPool.h"
@@ -20,11 +19,6 @@
 namespace {
 
 using namespace text_pages;
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 class SearchablePdfTest : public LogCapture {
  protected:
@@ -123,10 +117,10 @@ TEST_F(SearchablePdfTest, PagesWithoutTextAddNothing) {
   PdfWriter plain(FileFormatType::PdfCompressed);
   ASSERT_EQ(plain.Save(pages, Path("plain.pdf"), kA4Width, kA4Height), S_OK);
 
-  const std::string expected = ReadAll(Path("plain.pdf"));
+  const std::string expected = ReadFileBytes(Path("plain.pdf"));
   ASSERT_FALSE(expected.empty());
-  EXPECT_EQ(ReadAll(Path("searchable.pdf")), expected);
-  EXPECT_EQ(ReadAll(Path("worker.pdf")), expected);
+  EXPECT_EQ(ReadFileBytes(Path("searchable.pdf")), expected);
+  EXPECT_EQ(ReadFileBytes(Path("worker.pdf")), expected);
 }
 
 // A page that takes longer than the limit still goes into the document, as

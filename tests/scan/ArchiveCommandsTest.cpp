@@ -4,15 +4,14 @@
 #include <tiffio.h>
 
 #include <QDir>
-#include <QProcess>
 #include <QStandardPaths>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "MainWindowFixture.h"
 #include "RecordingShell.h"
 #include "ScriptedPrompt.h"
+#include "TestFiles.h"
 #include "TestImages.h"
 #include "core/Paths.h"
 #include "platform/imaging/ImageEncoder.h"
@@ -25,19 +24,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-const QString kSavingError =
-    "There was an error saving the file.  Please make sure the file or folder is not read-only "
-    "and that the disk is not full or write-protected.";
-const QString kExpandingError =
-    "There was an error expanding the file.  Please make sure the file or folder is not "
-    "read-only and that the disk is not full or write-protected.";
-const QString kDeleteOriginal = "Do you want to delete the original file?";
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 void WriteText(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
@@ -60,11 +46,6 @@ Bitmap Decoded(const std::string& path, int frame = 0) {
   Bitmap out;
   EXPECT_EQ(DecodeImageFile(path, out, frame), ImagingStatus::Ok) << path << " frame " << frame;
   return out;
-}
-
-int FrameCount(const std::string& path) {
-  std::unique_ptr<ImageFile> file;
-  return ImageFile::Open(path, file) == ImagingStatus::Ok ? file->FrameCount() : 0;
 }
 
 // A deflate-compressed multi-page grey TIFF at 100 dpi, page i sized
@@ -99,30 +80,6 @@ void WriteTiff(const std::string& path, int pages, int damaged = -1) {
     TIFFWriteDirectory(tiff);
   }
   TIFFClose(tiff);
-}
-
-struct PdfFacts {
-  bool valid = false;
-  QStringList pageSizes;  // "72 x 43.2" for each page, in points
-};
-
-PdfFacts InspectPdf(const std::string& path) {
-  const auto run = [](const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-  };
-  const QString file = QString::fromStdString(path);
-  PdfFacts facts;
-  facts.valid = run("qpdf", {"--check", file}).contains("No syntax or stream encoding errors");
-  for (const QString& line : run("pdfinfo", {"-f", "1", "-l", "100", file}).split('\n')) {
-    if (!line.startsWith("Page") || !line.contains("size:"))
-      continue;
-    const QString size = line.section("size:", 1).trimmed();
-    facts.pageSizes << size.section(" pts", 0, 0);
-  }
-  return facts;
 }
 
 class ArchiveCommandsTest : public MainWindowFixture {
@@ -170,7 +127,7 @@ TEST_F(ArchiveCommandsTest, CombineTakesEveryExtensionOfAPageInOrderAndLeavesOth
 
   EXPECT_TRUE(prompt.asked.isEmpty());
   const std::string target = root_ + "Invoice 7.tif";
-  ASSERT_EQ(FrameCount(target), 3);
+  ASSERT_EQ(ImageFrameCount(target), 3);
   EXPECT_EQ(test_images::DifferentPixels(Decoded(target, 0), png), 0);
   EXPECT_EQ(test_images::DifferentPixels(Decoded(target, 1), jpegPage), 0);
   EXPECT_EQ(test_images::DifferentPixels(Decoded(target, 2), gifPage), 0);
@@ -193,7 +150,7 @@ TEST_F(ArchiveCommandsTest, CombineOfAFolderOfOnlyPagesRemovesTheFolder) {
   Run(folder, TreeCommand::CombineToTiff);
 
   EXPECT_TRUE(prompt.asked.isEmpty());
-  EXPECT_EQ(FrameCount(root_ + "Receipts.tif"), 2) << "each page file gives its first page";
+  EXPECT_EQ(ImageFrameCount(root_ + "Receipts.tif"), 2) << "each page file gives its first page";
   EXPECT_FALSE(FileExists(RemoveTrailingSeparator(folder)));
 }
 
@@ -237,7 +194,7 @@ TEST_F(ArchiveCommandsTest, PagesNumberedFromHundredOnAreNotLookedFor) {
   Run(folder, TreeCommand::CombineToTiff);
 
   ASSERT_EQ(prompt.asked.size(), 1);
-  EXPECT_EQ(prompt.asked[0].text, "No image files to combine were found in the selected folder.");
+  EXPECT_EQ(prompt.asked[0].id, PromptId::NoPagesFound);
   EXPECT_FALSE(FileExists(root_ + "Long.tif"));
   EXPECT_EQ(Entries(folder).size(), 3);
 }
@@ -252,26 +209,24 @@ TEST_F(ArchiveCommandsTest, ReplacedTargetSurvivesAFailedCombine) {
             ImagingStatus::Ok);
   WriteText(folder + "Page 002.png", "not a picture at all");
   WriteTiff(target, 1);
-  const std::string before = ReadAll(target);
+  const std::string before = ReadFileBytes(target);
   StartWindow();
-  const QString question = "The destination " + QString::fromStdString(target) +
-                           " already exists.  Do you want to "
-                           "continue?";
 
   {
     ScriptedPrompt prompt({PromptAnswer::No});
     Run(folder, TreeCommand::CombineToTiff);
     ASSERT_EQ(prompt.asked.size(), 1);
-    EXPECT_EQ(prompt.asked[0].text, question);
+    EXPECT_EQ(prompt.asked[0].id, PromptId::ReplaceDocument);
+    EXPECT_EQ(prompt.asked[0].subject, QString::fromStdString(target));
     EXPECT_EQ(prompt.asked[0].buttons, PromptButtons::YesNo);
   }
   {
     ScriptedPrompt prompt({PromptAnswer::Yes});
     Run(folder, TreeCommand::CombineToTiff);
     ASSERT_EQ(prompt.asked.size(), 2);
-    EXPECT_EQ(prompt.asked[1].text, kSavingError);
+    EXPECT_EQ(prompt.asked[1].id, PromptId::SaveFailed);
   }
-  EXPECT_EQ(ReadAll(target), before);
+  EXPECT_EQ(ReadFileBytes(target), before);
   EXPECT_EQ(Entries(folder), QStringList({"Page 001.png", "Page 002.png"}));
   EXPECT_EQ(Entries(root_), QStringList({"Letters", "Letters.tif"})) << "no temporary file left";
 
@@ -282,7 +237,7 @@ TEST_F(ArchiveCommandsTest, ReplacedTargetSurvivesAFailedCombine) {
     Run(folder, TreeCommand::CombineToTiff);
     EXPECT_EQ(prompt.asked.size(), 1);
   }
-  EXPECT_EQ(FrameCount(target), 2);
+  EXPECT_EQ(ImageFrameCount(target), 2);
   EXPECT_FALSE(FileExists(RemoveTrailingSeparator(folder)));
 }
 
@@ -301,7 +256,7 @@ TEST_F(ArchiveCommandsTest, ConvertsToPdfBesideTheSourceAndTouchesNothingElse) {
     MakeFolder(userFolder);
     const std::string source = root_ + "Scan.tif";
     WriteTiff(source, 3);
-    const std::string sourceBytes = ReadAll(source);
+    const std::string sourceBytes = ReadFileBytes(source);
     for (const char* name : {"Page 000.jpg", "Page 001.jpg", "Page 000.png", "_defaults.ini"})
       WriteText(userFolder + name, std::string("mine: ") + name);
     AppSettings().SetViewAfterSaving(true);
@@ -313,15 +268,15 @@ TEST_F(ArchiveCommandsTest, ConvertsToPdfBesideTheSourceAndTouchesNothingElse) {
     Run(source, c.command);
 
     ASSERT_EQ(prompt.asked.size(), 1);
-    EXPECT_EQ(prompt.asked[0].text, kDeleteOriginal);
+    EXPECT_EQ(prompt.asked[0].id, PromptId::DeleteOriginal);
     const PdfFacts pdf = InspectPdf(root_ + "Scan.pdf");
     EXPECT_TRUE(pdf.valid);
     // Every page takes the size of the first: 40 by 60 pixels at 100 dpi.
     EXPECT_EQ(pdf.pageSizes, QStringList({"28.8 x 43.2", "28.8 x 43.2", "28.8 x 43.2"}));
-    EXPECT_EQ(ReadAll(source), sourceBytes);
+    EXPECT_EQ(ReadFileBytes(source), sourceBytes);
     EXPECT_EQ(Entries(root_), QStringList({"Scan", "Scan.pdf", "Scan.tif"}));
     EXPECT_EQ(Entries(userFolder).size(), 4);
-    EXPECT_EQ(ReadAll(userFolder + c.pageName), std::string("mine: ") + c.pageName);
+    EXPECT_EQ(ReadFileBytes(userFolder + c.pageName), std::string("mine: ") + c.pageName);
     EXPECT_TRUE(shell.calls.filter("Scan.pdf").size() == 1) << shell.calls.join('\n').toStdString();
     CloseWindow();
   }
@@ -330,7 +285,7 @@ TEST_F(ArchiveCommandsTest, ConvertsToPdfBesideTheSourceAndTouchesNothingElse) {
 TEST_F(ArchiveCommandsTest, YesMovesTheOriginalWithoutExtensionToTheTrash) {
   const std::string source = root_ + "Receipt";
   WriteTiff(source, 2);
-  const std::string sourceBytes = ReadAll(source);
+  const std::string sourceBytes = ReadFileBytes(source);
   StartWindow();
   SelectInTree(source);
   ScriptedPrompt prompt({PromptAnswer::Yes});
@@ -341,7 +296,7 @@ TEST_F(ArchiveCommandsTest, YesMovesTheOriginalWithoutExtensionToTheTrash) {
   ASSERT_EQ(prompt.asked.size(), 1);
   EXPECT_EQ(InspectPdf(root_ + "Receipt.pdf").pageSizes.size(), 2);
   EXPECT_FALSE(FileExists(source));
-  EXPECT_EQ(ReadAll(TrashFolder() + "Receipt"), sourceBytes);
+  EXPECT_EQ(ReadFileBytes(TrashFolder() + "Receipt"), sourceBytes);
 }
 
 TEST_F(ArchiveCommandsTest, DamagedMiddlePageFailsAndLeavesEverythingAsItWas) {
@@ -349,18 +304,17 @@ TEST_F(ArchiveCommandsTest, DamagedMiddlePageFailsAndLeavesEverythingAsItWas) {
   const std::string target = root_ + "Broken.pdf";
   WriteTiff(source, 3, /*damaged=*/1);
   WriteText(target, "the earlier conversion");
-  const std::string sourceBytes = ReadAll(source);
+  const std::string sourceBytes = ReadFileBytes(source);
   StartWindow();
   ScriptedPrompt prompt({PromptAnswer::Yes});
 
   Run(source, TreeCommand::ConvertToPdfCompressed);
 
   ASSERT_EQ(prompt.asked.size(), 2);
-  EXPECT_EQ(prompt.asked[0].text, "The destination " + QString::fromStdString(target) +
-                                      " already exists.  Do you want to continue?");
-  EXPECT_EQ(prompt.asked[1].text, kExpandingError);
-  EXPECT_EQ(ReadAll(source), sourceBytes);
-  EXPECT_EQ(ReadAll(target), "the earlier conversion");
+  EXPECT_EQ(prompt.asked[0].id, PromptId::ReplaceDocument);
+  EXPECT_EQ(prompt.asked[1].id, PromptId::ExpandFailed);
+  EXPECT_EQ(ReadFileBytes(source), sourceBytes);
+  EXPECT_EQ(ReadFileBytes(target), "the earlier conversion");
   EXPECT_EQ(Entries(root_), QStringList({"Broken.pdf", "Broken.tif"}));
 }
 

@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "TestFiles.h"
 #include "core/ContractError.h"
 #include "core/Paths.h"
 #include "scan/DefaultHierarchy.h"
@@ -39,13 +39,6 @@ class DefaultHierarchyTest : public ::testing::Test {
 
   static void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
-  }
-
-  static std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
   }
 
   QTemporaryDir dir_;
@@ -111,8 +104,8 @@ TEST_F(DefaultHierarchyTest, ExistingFilesAndFoldersAreLeftAlone) {
   // The file in place of "Taxes" keeps its three subfolders from being made.
   EXPECT_FALSE(CreateDefaultHierarchy(Root()));
 
-  EXPECT_EQ(ReadFile(banks + "Bank 1 (right click to change)/2012-12.pdf"), "statement");
-  EXPECT_EQ(ReadFile(Root() + "Taxes"), "a file where a folder would go");
+  EXPECT_EQ(ReadFileBytes(banks + "Bank 1 (right click to change)/2012-12.pdf"), "statement");
+  EXPECT_EQ(ReadFileBytes(Root() + "Taxes"), "a file where a folder would go");
   EXPECT_EQ(fs::status(banks).permissions() & fs::perms::all,
             fs::perms::owner_all | fs::perms::group_read);
   EXPECT_EQ(FoldersOnDisk().size(), 292u - 4u);
@@ -127,14 +120,14 @@ TEST_F(DefaultHierarchyTest, RunningTwiceChangesNothing) {
 
   EXPECT_TRUE(CreateDefaultHierarchy(Root()));
   EXPECT_EQ(FoldersOnDisk().size(), 292u);
-  EXPECT_EQ(ReadFile(note), "receipt");
+  EXPECT_EQ(ReadFileBytes(note), "receipt");
 }
 
 TEST_F(DefaultHierarchyTest, UnusableRootsCreateNothing) {
   const std::string blocker = dir_.path().toStdString() + "/Documents";
   WriteFile(blocker, "not a folder");
   EXPECT_FALSE(CreateDefaultHierarchy(blocker + "/Docketeer/"));
-  EXPECT_EQ(ReadFile(blocker), "not a folder");
+  EXPECT_EQ(ReadFileBytes(blocker), "not a folder");
 
   EXPECT_THROW(CreateDefaultHierarchy(dir_.path().toStdString() + "/Archive"), precondition_error);
   EXPECT_THROW(CreateDefaultHierarchy("relative/Archive/"), precondition_error);

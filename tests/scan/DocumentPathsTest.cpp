@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "scan/DestinationNameCheck.h"
-#include "scan/DocumentPaths.h"
+#include "workflow/DestinationNameCheck.h"
+#include "workflow/DocumentPaths.h"
 
 namespace {
 

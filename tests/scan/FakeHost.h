@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "scan/ScanWorkflow.h"
-#include "scan/ScanWorkflowHost.h"
+#include "workflow/ScanWorkflow.h"
+#include "workflow/ScanWorkflowHost.h"
 
 // The window as the workflow sees it: choices set by the test, and a count of
 // what the workflow asked of it.
@@ -20,7 +20,6 @@ class FakeHost : public ScanWorkflowHost {
   void SaveSettings() override { ++saveSettingsCalls; }
   void SaveFolderPreferences() override { ++saveFolderPreferencesCalls; }
   void ReloadFolderPreferences() override { ++reloadCalls; }
-  QWidget* DialogOwner() override { return nullptr; }
 
   bool selected = true;
   std::string nameText = "Doc";

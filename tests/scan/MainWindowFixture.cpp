@@ -53,13 +53,13 @@ void MainWindowFixture::SelectInTree(const std::string& path) {
 void MainWindowFixture::AnswerNextPage(std::vector<int> choices) {
   choices_ = std::move(choices);
   ScanWorkflowSeams seams;
-  seams.chooseNextPage = [this](QWidget*, int) {
+  seams.chooseNextPage = [this](int) {
     const int choice = choices_.empty() ? static_cast<int>(DONE_SCANNING) : choices_.front();
     if (!choices_.empty())
       choices_.erase(choices_.begin());
     return choice;
   };
-  seams.viewFile = [](const std::string&, bool, QWidget*) {};
+  seams.viewFile = [](const std::string&, bool) {};
   Window().SetScanWorkflowSeams(std::move(seams));
 }
 

@@ -14,6 +14,7 @@
 #include "SaneStartFaults.h"
 #include "SaneTestConfig.h"
 #include "ScriptedPrompt.h"
+#include "TestFiles.h"
 #include "core/Paths.h"
 #include "dialogs/WritePermissionsDlg.h"
 #include "platform/imaging/ImageFile.h"
@@ -58,11 +59,6 @@ class MainWindowSaneScanTest : public MainWindowFixture {
   void SetName(const char* name) { Find<QLineEdit>("destinationNameEdit")->setText(name); }
 };
 
-int FrameCount(const std::string& path) {
-  std::unique_ptr<ImageFile> file;
-  return IsOk(ImageFile::Open(path, file)) ? file->FrameCount() : -1;
-}
-
 TEST_F(MainWindowSaneScanTest, AJamOnTheFourthSheetKeepsTheThreeBeforeIt) {
   UseFeeder();
   FolderChoices stored;
@@ -83,8 +79,7 @@ TEST_F(MainWindowSaneScanTest, AJamOnTheFourthSheetKeepsTheThreeBeforeIt) {
     EXPECT_TRUE(fs::exists(document + page)) << page;
   EXPECT_FALSE(fs::exists(document + "Page 004.jpg"));
   ASSERT_EQ(prompt.asked.size(), 1);
-  EXPECT_EQ(prompt.asked.front().text,
-            "Error communicating with scanner.  Please check connections and try again.");
+  EXPECT_EQ(prompt.asked.front().id, PromptId::ScannerError);
 }
 
 TEST_F(MainWindowSaneScanTest, ARescannedPageReplacesItsPredecessorAndACancelLeavesNothing) {
@@ -101,9 +96,10 @@ TEST_F(MainWindowSaneScanTest, ARescannedPageReplacesItsPredecessorAndACancelLea
     ScriptedPrompt prompt({PromptAnswer::Yes});
     SetName("Letter A");
     PressScan();
-    EXPECT_EQ(prompt.asked.size(), 1);
+    ASSERT_EQ(prompt.asked.size(), 1);
+    EXPECT_EQ(prompt.asked.front().id, PromptId::OverwritePage);
   }
-  EXPECT_EQ(FrameCount(folder + "Letter A.tif"), 2);
+  EXPECT_EQ(ImageFrameCount(folder + "Letter A.tif"), 2);
   EXPECT_FALSE(fs::exists(folder + "Letter A"));
 
   // A cancelled second document, its pages deleted on request, leaves nothing.
@@ -113,11 +109,11 @@ TEST_F(MainWindowSaneScanTest, ARescannedPageReplacesItsPredecessorAndACancelLea
     SetName("Letter B");
     PressScan();
     ASSERT_EQ(prompt.asked.size(), 1);
-    EXPECT_EQ(prompt.asked.front().text, "Do you want to delete the temporary folder and files?");
+    EXPECT_EQ(prompt.asked.front().id, PromptId::DeletePageFiles);
   }
   EXPECT_FALSE(fs::exists(folder + "Letter B.tif"));
   EXPECT_FALSE(fs::exists(folder + "Letter B"));
-  EXPECT_EQ(FrameCount(folder + "Letter A.tif"), 2);
+  EXPECT_EQ(ImageFrameCount(folder + "Letter A.tif"), 2);
 }
 
 TEST_F(MainWindowSaneScanTest, ACheckFolderCountsOnAfterEachCheck) {

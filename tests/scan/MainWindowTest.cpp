@@ -31,9 +31,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const QString kCommunicationError =
-    "Error communicating with scanner.  Please check connections and try again.";
-
 int CountFolders(const std::string& root) {
   int count = 0;
   for (const auto& entry : fs::recursive_directory_iterator(root))
@@ -213,7 +210,7 @@ TEST_F(MainWindowTest, AFailedSourceSelectionKeepsTheProgramAndTheSource) {
   Find<QPushButton>("selectSourceButton")->click();
 
   ASSERT_EQ(prompt.asked.size(), 1);
-  EXPECT_EQ(prompt.asked[0].text, kCommunicationError);
+  EXPECT_EQ(prompt.asked[0].id, PromptId::ScannerError);
   EXPECT_TRUE(window.isVisible());
   EXPECT_EQ(window.windowTitle(), "Docketeer - Fake Flatbed");
   Script().fixedCodes.clear();
@@ -228,15 +225,14 @@ TEST_F(MainWindowTest, AScannerThatCannotStartLeavesTheWindowOpen) {
   CFoliantDlg& window = StartWindow();
 
   ASSERT_EQ(prompt.asked.size(), 1);
-  EXPECT_EQ(prompt.asked[0].text,
-            "Error initializing scanner.  Please check your connections and restart Docketeer.");
+  EXPECT_EQ(prompt.asked[0].id, PromptId::ScannerInitError);
   EXPECT_TRUE(window.isVisible());
   EXPECT_EQ(window.windowTitle(), "Docketeer");
   // Choosing a scanner then is refused with a message, not a crash.
   prompt.asked.clear();
   Find<QPushButton>("selectSourceButton")->click();
   ASSERT_EQ(prompt.asked.size(), 1);
-  EXPECT_EQ(prompt.asked[0].text, kCommunicationError);
+  EXPECT_EQ(prompt.asked[0].id, PromptId::ScannerError);
 }
 
 TEST_F(MainWindowTest, EnterScansUnlessATreeNameIsBeingEditedAndEscapeCloses) {

@@ -9,34 +9,22 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <deque>
-#include <fstream>
 #include <memory>
 
 #include "FakeHost.h"
 #include "SaneTestConfig.h"
 #include "ScriptedPrompt.h"
+#include "TestFiles.h"
 #include "platform/imaging/ImageFile.h"
-#include "scan/DocumentPaths.h"
 #include "scan/ScanNextPageDlg.h"
+#include "scan/WindowSeams.h"
 #include "twain/SourceEventFilter.h"
 #include "twain/TwainManager.h"
+#include "workflow/DocumentPaths.h"
 
 namespace {
 
 constexpr int kDpi = 50;
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-int CountPages(const std::string& pdf) {
-  const std::string tag = "/Type /Page";
-  int count = 0;
-  for (std::size_t at = pdf.find(tag); at != std::string::npos; at = pdf.find(tag, at + 1))
-    count += at + tag.size() < pdf.size() && pdf[at + tag.size()] != 's' ? 1 : 0;
-  return count;
-}
 
 // The first media box of the PDF, blanks removed: "[00612792]" for a Letter page.
 std::string MediaBox(const std::string& pdf) {
@@ -60,14 +48,14 @@ class ScanWorkflowSaneTest : public ::testing::Test {
     host_.choices.destinationFolder = Folder();
     host_.choices.documentSize = DocumentSize("Letter", 8500, 11000);
     host_.choices.resolution = kDpi;
-    ScanWorkflowSeams seams;
-    seams.chooseNextPage = [this](QWidget*, int) {
+    ScanWorkflowSeams seams = WindowWorkflowSeams(nullptr, prompt_);
+    seams.chooseNextPage = [this](int) {
       const int choice = choices_.empty() ? static_cast<int>(DONE_SCANNING) : choices_.front();
       if (!choices_.empty())
         choices_.pop_front();
       return choice;
     };
-    seams.viewFile = [](const std::string&, bool, QWidget*) {};
+    seams.viewFile = [](const std::string&, bool) {};
     workflow_ = std::make_unique<ScanWorkflow>(host_, manager_, seams);
     forwarder_.workflow = workflow_.get();
   }
@@ -117,8 +105,8 @@ TEST_F(ScanWorkflowSaneTest, EachFormatHoldsAPageOfTheScannedSize) {
       const std::string path = PathOf(
           host_.nameText + "." + DocumentPaths::GetExtension(static_cast<FileFormatType>(format)));
       if (format >= 6) {
-        const std::string pdf = ReadAll(path);
-        EXPECT_EQ(CountPages(pdf), 1);
+        const std::string pdf = ReadFileBytes(path);
+        EXPECT_EQ(PdfPageCount(path), 1);
         EXPECT_EQ(MediaBox(pdf), rotate ? "[00792612]" : "[00612792]");
         EXPECT_FALSE(Exists(host_.nameText));
       } else {
@@ -145,7 +133,7 @@ TEST_F(ScanWorkflowSaneTest, ThreeJpegPagesStayAsAFolderAndThreePdfPagesBecomeOn
   host_.choices.fileFormatType = static_cast<FileFormatType>(6);
   choices_ = {SCAN_NEXT_PAGE, SCAN_NEXT_PAGE, DONE_SCANNING};
   ScanDocument();
-  EXPECT_EQ(CountPages(ReadAll(PathOf("Statement.pdf"))), 3);
+  EXPECT_EQ(PdfPageCount(PathOf("Statement.pdf")), 3);
   EXPECT_FALSE(Exists("Statement"));
 }
 
@@ -160,7 +148,7 @@ TEST_F(ScanWorkflowSaneTest, AFeederBatchOfTenBecomesOnePdf) {
   host_.choices.fileFormatType = static_cast<FileFormatType>(6);
   choices_ = {DONE_SCANNING};
   ScanDocument();
-  EXPECT_EQ(CountPages(ReadAll(PathOf("Doc.pdf"))), 10);
+  EXPECT_EQ(PdfPageCount(PathOf("Doc.pdf")), 10);
   EXPECT_FALSE(Exists("Doc"));
 }
 

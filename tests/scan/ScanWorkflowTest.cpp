@@ -1,35 +1,14 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
-#include <fstream>
 
+#include "TestFiles.h"
 #include "WorkflowFixture.h"
 #include "platform/imaging/ImageFile.h"
 #include "scan/ScanNextPageDlg.h"
 #include "twain/ScanNotificationEvent.h"
 
 namespace {
-
-const QString kDeleteQuestion = "Do you want to delete the temporary folder and files?";
-const QString kErrorSaving =
-    "There was an error saving the file.  Please make sure the file or folder is not read-only "
-    "and that the disk is not full or write-protected.";
-
-int TiffPages(const std::string& path) {
-  std::unique_ptr<ImageFile> file;
-  return IsOk(ImageFile::Open(path, file)) ? file->FrameCount() : -1;
-}
-
-// Page objects of a PDF: "/Type /Page" not followed by "s" (that is the page tree).
-int PdfPages(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const std::string tag = "/Type /Page";
-  int count = 0;
-  for (std::size_t at = text.find(tag); at != std::string::npos; at = text.find(tag, at + 1))
-    count += at + tag.size() < text.size() && text[at + tag.size()] != 's' ? 1 : 0;
-  return count;
-}
 
 class ScanWorkflowTest : public WorkflowFixture {};
 
@@ -162,7 +141,8 @@ TEST_F(ScanWorkflowTest, CombinedDocumentsHoldEveryPageOnce) {
     host_.choices.isMultiPageDocument = true;
     Build();
     Click();
-    const int pages = c.format >= 6 ? PdfPages(PathOf(c.file)) : TiffPages(PathOf(c.file));
+    const int pages =
+        c.format >= 6 ? PdfPageCount(PathOf(c.file)) : ImageFrameCount(PathOf(c.file));
     EXPECT_EQ(pages, c.pages);
     EXPECT_FALSE(Exists("Doc"));
   }
@@ -173,30 +153,18 @@ TEST_F(ScanWorkflowTest, TheScanCommandStopsAtTheFirstFailedCheck) {
     bool selected;
     bool sourceSelected;
     std::string name;
-    QString message;
+    PromptId message;
     std::vector<bool> focus;
   };
   const Check checks[] = {
-      {false, true, "Doc", "Please first select a destination in the tree control.", {}},
-      {true,
-       false,
-       "Doc",
-       "No scanners were detected.  Please check your connections and try again.",
-       {}},
-      {true, true, "", "Please enter a destination.", {false}},
-      {true,
-       true,
-       "a:b",
-       "The destination contains one or more illegal characters: \\/:*?\"<>|",
-       {false}},
-      {true,
-       true,
-       "..",
-       "The destination cannot be \".\" or \"..\".  Please enter a name for the document.",
-       {false}},
+      {false, true, "Doc", PromptId::NoDestinationSelected, {}},
+      {true, false, "Doc", PromptId::NoScanners, {}},
+      {true, true, "", PromptId::NoDestinationName, {false}},
+      {true, true, "a:b", PromptId::IllegalCharacters, {false}},
+      {true, true, "..", PromptId::DotName, {false}},
   };
   for (const Check& check : checks) {
-    SCOPED_TRACE(check.message.toStdString());
+    SCOPED_TRACE(static_cast<int>(check.message));
     Script().hasDefaultSource = check.sourceSelected;
     Script().userSelectedName = "";
     manager_ = std::make_unique<TwainManager>();
@@ -210,7 +178,7 @@ TEST_F(ScanWorkflowTest, TheScanCommandStopsAtTheFirstFailedCheck) {
     Build();
     ForgetCalls();
     workflow_->OnScanClicked();
-    EXPECT_EQ(Asked(), QStringList{check.message});
+    EXPECT_EQ(Asked(), QList{check.message});
     EXPECT_EQ(host_.focus, check.focus);
     EXPECT_EQ(host_.selectSourceCalls, check.sourceSelected ? 0 : 1);
     EXPECT_EQ(CountCalls("EnableDs"), 0);
@@ -235,10 +203,9 @@ TEST_F(ScanWorkflowTest, AnExistingDestinationIsAskedAboutBeforeScanningAndBefor
   Build();
   Click();
   const QString path = QString::fromStdString(PathOf("Doc.jpg"));
-  EXPECT_EQ(
-      Asked(),
-      (QStringList{"The destination " + path + " already exists.  Do you want to continue?",
-                   "The destination " + path + " already exists.  Do you want to overwrite it?"}));
+  EXPECT_EQ(Asked(), (QList{PromptId::ReplaceDocument, PromptId::OverwritePage}));
+  EXPECT_EQ(prompt_->asked[0].subject, path);
+  EXPECT_EQ(prompt_->asked[1].subject, path);
   EXPECT_GT(QFileInfo(path).size(), 0);
   EXPECT_EQ(host_.saveSettingsCalls, 1);
 
@@ -264,13 +231,13 @@ TEST_F(ScanWorkflowTest, ThePageSizeIsAskedForUnrotatedAndThePageIsSavedRotated)
 }
 
 TEST_F(ScanWorkflowTest, AFailedPageWriteIsReportedAndTheLoopGoesOn) {
-  seams_.createWriter = [](FileFormatType) { return std::make_unique<FailingWriter>(); };
+  createWriter_ = [](FileFormatType) { return std::make_unique<FailingWriter>(); };
   ScriptScans({2});
   host_.choices.isMultiPageDocument = true;
   Answer();
   Build();
   Click();
-  EXPECT_EQ(Asked(), (QStringList{kErrorSaving, kErrorSaving}));
+  EXPECT_EQ(Asked(), (QList{PromptId::SaveFailed, PromptId::SaveFailed}));
   // The writer's own words come under the fixed text.
   EXPECT_EQ(prompt_->asked.front().detail, "no room");
   EXPECT_TRUE(workflow_->ScannedPages().empty());
@@ -284,8 +251,7 @@ TEST_F(ScanWorkflowTest, PagesDeliveredBeforeAScannerFailureAreKept) {
   host_.choices.isMultiPageDocument = true;
   Build();
   Click();
-  EXPECT_EQ(Asked(), QStringList{"Error communicating with scanner.  Please check connections "
-                                 "and try again."});
+  EXPECT_EQ(Asked(), QList{PromptId::ScannerError});
   EXPECT_TRUE(Exists("Doc/Page 001.jpg"));
   EXPECT_TRUE(Exists("Doc/Page 003.jpg"));
   EXPECT_FALSE(Exists("Doc/Page 004.jpg"));
@@ -307,7 +273,7 @@ TEST_F(ScanWorkflowTest, ACancelledScanAsksOnlyWhenPagesWereSaved) {
   Script().Queue("GetNativeXfer", {TWRC_XFERDONE, TWRC_CANCEL});
   Answer(QList{PromptAnswer::Yes});
   Click();
-  EXPECT_EQ(Asked(), QStringList{kDeleteQuestion});
+  EXPECT_EQ(Asked(), QList{PromptId::DeletePageFiles});
   EXPECT_FALSE(Exists("Doc"));
   EXPECT_EQ(host_.saveSettingsCalls, 0);
 }
@@ -335,7 +301,7 @@ TEST_F(ScanWorkflowTest, ANewDocumentInTheSameFolderStopsAPendingRemoval) {
   host_.choices.fileFormatType = static_cast<FileFormatType>(6);
   host_.choices.viewAfterSaving = true;
   // The viewer drops a file into the document folder, so it cannot go yet.
-  seams_.viewFile = [this](const std::string&, bool, QWidget*) {
+  seams_.viewFile = [this](const std::string&, bool) {
     QFile(QString::fromStdString(PathOf("Doc/stray"))).open(QIODevice::WriteOnly);
   };
   Build();
@@ -365,7 +331,7 @@ TEST_F(ScanWorkflowTest, AFolderThatEmptiesLaterIsRemovedByTheRetries) {
   ScriptScans({1});
   host_.choices.fileFormatType = static_cast<FileFormatType>(7);
   host_.choices.viewAfterSaving = true;
-  seams_.viewFile = [this](const std::string&, bool, QWidget*) {
+  seams_.viewFile = [this](const std::string&, bool) {
     QFile(QString::fromStdString(PathOf("Doc/stray"))).open(QIODevice::WriteOnly);
   };
   Build();
@@ -385,7 +351,7 @@ TEST_F(ScanWorkflowTest, ASecondScanCommandWaitsUntilTheSourceLetsGo) {
   ASSERT_TRUE(workflow_->IsScanning());
   ForgetCalls();
   workflow_->OnScanClicked();
-  EXPECT_EQ(Asked().size(), 1);
+  EXPECT_EQ(Asked(), QList{PromptId::ScanInProgress});
   EXPECT_EQ(CountCalls("EnableDs"), 0);
 
   // The user closes the source's own window: the source says so, nobody else

@@ -1,6 +1,7 @@
 #include "WorkflowFixture.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFileInfo>
 
 #include "scan/ScanNextPageDlg.h"
@@ -17,7 +18,8 @@ void WorkflowFixture::SetUp() {
   host_.choices.fileFormatType = static_cast<FileFormatType>(1);
   host_.choices.documentSize = DocumentSize("Letter", 8500, 11000);
   host_.choices.resolution = 100;
-  seams_.chooseNextPage = [this](QWidget*, int pageNumber) {
+  seams_.prompter = &prompter_;
+  seams_.chooseNextPage = [this](int pageNumber) {
     nextPageNumbers_.push_back(pageNumber);
     if (nextPageChoices_.empty())
       return static_cast<int>(DONE_SCANNING);
@@ -25,7 +27,14 @@ void WorkflowFixture::SetUp() {
     nextPageChoices_.pop_front();
     return choice;
   };
-  seams_.viewFile = [this](const std::string& path, bool, QWidget*) { viewed_.push_back(path); };
+  seams_.viewFile = [this](const std::string& path, bool) { viewed_.push_back(path); };
+  seams_.createWorker = [this](FileFormatType format) -> std::unique_ptr<WriteWorker> {
+    if (!createWriter_)
+      return std::make_unique<ImageWriterWorkerDlg>(format);
+    return std::make_unique<ImageWriterWorkerDlg>(format, nullptr, createWriter_, [] {
+      return static_cast<std::uint32_t>(QDateTime::currentMSecsSinceEpoch());
+    });
+  };
   Answer();
 }
 
@@ -87,9 +96,9 @@ bool WorkflowFixture::Exists(const std::string& relative) const {
   return QFileInfo::exists(QString::fromStdString(PathOf(relative)));
 }
 
-QStringList WorkflowFixture::Asked() const {
-  QStringList texts;
+QList<PromptId> WorkflowFixture::Asked() const {
+  QList<PromptId> ids;
   for (const PromptRequest& request : prompt_->asked)
-    texts << request.text;
-  return texts;
+    ids << request.id;
+  return ids;
 }

@@ -10,10 +10,11 @@
 #include "FakeDsmFixture.h"
 #include "FakeHost.h"
 #include "ScriptedPrompt.h"
-#include "scan/ScanWorkflow.h"
-#include "scan/ScanWorkflowHost.h"
 #include "twain/SourceEventFilter.h"
 #include "twain/TwainManager.h"
+#include "workflow/ScanWorkflow.h"
+#include "workflow/ScanWorkflowHost.h"
+#include "writers/worker/ImageWriterWorkerDlg.h"
 
 // The workflow over the fake manager, saving into a temporary destination
 // folder; the next-page choices and the prompt's answers are scripted.
@@ -35,7 +36,8 @@ class WorkflowFixture : public FakeDsmFixture {
   std::string Folder() const;
   std::string PathOf(const std::string& relative) const;
   bool Exists(const std::string& relative) const;
-  QStringList Asked() const;
+  // The ids of the questions and notices raised since the last Answer().
+  QList<PromptId> Asked() const;
 
   QTemporaryDir root_;
   FakeHost host_;
@@ -43,6 +45,10 @@ class WorkflowFixture : public FakeDsmFixture {
   std::unique_ptr<SourceEventFilter> filter_;
   NotificationForwarder forwarder_;
   ScanWorkflowSeams seams_;
+  // The writers behind the write worker; empty for the real ones.
+  ImageWriterWorkerDlg::WriterFactory createWriter_;
+  // Asks through whichever ScriptedPrompt answers at the time.
+  WindowPrompter prompter_{nullptr};
   std::unique_ptr<ScanWorkflow> workflow_;
   std::deque<int> nextPageChoices_;
   std::vector<int> nextPageNumbers_;

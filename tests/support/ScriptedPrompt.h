@@ -6,12 +6,14 @@
 
 // Answers the program's message boxes while it lives: each question takes the
 // next scripted answer (Ok once they run out) and is kept in `asked`.
-class ScriptedPrompt {
+class ScriptedPrompt : public Prompter {
  public:
   explicit ScriptedPrompt(QList<PromptAnswer> answers = {});
-  ~ScriptedPrompt();
+  ~ScriptedPrompt() override;
   ScriptedPrompt(const ScriptedPrompt&) = delete;
   ScriptedPrompt& operator=(const ScriptedPrompt&) = delete;
+
+  PromptAnswer Ask(const PromptRequest& request) override;
 
   QList<PromptRequest> asked;
   QList<PromptAnswer> answers;

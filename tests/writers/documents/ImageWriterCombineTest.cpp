@@ -15,11 +15,6 @@ using namespace writer_tests;
 
 namespace {
 
-int FrameCount(const std::string& path) {
-  std::unique_ptr<ImageFile> file;
-  return IsOk(ImageFile::Open(path, file)) ? file->FrameCount() : -1;
-}
-
 class Combine : public testing::Test {
  protected:
   QTemporaryDir folder_;
@@ -29,7 +24,7 @@ TEST_F(Combine, ThreeTiffPagesMakeOneThreePageTiff) {
   const auto pages = WritePages(folder_.path(), 3, ImageFormat::Tiff, "tif");
   const std::string output = PathIn(folder_.path(), "document.tif");
   ASSERT_EQ(ImageWriter(FileFormatType::Tiff).Save(pages, output, 8500, 11000), S_OK);
-  EXPECT_EQ(FrameCount(output), 3);
+  EXPECT_EQ(ImageFrameCount(output), 3);
   const QString info = RunTool("tiffinfo", {QString::fromStdString(output)});
   EXPECT_EQ(info.count("Compression Scheme: None"), 3) << info.toStdString();
 }

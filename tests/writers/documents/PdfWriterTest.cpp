@@ -12,24 +12,6 @@ using namespace writer_tests;
 
 namespace {
 
-struct PdfFacts {
-  bool valid = false;
-  int pages = 0;
-  QStringList sizes;  // "612 x 792" per page
-};
-
-PdfFacts Inspect(const std::string& path) {
-  PdfFacts facts;
-  const QString file = QString::fromStdString(path);
-  facts.valid = RunTool("qpdf", {"--check", file}).contains("No syntax or stream encoding errors");
-  const QString info = RunTool("pdfinfo", {"-f", "1", "-l", "1000", file});
-  facts.pages = QRegularExpression("Pages:\\s+(\\d+)").match(info).captured(1).toInt();
-  auto sizes = QRegularExpression("size:\\s+([\\d.]+ x [\\d.]+) pts").globalMatch(info);
-  while (sizes.hasNext())
-    facts.sizes << sizes.next().captured(1);
-  return facts;
-}
-
 class PdfWriterTest : public testing::Test {
  protected:
   QTemporaryDir folder_;
@@ -39,19 +21,19 @@ TEST_F(PdfWriterTest, ThreeJpegPagesMakeALetterDocument) {
   const auto pages = WritePages(folder_.path(), 3, ImageFormat::Jpeg, "jpg");
   const std::string output = PathIn(folder_.path(), "document.pdf");
   ASSERT_EQ(PdfWriter(FileFormatType::PdfCompressed).Save(pages, output, 8500, 11000), S_OK);
-  const PdfFacts facts = Inspect(output);
+  const PdfFacts facts = InspectPdf(output);
   EXPECT_TRUE(facts.valid);
   EXPECT_EQ(facts.pages, 3);
-  EXPECT_EQ(facts.sizes, QStringList({"612 x 792", "612 x 792", "612 x 792"}));
+  EXPECT_EQ(facts.pageSizes, QStringList({"612 x 792", "612 x 792", "612 x 792"}));
 }
 
 TEST_F(PdfWriterTest, RotatedPagesAreLandscape) {
   const auto pages = WritePages(folder_.path(), 2, ImageFormat::Png, "png");
   const std::string output = PathIn(folder_.path(), "document.pdf");
   ASSERT_EQ(PdfWriter(FileFormatType::PdfUncompressed).Save(pages, output, 11000, 8500), S_OK);
-  const PdfFacts facts = Inspect(output);
+  const PdfFacts facts = InspectPdf(output);
   EXPECT_TRUE(facts.valid);
-  EXPECT_EQ(facts.sizes, QStringList({"792 x 612", "792 x 612"}));
+  EXPECT_EQ(facts.pageSizes, QStringList({"792 x 612", "792 x 612"}));
 }
 
 TEST_F(PdfWriterTest, ImagesFillTheWholePage) {
@@ -110,7 +92,7 @@ TEST_F(PdfWriterTest, AMissingPageFailsAndTheWriterCanBeUsedAgain) {
   EXPECT_EQ(writer.Save({PathIn(folder_.path(), "missing.jpg")}, output, 8500, 11000), E_FAIL);
   const auto pages = WritePages(folder_.path(), 1, ImageFormat::Jpeg, "jpg");
   EXPECT_EQ(writer.Save(pages, output, 8500, 11000), S_OK);
-  EXPECT_EQ(Inspect(output).pages, 1);
+  EXPECT_EQ(InspectPdf(output).pages, 1);
 }
 
 TEST_F(PdfWriterTest, PageImagesAndExpandAreNotOffered) {

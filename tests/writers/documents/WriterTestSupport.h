@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "TestFiles.h"
 #include "TestImages.h"
 #include "platform/imaging/ImageEncoder.h"
 #include "twain/GlobalMemory.h"
@@ -59,12 +60,7 @@ inline std::vector<std::string> WritePages(const QString& folder, int count, Ima
 
 // Runs a command-line tool and returns its standard output ("" when it failed).
 inline QString RunTool(const QString& program, const QStringList& arguments) {
-  QProcess process;
-  process.start(program, arguments);
-  if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
-      process.exitCode() != 0)
-    return QString();
-  return QString::fromUtf8(process.readAllStandardOutput());
+  return ToolOutput(program, arguments);
 }
 
 }  // namespace writer_tests

@@ -1,4 +1,4 @@
-#include "scan/DestinationNameCheck.h"
+#include "workflow/DestinationNameCheck.h"
 
 DestinationNameProblem CheckDestinationName(const std::string& name) {
   if (name.empty())

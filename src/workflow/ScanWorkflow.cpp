@@ -1,23 +1,21 @@
-#include "scan/ScanWorkflow.h"
+#include "workflow/ScanWorkflow.h"
 
 #include <sys/stat.h>
 
-#include <chrono>
 #include <cstdint>
 #include <utility>
 
 #include "core/ContractChecks.h"
 #include "core/DebugLog.h"
 #include "core/Paths.h"
-#include "platform/Prompt.h"
-#include "scan/DestinationNameCheck.h"
-#include "scan/DocumentPaths.h"
-#include "scan/ScanNextPageDlg.h"
+#include "core/Prompter.h"
 #include "settings/AppSettings.h"
 #include "twain/GlobalMemory.h"
 #include "twain/ScanNotificationEvent.h"
 #include "twain/TwainManager.h"
-#include "writers/shell/DesktopHelpers.h"
+#include "workflow/DestinationNameCheck.h"
+#include "workflow/DocumentPaths.h"
+#include "workflow/NextPageChoice.h"
 
 namespace {
 
@@ -39,25 +37,8 @@ const char kDeleteTemporary[] = "Do you want to delete the temporary folder and 
 const char kScannerError[] =
     "Error communicating with scanner.  Please check connections and try again.";
 
-std::uint32_t SteadyTicks() {
-  const auto now = std::chrono::steady_clock::now().time_since_epoch();
-  return static_cast<std::uint32_t>(
-      std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-}
-
 QString Text(const std::string& text) {
   return QString::fromStdString(text);
-}
-
-int RunNextPageDialog(QWidget* owner, int pageNumber) {
-  ScanNextPageDlg dialog(owner);
-  dialog.SetPageNumber(pageNumber);
-  dialog.exec();
-  return dialog.GetChoice();
-}
-
-void ViewKeepingFocus(const std::string& path, bool useDefaultViewer, QWidget* owner) {
-  ViewFile(path, useDefaultViewer, true, owner);
 }
 
 // The pages taken from the scan manager belong to us until saved; they are
@@ -88,20 +69,14 @@ class TakenPages {
 ScanWorkflow::ScanWorkflow(ScanWorkflowHost& host, TwainManager& scanManager,
                            ScanWorkflowSeams seams)
     : host_(host), scanManager_(scanManager), seams_(std::move(seams)) {
-  if (!seams_.chooseNextPage)
-    seams_.chooseNextPage = &RunNextPageDialog;
-  if (!seams_.viewFile)
-    seams_.viewFile = &ViewKeepingFocus;
+  CheckPrecondition(CONTRACT_LOCATION, seams_.prompter != nullptr && seams_.chooseNextPage &&
+                                           seams_.viewFile && seams_.createWorker);
   // Each page is written before the next is taken from the source, so a
   // feeder batch needs memory for one page whatever its length.
   scanManager_.SetHeldPageLimit(1);
 }
 
 ScanWorkflow::~ScanWorkflow() = default;
-
-QWidget* ScanWorkflow::Owner() const {
-  return host_.DialogOwner();
-}
 
 DocumentPaths ScanWorkflow::Paths() const {
   return DocumentPaths(choices_.destinationFolder, choices_.destinationName,
@@ -134,7 +109,7 @@ bool ScanWorkflow::RefuseWhileScanning() {
   scanManager_.ProcessDeferredTasks();
   if (scanManager_.IsDataSourceEnabled()) {
     Log(LOG_LOCATION, "CFoliantDlg::OnScanClicked(): Scan in progress");
-    Prompt::ShowNotice(Owner(), kScanInProgress);
+    Ask().ShowNotice(PromptId::ScanInProgress, kScanInProgress);
     return true;
   }
   scanning_ = false;
@@ -143,13 +118,13 @@ bool ScanWorkflow::RefuseWhileScanning() {
 
 bool ScanWorkflow::PassesChecks() {
   if (!host_.IsDestinationSelected()) {
-    Prompt::ShowError(Owner(), kNoDestinationSelected);
+    Ask().ShowError(PromptId::NoDestinationSelected, kNoDestinationSelected);
     return false;
   }
   if (!scanManager_.IsDataSourceSelected()) {
     host_.SelectSource();
     if (!scanManager_.IsDataSourceSelected()) {
-      Prompt::ShowError(Owner(), kNoScanners);
+      Ask().ShowError(PromptId::NoScanners, kNoScanners);
       return false;
     }
   }
@@ -164,7 +139,7 @@ bool ScanWorkflow::PassesChecks() {
     Log(LOG_LOCATION, "CFoliantDlg::OnScanClicked(): Asking before overwriting");
     const std::string question =
         "The destination " + destination + " already exists.  Do you want to continue?";
-    if (!Prompt::AskYesNo(Owner(), Text(question)))
+    if (!Ask().AskYesNo(PromptId::ReplaceDocument, Text(question), Text(destination)))
       return false;
   }
   return true;
@@ -172,6 +147,7 @@ bool ScanWorkflow::PassesChecks() {
 
 bool ScanWorkflow::CheckDestinationNameText() {
   const char* message = nullptr;
+  PromptId id = PromptId::NoDestinationName;
   switch (CheckDestinationName(host_.DestinationNameText())) {
     case DestinationNameProblem::None:
       return true;
@@ -180,12 +156,14 @@ bool ScanWorkflow::CheckDestinationNameText() {
       break;
     case DestinationNameProblem::IllegalCharacters:
       message = kIllegalCharacters;
+      id = PromptId::IllegalCharacters;
       break;
     case DestinationNameProblem::DotName:
       message = kDotName;
+      id = PromptId::DotName;
       break;
   }
-  Prompt::ShowError(Owner(), message);
+  Ask().ShowError(id, message);
   host_.FocusDestinationName(false);
   return false;
 }
@@ -312,7 +290,7 @@ int ScanWorkflow::ChooseNextPage() {
   if (!choices_.isMultiPageDocument)
     return DONE_SCANNING;
   Log(LOG_LOCATION, "CFoliantDlg::OnScanComplete(): isMultiPageDocument_");
-  const int choice = seams_.chooseNextPage(Owner(), pageNumber_);
+  const int choice = seams_.chooseNextPage(pageNumber_);
   CheckPostcondition(CONTRACT_LOCATION, choice >= SCAN_NEXT_PAGE && choice <= DONE_SCANNING);
   return choice;
 }
@@ -335,12 +313,12 @@ int ScanWorkflow::OnScanError() {
   if (scanning_)
     SaveOfferedPages();
   scanning_ = false;
-  Prompt::ShowError(Owner(), kScannerError);
+  Ask().ShowError(PromptId::ScannerError, kScannerError);
   return 1;
 }
 
 void ScanWorkflow::AskToDeletePages() {
-  if (Prompt::AskYesNo(Owner(), kDeleteTemporary))
+  if (Ask().AskYesNo(PromptId::DeletePageFiles, kDeleteTemporary))
     RemoveDestinationFolder(GetDocumentFolder(), scannedPages_);
 }
 
@@ -384,7 +362,7 @@ void ScanWorkflow::SaveScannedPage(TW_HANDLE image) {
     Log(LOG_LOCATION, "CFoliantDlg::SaveScannedPage(): %s already exists", pagePath.c_str());
     const std::string question =
         "The destination " + pagePath + " already exists.  Do you want to overwrite it?";
-    if (Prompt::AskYesNo(Owner(), Text(question))) {
+    if (Ask().AskYesNo(PromptId::OverwritePage, Text(question), Text(pagePath))) {
       Log(LOG_LOCATION, "CFoliantDlg::SaveScannedPage(): Overwrite = YES");
       if (WritePage(image, pagePath) && (scannedPages_.empty() || scannedPages_.back() != pagePath))
         scannedPages_.push_back(pagePath);
@@ -395,7 +373,7 @@ void ScanWorkflow::SaveScannedPage(TW_HANDLE image) {
       scannedPages_.push_back(pagePath);
   }
   if (choices_.viewAfterSaving && (choices_.isMultiPageDocument || !paths.IsContainerFormat()))
-    seams_.viewFile(pagePath, choices_.useDefaultViewer, Owner());
+    seams_.viewFile(pagePath, choices_.useDefaultViewer);
 }
 
 // One level only: the destination folder exists, it was picked in the tree.
@@ -407,11 +385,7 @@ void ScanWorkflow::CreateDocumentFolder() {
 }
 
 std::unique_ptr<WriteWorker> ScanWorkflow::MakeWorker(FileFormatType format) const {
-  if (seams_.createWorker)
-    return seams_.createWorker(format, Owner());
-  if (!seams_.createWriter)
-    return std::make_unique<ImageWriterWorkerDlg>(format, Owner());
-  return std::make_unique<ImageWriterWorkerDlg>(format, Owner(), seams_.createWriter, &SteadyTicks);
+  return seams_.createWorker(format);
 }
 
 bool ScanWorkflow::WritePage(TW_HANDLE image, const std::string& path) {
@@ -421,7 +395,8 @@ bool ScanWorkflow::WritePage(TW_HANDLE image, const std::string& path) {
   worker->SetExpectedRate(static_cast<unsigned int>(settings.GetEstimatedSavingSpeed()));
   if (worker->Save(image, path, choices_.resolution, choices_.rotateNinety) < 0) {
     Log(LOG_LOCATION, "CFoliantDlg::SaveScannedPage(): ERROR_SAVING");
-    Prompt::ShowError(Owner(), kErrorSaving, QString::fromStdString(worker->GetErrorText()));
+    Ask().ShowError(PromptId::SaveFailed, kErrorSaving,
+                    QString::fromStdString(worker->GetErrorText()));
     return false;
   }
   settings.SetEstimatedSavingSpeed(static_cast<std::int32_t>(worker->MeasuredRate()));
@@ -441,13 +416,14 @@ void ScanWorkflow::CombineScannedPages() {
   const bool swap = choices_.rotateNinety;
   if (worker->Save(scannedPages_, target, swap ? size.Height() : size.Width(),
                    swap ? size.Width() : size.Height()) < 0) {
-    Prompt::ShowError(Owner(), kErrorSaving, QString::fromStdString(worker->GetErrorText()));
+    Ask().ShowError(PromptId::SaveFailed, kErrorSaving,
+                    QString::fromStdString(worker->GetErrorText()));
     return;
   }
   settings.SetEstimatedCombiningSpeed(static_cast<std::int32_t>(worker->MeasuredRate()));
-  recognition_.DocumentWritten(scannedPages_, Owner());
+  recognition_.DocumentWritten(scannedPages_, Ask());
   if (choices_.viewAfterSaving)
-    seams_.viewFile(target, choices_.useDefaultViewer, Owner());
+    seams_.viewFile(target, choices_.useDefaultViewer);
   RemoveDestinationFolder(paths.GetDocumentFolder(), scannedPages_);
 }
 

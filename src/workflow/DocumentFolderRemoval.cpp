@@ -1,4 +1,4 @@
-#include "scan/DocumentFolderRemoval.h"
+#include "workflow/DocumentFolderRemoval.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "scan/ArchiveCommands.h"
+#include "workflow/ArchiveCommands.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,14 +12,12 @@
 #include <system_error>
 #include <utility>
 
+#include "core/ContractChecks.h"
 #include "core/DebugLog.h"
 #include "core/FileFormatType.h"
 #include "core/Paths.h"
-#include "platform/DesktopShell.h"
-#include "platform/Prompt.h"
+#include "core/Prompter.h"
 #include "settings/AppSettings.h"
-#include "writers/shell/DesktopHelpers.h"
-#include "writers/worker/ImageWriterWorkerDlg.h"
 
 namespace {
 
@@ -59,18 +57,13 @@ std::string ParentFolder(const std::string& path) {
 
 }  // namespace
 
-ArchiveCommands::ArchiveCommands(QWidget* owner, FolderRemover removeFolder, Trasher trash,
-                                 WorkerFactory createWorker)
-    : owner_(owner),
-      removeFolder_(std::move(removeFolder)),
-      trash_(std::move(trash)),
-      createWorker_(std::move(createWorker)) {
-  if (!removeFolder_)
-    removeFolder_ = [this](const std::string& folder, const std::vector<std::string>& pages,
-                           bool removeFolder) { removal_.Remove(folder, pages, removeFolder); };
-  if (!trash_)
-    trash_ = [](const std::string& path) {
-      return DesktopShell::Instance().MoveToTrash(Text(path));
+ArchiveCommands::ArchiveCommands(Seams seams) : seams_(std::move(seams)) {
+  CheckPrecondition(CONTRACT_LOCATION, seams_.prompter != nullptr && seams_.trash &&
+                                           seams_.createWorker && seams_.viewFile);
+  if (!seams_.removeFolder)
+    seams_.removeFolder = [this](const std::string& folder, const std::vector<std::string>& pages,
+                                 bool removeFolder) {
+      removal_.Remove(folder, pages, removeFolder);
     };
 }
 
@@ -87,7 +80,7 @@ int ArchiveCommands::OnCombineToTiff(const std::string& folder, int pageWidth, i
     return 1;
   const std::vector<std::string> pages = FindPageFiles(source);
   if (pages.empty()) {
-    Prompt::ShowNotice(owner_, kNoPagesFound);
+    seams_.prompter->ShowNotice(PromptId::NoPagesFound, kNoPagesFound);
     return 1;
   }
   AppSettings settings;
@@ -97,12 +90,13 @@ int ArchiveCommands::OnCombineToTiff(const std::string& folder, int pageWidth, i
   // The writer builds the TIFF under a temporary name and renames it into
   // place, so a target being replaced keeps its content until the new one is whole.
   if (Failed(worker->Save(pages, target, pageWidth, pageHeight))) {
-    Prompt::ShowError(owner_, kSavingError, QString::fromStdString(worker->GetErrorText()));
+    seams_.prompter->ShowError(PromptId::SaveFailed, kSavingError,
+                               QString::fromStdString(worker->GetErrorText()));
     return 1;
   }
   settings.SetEstimatedCombiningSpeed(StoredRate(worker->MeasuredRate()));
   View(target, viewing);
-  removeFolder_(source, pages, HoldsOnly(source, pages));
+  seams_.removeFolder(source, pages, HoldsOnly(source, pages));
   return 1;
 }
 
@@ -125,8 +119,9 @@ int ArchiveCommands::ConvertToPdf(bool compressed, const std::string& source,
   if (!pagesFolder.isValid()) {
     Log(LOG_LOCATION, "ArchiveCommands::ConvertToPdf(): %s",
         pagesFolder.errorString().toLocal8Bit().constData());
-    Prompt::ShowError(owner_, "Could not create the temporary folder in " + Text(besideSource) +
-                                  ".  " + pagesFolder.errorString() + ".");
+    seams_.prompter->ShowError(PromptId::PagesFolderFailed,
+                               "Could not create the temporary folder in " + Text(besideSource) +
+                                   ".  " + pagesFolder.errorString() + ".");
     return 1;
   }
   const std::string workFolder = EnsureTrailingSeparator(Bytes(pagesFolder.path()));
@@ -141,7 +136,8 @@ int ArchiveCommands::ConvertToPdf(bool compressed, const std::string& source,
     expander->SetExpectedRate(ExpectedRate(settings.GetEstimatedExpandingSpeed()));
     const std::string nameFormat = "Page %03d." + FileFormatExtension(pageFormat);
     if (Failed(expander->Expand(source, workFolder, nameFormat, pages, pageSize))) {
-      Prompt::ShowError(owner_, kExpandingError, QString::fromStdString(expander->GetErrorText()));
+      seams_.prompter->ShowError(PromptId::ExpandFailed, kExpandingError,
+                                 QString::fromStdString(expander->GetErrorText()));
       return 1;
     }
     settings.SetEstimatedExpandingSpeed(StoredRate(expander->MeasuredRate()));
@@ -157,19 +153,20 @@ int ArchiveCommands::ConvertToPdf(bool compressed, const std::string& source,
   // The folder and its pages are ours alone, whatever the result.
   pagesFolder.remove();
   if (Failed(combined)) {
-    Prompt::ShowError(owner_, kSavingError, QString::fromStdString(combiner->GetErrorText()));
+    seams_.prompter->ShowError(PromptId::SaveFailed, kSavingError,
+                               QString::fromStdString(combiner->GetErrorText()));
     return 1;
   }
-  recognition_.DocumentWritten(pages, owner_);
+  recognition_.DocumentWritten(pages, *seams_.prompter);
   settings.SetEstimatedCombiningSpeed(StoredRate(combiner->MeasuredRate()));
   View(target, viewing);
-  if (!Prompt::AskYesNo(owner_, kDeleteOriginalQuestion))
+  if (!seams_.prompter->AskYesNo(PromptId::DeleteOriginal, kDeleteOriginalQuestion))
     return 1;
   // To the trash, as the tree's Delete does, so a wrong answer can be undone.
   Log(LOG_LOCATION, "ArchiveCommands::ConvertToPdf(): moving %s to the trash", source.c_str());
-  if (!trash_(source))
-    Prompt::ShowError(owner_,
-                      "The original file " + Text(source) + " could not be moved to the trash.");
+  if (!seams_.trash(source))
+    seams_.prompter->ShowError(PromptId::TrashFailed, "The original file " + Text(source) +
+                                                          " could not be moved to the trash.");
   return 1;
 }
 
@@ -206,18 +203,18 @@ bool ArchiveCommands::HoldsOnly(const std::string& folder, const std::vector<std
 
 void ArchiveCommands::View(const std::string& path, const ViewingChoices& viewing) {
   if (viewing.viewAfterSaving)
-    ViewFile(path, viewing.useDefaultViewer, true, owner_);
+    seams_.viewFile(path, viewing.useDefaultViewer);
 }
 
 std::unique_ptr<WriteWorker> ArchiveCommands::MakeWorker(FileFormatType format) const {
-  if (createWorker_)
-    return createWorker_(format, owner_);
-  return std::make_unique<ImageWriterWorkerDlg>(format, owner_);
+  return seams_.createWorker(format);
 }
 
 bool ArchiveCommands::ConfirmReplacing(const std::string& target) {
   if (!FileExists(target))
     return true;
-  return Prompt::AskYesNo(
-      owner_, "The destination " + Text(target) + " already exists.  Do you want to continue?");
+  return seams_.prompter->AskYesNo(
+      PromptId::ReplaceDocument,
+      "The destination " + Text(target) + " already exists.  Do you want to continue?",
+      Text(target));
 }

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "core/FileFormatType.h"
-#include "scan/DocumentFolderRemoval.h"
-#include "scan/PageRecognition.h"
+#include "workflow/DocumentFolderRemoval.h"
+#include "workflow/PageRecognition.h"
 #include "writers/WriteWorker.h"
 
-class QWidget;
+class Prompter;
 
 // Whether and how a document is shown once it is written.
 struct ViewingChoices {
@@ -20,7 +20,7 @@ struct ViewingChoices {
 
 // The tree's archive commands: combine a folder of page files into one TIFF
 // beside it, and turn a multi-page image file into a PDF. Questions and
-// notices go to the owner; the writing runs behind the progress dialog.
+// notices go to the prompter; the writing runs in the front end's worker.
 class ArchiveCommands {
  public:
   // Removes the page files of `folder` (ends in "/") and, with `removeFolder`,
@@ -30,12 +30,22 @@ class ArchiveCommands {
   // Moves a file to the desktop's trash; false when it could not.
   using Trasher = std::function<bool(const std::string& path)>;
 
-  // Runs each write; when empty, the write worker with its progress dialog.
-  using WorkerFactory =
-      std::function<std::unique_ptr<WriteWorker>(FileFormatType format, QWidget* owner)>;
+  // Runs each write.
+  using WorkerFactory = std::function<std::unique_ptr<WriteWorker>(FileFormatType format)>;
+  // Shows a written document.
+  using Viewer = std::function<void(const std::string& path, bool useDefaultViewer)>;
 
-  explicit ArchiveCommands(QWidget* owner, FolderRemover removeFolder = {}, Trasher trash = {},
-                           WorkerFactory createWorker = {});
+  // What the front end hands in; all but `removeFolder` must be set.
+  struct Seams {
+    Prompter* prompter = nullptr;
+    Trasher trash;
+    WorkerFactory createWorker;
+    Viewer viewFile;
+    // When empty, emptied page folders are removed on a timer.
+    FolderRemover removeFolder;
+  };
+
+  explicit ArchiveCommands(Seams seams);
   ArchiveCommands(const ArchiveCommands&) = delete;
   ArchiveCommands& operator=(const ArchiveCommands&) = delete;
 
@@ -62,9 +72,6 @@ class ArchiveCommands {
 
   // Removes emptied page folders on a timer when no remover is given.
   DocumentFolderRemoval removal_;
-  QWidget* owner_;
-  FolderRemover removeFolder_;
-  Trasher trash_;
-  WorkerFactory createWorker_;
+  Seams seams_;
   PageRecognition recognition_;
 };

@@ -1,4 +1,4 @@
-#include "scan/DocumentPaths.h"
+#include "workflow/DocumentPaths.h"
 
 #include <cstdio>
 #include <utility>

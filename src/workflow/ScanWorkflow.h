@@ -1,40 +1,42 @@
 #pragma once
 
-#include <QWidget>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "scan/DocumentFolderRemoval.h"
-#include "scan/PageRecognition.h"
-#include "scan/ScanWorkflowHost.h"
+#include "core/FileFormatType.h"
 #include "twain/TwainTypes.h"
-#include "writers/worker/ImageWriterWorkerDlg.h"
+#include "workflow/DocumentFolderRemoval.h"
+#include "workflow/PageRecognition.h"
+#include "workflow/ScanWorkflowHost.h"
+#include "writers/WriteWorker.h"
 
 class DocumentPaths;
+class Prompter;
 class TwainManager;
 
-// What the workflow uses besides the window and the scan manager; each
-// default is the real thing, tests put their own in place.
+// What the workflow uses besides the host and the scan manager: the window
+// hands in its dialogs, the command line its console, tests their scripts.
+// Every one must be set.
 struct ScanWorkflowSeams {
-  // Runs the next-page dialog for the page to scan next and returns its choice.
-  std::function<int(QWidget* owner, int pageNumber)> chooseNextPage;
-  // Shows a saved file, keeping the main window in front.
-  std::function<void(const std::string& path, bool useDefaultViewer, QWidget* owner)> viewFile;
-  // The writers behind the write worker.
-  ImageWriterWorkerDlg::WriterFactory createWriter;
-  // Runs each write; when empty, the write worker with its progress dialog.
-  std::function<std::unique_ptr<WriteWorker>(FileFormatType format, QWidget* owner)> createWorker;
+  // Answers every question and notice.
+  Prompter* prompter = nullptr;
+  // Asks for the page to scan next (a ScanNextPageChoice).
+  std::function<int(int pageNumber)> chooseNextPage;
+  // Shows a saved file.
+  std::function<void(const std::string& path, bool useDefaultViewer)> viewFile;
+  // Runs each write.
+  std::function<std::unique_ptr<WriteWorker>(FileFormatType format)> createWorker;
 };
 
 // The document in progress and the scan command's steps: validation,
 // one page scan at a time, the scan manager's notifications, saving each page
 // as it arrives, the page loop, combining and finishing the document. Every
-// question goes through the Prompt seam; no widget of its own.
+// question goes through the prompter; no widget of its own.
 class ScanWorkflow {
  public:
-  ScanWorkflow(ScanWorkflowHost& host, TwainManager& scanManager, ScanWorkflowSeams seams = {});
+  ScanWorkflow(ScanWorkflowHost& host, TwainManager& scanManager, ScanWorkflowSeams seams);
   ~ScanWorkflow();
   ScanWorkflow(const ScanWorkflow&) = delete;
   ScanWorkflow& operator=(const ScanWorkflow&) = delete;
@@ -82,7 +84,7 @@ class ScanWorkflow {
   bool DeferWhileSaving(Outcome outcome);
   void RunDeferredOutcome();
   int ChooseNextPage();
-  QWidget* Owner() const;
+  Prompter& Ask() const { return *seams_.prompter; }
 
   ScanWorkflowHost& host_;
   TwainManager& scanManager_;

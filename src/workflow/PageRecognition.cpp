@@ -1,12 +1,12 @@
-#include "scan/PageRecognition.h"
+#include "workflow/PageRecognition.h"
 
 #include <QString>
 #include <utility>
 
 #include "core/DebugLog.h"
+#include "core/Prompter.h"
 #include "ocr/RecognitionLanguages.h"
 #include "ocr/RecognitionPool.h"
-#include "platform/Prompt.h"
 #include "settings/AppSettings.h"
 
 namespace {
@@ -52,7 +52,8 @@ std::shared_ptr<PageTextSource> PageRecognition::ForDocument(FileFormatType form
   return Pool(format);
 }
 
-void PageRecognition::DocumentWritten(const std::vector<std::string>& pageFiles, QWidget* owner) {
+void PageRecognition::DocumentWritten(const std::vector<std::string>& pageFiles,
+                                      Prompter& prompter) {
   if (!pool_)
     return;
   pool_->Forget(pageFiles);
@@ -60,8 +61,9 @@ void PageRecognition::DocumentWritten(const std::vector<std::string>& pageFiles,
   if (problem.empty())
     return;
   Log(LOG_LOCATION, "PageRecognition::DocumentWritten(): %s", problem.c_str());
-  Prompt::ShowNotice(owner, "The PDF document was saved without searchable text: " +
-                                QString::fromStdString(problem) +
-                                ".  Install the language's data or choose another language in "
-                                "the advanced settings.");
+  prompter.ShowNotice(
+      PromptId::SavedWithoutText,
+      "The PDF document was saved without searchable text: " + QString::fromStdString(problem) +
+          ".  Install the language's data or choose another language in "
+          "the advanced settings.");
 }

@@ -7,8 +7,6 @@
 #include "core/PixelType.h"
 #include "settings/DocumentSize.h"
 
-class QWidget;
-
 // The choices of the document being scanned, as the window holds them after
 // ReadControls(). Folder paths end in "/".
 struct ScanChoices {
@@ -51,6 +49,4 @@ class ScanWorkflowHost {
   // LoadFolderPreferences() and UpdateControls(): the name box shows the
   // name the folder's format proposes next.
   virtual void ReloadFolderPreferences() = 0;
-  // The owner of questions, progress dialogs and viewers.
-  virtual QWidget* DialogOwner() = 0;
 };

@@ -8,7 +8,7 @@
 #include "core/FileFormatType.h"
 
 class PageTextSource;
-class QWidget;
+class Prompter;
 class RecognitionPool;
 
 // Text recognition for the PDF documents the window writes: one pool of
@@ -32,7 +32,7 @@ class PageRecognition {
   std::shared_ptr<PageTextSource> ForDocument(FileFormatType format);
   // After a document is written: forgets its pages and tells the user, once,
   // of a problem that kept every page from being read (a missing language).
-  void DocumentWritten(const std::vector<std::string>& pageFiles, QWidget* owner);
+  void DocumentWritten(const std::vector<std::string>& pageFiles, Prompter& prompter);
 
  private:
   std::shared_ptr<RecognitionPool> Pool(FileFormatType format);
