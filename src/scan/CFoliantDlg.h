@@ -54,6 +54,7 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   ScanChoices Choices() const override;
   void FocusDestinationName(bool selectAll) override;
   void ReloadFolderPreferences() override;
+  void DestinationNameChanged(const std::string& name) override;
   QWidget* DialogOwner() override;
 
   TwainManager& ScanManager() { return scanManager_; }
@@ -119,6 +120,7 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   std::vector<FileNameFormat> nameFormats_;
   FileNameFormat nameFormat_;
   FileNameFormat savedNameFormat_;
+  std::string proposedName_;  // the name the folder's format proposed at the last load
   std::string destinationName_;
   bool isMultiPageDocument_ = false;
   bool rotateNinety_ = false;

@@ -262,6 +262,8 @@ ScanChoices CFoliantDlg::Choices() const {
   choices.viewAfterSaving = viewAfterSaving_;
   choices.useDefaultViewer = useDefaultViewer_;
   choices.updateDestinationAfterScanning = updateDestinationAfterScanning_;
+  if (destinationName_ == proposedName_)
+    choices.nameSeries = nameFormat_;
   return choices;
 }
 
@@ -274,6 +276,12 @@ void CFoliantDlg::FocusDestinationName(bool selectAll) {
 void CFoliantDlg::ReloadFolderPreferences() {
   LoadFolderPreferences();
   UpdateControls();
+}
+
+void CFoliantDlg::DestinationNameChanged(const std::string& name) {
+  destinationName_ = name;
+  proposedName_ = name;
+  controls_.destinationName->setText(QString::fromStdString(name));
 }
 
 QWidget* CFoliantDlg::DialogOwner() {

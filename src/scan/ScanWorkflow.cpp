@@ -159,15 +159,38 @@ bool ScanWorkflow::PassesChecks() {
   // is the one the scan will write.
   host_.ReadControls();
   choices_ = host_.Choices();
-  const std::string destination = Paths().GetDestinationPath();
-  if (FileExists(destination)) {
+  return ClaimDestination();
+}
+
+// The name is taken on disk before the first page is written, so a scan that
+// another one overtook moves on instead of replacing its document.
+bool ScanWorkflow::ClaimDestination() {
+  const std::string asked = choices_.destinationName;
+  const auto askOverwrite = [this](const std::string& existing) {
     Log(LOG_LOCATION, "CFoliantDlg::OnScanClicked(): Asking before overwriting");
     const std::string question =
-        "The destination " + destination + " already exists.  Do you want to continue?";
-    if (!Prompt::AskYesNo(Owner(), Text(question)))
+        "The destination " + existing + " already exists.  Do you want to continue?";
+    return Prompt::AskYesNo(Owner(), Text(question));
+  };
+  switch (claim_.ClaimName(choices_, askOverwrite)) {
+    case DocumentClaim::Outcome::Declined:
       return false;
+    case DocumentClaim::Outcome::Failed:
+      Prompt::ShowError(Owner(), kErrorSaving, Text(claim_.ErrorText()));
+      return false;
+    case DocumentClaim::Outcome::Claimed:
+      break;
   }
+  if (choices_.destinationName != asked)
+    host_.DestinationNameChanged(choices_.destinationName);
   return true;
+}
+
+bool ScanWorkflow::PublishStaged(const std::string& staged) {
+  if (claim_.Publish(staged))
+    return true;
+  Prompt::ShowError(Owner(), kErrorSaving, Text(claim_.ErrorText()));
+  return false;
 }
 
 bool ScanWorkflow::CheckDestinationNameText() {
@@ -198,7 +221,7 @@ void ScanWorkflow::StartDocument() {
   }
   pageNumber_ = 1;
   scannedPages_.clear();
-  createdDocumentFolder_ = false;
+  createdDocumentFolder_ = claim_.CreatedFolder();
   deferredOutcome_ = Outcome::None;
 }
 
@@ -292,6 +315,7 @@ int ScanWorkflow::OnScanComplete() {
       case CANCEL_SCAN:
         Log(LOG_LOCATION, "CFoliantDlg::OnScanComplete(): CANCEL_SCAN");
         AskToDeletePages();
+        claim_.Release();
         break;
       default:
         Log(LOG_LOCATION, "CFoliantDlg::OnScanComplete(): DONE_SCANNING");
@@ -324,6 +348,7 @@ int ScanWorkflow::OnScanCancelled() {
   scanning_ = false;
   if (!scannedPages_.empty())
     AskToDeletePages();
+  claim_.Release();
   return 1;
 }
 
@@ -335,6 +360,7 @@ int ScanWorkflow::OnScanError() {
   if (scanning_)
     SaveOfferedPages();
   scanning_ = false;
+  claim_.Release();
   Prompt::ShowError(Owner(), kScannerError);
   return 1;
 }
@@ -380,7 +406,7 @@ void ScanWorkflow::SaveScannedPage(TW_HANDLE image) {
   if (paths.HasPageFiles())
     CreateDocumentFolder();
   const std::string pagePath = paths.GetPagePath(pageNumber_);
-  if (FileExists(pagePath)) {
+  if (FileExists(pagePath) && !claim_.HoldsPlaceholder(pagePath)) {
     Log(LOG_LOCATION, "CFoliantDlg::SaveScannedPage(): %s already exists", pagePath.c_str());
     const std::string question =
         "The destination " + pagePath + " already exists.  Do you want to overwrite it?";
@@ -419,11 +445,15 @@ bool ScanWorkflow::WritePage(TW_HANDLE image, const std::string& path) {
   AppSettings settings;
   worker->SetProgressCaption("Saving...");
   worker->SetExpectedRate(static_cast<unsigned int>(settings.GetEstimatedSavingSpeed()));
-  if (worker->Save(image, path, choices_.resolution, choices_.rotateNinety) < 0) {
+  // The document's one file is written aside and published over its claim.
+  const std::string target = claim_.IsFinalFile(path) ? claim_.NewStagingPath() : path;
+  if (worker->Save(image, target, choices_.resolution, choices_.rotateNinety) < 0) {
     Log(LOG_LOCATION, "CFoliantDlg::SaveScannedPage(): ERROR_SAVING");
     Prompt::ShowError(Owner(), kErrorSaving, QString::fromStdString(worker->GetErrorText()));
     return false;
   }
+  if (target != path && !PublishStaged(target))
+    return false;
   settings.SetEstimatedSavingSpeed(static_cast<std::int32_t>(worker->MeasuredRate()));
   recognition_.PageSaved(choices_.fileFormatType, path);
   return true;
@@ -439,11 +469,14 @@ void ScanWorkflow::CombineScannedPages() {
   worker->SetExpectedRate(static_cast<unsigned int>(settings.GetEstimatedCombiningSpeed()));
   worker->SetPageTextSource(recognition_.ForDocument(choices_.fileFormatType));
   const bool swap = choices_.rotateNinety;
-  if (worker->Save(scannedPages_, target, swap ? size.Height() : size.Width(),
+  const std::string staged = claim_.IsFinalFile(target) ? claim_.NewStagingPath() : target;
+  if (worker->Save(scannedPages_, staged, swap ? size.Height() : size.Width(),
                    swap ? size.Width() : size.Height()) < 0) {
     Prompt::ShowError(Owner(), kErrorSaving, QString::fromStdString(worker->GetErrorText()));
     return;
   }
+  if (staged != target && !PublishStaged(staged))
+    return;
   settings.SetEstimatedCombiningSpeed(static_cast<std::int32_t>(worker->MeasuredRate()));
   recognition_.DocumentWritten(scannedPages_, Owner());
   if (choices_.viewAfterSaving)
@@ -452,6 +485,7 @@ void ScanWorkflow::CombineScannedPages() {
 }
 
 void ScanWorkflow::FinishDocument() {
+  claim_.Release();  // a claim nothing was written under is given back
   host_.SaveSettings();
   host_.SaveFolderPreferences();
   if (choices_.updateDestinationAfterScanning)

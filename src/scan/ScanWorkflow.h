@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "scan/DocumentClaim.h"
 #include "scan/DocumentFolderRemoval.h"
 #include "scan/PageRecognition.h"
 #include "scan/ScanWorkflowHost.h"
@@ -72,6 +73,8 @@ class ScanWorkflow {
   bool PassesChecks();
   bool RefuseWhileScanning();
   bool CheckDestinationNameText();
+  bool ClaimDestination();
+  bool PublishStaged(const std::string& staged);
   DocumentPaths Paths() const;
   void StartDocument();
   int SaveOfferedPages();
@@ -97,4 +100,5 @@ class ScanWorkflow {
   Outcome deferredOutcome_ = Outcome::None;
   DocumentFolderRemoval removal_;
   PageRecognition recognition_;
+  DocumentClaim claim_;
 };

@@ -5,6 +5,7 @@
 
 #include "core/FileFormatType.h"
 #include "core/PixelType.h"
+#include "naming/FileNameFormat.h"
 #include "settings/DocumentSize.h"
 
 class QWidget;
@@ -26,6 +27,10 @@ struct ScanChoices {
   bool viewAfterSaving = false;
   bool useDefaultViewer = false;
   bool updateDestinationAfterScanning = false;
+  // Set when the name is the one the folder's format proposed: a proposed
+  // name that another scan took meanwhile moves on along this series; a name
+  // the user gave is never moved.
+  std::optional<FileNameFormat> nameSeries;
 };
 
 // What the scan workflow needs of the main window. The window implements it;
@@ -51,6 +56,8 @@ class ScanWorkflowHost {
   // LoadFolderPreferences() and UpdateControls(): the name box shows the
   // name the folder's format proposes next.
   virtual void ReloadFolderPreferences() = 0;
+  // The document took `name` instead: the proposed one was taken meanwhile.
+  virtual void DestinationNameChanged(const std::string& name) { (void)name; }
   // The owner of questions, progress dialogs and viewers.
   virtual QWidget* DialogOwner() = 0;
 };
