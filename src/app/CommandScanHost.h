@@ -29,9 +29,7 @@ class CommandScanHost : public ScanWorkflowHost {
   void SaveSettings() override {}
   void SaveFolderPreferences() override;
   void ReloadFolderPreferences() override {}
-  void DestinationNameChanged(const std::string& name) override {
-    choices_.destinationName = name;
-  }
+  void DestinationNameChanged(const std::string& name) override { choices_.destinationName = name; }
   QWidget* DialogOwner() override { return nullptr; }
 
  private:

@@ -131,8 +131,8 @@ bool OpenDebugLog() {
   int fd = -1;
   for (int attempt = 0; attempt < 20 && fd < 0; ++attempt) {
     ::unlink(path.c_str());
-    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_APPEND | O_CLOEXEC,
-                0600);
+    fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_APPEND | O_CLOEXEC, 0600);
     if (fd < 0 && errno != EEXIST)
       return false;
   }

@@ -153,8 +153,8 @@ void PerFolderPreferences::WriteAll(const FolderChoices& choices) const {
                       [&choices](const ProfileText& current, ProfileFile::KeyValues& pending) {
                         const std::string stored =
                             current.Value(kSection, "LastDestination").value_or(std::string());
-                        const std::string later =
-                            LaterInSeries(choices.format, OnOneLine(choices.lastDestination), stored);
+                        const std::string later = LaterInSeries(
+                            choices.format, OnOneLine(choices.lastDestination), stored);
                         for (auto& [key, value] : pending)
                           if (key == "LastDestination")
                             value = later;
