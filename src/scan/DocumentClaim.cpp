@@ -2,13 +2,13 @@
 
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 
 #include "core/DebugLog.h"
 #include "core/Paths.h"
 #include "naming/SeriesOrder.h"
+#include "platform/claims/ClaimedFiles.h"
 #include "scan/DestinationNameCheck.h"
 #include "scan/DocumentPaths.h"
 #include "settings/PerFolderPreferences.h"
@@ -98,8 +98,7 @@ DocumentClaim::Attempt DocumentClaim::Take(const DocumentPaths& paths) {
       Reset();
       return Attempt::Taken;
     }
-    expected_ = made;
-    placeholder_ = true;
+    Hold(made, true);
   }
   if (!pageFolder_.empty()) {
     if (const int error = FileClaims::CreateFolder(pageFolder_); error != 0) {
@@ -131,8 +130,9 @@ DocumentClaim::Attempt DocumentClaim::TakeForOverwrite(const DocumentPaths& path
         taken_ = finalFile_;
         return error == EEXIST ? Attempt::Taken : Fail(finalFile_, error);
       }
-      expected_ = made;
-      placeholder_ = true;
+      Hold(made, true);
+    } else {
+      Hold(*expected_, false);
     }
   }
   if (!pageFolder_.empty()) {
@@ -155,44 +155,22 @@ DocumentClaim::Attempt DocumentClaim::Fail(const std::string& path, int errorNum
 }
 
 bool DocumentClaim::HoldsPlaceholder(const std::string& path) const {
-  return placeholder_ && !published_ && path == finalFile_;
+  return placeholder_ && path == finalFile_ && IdentityOf(path) == expected_;
 }
 
-std::string DocumentClaim::NewStagingPath() const {
-  static std::atomic<unsigned> counter{0};
-  const std::size_t slash = finalFile_.rfind('/');
-  const std::string folder = slash == std::string::npos ? "" : finalFile_.substr(0, slash + 1);
-  return folder + ".docketeer-" + std::to_string(::getpid()) + "-" +
-         std::to_string(counter.fetch_add(1)) + ".staged";
-}
-
-bool DocumentClaim::Publish(const std::string& staged) {
-  int error = 0;
-  // Replacing a document the user may not write would need nobody's consent.
-  if (!placeholder_ && expected_ && ::access(finalFile_.c_str(), W_OK) != 0 && errno != ENOENT)
-    error = errno;
-  else
-    error = expected_ ? FileClaims::ReplaceIfUnchanged(staged, finalFile_, *expected_)
-                      : FileClaims::RenameNoReplace(staged, finalFile_);
-  if (error == 0) {
-    published_ = true;
-    Log(LOG_LOCATION, "DocumentClaim::Publish(): %s", finalFile_.c_str());
-    return true;
-  }
-  errorText_ = error == EEXIST ? finalFile_ +
-                                     ": another document took its place meanwhile; this "
-                                     "one is kept as " +
-                                     staged
-                               : finalFile_ + ": " + std::strerror(error);
-  Log(LOG_LOCATION, "DocumentClaim::Publish(): %s", errorText_.c_str());
-  if (error != EEXIST)
-    ::unlink(staged.c_str());
-  return false;
+void DocumentClaim::Hold(const FileIdentity& expected, bool placeholder) {
+  expected_ = expected;
+  placeholder_ = placeholder;
+  ClaimedFiles::Hold(finalFile_, expected);
 }
 
 void DocumentClaim::Release() {
-  if (placeholder_ && !published_ && expected_)
-    FileClaims::RemoveIfUnchanged(finalFile_, *expected_);
+  if (expected_) {
+    ClaimedFiles::LetGo(finalFile_);
+    // A placeholder the finished document replaced is no longer what it was.
+    if (placeholder_)
+      FileClaims::RemoveIfUnchanged(finalFile_, *expected_);
+  }
   // Only an empty folder goes: pages already written stay for the user.
   if (createdFolder_)
     ::rmdir(pageFolder_.c_str());
@@ -205,5 +183,4 @@ void DocumentClaim::Reset() {
   expected_.reset();
   placeholder_ = false;
   createdFolder_ = false;
-  published_ = false;
 }

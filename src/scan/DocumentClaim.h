@@ -13,9 +13,10 @@ class DocumentPaths;
 // published. The claim is made on the file system itself, so two scans in one
 // process or many, on one computer or two sharing the folder, never hold one
 // name: the document's one final file is created empty and exclusively, its
-// page folder made with mkdir. The finished file is written under a staging
-// name and published over its own placeholder only, never over a document
-// that appeared meanwhile. A claim given back (nothing written) leaves no trace.
+// page folder made with mkdir. While the claim is held, the writers publish
+// the finished file over its own placeholder only (or over the document the
+// user agreed to replace), never over one that appeared meanwhile. A claim
+// given back with nothing written leaves no trace.
 class DocumentClaim {
  public:
   enum class Outcome { Claimed, Declined, Failed };
@@ -34,21 +35,12 @@ class DocumentClaim {
 
   // This claim made the page folder (an existing one is used only when overwriting).
   bool CreatedFolder() const { return createdFolder_; }
-  // `path` is the final file this claim holds a placeholder for.
+  // `path` is the empty placeholder this claim made for the document's final file.
   bool HoldsPlaceholder(const std::string& path) const;
-  // `path` is the final file: it is written to a staging path and published.
-  bool IsFinalFile(const std::string& path) const {
-    return !finalFile_.empty() && path == finalFile_;
-  }
-  // A fresh hidden name beside the final file to write it under.
-  std::string NewStagingPath() const;
-  // Moves the staged file to the final name; false (staged file kept) when
-  // the final name now holds a document this claim may not replace.
-  bool Publish(const std::string& staged);
   // Gives back what was claimed and not published: the placeholder, and the
   // page folder when it is empty. Published documents and pages stay.
   void Release();
-  // Why the last claim or publish failed.
+  // Why the last claim failed.
   std::string ErrorText() const { return errorText_; }
 
  private:
@@ -57,6 +49,7 @@ class DocumentClaim {
   Attempt Take(const DocumentPaths& paths);
   Attempt TakeForOverwrite(const DocumentPaths& paths);
   Attempt Fail(const std::string& path, int errorNumber);
+  void Hold(const FileIdentity& expected, bool placeholder);
   void Reset();
 
   std::string finalFile_;                 // empty for a document that is a folder of page files
@@ -64,7 +57,6 @@ class DocumentClaim {
   std::optional<FileIdentity> expected_;  // what publishing may replace
   bool placeholder_ = false;              // expected_ is our own empty placeholder
   bool createdFolder_ = false;
-  bool published_ = false;
   std::string taken_;
   std::string errorText_;
 };

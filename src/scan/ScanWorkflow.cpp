@@ -186,13 +186,6 @@ bool ScanWorkflow::ClaimDestination() {
   return true;
 }
 
-bool ScanWorkflow::PublishStaged(const std::string& staged) {
-  if (claim_.Publish(staged))
-    return true;
-  Prompt::ShowError(Owner(), kErrorSaving, Text(claim_.ErrorText()));
-  return false;
-}
-
 bool ScanWorkflow::CheckDestinationNameText() {
   const char* message = nullptr;
   switch (CheckDestinationName(host_.DestinationNameText())) {
@@ -445,15 +438,11 @@ bool ScanWorkflow::WritePage(TW_HANDLE image, const std::string& path) {
   AppSettings settings;
   worker->SetProgressCaption("Saving...");
   worker->SetExpectedRate(static_cast<unsigned int>(settings.GetEstimatedSavingSpeed()));
-  // The document's one file is written aside and published over its claim.
-  const std::string target = claim_.IsFinalFile(path) ? claim_.NewStagingPath() : path;
-  if (worker->Save(image, target, choices_.resolution, choices_.rotateNinety) < 0) {
+  if (worker->Save(image, path, choices_.resolution, choices_.rotateNinety) < 0) {
     Log(LOG_LOCATION, "CFoliantDlg::SaveScannedPage(): ERROR_SAVING");
     Prompt::ShowError(Owner(), kErrorSaving, QString::fromStdString(worker->GetErrorText()));
     return false;
   }
-  if (target != path && !PublishStaged(target))
-    return false;
   settings.SetEstimatedSavingSpeed(static_cast<std::int32_t>(worker->MeasuredRate()));
   recognition_.PageSaved(choices_.fileFormatType, path);
   return true;
@@ -469,14 +458,11 @@ void ScanWorkflow::CombineScannedPages() {
   worker->SetExpectedRate(static_cast<unsigned int>(settings.GetEstimatedCombiningSpeed()));
   worker->SetPageTextSource(recognition_.ForDocument(choices_.fileFormatType));
   const bool swap = choices_.rotateNinety;
-  const std::string staged = claim_.IsFinalFile(target) ? claim_.NewStagingPath() : target;
-  if (worker->Save(scannedPages_, staged, swap ? size.Height() : size.Width(),
+  if (worker->Save(scannedPages_, target, swap ? size.Height() : size.Width(),
                    swap ? size.Width() : size.Height()) < 0) {
     Prompt::ShowError(Owner(), kErrorSaving, QString::fromStdString(worker->GetErrorText()));
     return;
   }
-  if (staged != target && !PublishStaged(staged))
-    return;
   settings.SetEstimatedCombiningSpeed(static_cast<std::int32_t>(worker->MeasuredRate()));
   recognition_.DocumentWritten(scannedPages_, Owner());
   if (choices_.viewAfterSaving)

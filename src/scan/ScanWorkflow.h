@@ -74,7 +74,6 @@ class ScanWorkflow {
   bool RefuseWhileScanning();
   bool CheckDestinationNameText();
   bool ClaimDestination();
-  bool PublishStaged(const std::string& staged);
   DocumentPaths Paths() const;
   void StartDocument();
   int SaveOfferedPages();
