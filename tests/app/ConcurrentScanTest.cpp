@@ -90,7 +90,7 @@ TEST_F(ConcurrentScanTest, OfScansGivenOneNameExactlyOneWinsAndTheOthersExitThre
     won += run.exitCode == 0 ? 1 : 0;
   }
   EXPECT_EQ(won, 1);
-  EXPECT_EQ(Entries(Archive()), QStringList{"Same.pdf"});
+  EXPECT_EQ(Entries(Archive()), (QStringList{"Same.pdf", "_defaults.ini"}));
   EXPECT_EQ(CountPdfPages(ReadFileBytes(ArchivePath("Same.pdf"))), 1);
 }
 
