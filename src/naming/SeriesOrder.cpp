@@ -1,5 +1,17 @@
 #include "naming/SeriesOrder.h"
 
+namespace {
+
+// One step of a walk along the series; false once the walk stands still.
+bool Step(const FileNameFormat& format, std::string& name) {
+  std::string next = format.NextName(name);
+  const bool moved = next != name;
+  name = std::move(next);
+  return moved;
+}
+
+}  // namespace
+
 std::string LaterInSeries(const FileNameFormat& format, const std::string& mine,
                           const std::string& theirs, int maxSteps) {
   if (theirs.empty() || mine == theirs)
@@ -10,20 +22,10 @@ std::string LaterInSeries(const FileNameFormat& format, const std::string& mine,
   bool mineMoves = true;
   bool theirsMove = true;
   for (int step = 0; step < maxSteps && (mineMoves || theirsMove); ++step) {
-    if (mineMoves) {
-      std::string next = format.NextName(fromMine);
-      mineMoves = next != fromMine;
-      fromMine = std::move(next);
-      if (fromMine == theirs)
-        return theirs;
-    }
-    if (theirsMove) {
-      std::string next = format.NextName(fromTheirs);
-      theirsMove = next != fromTheirs;
-      fromTheirs = std::move(next);
-      if (fromTheirs == mine)
-        return mine;
-    }
+    if (mineMoves && (mineMoves = Step(format, fromMine)) && fromMine == theirs)
+      return theirs;
+    if (theirsMove && (theirsMove = Step(format, fromTheirs)) && fromTheirs == mine)
+      return mine;
   }
   return mine;
 }

@@ -84,11 +84,15 @@ DocumentClaim::Outcome DocumentClaim::ClaimName(
   }
 }
 
-DocumentClaim::Attempt DocumentClaim::Take(const DocumentPaths& paths) {
+void DocumentClaim::Describe(const DocumentPaths& paths) {
   Reset();
   const std::string destination = paths.GetDestinationPath();
   finalFile_ = destination.ends_with('/') ? std::string() : destination;
   pageFolder_ = paths.HasPageFiles() ? RemoveTrailingSeparator(paths.GetDocumentFolder()) : "";
+}
+
+DocumentClaim::Attempt DocumentClaim::Take(const DocumentPaths& paths) {
+  Describe(paths);
   if (!finalFile_.empty()) {
     FileIdentity made;
     if (const int error = FileClaims::CreateEmptyFile(finalFile_, &made); error != 0) {
@@ -111,17 +115,14 @@ DocumentClaim::Attempt DocumentClaim::Take(const DocumentPaths& paths) {
     }
     createdFolder_ = true;
   }
-  Log(LOG_LOCATION, "DocumentClaim::Take(): %s", destination.c_str());
+  Log(LOG_LOCATION, "DocumentClaim::Take(): %s", paths.GetDestinationPath().c_str());
   return Attempt::Claimed;
 }
 
 // The user agreed to replace what is there now; only that is replaced, and
 // an existing page folder is written into as the pages' own questions allow.
 DocumentClaim::Attempt DocumentClaim::TakeForOverwrite(const DocumentPaths& paths) {
-  Reset();
-  const std::string destination = paths.GetDestinationPath();
-  finalFile_ = destination.ends_with('/') ? std::string() : destination;
-  pageFolder_ = paths.HasPageFiles() ? RemoveTrailingSeparator(paths.GetDocumentFolder()) : "";
+  Describe(paths);
   if (!finalFile_.empty()) {
     expected_ = IdentityOf(finalFile_);
     if (!expected_) {
@@ -144,7 +145,7 @@ DocumentClaim::Attempt DocumentClaim::TakeForOverwrite(const DocumentPaths& path
       return Fail(folder, error == EEXIST ? ENOTDIR : error);
     }
   }
-  Log(LOG_LOCATION, "DocumentClaim::TakeForOverwrite(): %s", destination.c_str());
+  Log(LOG_LOCATION, "DocumentClaim::TakeForOverwrite(): %s", paths.GetDestinationPath().c_str());
   return Attempt::Claimed;
 }
 

@@ -46,6 +46,8 @@ class DocumentClaim {
  private:
   enum class Attempt { Claimed, Taken, Failed };
 
+  // The final file and page folder of `paths`, with nothing claimed yet.
+  void Describe(const DocumentPaths& paths);
   Attempt Take(const DocumentPaths& paths);
   Attempt TakeForOverwrite(const DocumentPaths& paths);
   Attempt Fail(const std::string& path, int errorNumber);

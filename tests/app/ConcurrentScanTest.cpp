@@ -60,8 +60,8 @@ TEST_F(ConcurrentScanTest, ScansStartedTogetherTakeConsecutiveNamesAndLoseNothin
     SCOPED_TRACE(c.folder);
     const std::string folder = MakeFolder(c.folder);
     const std::vector<CommandRun> runs = ScanAtOnce(
-        kScans, QStringList{"scan", QString::fromStdString(folder), "--resolution", "50"} +
-                    c.options);
+        kScans,
+        QStringList{"scan", QString::fromStdString(folder), "--resolution", "50"} + c.options);
     QStringList expected{"_defaults.ini"};
     std::string name = "Item 007";
     for (int i = 0; i < kScans; ++i) {
@@ -81,9 +81,8 @@ TEST_F(ConcurrentScanTest, ScansStartedTogetherTakeConsecutiveNamesAndLoseNothin
 }
 
 TEST_F(ConcurrentScanTest, OfScansGivenOneNameExactlyOneWinsAndTheOthersExitThree) {
-  const std::vector<CommandRun> runs =
-      ScanAtOnce(5, {"scan", ArchivePath(""), "--resolution", "50", "--format", "pdf", "--name",
-                     "Same"});
+  const std::vector<CommandRun> runs = ScanAtOnce(
+      5, {"scan", ArchivePath(""), "--resolution", "50", "--format", "pdf", "--name", "Same"});
   int won = 0;
   for (const CommandRun& run : runs) {
     EXPECT_TRUE(run.exitCode == 0 || run.exitCode == 3) << run.err.toStdString();
@@ -105,8 +104,8 @@ TEST_F(ConcurrentScanTest, AScanKilledInItsBatchBlocksNobody) {
          "br_x 215.9\nbr_y 297.0\nread-delay true\nread-delay-duration 20000\n";
   QProcessEnvironment slow = environment_;
   slow.insert("SANE_CONFIG_DIR", slowSane);
-  const QStringList batch = {"scan", QString::fromStdString(folder), "--resolution", "75",
-                             "--format", "pdf", "--feeder"};
+  const QStringList batch = {
+      "scan", QString::fromStdString(folder), "--resolution", "75", "--format", "pdf", "--feeder"};
   auto victim = Start(batch, &slow);
   const QString firstPage = QString::fromStdString(folder) + "Item 008/Page 001.jpg";
   for (int i = 0; i < 600 && !QFileInfo::exists(firstPage); ++i)

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <filesystem>
+#include <fstream>
 
 #include "MainWindowFixture.h"
 #include "ScriptedPrompt.h"
@@ -71,6 +72,36 @@ TEST_F(MainWindowScanTest, APeriodFolderProposesTheNextNameAfterEachDocument) {
     EXPECT_TRUE(prompt.asked.isEmpty());
     EXPECT_FALSE(fs::exists(DocumentsRoot() + c.folder + fs::path(c.file).stem().string()));
   }
+}
+
+// Documents another process filed while the window showed its proposal: the
+// window's scan moves on past them and leaves them as they are.
+TEST_F(MainWindowScanTest, TheProposedNameMovesOnPastDocumentsFiledMeanwhile) {
+  const std::string folder = DocumentsRoot() + "Fax/";
+  MakeFolder(folder);
+  FolderChoices stored;
+  stored.format = {RecurrenceType::Sequential, ItemType::Item, RelationType::BlankRelation,
+                   IndexType::Counter3};
+  stored.lastDestination = "Item 007";
+  PerFolderPreferences(folder).WriteAll(stored);
+  AppSettings().SetUpdateDestinationAfterScanning(true);
+  AppSettings().SetFileFormatType(FileFormatType::PdfCompressed);
+  StartWindow();
+  AnswerNextPage({});
+  SelectInTree(folder);
+  ASSERT_EQ(Find<QLineEdit>("destinationNameEdit")->text(), "Item 008");
+  for (const char* name : {"Item 008.pdf", "Item 009.pdf"})
+    std::ofstream(folder + name) << "filed elsewhere";
+  stored.lastDestination = "Item 009";
+  PerFolderPreferences(folder).WriteAll(stored);
+  ScriptOnePageScans(1);
+  ScriptedPrompt prompt;
+  PressScan();
+  EXPECT_TRUE(prompt.asked.isEmpty());
+  EXPECT_GT(fs::file_size(folder + "Item 010.pdf"), 0u);
+  EXPECT_EQ(fs::file_size(folder + "Item 008.pdf"), std::string("filed elsewhere").size());
+  EXPECT_EQ(PerFolderPreferences(folder).ReadLastDestination(), "Item 010");
+  EXPECT_EQ(Find<QLineEdit>("destinationNameEdit")->text(), "Item 011");
 }
 
 TEST_F(MainWindowScanTest, AThreePageJpegDocumentKeepsItsFolderWithTheNextPageName) {
