@@ -20,7 +20,6 @@ class FakeHost : public ScanWorkflowHost {
   void SaveSettings() override { ++saveSettingsCalls; }
   void SaveFolderPreferences() override { ++saveFolderPreferencesCalls; }
   void ReloadFolderPreferences() override { ++reloadCalls; }
-  void DestinationNameChanged(const std::string& name) override { movedTo.push_back(name); }
   QWidget* DialogOwner() override { return nullptr; }
 
   bool selected = true;
@@ -31,7 +30,6 @@ class FakeHost : public ScanWorkflowHost {
   int saveSettingsCalls = 0;
   int saveFolderPreferencesCalls = 0;
   int reloadCalls = 0;
-  std::vector<std::string> movedTo;
 };
 
 // Hands the scan manager's notifications to the workflow, as the window does.

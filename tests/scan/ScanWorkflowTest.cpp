@@ -6,7 +6,6 @@
 #include "WorkflowFixture.h"
 #include "platform/imaging/ImageFile.h"
 #include "scan/ScanNextPageDlg.h"
-#include "settings/PerFolderPreferences.h"
 #include "twain/ScanNotificationEvent.h"
 
 namespace {
@@ -247,36 +246,6 @@ TEST_F(ScanWorkflowTest, AnExistingDestinationIsAskedAboutBeforeScanningAndBefor
   ForgetCalls();
   Click();
   EXPECT_EQ(CountCalls("EnableDs"), 0);
-}
-
-// Another scan filed documents since the name was proposed: the proposal moves
-// on past the folder's record and past what is on disk; a typed name never moves.
-TEST_F(ScanWorkflowTest, AProposedNameMovesOnPastOthersDocumentsAndATypedOneIsAsked) {
-  const FileNameFormat items{RecurrenceType::Sequential, ItemType::Item,
-                             RelationType::BlankRelation, IndexType::Counter3};
-  FolderChoices recorded;
-  recorded.format = items;
-  recorded.lastDestination = "Item 002";
-  PerFolderPreferences(Folder()).WriteAll(recorded);
-  for (const char* taken : {"Item 001.jpg", "Item 002.jpg", "Item 003.jpg"})
-    QFile(QString::fromStdString(PathOf(taken))).open(QIODevice::WriteOnly);
-  ScriptScans({1});
-  host_.nameText = "Item 001";
-  host_.choices.nameSeries = items;
-  Build();
-  Click();
-  EXPECT_TRUE(Asked().isEmpty());
-  EXPECT_EQ(host_.movedTo, std::vector<std::string>{"Item 004"});
-  EXPECT_GT(QFileInfo(QString::fromStdString(PathOf("Item 004.jpg"))).size(), 0);
-  EXPECT_EQ(QFileInfo(QString::fromStdString(PathOf("Item 001.jpg"))).size(), 0);
-
-  host_.choices.nameSeries.reset();
-  Answer(QList{PromptAnswer::No});
-  ForgetCalls();
-  Click();
-  EXPECT_EQ(Asked().size(), 1);
-  EXPECT_EQ(CountCalls("EnableDs"), 0);
-  EXPECT_EQ(QFileInfo(QString::fromStdString(PathOf("Item 001.jpg"))).size(), 0);
 }
 
 TEST_F(ScanWorkflowTest, ThePageSizeIsAskedForUnrotatedAndThePageIsSavedRotated) {

@@ -7,7 +7,6 @@
 
 #include "platform/claims/ClaimedFiles.h"
 #include "platform/claims/FileClaims.h"
-#include "platform/claims/FileSystemKind.h"
 
 namespace {
 
@@ -79,13 +78,6 @@ TEST_F(FileClaimsTest, AClaimedNameIsReplacedOnlyWhileItHoldsWhatTheClaimExpects
   Write("third", "third");
   EXPECT_EQ(ClaimedFiles::MoveIntoPlace(Path("third"), Path("Doc.pdf")), 0);
   EXPECT_EQ(Read("Doc.pdf"), "third");
-}
-
-TEST(FileSystemKindTest, TheKindCanBePutInPlace) {
-  EXPECT_EQ(FileSystemKindOf("/proc"), FileSystemKind::Local);
-  SetFileSystemKindForTesting([](const std::string&) { return FileSystemKind::Remote; });
-  EXPECT_EQ(FileSystemKindOf("/proc"), FileSystemKind::Remote);
-  SetFileSystemKindForTesting({});
 }
 
 }  // namespace
