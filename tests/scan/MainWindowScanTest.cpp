@@ -81,27 +81,27 @@ TEST_F(MainWindowScanTest, TheProposedNameMovesOnPastDocumentsFiledMeanwhile) {
   MakeFolder(folder);
   FolderChoices stored;
   stored.format = {RecurrenceType::Sequential, ItemType::Item, RelationType::BlankRelation,
-                   IndexType::Counter3};
-  stored.lastDestination = "Item 007";
+                   IndexType::Counter4};
+  stored.lastDestination = "Item 0007";
   PerFolderPreferences(folder).WriteAll(stored);
   AppSettings().SetUpdateDestinationAfterScanning(true);
   AppSettings().SetFileFormatType(FileFormatType::PdfCompressed);
   StartWindow();
   AnswerNextPage({});
   SelectInTree(folder);
-  ASSERT_EQ(Find<QLineEdit>("destinationNameEdit")->text(), "Item 008");
-  for (const char* name : {"Item 008.pdf", "Item 009.pdf"})
+  ASSERT_EQ(Find<QLineEdit>("destinationNameEdit")->text(), "Item 0008");
+  for (const char* name : {"Item 0008.pdf", "Item 0009.pdf"})
     std::ofstream(folder + name) << "filed elsewhere";
-  stored.lastDestination = "Item 009";
+  stored.lastDestination = "Item 0009";
   PerFolderPreferences(folder).WriteAll(stored);
   ScriptOnePageScans(1);
   ScriptedPrompt prompt;
   PressScan();
   EXPECT_TRUE(prompt.asked.isEmpty());
-  EXPECT_GT(fs::file_size(folder + "Item 010.pdf"), 0u);
-  EXPECT_EQ(fs::file_size(folder + "Item 008.pdf"), std::string("filed elsewhere").size());
-  EXPECT_EQ(PerFolderPreferences(folder).ReadLastDestination(), "Item 010");
-  EXPECT_EQ(Find<QLineEdit>("destinationNameEdit")->text(), "Item 011");
+  EXPECT_GT(fs::file_size(folder + "Item 0010.pdf"), 0u);
+  EXPECT_EQ(fs::file_size(folder + "Item 0008.pdf"), std::string("filed elsewhere").size());
+  EXPECT_EQ(PerFolderPreferences(folder).ReadLastDestination(), "Item 0010");
+  EXPECT_EQ(Find<QLineEdit>("destinationNameEdit")->text(), "Item 0011");
 }
 
 TEST_F(MainWindowScanTest, AThreePageJpegDocumentKeepsItsFolderWithTheNextPageName) {
