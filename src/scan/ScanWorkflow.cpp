@@ -176,8 +176,10 @@ bool ScanWorkflow::ClaimDestination() {
     case DocumentClaim::Outcome::Declined:
       return false;
     case DocumentClaim::Outcome::Failed:
-      Prompt::ShowError(Owner(), kErrorSaving, Text(claim_.ErrorText()));
-      return false;
+      // A folder that takes no file (read-only, full) takes no page either:
+      // the scan goes on unclaimed and the write reports why, as before.
+      Log(LOG_LOCATION, "CFoliantDlg::OnScanClicked(): Unclaimed: %s", claim_.ErrorText().c_str());
+      break;
     case DocumentClaim::Outcome::Claimed:
       break;
   }
