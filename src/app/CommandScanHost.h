@@ -29,6 +29,7 @@ class CommandScanHost : public ScanWorkflowHost {
   void SaveSettings() override {}
   void SaveFolderPreferences() override;
   void ReloadFolderPreferences() override {}
+  void DestinationNameChanged(const std::string& name) override { choices_.destinationName = name; }
 
  private:
   void Write(const std::string& folder, const FolderChoices& choices);

@@ -56,6 +56,8 @@ ScanChoices MakeChoices(const ScanOptions& options, const FolderChoices& stored,
   choices.resolution = options.resolution.value_or(settings.GetResolution());
   choices.pixelType = options.pixelType.value_or(settings.GetPixelType());
   choices.feeder = options.feeder;
+  if (!options.name)
+    choices.nameSeries = stored.format;
   return choices;
 }
 
@@ -130,13 +132,13 @@ int RunScanCommand(const CommandArguments& arguments) {
                                         "\"..\", or holds one of \\ / : * ? \" < > |");
 
   CommandOutcome outcome;
-  const DocumentPaths paths = PathsOf(choices);
-  if (!options.overwrite && RefuseExisting(paths, outcome))
+  // A proposed name that is taken moves on when the scan claims it.
+  if (!options.overwrite && options.name && RefuseExisting(PathsOf(choices), outcome))
     return outcome.Status();
   CommandPrompt prompt(outcome, CommandAnswers{options.overwrite, false});
   ScanSession session(choices, stored, options.pages, outcome, prompt);
   if (!session.OpenScanner(options.source))
     return outcome.Status();
   session.Run();
-  return Finish(paths, session, outcome);
+  return Finish(PathsOf(session.Choices()), session, outcome);
 }

@@ -32,6 +32,8 @@ class ScanSession : public QObject {
   // Scans the document; returns once it is written, has failed or was cancelled.
   void Run();
   bool Cancelled() const { return cancelled_; }
+  // The choices the document was scanned with: its name may have moved on.
+  ScanChoices Choices() const { return host_.Choices(); }
 
  protected:
   bool event(QEvent* event) override;

@@ -124,11 +124,18 @@ bool OpenDebugLog() {
   const std::string folder = LogFolder();
   ::mkdir(folder.c_str(), 0700);
   const std::string path = LogFilePath();
-  ::unlink(path.c_str());
   // O_EXCL and O_NOFOLLOW: in a shared temporary folder, never write through a
-  // link that someone else put in the log's place.
-  const int fd =
-      ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_APPEND | O_CLOEXEC, 0600);
+  // link that someone else put in the log's place. Processes started at the
+  // same moment (scans from a scanner button) each recreate the log; one that
+  // loses the race between unlink and open tries again.
+  int fd = -1;
+  for (int attempt = 0; attempt < 20 && fd < 0; ++attempt) {
+    ::unlink(path.c_str());
+    fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_APPEND | O_CLOEXEC, 0600);
+    if (fd < 0 && errno != EEXIST)
+      return false;
+  }
   if (fd < 0)
     return false;
   CloseDebugLog();

@@ -55,6 +55,7 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   ScanChoices Choices() const override;
   void FocusDestinationName(bool selectAll) override;
   void ReloadFolderPreferences() override;
+  void DestinationNameChanged(const std::string& name) override;
 
   TwainManager& ScanManager() { return scanManager_; }
   // Tests answer the next-page dialog and watch the viewer through these;
@@ -121,6 +122,7 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   std::vector<FileNameFormat> nameFormats_;
   FileNameFormat nameFormat_;
   FileNameFormat savedNameFormat_;
+  std::string proposedName_;  // the name the folder's format proposed at the last load
   std::string destinationName_;
   bool isMultiPageDocument_ = false;
   bool rotateNinety_ = false;

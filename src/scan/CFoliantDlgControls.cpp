@@ -262,6 +262,8 @@ ScanChoices CFoliantDlg::Choices() const {
   choices.viewAfterSaving = viewAfterSaving_;
   choices.useDefaultViewer = useDefaultViewer_;
   choices.updateDestinationAfterScanning = updateDestinationAfterScanning_;
+  if (destinationName_ == proposedName_)
+    choices.nameSeries = nameFormat_;
   return choices;
 }
 
@@ -275,3 +277,10 @@ void CFoliantDlg::ReloadFolderPreferences() {
   LoadFolderPreferences();
   UpdateControls();
 }
+
+void CFoliantDlg::DestinationNameChanged(const std::string& name) {
+  destinationName_ = name;
+  proposedName_ = name;
+  controls_.destinationName->setText(QString::fromStdString(name));
+}
+

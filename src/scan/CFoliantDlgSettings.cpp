@@ -91,6 +91,7 @@ void CFoliantDlg::LoadFolderPreferences() {
   savedNameFormat_ = choices.format;
   nameFormat_ = choices.format;
   destinationName_ = nameFormat_.NextName(choices.lastDestination);
+  proposedName_ = destinationName_;
   isMultiPageDocument_ = choices.multiPage;
   rotateNinety_ = choices.rotateNinety;
   documentSize_ = choices.documentSize;

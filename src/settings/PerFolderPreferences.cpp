@@ -2,6 +2,7 @@
 
 #include "core/ContractChecks.h"
 #include "core/DebugLog.h"
+#include "naming/SeriesOrder.h"
 #include "settings/StoredText.h"
 
 namespace {
@@ -146,7 +147,18 @@ void PerFolderPreferences::WriteAll(const FolderChoices& choices) const {
   values.emplace_back("RotateNinety", BoolText(choices.rotateNinety));
   const ProfileFile::KeyValues size = SizeValues(choices.documentSize);
   values.insert(values.end(), size.begin(), size.end());
-  Write(values);
+  // Scans into one folder may finish out of order: the recorded name only
+  // moves forward along the series, settled under the folder's lock.
+  file_.UpdateStrings(kSection, std::move(values),
+                      [&choices](const ProfileText& current, ProfileFile::KeyValues& pending) {
+                        const std::string stored =
+                            current.Value(kSection, "LastDestination").value_or(std::string());
+                        const std::string later = LaterInSeries(
+                            choices.format, OnOneLine(choices.lastDestination), stored);
+                        for (auto& [key, value] : pending)
+                          if (key == "LastDestination")
+                            value = later;
+                      });
 }
 
 bool PerFolderPreferences::CanWrite() const {

@@ -51,7 +51,8 @@ class PerFolderPreferences {
   void WriteDocumentSize(const DocumentSize& size) const;
 
   // All ten keys at once; WriteAll rewrites the file once, so the folder holds
-  // either all of the new choices or none of them.
+  // either all of the new choices or none of them. LastDestination never goes
+  // back along the series: a later name another scan recorded stays.
   FolderChoices ReadAll() const;
   void WriteAll(const FolderChoices& choices) const;
 

@@ -11,6 +11,7 @@
 #include "platform/volumes/FileFlags.h"
 #include "tree/CTreeFileItem.h"
 #include "tree/FolderChangedEvent.h"
+#include "tree/RemoteFolderPoller.h"
 #include "tree/TreeChangeMonitor.h"
 #include "tree/TreeCommandSet.h"
 #include "tree/TreeItemDelegate.h"
@@ -31,6 +32,7 @@ CTreeFileCtrl::CTreeFileCtrl(QWidget* parent) : QTreeWidget(parent), mounts_(Mou
   commands_ = std::make_unique<TreeCommandSet>(*this);
   monitors_ = std::make_unique<TreeChangeMonitor>(
       *this, TreeChangeMonitor::Callbacks{[this] { return busy_; }, [this] { ResyncAll(); }});
+  remotePoller_ = new RemoteFolderPoller(*this);
   setItemDelegate(new TreeItemDelegate(
       {[this](const QModelIndex& index, const QString& text) { LabelEdited(index, text); },
        [this](const QModelIndex& index) { return TextColour(index); }},
@@ -334,6 +336,7 @@ void CTreeFileCtrl::Rebuild() {
   const bool selectedExpanded = selected != nullptr && selected->isExpanded();
   mounts_ = MountTable::Read();
   monitors_->StopAll();
+  remotePoller_->Forget();
   rebuilding_ = true;
   clear();
   rebuilding_ = false;

@@ -17,6 +17,7 @@
 class CTreeFileItem;
 class QMenu;
 class TreeChangeMonitor;
+class RemoteFolderPoller;
 class TreeCommandSet;
 
 // The archive folder tree: the root's folders and files, read lazily on
@@ -87,6 +88,8 @@ class CTreeFileCtrl : public QTreeWidget {
   int BackHistoryCount() const { return history_.BackCount(); }
   int ForwardHistoryCount() const { return history_.ForwardCount(); }
   int MonitorCount() const;
+  // Re-reads shown folders of network shares, whose changes come unannounced.
+  RemoteFolderPoller& RemotePoller() { return *remotePoller_; }
   bool IsBusy() const { return busy_; }
   long long InsertedItemCount() const { return insertedItems_; }
 
@@ -184,4 +187,5 @@ class CTreeFileCtrl : public QTreeWidget {
   long long insertedItems_ = 0;
   std::unique_ptr<TreeCommandSet> commands_;
   std::unique_ptr<TreeChangeMonitor> monitors_;
+  RemoteFolderPoller* remotePoller_ = nullptr;  // a child object
 };

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/claims/FileClaims.h"
+
 namespace {
 
 std::string Reason(int error) {
@@ -21,16 +23,8 @@ std::string Reason(int error) {
 namespace FileOperations {
 
 std::string RenameNoReplace(const std::string& source, const std::string& target) {
-  if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
-    return {};
-  if (errno != EINVAL && errno != ENOSYS)
-    return Reason(errno);
-  // File systems without the no-replace flag: test first, which leaves only a
-  // tiny window for another program to take the name.
-  struct stat info {};
-  if (::lstat(target.c_str(), &info) == 0)
-    return Reason(EEXIST);
-  return ::rename(source.c_str(), target.c_str()) == 0 ? std::string() : Reason(errno);
+  const int error = FileClaims::RenameNoReplace(source, target);
+  return error == 0 ? std::string() : Reason(error);
 }
 
 std::string RemovePermanently(const std::string& path) {

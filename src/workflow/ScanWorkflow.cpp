@@ -134,14 +134,32 @@ bool ScanWorkflow::PassesChecks() {
   // is the one the scan will write.
   host_.ReadControls();
   choices_ = host_.Choices();
-  const std::string destination = Paths().GetDestinationPath();
-  if (FileExists(destination)) {
+  return ClaimDestination();
+}
+
+// The name is taken on disk before the first page is written, so a scan that
+// another one overtook moves on instead of replacing its document.
+bool ScanWorkflow::ClaimDestination() {
+  const std::string asked = choices_.destinationName;
+  const auto askOverwrite = [this](const std::string& existing) {
     Log(LOG_LOCATION, "CFoliantDlg::OnScanClicked(): Asking before overwriting");
     const std::string question =
-        "The destination " + destination + " already exists.  Do you want to continue?";
-    if (!Ask().AskYesNo(PromptId::ReplaceDocument, Text(question), Text(destination)))
+        "The destination " + existing + " already exists.  Do you want to continue?";
+    return Ask().AskYesNo(PromptId::ReplaceDocument, Text(question), Text(existing));
+  };
+  switch (claim_.ClaimName(choices_, askOverwrite)) {
+    case DocumentClaim::Outcome::Declined:
       return false;
+    case DocumentClaim::Outcome::Failed:
+      // A folder that takes no file (read-only, full) takes no page either:
+      // the scan goes on unclaimed and the write reports why, as before.
+      Log(LOG_LOCATION, "CFoliantDlg::OnScanClicked(): Unclaimed: %s", claim_.ErrorText().c_str());
+      break;
+    case DocumentClaim::Outcome::Claimed:
+      break;
   }
+  if (choices_.destinationName != asked)
+    host_.DestinationNameChanged(choices_.destinationName);
   return true;
 }
 
@@ -176,7 +194,7 @@ void ScanWorkflow::StartDocument() {
   }
   pageNumber_ = 1;
   scannedPages_.clear();
-  createdDocumentFolder_ = false;
+  createdDocumentFolder_ = claim_.CreatedFolder();
   deferredOutcome_ = Outcome::None;
 }
 
@@ -270,6 +288,7 @@ int ScanWorkflow::OnScanComplete() {
       case CANCEL_SCAN:
         Log(LOG_LOCATION, "CFoliantDlg::OnScanComplete(): CANCEL_SCAN");
         AskToDeletePages();
+        claim_.Release();
         break;
       default:
         Log(LOG_LOCATION, "CFoliantDlg::OnScanComplete(): DONE_SCANNING");
@@ -302,6 +321,7 @@ int ScanWorkflow::OnScanCancelled() {
   scanning_ = false;
   if (!scannedPages_.empty())
     AskToDeletePages();
+  claim_.Release();
   return 1;
 }
 
@@ -313,6 +333,7 @@ int ScanWorkflow::OnScanError() {
   if (scanning_)
     SaveOfferedPages();
   scanning_ = false;
+  claim_.Release();
   Ask().ShowError(PromptId::ScannerError, kScannerError);
   return 1;
 }
@@ -358,7 +379,7 @@ void ScanWorkflow::SaveScannedPage(TW_HANDLE image) {
   if (paths.HasPageFiles())
     CreateDocumentFolder();
   const std::string pagePath = paths.GetPagePath(pageNumber_);
-  if (FileExists(pagePath)) {
+  if (FileExists(pagePath) && !claim_.HoldsPlaceholder(pagePath)) {
     Log(LOG_LOCATION, "CFoliantDlg::SaveScannedPage(): %s already exists", pagePath.c_str());
     const std::string question =
         "The destination " + pagePath + " already exists.  Do you want to overwrite it?";
@@ -428,6 +449,7 @@ void ScanWorkflow::CombineScannedPages() {
 }
 
 void ScanWorkflow::FinishDocument() {
+  claim_.Release();  // a claim nothing was written under is given back
   host_.SaveSettings();
   host_.SaveFolderPreferences();
   if (choices_.updateDestinationAfterScanning)

@@ -7,6 +7,7 @@
 
 #include "core/FileFormatType.h"
 #include "twain/TwainTypes.h"
+#include "workflow/DocumentClaim.h"
 #include "workflow/DocumentFolderRemoval.h"
 #include "workflow/PageRecognition.h"
 #include "workflow/ScanWorkflowHost.h"
@@ -74,6 +75,7 @@ class ScanWorkflow {
   bool PassesChecks();
   bool RefuseWhileScanning();
   bool CheckDestinationNameText();
+  bool ClaimDestination();
   DocumentPaths Paths() const;
   void StartDocument();
   int SaveOfferedPages();
@@ -99,4 +101,5 @@ class ScanWorkflow {
   Outcome deferredOutcome_ = Outcome::None;
   DocumentFolderRemoval removal_;
   PageRecognition recognition_;
+  DocumentClaim claim_;
 };

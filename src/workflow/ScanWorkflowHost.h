@@ -5,6 +5,7 @@
 
 #include "core/FileFormatType.h"
 #include "core/PixelType.h"
+#include "naming/FileNameFormat.h"
 #include "settings/DocumentSize.h"
 
 // The choices of the document being scanned, as the window holds them after
@@ -24,6 +25,10 @@ struct ScanChoices {
   bool viewAfterSaving = false;
   bool useDefaultViewer = false;
   bool updateDestinationAfterScanning = false;
+  // Set when the name is the one the folder's format proposed: a proposed
+  // name that another scan took meanwhile moves on along this series; a name
+  // the user gave is never moved.
+  std::optional<FileNameFormat> nameSeries;
 };
 
 // What the scan workflow needs of the main window. The window implements it;
@@ -49,4 +54,6 @@ class ScanWorkflowHost {
   // LoadFolderPreferences() and UpdateControls(): the name box shows the
   // name the folder's format proposes next.
   virtual void ReloadFolderPreferences() = 0;
+  // The document took `name` instead: the proposed one was taken meanwhile.
+  virtual void DestinationNameChanged(const std::string& name) { (void)name; }
 };

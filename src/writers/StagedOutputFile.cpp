@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <random>
 
+#include "platform/claims/ClaimedFiles.h"
+
 namespace {
 
 std::string FolderOf(const std::string& path) {
@@ -85,8 +87,9 @@ bool StagedOutputFile::Commit() {
   // Asked again: the target may have turned read-only while the file was written.
   if (const int refusal = ReplaceRefusal(target_); refusal != 0)
     return Failed(refusal);
-  if (std::rename(temporaryPath_.c_str(), target_.c_str()) != 0)
-    return Failed(errno);
+  // A name a scan claimed is replaced only while it holds what the claim expects.
+  if (const int error = ClaimedFiles::MoveIntoPlace(temporaryPath_, target_); error != 0)
+    return Failed(error);
   temporaryPath_.clear();
   return true;
 }

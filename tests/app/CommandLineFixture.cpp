@@ -53,11 +53,24 @@ CommandRun CommandLineFixture::Run(const QStringList& arguments,
     process.setChildProcessModifier(inChild);
   process.start(DOCKETEER_BINARY, arguments);
   process.closeWriteChannel();
+  return Collect(process);
+}
+
+std::unique_ptr<QProcess> CommandLineFixture::Start(const QStringList& arguments,
+                                                    const QProcessEnvironment* environment) const {
+  auto process = std::make_unique<QProcess>();
+  process->setProcessEnvironment(environment != nullptr ? *environment : environment_);
+  process->start(DOCKETEER_BINARY, arguments);
+  process->closeWriteChannel();
+  return process;
+}
+
+CommandRun CommandLineFixture::Collect(QProcess& process) {
   CommandRun run;
   if (!process.waitForFinished(180000)) {
     process.kill();
     process.waitForFinished();
-    ADD_FAILURE() << "docketeer " << arguments.join(' ').toStdString() << " did not end";
+    ADD_FAILURE() << "docketeer " << process.arguments().join(' ').toStdString() << " did not end";
   }
   run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
   run.out = process.readAllStandardOutput();

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
+#include <memory>
 #include <string>
 
 // What one run of the program left.
@@ -27,6 +29,11 @@ class CommandLineFixture : public ::testing::Test {
   void ConfigureSane(const std::string& extraLines = "");
   CommandRun Run(const QStringList& arguments,
                  const std::function<void()>& inChild = nullptr) const;
+  // Starts the program without waiting; `environment` replaces the fixture's.
+  std::unique_ptr<QProcess> Start(const QStringList& arguments,
+                                  const QProcessEnvironment* environment = nullptr) const;
+  // Waits for a started program and collects what it left.
+  static CommandRun Collect(QProcess& process);
 
   std::string Archive() const { return root_.filePath("archive").toStdString() + "/"; }
   QString ArchivePath(const QString& name) const { return root_.filePath("archive/" + name); }

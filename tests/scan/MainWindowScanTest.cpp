@@ -79,6 +79,36 @@ TEST_F(MainWindowScanTest, APeriodFolderProposesTheNextNameAfterEachDocument) {
   }
 }
 
+// Documents another process filed while the window showed its proposal: the
+// window's scan moves on past them and leaves them as they are.
+TEST_F(MainWindowScanTest, TheProposedNameMovesOnPastDocumentsFiledMeanwhile) {
+  const std::string folder = DocumentsRoot() + "Fax/";
+  MakeFolder(folder);
+  FolderChoices stored;
+  stored.format = {RecurrenceType::Sequential, ItemType::Item, RelationType::BlankRelation,
+                   IndexType::Counter4};
+  stored.lastDestination = "Item 0007";
+  PerFolderPreferences(folder).WriteAll(stored);
+  AppSettings().SetUpdateDestinationAfterScanning(true);
+  AppSettings().SetFileFormatType(FileFormatType::PdfCompressed);
+  StartWindow();
+  AnswerNextPage({});
+  SelectInTree(folder);
+  ASSERT_EQ(Find<QLineEdit>("destinationNameEdit")->text(), "Item 0008");
+  for (const char* name : {"Item 0008.pdf", "Item 0009.pdf"})
+    std::ofstream(folder + name) << "filed elsewhere";
+  stored.lastDestination = "Item 0009";
+  PerFolderPreferences(folder).WriteAll(stored);
+  ScriptOnePageScans(1);
+  ScriptedPrompt prompt;
+  PressScan();
+  EXPECT_TRUE(prompt.asked.isEmpty());
+  EXPECT_GT(fs::file_size(folder + "Item 0010.pdf"), 0u);
+  EXPECT_EQ(fs::file_size(folder + "Item 0008.pdf"), std::string("filed elsewhere").size());
+  EXPECT_EQ(PerFolderPreferences(folder).ReadLastDestination(), "Item 0010");
+  EXPECT_EQ(Find<QLineEdit>("destinationNameEdit")->text(), "Item 0011");
+}
+
 TEST_F(MainWindowScanTest, AThreePageJpegDocumentKeepsItsFolderWithTheNextPageName) {
   const std::string folder = DocumentsRoot() + "Receipts/";
   MakeFolder(folder);

@@ -223,3 +223,34 @@ TEST_F(PerFolderPreferencesTest, TheFolderMustEndInASeparator) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PerFolderPreferencesTest, TheRecordedNameOnlyMovesForwardAlongTheSeries) {
+  const FileNameFormat checks{RecurrenceType::Sequential, ItemType::Check,
+                              RelationType::BlankRelation, IndexType::Counter4};
+  const struct {
+    const char* stored;
+    const char* written;
+    const char* kept;
+  } cases[] = {
+      {"", "Check 0010", "Check 0010"},
+      {"Check 0009", "Check 0010", "Check 0010"},
+      // Scans that finished out of order: the later name stays.
+      {"Check 0012", "Check 0010", "Check 0012"},
+      // A name of no series the format knows is simply replaced.
+      {"Receipts", "Check 0010", "Check 0010"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored);
+    FolderChoices choices;
+    choices.format = checks;
+    choices.lastDestination = c.stored;
+    PerFolderPreferences(Folder()).WriteAll(choices);
+    choices.lastDestination = c.written;
+    PerFolderPreferences(Folder()).WriteAll(choices);
+    EXPECT_EQ(PerFolderPreferences(Folder()).ReadLastDestination(), c.kept);
+  }
+}
+
+}  // namespace

@@ -4,7 +4,9 @@
 #include <fstream>
 
 #include "TreeFixture.h"
+#include "platform/claims/FileSystemKind.h"
 #include "tree/FolderChangedEvent.h"
+#include "tree/RemoteFolderPoller.h"
 
 namespace {
 
@@ -95,6 +97,29 @@ TEST_F(TreeMonitorTest, ChangesFollowNewSubfolderCommand) {
   tree_->RunCommand(TreeCommand::NewSubfolder);
   Run("touch", {Q("year/outside.pdf")});
   EXPECT_TRUE(QTest::qWaitFor([&] { return Item("year/outside.pdf") != nullptr; }, 10000));
+}
+
+// Another computer's documents on a network share come without a notice: the
+// tree looks at the shown folders and re-reads them only when they changed.
+TEST_F(TreeMonitorTest, ShownFoldersOnANetworkShareAreReReadWhenTheyChange) {
+  tree_->SetRoot(root_);
+  for (const FileSystemKind kind : {FileSystemKind::Local, FileSystemKind::Remote}) {
+    const bool remote = kind == FileSystemKind::Remote;
+    SCOPED_TRACE(remote);
+    SetFileSystemKindForTesting([kind](const std::string&) { return kind; });
+    const std::string folder = remote ? "share" : "local";
+    MakeFolder(folder);
+    tree_->Rebuild();
+    Expand(folder);
+    RemoteFolderPoller& poller = tree_->RemotePoller();
+    EXPECT_FALSE(poller.PollShownFolders());
+    // Written without running the event loop, so no change notice can be the one that shows it.
+    MakeFile(folder + "/filed-elsewhere.pdf");
+    EXPECT_EQ(poller.PollShownFolders(), remote);
+    EXPECT_EQ(Item(folder + "/filed-elsewhere.pdf") != nullptr, remote);
+    EXPECT_FALSE(poller.PollShownFolders());
+  }
+  SetFileSystemKindForTesting({});
 }
 
 }  // namespace

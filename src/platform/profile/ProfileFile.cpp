@@ -86,6 +86,11 @@ std::int32_t ProfileFile::ReadInt(std::string_view section, std::string_view key
 }
 
 bool ProfileFile::WriteStrings(std::string_view section, const KeyValues& values) const {
+  return UpdateStrings(section, values, {});
+}
+
+bool ProfileFile::UpdateStrings(std::string_view section, KeyValues values,
+                                const Adjustment& adjust) const {
   for (const auto& [key, value] : values) {
     if (!IsSingleLineValue(value)) {
       Log(LOG_LOCATION, "ProfileFile::WriteStrings(): %s holds a line break; not written",
@@ -105,6 +110,8 @@ bool ProfileFile::WriteStrings(std::string_view section, const KeyValues& values
   if (!Text())
     return false;
   ProfileText updated = *Text();
+  if (adjust)
+    adjust(updated, values);
   for (const auto& [key, value] : values)
     updated.SetValue(section, key, value);
   std::string error;

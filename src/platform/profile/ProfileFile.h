@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,6 +34,10 @@ class ProfileFile {
   using KeyValues = std::vector<std::pair<std::string, std::string>>;
   bool WriteStrings(std::string_view section, const KeyValues& values) const;
   bool WriteString(std::string_view section, std::string_view key, std::string_view value) const;
+  // As WriteStrings, with `adjust` given the file as it is under the lock, to
+  // settle values that depend on what another process wrote meanwhile.
+  using Adjustment = std::function<void(const ProfileText& current, KeyValues& values)>;
+  bool UpdateStrings(std::string_view section, KeyValues values, const Adjustment& adjust) const;
 
   // True when the file does not exist yet, or when it is a regular file (not
   // a link, which could point anywhere) that can be opened for writing in a
