@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "dsm/SaneStatus.h"
 #include "twain/TwainTypes.h"
 
@@ -22,12 +24,18 @@ class SourceCapabilities {
   // MSG_GET gives the choices, MSG_GETCURRENT and MSG_GETDEFAULT one value.
   TwainOutcome Get(TW_UINT16 message, TW_CAPABILITY& capability);
   TwainOutcome Set(const TW_CAPABILITY& capability);
+  // Back to the value the device had when opened; answers the new current value.
+  TwainOutcome Reset(TW_CAPABILITY& capability);
+  // Notes the device's own values as the defaults; on the device's thread.
+  void RememberDefaults();
   TwainOutcome QuerySupport(TW_CAPABILITY& capability);
   // Pages the application wants from a batch; -1 for all the feeder holds.
   int TransferCount() const { return transferCount_; }
+  TW_UINT16 TransferMechanism() const { return transferMechanism_; }
 
  private:
   CapabilityValue MakeContainer(TW_UINT16 cap, bool choices);
+  CapabilityValue MakeDefault(TW_UINT16 cap);
   CapabilityValue Resolution(bool vertical, bool choices);
   CapabilityValue PixelType(bool choices);
   CapabilityValue PhysicalSize(bool vertical);
@@ -38,4 +46,7 @@ class SourceCapabilities {
   SaneThread& thread_;
   DeviceSettings& settings_;
   int transferCount_ = -1;
+  TW_UINT16 transferMechanism_ = TWSX_NATIVE;
+  std::optional<TW_UINT16> defaultPixelType_;
+  std::optional<double> defaultResolution_[2];
 };
