@@ -560,6 +560,7 @@ TwainOutcome DataSource::MemoryTransfer(TW_IMAGEMEMXFER& strip) {
     return kBadValue;
   auto* block = static_cast<std::uint8_t*>(GlobalLock(memoryPage_.page));
   CopyStripRows(format, block, memoryRow_, rows, out);
+  ReleaseRowsAbove(format, block, memoryRow_ + rows);
   GlobalUnlock(memoryPage_.page);
   if (handle)
     GlobalUnlock(strip.Memory.TheMem);

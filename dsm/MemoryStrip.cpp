@@ -1,6 +1,11 @@
 #include "dsm/MemoryStrip.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <cstring>
+
+#include "dsm/RowConversion.h"
 
 std::size_t StripRowBytes(const DibFormat& format) {
   return (static_cast<std::size_t>(format.width) * format.bitsPerPixel + 7) / 8;
@@ -15,10 +20,19 @@ void CopyStripRows(const DibFormat& format, std::uint8_t* block, std::int32_t fi
       std::memcpy(out, in, rowBytes);
       continue;
     }
-    for (std::size_t byte = 0; byte < rowBytes; byte += 3) {
-      out[byte] = in[byte + 2];
-      out[byte + 1] = in[byte + 1];
-      out[byte + 2] = in[byte];
-    }
+    ConvertRgbRow(in, format.width, 8, out);  // swapping red and blue goes both ways
   }
+}
+
+void ReleaseRowsAbove(const DibFormat& format, std::uint8_t* block, std::int32_t firstRowKept) {
+  if (firstRowKept <= 0)
+    return;
+  // Rows lie bottom-up: the rows above the kept one fill the end of the block.
+  const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const auto start = reinterpret_cast<std::uintptr_t>(format.Row(block, firstRowKept - 1));
+  const auto end = reinterpret_cast<std::uintptr_t>(block + format.TotalBytes());
+  const std::uintptr_t from = (start + page - 1) & ~(page - 1);
+  const std::uintptr_t to = end & ~(page - 1);
+  if (to > from)
+    ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
 }

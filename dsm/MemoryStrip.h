@@ -14,3 +14,8 @@ std::size_t StripRowBytes(const DibFormat& format);
 // the top, into `out`, StripRowBytes() apart.
 void CopyStripRows(const DibFormat& format, std::uint8_t* block, std::int32_t firstRow,
                    std::int32_t rows, std::uint8_t* out);
+
+// Gives the memory of the rows above `firstRowKept` back to the system: a
+// page handed over in strips needs no more than what is still to come.
+// Those rows read as zeros afterwards.
+void ReleaseRowsAbove(const DibFormat& format, std::uint8_t* block, std::int32_t firstRowKept);

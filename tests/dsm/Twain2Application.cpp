@@ -124,14 +124,19 @@ std::optional<PnmPage> Twain2Application::TakeByMemory() {
   page.height = info.ImageLength;
   page.bitsPerPixel = info.BitsPerPixel;
   page.pixels.resize(page.RowBytes() * static_cast<std::size_t>(page.height));
-  std::vector<std::uint8_t> buffer(setup.Preferred);
+  // Seven rows and a bit: strips of whole rows, several to a page.
+  if (setup.MinBufSize == 0 || setup.MinBufSize > setup.Preferred ||
+      setup.Preferred > setup.MaxBufSize)
+    return std::nullopt;
+  std::vector<std::uint8_t> buffer(setup.MinBufSize * 7 + 1);
   for (;;) {
     TW_IMAGEMEMXFER strip{};
     strip.Memory = {TWMF_APPOWNS | TWMF_POINTER, static_cast<TW_UINT32>(buffer.size()),
                     buffer.data()};
     const TW_UINT16 rc = Source(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &strip);
     if ((rc != TWRC_SUCCESS && rc != TWRC_XFERDONE) || strip.BytesPerRow != page.RowBytes() ||
-        strip.YOffset + strip.Rows > static_cast<TW_UINT32>(page.height))
+        strip.YOffset + strip.Rows > static_cast<TW_UINT32>(page.height) ||
+        (rc == TWRC_SUCCESS && strip.Rows != 7))
       return std::nullopt;
     std::memcpy(page.pixels.data() + strip.YOffset * page.RowBytes(), buffer.data(),
                 strip.BytesWritten);
