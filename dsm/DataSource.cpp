@@ -5,6 +5,8 @@
 #include <QLoggingCategory>
 #include <QWidget>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <future>
 #include <utility>
 
@@ -27,6 +29,7 @@ constexpr TwainOutcome kBadProtocol{TWRC_FAILURE, TWCC_BADPROTOCOL};
 constexpr auto kPromptCancel = std::chrono::seconds(1);
 constexpr double kFrameTolerance = 0.01;  // inches
 constexpr std::size_t kPreferredStripBytes = 256 * 1024;
+constexpr const char kDefaultTransferFile[] = "TWAIN.TMP";
 constexpr std::size_t kLargestStripBytes = 64 * 1024 * 1024;
 
 // Whole rows: at least one, the preferred strip near 256 KiB.
@@ -83,7 +86,8 @@ DataSource::DataSource(SaneApi& api, SourceDescription description, QObject* man
       device_(api),
       settings_(device_),
       capabilities_(thread_, settings_),
-      callback_(callback) {}
+      callback_(callback),
+      transferFile_(kDefaultTransferFile) {}
 
 DataSource::~DataSource() {
   StopAcquisition();
@@ -135,7 +139,8 @@ TwainOutcome DataSource::Open() {
 }
 
 TW_UINT16 DataSource::Entry(TW_UINT32 group, TW_UINT16 dat, TW_UINT16 message, TW_MEMREF data) {
-  if (data == nullptr && !(dat == DAT_USERINTERFACE && message == MSG_DISABLEDS)) {
+  if (data == nullptr && !(dat == DAT_USERINTERFACE && message == MSG_DISABLEDS) &&
+      dat != DAT_IMAGEFILEXFER) {
     conditionCode_ = TWCC_BADVALUE;
     return TWRC_FAILURE;
   }
@@ -171,6 +176,10 @@ TwainOutcome DataSource::Dispatch(TW_UINT32 group, TW_UINT16 dat, TW_UINT16 mess
     return SetupMemoryTransfer(*static_cast<TW_SETUPMEMXFER*>(data));
   if (group == DG_IMAGE && dat == DAT_IMAGEMEMXFER && message == MSG_GET)
     return MemoryTransfer(*static_cast<TW_IMAGEMEMXFER*>(data));
+  if (group == DG_CONTROL && dat == DAT_SETUPFILEXFER)
+    return SetupFileTransfer(message, *static_cast<TW_SETUPFILEXFER*>(data));
+  if (group == DG_IMAGE && dat == DAT_IMAGEFILEXFER && message == MSG_GET)
+    return FileTransfer();
   return kBadProtocol;
 }
 
@@ -521,6 +530,60 @@ TwainOutcome DataSource::SetupMemoryTransfer(TW_SETUPMEMXFER& setup) {
     return {TWRC_FAILURE, TWCC_BUMMER};
   setup = StripSizes(rowBytes);
   return kSuccess;
+}
+
+TwainOutcome DataSource::SetupFileTransfer(TW_UINT16 message, TW_SETUPFILEXFER& setup) {
+  if (state_ == State::Transferring || (message == MSG_RESET && state_ != State::Open))
+    return kSequenceError;
+  switch (message) {
+    case MSG_SET: {
+      const std::string name(setup.FileName, strnlen(setup.FileName, sizeof setup.FileName));
+      if (setup.Format != TWFF_BMP || name.empty())
+        return kBadValue;
+      transferFile_ = name;
+      return kSuccess;
+    }
+    case MSG_RESET:
+      transferFile_ = kDefaultTransferFile;
+      [[fallthrough]];
+    case MSG_GET:
+    case MSG_GETDEFAULT: {
+      const std::string& name = message == MSG_GET ? transferFile_ : kDefaultTransferFile;
+      setup = TW_SETUPFILEXFER{};
+      name.copy(setup.FileName, sizeof setup.FileName - 1);
+      setup.Format = TWFF_BMP;
+      return kSuccess;
+    }
+    default:
+      return kBadProtocol;
+  }
+}
+
+// The page as a bitmap file: a 14-byte file header before the native block.
+TwainOutcome DataSource::FileTransfer() {
+  if (capabilities_.TransferMechanism() != TWSX_FILE)
+    return kSequenceError;
+  PageOutcome taken;
+  const TwainOutcome outcome = TakeNextPage(taken);
+  if (taken.page == nullptr)
+    return outcome;
+  const std::size_t blockBytes = GlobalSize(taken.page);
+  const auto fileBytes = static_cast<std::uint32_t>(14 + blockBytes);
+  const auto pixelOffset = static_cast<std::uint32_t>(14 + taken.format.PixelOffset());
+  std::uint8_t header[14] = {'B', 'M'};
+  std::memcpy(header + 2, &fileBytes, 4);
+  std::memcpy(header + 10, &pixelOffset, 4);
+  std::FILE* file = std::fopen(transferFile_.c_str(), "wb");
+  bool written = file != nullptr && std::fwrite(header, 1, sizeof header, file) == sizeof header &&
+                 std::fwrite(GlobalLock(taken.page), 1, blockBytes, file) == blockBytes;
+  GlobalUnlock(taken.page);
+  GlobalFree(taken.page);
+  written = file != nullptr && std::fclose(file) == 0 && written;
+  if (!written) {
+    qCWarning(lcSource, "Cannot write %s", transferFile_.c_str());
+    return {TWRC_FAILURE, TWCC_FILEWRITEERROR};
+  }
+  return outcome;
 }
 
 TwainOutcome DataSource::MemoryTransfer(TW_IMAGEMEMXFER& strip) {

@@ -63,6 +63,8 @@ class DataSource {
   TwainOutcome ImageLayout(TW_UINT16 message, TW_IMAGELAYOUT& layout);
   TwainOutcome NativeTransfer(TW_HANDLE& page);
   TwainOutcome SetupMemoryTransfer(TW_SETUPMEMXFER& setup);
+  TwainOutcome SetupFileTransfer(TW_UINT16 message, TW_SETUPFILEXFER& setup);
+  TwainOutcome FileTransfer();
   TwainOutcome MemoryTransfer(TW_IMAGEMEMXFER& strip);
   // Takes the page at the front of the queue for a transfer (state 6 to 7).
   TwainOutcome TakeNextPage(PageOutcome& taken);
@@ -109,7 +111,8 @@ class DataSource {
   std::shared_ptr<int> alive_ = std::make_shared<int>();  // tasks queued elsewhere check it
   PageOutcome memoryPage_;  // the page a memory transfer is handing over
   std::int32_t memoryRow_ = 0;
-  std::size_t planRowBytes_ = 0;  // of a strip row with the batch's settings
+  std::size_t planRowBytes_ = 0;
+  std::string transferFile_;  // where a file transfer writes its bitmap  // of a strip row with the batch's settings
   std::atomic<bool> ownerIsCallbackThread_{false};
   TW_UINT16 conditionCode_ = TWCC_SUCCESS;
 };

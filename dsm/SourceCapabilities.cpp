@@ -10,10 +10,10 @@
 
 namespace {
 
-constexpr TW_UINT16 kSupportedCaps[] = {CAP_SUPPORTEDCAPS,  CAP_XFERCOUNT,      CAP_FEEDERENABLED,
-                                        CAP_UICONTROLLABLE, ICAP_XFERMECH,      ICAP_PIXELTYPE,
-                                        ICAP_UNITS,         ICAP_PHYSICALWIDTH, ICAP_PHYSICALHEIGHT,
-                                        ICAP_XRESOLUTION,   ICAP_YRESOLUTION};
+constexpr TW_UINT16 kSupportedCaps[] = {
+    CAP_SUPPORTEDCAPS,   CAP_XFERCOUNT,    CAP_FEEDERENABLED, CAP_UICONTROLLABLE,
+    ICAP_XFERMECH,       ICAP_PIXELTYPE,   ICAP_UNITS,        ICAP_PHYSICALWIDTH,
+    ICAP_PHYSICALHEIGHT, ICAP_XRESOLUTION, ICAP_YRESOLUTION,  ICAP_IMAGEFILEFORMAT};
 
 constexpr TwainOutcome kSuccess{TWRC_SUCCESS, TWCC_SUCCESS};
 constexpr TwainOutcome kBadValue{TWRC_FAILURE, TWCC_BADVALUE};
@@ -88,7 +88,10 @@ CapabilityValue SourceCapabilities::MakeContainer(TW_UINT16 cap, bool choices) {
     case CAP_UICONTROLLABLE:
       return One(TWTY_BOOL, 1);
     case ICAP_XFERMECH:
-      return OneOrChoices(choices, TWTY_UINT16, {TWSX_NATIVE, TWSX_MEMORY}, transferMechanism_);
+      return OneOrChoices(choices, TWTY_UINT16, {TWSX_NATIVE, TWSX_FILE, TWSX_MEMORY},
+                          transferMechanism_);
+    case ICAP_IMAGEFILEFORMAT:  // files are written as bitmaps only
+      return OneOrChoices(choices, TWTY_UINT16, {TWFF_BMP}, TWFF_BMP);
     case ICAP_UNITS:
       return OneOrChoices(choices, TWTY_UINT16, {TWUN_INCHES}, TWUN_INCHES);
     case ICAP_PIXELTYPE:
@@ -171,10 +174,12 @@ TwainOutcome SourceCapabilities::Set(const TW_CAPABILITY& capability) {
     case ICAP_UNITS:
       return value->item == TWUN_INCHES ? kSuccess : kBadValue;
     case ICAP_XFERMECH:
-      if (value->item != TWSX_NATIVE && value->item != TWSX_MEMORY)
+      if (value->item != TWSX_NATIVE && value->item != TWSX_FILE && value->item != TWSX_MEMORY)
         return kBadValue;
       transferMechanism_ = static_cast<TW_UINT16>(value->item);
       return kSuccess;
+    case ICAP_IMAGEFILEFORMAT:
+      return value->item == TWFF_BMP ? kSuccess : kBadValue;
     case CAP_XFERCOUNT: {  // a count of pages, or -1 for all
       if (!IsSixteenBit(value->itemType))
         return kBadValue;

@@ -379,6 +379,7 @@ inline constexpr TW_UINT16 ICAP_COMPRESSION = 0x0100;
 inline constexpr TW_UINT16 ICAP_PIXELTYPE = 0x0101;
 inline constexpr TW_UINT16 ICAP_UNITS = 0x0102;
 inline constexpr TW_UINT16 ICAP_XFERMECH = 0x0103;
+inline constexpr TW_UINT16 ICAP_IMAGEFILEFORMAT = 0x110c;
 inline constexpr TW_UINT16 ICAP_PHYSICALWIDTH = 0x1111;
 inline constexpr TW_UINT16 ICAP_PHYSICALHEIGHT = 0x1112;
 inline constexpr TW_UINT16 ICAP_XNATIVERESOLUTION = 0x1116;
@@ -408,6 +409,7 @@ inline constexpr TW_UINT16 TWSX_NATIVE = 0;
 inline constexpr TW_UINT16 TWSX_FILE = 1;
 inline constexpr TW_UINT16 TWSX_MEMORY = 2;
 inline constexpr TW_UINT16 TWCP_NONE = 0;
+inline constexpr TW_UINT16 TWFF_BMP = 2;
 
 // Identity language, country and protocol.
 inline constexpr TW_UINT16 TWLG_USA = 13;

@@ -4,6 +4,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 namespace {
 
@@ -149,11 +152,10 @@ std::optional<PnmPage> Twain2Application::TakeByMemory() {
   return page;
 }
 
-std::optional<PnmPage> Twain2Application::TakeNative() {
-  TW_HANDLE handle = nullptr;
-  if (Source(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle) != TWRC_XFERDONE)
-    return std::nullopt;
-  const auto* block = static_cast<const std::uint8_t*>(entryPoint.DSM_MemLock(handle));
+namespace {
+
+// A bottom-up device-independent bitmap in scanimage's layout.
+PnmPage PageFromDib(const std::uint8_t* block) {
   std::int32_t width = 0, height = 0;
   std::uint16_t bits = 0;
   std::uint32_t colours = 0;
@@ -171,6 +173,16 @@ std::optional<PnmPage> Twain2Application::TakeNative() {
       page.pixels.push_back(bits == 1 ? static_cast<std::uint8_t>(~row[x]) : row[source]);
     }
   }
+  return page;
+}
+
+}  // namespace
+
+std::optional<PnmPage> Twain2Application::TakeNative() {
+  TW_HANDLE handle = nullptr;
+  if (Source(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle) != TWRC_XFERDONE)
+    return std::nullopt;
+  PnmPage page = PageFromDib(static_cast<const std::uint8_t*>(entryPoint.DSM_MemLock(handle)));
   entryPoint.DSM_MemUnlock(handle);
   entryPoint.DSM_MemFree(handle);
   return page;
@@ -180,4 +192,18 @@ TW_UINT16 Twain2Application::EndTransfer() {
   TW_PENDINGXFERS pending{};
   Source(DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending);
   return pending.Count;
+}
+
+std::optional<PnmPage> Twain2Application::TakeByFile(const std::string& path) {
+  TW_SETUPFILEXFER setup{};
+  path.copy(setup.FileName, sizeof setup.FileName - 1);
+  setup.Format = TWFF_BMP;
+  if (Source(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup) != TWRC_SUCCESS ||
+      Source(DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, nullptr) != TWRC_XFERDONE)
+    return std::nullopt;
+  std::ifstream file(path, std::ios::binary);
+  const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
+  if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M')
+    return std::nullopt;
+  return PageFromDib(bytes.data() + 14);
 }

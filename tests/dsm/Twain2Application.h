@@ -6,6 +6,7 @@
 #include <deque>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -45,6 +46,7 @@ class Twain2Application {
   // The page in scanimage's layout (lineart 1 black), or empty when it fails.
   std::optional<PnmPage> TakeByMemory();
   std::optional<PnmPage> TakeNative();
+  std::optional<PnmPage> TakeByFile(const std::string& path);
   TW_UINT16 EndTransfer();
 
   TW_IDENTITY application{};

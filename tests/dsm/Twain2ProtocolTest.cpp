@@ -51,8 +51,10 @@ TEST_P(PagesAsScanimage, TransferredPageEqualsScanimagesPage) {
   ASSERT_EQ(app.WaitForMessage(), MSG_XFERREADY);
   EXPECT_NE(app.callbackThread, std::this_thread::get_id());
   EXPECT_EQ(app.callbackRefCon, reinterpret_cast<TW_UINTPTR>(&app));
-  const std::optional<PnmPage> page =
-      param.mechanism == TWSX_MEMORY ? app.TakeByMemory() : app.TakeNative();
+  const std::optional<PnmPage> page = param.mechanism == TWSX_MEMORY ? app.TakeByMemory()
+                                      : param.mechanism == TWSX_FILE
+                                          ? app.TakeByFile(testing::TempDir() + "page.bmp")
+                                          : app.TakeNative();
   ASSERT_TRUE(page.has_value());
   EXPECT_EQ(app.EndTransfer(), 0);
   TW_USERINTERFACE ui{};
@@ -76,7 +78,9 @@ INSTANTIATE_TEST_SUITE_P(
                     PixelCase{"LineartByMemory", TWPT_BW, "Gray", "1", TWSX_MEMORY},
                     PixelCase{"ColourNative", TWPT_RGB, "Color", "8", TWSX_NATIVE},
                     PixelCase{"GreyNative", TWPT_GRAY, "Gray", "8", TWSX_NATIVE},
-                    PixelCase{"LineartNative", TWPT_BW, "Gray", "1", TWSX_NATIVE}),
+                    PixelCase{"LineartNative", TWPT_BW, "Gray", "1", TWSX_NATIVE},
+                    PixelCase{"ColourByFile", TWPT_RGB, "Color", "8", TWSX_FILE},
+                    PixelCase{"LineartByFile", TWPT_BW, "Gray", "1", TWSX_FILE}),
     [](const testing::TestParamInfo<PixelCase>& info) { return std::string(info.param.name); });
 
 TW_FIX32 Fix32(double value) {
