@@ -189,13 +189,13 @@ TwainOutcome DataSource::Capability(TW_UINT16 message, TW_CAPABILITY& capability
   // Negotiation ends when the source is enabled.
   if ((message == MSG_SET || message == MSG_RESET) && state_ != State::Open)
     return kSequenceError;
-  if (IsScanning())  // the device's thread is busy reading pages
-    return {TWRC_FAILURE, TWCC_CAPSEQERROR};
   switch (message) {
     case MSG_GET:
     case MSG_GETCURRENT:
     case MSG_GETDEFAULT:
-      return capabilities_.Get(message, capability);
+      // While the device's thread reads pages, the values of the batch answer.
+      return IsScanning() ? capabilities_.GetNoted(message, capability)
+                          : capabilities_.Get(message, capability);
     case MSG_SET:
       return capabilities_.Set(capability);
     case MSG_RESET:
@@ -233,6 +233,8 @@ TwainOutcome DataSource::Enable(const TW_USERINTERFACE& ui) {
   parent_ = ui.hParent != nullptr ? static_cast<QObject*>(ui.hParent) : managerParent_.data();
   ownerIsCallbackThread_ = UsesCallback() && !ui.ShowUI;
   plan_ = MakePlan();
+  capabilities_.NoteAnswers();
+  notedFrame_ = thread_.Run([this] { return settings_.Frame(); });
   ++session_;
   readyAnnounced_ = false;
   state_ = State::Enabled;
@@ -277,6 +279,7 @@ void DataSource::OnScanClicked() {
       description_.scanSource = chosen;
       DsmSettings::SetScanSource(description_.deviceName, chosen);
       plan_ = MakePlan();
+      capabilities_.NoteAnswers();
     }
   }
   StartAcquisition();
@@ -642,7 +645,10 @@ TwainOutcome DataSource::MemoryTransfer(TW_IMAGEMEMXFER& strip) {
 }
 
 TwainOutcome DataSource::ImageLayout(TW_UINT16 message, TW_IMAGELAYOUT& layout) {
-  if (IsScanning() || state_ == State::Transferring)
+  if (state_ == State::Transferring)
+    return kSequenceError;
+  const bool read = message == MSG_GET || message == MSG_GETCURRENT;
+  if (IsScanning() && !(read && notedFrame_))  // the device's thread reads pages
     return kSequenceError;
   const bool settable = state_ == State::Open;
   std::optional<FrameInches> frame;
@@ -650,7 +656,7 @@ TwainOutcome DataSource::ImageLayout(TW_UINT16 message, TW_IMAGELAYOUT& layout) 
   switch (message) {
     case MSG_GET:
     case MSG_GETCURRENT:
-      frame = thread_.Run([this] { return settings_.Frame(); });
+      frame = IsScanning() ? notedFrame_ : thread_.Run([this] { return settings_.Frame(); });
       break;
     case MSG_GETDEFAULT:
       frame = thread_.Run([this] { return settings_.PhysicalArea(); });

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "dsm/Acquisition.h"
@@ -112,7 +113,10 @@ class DataSource {
   PageOutcome memoryPage_;  // the page a memory transfer is handing over
   std::int32_t memoryRow_ = 0;
   std::size_t planRowBytes_ = 0;
-  std::string transferFile_;  // where a file transfer writes its bitmap  // of a strip row with the batch's settings
+  std::string transferFile_;
+  std::optional<FrameInches>
+      notedFrame_;  // the frame of the batch under way  // where a file transfer writes its bitmap
+                    // // of a strip row with the batch's settings
   std::atomic<bool> ownerIsCallbackThread_{false};
   TW_UINT16 conditionCode_ = TWCC_SUCCESS;
 };

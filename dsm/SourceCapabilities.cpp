@@ -7,6 +7,7 @@
 #include "dsm/DeviceSettings.h"
 #include "dsm/Fix32.h"
 #include "dsm/SaneThread.h"
+#include "twain/GlobalMemory.h"
 
 namespace {
 
@@ -244,6 +245,38 @@ TwainOutcome SourceCapabilities::SetFeeder(bool enabled) {
     return false;
   });
   return set ? kSuccess : kBadValue;
+}
+
+void SourceCapabilities::NoteAnswers() {
+  noted_.clear();
+  for (TW_UINT16 cap : kSupportedCaps)
+    for (TW_UINT16 message : {MSG_GET, MSG_GETCURRENT, MSG_GETDEFAULT}) {
+      TW_CAPABILITY capability{cap, TWON_DONTCARE16, nullptr};
+      if (Get(message, capability).returnCode != TWRC_SUCCESS)
+        continue;
+      const auto* bytes = static_cast<const TW_UINT8*>(GlobalLock(capability.hContainer));
+      noted_[{cap, message}] = {capability.ConType,
+                                {bytes, bytes + GlobalSize(capability.hContainer)}};
+      GlobalUnlock(capability.hContainer);
+      GlobalFree(capability.hContainer);
+    }
+}
+
+TwainOutcome SourceCapabilities::GetNoted(TW_UINT16 message, TW_CAPABILITY& capability) const {
+  if (!IsSupported(capability.Cap))
+    return kUnsupported;
+  const auto found = noted_.find({capability.Cap, message});
+  if (found == noted_.end())
+    return {TWRC_FAILURE, TWCC_CAPSEQERROR};
+  TW_HANDLE copy = GlobalAlloc(found->second.container.size());
+  auto* bytes = static_cast<TW_UINT8*>(GlobalLock(copy));
+  if (bytes == nullptr)
+    return {TWRC_FAILURE, TWCC_LOWMEMORY};
+  std::copy(found->second.container.begin(), found->second.container.end(), bytes);
+  GlobalUnlock(copy);
+  capability.hContainer = copy;
+  capability.ConType = found->second.conType;
+  return kSuccess;
 }
 
 void SourceCapabilities::RememberDefaults() {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <map>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "dsm/SaneStatus.h"
 #include "twain/TwainTypes.h"
@@ -24,6 +27,10 @@ class SourceCapabilities {
   // MSG_GET gives the choices, MSG_GETCURRENT and MSG_GETDEFAULT one value.
   TwainOutcome Get(TW_UINT16 message, TW_CAPABILITY& capability);
   TwainOutcome Set(const TW_CAPABILITY& capability);
+  // Notes every answer Get gives now, for the time the device's thread is
+  // busy with a batch; GetNoted answers from them.
+  void NoteAnswers();
+  TwainOutcome GetNoted(TW_UINT16 message, TW_CAPABILITY& capability) const;
   // Back to the value the device had when opened; answers the new current value.
   TwainOutcome Reset(TW_CAPABILITY& capability);
   // Notes the device's own values as the defaults; on the device's thread.
@@ -45,6 +52,11 @@ class SourceCapabilities {
 
   SaneThread& thread_;
   DeviceSettings& settings_;
+  struct NotedAnswer {
+    TW_UINT16 conType;
+    std::vector<TW_UINT8> container;
+  };
+  std::map<std::pair<TW_UINT16, TW_UINT16>, NotedAnswer> noted_;  // by capability, message
   int transferCount_ = -1;
   TW_UINT16 transferMechanism_ = TWSX_NATIVE;
   std::optional<TW_UINT16> defaultPixelType_;

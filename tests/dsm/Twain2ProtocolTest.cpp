@@ -162,10 +162,26 @@ TEST(Twain2Protocol, CallsOutOfSequenceOrRangeGetTheStandardsAnswers) {
        TWCC_SUCCESS, true},
       {"a small frame", [](auto& a) { return a.SetFrameInches(0, 0, 1, 1); }, TWRC_SUCCESS,
        TWCC_SUCCESS, true},
+      {"the feeder on", [](auto& a) { return a.SetOne(CAP_FEEDERENABLED, TWTY_BOOL, 1); },
+       TWRC_SUCCESS, TWCC_SUCCESS, true},
       {"enable, then the page is announced",
        [](auto& a) {
          const TW_UINT16 rc = a.Enable();
          return rc == TWRC_SUCCESS && a.WaitForMessage() == MSG_XFERREADY ? rc : TWRC_FAILURE;
+       },
+       TWRC_SUCCESS, TWCC_SUCCESS, true},
+      {"the resolution read while the feeder batch goes on",
+       [](auto& a) {
+         TW_CAPABILITY resolution{ICAP_XRESOLUTION, TWON_DONTCARE16, nullptr};
+         const TW_UINT16 rc = a.Source(DG_CONTROL, DAT_CAPABILITY, MSG_GETCURRENT, &resolution);
+         a.entryPoint.DSM_MemFree(resolution.hContainer);
+         return rc;
+       },
+       TWRC_SUCCESS, TWCC_SUCCESS, true},
+      {"the frame read while the feeder batch goes on",
+       [](auto& a) {
+         TW_IMAGELAYOUT layout{};
+         return a.Source(DG_IMAGE, DAT_IMAGELAYOUT, MSG_GET, &layout);
        },
        TWRC_SUCCESS, TWCC_SUCCESS, true},
       {"set in state 6", [](auto& a) { return a.SetOne(ICAP_PIXELTYPE, TWTY_UINT16, TWPT_GRAY); },
