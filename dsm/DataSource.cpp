@@ -5,11 +5,15 @@
 #include <QLoggingCategory>
 #include <QWidget>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <future>
 #include <utility>
 
+#include "dsm/ApplicationCallback.h"
 #include "dsm/DsmSettings.h"
 #include "dsm/Fix32.h"
+#include "dsm/MemoryStrip.h"
 #include "dsm/SourceEvent.h"
 #include "dsm/SourceScanDlg.h"
 #include "twain/GlobalMemory.h"
@@ -24,6 +28,23 @@ constexpr TwainOutcome kBadValue{TWRC_FAILURE, TWCC_BADVALUE};
 constexpr TwainOutcome kBadProtocol{TWRC_FAILURE, TWCC_BADPROTOCOL};
 constexpr auto kPromptCancel = std::chrono::seconds(1);
 constexpr double kFrameTolerance = 0.01;  // inches
+constexpr std::size_t kPreferredStripBytes = 256 * 1024;
+constexpr const char kDefaultTransferFile[] = "TWAIN.TMP";
+constexpr std::size_t kLargestStripBytes = 64 * 1024 * 1024;
+
+// Whole rows: at least one, the preferred strip near 256 KiB.
+TW_SETUPMEMXFER StripSizes(std::size_t rowBytes) {
+  rowBytes = std::max<std::size_t>(rowBytes, 1);
+  const std::size_t preferred =
+      rowBytes * std::max<std::size_t>(1, kPreferredStripBytes / rowBytes);
+  const std::size_t largest = std::max(preferred, kLargestStripBytes / rowBytes * rowBytes);
+  return {static_cast<TW_UINT32>(rowBytes), static_cast<TW_UINT32>(largest),
+          static_cast<TW_UINT32>(preferred)};
+}
+
+int BitsPerPixelOf(TW_UINT16 pixelType) {
+  return pixelType == TWPT_RGB ? 24 : pixelType == TWPT_GRAY ? 8 : 1;
+}
 
 TW_FRAME ToTwainFrame(const FrameInches& frame) {
   return {ToFix32(frame.left), ToFix32(frame.top), ToFix32(frame.right), ToFix32(frame.bottom)};
@@ -57,13 +78,16 @@ void FillImageInfo(const DibFormat& format, TW_IMAGEINFO& info) {
 
 }  // namespace
 
-DataSource::DataSource(SaneApi& api, SourceDescription description, QObject* managerParent)
+DataSource::DataSource(SaneApi& api, SourceDescription description, QObject* managerParent,
+                       ApplicationCallback* callback)
     : api_(api),
       description_(std::move(description)),
       managerParent_(managerParent),
       device_(api),
       settings_(device_),
-      capabilities_(thread_, settings_) {}
+      capabilities_(thread_, settings_),
+      callback_(callback),
+      transferFile_(kDefaultTransferFile) {}
 
 DataSource::~DataSource() {
   StopAcquisition();
@@ -75,6 +99,7 @@ DataSource::~DataSource() {
     QCoreApplication::removePostedEvents(managerParent_.data(), SourceEvent::EventType());
   }
   thread_.Run([this] { device_.Close(); });
+  GlobalFree(memoryPage_.page);
 }
 
 // Widgets die with the application object: after it has gone (a source still
@@ -93,6 +118,8 @@ TwainOutcome DataSource::Open() {
     const SANE_Status opened = device_.Open(description_.deviceName);
     if (opened == SANE_STATUS_GOOD && !description_.scanSource.empty())
       settings_.SetSource(description_.scanSource);
+    if (opened == SANE_STATUS_GOOD)
+      capabilities_.RememberDefaults();
     return opened;
   });
   if (status == SANE_STATUS_GOOD)
@@ -112,7 +139,8 @@ TwainOutcome DataSource::Open() {
 }
 
 TW_UINT16 DataSource::Entry(TW_UINT32 group, TW_UINT16 dat, TW_UINT16 message, TW_MEMREF data) {
-  if (data == nullptr && !(dat == DAT_USERINTERFACE && message == MSG_DISABLEDS)) {
+  if (data == nullptr && !(dat == DAT_USERINTERFACE && message == MSG_DISABLEDS) &&
+      dat != DAT_IMAGEFILEXFER) {
     conditionCode_ = TWCC_BADVALUE;
     return TWRC_FAILURE;
   }
@@ -144,23 +172,34 @@ TwainOutcome DataSource::Dispatch(TW_UINT32 group, TW_UINT16 dat, TW_UINT16 mess
     return ImageLayout(message, *static_cast<TW_IMAGELAYOUT*>(data));
   if (group == DG_IMAGE && dat == DAT_IMAGENATIVEXFER && message == MSG_GET)
     return NativeTransfer(*static_cast<TW_HANDLE*>(data));
+  if (group == DG_CONTROL && dat == DAT_SETUPMEMXFER && message == MSG_GET)
+    return SetupMemoryTransfer(*static_cast<TW_SETUPMEMXFER*>(data));
+  if (group == DG_IMAGE && dat == DAT_IMAGEMEMXFER && message == MSG_GET)
+    return MemoryTransfer(*static_cast<TW_IMAGEMEMXFER*>(data));
+  if (group == DG_CONTROL && dat == DAT_SETUPFILEXFER)
+    return SetupFileTransfer(message, *static_cast<TW_SETUPFILEXFER*>(data));
+  if (group == DG_IMAGE && dat == DAT_IMAGEFILEXFER && message == MSG_GET)
+    return FileTransfer();
   return kBadProtocol;
 }
 
 TwainOutcome DataSource::Capability(TW_UINT16 message, TW_CAPABILITY& capability) {
   if (message == MSG_QUERYSUPPORT)
     return capabilities_.QuerySupport(capability);
-  if (IsScanning())  // the device's thread is busy reading pages
-    return {TWRC_FAILURE, TWCC_CAPSEQERROR};
+  // Negotiation ends when the source is enabled.
+  if ((message == MSG_SET || message == MSG_RESET) && state_ != State::Open)
+    return kSequenceError;
   switch (message) {
     case MSG_GET:
     case MSG_GETCURRENT:
     case MSG_GETDEFAULT:
-      return capabilities_.Get(message, capability);
+      // While the device's thread reads pages, the values of the batch answer.
+      return IsScanning() ? capabilities_.GetNoted(message, capability)
+                          : capabilities_.Get(message, capability);
     case MSG_SET:
-      if (state_ != State::Open)
-        return {TWRC_FAILURE, TWCC_CAPSEQERROR};
       return capabilities_.Set(capability);
+    case MSG_RESET:
+      return capabilities_.Reset(capability);
     default:
       return {TWRC_FAILURE, TWCC_CAPBADOPERATION};
   }
@@ -168,12 +207,20 @@ TwainOutcome DataSource::Capability(TW_UINT16 message, TW_CAPABILITY& capability
 
 AcquisitionPlan DataSource::MakePlan() {
   AcquisitionPlan plan;
+  planRowBytes_ = 0;
   plan.stallTimeout = description_.stallTimeout;
   plan.maxPages = capabilities_.TransferCount() > 0 ? capabilities_.TransferCount() : 0;
   thread_.Run([&] {
     plan.dotsPerInch = static_cast<int>(std::lround(settings_.Resolution(false).value_or(0)));
     plan.thresholdGray = settings_.ThresholdsGray();
     plan.feeder = settings_.IsFeeder();
+    SANE_Parameters parameters{};
+    if (api_.GetParameters(device_.Handle(), &parameters) == SANE_STATUS_GOOD) {
+      DibFormat format;
+      format.width = parameters.pixels_per_line;
+      format.bitsPerPixel = BitsPerPixelOf(settings_.PixelType());
+      planRowBytes_ = StripRowBytes(format);
+    }
   });
   return plan;
 }
@@ -184,7 +231,10 @@ TwainOutcome DataSource::Enable(const TW_USERINTERFACE& ui) {
   if (ui.ShowUI && !CanShowWindows())  // a command line has no widgets to show
     return kBadValue;
   parent_ = ui.hParent != nullptr ? static_cast<QObject*>(ui.hParent) : managerParent_.data();
+  ownerIsCallbackThread_ = UsesCallback() && !ui.ShowUI;
   plan_ = MakePlan();
+  capabilities_.NoteAnswers();
+  notedFrame_ = thread_.Run([this] { return settings_.Frame(); });
   ++session_;
   readyAnnounced_ = false;
   state_ = State::Enabled;
@@ -197,17 +247,21 @@ TwainOutcome DataSource::Enable(const TW_USERINTERFACE& ui) {
   const auto [sources, current] = thread_.Run(
       [this] { return std::make_pair(settings_.Sources(), settings_.Source().value_or("")); });
   dialog_->ShowScanSources(sources, current);
-  QObject::connect(dialog_.data(), &SourceScanDlg::scanRequested, &relay_,
-                   [this] { OnScanClicked(); });
-  QObject::connect(dialog_.data(), &SourceScanDlg::cancelRequested, &relay_,
-                   [this] { OnUserCancelled(); });
+  QObject::connect(dialog_.data(), &SourceScanDlg::scanRequested, &relay_, [this] {
+    std::unique_lock lock = LockEntry();
+    OnScanClicked();
+  });
+  QObject::connect(dialog_.data(), &SourceScanDlg::cancelRequested, &relay_, [this] {
+    std::unique_lock lock = LockEntry();
+    OnUserCancelled();
+  });
   dialog_->show();
   return kSuccess;
 }
 
 TwainOutcome DataSource::Disable() {
-  // Also accepted with pages still waiting: they are dropped with the batch.
-  if (state_ != State::Enabled && state_ != State::TransferReady)
+  // Pages still waiting must be ended or reset first.
+  if (state_ != State::Enabled)
     return kSequenceError;
   StopAcquisition();
   CloseDialog();
@@ -225,6 +279,7 @@ void DataSource::OnScanClicked() {
       description_.scanSource = chosen;
       DsmSettings::SetScanSource(description_.deviceName, chosen);
       plan_ = MakePlan();
+      capabilities_.NoteAnswers();
     }
   }
   StartAcquisition();
@@ -240,14 +295,9 @@ void DataSource::StartAcquisition() {
   thread_.Post([this, acquisition, session] {
     acquisition->Run(
         [this, session](int pages) {
-          QMetaObject::invokeMethod(
-              &relay_, [this, session, pages] { OnEntryQueued(session, pages); },
-              Qt::QueuedConnection);
+          RunOnOwner([this, session, pages] { OnEntryQueued(session, pages); });
         },
-        [this, session] {
-          QMetaObject::invokeMethod(
-              &relay_, [this, session] { OnAcquisitionFinished(session); }, Qt::QueuedConnection);
-        });
+        [this, session] { RunOnOwner([this, session] { OnAcquisitionFinished(session); }); });
   });
   if (dialog_ != nullptr)
     dialog_->ShowScanning(0);
@@ -289,12 +339,15 @@ void DataSource::AnnounceIfReady() {
     return;
   readyAnnounced_ = true;
   ++announcement_;
+  if (UsesCallback())
+    state_ = State::TransferReady;  // no event to process: the call is the announcement
   PostToApplication(MSG_XFERREADY);
 }
 
+// The window stays up for the next batch until the application disables the source.
 void DataSource::OnAcquisitionFinished(quint64 session) {
   if (session == session_ && dialog_ != nullptr)
-    dialog_->hide();
+    dialog_->ShowReady();
 }
 
 void DataSource::OnUserCancelled() {
@@ -304,7 +357,46 @@ void DataSource::OnUserCancelled() {
   PostToApplication(MSG_CLOSEDSREQ);
 }
 
+bool DataSource::UsesCallback() const {
+  return callback_ != nullptr && callback_->IsRegistered();
+}
+
+std::unique_lock<std::recursive_mutex> DataSource::LockEntry() {
+  return callback_ != nullptr ? std::unique_lock(callback_->EntryMutex())
+                              : std::unique_lock<std::recursive_mutex>();
+}
+
+void DataSource::RunOnOwner(std::function<void()> task) {
+  std::weak_ptr<int> alive = alive_;
+  auto guarded = [alive, task = std::move(task)] {
+    if (!alive.expired())
+      task();
+  };
+  if (ownerIsCallbackThread_.load()) {
+    callback_->RunLocked(std::move(guarded));
+    return;
+  }
+  QMetaObject::invokeMethod(
+      &relay_,
+      [this, guarded] {
+        std::unique_lock lock = LockEntry();
+        guarded();
+      },
+      Qt::QueuedConnection);
+}
+
 void DataSource::PostToApplication(TW_UINT16 message) {
+  if (UsesCallback()) {
+    std::weak_ptr<int> alive = alive_;
+    callback_->Notify(description_.identity, message,
+                      [this, alive, message, session = session_, sequence = announcement_] {
+                        if (alive.expired() || session != session_)
+                          return false;
+                        return message != MSG_XFERREADY ||
+                               (readyAnnounced_ && sequence == announcement_);
+                      });
+    return;
+  }
   if (parent_ == nullptr) {
     qCWarning(lcSource, "No parent to tell about message %u", message);
     return;
@@ -342,7 +434,8 @@ TW_UINT16 DataSource::PendingCount() const {
 // is read, and that page is announced by a transfer-ready of its own.
 TW_UINT16 DataSource::EndTransfer() {
   if (state_ == State::TransferReady && acquisition_->Front() != nullptr)
-    GlobalFree(acquisition_->PopFront().page);  // the entry the application passes over
+    GlobalFree(acquisition_->PopFront().page);      // the entry the application passes over
+  memoryPage_.page = GlobalFree(memoryPage_.page);  // the rest of a page taken in strips
   readyAnnounced_ = false;
   const TW_UINT16 count = acquisition_->PendingCount();
   state_ = count > 0 ? State::TransferReady : State::Enabled;
@@ -389,7 +482,7 @@ TwainOutcome DataSource::ImageInfo(TW_IMAGEINFO& info) {
   return kSuccess;
 }
 
-TwainOutcome DataSource::NativeTransfer(TW_HANDLE& page) {
+TwainOutcome DataSource::TakeNextPage(PageOutcome& taken) {
   if (state_ != State::TransferReady || acquisition_ == nullptr)
     return kSequenceError;
   acquisition_->WaitForNextOrEnd();
@@ -398,17 +491,164 @@ TwainOutcome DataSource::NativeTransfer(TW_HANDLE& page) {
     return kSequenceError;
   if (next->returnCode == TWRC_FAILURE)  // stays queued until ended or reset
     return {TWRC_FAILURE, next->conditionCode};
-  PageOutcome outcome = acquisition_->PopFront();
+  taken = acquisition_->PopFront();
   readyAnnounced_ = false;
   state_ = State::Transferring;
-  if (outcome.page != nullptr)
-    lastFormat_ = outcome.format;
-  page = outcome.page;
-  return {outcome.returnCode, outcome.conditionCode};
+  if (taken.page != nullptr)
+    lastFormat_ = taken.format;
+  return {taken.returnCode, taken.conditionCode};
+}
+
+TwainOutcome DataSource::NativeTransfer(TW_HANDLE& page) {
+  if (capabilities_.TransferMechanism() != TWSX_NATIVE)
+    return kSequenceError;
+  PageOutcome taken;
+  const TwainOutcome outcome = TakeNextPage(taken);
+  page = taken.page;
+  return outcome;
+}
+
+TwainOutcome DataSource::SetupMemoryTransfer(TW_SETUPMEMXFER& setup) {
+  if (state_ == State::Transferring)
+    return kSequenceError;
+  const PageOutcome* next = acquisition_ != nullptr ? acquisition_->Front() : nullptr;
+  if (state_ == State::TransferReady && next != nullptr && next->page != nullptr) {
+    setup = StripSizes(StripRowBytes(next->format));
+    return kSuccess;
+  }
+  if (IsScanning()) {  // the device's thread is busy: the sizes of the batch's settings
+    setup = StripSizes(planRowBytes_);
+    return kSuccess;
+  }
+  const std::size_t rowBytes = thread_.Run([this] {
+    SANE_Parameters parameters{};
+    if (api_.GetParameters(device_.Handle(), &parameters) != SANE_STATUS_GOOD)
+      return std::size_t{0};
+    DibFormat format;
+    format.width = parameters.pixels_per_line;
+    format.bitsPerPixel = BitsPerPixelOf(settings_.PixelType());
+    return StripRowBytes(format);
+  });
+  if (rowBytes == 0)
+    return {TWRC_FAILURE, TWCC_BUMMER};
+  setup = StripSizes(rowBytes);
+  return kSuccess;
+}
+
+TwainOutcome DataSource::SetupFileTransfer(TW_UINT16 message, TW_SETUPFILEXFER& setup) {
+  if (state_ == State::Transferring || (message == MSG_RESET && state_ != State::Open))
+    return kSequenceError;
+  switch (message) {
+    case MSG_SET: {
+      const std::string name(setup.FileName, strnlen(setup.FileName, sizeof setup.FileName));
+      if (setup.Format != TWFF_BMP || name.empty())
+        return kBadValue;
+      transferFile_ = name;
+      return kSuccess;
+    }
+    case MSG_RESET:
+      transferFile_ = kDefaultTransferFile;
+      [[fallthrough]];
+    case MSG_GET:
+    case MSG_GETDEFAULT: {
+      const std::string& name = message == MSG_GET ? transferFile_ : kDefaultTransferFile;
+      setup = TW_SETUPFILEXFER{};
+      name.copy(setup.FileName, sizeof setup.FileName - 1);
+      setup.Format = TWFF_BMP;
+      return kSuccess;
+    }
+    default:
+      return kBadProtocol;
+  }
+}
+
+// The page as a bitmap file: a 14-byte file header before the native block.
+TwainOutcome DataSource::FileTransfer() {
+  if (capabilities_.TransferMechanism() != TWSX_FILE)
+    return kSequenceError;
+  PageOutcome taken;
+  const TwainOutcome outcome = TakeNextPage(taken);
+  if (taken.page == nullptr)
+    return outcome;
+  const std::size_t blockBytes = GlobalSize(taken.page);
+  const auto fileBytes = static_cast<std::uint32_t>(14 + blockBytes);
+  const auto pixelOffset = static_cast<std::uint32_t>(14 + taken.format.PixelOffset());
+  std::uint8_t header[14] = {'B', 'M'};
+  std::memcpy(header + 2, &fileBytes, 4);
+  std::memcpy(header + 10, &pixelOffset, 4);
+  std::FILE* file = std::fopen(transferFile_.c_str(), "wb");
+  bool written = file != nullptr && std::fwrite(header, 1, sizeof header, file) == sizeof header &&
+                 std::fwrite(GlobalLock(taken.page), 1, blockBytes, file) == blockBytes;
+  GlobalUnlock(taken.page);
+  GlobalFree(taken.page);
+  written = file != nullptr && std::fclose(file) == 0 && written;
+  if (!written) {
+    qCWarning(lcSource, "Cannot write %s", transferFile_.c_str());
+    return {TWRC_FAILURE, TWCC_FILEWRITEERROR};
+  }
+  return outcome;
+}
+
+TwainOutcome DataSource::MemoryTransfer(TW_IMAGEMEMXFER& strip) {
+  if (capabilities_.TransferMechanism() != TWSX_MEMORY)
+    return kSequenceError;
+  const bool handle = (strip.Memory.Flags & TWMF_HANDLE) != 0;
+  if (strip.Memory.TheMem == nullptr || (strip.Memory.Flags & TWMF_APPOWNS) == 0)
+    return kBadValue;
+  if (state_ == State::TransferReady) {
+    if (acquisition_ == nullptr)
+      return kSequenceError;
+    acquisition_->WaitForNextOrEnd();
+    const PageOutcome* next = acquisition_->Front();
+    // A buffer too small for one row is refused before the page is taken.
+    if (next != nullptr && next->page != nullptr &&
+        strip.Memory.Length < StripRowBytes(next->format))
+      return kBadValue;
+    PageOutcome taken;
+    const TwainOutcome outcome = TakeNextPage(taken);
+    if (taken.page == nullptr)
+      return outcome.returnCode == TWRC_XFERDONE ? TwainOutcome{TWRC_FAILURE, TWCC_BUMMER}
+                                                 : outcome;
+    memoryPage_ = std::move(taken);
+    memoryRow_ = 0;
+  } else if (state_ != State::Transferring || memoryPage_.page == nullptr) {
+    return kSequenceError;
+  }
+  const DibFormat& format = memoryPage_.format;
+  const std::size_t rowBytes = StripRowBytes(format);
+  const auto rows = static_cast<std::int32_t>(std::min<std::size_t>(
+      strip.Memory.Length / rowBytes, static_cast<std::size_t>(format.height - memoryRow_)));
+  if (rows == 0)
+    return kBadValue;
+  auto* out =
+      static_cast<std::uint8_t*>(handle ? GlobalLock(strip.Memory.TheMem) : strip.Memory.TheMem);
+  if (out == nullptr)
+    return kBadValue;
+  auto* block = static_cast<std::uint8_t*>(GlobalLock(memoryPage_.page));
+  CopyStripRows(format, block, memoryRow_, rows, out);
+  ReleaseRowsAbove(format, block, memoryRow_ + rows);
+  GlobalUnlock(memoryPage_.page);
+  if (handle)
+    GlobalUnlock(strip.Memory.TheMem);
+  strip.Compression = TWCP_NONE;
+  strip.BytesPerRow = static_cast<TW_UINT32>(rowBytes);
+  strip.Columns = static_cast<TW_UINT32>(format.width);
+  strip.Rows = static_cast<TW_UINT32>(rows);
+  strip.XOffset = 0;
+  strip.YOffset = static_cast<TW_UINT32>(memoryRow_);
+  strip.BytesWritten = static_cast<TW_UINT32>(rowBytes * static_cast<std::size_t>(rows));
+  memoryRow_ += rows;
+  if (memoryRow_ < format.height)
+    return kSuccess;
+  memoryPage_.page = GlobalFree(memoryPage_.page);
+  return {TWRC_XFERDONE, TWCC_SUCCESS};
 }
 
 TwainOutcome DataSource::ImageLayout(TW_UINT16 message, TW_IMAGELAYOUT& layout) {
-  if (IsScanning() || state_ == State::Transferring)
+  if (state_ == State::Transferring)
+    return kSequenceError;
+  const bool read = message == MSG_GET || message == MSG_GETCURRENT;
+  if (IsScanning() && !(read && notedFrame_))  // the device's thread reads pages
     return kSequenceError;
   const bool settable = state_ == State::Open;
   std::optional<FrameInches> frame;
@@ -416,7 +656,7 @@ TwainOutcome DataSource::ImageLayout(TW_UINT16 message, TW_IMAGELAYOUT& layout) 
   switch (message) {
     case MSG_GET:
     case MSG_GETCURRENT:
-      frame = thread_.Run([this] { return settings_.Frame(); });
+      frame = IsScanning() ? notedFrame_ : thread_.Run([this] { return settings_.Frame(); });
       break;
     case MSG_GETDEFAULT:
       frame = thread_.Run([this] { return settings_.PhysicalArea(); });
@@ -429,6 +669,11 @@ TwainOutcome DataSource::ImageLayout(TW_UINT16 message, TW_IMAGELAYOUT& layout) 
         const std::optional<FrameInches> glass = settings_.PhysicalArea();
         const FrameInches wanted =
             message == MSG_SET ? FromTwainFrame(layout.Frame) : glass.value_or(FrameInches{});
+        // A frame with nothing of it on the glass is no frame to scan.
+        if (glass && (wanted.left >= glass->right || wanted.top >= glass->bottom ||
+                      wanted.right <= std::max(wanted.left, 0.0) ||
+                      wanted.bottom <= std::max(wanted.top, 0.0)))
+          return std::nullopt;
         if (!settings_.SetFrame(wanted))
           return std::nullopt;
         std::optional<FrameInches> applied = settings_.Frame();

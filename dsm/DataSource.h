@@ -2,8 +2,12 @@
 
 #include <QObject>
 #include <QPointer>
+#include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 
 #include "dsm/Acquisition.h"
@@ -14,6 +18,7 @@
 #include "dsm/SourceCapabilities.h"
 #include "twain/TwainTypes.h"
 
+class ApplicationCallback;
 class SourceScanDlg;
 
 // What the manager knows of a device when it opens it as a source.
@@ -29,7 +34,10 @@ struct SourceDescription {
 // runs on the source's own thread; scanning never blocks the caller.
 class DataSource {
  public:
-  DataSource(SaneApi& api, SourceDescription description, QObject* managerParent);
+  // With `callback`, an application that registered one is told through it;
+  // otherwise the source posts its events to the parent window.
+  DataSource(SaneApi& api, SourceDescription description, QObject* managerParent,
+             ApplicationCallback* callback = nullptr);
   ~DataSource();
   DataSource(const DataSource&) = delete;
   DataSource& operator=(const DataSource&) = delete;
@@ -55,6 +63,12 @@ class DataSource {
   TwainOutcome ImageInfo(TW_IMAGEINFO& info);
   TwainOutcome ImageLayout(TW_UINT16 message, TW_IMAGELAYOUT& layout);
   TwainOutcome NativeTransfer(TW_HANDLE& page);
+  TwainOutcome SetupMemoryTransfer(TW_SETUPMEMXFER& setup);
+  TwainOutcome SetupFileTransfer(TW_UINT16 message, TW_SETUPFILEXFER& setup);
+  TwainOutcome FileTransfer();
+  TwainOutcome MemoryTransfer(TW_IMAGEMEMXFER& strip);
+  // Takes the page at the front of the queue for a transfer (state 6 to 7).
+  TwainOutcome TakeNextPage(PageOutcome& taken);
   TwainOutcome Capability(TW_UINT16 message, TW_CAPABILITY& capability);
 
   AcquisitionPlan MakePlan();
@@ -66,6 +80,12 @@ class DataSource {
   void OnAcquisitionFinished(quint64 session);
   void OnUserCancelled();
   void PostToApplication(TW_UINT16 message);
+  bool UsesCallback() const;
+  // Held by everything that runs outside DSM_Entry; empty without a manager.
+  std::unique_lock<std::recursive_mutex> LockEntry();
+  // Runs `task` where the source's state lives: the caller's event loop, or
+  // the callback thread for an application without one.
+  void RunOnOwner(std::function<void()> task);
   void CloseDialog();
   TW_UINT16 PendingCount() const;
   TW_UINT16 EndTransfer();
@@ -88,5 +108,15 @@ class DataSource {
   bool readyAnnounced_ = false;  // a transfer-ready is out for the page at the front
   quint64 announcement_ = 0;
   DibFormat lastFormat_;
+  ApplicationCallback* callback_;
+  std::shared_ptr<int> alive_ = std::make_shared<int>();  // tasks queued elsewhere check it
+  PageOutcome memoryPage_;  // the page a memory transfer is handing over
+  std::int32_t memoryRow_ = 0;
+  std::size_t planRowBytes_ = 0;
+  std::string transferFile_;
+  std::optional<FrameInches>
+      notedFrame_;  // the frame of the batch under way  // where a file transfer writes its bitmap
+                    // // of a strip row with the batch's settings
+  std::atomic<bool> ownerIsCallbackThread_{false};
   TW_UINT16 conditionCode_ = TWCC_SUCCESS;
 };

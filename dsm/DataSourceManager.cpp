@@ -10,6 +10,7 @@
 #include "dsm/DsmSettings.h"
 #include "dsm/SelectSourceDlg.h"
 #include "dsm/SourceEvent.h"
+#include "twain/GlobalMemory.h"
 
 Q_LOGGING_CATEGORY(lcManager, "docketeer.dsm.manager")
 
@@ -22,6 +23,21 @@ constexpr TwainOutcome kSequenceError{TWRC_FAILURE, TWCC_SEQERROR};
 constexpr TwainOutcome kBadProtocol{TWRC_FAILURE, TWCC_BADPROTOCOL};
 constexpr TwainOutcome kNoSource{TWRC_FAILURE, TWCC_NODS};
 
+constexpr TwainOutcome kBadValue{TWRC_FAILURE, TWCC_BADVALUE};
+
+TW_HANDLE MemAllocate(TW_UINT32 size) {
+  return GlobalAlloc(size);
+}
+void MemFree(TW_HANDLE handle) {
+  GlobalFree(handle);
+}
+TW_MEMREF MemLock(TW_HANDLE handle) {
+  return GlobalLock(handle);
+}
+void MemUnlock(TW_HANDLE handle) {
+  GlobalUnlock(handle);
+}
+
 struct ScanSourceAnswer {
   std::vector<std::string> sources;
   std::string current;
@@ -29,10 +45,12 @@ struct ScanSourceAnswer {
 
 }  // namespace
 
-DataSourceManager::DataSourceManager(std::shared_ptr<SaneApi> api)
-    : api_(std::move(api)), directory_(kFirstSourceId) {}
+DataSourceManager::DataSourceManager(std::shared_ptr<SaneApi> api, DSMENTRYPROC entry)
+    : api_(std::move(api)), entry_(entry), directory_(kFirstSourceId) {}
 
 DataSourceManager::~DataSourceManager() {
+  callback_.Clear();
+  std::lock_guard lock(entryMutex_);
   source_.reset();
   if (open_)
     CloseManager();
@@ -40,14 +58,18 @@ DataSourceManager::~DataSourceManager() {
 
 TW_UINT16 DataSourceManager::Entry(TW_IDENTITY* origin, TW_IDENTITY* destination, TW_UINT32 group,
                                    TW_UINT16 dat, TW_UINT16 message, TW_MEMREF data) {
-  TwainOutcome outcome{TWRC_FAILURE, TWCC_BADVALUE};
+  std::lock_guard lock(entryMutex_);
+  TwainOutcome outcome = kBadValue;
   try {
-    if (origin == nullptr)
-      outcome = {TWRC_FAILURE, TWCC_BADVALUE};
+    // The manager's condition code is there to read whether it is open or not.
+    if (destination == nullptr && group == DG_CONTROL && dat == DAT_STATUS && message == MSG_GET)
+      outcome = data != nullptr ? ManagerStatus(*static_cast<TW_STATUS*>(data)) : kBadValue;
+    else if (origin == nullptr)
+      outcome = kBadValue;
     else if (destination == nullptr && group == DG_CONTROL)
       outcome = ManagerEntry(*origin, dat, message, data);
     else if (destination != nullptr)
-      outcome = ForwardToSource(*destination, group, dat, message, data);
+      outcome = ForwardToSource(*origin, *destination, group, dat, message, data);
     else
       outcome = kBadProtocol;
   } catch (const std::bad_alloc&) {
@@ -70,20 +92,73 @@ TwainOutcome DataSourceManager::ManagerEntry(TW_IDENTITY& origin, TW_UINT16 dat,
   if (dat == DAT_PARENT && message == MSG_CLOSEDSM)
     return CloseManager();
   if (data == nullptr)
-    return {TWRC_FAILURE, TWCC_BADVALUE};
-  if (dat == DAT_IDENTITY)
-    return Identity(message, *static_cast<TW_IDENTITY*>(data));
-  if (dat == DAT_STATUS && message == MSG_GET) {
-    *static_cast<TW_STATUS*>(data) = TW_STATUS{conditionCode_, 0};
-    return kSuccess;
+    return kBadValue;
+  if (dat == DAT_ENTRYPOINT)
+    return EntryPoint(message, *static_cast<TW_ENTRYPOINT*>(data));
+  if (dat == DAT_IDENTITY) {
+    auto& identity = *static_cast<TW_IDENTITY*>(data);
+    const TwainOutcome outcome = Identity(message, identity);
+    // TWAIN 2 applications learn that the sources speak it too.
+    if (outcome.returnCode == TWRC_SUCCESS && twain2Application_)
+      identity.SupportedGroups |= DF_DS2;
+    return outcome;
   }
   return kBadProtocol;
 }
 
-TwainOutcome DataSourceManager::ForwardToSource(TW_IDENTITY& destination, TW_UINT32 group,
-                                                TW_UINT16 dat, TW_UINT16 message, TW_MEMREF data) {
-  if (!open_ || source_ == nullptr || source_->Identity().Id != destination.Id)
+TwainOutcome DataSourceManager::ManagerStatus(TW_STATUS& status) const {
+  status = TW_STATUS{conditionCode_, 0};
+  return kSuccess;
+}
+
+TwainOutcome DataSourceManager::EntryPoint(TW_UINT16 message, TW_ENTRYPOINT& entryPoint) {
+  if (message != MSG_GET)
+    return kBadProtocol;
+  if (entryPoint.Size < sizeof(TW_ENTRYPOINT) || entry_ == nullptr)
+    return kBadValue;
+  entryPoint.Size = sizeof(TW_ENTRYPOINT);
+  entryPoint.DSM_Entry = entry_;
+  entryPoint.DSM_MemAllocate = MemAllocate;
+  entryPoint.DSM_MemFree = MemFree;
+  entryPoint.DSM_MemLock = MemLock;
+  entryPoint.DSM_MemUnlock = MemUnlock;
+  return kSuccess;
+}
+
+// Registered with the open source, before it is enabled.
+TwainOutcome DataSourceManager::RegisterCallback(const TW_IDENTITY& origin, TW_UINT16 dat,
+                                                 TW_UINT16 message, TW_MEMREF data) {
+  if (message != MSG_REGISTER_CALLBACK)
+    return kBadProtocol;
+  if (!source_->CanClose())
+    return kSequenceError;
+  TW_MEMREF procedure = nullptr;
+  TW_UINTPTR refCon = 0;
+  if (dat == DAT_CALLBACK) {
+    const auto& callback = *static_cast<const TW_CALLBACK*>(data);
+    procedure = callback.CallBackProc;
+    refCon = callback.RefCon;
+  } else {
+    const auto& callback = *static_cast<const TW_CALLBACK2*>(data);
+    procedure = callback.CallBackProc;
+    refCon = callback.RefCon;
+  }
+  if (procedure == nullptr)
+    return kBadValue;
+  callback_.Register(procedure, refCon, origin);
+  return kSuccess;
+}
+
+TwainOutcome DataSourceManager::ForwardToSource(const TW_IDENTITY& origin, TW_IDENTITY& destination,
+                                                TW_UINT32 group, TW_UINT16 dat, TW_UINT16 message,
+                                                TW_MEMREF data) {
+  if (!open_)
+    return kSequenceError;
+  // Only the application that opened the source may talk to it.
+  if (source_ == nullptr || source_->Identity().Id != destination.Id || origin.Id != applicationId_)
     return {TWRC_FAILURE, TWCC_BADDEST};
+  if (group == DG_CONTROL && (dat == DAT_CALLBACK || dat == DAT_CALLBACK2))
+    return data != nullptr ? RegisterCallback(origin, dat, message, data) : kBadValue;
   if (group == DG_CONTROL && dat == DAT_STATUS && message == MSG_GET && data != nullptr) {
     *static_cast<TW_STATUS*>(data) = TW_STATUS{source_->TakeConditionCode(), 0};
     return kSuccess;
@@ -116,6 +191,9 @@ TwainOutcome DataSourceManager::OpenManager(TW_IDENTITY& origin, TW_MEMREF paren
   parent_ = parent != nullptr ? static_cast<QObject*>(*static_cast<void**>(parent)) : nullptr;
   applicationId_ = kApplicationId;
   origin.Id = applicationId_;
+  twain2Application_ = (origin.SupportedGroups & DF_APP2) != 0;
+  if (twain2Application_)
+    origin.SupportedGroups |= DF_DSM2;
   open_ = true;
   return kSuccess;
 }
@@ -280,7 +358,8 @@ TwainOutcome DataSourceManager::OpenSource(TW_IDENTITY& identity) {
   SourceDescription description{entry->identity, entry->device.name,
                                 DsmSettings::ScanSource(entry->device.name),
                                 DsmSettings::StallTimeout()};
-  auto source = std::make_unique<DataSource>(*api_, std::move(description), parent_.data());
+  auto source =
+      std::make_unique<DataSource>(*api_, std::move(description), parent_.data(), &callback_);
   const TwainOutcome opened = source->Open();
   if (opened.returnCode != TWRC_SUCCESS)
     return opened;
@@ -295,5 +374,6 @@ TwainOutcome DataSourceManager::CloseSource(const TW_IDENTITY& identity) {
   if (!source_->CanClose())
     return kSequenceError;
   source_.reset();
+  callback_.Clear();  // registered with the source that is gone
   return kSuccess;
 }

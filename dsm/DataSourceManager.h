@@ -4,8 +4,10 @@
 #include <QPointer>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <vector>
 
+#include "dsm/ApplicationCallback.h"
 #include "dsm/DataSource.h"
 #include "dsm/SaneApi.h"
 #include "dsm/SaneStatus.h"
@@ -18,9 +20,11 @@ class SelectSourceDlg;
 // The TWAIN data source manager over SANE: opened by one application, it lists
 // the SANE devices as sources, remembers the one last chosen, and opens one of
 // them at a time. Calls out of sequence answer TWRC_FAILURE, never crash.
+// DSM_Entry may be called from any thread; calls are taken one at a time.
 class DataSourceManager {
  public:
-  explicit DataSourceManager(std::shared_ptr<SaneApi> api);
+  // `entry` is the library's own DSM_Entry, handed to TWAIN 2 applications.
+  explicit DataSourceManager(std::shared_ptr<SaneApi> api, DSMENTRYPROC entry = nullptr);
   ~DataSourceManager();
   DataSourceManager(const DataSourceManager&) = delete;
   DataSourceManager& operator=(const DataSourceManager&) = delete;
@@ -30,8 +34,12 @@ class DataSourceManager {
 
  private:
   TwainOutcome ManagerEntry(TW_IDENTITY& origin, TW_UINT16 dat, TW_UINT16 message, TW_MEMREF data);
-  TwainOutcome ForwardToSource(TW_IDENTITY& destination, TW_UINT32 group, TW_UINT16 dat,
-                               TW_UINT16 message, TW_MEMREF data);
+  TwainOutcome ForwardToSource(const TW_IDENTITY& origin, TW_IDENTITY& destination, TW_UINT32 group,
+                               TW_UINT16 dat, TW_UINT16 message, TW_MEMREF data);
+  TwainOutcome RegisterCallback(const TW_IDENTITY& origin, TW_UINT16 dat, TW_UINT16 message,
+                                TW_MEMREF data);
+  TwainOutcome ManagerStatus(TW_STATUS& status) const;
+  TwainOutcome EntryPoint(TW_UINT16 message, TW_ENTRYPOINT& entryPoint);
   TwainOutcome OpenManager(TW_IDENTITY& origin, TW_MEMREF parent);
   TwainOutcome CloseManager();
   TwainOutcome Identity(TW_UINT16 message, TW_IDENTITY& identity);
@@ -46,6 +54,10 @@ class DataSourceManager {
   void QueryScanSourcesFor(SelectSourceDlg& dialog, const std::string& deviceName);
 
   std::shared_ptr<SaneApi> api_;
+  DSMENTRYPROC entry_;
+  std::recursive_mutex entryMutex_;
+  ApplicationCallback callback_{entryMutex_};
+  bool twain2Application_ = false;
   std::unique_ptr<SaneThread> thread_;  // init, listing and exit
   QObject relay_;                       // receives the thread's answers on the caller's thread
   QPointer<QObject> parent_;

@@ -7,17 +7,36 @@
 #include "dsm/DeviceSettings.h"
 #include "dsm/Fix32.h"
 #include "dsm/SaneThread.h"
+#include "twain/GlobalMemory.h"
 
 namespace {
 
-constexpr TW_UINT16 kSupportedCaps[] = {CAP_SUPPORTEDCAPS,  CAP_XFERCOUNT,      CAP_FEEDERENABLED,
-                                        CAP_UICONTROLLABLE, ICAP_XFERMECH,      ICAP_PIXELTYPE,
-                                        ICAP_UNITS,         ICAP_PHYSICALWIDTH, ICAP_PHYSICALHEIGHT,
-                                        ICAP_XRESOLUTION,   ICAP_YRESOLUTION};
+constexpr TW_UINT16 kSupportedCaps[] = {
+    CAP_SUPPORTEDCAPS,   CAP_XFERCOUNT,    CAP_FEEDERENABLED, CAP_UICONTROLLABLE,
+    ICAP_XFERMECH,       ICAP_PIXELTYPE,   ICAP_UNITS,        ICAP_PHYSICALWIDTH,
+    ICAP_PHYSICALHEIGHT, ICAP_XRESOLUTION, ICAP_YRESOLUTION,  ICAP_IMAGEFILEFORMAT};
 
 constexpr TwainOutcome kSuccess{TWRC_SUCCESS, TWCC_SUCCESS};
 constexpr TwainOutcome kBadValue{TWRC_FAILURE, TWCC_BADVALUE};
 constexpr TwainOutcome kUnsupported{TWRC_FAILURE, TWCC_CAPUNSUPPORTED};
+
+constexpr TW_UINT32 kReadOnly = TWQC_GET | TWQC_GETCURRENT | TWQC_GETDEFAULT;
+constexpr TW_UINT32 kNegotiable = kReadOnly | TWQC_SET | TWQC_RESET;
+
+// What each capability answers, exactly as Get, Set and Reset below handle it.
+TW_UINT32 OperationsOf(TW_UINT16 cap) {
+  switch (cap) {
+    case CAP_SUPPORTEDCAPS:
+    case CAP_UICONTROLLABLE:
+    case ICAP_PHYSICALWIDTH:
+    case ICAP_PHYSICALHEIGHT:
+      return kReadOnly;
+    case CAP_FEEDERENABLED:
+      return kReadOnly | TWQC_SET;
+    default:
+      return kNegotiable;
+  }
+}
 
 bool IsSupported(TW_UINT16 cap) {
   return std::find(std::begin(kSupportedCaps), std::end(kSupportedCaps), cap) !=
@@ -47,7 +66,10 @@ TwainOutcome SourceCapabilities::Get(TW_UINT16 message, TW_CAPABILITY& capabilit
   if (!IsSupported(capability.Cap))
     return kUnsupported;
   const bool choices = message == MSG_GET;
-  const CapabilityValue value = thread_.Run([&] { return MakeContainer(capability.Cap, choices); });
+  const CapabilityValue value = thread_.Run([&] {
+    return message == MSG_GETDEFAULT ? MakeDefault(capability.Cap)
+                                     : MakeContainer(capability.Cap, choices);
+  });
   if (value.handle == nullptr)
     return {TWRC_FAILURE, TWCC_CAPUNSUPPORTED};
   capability.hContainer = value.handle;
@@ -67,7 +89,10 @@ CapabilityValue SourceCapabilities::MakeContainer(TW_UINT16 cap, bool choices) {
     case CAP_UICONTROLLABLE:
       return One(TWTY_BOOL, 1);
     case ICAP_XFERMECH:
-      return OneOrChoices(choices, TWTY_UINT16, {TWSX_NATIVE}, TWSX_NATIVE);
+      return OneOrChoices(choices, TWTY_UINT16, {TWSX_NATIVE, TWSX_FILE, TWSX_MEMORY},
+                          transferMechanism_);
+    case ICAP_IMAGEFILEFORMAT:  // files are written as bitmaps only
+      return OneOrChoices(choices, TWTY_UINT16, {TWFF_BMP}, TWFF_BMP);
     case ICAP_UNITS:
       return OneOrChoices(choices, TWTY_UINT16, {TWUN_INCHES}, TWUN_INCHES);
     case ICAP_PIXELTYPE:
@@ -78,6 +103,28 @@ CapabilityValue SourceCapabilities::MakeContainer(TW_UINT16 cap, bool choices) {
     default:
       return Resolution(cap == ICAP_YRESOLUTION, choices);
   }
+}
+
+// The value a reset gives back, where it differs from the current one.
+CapabilityValue SourceCapabilities::MakeDefault(TW_UINT16 cap) {
+  switch (cap) {
+    case CAP_XFERCOUNT:
+      return One(TWTY_INT16, 0xFFFF);
+    case ICAP_XFERMECH:
+      return One(TWTY_UINT16, TWSX_NATIVE);
+    case ICAP_PIXELTYPE:
+      if (defaultPixelType_)
+        return One(TWTY_UINT16, *defaultPixelType_);
+      break;
+    case ICAP_XRESOLUTION:
+    case ICAP_YRESOLUTION:
+      if (const auto& dpi = defaultResolution_[cap == ICAP_YRESOLUTION ? 1 : 0])
+        return One(TWTY_FIX32, Fix32ToWord(ToFix32(*dpi)));
+      break;
+    default:
+      break;
+  }
+  return MakeContainer(cap, false);
 }
 
 CapabilityValue SourceCapabilities::Resolution(bool vertical, bool choices) {
@@ -128,7 +175,12 @@ TwainOutcome SourceCapabilities::Set(const TW_CAPABILITY& capability) {
     case ICAP_UNITS:
       return value->item == TWUN_INCHES ? kSuccess : kBadValue;
     case ICAP_XFERMECH:
-      return value->item == TWSX_NATIVE ? kSuccess : kBadValue;
+      if (value->item != TWSX_NATIVE && value->item != TWSX_FILE && value->item != TWSX_MEMORY)
+        return kBadValue;
+      transferMechanism_ = static_cast<TW_UINT16>(value->item);
+      return kSuccess;
+    case ICAP_IMAGEFILEFORMAT:
+      return value->item == TWFF_BMP ? kSuccess : kBadValue;
     case CAP_XFERCOUNT: {  // a count of pages, or -1 for all
       if (!IsSixteenBit(value->itemType))
         return kBadValue;
@@ -156,6 +208,18 @@ TwainOutcome SourceCapabilities::SetResolution(bool vertical, TW_UINT16 itemType
   if (wanted <= 0)
     return kBadValue;
   const std::optional<double> applied = thread_.Run([&]() -> std::optional<double> {
+    // Outside what the device offers is refused; inside, the nearest is taken.
+    const NumberChoices offered = settings_.ResolutionChoices(vertical);
+    const double lowest = offered.isRange ? offered.minimum
+                          : offered.list.empty()
+                              ? wanted
+                              : *std::min_element(offered.list.begin(), offered.list.end());
+    const double highest = offered.isRange ? offered.maximum
+                           : offered.list.empty()
+                               ? wanted
+                               : *std::max_element(offered.list.begin(), offered.list.end());
+    if (wanted < lowest - 0.01 || wanted > highest + 0.01)
+      return std::nullopt;
     if (!settings_.SetResolution(vertical, wanted))
       return std::nullopt;
     return settings_.Resolution(vertical);
@@ -183,14 +247,80 @@ TwainOutcome SourceCapabilities::SetFeeder(bool enabled) {
   return set ? kSuccess : kBadValue;
 }
 
+void SourceCapabilities::NoteAnswers() {
+  noted_.clear();
+  for (TW_UINT16 cap : kSupportedCaps)
+    for (TW_UINT16 message : {MSG_GET, MSG_GETCURRENT, MSG_GETDEFAULT}) {
+      TW_CAPABILITY capability{cap, TWON_DONTCARE16, nullptr};
+      if (Get(message, capability).returnCode != TWRC_SUCCESS)
+        continue;
+      const auto* bytes = static_cast<const TW_UINT8*>(GlobalLock(capability.hContainer));
+      noted_[{cap, message}] = {capability.ConType,
+                                {bytes, bytes + GlobalSize(capability.hContainer)}};
+      GlobalUnlock(capability.hContainer);
+      GlobalFree(capability.hContainer);
+    }
+}
+
+TwainOutcome SourceCapabilities::GetNoted(TW_UINT16 message, TW_CAPABILITY& capability) const {
+  if (!IsSupported(capability.Cap))
+    return kUnsupported;
+  const auto found = noted_.find({capability.Cap, message});
+  if (found == noted_.end())
+    return {TWRC_FAILURE, TWCC_CAPSEQERROR};
+  TW_HANDLE copy = GlobalAlloc(found->second.container.size());
+  auto* bytes = static_cast<TW_UINT8*>(GlobalLock(copy));
+  if (bytes == nullptr)
+    return {TWRC_FAILURE, TWCC_LOWMEMORY};
+  std::copy(found->second.container.begin(), found->second.container.end(), bytes);
+  GlobalUnlock(copy);
+  capability.hContainer = copy;
+  capability.ConType = found->second.conType;
+  return kSuccess;
+}
+
+void SourceCapabilities::RememberDefaults() {
+  defaultPixelType_ = settings_.PixelType();
+  defaultResolution_[0] = settings_.Resolution(false);
+  defaultResolution_[1] = settings_.Resolution(true);
+}
+
+TwainOutcome SourceCapabilities::Reset(TW_CAPABILITY& capability) {
+  if (!IsSupported(capability.Cap))
+    return kUnsupported;
+  if ((OperationsOf(capability.Cap) & TWQC_RESET) == 0)
+    return {TWRC_FAILURE, TWCC_CAPBADOPERATION};
+  bool reset = true;
+  switch (capability.Cap) {
+    case CAP_XFERCOUNT:
+      transferCount_ = -1;
+      break;
+    case ICAP_XFERMECH:
+      transferMechanism_ = TWSX_NATIVE;
+      break;
+    case ICAP_PIXELTYPE:
+      reset = !defaultPixelType_ ||
+              thread_.Run([&] { return settings_.SetPixelType(*defaultPixelType_); });
+      break;
+    case ICAP_XRESOLUTION:
+    case ICAP_YRESOLUTION: {
+      const bool vertical = capability.Cap == ICAP_YRESOLUTION;
+      const std::optional<double> wanted = defaultResolution_[vertical ? 1 : 0];
+      reset = !wanted || thread_.Run([&] { return settings_.SetResolution(vertical, *wanted); });
+      break;
+    }
+    default:  // units: inches are the only ones
+      break;
+  }
+  if (!reset)
+    return {TWRC_FAILURE, TWCC_BUMMER};
+  return Get(MSG_GETCURRENT, capability);
+}
+
 TwainOutcome SourceCapabilities::QuerySupport(TW_CAPABILITY& capability) {
-  constexpr TW_UINT32 kGetAndSet = 0x0001 | 0x0002 | 0x0004 | 0x0008 | 0x0010;
-  constexpr TW_UINT32 kGetOnly = 0x0001 | 0x0002 | 0x0004;
-  const bool readOnly = capability.Cap == ICAP_PHYSICALWIDTH ||
-                        capability.Cap == ICAP_PHYSICALHEIGHT ||
-                        capability.Cap == CAP_SUPPORTEDCAPS || capability.Cap == CAP_UICONTROLLABLE;
-  const TW_UINT32 flags = !IsSupported(capability.Cap) ? 0 : readOnly ? kGetOnly : kGetAndSet;
+  if (!IsSupported(capability.Cap))
+    return kUnsupported;
   capability.ConType = TWON_ONEVALUE;
-  capability.hContainer = MakeOneValue(TWTY_INT32, flags);
+  capability.hContainer = MakeOneValue(TWTY_INT32, OperationsOf(capability.Cap));
   return capability.hContainer != nullptr ? kSuccess : TwainOutcome{TWRC_FAILURE, TWCC_LOWMEMORY};
 }

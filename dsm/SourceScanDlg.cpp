@@ -9,7 +9,7 @@
 SourceScanDlg::SourceScanDlg(QWidget* parent, const QString& productName) : QDialog(parent) {
   setObjectName("sourceScanDialog");
   setWindowTitle(productName);
-  status_ = new QLabel(tr("Place the document and press Scan."), this);
+  status_ = new QLabel(this);
   status_->setObjectName("statusLabel");
   scanSources_ = new QComboBox(this);
   scanSources_->setObjectName("scanSourceCombo");
@@ -26,6 +26,13 @@ SourceScanDlg::SourceScanDlg(QWidget* parent, const QString& productName) : QDia
   layout->addWidget(buttons);
   connect(scan_, &QPushButton::clicked, this, &SourceScanDlg::scanRequested);
   connect(cancel, &QPushButton::clicked, this, &SourceScanDlg::reject);
+  ShowReady();
+}
+
+void SourceScanDlg::ShowReady() {
+  scan_->setEnabled(true);
+  scanSources_->setEnabled(true);
+  status_->setText(tr("Place the document and press Scan."));
 }
 
 void SourceScanDlg::ShowScanSources(const std::vector<std::string>& sources,

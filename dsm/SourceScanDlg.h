@@ -20,6 +20,8 @@ class SourceScanDlg final : public QDialog {
   void ShowScanSources(const std::vector<std::string>& sources, const std::string& current);
   std::string ChosenScanSource() const;
   void ShowScanning(int pagesDone);
+  // The batch is over: Scan starts another.
+  void ShowReady();
 
  signals:
   void scanRequested();

@@ -3,9 +3,11 @@
 // page freed once taken, the event loop running in between. Prints the pages,
 // the seconds, the longest gap between two turns of the event loop and the
 // peak resident memory; with --disable-after, the time a disable of a slow
-// scan under way takes instead.
+// scan under way takes instead. With --memory the pages come by memory
+// transfer, in strips of the source's preferred size, each strip passed on
+// at once as a program writing a file would.
 //
-//   dsm_batch_stalls <library> <pages> <dpi> <read delay us> [--disable-after <ms>]
+//   dsm_batch_stalls <library> <pages> <dpi> <read delay us> [--disable-after <ms>] [--memory]
 #include <sys/resource.h>
 
 #include <QCoreApplication>
@@ -17,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "BenchSession.h"
 #include "twain/GlobalMemory.h"
@@ -25,6 +28,25 @@
 namespace {
 
 BenchSession session;
+bool byMemory = false;
+
+// One page in strips; the return code of the last strip.
+TW_UINT16 TransferInStrips() {
+  TW_SETUPMEMXFER setup{};
+  if (session.Source(DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET, &setup) != TWRC_SUCCESS)
+    return TWRC_FAILURE;
+  std::vector<std::uint8_t> buffer(setup.Preferred);
+  volatile std::uint8_t sink = 0;
+  for (;;) {
+    TW_IMAGEMEMXFER strip{};
+    strip.Memory = {TWMF_APPOWNS | TWMF_POINTER, static_cast<TW_UINT32>(buffer.size()),
+                    buffer.data()};
+    const TW_UINT16 result = session.Source(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &strip);
+    if (result != TWRC_SUCCESS)
+      return result;
+    sink = sink + buffer[strip.BytesWritten / 2];  // the strip is read, as a writer would
+  }
+}
 
 // The scan manager's part: a page is transferred when the source says it is ready.
 class Application : public QObject {
@@ -44,9 +66,14 @@ class Application : public QObject {
 
  private:
   void TransferOne() {
-    TW_HANDLE page = nullptr;
-    const TW_UINT16 result = session.Source(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &page);
-    GlobalFree(page);  // saved and freed at once, as the program does
+    TW_UINT16 result = TWRC_FAILURE;
+    if (byMemory) {
+      result = TransferInStrips();
+    } else {
+      TW_HANDLE page = nullptr;
+      result = session.Source(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &page);
+      GlobalFree(page);  // saved and freed at once, as the program does
+    }
     TW_PENDINGXFERS pending{};
     session.Source(DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending);
     pages += result == TWRC_XFERDONE ? 1 : 0;
@@ -85,6 +112,7 @@ int main(int argc, char** argv) {
   UseTestBackend(std::atol(argv[4]));
   const int disableAfter =
       argc > 6 && std::strcmp(argv[5], "--disable-after") == 0 ? std::atoi(argv[6]) : -1;
+  byMemory = std::strcmp(argv[argc - 1], "--memory") == 0;
   QCoreApplication app(argc, argv);
   QCoreApplication::setOrganizationName("DocketeerBench");
   if (!session.Load(argv[1]))
@@ -94,6 +122,10 @@ int main(int argc, char** argv) {
   if (!session.Open(&parent, "Batch stalls"))
     return 1;
   session.NegotiateColourA4(dpi, wanted);
+  if (byMemory && session.SetTransferMechanism(TWSX_MEMORY) != TWRC_SUCCESS) {
+    std::fprintf(stderr, "no memory transfers\n");
+    return 1;
+  }
 
   // The longest time between two turns of the event loop.
   QElapsedTimer sinceTick;

@@ -17,6 +17,10 @@ class BenchSession {
   // Feeder on, colour, `dpi`, the A4 frame; `pages` > 0 also sets the transfer count.
   void NegotiateColourA4(int dpi, int pages = 0);
   void Close();
+  // TWSX_NATIVE or TWSX_MEMORY; the source's answer.
+  TW_UINT16 SetTransferMechanism(TW_UINT16 mechanism) {
+    return SetOneValue(ICAP_XFERMECH, TWTY_UINT16, mechanism);
+  }
 
   TW_UINT16 Call(TW_IDENTITY* destination, TW_UINT32 group, TW_UINT16 dat, TW_UINT16 message,
                  TW_MEMREF data);

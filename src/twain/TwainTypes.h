@@ -16,6 +16,7 @@ using TW_UINT32 = std::uint32_t;
 using TW_BOOL = std::uint16_t;
 using TW_HANDLE = void*;
 using TW_MEMREF = void*;
+using TW_UINTPTR = std::uintptr_t;
 
 using TW_STR32 = char[34];
 using TW_STR64 = char[66];
@@ -138,6 +139,49 @@ struct TW_STATUS {
   TW_UINT16 Reserved;
 };
 
+// Memory transfers: the application's buffer and one strip of rows in it.
+struct TW_MEMORY {
+  TW_UINT32 Flags;
+  TW_UINT32 Length;
+  TW_MEMREF TheMem;
+};
+
+struct TW_IMAGEMEMXFER {
+  TW_UINT16 Compression;
+  TW_UINT32 BytesPerRow;
+  TW_UINT32 Columns;
+  TW_UINT32 Rows;
+  TW_UINT32 XOffset;
+  TW_UINT32 YOffset;
+  TW_UINT32 BytesWritten;
+  TW_MEMORY Memory;
+};
+
+struct TW_SETUPMEMXFER {
+  TW_UINT32 MinBufSize;
+  TW_UINT32 MaxBufSize;
+  TW_UINT32 Preferred;
+};
+
+struct TW_SETUPFILEXFER {
+  TW_STR255 FileName;
+  TW_UINT16 Format;
+  TW_INT16 VRefNum;
+};
+
+// How a source reaches an application that has no window to post to.
+struct TW_CALLBACK {
+  TW_MEMREF CallBackProc;
+  TW_UINT32 RefCon;
+  TW_INT16 Message;
+};
+
+struct TW_CALLBACK2 {
+  TW_MEMREF CallBackProc;
+  TW_UINTPTR RefCon;
+  TW_INT16 Message;
+};
+
 #pragma pack(pop)
 
 static_assert(sizeof(TW_FIX32) == 4);
@@ -156,6 +200,12 @@ static_assert(sizeof(TW_PENDINGXFERS) == 6);
 static_assert(sizeof(TW_IMAGELAYOUT) == 28);
 static_assert(sizeof(TW_IMAGEINFO) == 42);
 static_assert(sizeof(TW_STATUS) == 4);
+static_assert(sizeof(TW_MEMORY) == 8 + sizeof(TW_MEMREF));
+static_assert(offsetof(TW_IMAGEMEMXFER, Memory) == 26);
+static_assert(sizeof(TW_SETUPMEMXFER) == 12);
+static_assert(sizeof(TW_SETUPFILEXFER) == 260);
+static_assert(offsetof(TW_CALLBACK, Message) == sizeof(TW_MEMREF) + 4);
+static_assert(offsetof(TW_CALLBACK2, Message) == sizeof(TW_MEMREF) + sizeof(TW_UINTPTR));
 
 // The single entry of a data source manager. pDest is null for calls
 // addressed to the manager itself. For DAT_PARENT, pData points at the
@@ -166,10 +216,35 @@ using DSMENTRYPROC = TW_UINT16 (*)(TW_IDENTITY* pOrigin, TW_IDENTITY* pDest, TW_
 }
 inline constexpr const char kDsmEntryName[] = "DSM_Entry";
 
+// The memory functions a TWAIN 2 manager hands out with DAT_ENTRYPOINT.
+extern "C" {
+using DSM_MEMALLOCATE = TW_HANDLE (*)(TW_UINT32 size);
+using DSM_MEMFREE = void (*)(TW_HANDLE handle);
+using DSM_MEMLOCK = TW_MEMREF (*)(TW_HANDLE handle);
+using DSM_MEMUNLOCK = void (*)(TW_HANDLE handle);
+}
+
+#pragma pack(push, 2)
+struct TW_ENTRYPOINT {
+  TW_UINT32 Size;
+  DSMENTRYPROC DSM_Entry;
+  DSM_MEMALLOCATE DSM_MemAllocate;
+  DSM_MEMFREE DSM_MemFree;
+  DSM_MEMLOCK DSM_MemLock;
+  DSM_MEMUNLOCK DSM_MemUnlock;
+};
+#pragma pack(pop)
+static_assert(sizeof(TW_ENTRYPOINT) == 4 + 5 * sizeof(void*));
+
 // Data groups.
 inline constexpr TW_UINT32 DG_CONTROL = 0x0001;
 inline constexpr TW_UINT32 DG_IMAGE = 0x0002;
 inline constexpr TW_UINT32 DG_AUDIO = 0x0004;
+
+// Supported-groups flags of the TWAIN 2 handshake.
+inline constexpr TW_UINT32 DF_DSM2 = 0x10000000;
+inline constexpr TW_UINT32 DF_APP2 = 0x20000000;
+inline constexpr TW_UINT32 DF_DS2 = 0x40000000;
 
 // Data argument types.
 inline constexpr TW_UINT16 DAT_NULL = 0x0000;
@@ -183,6 +258,9 @@ inline constexpr TW_UINT16 DAT_SETUPFILEXFER = 0x0007;
 inline constexpr TW_UINT16 DAT_STATUS = 0x0008;
 inline constexpr TW_UINT16 DAT_USERINTERFACE = 0x0009;
 inline constexpr TW_UINT16 DAT_XFERGROUP = 0x000a;
+inline constexpr TW_UINT16 DAT_CALLBACK = 0x0010;
+inline constexpr TW_UINT16 DAT_CALLBACK2 = 0x0012;
+inline constexpr TW_UINT16 DAT_ENTRYPOINT = 0x0403;
 inline constexpr TW_UINT16 DAT_IMAGEINFO = 0x0101;
 inline constexpr TW_UINT16 DAT_IMAGELAYOUT = 0x0102;
 inline constexpr TW_UINT16 DAT_IMAGEMEMXFER = 0x0103;
@@ -214,6 +292,7 @@ inline constexpr TW_UINT16 MSG_ENABLEDSUIONLY = 0x0503;
 inline constexpr TW_UINT16 MSG_PROCESSEVENT = 0x0601;
 inline constexpr TW_UINT16 MSG_ENDXFER = 0x0701;
 inline constexpr TW_UINT16 MSG_STOPFEEDER = 0x0702;
+inline constexpr TW_UINT16 MSG_REGISTER_CALLBACK = 0x0902;
 
 // Return codes.
 inline constexpr TW_UINT16 TWRC_SUCCESS = 0;
@@ -259,6 +338,20 @@ inline constexpr TW_UINT16 TWON_RANGE = 6;
 inline constexpr TW_UINT16 TWON_DONTCARE16 = 0xffff;
 inline constexpr TW_UINT32 TWON_DONTCARE32 = 0xffffffff;
 
+// Operations a source reports through MSG_QUERYSUPPORT.
+inline constexpr TW_UINT32 TWQC_GET = 0x0001;
+inline constexpr TW_UINT32 TWQC_SET = 0x0002;
+inline constexpr TW_UINT32 TWQC_GETDEFAULT = 0x0004;
+inline constexpr TW_UINT32 TWQC_GETCURRENT = 0x0008;
+inline constexpr TW_UINT32 TWQC_RESET = 0x0010;
+
+// Owner and kind of a memory transfer buffer.
+inline constexpr TW_UINT32 TWMF_APPOWNS = 0x0001;
+inline constexpr TW_UINT32 TWMF_DSMOWNS = 0x0002;
+inline constexpr TW_UINT32 TWMF_DSOWNS = 0x0004;
+inline constexpr TW_UINT32 TWMF_POINTER = 0x0008;
+inline constexpr TW_UINT32 TWMF_HANDLE = 0x0010;
+
 // Item types.
 inline constexpr TW_UINT16 TWTY_INT8 = 0x0000;
 inline constexpr TW_UINT16 TWTY_INT16 = 0x0001;
@@ -286,6 +379,7 @@ inline constexpr TW_UINT16 ICAP_COMPRESSION = 0x0100;
 inline constexpr TW_UINT16 ICAP_PIXELTYPE = 0x0101;
 inline constexpr TW_UINT16 ICAP_UNITS = 0x0102;
 inline constexpr TW_UINT16 ICAP_XFERMECH = 0x0103;
+inline constexpr TW_UINT16 ICAP_IMAGEFILEFORMAT = 0x110c;
 inline constexpr TW_UINT16 ICAP_PHYSICALWIDTH = 0x1111;
 inline constexpr TW_UINT16 ICAP_PHYSICALHEIGHT = 0x1112;
 inline constexpr TW_UINT16 ICAP_XNATIVERESOLUTION = 0x1116;
@@ -315,6 +409,7 @@ inline constexpr TW_UINT16 TWSX_NATIVE = 0;
 inline constexpr TW_UINT16 TWSX_FILE = 1;
 inline constexpr TW_UINT16 TWSX_MEMORY = 2;
 inline constexpr TW_UINT16 TWCP_NONE = 0;
+inline constexpr TW_UINT16 TWFF_BMP = 2;
 
 // Identity language, country and protocol.
 inline constexpr TW_UINT16 TWLG_USA = 13;

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "CommandLineFixture.h"
+#include "TestFiles.h"
 #include "settings/PerFolderPreferences.h"
 
 namespace {
@@ -90,7 +91,7 @@ TEST_F(ConcurrentScanTest, OfScansGivenOneNameExactlyOneWinsAndTheOthersExitThre
   }
   EXPECT_EQ(won, 1);
   EXPECT_EQ(Entries(Archive()), (QStringList{"Same.pdf", "_defaults.ini"}));
-  EXPECT_EQ(CountPdfPages(ReadFileBytes(ArchivePath("Same.pdf"))), 1);
+  EXPECT_EQ(PdfPageCount(ArchivePath("Same.pdf").toStdString()), 1);
 }
 
 TEST_F(ConcurrentScanTest, AScanKilledInItsBatchBlocksNobody) {
@@ -117,7 +118,7 @@ TEST_F(ConcurrentScanTest, AScanKilledInItsBatchBlocksNobody) {
   const CommandRun completed = Collect(*other);
   ASSERT_EQ(completed.exitCode, 0) << completed.err.toStdString();
   EXPECT_EQ(completed.out.trimmed().toStdString(), folder + "Item 009.pdf");
-  EXPECT_EQ(CountPdfPages(ReadFileBytes(QString::fromStdString(folder + "Item 009.pdf"))), 10);
+  EXPECT_EQ(PdfPageCount(folder + "Item 009.pdf"), 10);
   // The unfinished document's pages stay where they were; the next scan goes on past them.
   EXPECT_TRUE(QFileInfo::exists(firstPage));
   const CommandRun next = Run(batch.mid(0, 6));

@@ -164,6 +164,8 @@ TEST(BackendScan, DisablingASlowScanStopsTheDeviceBeforeReturning) {
   ASSERT_EQ(session.Enable(), TWRC_SUCCESS);
   QTest::qWait(300);
 
+  TW_PENDINGXFERS pending{};  // a page may be waiting already: it goes with the batch
+  EXPECT_EQ(session.Source(DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, &pending), TWRC_SUCCESS);
   EXPECT_EQ(session.Disable(), TWRC_SUCCESS);
   note("disabled");
   EXPECT_FALSE(session.WaitForMessage(std::chrono::milliseconds(200)).has_value());

@@ -120,6 +120,8 @@ TEST(FeederBatch, ReadsAtMostOnePageAhead) {
   session->WaitForMessage(std::chrono::milliseconds(300));
   EXPECT_EQ(starts.load(), 2);
   EXPECT_EQ(readsOfLaterSheets.load(), 0);
+  TW_PENDINGXFERS pending{};
+  EXPECT_EQ(session->Source(DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, &pending), TWRC_SUCCESS);
   EXPECT_EQ(session->Disable(), TWRC_SUCCESS);
 }
 

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 
@@ -100,6 +101,17 @@ TEST(SourceScanWindow, ScanButtonStartsTheBatch) {
 
   EXPECT_EQ(session.WaitForMessage(), MSG_XFERREADY);
   FreePages(session.TransferAll());
+
+  // After the batch the window stays for the next one until the source is disabled.
+  QTest::qWait(100);
+  ASSERT_EQ(VisibleScanWindow(), window);
+  auto* scan = window->findChild<QPushButton*>("scanButton");
+  ASSERT_TRUE(scan->isEnabled());
+  scan->click();
+  EXPECT_EQ(session.WaitForMessage(), MSG_XFERREADY);
+  FreePages(session.TransferAll());
+  EXPECT_EQ(session.Disable(), TWRC_SUCCESS);
+  EXPECT_EQ(VisibleScanWindow(), nullptr);
 }
 
 TEST(SourceScanWindow, FeederChosenThereIsUsedAndRemembered) {
