@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
+#include "platform/imaging/ImageInput.h"
 #include "platform/imaging/TiffReader.h"
 
 namespace {
@@ -106,4 +108,37 @@ ImagingStatus EncodeFaxG4(const Bitmap& bitmap, std::vector<std::uint8_t>& out) 
   out.assign(file.bytes.begin() + static_cast<std::ptrdiff_t>(offset),
              file.bytes.begin() + static_cast<std::ptrdiff_t>(offset + count));
   return ImagingStatus::Ok;
+}
+
+ImagingStatus CopyFaxG4Page(const std::string& source, const StoredFaxG4& fax, double dpiX,
+                            double dpiY, const std::string& target) {
+  std::unique_ptr<ImageInput> input;
+  if (const ImagingStatus status = ImageInput::OpenFile(source, input); !IsOk(status))
+    return status;
+  std::vector<std::uint8_t> data(static_cast<std::size_t>(fax.length));
+  if (!input->Seek(fax.offset) || input->Read(data.data(), data.size()) != data.size())
+    return ImagingStatus::ReadFailed;
+  SilenceTiffMessages();
+  TIFF* tif = TIFFOpen(target.c_str(), "w");
+  if (tif == nullptr)
+    return ImagingStatus::WriteFailed;
+  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(fax.width));
+  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(fax.height));
+  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 1);
+  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC,
+               fax.zeroIsBlack ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_MINISWHITE);
+  TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
+  TIFFSetField(tif, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB);
+  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, static_cast<std::uint32_t>(fax.height));
+  if (dpiX > 0 && dpiY > 0) {
+    TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+    TIFFSetField(tif, TIFFTAG_XRESOLUTION, static_cast<float>(dpiX));
+    TIFFSetField(tif, TIFFTAG_YRESOLUTION, static_cast<float>(dpiY));
+  }
+  const bool written =
+      TIFFWriteRawStrip(tif, 0, data.data(), static_cast<tmsize_t>(data.size())) >= 0 &&
+      TIFFWriteDirectory(tif) != 0;
+  TIFFClose(tif);
+  return written ? ImagingStatus::Ok : ImagingStatus::WriteFailed;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/imaging/Bitmap.h"
@@ -20,3 +21,8 @@ struct StoredFaxG4 {
   int height = 0;
   bool zeroIsBlack = false;  // min-is-black: the data's white runs are black pixels
 };
+
+// Writes a one-page TIFF at `target` holding the Group 4 data that `fax`
+// locates in `source`, copied as it is, with the page's resolution.
+ImagingStatus CopyFaxG4Page(const std::string& source, const StoredFaxG4& fax, double dpiX,
+                            double dpiY, const std::string& target);

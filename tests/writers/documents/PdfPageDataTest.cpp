@@ -7,6 +7,7 @@
 #include "core/FileFormatType.h"
 #include "platform/imaging/FaxG4.h"
 #include "platform/imaging/ImageFile.h"
+#include "writers/ImageWriter.h"
 #include "writers/PdfWriter.h"
 
 using namespace test_images;
@@ -104,6 +105,61 @@ TEST(PdfPageData, StoredGroup4IsCopiedAsItStands) {
   QFile output(QString::fromStdString(pdf));
   ASSERT_TRUE(output.open(QIODevice::ReadOnly));
   EXPECT_TRUE(output.readAll().contains(data));
+}
+
+// Converting a TIFF expands its black-and-white pages so that they stay so:
+// Group 4 pages as one-page Group 4 TIFFs, other 1-bit pages as PNG.
+TEST(PdfPageData, ExpandKeepsBlackAndWhitePagesLossless) {
+  const struct {
+    const char* compression;
+    FileFormatType pageFormat;
+    const char* page;
+  } cases[] = {
+      {"g4", FileFormatType::Jpeg, "Page 000.tif"},
+      {"g4", FileFormatType::Png, "Page 000.tif"},
+      {"none", FileFormatType::Jpeg, "Page 000.png"},
+      {"none", FileFormatType::Png, "Page 000.png"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.page);
+    QTemporaryDir folder;
+    const std::string plain = PathIn(folder.path(), "p.tif");
+    const std::string source = PathIn(folder.path(), "source.tif");
+    ASSERT_TRUE(IsOk(EncodeImageFile(BlackAndWhitePage(true), ImageFormat::Tiff, plain)));
+    RunTool("tiffcp",
+            {"-c", c.compression, QString::fromStdString(plain), QString::fromStdString(source)});
+    ASSERT_TRUE(QDir(folder.path()).mkdir("pages"));
+    std::vector<std::string> pages;
+    PageSize size;
+    const std::string format = "Page %03d." + FileFormatExtension(c.pageFormat);
+    ASSERT_EQ(ImageWriter(c.pageFormat)
+                  .Expand(source, PathIn(folder.path(), "pages"), format, pages, size),
+              S_OK);
+    ASSERT_EQ(pages, std::vector<std::string>{PathIn(folder.path(), QString("pages/") + c.page)});
+    const std::string pdf = PathIn(folder.path(), "out.pdf");
+    const FileFormatType kind = c.pageFormat == FileFormatType::Jpeg
+                                    ? FileFormatType::PdfCompressed
+                                    : FileFormatType::PdfUncompressed;
+    ASSERT_EQ(PdfWriter(kind).Save(pages, pdf, kWidth * 10, kHeight * 10), S_OK);
+    EXPECT_EQ(WrongPixels(pdf, folder.path()), 0);
+  }
+}
+
+TEST(PdfPageData, BlackAndWhiteScansOfACompressedPdfArePng) {
+  const struct {
+    int bitCount;
+    FileFormatType document;
+    FileFormatType page;
+  } cases[] = {
+      {1, FileFormatType::PdfCompressed, FileFormatType::Png},
+      {8, FileFormatType::PdfCompressed, FileFormatType::Jpeg},
+      {1, FileFormatType::PdfUncompressed, FileFormatType::Png},
+      {1, FileFormatType::Jpeg, FileFormatType::Jpeg},
+  };
+  for (const auto& c : cases) {
+    const PageImage image(MakeDib(16, 8, c.bitCount, false, [](int x, int) { return x % 2; }));
+    EXPECT_EQ(ScannedPageFormat(c.document, image.Handle()), c.page) << c.bitCount;
+  }
 }
 
 }  // namespace
