@@ -60,7 +60,7 @@ ResultCode PdfWriter::AddSearchablePages(const std::vector<std::string>& pageFil
   return S_OK;
 }
 
-// libHaru writes the file as it goes; a failure must not leave half a PDF
+// The document is written as it goes; a failure must not leave half a PDF
 // where the document (or the file it replaces) belongs.
 ResultCode PdfWriter::SaveDocument(const std::string& fileName) {
   StagedOutputFile output(fileName);

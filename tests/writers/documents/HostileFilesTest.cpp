@@ -53,8 +53,8 @@ class HostileFiles : public testing::Test {
   QTemporaryDir folder_;
 };
 
-// libHaru does not check its last write: whatever point the disk fills at,
-// the document either fails and the old file stays, or is whole.
+// Whatever point the disk fills at, the document either fails and the old
+// file stays, or is whole.
 TEST_F(HostileFiles, APdfOnAFullDiskFailsAndKeepsTheOldFile) {
   const auto pages = WritePages(folder_.path(), 3, ImageFormat::Jpeg, "jpg");
   const std::string target = Path("document.pdf");
@@ -190,7 +190,7 @@ TEST_F(HostileFiles, AFifoNamedLikeAPageFailsAtOnce) {
   EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("out.pdf"))));
 }
 
-// libHaru embeds JPEG data as it stands; an empty or cut page must fail the
+// JPEG data is embedded as it stands; an empty or cut page must fail the
 // document as a damaged PNG page does.
 TEST_F(HostileFiles, AnEmptyOrCutJpegPageFailsTheDocument) {
   const auto pages = WritePages(folder_.path(), 2, ImageFormat::Jpeg, "jpg");

@@ -92,7 +92,7 @@ TEST_F(PdfWriterTest, AFailureKeepsTheFileItWouldReplace) {
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write("old");
   }
-  // libHaru itself would abort on these; they must fail the document instead.
+  // Damaged, cut and oversized pages fail the document.
   for (const char* bad : {"bad-crc.png", "truncated-idat.png", "huge-dimensions.png"}) {
     const std::vector<std::string> pages{std::string(DOCKETEER_BAD_DATA) + "/" + bad};
     EXPECT_EQ(PdfWriter(FileFormatType::PdfUncompressed).Save(pages, output, 8500, 11000), E_FAIL)
