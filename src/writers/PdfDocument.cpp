@@ -195,7 +195,7 @@ ResultCode PdfDocument::AddPage(const std::string& fileName, FileFormatType imag
   // A compressed document keeps its JPEG pages' loss to themselves: lossless
   // colour and grey pages do not belong in it, nor JPEG pages in the other.
   const bool jpeg = image.data == PdfImageData::CopyJpeg;
-  if (imageFormat == FileFormatType::Jpeg ? !jpeg && !image.IsFax() : jpeg)
+  if (imageFormat == FileFormatType::Jpeg ? !jpeg && !image.blackAndWhite : jpeg)
     return Fail(E_FAIL, fileName, "page cannot be read",
                 imageFormat == FileFormatType::Jpeg ? "not a JPEG page" : "a JPEG page");
   const double pageWidth = ToPoints(width);

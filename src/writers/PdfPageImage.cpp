@@ -23,6 +23,18 @@ bool IsBlackAndWhite(const std::vector<std::uint8_t>& rgb) {
   return rgb.size() == 6 && grey(0) && grey(3) && rgb[0] != rgb[3];
 }
 
+ImagingStatus ProbeDecoded(const std::string& path, PdfPageImage& out);
+ImagingStatus Decode(const std::string& path, Bitmap& bitmap);
+
+// The size of a page's Group 4 data; the largest size for a page without.
+std::uint64_t FaxG4Size(const std::string& path) {
+  Bitmap bitmap;
+  std::vector<std::uint8_t> fax;
+  if (!IsOk(Decode(path, bitmap)) || !IsOk(EncodeFaxG4(bitmap, fax)))
+    return UINT64_MAX;
+  return fax.size();
+}
+
 ImagingStatus ProbeJpeg(const std::string& path, PdfPageImage& out) {
   std::vector<std::uint8_t> bytes;
   ImagingStatus status = ReadWholeFile(path, kMaxDecodeBytes, bytes);
@@ -48,12 +60,18 @@ ImagingStatus ProbePng(const std::string& path, PdfPageImage& out) {
   out.width = png.width;
   out.height = png.height;
   const bool bilevel = png.bitDepth == 1 && (png.colourType == 0 || IsBlackAndWhite(png.palette));
-  if (bilevel) {
+  if (png.interlaced || (png.colourType != 0 && png.colourType != 2 && png.colourType != 3))
+    return bilevel ? ProbeDecoded(path, out) : ImagingStatus::NotSupported;
+  out.blackAndWhite = bilevel;
+  // Group 4 is the smaller for most black-and-white pages, but not for all
+  // (large even areas, repeated rows): the page keeps whichever is smaller.
+  std::uint64_t pngBytes = 0;
+  for (const auto& range : png.imageData)
+    pngBytes += range.second;
+  if (bilevel && FaxG4Size(path) < pngBytes) {
     out.data = PdfImageData::EncodeFaxG4;
     return ImagingStatus::Ok;
   }
-  if (png.interlaced || (png.colourType != 0 && png.colourType != 2 && png.colourType != 3))
-    return ImagingStatus::NotSupported;
   out.data = PdfImageData::CopyPng;
   out.components = png.colourType == 2 ? 3 : 1;
   out.bitsPerComponent = png.bitDepth;
@@ -71,6 +89,7 @@ ImagingStatus ProbeStoredFax(const std::string& path, PdfPageImage& out) {
   if (file->FrameCount() != 1 || !IsOk(file->FindStoredFaxG4(fax)))
     return ImagingStatus::NotSupported;
   out.data = PdfImageData::CopyFaxG4;
+  out.blackAndWhite = true;
   out.width = fax.width;
   out.height = fax.height;
   out.invert = fax.zeroIsBlack;
@@ -102,6 +121,7 @@ ImagingStatus ProbeDecoded(const std::string& path, PdfPageImage& out) {
     case PixelFormat::Indexed1:
       if (bitmap.HasGreyPalette()) {
         out.data = PdfImageData::EncodeFaxG4;
+        out.blackAndWhite = true;
         break;
       }
       out.bitsPerComponent = 1;

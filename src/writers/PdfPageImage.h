@@ -11,8 +11,8 @@
 
 // How a page file's picture goes into a PDF image: its compressed data copied
 // as it stands wherever PDF reads it (JPEG, PNG image data, TIFF Group 4),
-// black-and-white pages encoded as Group 4, anything else decoded and left to
-// the PDF's own compression.
+// black-and-white pages encoded as Group 4 (unless their PNG data is smaller
+// still), anything else decoded and left to the PDF's own compression.
 enum class PdfImageData { CopyJpeg, CopyPng, CopyFaxG4, EncodeFaxG4, EncodePixels };
 
 struct PdfPageImage {
@@ -24,6 +24,7 @@ struct PdfPageImage {
   int bitsPerComponent = 8;
   std::vector<std::uint8_t> palette;  // RGB triplets: an indexed image
   bool invert = false;                // copied Group 4 whose white runs are black
+  bool blackAndWhite = false;         // a 1-bit page of black and white, however stored
   // The file's bytes that make the image data, for the copied kinds.
   std::vector<std::pair<std::uint64_t, std::uint64_t>> ranges;
 
