@@ -1,5 +1,10 @@
 #include "writers/PdfPageImage.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <memory>
 
 #include "platform/imaging/Bitmap.h"
@@ -35,21 +40,60 @@ std::uint64_t FaxG4Size(const std::string& path) {
   return fax.size();
 }
 
+// A page file's bytes mapped read-only, so that checking a JPEG page reads it
+// from the page cache without copying it.
+class MappedFile {
+ public:
+  explicit MappedFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat info {};
+    if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
+        static_cast<std::uint64_t>(info.st_size) <= kMaxDecodeBytes) {
+      void* data =
+          ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+      if (data != MAP_FAILED) {
+        data_ = static_cast<const std::uint8_t*>(data);
+        size_ = static_cast<std::size_t>(info.st_size);
+      }
+    }
+    if (fd >= 0)
+      ::close(fd);
+  }
+  ~MappedFile() {
+    if (data_ != nullptr)
+      ::munmap(const_cast<std::uint8_t*>(data_), size_);
+  }
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+  const std::uint8_t* Data() const { return data_; }
+  std::size_t Size() const { return size_; }
+
+ private:
+  const std::uint8_t* data_ = nullptr;
+  std::size_t size_ = 0;
+};
+
 ImagingStatus ProbeJpeg(const std::string& path, PdfPageImage& out) {
-  std::vector<std::uint8_t> bytes;
-  ImagingStatus status = ReadWholeFile(path, kMaxDecodeBytes, bytes);
-  if (IsOk(status))
-    status = CheckJpegData(bytes.data(), bytes.size());
+  const MappedFile file(path);
+  if (file.Data() == nullptr) {
+    // Missing, not a regular file, empty or too large: the reading says which.
+    std::vector<std::uint8_t> bytes;
+    ImagingStatus status = ReadWholeFile(path, kMaxDecodeBytes, bytes);
+    if (IsOk(status))
+      status = CheckJpegData(bytes.data(), bytes.size());
+    return IsOk(status) ? ImagingStatus::ReadFailed : status;
+  }
+  ImagingStatus status = CheckJpegData(file.Data(), file.Size());
   if (!IsOk(status))
     return status;
-  auto input = ImageInput::FromMemory(bytes.data(), bytes.size());
+  auto input = ImageInput::FromMemory(file.Data(), file.Size());
   status = ReadJpegLayout(*input, out.width, out.height, out.components);
   if (!IsOk(status))
     return status;
   if (out.components != 1 && out.components != 3)
     return ImagingStatus::NotSupported;
   out.data = PdfImageData::CopyJpeg;
-  out.ranges = {{0, bytes.size()}};
+  out.ranges = {{0, file.Size()}};
   return ImagingStatus::Ok;
 }
 
