@@ -11,9 +11,9 @@
 #include <iterator>
 #include <memory>
 #include <optional>
-#include <regex>
 
 #include "LogCapture.h"
+#include "PdfIdentifier.h"
 #include "TextPages.h"
 #include "ocr/RecognitionLanguages.h"
 #include "ocr/RecognitionPool.h"
@@ -27,11 +27,6 @@ using namespace text_pages;
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// The document without its file identifier, which is new for every file.
-std::string WithoutId(std::string pdf) {
-  return std::regex_replace(pdf, std::regex("/ID \\[<[0-9a-f]+><[0-9a-f]+>\\]"), "/ID");
 }
 
 class SearchablePdfTest : public LogCapture {
@@ -131,11 +126,11 @@ TEST_F(SearchablePdfTest, PagesWithoutTextAddNothing) {
   PdfWriter plain(FileFormatType::PdfCompressed);
   ASSERT_EQ(plain.Save(pages, Path("plain.pdf"), kA4Width, kA4Height), S_OK);
 
-  const std::string expected = WithoutId(ReadAll(Path("plain.pdf")));
+  const std::string expected = WithoutPdfIdentifier(ReadAll(Path("plain.pdf")));
   ASSERT_FALSE(expected.empty());
   ASSERT_NE(expected, ReadAll(Path("plain.pdf")));
-  EXPECT_EQ(WithoutId(ReadAll(Path("searchable.pdf"))), expected);
-  EXPECT_EQ(WithoutId(ReadAll(Path("worker.pdf"))), expected);
+  EXPECT_EQ(WithoutPdfIdentifier(ReadAll(Path("searchable.pdf"))), expected);
+  EXPECT_EQ(WithoutPdfIdentifier(ReadAll(Path("worker.pdf"))), expected);
 }
 
 // The text layer is sound to poppler and qpdf alike, and costs next to
