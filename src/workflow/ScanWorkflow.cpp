@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <utility>
 
 #include "core/ContractChecks.h"
@@ -16,6 +17,7 @@
 #include "workflow/DestinationNameCheck.h"
 #include "workflow/DocumentPaths.h"
 #include "workflow/NextPageChoice.h"
+#include "writers/PdfWriter.h"
 
 namespace {
 
@@ -378,19 +380,33 @@ void ScanWorkflow::SaveScannedPage(TW_HANDLE image) {
   const DocumentPaths paths = Paths();
   if (paths.HasPageFiles())
     CreateDocumentFolder();
-  const std::string pagePath = paths.GetPagePath(pageNumber_);
-  if (FileExists(pagePath) && !claim_.HoldsPlaceholder(pagePath)) {
-    Log(LOG_LOCATION, "CFoliantDlg::SaveScannedPage(): %s already exists", pagePath.c_str());
+  // A black-and-white page of a PDF is kept as PNG, which JPEG would blur.
+  const FileFormatType pageFormat = ScannedPageFormat(choices_.fileFormatType, image);
+  std::string pagePath = paths.GetPagePath(pageNumber_);
+  if (pageFormat != paths.GetPageFileFormat())
+    pagePath = RemoveExtension(pagePath) + "." + DocumentPaths::GetExtension(pageFormat);
+  // A rescanned page replaces the last one of its number, whichever kind it was.
+  const bool rescan =
+      !scannedPages_.empty() && RemoveExtension(scannedPages_.back()) == RemoveExtension(pagePath);
+  const std::string existing = rescan ? scannedPages_.back() : pagePath;
+  if (FileExists(existing) && !claim_.HoldsPlaceholder(existing)) {
+    Log(LOG_LOCATION, "CFoliantDlg::SaveScannedPage(): %s already exists", existing.c_str());
     const std::string question =
-        "The destination " + pagePath + " already exists.  Do you want to overwrite it?";
-    if (Ask().AskYesNo(PromptId::OverwritePage, Text(question), Text(pagePath))) {
+        "The destination " + existing + " already exists.  Do you want to overwrite it?";
+    if (Ask().AskYesNo(PromptId::OverwritePage, Text(question), Text(existing))) {
       Log(LOG_LOCATION, "CFoliantDlg::SaveScannedPage(): Overwrite = YES");
-      if (WritePage(image, pagePath) && (scannedPages_.empty() || scannedPages_.back() != pagePath))
-        scannedPages_.push_back(pagePath);
+      if (WritePage(image, pagePath, pageFormat)) {
+        if (existing != pagePath)
+          std::remove(existing.c_str());
+        if (rescan)
+          scannedPages_.back() = pagePath;
+        else
+          scannedPages_.push_back(pagePath);
+      }
     }
   } else {
     Log(LOG_LOCATION, "CFoliantDlg::SaveScannedPage(): Overwrite = NO");
-    if (WritePage(image, pagePath))
+    if (WritePage(image, pagePath, pageFormat))
       scannedPages_.push_back(pagePath);
   }
   if (choices_.viewAfterSaving && (choices_.isMultiPageDocument || !paths.IsContainerFormat()))
@@ -409,8 +425,8 @@ std::unique_ptr<WriteWorker> ScanWorkflow::MakeWorker(FileFormatType format) con
   return seams_.createWorker(format);
 }
 
-bool ScanWorkflow::WritePage(TW_HANDLE image, const std::string& path) {
-  auto worker = MakeWorker(Paths().GetPageFileFormat());
+bool ScanWorkflow::WritePage(TW_HANDLE image, const std::string& path, FileFormatType format) {
+  auto worker = MakeWorker(format);
   AppSettings settings;
   worker->SetProgressCaption("Saving...");
   worker->SetExpectedRate(static_cast<unsigned int>(settings.GetEstimatedSavingSpeed()));

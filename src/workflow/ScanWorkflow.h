@@ -81,7 +81,7 @@ class ScanWorkflow {
   int SaveOfferedPages();
   void CreateDocumentFolder();
   std::unique_ptr<WriteWorker> MakeWorker(FileFormatType format) const;
-  bool WritePage(TW_HANDLE image, const std::string& path);
+  bool WritePage(TW_HANDLE image, const std::string& path, FileFormatType format);
   void AskToDeletePages();
   bool DeferWhileSaving(Outcome outcome);
   void RunDeferredOutcome();

@@ -6,6 +6,7 @@
 #include "core/DebugLog.h"
 #include "core/Paths.h"
 #include "platform/imaging/DibReader.h"
+#include "platform/imaging/FaxG4.h"
 #include "platform/imaging/ImageEncoder.h"
 #include "platform/imaging/ImageFile.h"
 #include "platform/imaging/ImagingErrorText.h"
@@ -120,12 +121,30 @@ bool ImageWriter::SavePage(const void* dib, std::size_t size, const std::string&
 }
 
 bool ImageWriter::WriteStaged(const Bitmap& bitmap, const std::string& fileName) {
+  return WriteStaged(bitmap, fileName, EncoderFor(fileFormatType_));
+}
+
+bool ImageWriter::WriteStaged(const Bitmap& bitmap, const std::string& fileName,
+                              ImageFormat format) {
   StagedOutputFile output(fileName);
   if (!output.Create())
     return FailInSystem(fileName, "cannot create the file", output.ErrorNumber());
-  const ImagingStatus status = EncodeImageFile(bitmap, EncoderFor(fileFormatType_),
-                                               output.TemporaryPath(), OptionsFor(fileFormatType_));
+  const ImagingStatus status =
+      EncodeImageFile(bitmap, format, output.TemporaryPath(), OptionsFor(fileFormatType_));
   if (!IsOk(status))
+    return Fail(fileName, StatusText(status));
+  if (!output.Commit())
+    return FailInSystem(fileName, "cannot complete the file", output.ErrorNumber());
+  return true;
+}
+
+bool ImageWriter::CopyStaged(const std::string& source, const StoredFaxG4& fax, double dpiX,
+                             double dpiY, const std::string& fileName) {
+  StagedOutputFile output(fileName);
+  if (!output.Create())
+    return FailInSystem(fileName, "cannot create the file", output.ErrorNumber());
+  if (const ImagingStatus status = CopyFaxG4Page(source, fax, dpiX, dpiY, output.TemporaryPath());
+      !IsOk(status))
     return Fail(fileName, StatusText(status));
   if (!output.Commit())
     return FailInSystem(fileName, "cannot complete the file", output.ErrorNumber());
@@ -208,11 +227,26 @@ ResultCode ImageWriter::ExpandFrames(const std::string& sourceFile, const std::s
       return Fail(E_FAIL, sourceFile, "no page name for page " + std::to_string(i + 1));
     if (ImagingStatus status = source->SelectActiveFrame(i); !IsOk(status))
       return Fail(E_FAIL, sourceFile, "page " + std::to_string(i + 1) + ": " + StatusText(status));
+    // Black-and-white pages stay so: Group 4 data is copied as it stands,
+    // other 1-bit pages go to PNG where JPEG would blur them.
+    StoredFaxG4 fax;
+    if (IsOk(source->FindStoredFaxG4(fax))) {
+      const std::string path = prefix + RemoveExtension(*name) + ".tif";
+      if (!CopyStaged(sourceFile, fax, source->DpiX(), source->DpiY(), path))
+        return E_FAIL;
+      files.push_back(path);
+      continue;
+    }
     if (ImagingStatus status = source->Decode(page); !IsOk(status))
       return Fail(E_FAIL, sourceFile, "page " + std::to_string(i + 1) + ": " + StatusText(status));
-    if (!WriteStaged(page, prefix + *name))
+    const bool blackAndWhite = page.Format() == PixelFormat::Indexed1 && page.HasGreyPalette();
+    const std::string path = blackAndWhite && fileFormatType_ == FileFormatType::Jpeg
+                                 ? prefix + RemoveExtension(*name) + ".png"
+                                 : prefix + *name;
+    if (!WriteStaged(page, path,
+                     path == prefix + *name ? EncoderFor(fileFormatType_) : ImageFormat::Png))
       return E_FAIL;
-    files.push_back(prefix + *name);
+    files.push_back(path);
   }
   return S_OK;
 }

@@ -7,6 +7,8 @@
 #include "writers/IDocumentWriter.h"
 
 class Bitmap;
+struct StoredFaxG4;
+enum class ImageFormat;
 
 // Writes the image formats (BMP, JPEG, GIF, TIFF, TIFF (LZW), PNG): single
 // scanned pages, multi-page TIFF documents combined from page files, and page
@@ -30,6 +32,9 @@ class ImageWriter : public IDocumentWriter {
   bool SavePage(const void* dib, std::size_t size, const std::string& fileName, int resolution,
                 bool rotate);
   bool WriteStaged(const Bitmap& bitmap, const std::string& fileName);
+  bool WriteStaged(const Bitmap& bitmap, const std::string& fileName, ImageFormat format);
+  bool CopyStaged(const std::string& source, const StoredFaxG4& fax, double dpiX, double dpiY,
+                  const std::string& fileName);
   ResultCode CombinePages(const std::vector<std::string>& pageFiles, const std::string& fileName);
   ResultCode ExpandFrames(const std::string& sourceFile, const std::string& folder,
                           const std::string& nameFormat, std::vector<std::string>& files,

@@ -1,29 +1,134 @@
 #include "writers/PdfDocument.h"
 
-#include <cerrno>
-#include <vector>
+#include <fcntl.h>
+#include <unistd.h>
+#include <qpdf/Pipeline.hh>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFWriter.hh>
 
-#include "platform/imaging/DecodeLimit.h"
-#include "platform/imaging/ImageInput.h"
+#include <cerrno>
+#include <cstdio>
+#include <stdexcept>
+
 #include "core/DebugLog.h"
 #include "ocr/PageText.h"
 #include "platform/imaging/ImagingErrorText.h"
-#include "platform/imaging/ImagingStatus.h"
-#include "platform/imaging/JpegCodec.h"
-#include "platform/imaging/PngCodec.h"
-#include "writers/CheckedFileSink.h"
 #include "writers/FailureText.h"
-#include "writers/PdfErrorText.h"
+#include "writers/PdfPageImage.h"
 #include "writers/PdfTextLayer.h"
 
 namespace {
 
-HPDF_REAL ToPoints(int thousandths) {
-  return static_cast<HPDF_REAL>(thousandths * 72.0 / 1000.0);
+double ToPoints(int thousandths) {
+  return thousandths * 72.0 / 1000.0;
 }
 
 bool IsPageImageFormat(FileFormatType format) {
   return format == FileFormatType::Jpeg || format == FileFormatType::Png;
+}
+
+// The end of qpdf's output: a file descriptor whose every write is checked
+// (qpdf's own stdio output leaves the final flush unchecked). It never
+// throws, as qpdf may flush it while unwinding; after the first failure it
+// drops the rest and keeps the reason.
+class CheckedOutput : public Pipeline {
+ public:
+  explicit CheckedOutput(int fd) : Pipeline("checked output", nullptr), fd_(fd) {
+    buffer_.reserve(kBufferSize);
+  }
+  void write(unsigned char const* data, size_t length) override {
+    if (buffer_.size() + length > kBufferSize)
+      Flush();
+    if (length >= kBufferSize)
+      WriteAll(data, length);
+    else
+      buffer_.insert(buffer_.end(), data, data + length);
+  }
+  void finish() override { Flush(); }
+  int ErrorNumber() const { return errorNumber_; }
+
+ private:
+  static constexpr std::size_t kBufferSize = 1 << 16;
+
+  void Flush() {
+    WriteAll(buffer_.data(), buffer_.size());
+    buffer_.clear();
+  }
+  void WriteAll(const unsigned char* data, std::size_t length) {
+    while (length > 0 && errorNumber_ == 0) {
+      const ssize_t written = ::write(fd_, data, length);
+      if (written < 0 && errno == EINTR)
+        continue;
+      if (written <= 0) {
+        errorNumber_ = written < 0 ? errno : ENOSPC;
+        return;
+      }
+      data += written;
+      length -= static_cast<std::size_t>(written);
+    }
+  }
+
+  int fd_;
+  int errorNumber_ = 0;
+  std::vector<unsigned char> buffer_;
+};
+
+QPDFObjectHandle Name(const std::string& name) {
+  return QPDFObjectHandle::newName(name);
+}
+
+QPDFObjectHandle Integer(long long value) {
+  return QPDFObjectHandle::newInteger(value);
+}
+
+// The image dictionary's filter, parameters and colour space for a page file.
+void DescribeImage(QPDFObjectHandle dict, const PdfPageImage& image, QPDFObjectHandle& filter,
+                   QPDFObjectHandle& parameters) {
+  dict.replaceKey("/Type", Name("/XObject"));
+  dict.replaceKey("/Subtype", Name("/Image"));
+  dict.replaceKey("/Width", Integer(image.width));
+  dict.replaceKey("/Height", Integer(image.height));
+  filter = QPDFObjectHandle::newNull();
+  parameters = QPDFObjectHandle::newNull();
+  if (image.IsFax()) {
+    dict.replaceKey("/ColorSpace", Name("/DeviceGray"));
+    dict.replaceKey("/BitsPerComponent", Integer(1));
+    filter = Name("/CCITTFaxDecode");
+    parameters = QPDFObjectHandle::newDictionary({{"/K", Integer(-1)},
+                                                  {"/Columns", Integer(image.width)},
+                                                  {"/Rows", Integer(image.height)}});
+    if (image.invert)
+      dict.replaceKey("/Decode", QPDFObjectHandle::newArray({Integer(1), Integer(0)}));
+    return;
+  }
+  dict.replaceKey("/BitsPerComponent", Integer(image.bitsPerComponent));
+  if (!image.palette.empty()) {
+    const std::string table(image.palette.begin(), image.palette.end());
+    dict.replaceKey(
+        "/ColorSpace",
+        QPDFObjectHandle::newArray({Name("/Indexed"), Name("/DeviceRGB"),
+                                    Integer(static_cast<long long>(image.palette.size() / 3) - 1),
+                                    QPDFObjectHandle::newString(table)}));
+  } else {
+    dict.replaceKey("/ColorSpace", Name(image.components == 3 ? "/DeviceRGB" : "/DeviceGray"));
+  }
+  if (image.data == PdfImageData::CopyJpeg) {
+    filter = Name("/DCTDecode");
+  } else if (image.data == PdfImageData::CopyPng) {
+    filter = Name("/FlateDecode");
+    parameters =
+        QPDFObjectHandle::newDictionary({{"/Predictor", Integer(15)},
+                                         {"/Colors", Integer(image.components)},
+                                         {"/BitsPerComponent", Integer(image.bitsPerComponent)},
+                                         {"/Columns", Integer(image.width)}});
+  }
+}
+
+std::string Number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.4f", value);
+  return text;
 }
 
 }  // namespace
@@ -31,14 +136,8 @@ bool IsPageImageFormat(FileFormatType format) {
 PdfDocument::PdfDocument() = default;
 
 PdfDocument::~PdfDocument() {
-  if (handle_ != nullptr)
+  if (pdf_ != nullptr)
     CloseDocument();
-}
-
-void PdfDocument::OnError(HPDF_STATUS errorNumber, HPDF_STATUS detailNumber, void* userData) {
-  auto* document = static_cast<PdfDocument*>(userData);
-  document->errorNumber_ = static_cast<std::uint32_t>(errorNumber);
-  document->detailNumber_ = static_cast<std::uint32_t>(detailNumber);
 }
 
 void PdfDocument::ClearError() {
@@ -53,53 +152,26 @@ ResultCode PdfDocument::Fail(ResultCode code, const std::string& file, const std
   return code;
 }
 
-ResultCode PdfDocument::FailInLibrary(const std::string& file, const std::string& what) {
-  return Fail(E_FAIL, file, what, LibraryErrorText());
-}
-
-// libHaru's report, with the PNG check's words when it read the page first.
-std::string PdfDocument::LibraryErrorText() const {
-  std::string text = ErrorRecorded() ? PdfErrorText(errorNumber_, detailNumber_) : std::string();
-  if (const std::string png = ImagingErrorText(); !png.empty())
-    text += (text.empty() ? "" : "; ") + png;
-  return text;
-}
-
-// libHaru's image loaders return no image for a file that is not of their
-// format without reporting it (not even in HPDF_GetError); that is recorded
-// here as the loader's own "invalid data" error, so the page fails as unreadable.
-void PdfDocument::RecordUnreportedError(FileFormatType imageFormat) {
-  if (handle_ != nullptr && HPDF_GetError(handle_) != HPDF_OK) {
-    errorNumber_ = static_cast<std::uint32_t>(HPDF_GetError(handle_));
-    detailNumber_ = static_cast<std::uint32_t>(HPDF_GetErrorDetail(handle_));
-  } else if (!ErrorRecorded()) {
-    errorNumber_ =
-        imageFormat == FileFormatType::Jpeg ? HPDF_INVALID_JPEG_DATA : HPDF_INVALID_PNG_IMAGE;
-    detailNumber_ = 0;
-  }
-}
-
 ResultCode PdfDocument::OpenDocument() {
   ClearError();
-  if (handle_ != nullptr)
+  if (pdf_ != nullptr)
     return Fail(E_INVALIDARG, {}, "a document is already open");
-  handle_ = HPDF_New(OnError, this);
-  if (handle_ == nullptr) {
-    return ErrorRecorded() ? FailInLibrary({}, "cannot start a document")
-                           : Fail(E_INVALIDARG, {}, "cannot start a document");
+  try {
+    auto pdf = std::make_unique<QPDF>();
+    pdf->setSuppressWarnings(true);
+    pdf->emptyPDF();
+    pdf_ = std::move(pdf);
+  } catch (const std::exception& error) {
+    return Fail(E_FAIL, {}, "cannot start a document", error.what());
   }
-  if (HPDF_SetCompressionMode(handle_, HPDF_COMP_ALL) != HPDF_OK) {
-    HPDF_Free(handle_);
-    handle_ = nullptr;
-    return FailInLibrary({}, "cannot set the compression");
-  }
+  pageFailure_.clear();
   return S_OK;
 }
 
 ResultCode PdfDocument::AddPages(const std::vector<std::string>& pageFiles,
                                  FileFormatType imageFormat, int width, int height) {
   ClearError();
-  if (handle_ == nullptr || pageFiles.empty() || width <= 0 || height <= 0)
+  if (pdf_ == nullptr || pageFiles.empty() || width <= 0 || height <= 0)
     return Fail(E_INVALIDARG, {}, "no open document, no pages or no page size");
   for (const std::string& pageFile : pageFiles)
     if (const ResultCode result = AddPage(pageFile, imageFormat, width, height); Failed(result))
@@ -111,111 +183,120 @@ ResultCode PdfDocument::AddPage(const std::string& fileName, FileFormatType imag
                                 int height, const PageText* text) {
   ClearError();
   ClearImagingErrorText();
-  if (handle_ == nullptr || fileName.empty() || width <= 0 || height <= 0 ||
+  if (pdf_ == nullptr || fileName.empty() || width <= 0 || height <= 0 ||
       !IsPageImageFormat(imageFormat))
     return Fail(E_INVALIDARG, fileName, "no open document, page size or page image format");
-  HPDF_Page page = HPDF_AddPage(handle_);
-  if (page == nullptr && ErrorRecorded())
-    return FailInLibrary(fileName, "cannot add a page");
-  if (page == nullptr)
-    return Fail(E_INVALIDARG, fileName, "cannot add a page");
-  if (HPDF_Page_SetWidth(page, ToPoints(width)) != HPDF_OK ||
-      HPDF_Page_SetHeight(page, ToPoints(height)) != HPDF_OK)
-    return FailInLibrary(fileName, "cannot size the page");
-  HPDF_Image image = LoadImage(fileName, imageFormat);
-  if (image == nullptr)
-    RecordUnreportedError(imageFormat);
-  if (image == nullptr && ErrorRecorded())
-    return FailInLibrary(fileName, "page cannot be read");
-  if (HPDF_Page_CreateDestination(page) == nullptr && ErrorRecorded())
-    return FailInLibrary(fileName, "cannot link the page");
-  if (image == nullptr)
-    return Fail(E_INVALIDARG, fileName, "page cannot be read");
-  const HPDF_REAL pageWidth = HPDF_Page_GetWidth(page);
-  const HPDF_REAL pageHeight = HPDF_Page_GetHeight(page);
-  if (pageWidth == 0 || pageHeight == 0)
-    return Fail(E_INVALIDARG, fileName, "the page has no size");
-  if (HPDF_Page_DrawImage(page, image, 0, 0, pageWidth, pageHeight) != HPDF_OK)
-    return FailInLibrary(fileName, "cannot draw the page");
-  if (text != nullptr)
-    DrawText(page, *text, fileName);
-  return S_OK;
-}
-
-// The text is a finding aid over the image: a page whose text cannot be drawn
-// is still the page, so the failure is logged, not returned, and libHaru's
-// error record is put back as it was.
-void PdfDocument::DrawText(HPDF_Page page, const PageText& text, const std::string& fileName) {
-  if (!textLayer_)
-    textLayer_ = std::make_unique<PdfTextLayer>(handle_);
-  const std::uint32_t errorNumber = errorNumber_;
-  const std::uint32_t detailNumber = detailNumber_;
-  if (!textLayer_->Draw(page, text, HPDF_Page_GetWidth(page), HPDF_Page_GetHeight(page))) {
-    Log(LOG_LOCATION, "PdfDocument::AddPage(): %s: no text: %s", fileName.c_str(),
-        textLayer_->Failure().c_str());
-    HPDF_ResetError(handle_);
-    errorNumber_ = errorNumber;
-    detailNumber_ = detailNumber;
+  PdfPageImage image;
+  if (const ImagingStatus status = ProbePdfPageImage(fileName, image); !IsOk(status)) {
+    const std::string why = ImagingErrorText();
+    return Fail(E_FAIL, fileName, "page cannot be read",
+                why.empty() ? ImagingStatusText(status) : why);
   }
-}
+  // A compressed document keeps its JPEG pages' loss to themselves: lossless
+  // colour and grey pages do not belong in it, nor JPEG pages in the other.
+  const bool jpeg = image.data == PdfImageData::CopyJpeg;
+  if (imageFormat == FileFormatType::Jpeg ? !jpeg && !image.blackAndWhite : jpeg)
+    return Fail(E_FAIL, fileName, "page cannot be read",
+                imageFormat == FileFormatType::Jpeg ? "not a JPEG page" : "a JPEG page");
+  const double pageWidth = ToPoints(width);
+  const double pageHeight = ToPoints(height);
+  try {
+    QPDFObjectHandle picture = pdf_->newStream();
+    QPDFObjectHandle filter, parameters;
+    DescribeImage(picture.getDict(), image, filter, parameters);
+    picture.replaceStreamData(
+        [this, image](Pipeline* pipeline) {
+          ClearImagingErrorText();
+          const ImagingStatus status =
+              WritePdfPageImage(image, [pipeline](const std::uint8_t* data, std::size_t size) {
+                pipeline->write(data, size);
+              });
+          if (!IsOk(status)) {
+            const std::string why = ImagingErrorText();
+            pageFailure_ = FailureText(image.path, "page cannot be read",
+                                       why.empty() ? std::string(ImagingStatusText(status)) : why);
+            throw std::runtime_error(pageFailure_);
+          }
+        },
+        filter, parameters);
 
-// PNG pages are read only when the document is saved, so memory holds one
-// page's pixels at a time instead of every page's until the end. libHaru
-// aborts the process on a damaged PNG, so each one is read through once first.
-// JPEG pages are embedded as they are, so they are checked to be whole first;
-// libHaru keeps a copy of each one anyway, so it gets the bytes we read.
-HPDF_Image PdfDocument::LoadImage(const std::string& fileName, FileFormatType imageFormat) {
-  if (imageFormat == FileFormatType::Jpeg) {
-    std::vector<std::uint8_t> data;
-    ImagingStatus status = ReadWholeFile(fileName, kMaxDecodeBytes, data);
-    if (IsOk(status))
-      status = CheckJpegData(data.data(), data.size());
-    if (!IsOk(status)) {
-      if (ImagingErrorText().empty())
-        RecordImagingError(ImagingStatusText(status));
-      return nullptr;
+    std::string content =
+        "q " + Number(pageWidth) + " 0 0 " + Number(pageHeight) + " 0 0 cm /Im0 Do Q\n";
+    QPDFObjectHandle resources = QPDFObjectHandle::newDictionary(
+        {{"/XObject", QPDFObjectHandle::newDictionary({{"/Im0", picture}})}});
+    if (text != nullptr) {
+      if (!textLayer_)
+        textLayer_ = std::make_unique<PdfTextLayer>(*pdf_);
+      std::string words;
+      if (textLayer_->Draw(words, *text, pageWidth, pageHeight)) {
+        content += words;
+        if (textLayer_->Font().isInitialized())
+          resources.replaceKey("/Font", QPDFObjectHandle::newDictionary(
+                                            {{PdfTextLayer::kFontName, textLayer_->Font()}}));
+      } else {
+        Log(LOG_LOCATION, "PdfDocument::AddPage(): %s: no text: %s", fileName.c_str(),
+            textLayer_->Failure().c_str());
+      }
     }
-    return HPDF_LoadJpegImageFromMem(handle_, data.data(), static_cast<HPDF_UINT>(data.size()));
+    QPDFObjectHandle page = pdf_->makeIndirectObject(QPDFObjectHandle::newDictionary(
+        {{"/Type", Name("/Page")},
+         {"/MediaBox",
+          QPDFObjectHandle::newArray(QPDFObjectHandle::Rectangle(0, 0, pageWidth, pageHeight))},
+         {"/Resources", resources},
+         {"/Contents", pdf_->newStream(content)}}));
+    QPDFPageDocumentHelper(*pdf_).addPage(QPDFPageObjectHelper(page), false);
+  } catch (const std::exception& error) {
+    return Fail(E_FAIL, fileName, "cannot add the page", error.what());
   }
-  if (const ImagingStatus status = CheckPngFile(fileName); !IsOk(status)) {
-    if (ImagingErrorText().empty())
-      RecordImagingError(ImagingStatusText(status));
-    return nullptr;
-  }
-  return HPDF_LoadPngImageFromFile2(handle_, fileName.c_str());
+  return S_OK;
 }
 
 ResultCode PdfDocument::SaveToFile(const std::string& fileName) {
   ClearError();
   ClearImagingErrorText();
-  if (handle_ == nullptr || fileName.empty())
+  if (pdf_ == nullptr || fileName.empty())
     return Fail(E_INVALIDARG, fileName, "no open document or no file name");
-  // libHaru does not check the flush when it closes its file, so a full disk
-  // would pass unnoticed: it writes through a sink that checks every write.
-  CheckedFileSink sink;
-  if (!sink.Open(fileName))
-    return Fail(E_FAIL, fileName, "cannot write the document", SystemErrorText(sink.ErrorNumber()));
-  // libHaru reports a failed write by number only; errno says why.
-  errno = 0;
-  const HPDF_STATUS saved = HPDF_SaveToFile(handle_, sink.PipePath().c_str());
-  const int saveError = errno;
-  const bool complete = sink.Close();
-  if (saved != HPDF_OK) {
-    const std::string system = SystemErrorText(saveError);
-    const std::string library = LibraryErrorText();
-    return Fail(E_FAIL, fileName, "cannot write the document",
-                library.empty() || system.empty() ? library + system : library + "; " + system);
+  const int fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0)
+    return Fail(E_FAIL, fileName, "cannot write the document", SystemErrorText(errno));
+  CheckedOutput output(fd);
+  pageFailure_.clear();
+  std::string failure;
+  try {
+    QPDFWriter writer(*pdf_);
+    writer.setOutputPipeline(&output);
+    // Page data goes out as it came: copied streams are never decoded, and
+    // only what has no filter of its own (the page contents) is compressed.
+    // The file identifier is a fresh one: one derived from the contents
+    // would cost a digest of every byte, a quarter of the time of a JPEG
+    // document.
+    writer.setDecodeLevel(qpdf_dl_none);
+    writer.setCompressStreams(true);
+    writer.write();
+  } catch (const std::exception& error) {
+    failure = error.what();
   }
-  if (!complete)
-    return Fail(E_FAIL, fileName, "cannot write the document", SystemErrorText(sink.ErrorNumber()));
+  int errorNumber = output.ErrorNumber();
+  if (failure.empty() && errorNumber == 0 && ::fsync(fd) != 0)
+    errorNumber = errno;
+  if (::close(fd) != 0 && failure.empty() && errorNumber == 0)
+    errorNumber = errno;
+  if (!pageFailure_.empty()) {
+    errorText_ = pageFailure_;
+    errorDetail_ = pageFailure_;
+    return E_FAIL;
+  }
+  if (errorNumber != 0)
+    return Fail(E_FAIL, fileName, "cannot write the document", SystemErrorText(errorNumber));
+  if (!failure.empty())
+    return Fail(E_FAIL, fileName, "cannot write the document", failure);
   return S_OK;
 }
 
 ResultCode PdfDocument::CloseDocument() {
-  if (handle_ == nullptr)
+  if (pdf_ == nullptr)
     return E_INVALIDARG;
   textLayer_.reset();
-  HPDF_Free(handle_);
-  handle_ = nullptr;
+  pdf_.reset();
   return S_OK;
 }

@@ -1,8 +1,5 @@
 #pragma once
 
-#include <hpdf.h>
-
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,11 +7,13 @@
 #include "core/FileFormatType.h"
 #include "core/ResultCodes.h"
 
+class QPDF;
 struct PageText;
 class PdfTextLayer;
 
-// One libHaru document being built. libHaru reports failures through an error
-// handler; the last report is kept here and turned into result codes.
+// One PDF document being built. Pages hold their page files' data by
+// reference: each image is read (and copied where its data suits PDF) only
+// while the document is saved, so memory holds one page at a time.
 class PdfDocument {
  public:
   PdfDocument();
@@ -26,38 +25,33 @@ class PdfDocument {
   // imageFormat is JPEG or PNG; width and height in thousandths of an inch.
   ResultCode AddPages(const std::vector<std::string>& pageFiles, FileFormatType imageFormat,
                       int width, int height);
-  // With `text`, the page's recognised words go invisibly over its image; a
-  // text that cannot be drawn is logged and the page keeps its image alone.
+  // A JPEG document takes JPEG pages and black-and-white pages, a PNG one any
+  // lossless page. With `text`, the page's recognised words go invisibly over
+  // its image; a text that cannot be drawn is logged and the page keeps its
+  // image alone.
   ResultCode AddPage(const std::string& fileName, FileFormatType imageFormat, int width, int height,
                      const PageText* text = nullptr);
+  // Writes the whole document to fileName, every write and the final flush
+  // to disk checked.
   ResultCode SaveToFile(const std::string& fileName);
   ResultCode CloseDocument();
 
-  bool IsOpen() const { return handle_ != nullptr; }
-  std::uint32_t ErrorNumber() const { return errorNumber_; }
-  std::uint32_t DetailNumber() const { return detailNumber_; }
-  // Why the last failed operation failed: the file it concerned and libHaru's
-  // (or the system's) words; empty after an operation that succeeded.
+  bool IsOpen() const { return pdf_ != nullptr; }
+  // Why the last failed operation failed: the file it concerned and the
+  // library's (or the system's) words; empty after an operation that succeeded.
   const std::string& GetErrorText() const { return errorText_; }
   // Only the library's or the system's words of that text.
   const std::string& GetErrorDetail() const { return errorDetail_; }
 
  private:
-  static void OnError(HPDF_STATUS errorNumber, HPDF_STATUS detailNumber, void* userData);
-  bool ErrorRecorded() const { return errorNumber_ != 0; }
-  void RecordUnreportedError(FileFormatType imageFormat);
-  HPDF_Image LoadImage(const std::string& fileName, FileFormatType imageFormat);
   void ClearError();
-  void DrawText(HPDF_Page page, const PageText& text, const std::string& fileName);
   ResultCode Fail(ResultCode code, const std::string& file, const std::string& what,
                   const std::string& detail = {});
-  ResultCode FailInLibrary(const std::string& file, const std::string& what);
-  std::string LibraryErrorText() const;
 
-  std::uint32_t errorNumber_ = 0;
-  std::uint32_t detailNumber_ = 0;
-  HPDF_Doc handle_ = nullptr;
+  std::unique_ptr<QPDF> pdf_;
   std::unique_ptr<PdfTextLayer> textLayer_;
+  // A page's data that cannot be read when the document is written.
+  std::string pageFailure_;
   std::string errorText_;
   std::string errorDetail_;
 };

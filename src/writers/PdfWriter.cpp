@@ -4,6 +4,9 @@
 
 #include "core/ContractChecks.h"
 #include "ocr/PageTextSource.h"
+#include "platform/imaging/Bitmap.h"
+#include "platform/imaging/DibReader.h"
+#include "twain/GlobalMemory.h"
 #include "writers/FailureText.h"
 #include "writers/StagedOutputFile.h"
 
@@ -57,7 +60,7 @@ ResultCode PdfWriter::AddSearchablePages(const std::vector<std::string>& pageFil
   return S_OK;
 }
 
-// libHaru writes the file as it goes; a failure must not leave half a PDF
+// The document is written as it goes; a failure must not leave half a PDF
 // where the document (or the file it replaces) belongs.
 ResultCode PdfWriter::SaveDocument(const std::string& fileName) {
   StagedOutputFile output(fileName);
@@ -82,4 +85,18 @@ ResultCode PdfWriter::Expand(const std::string&, const std::string&, const std::
                              std::vector<std::string>&, PageSize&) {
   errorText_ = "a PDF is not expanded into pages";
   return E_NOTIMPL;
+}
+
+FileFormatType ScannedPageFormat(FileFormatType documentFormat, PageImageHandle image) {
+  const FileFormatType pageFormat = PageFileFormat(documentFormat);
+  if (documentFormat != FileFormatType::PdfCompressed || image == nullptr)
+    return pageFormat;
+  const void* block = GlobalLock(image);
+  if (block == nullptr)
+    return pageFormat;
+  Bitmap page;
+  const bool blackAndWhite = IsOk(BitmapViewOfDib(block, GlobalSize(image), page)) &&
+                             page.Format() == PixelFormat::Indexed1 && page.HasGreyPalette();
+  GlobalUnlock(image);
+  return blackAndWhite ? FileFormatType::Png : pageFormat;
 }

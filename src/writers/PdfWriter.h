@@ -37,3 +37,8 @@ class PdfWriter : public IDocumentWriter {
   std::shared_ptr<PageTextSource> textSource_;
   std::string errorText_;
 };
+
+// The format a scanned page of a document is written in before the document
+// is combined: the document's page file format, but PNG for a black-and-white
+// page of a compressed PDF, whose sharp pixels JPEG would blur to grey.
+FileFormatType ScannedPageFormat(FileFormatType documentFormat, PageImageHandle image);

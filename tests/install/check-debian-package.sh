@@ -28,7 +28,7 @@ libdir=$(grep -o '^lib/[^ ]*/libdocketeer_dsm.so$' "$work/contents" | sed 's|/do
 diff <(expected_files "$libdir" | sort) "$work/contents" ||
   fail "the package's files differ from the expected ones (< expected, > packaged)"
 depends=$(dpkg-deb --field "$deb" Depends)
-for library in libqt6widgets6 libsane1 libtiff6 libhpdf; do
+for library in libqt6widgets6 libsane1 libtiff6 libqpdf; do
   [[ $depends == *"$library"* ]] || fail "Depends lacks $library: $depends"
 done
 [[ $(dpkg-deb --field "$deb" Recommends) == *sane-utils* ]] || fail "sane-utils is not recommended"

@@ -97,6 +97,7 @@ class TiffImageFile : public ImageFile {
   ImagingStatus OpenRows(std::unique_ptr<PageRowSource>& out) override {
     return reader_.OpenRows(out);
   }
+  ImagingStatus FindStoredFaxG4(StoredFaxG4& out) override { return reader_.FindStoredFaxG4(out); }
 
  private:
   void UpdateInfo() {

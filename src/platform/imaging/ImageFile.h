@@ -10,6 +10,7 @@
 #include "platform/imaging/PageRowSource.h"
 
 class ImageInput;
+struct StoredFaxG4;
 
 // A decodable image file of one or more frames (multi-page TIFF, GIF frames);
 // BMP, JPEG and PNG have one. Opening reads only the headers; Decode reads the
@@ -49,6 +50,9 @@ class ImageFile {
   virtual ImagingStatus OpenRows(std::unique_ptr<PageRowSource>&) {
     return ImagingStatus::NotSupported;
   }
+  // Where the active frame's Group 4 data lies in the file, when it can be
+  // copied as it is (TIFF only); NotSupported otherwise.
+  virtual ImagingStatus FindStoredFaxG4(StoredFaxG4&) { return ImagingStatus::NotSupported; }
 
  protected:
   explicit ImageFile(std::unique_ptr<ImageInput> input);

@@ -201,6 +201,16 @@ ImagingStatus ReadJpegInfo(ImageInput& input, int& width, int& height, double& d
   });
 }
 
+ImagingStatus ReadJpegLayout(ImageInput& input, int& width, int& height, int& components) {
+  return WithDecoder(input, [&](DecodeState& s) {
+    jpeg_read_header(&s.cinfo, TRUE);
+    width = static_cast<int>(s.cinfo.image_width);
+    height = static_cast<int>(s.cinfo.image_height);
+    components = s.cinfo.num_components;
+    return ImagingStatus::Ok;
+  });
+}
+
 namespace {
 
 ImagingStatus BrokenJpeg(const char* why) {

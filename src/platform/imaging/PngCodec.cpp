@@ -154,7 +154,7 @@ ImagingStatus ReadPngInfo(ImageInput& input, int& width, int& height, double& dp
 namespace {
 
 // The rows are read one at a time, but whoever reads the image after this
-// check (libHaru) holds all its rows at once: the declared size is refused
+// check may hold all its rows at once: the declared size is refused
 // before the first row when it is more than a page can need.
 ImagingStatus ReadAndDiscardRows(PngReadState& s) {
   png_read_info(s.png, s.info);

@@ -340,3 +340,35 @@ ImagingStatus TiffReader::Decode(Bitmap& out) {
   out = std::move(bitmap);
   return ImagingStatus::Ok;
 }
+
+ImagingStatus TiffReader::FindStoredFaxG4(StoredFaxG4& out) {
+  if (tiff_ == nullptr || currentPage_ < 0)
+    return ImagingStatus::InvalidParameter;
+  const Layout l = ReadLayout(tiff_);
+  std::uint16_t compression = COMPRESSION_NONE, fillOrder = FILLORDER_MSB2LSB;
+  std::uint32_t options = 0;
+  TIFFGetFieldDefaulted(tiff_, TIFFTAG_COMPRESSION, &compression);
+  TIFFGetFieldDefaulted(tiff_, TIFFTAG_FILLORDER, &fillOrder);
+  if (compression != COMPRESSION_CCITTFAX4 || fillOrder != FILLORDER_MSB2LSB ||
+      l.bitsPerSample != 1 || l.samplesPerPixel != 1 || TIFFIsTiled(tiff_) ||
+      TIFFNumberOfStrips(tiff_) != 1 ||
+      (l.photometric != PHOTOMETRIC_MINISWHITE && l.photometric != PHOTOMETRIC_MINISBLACK))
+    return ImagingStatus::NotSupported;
+  if (TIFFGetField(tiff_, TIFFTAG_GROUP4OPTIONS, &options) && options != 0)
+    return ImagingStatus::NotSupported;
+  const std::uint64_t offset = TIFFGetStrileOffset(tiff_, 0);
+  const std::uint64_t length = TIFFGetStrileByteCount(tiff_, 0);
+  const std::uint64_t size = TIFFClientdata(tiff_) != nullptr
+                                 ? static_cast<ImageInput*>(TIFFClientdata(tiff_))->Size()
+                                 : 0;
+  if (length == 0 || offset > size || length > size - offset || l.width == 0 || l.height == 0 ||
+      l.width > static_cast<std::uint32_t>(Bitmap::kMaxDimension) ||
+      l.height > static_cast<std::uint32_t>(Bitmap::kMaxDimension))
+    return ImagingStatus::NotSupported;
+  out.offset = offset;
+  out.length = length;
+  out.width = static_cast<int>(l.width);
+  out.height = static_cast<int>(l.height);
+  out.zeroIsBlack = l.photometric == PHOTOMETRIC_MINISBLACK;
+  return ImagingStatus::Ok;
+}

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/imaging/Bitmap.h"
+#include "platform/imaging/FaxG4.h"
 #include "platform/imaging/PageRowSource.h"
 
 class ImageInput;
@@ -32,6 +33,9 @@ class TiffReader {
   // Bitmap unchanged; NotSupported for pages that need converting. The source
   // reads through this reader and must not outlive it or a page change.
   ImagingStatus OpenRows(std::unique_ptr<PageRowSource>& out);
+  // Where the selected page's Group 4 data lies, when it can be copied as it
+  // is; NotSupported for any other compression or layout.
+  ImagingStatus FindStoredFaxG4(StoredFaxG4& out);
 
  private:
   static constexpr int kMaxPages = 65535;
