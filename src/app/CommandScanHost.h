@@ -30,6 +30,8 @@ class CommandScanHost : public ScanWorkflowHost {
   void SaveFolderPreferences() override;
   void ReloadFolderPreferences() override {}
   QWidget* DialogOwner() override { return nullptr; }
+  // One line on standard error, whether or not it is a terminal.
+  void ShowPagesSetAside(const std::string& notice) override;
 
  private:
   void Write(const std::string& folder, const FolderChoices& choices);

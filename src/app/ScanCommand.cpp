@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "app/CleanupOptions.h"
 #include "app/CommandApplication.h"
 #include "app/CommandOutcome.h"
 #include "app/CommandPrompt.h"
@@ -52,6 +53,7 @@ ScanChoices MakeChoices(const ScanOptions& options, const FolderChoices& stored,
   choices.fileFormatType = options.format.value_or(settings.GetFileFormatType());
   choices.isMultiPageDocument = stored.multiPage || options.feeder || options.pages > 1;
   choices.rotateNinety = stored.rotateNinety || options.rotate;
+  choices.cleanup = stored.cleanup;
   choices.documentSize = size;
   choices.resolution = options.resolution.value_or(settings.GetResolution());
   choices.pixelType = options.pixelType.value_or(settings.GetPixelType());
@@ -104,6 +106,8 @@ int RunScanCommand(const CommandArguments& arguments) {
     return ReportBadUsage(kCommand, *problem);
   if (const auto problem = ApplyRecognitionOptions(arguments))
     return ReportBadUsage(kCommand, *problem);
+  if (CleanupChoices probe; const auto problem = ApplyCleanupOptions(arguments, probe))
+    return ReportBadUsage(kCommand, *problem);
   CommandApplication application;
   if (!application.IsReady())
     return kExitWrite;
@@ -114,7 +118,8 @@ int RunScanCommand(const CommandArguments& arguments) {
       std::filesystem::absolute(options.folder, error).lexically_normal().string());
   if (!std::filesystem::is_directory(folder, error))
     return ReportBadUsage(kCommand, options.folder + " is not a folder");
-  const FolderChoices stored = PerFolderPreferences(folder).ReadAll();
+  const FolderChoices stored =
+      PerFolderPreferences(folder).ReadAll(AppSettings().GetNewFolderCleanup());
   DocumentSize size = stored.documentSize;
   if (options.sizeName) {
     const std::optional<DocumentSize> found = FindDocumentSize(*options.sizeName);
@@ -123,7 +128,8 @@ int RunScanCommand(const CommandArguments& arguments) {
                                           "\"; the catalogue holds " + KnownSizeNames());
     size = *found;
   }
-  const ScanChoices choices = MakeChoices(options, stored, folder, size);
+  ScanChoices choices = MakeChoices(options, stored, folder, size);
+  ApplyCleanupOptions(arguments, choices.cleanup);
   if (CheckDestinationName(choices.destinationName) != DestinationNameProblem::None)
     return ReportBadUsage(kCommand, "\"" + choices.destinationName +
                                         "\" cannot name a document: it is empty, \".\" or "

@@ -12,8 +12,12 @@ namespace {
 constexpr int kInkContrast = 64;  // how much darker than paper ink is, at least
 constexpr int kAssumedDpi = 300;
 
-// Marks no larger than this in both directions are specks of dust or noise.
-constexpr double kSpeckMm = 2.0;
+// Marks no larger than this in both directions are specks of dust or noise,
+// unless there are several of the larger ones: the letters of a line
+// printed by hand may each be this small, and dust seldom is.
+constexpr double kDustMm = 1.5;
+constexpr double kSpeckMm = 3.0;
+constexpr int kFewSpecks = 4;
 // Punch holes: round, filled, of the usual 5 to 8 mm, near an edge.
 constexpr double kHoleMinMm = 4.0;
 constexpr double kHoleMaxMm = 9.5;
@@ -28,8 +32,8 @@ bool TouchesEdge(int x, int y, int w, int h, int pageWidth, int pageHeight) {
   return x <= 0 || y <= 0 || x + w >= pageWidth || y + h >= pageHeight;
 }
 
-bool IsSpeck(const Mark& mark) {
-  return mark.width <= kSpeckMm && mark.height <= kSpeckMm;
+bool IsSpeck(const Mark& mark, double largest) {
+  return mark.width <= largest && mark.height <= largest;
 }
 
 bool IsPunchHole(const Mark& mark, double pageWidth, double pageHeight) {
@@ -96,6 +100,7 @@ PageMarks ReadPageMarks(Pix* halfGrey) {
   const int width = pixGetWidth(ink.get());
   const int height = pixGetHeight(ink.get());
   const int count = boxes ? boxaGetCount(boxes) : 0;
+  int specks = 0;
   for (int i = 0; i < count; ++i) {
     l_int32 x = 0, y = 0, w = 0, h = 0;
     boxaGetBoxGeometry(boxes, i, &x, &y, &w, &h);
@@ -109,11 +114,17 @@ PageMarks ReadPageMarks(Pix* halfGrey) {
     pixCountPixels(piece.get(), &pixels, nullptr);
     const Mark mark{x * mmPerPixel, y * mmPerPixel, w * mmPerPixel, h * mmPerPixel,
                     double(pixels) / std::max(w * h, 1)};
-    if (IsSpeck(mark) || IsPunchHole(mark, width * mmPerPixel, height * mmPerPixel))
+    if (IsSpeck(mark, kDustMm) || IsPunchHole(mark, width * mmPerPixel, height * mmPerPixel))
       ++marks.ignoredMarks;
+    else if (IsSpeck(mark, kSpeckMm))
+      ++specks;
     else
       ++marks.contentMarks;
   }
+  if (specks >= kFewSpecks)
+    marks.contentMarks += specks;
+  else
+    marks.ignoredMarks += specks;
   boxaDestroy(&boxes);
   pixaDestroy(&pieces);
   return marks;

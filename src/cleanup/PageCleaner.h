@@ -4,7 +4,7 @@
 #include <mutex>
 #include <string>
 
-#include "cleanup/CleanupChoices.h"
+#include "core/CleanupChoices.h"
 #include "platform/imaging/Bitmap.h"
 
 class TextEngine;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "cleanup/PageCleaner.h"
 #include "core/ContractChecks.h"
 #include "core/DebugLog.h"
 #include "core/Paths.h"
@@ -200,6 +201,31 @@ void ScanWorkflow::StartDocument() {
   scannedPages_.clear();
   createdDocumentFolder_ = false;
   deferredOutcome_ = Outcome::None;
+  StartCleanup();
+}
+
+// One cleaner serves the whole document, so the orientation model loads once.
+void ScanWorkflow::StartCleanup() {
+  if (!choices_.cleanup.Any())
+    cleaner_.reset();
+  else if (!cleaner_ || !(cleaner_->Choices() == choices_.cleanup))
+    cleaner_ = std::make_shared<PageCleaner>(choices_.cleanup);
+  blankPages_.StartDocument(choices_.destinationFolder, choices_.destinationName,
+                            choices_.isMultiPageDocument);
+  host_.ShowPagesSetAside(std::string());
+}
+
+// A blank page is not one of the document's pages; it is moved aside whole.
+bool ScanWorkflow::SetAsideIfBlank(const std::string& path) {
+  if (!cleaner_ || !cleaner_->LastCleanup().blank)
+    return false;
+  pageSetAside_ = blankPages_.SetAside(path);
+  return pageSetAside_;
+}
+
+void ScanWorkflow::ReportPagesSetAside() {
+  if (blankPages_.Count() > 0)
+    host_.ShowPagesSetAside(blankPages_.Notice());
 }
 
 void ScanWorkflow::StartScanningPage() {
@@ -292,6 +318,7 @@ int ScanWorkflow::OnScanComplete() {
       case CANCEL_SCAN:
         Log(LOG_LOCATION, "CFoliantDlg::OnScanComplete(): CANCEL_SCAN");
         AskToDeletePages();
+        ReportPagesSetAside();
         break;
       default:
         Log(LOG_LOCATION, "CFoliantDlg::OnScanComplete(): DONE_SCANNING");
@@ -324,6 +351,7 @@ int ScanWorkflow::OnScanCancelled() {
   scanning_ = false;
   if (!scannedPages_.empty())
     AskToDeletePages();
+  ReportPagesSetAside();
   return 1;
 }
 
@@ -335,6 +363,7 @@ int ScanWorkflow::OnScanError() {
   if (scanning_)
     SaveOfferedPages();
   scanning_ = false;
+  ReportPagesSetAside();
   Prompt::ShowError(Owner(), kScannerError);
   return 1;
 }
@@ -364,7 +393,9 @@ int ScanWorkflow::SaveOfferedPages() {
       CheckPostcondition(CONTRACT_LOCATION, pages.at(i) != nullptr);
       SaveScannedPage(pages.at(i));
       pages.Free(i);
-      ++pageNumber_;
+      // A page set aside leaves no gap in the document's page numbers.
+      if (!std::exchange(pageSetAside_, false))
+        ++pageNumber_;
       ++pagesThisScan_;
       ++saved;
     }
@@ -394,7 +425,8 @@ void ScanWorkflow::SaveScannedPage(TW_HANDLE image) {
     if (WritePage(image, pagePath))
       scannedPages_.push_back(pagePath);
   }
-  if (choices_.viewAfterSaving && (choices_.isMultiPageDocument || !paths.IsContainerFormat()))
+  if (choices_.viewAfterSaving && !pageSetAside_ &&
+      (choices_.isMultiPageDocument || !paths.IsContainerFormat()))
     seams_.viewFile(pagePath, choices_.useDefaultViewer, Owner());
 }
 
@@ -419,18 +451,26 @@ bool ScanWorkflow::WritePage(TW_HANDLE image, const std::string& path) {
   AppSettings settings;
   worker->SetProgressCaption("Saving...");
   worker->SetExpectedRate(static_cast<unsigned int>(settings.GetEstimatedSavingSpeed()));
+  worker->SetPageCleaner(cleaner_);
   if (worker->Save(image, path, choices_.resolution, choices_.rotateNinety) < 0) {
     Log(LOG_LOCATION, "CFoliantDlg::SaveScannedPage(): ERROR_SAVING");
     Prompt::ShowError(Owner(), kErrorSaving, QString::fromStdString(worker->GetErrorText()));
     return false;
   }
   settings.SetEstimatedSavingSpeed(static_cast<std::int32_t>(worker->MeasuredRate()));
+  if (SetAsideIfBlank(path))
+    return false;
   recognition_.PageSaved(choices_.fileFormatType, path);
   return true;
 }
 
 void ScanWorkflow::CombineScannedPages() {
   const DocumentPaths paths = Paths();
+  if (scannedPages_.empty() && blankPages_.Count() > 0) {
+    // Every page was blank: there is no document, only its empty folder.
+    RemoveDestinationFolder(paths.GetDocumentFolder(), scannedPages_);
+    return;
+  }
   const std::string target = paths.GetCombinedPath();
   const DocumentSize& size = choices_.documentSize;
   auto worker = MakeWorker(choices_.fileFormatType);
@@ -452,6 +492,7 @@ void ScanWorkflow::CombineScannedPages() {
 }
 
 void ScanWorkflow::FinishDocument() {
+  ReportPagesSetAside();
   host_.SaveSettings();
   host_.SaveFolderPreferences();
   if (choices_.updateDestinationAfterScanning)

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "scan/BlankPageKeeper.h"
 #include "scan/DocumentFolderRemoval.h"
 #include "scan/PageRecognition.h"
 #include "scan/ScanWorkflowHost.h"
@@ -13,6 +14,7 @@
 #include "writers/worker/ImageWriterWorkerDlg.h"
 
 class DocumentPaths;
+class PageCleaner;
 class TwainManager;
 
 // What the workflow uses besides the window and the scan manager; each
@@ -79,6 +81,9 @@ class ScanWorkflow {
   std::unique_ptr<WriteWorker> MakeWorker(FileFormatType format) const;
   bool WritePage(TW_HANDLE image, const std::string& path);
   void AskToDeletePages();
+  void StartCleanup();
+  bool SetAsideIfBlank(const std::string& path);
+  void ReportPagesSetAside();
   bool DeferWhileSaving(Outcome outcome);
   void RunDeferredOutcome();
   int ChooseNextPage();
@@ -97,4 +102,8 @@ class ScanWorkflow {
   Outcome deferredOutcome_ = Outcome::None;
   DocumentFolderRemoval removal_;
   PageRecognition recognition_;
+  // The clean-up of the document's pages, when the folder asks for any.
+  std::shared_ptr<PageCleaner> cleaner_;
+  BlankPageKeeper blankPages_;
+  bool pageSetAside_ = false;
 };

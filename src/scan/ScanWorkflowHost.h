@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "core/CleanupChoices.h"
 #include "core/FileFormatType.h"
 #include "core/PixelType.h"
 #include "settings/DocumentSize.h"
@@ -26,6 +27,7 @@ struct ScanChoices {
   bool viewAfterSaving = false;
   bool useDefaultViewer = false;
   bool updateDestinationAfterScanning = false;
+  CleanupChoices cleanup;
 };
 
 // What the scan workflow needs of the main window. The window implements it;
@@ -53,4 +55,7 @@ class ScanWorkflowHost {
   virtual void ReloadFolderPreferences() = 0;
   // The owner of questions, progress dialogs and viewers.
   virtual QWidget* DialogOwner() = 0;
+  // Tells how many blank pages of the document were set aside and where;
+  // an empty notice clears the last one.
+  virtual void ShowPagesSetAside(const std::string& notice) { (void)notice; }
 };

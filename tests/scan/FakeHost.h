@@ -21,6 +21,7 @@ class FakeHost : public ScanWorkflowHost {
   void SaveFolderPreferences() override { ++saveFolderPreferencesCalls; }
   void ReloadFolderPreferences() override { ++reloadCalls; }
   QWidget* DialogOwner() override { return nullptr; }
+  void ShowPagesSetAside(const std::string& notice) override { notices.push_back(notice); }
 
   bool selected = true;
   std::string nameText = "Doc";
@@ -30,6 +31,7 @@ class FakeHost : public ScanWorkflowHost {
   int saveSettingsCalls = 0;
   int saveFolderPreferencesCalls = 0;
   int reloadCalls = 0;
+  std::vector<std::string> notices;
 };
 
 // Hands the scan manager's notifications to the workflow, as the window does.
