@@ -74,7 +74,8 @@ std::vector<Recipe> Recipes(int perKind) {
         blank.darkBorder = fault == 4 || fault == 5;
         recipes.push_back(blank);
       }
-      for (Content content : {Content::Handwriting, Content::Stamp, Content::Signature}) {
+      for (Content content :
+           {Content::Handwriting, Content::Stamp, Content::Signature, Content::Ruling}) {
         Recipe nearly{.content = content,
                       .dpi = dpi,
                       .noise = true,
@@ -109,6 +110,8 @@ const char* Name(const Recipe& recipe) {
       return "stamp";
     case Content::Signature:
       return "signature";
+    case Content::Ruling:
+      return "ruled form";
     case Content::Text:
       return "text";
   }

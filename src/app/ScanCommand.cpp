@@ -88,6 +88,10 @@ int Finish(const DocumentPaths& paths, const ScanSession& session, CommandOutcom
   if (!outcome.Failed() && session.Cancelled())
     outcome.Fail(kExitCancelled, "the scan was cancelled");
   const std::string written = RemoveTrailingSeparator(paths.GetDestinationPath());
+  // Every page blank and set aside is a scan that worked; standard error
+  // already says where the pages went.
+  if (!outcome.Failed() && !FileExists(written) && session.PagesSetAside() > 0)
+    return kExitDone;
   if (!outcome.Failed() && !FileExists(written))
     outcome.Fail(kExitScanner, "the scanner delivered no page");
   if (outcome.Failed()) {

@@ -123,3 +123,7 @@ bool ScanSession::WaitForEnter(int pageNumber) {
     line += byte;
   }
 }
+
+int ScanSession::PagesSetAside() const {
+  return workflow_ ? workflow_->PagesSetAside() : 0;
+}

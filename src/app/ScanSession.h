@@ -31,6 +31,8 @@ class ScanSession : public QObject {
   // Scans the document; returns once it is written, has failed or was cancelled.
   void Run();
   bool Cancelled() const { return cancelled_; }
+  // Blank pages of the document that went to the trash or beside it.
+  int PagesSetAside() const;
 
  protected:
   bool event(QEvent* event) override;

@@ -8,7 +8,7 @@ struct PageMarks {
   int paper = 255;       // the grey of the paper
   int inkBelow = 0;      // greys below this are ink
   int contentMarks = 0;  // marks that count as content: writing, stamps, pictures
-  int ignoredMarks = 0;  // specks, holes and border shadows
+  int ignoredMarks = 0;  // specks and holes; a border along the edge is no mark
   bool IsBlank() const { return contentMarks == 0; }
 };
 

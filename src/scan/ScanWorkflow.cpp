@@ -493,6 +493,10 @@ void ScanWorkflow::CombineScannedPages() {
 
 void ScanWorkflow::FinishDocument() {
   ReportPagesSetAside();
+  // A folder of page files whose every page was blank holds nothing.
+  if (scannedPages_.empty() && blankPages_.Count() > 0 && Paths().HasPageFiles() &&
+      !IsTiffFormat(choices_.fileFormatType) && !Paths().IsContainerFormat())
+    RemoveDestinationFolder(GetDocumentFolder(), scannedPages_);
   host_.SaveSettings();
   host_.SaveFolderPreferences();
   if (choices_.updateDestinationAfterScanning)

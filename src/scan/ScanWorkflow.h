@@ -55,6 +55,8 @@ class ScanWorkflow {
   // The number the next saved page gets.
   int PageNumber() const { return pageNumber_; }
   const std::vector<std::string>& ScannedPages() const { return scannedPages_; }
+  // Blank pages of the document in progress, or of the last one, set aside.
+  int PagesSetAside() const { return blankPages_.Count(); }
   // The document folder of the document in progress, or of the last one.
   std::string GetDocumentFolder() const;
   // Tests shorten the wait between attempts to remove a document folder.

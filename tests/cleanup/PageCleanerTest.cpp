@@ -59,7 +59,10 @@ INSTANTIATE_TEST_SUITE_P(
         BlankCase{"stamp",
                   {.content = Content::Stamp, .dpi = 200, .bleedThrough = true, .darkBorder = true},
                   false},
-        BlankCase{"signature", {.content = Content::Signature, .dpi = 200, .specks = true}, false}),
+        BlankCase{"signature", {.content = Content::Signature, .dpi = 200, .specks = true}, false},
+        BlankCase{"ruled_form_running_off_the_edges",
+                  {.content = Content::Ruling, .dpi = 200, .darkBorder = true},
+                  false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PageCleaner, TurnsTextPagesUprightAndLevelsThem) {

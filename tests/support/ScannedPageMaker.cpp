@@ -130,6 +130,13 @@ void AddMarks(QImage& image, const Recipe& recipe, std::mt19937& random) {
     case Content::Signature:
       DrawScribble(painter, dpi, random, QPointF(across(random), down(random)), 35, 10, 0.5, 40);
       break;
+    case Content::Ruling: {
+      painter.setPen(QPen(QColor(70, 70, 70), Px(0.4, dpi)));
+      for (double y = Px(60, dpi); y < image.height() - Px(40, dpi); y += Px(18, dpi))
+        painter.drawLine(QPointF(0, y), QPointF(image.width(), y));
+      painter.drawLine(QPointF(Px(70, dpi), 0), QPointF(Px(70, dpi), image.height()));
+      break;
+    }
     case Content::Stamp:
       DrawStamp(painter, dpi, random, QPointF(across(random) + Px(30, dpi), down(random)));
       break;

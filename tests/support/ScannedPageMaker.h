@@ -14,6 +14,7 @@ enum class Content {
   Handwriting,  // one handwritten line
   Stamp,        // one rubber stamp
   Signature,    // one signature
+  Ruling,       // an empty form: ruled lines running off the page's edges
   Text,         // a printed page of text
 };
 
