@@ -41,7 +41,11 @@ PixPtr OrientationImage(Pix* halfGrey, int paper) {
 PageCleaner::PageCleaner(CleanupChoices choices, std::string dataFolder)
     : choices_(choices),
       engine_(std::make_unique<TextEngine>(
-          dataFolder.empty() ? RecognitionDataFolder() : std::move(dataFolder), std::string())) {}
+          dataFolder.empty() ? RecognitionDataFolder() : std::move(dataFolder), std::string())) {
+  // Leptonica's notes on pages it finds hard to measure are no concern of
+  // the user's; its errors still reach standard error.
+  setMsgSeverity(L_SEVERITY_ERROR);
+}
 
 PageCleaner::~PageCleaner() = default;
 
