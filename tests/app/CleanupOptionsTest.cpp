@@ -42,9 +42,4 @@ TEST(CleanupOptions, TurnTheFolderChoicesOnAndOffForOneScan) {
   }
 }
 
-TEST(CleanupOptions, TakeNoValue) {
-  CommandArguments parsed;
-  EXPECT_TRUE(ParseCommandArguments({"folder", "--deskew=yes"}, ScanOptionSpecs(), parsed));
-}
-
 }  // namespace

@@ -125,15 +125,4 @@ TEST_F(ScanCleanupTest, TheBlankPageOfASinglePageDocumentGoesToTheTrash) {
   EXPECT_NE(host_.notices.back().find("trash"), std::string::npos);
 }
 
-TEST_F(ScanCleanupTest, WithTheChoicesOffEveryPageIsKeptAsScanned) {
-  ScriptFeederBatch();
-  host_.choices.cleanup = {};
-  host_.choices.fileFormatType = FileFormatType::Png;
-  Build();
-  Click();
-  for (const char* page : {"Doc/Page 001.png", "Doc/Page 002.png", "Doc/Page 005.png"})
-    EXPECT_TRUE(Exists(page)) << page;
-  EXPECT_FALSE(Exists("Doc (blank pages)"));
-}
-
 }  // namespace
