@@ -1,5 +1,6 @@
 #include "app/CommandScanHost.h"
 
+#include <cstdio>
 #include <utility>
 
 #include "app/CommandOutcome.h"
@@ -27,6 +28,11 @@ void CommandScanHost::SaveFolderPreferences() {
     return;
   Write(documentFolder,
         PageFolderChoices(pageNumber_(), choices_.rotateNinety, choices_.documentSize));
+}
+
+void CommandScanHost::ShowPagesSetAside(const std::string& notice) {
+  if (!notice.empty())
+    std::fprintf(stderr, "%s\n", notice.c_str());
 }
 
 void CommandScanHost::Write(const std::string& folder, const FolderChoices& choices) {

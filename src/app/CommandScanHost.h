@@ -30,6 +30,8 @@ class CommandScanHost : public ScanWorkflowHost {
   void SaveFolderPreferences() override;
   void ReloadFolderPreferences() override {}
   void DestinationNameChanged(const std::string& name) override { choices_.destinationName = name; }
+  // One line on standard error, whether or not it is a terminal.
+  void ShowPagesSetAside(const std::string& notice) override;
 
  private:
   void Write(const std::string& folder, const FolderChoices& choices);

@@ -36,6 +36,7 @@ ResultCode ConsoleWriteWorker::Run(const std::string& target, std::uint64_t inpu
   try {
     std::unique_ptr<IDocumentWriter> writer = CreateDocumentWriter(format_);
     writer->SetPageTextSource(textSource_);
+    writer->SetPageCleaner(cleaner_);
     result = operation(*writer);
     errorText_ = Failed(result) ? writer->GetErrorText() : std::string();
   } catch (const std::bad_alloc&) {

@@ -30,6 +30,9 @@ class ConsoleWriteWorker : public WriteWorker {
   void SetPageTextSource(std::shared_ptr<PageTextSource> source) override {
     textSource_ = std::move(source);
   }
+  void SetPageCleaner(std::shared_ptr<PageCleaner> cleaner) override {
+    cleaner_ = std::move(cleaner);
+  }
   void SetProgressCaption(const std::string& caption) override { caption_ = caption; }
   void SetExpectedRate(unsigned int) override {}
   unsigned int MeasuredRate() override { return measuredRate_; }
@@ -41,6 +44,7 @@ class ConsoleWriteWorker : public WriteWorker {
   FileFormatType format_;
   CommandOutcome& outcome_;
   std::shared_ptr<PageTextSource> textSource_;
+  std::shared_ptr<PageCleaner> cleaner_;
   std::string caption_;
   std::string errorText_;
   unsigned int measuredRate_ = 0;

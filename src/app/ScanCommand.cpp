@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "app/CleanupOptions.h"
 #include "app/CommandApplication.h"
 #include "app/CommandOutcome.h"
 #include "app/CommandPrompt.h"
@@ -52,6 +53,7 @@ ScanChoices MakeChoices(const ScanOptions& options, const FolderChoices& stored,
   choices.fileFormatType = options.format.value_or(settings.GetFileFormatType());
   choices.isMultiPageDocument = stored.multiPage || options.feeder || options.pages > 1;
   choices.rotateNinety = stored.rotateNinety || options.rotate;
+  choices.cleanup = stored.cleanup;
   choices.documentSize = size;
   choices.resolution = options.resolution.value_or(settings.GetResolution());
   choices.pixelType = options.pixelType.value_or(settings.GetPixelType());
@@ -88,6 +90,10 @@ int Finish(const DocumentPaths& paths, const ScanSession& session, CommandOutcom
   if (!outcome.Failed() && session.Cancelled())
     outcome.Fail(kExitCancelled, "the scan was cancelled");
   const std::string written = RemoveTrailingSeparator(paths.GetDestinationPath());
+  // Every page blank and set aside is a scan that worked; standard error
+  // already says where the pages went.
+  if (!outcome.Failed() && !FileExists(written) && session.PagesSetAside() > 0)
+    return kExitDone;
   if (!outcome.Failed() && !FileExists(written))
     outcome.Fail(kExitScanner, "the scanner delivered no page");
   if (outcome.Failed()) {
@@ -106,6 +112,8 @@ int RunScanCommand(const CommandArguments& arguments) {
     return ReportBadUsage(kCommand, *problem);
   if (const auto problem = ApplyRecognitionOptions(arguments))
     return ReportBadUsage(kCommand, *problem);
+  if (CleanupChoices probe; const auto problem = ApplyCleanupOptions(arguments, probe))
+    return ReportBadUsage(kCommand, *problem);
   CommandApplication application;
   if (!application.IsReady())
     return kExitWrite;
@@ -116,7 +124,8 @@ int RunScanCommand(const CommandArguments& arguments) {
       std::filesystem::absolute(options.folder, error).lexically_normal().string());
   if (!std::filesystem::is_directory(folder, error))
     return ReportBadUsage(kCommand, options.folder + " is not a folder");
-  const FolderChoices stored = PerFolderPreferences(folder).ReadAll();
+  const FolderChoices stored =
+      PerFolderPreferences(folder).ReadAll(AppSettings().GetNewFolderCleanup());
   DocumentSize size = stored.documentSize;
   if (options.sizeName) {
     const std::optional<DocumentSize> found = FindDocumentSize(*options.sizeName);
@@ -125,7 +134,8 @@ int RunScanCommand(const CommandArguments& arguments) {
                                           "\"; the catalogue holds " + KnownSizeNames());
     size = *found;
   }
-  const ScanChoices choices = MakeChoices(options, stored, folder, size);
+  ScanChoices choices = MakeChoices(options, stored, folder, size);
+  ApplyCleanupOptions(arguments, choices.cleanup);
   if (CheckDestinationName(choices.destinationName) != DestinationNameProblem::None)
     return ReportBadUsage(kCommand, "\"" + choices.destinationName +
                                         "\" cannot name a document: it is empty, \".\" or "

@@ -2,6 +2,9 @@
 
 #include <charconv>
 #include <iterator>
+#include <vector>
+
+#include "app/CleanupOptions.h"
 
 #include "app/FileFormatOption.h"
 
@@ -41,7 +44,12 @@ std::optional<PixelType> PixelTypeFromOption(const std::string& name) {
 }  // namespace
 
 std::span<const OptionSpec> ScanOptionSpecs() {
-  return kScanOptions;
+  static const std::vector<OptionSpec> specs = [] {
+    std::vector<OptionSpec> all(std::begin(kScanOptions), std::end(kScanOptions));
+    all.insert(all.end(), std::begin(kCleanupOptions), std::end(kCleanupOptions));
+    return all;
+  }();
+  return specs;
 }
 
 std::optional<std::string> ReadScanOptions(const CommandArguments& arguments,

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFile>
 #include <cstdio>
 
 #include "app/CommandOutcome.h"
@@ -33,6 +34,9 @@ ScanSession::ScanSession(const ScanChoices& choices, const FolderChoices& stored
   seams.prompter = &prompter;
   seams.chooseNextPage = [this](int pageNumber) { return ChooseNextPage(pageNumber); };
   seams.viewFile = [](const std::string&, bool) {};
+  seams.trash = [](const std::string& path) {
+    return QFile::moveToTrash(QFile::decodeName(path.c_str()));
+  };
   seams.createWorker = [this](FileFormatType format) -> std::unique_ptr<WriteWorker> {
     return std::make_unique<ConsoleWriteWorker>(format, outcome_);
   };
@@ -123,4 +127,8 @@ bool ScanSession::WaitForEnter(int pageNumber) {
       return line != "q" && line != "Q";
     line += byte;
   }
+}
+
+int ScanSession::PagesSetAside() const {
+  return workflow_ ? workflow_->PagesSetAside() : 0;
 }

@@ -34,6 +34,8 @@ class ScanSession : public QObject {
   bool Cancelled() const { return cancelled_; }
   // The choices the document was scanned with: its name may have moved on.
   ScanChoices Choices() const { return host_.Choices(); }
+  // Blank pages of the document that went to the trash or beside it.
+  int PagesSetAside() const;
 
  protected:
   bool event(QEvent* event) override;

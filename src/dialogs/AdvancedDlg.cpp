@@ -92,6 +92,7 @@ AdvancedDlg::AdvancedDlg(QWidget* parent) : QDialog(parent) {
   grid->addWidget(BuildOriginGroup(), 1, 2);
   grid->addWidget(BuildArchiveGroup(), 2, 0, 1, 2);
   grid->addWidget(BuildRecognitionGroup(), 3, 0, 1, 2);
+  grid->addWidget(BuildCleanupGroup(), 2, 2, 2, 1);
   grid->addWidget(BuildButtons(), 2, 2, 2, 1, Qt::AlignRight | Qt::AlignBottom);
   SetTabOrder();
 }
@@ -227,6 +228,27 @@ QGroupBox* AdvancedDlg::BuildRecognitionGroup() {
   return group;
 }
 
+QGroupBox* AdvancedDlg::BuildCleanupGroup() {
+  skipBlankCheck_ = NewCheck("Set aside blan&k pages", "newFolderSkipBlankCheck");
+  uprightCheck_ = NewCheck("Turn pages uprig&ht", "newFolderUprightCheck");
+  deskewCheck_ = NewCheck("Straighten pages", "newFolderDeskewCheck");
+  auto* group = new QGroupBox("Clean-up for New Folders");
+  group->setObjectName("newFolderCleanupGroup");
+  auto* layout = new QVBoxLayout(group);
+  layout->addWidget(skipBlankCheck_);
+  layout->addWidget(uprightCheck_);
+  layout->addWidget(deskewCheck_);
+  layout->addStretch();
+  return group;
+}
+
+void AdvancedDlg::SetNewFolderCleanup(const CleanupChoices& cleanup) {
+  newFolderCleanup_ = cleanup;
+  skipBlankCheck_->setChecked(cleanup.skipBlank);
+  uprightCheck_->setChecked(cleanup.upright);
+  deskewCheck_->setChecked(cleanup.deskew);
+}
+
 // A chosen language that is not installed stays in the list, marked, so the
 // user sees why documents come out without text instead of a silent switch.
 void AdvancedDlg::FillRecognition() {
@@ -272,7 +294,8 @@ void AdvancedDlg::SetTabOrder() {
         << addButton_ << editButton_ << deleteButton_;
   for (QAbstractButton* radio : originGroup_->buttons())
     chain << radio;
-  chain << browseButton_ << searchableCheck_ << languageCombo_ << okButton_ << cancelButton_;
+  chain << browseButton_ << searchableCheck_ << languageCombo_ << skipBlankCheck_ << uprightCheck_
+        << deskewCheck_ << okButton_ << cancelButton_;
   for (int i = 1; i < chain.size(); ++i)
     setTabOrder(chain[i - 1], chain[i]);
 }
@@ -473,6 +496,8 @@ void AdvancedDlg::accept() {
   documentSizes_ = editedSizes_;
   archiveRootFolder_ = editedArchiveRootFolder_;
   makePdfSearchable_ = searchableCheck_->isChecked();
+  newFolderCleanup_ = {skipBlankCheck_->isChecked(), uprightCheck_->isChecked(),
+                       deskewCheck_->isChecked()};
   if (languageCombo_->currentIndex() >= 0)
     recognitionLanguage_ = languageCombo_->currentData().toString().toStdString();
   QDialog::accept();

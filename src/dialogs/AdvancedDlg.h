@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/CleanupChoices.h"
 #include "core/FileFormatType.h"
 #include "core/PixelType.h"
 #include "dialogs/OfferedChoiceNames.h"
@@ -65,6 +66,9 @@ class AdvancedDlg : public QDialog {
   bool GetMakePdfSearchable() const { return makePdfSearchable_; }
   void SetRecognitionLanguage(const std::string& language) { recognitionLanguage_ = language; }
   std::string GetRecognitionLanguage() const { return recognitionLanguage_; }
+  // The page clean-up a folder starts with until the user chooses its own.
+  void SetNewFolderCleanup(const CleanupChoices& cleanup);
+  CleanupChoices GetNewFolderCleanup() const { return newFolderCleanup_; }
 
   // Runs the size editor for Add and Edit; the default shows it modally.
   using SizeEditor = std::function<int(EditDocumentSizeDlg& editor)>;
@@ -83,6 +87,7 @@ class AdvancedDlg : public QDialog {
   QGroupBox* BuildSizesGroup();
   QGroupBox* BuildOriginGroup();
   QGroupBox* BuildArchiveGroup();
+  QGroupBox* BuildCleanupGroup();
   QGroupBox* BuildRecognitionGroup();
   void FillRecognition();
   void UpdateRecognitionControls();
@@ -118,6 +123,7 @@ class AdvancedDlg : public QDialog {
   ScannerOrigin scannerOrigin_ = ScannerOrigin::Unknown;
   std::vector<std::string> offeredLanguages_;
   bool makePdfSearchable_ = false;
+  CleanupChoices newFolderCleanup_;
   std::string recognitionLanguage_;
   SizeEditor sizeEditor_;
 
@@ -142,6 +148,9 @@ class AdvancedDlg : public QDialog {
   QLabel* archiveRootLabel_ = nullptr;
   QPushButton* browseButton_ = nullptr;
   QCheckBox* searchableCheck_ = nullptr;
+  QCheckBox* skipBlankCheck_ = nullptr;
+  QCheckBox* uprightCheck_ = nullptr;
+  QCheckBox* deskewCheck_ = nullptr;
   QComboBox* languageCombo_ = nullptr;
   QLabel* languageNote_ = nullptr;
   QPushButton* okButton_ = nullptr;

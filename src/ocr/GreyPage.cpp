@@ -19,6 +19,8 @@ std::uint8_t OverWhite(std::uint8_t value, std::uint8_t alpha) {
   return static_cast<std::uint8_t>((value * alpha + 255 * (255 - alpha)) / 255);
 }
 
+}  // namespace
+
 std::array<std::uint8_t, 256> PaletteGreys(const Bitmap& in) {
   std::array<std::uint8_t, 256> greys{};
   const auto& palette = in.Palette();
@@ -29,8 +31,8 @@ std::array<std::uint8_t, 256> PaletteGreys(const Bitmap& in) {
   return greys;
 }
 
-void ConvertRow(const Bitmap& in, int y, const std::array<std::uint8_t, 256>& greys,
-                std::uint8_t* out) {
+void GreyRow(const Bitmap& in, int y, const std::array<std::uint8_t, 256>& greys,
+             std::uint8_t* out) {
   const std::uint8_t* row = in.Row(y);
   const bool bgr = in.Channels() == ChannelOrder::Bgr;
   for (int x = 0; x < in.Width(); ++x) {
@@ -55,8 +57,6 @@ void ConvertRow(const Bitmap& in, int y, const std::array<std::uint8_t, 256>& gr
   }
 }
 
-}  // namespace
-
 ImagingStatus LoadGreyPage(const std::string& path, Bitmap& out) {
   std::unique_ptr<ImageFile> file;
   if (const ImagingStatus opened = ImageFile::Open(path, file); !IsOk(opened))
@@ -78,7 +78,7 @@ ImagingStatus LoadGreyPage(const std::string& path, Bitmap& out) {
   grey.SetResolution(decoded.DpiX(), decoded.DpiY());
   const auto greys = PaletteGreys(decoded);
   for (int y = 0; y < decoded.Height(); ++y)
-    ConvertRow(decoded, y, greys, grey.Row(y));
+    GreyRow(decoded, y, greys, grey.Row(y));
   out = std::move(grey);
   return ImagingStatus::Ok;
 }

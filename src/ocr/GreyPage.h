@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 
 #include "platform/imaging/Bitmap.h"
@@ -9,6 +11,12 @@
 // pixel type; transparent pixels count as white paper. The file's resolution
 // is kept.
 ImagingStatus LoadGreyPage(const std::string& path, Bitmap& out);
+
+// The grey of each palette index of an indexed page (transparency over white).
+std::array<std::uint8_t, 256> PaletteGreys(const Bitmap& in);
+// Row y of any page in 8-bit grey, `in.Width()` bytes; `greys` from PaletteGreys.
+void GreyRow(const Bitmap& in, int y, const std::array<std::uint8_t, 256>& greys,
+             std::uint8_t* out);
 
 // Turns a page clockwise by 0, 90, 180 or 270 degrees.
 ImagingStatus TurnClockwise(Bitmap& page, int degrees);

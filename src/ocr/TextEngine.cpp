@@ -123,6 +123,17 @@ int TextEngine::UprightTurn(const Bitmap& page, int dpi) {
   if (!StartOrientation())
     return 0;
   SetPage(*orientation_, page, dpi);
+  return DetectTurn();
+}
+
+int TextEngine::UprightTurn(Pix* page) {
+  if (!StartOrientation())
+    return 0;
+  orientation_->SetImage(page);
+  return DetectTurn();
+}
+
+int TextEngine::DetectTurn() {
   int degrees = 0;
   float confidence = 0;
   const char* script = nullptr;

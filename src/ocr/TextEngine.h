@@ -10,6 +10,7 @@ namespace tesseract {
 class TessBaseAPI;
 }
 class Bitmap;
+struct Pix;
 
 // One recognition engine for one thread: the language model and, when its data
 // is installed, the orientation model. Pages are turned upright for reading
@@ -35,9 +36,13 @@ class TextEngine {
   // How far a page must be turned clockwise to stand upright: 0 unless the
   // orientation model is loaded and sure of its answer.
   int UprightTurn(const Bitmap& page, int dpi);
+  // The same for a grey page the caller already holds for Leptonica, with its
+  // resolution set.
+  int UprightTurn(Pix* page);
 
  private:
   bool StartOrientation();
+  int DetectTurn();
   std::string MissingLanguageFile() const;
   void ReadWords(PageText& text);
 

@@ -56,6 +56,7 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   void FocusDestinationName(bool selectAll) override;
   void ReloadFolderPreferences() override;
   void DestinationNameChanged(const std::string& name) override;
+  void ShowPagesSetAside(const std::string& notice) override;
 
   TwainManager& ScanManager() { return scanManager_; }
   // Tests answer the next-page dialog and watch the viewer through these;
@@ -126,6 +127,7 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   std::string destinationName_;
   bool isMultiPageDocument_ = false;
   bool rotateNinety_ = false;
+  CleanupChoices cleanup_;
   DocumentSize documentSize_;
   ScannerOrigin scannerOrigin_ = ScannerOrigin::Unknown;
   std::int32_t scannerWidth_ = 0;

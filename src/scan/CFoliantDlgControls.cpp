@@ -48,6 +48,7 @@ void CFoliantDlg::ReadControls() {
     nameFormat_ = nameFormats_.at(format.toUInt());
   isMultiPageDocument_ = IsTicked(c.multiPage);
   rotateNinety_ = IsTicked(c.rotateNinety);
+  cleanup_ = {IsTicked(c.skipBlank), IsTicked(c.upright), IsTicked(c.deskew)};
   if (const QListWidgetItem* size = c.sizeList->currentItem())
     documentSize_ = documentSizes_.at(size->data(Qt::UserRole).toUInt());
   destinationName_ = c.destinationName->text().toStdString();
@@ -64,6 +65,9 @@ void CFoliantDlg::UpdateControls() {
   }
   c.multiPage->setChecked(isMultiPageDocument_);
   c.rotateNinety->setChecked(rotateNinety_);
+  c.skipBlank->setChecked(cleanup_.skipBlank);
+  c.upright->setChecked(cleanup_.upright);
+  c.deskew->setChecked(cleanup_.deskew);
   SelectSizeEntry();
   c.preview->SetDocumentSize(documentSize_.Width(), documentSize_.Height());
   c.sizeLabel->setText(Text(SizeCaption(documentSize_, units_)));
@@ -176,10 +180,12 @@ void CFoliantDlg::OnAdvancedSettings() {
   dialog.SetOfferedRecognitionLanguages(InstalledRecognitionLanguages());
   dialog.SetMakePdfSearchable(stored.GetMakePdfSearchable());
   dialog.SetRecognitionLanguage(stored.GetRecognitionLanguage());
+  dialog.SetNewFolderCleanup(stored.GetNewFolderCleanup());
   if (dialog.exec() != QDialog::Accepted)
     return;
   stored.SetMakePdfSearchable(dialog.GetMakePdfSearchable());
   stored.SetRecognitionLanguage(dialog.GetRecognitionLanguage());
+  stored.SetNewFolderCleanup(dialog.GetNewFolderCleanup());
   resolution_ = dialog.GetResolution();
   pixelType_ = dialog.GetPixelType();
   fileFormatType_ = dialog.GetFileFormatType();
@@ -244,6 +250,11 @@ std::string CFoliantDlg::DestinationNameText() const {
   return controls_.destinationName->text().toStdString();
 }
 
+void CFoliantDlg::ShowPagesSetAside(const std::string& notice) {
+  controls_.setAsideNotice->setText(Text(notice));
+  controls_.setAsideNotice->setVisible(!notice.empty());
+}
+
 void CFoliantDlg::SelectSource() {
   OnSelectSource();
 }
@@ -255,6 +266,7 @@ ScanChoices CFoliantDlg::Choices() const {
   choices.fileFormatType = fileFormatType_;
   choices.isMultiPageDocument = isMultiPageDocument_;
   choices.rotateNinety = rotateNinety_;
+  choices.cleanup = cleanup_;
   choices.documentSize = documentSize_;
   choices.resolution = resolution_;
   choices.pixelType = pixelType_;

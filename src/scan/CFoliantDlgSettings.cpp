@@ -87,13 +87,15 @@ void CFoliantDlg::SaveSettings() {
 
 void CFoliantDlg::LoadFolderPreferences() {
   Log(LOG_LOCATION, "CFoliantDlg::LoadFolderPreferences()");
-  const FolderChoices choices = PerFolderPreferences(GetDestinationFolder()).ReadAll();
+  const FolderChoices choices =
+      PerFolderPreferences(GetDestinationFolder()).ReadAll(AppSettings().GetNewFolderCleanup());
   savedNameFormat_ = choices.format;
   nameFormat_ = choices.format;
   destinationName_ = nameFormat_.NextName(choices.lastDestination);
   proposedName_ = destinationName_;
   isMultiPageDocument_ = choices.multiPage;
   rotateNinety_ = choices.rotateNinety;
+  cleanup_ = choices.cleanup;
   documentSize_ = choices.documentSize;
 }
 
@@ -101,7 +103,7 @@ void CFoliantDlg::SaveFolderPreferences() {
   Log(LOG_LOCATION, "CFoliantDlg::SaveFolderPreferences()");
   SaveFolderChoices(GetDestinationFolder(),
                     FolderChoices{nameFormat_, destinationName_, isMultiPageDocument_,
-                                  rotateNinety_, documentSize_});
+                                  rotateNinety_, documentSize_, cleanup_});
   savedNameFormat_ = nameFormat_;
   // A document combined into one file has no folder left to describe.
   if (!isMultiPageDocument_ || !FileExists(GetDocumentFolder()))

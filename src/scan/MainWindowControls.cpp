@@ -91,6 +91,13 @@ QGroupBox* BuildScanGroup(MainWindowControls& c) {
   c.scan->setMinimumHeight(c.scan->fontMetrics().height() * 3);
   c.multiPage = Named(new QCheckBox(QStringLiteral("&Multi-page document")), "multiPageCheck");
   c.rotateNinety = Named(new QCheckBox(QStringLiteral("Rotate &90 degrees")), "rotateNinetyCheck");
+  c.skipBlank = Named(new QCheckBox(QStringLiteral("Set aside &blank pages")), "skipBlankCheck");
+  c.upright = Named(new QCheckBox(QStringLiteral("Turn pages &upright")), "uprightCheck");
+  c.deskew = Named(new QCheckBox(QStringLiteral("Strai&ghten pages")), "deskewCheck");
+  c.setAsideNotice = Named(new QLabel, "setAsideNotice");
+  c.setAsideNotice->setWordWrap(true);
+  c.setAsideNotice->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  c.setAsideNotice->setVisible(false);
   c.showScannerUi =
       Named(new QCheckBox(QStringLiteral("Show manufacturer's &configuration dialog")),
             "showScannerUiCheck");
@@ -103,6 +110,9 @@ QGroupBox* BuildScanGroup(MainWindowControls& c) {
   auto* boxes = new QVBoxLayout;
   boxes->addWidget(c.multiPage);
   boxes->addWidget(c.rotateNinety);
+  boxes->addWidget(c.skipBlank);
+  boxes->addWidget(c.upright);
+  boxes->addWidget(c.deskew);
   boxes->addWidget(c.showScannerUi);
   boxes->addStretch();
   auto* top = new QHBoxLayout;
@@ -116,22 +126,15 @@ QGroupBox* BuildScanGroup(MainWindowControls& c) {
   auto* layout = new QVBoxLayout(c.scanGroup);
   layout->addLayout(top);
   layout->addLayout(buttons);
+  layout->addWidget(c.setAsideNotice);
   return c.scanGroup;
 }
 
 void SetTabOrder(const MainWindowControls& c) {
-  QWidget* order[] = {c.tree,
-                      c.destinationFormat,
-                      c.destinationName,
-                      c.sizeList,
-                      c.scan,
-                      c.multiPage,
-                      c.rotateNinety,
-                      c.showScannerUi,
-                      c.selectSource,
-                      c.advancedSettings,
-                      c.help,
-                      c.about};
+  QWidget* order[] = {
+      c.tree,          c.destinationFormat, c.destinationName,  c.sizeList, c.scan,
+      c.multiPage,     c.rotateNinety,      c.skipBlank,        c.upright,  c.deskew,
+      c.showScannerUi, c.selectSource,      c.advancedSettings, c.help,     c.about};
   for (std::size_t i = 1; i < std::size(order); ++i)
     QWidget::setTabOrder(order[i - 1], order[i]);
 }

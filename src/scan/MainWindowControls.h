@@ -28,11 +28,16 @@ struct MainWindowControls {
   QPushButton* scan = nullptr;
   QCheckBox* multiPage = nullptr;
   QCheckBox* rotateNinety = nullptr;
+  QCheckBox* skipBlank = nullptr;
+  QCheckBox* upright = nullptr;
+  QCheckBox* deskew = nullptr;
   QCheckBox* showScannerUi = nullptr;
   QPushButton* selectSource = nullptr;
   QPushButton* advancedSettings = nullptr;
   QPushButton* help = nullptr;
   QPushButton* about = nullptr;
+  // How many blank pages the last document set aside, and where.
+  QLabel* setAsideNotice = nullptr;
 };
 
 // Builds the controls into `window`: the tree and the size list take the

@@ -13,5 +13,5 @@ const FileNameFormat kPageNumberingFormat{RecurrenceType::Sequential, ItemType::
 FolderChoices PageFolderChoices(int pageNumber, bool rotateNinety, const DocumentSize& size) {
   char pageName[32];
   std::snprintf(pageName, sizeof pageName, "Page %03d", pageNumber);
-  return FolderChoices{kPageNumberingFormat, pageName, false, rotateNinety, size};
+  return FolderChoices{kPageNumberingFormat, pageName, false, rotateNinety, size, CleanupChoices{}};
 }

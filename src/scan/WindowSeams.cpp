@@ -22,6 +22,12 @@ auto Worker(QWidget* owner) {
   };
 }
 
+auto Trash() {
+  return [](const std::string& path) {
+    return DesktopShell::Instance().MoveToTrash(QFile::decodeName(path.c_str()));
+  };
+}
+
 }  // namespace
 
 ScanWorkflowSeams WindowWorkflowSeams(QWidget* owner, Prompter& prompter, ScanWorkflowSeams given) {
@@ -38,15 +44,15 @@ ScanWorkflowSeams WindowWorkflowSeams(QWidget* owner, Prompter& prompter, ScanWo
     given.viewFile = Viewer(owner);
   if (!given.createWorker)
     given.createWorker = Worker(owner);
+  if (!given.trash)
+    given.trash = Trash();
   return given;
 }
 
 ArchiveCommands::Seams WindowArchiveSeams(QWidget* owner, Prompter& prompter) {
   ArchiveCommands::Seams seams;
   seams.prompter = &prompter;
-  seams.trash = [](const std::string& path) {
-    return DesktopShell::Instance().MoveToTrash(QFile::decodeName(path.c_str()));
-  };
+  seams.trash = Trash();
   seams.createWorker = Worker(owner);
   seams.viewFile = Viewer(owner);
   return seams;

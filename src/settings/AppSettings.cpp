@@ -10,8 +10,8 @@
 #include <optional>
 
 #include "core/Paths.h"
-#include "settings/StoredText.h"
 #include "ocr/RecognitionLanguages.h"
+#include "settings/StoredText.h"
 
 namespace {
 
@@ -161,6 +161,17 @@ bool AppSettings::GetMakePdfSearchable() const {
 
 void AppSettings::SetMakePdfSearchable(bool searchable) {
   WriteBool("MakePdfSearchable", searchable);
+}
+
+CleanupChoices AppSettings::GetNewFolderCleanup() const {
+  return CleanupChoices{ReadBool("SkipBlankPages", false), ReadBool("UprightPages", false),
+                        ReadBool("DeskewPages", false)};
+}
+
+void AppSettings::SetNewFolderCleanup(const CleanupChoices& cleanup) {
+  WriteBool("SkipBlankPages", cleanup.skipBlank);
+  WriteBool("UprightPages", cleanup.upright);
+  WriteBool("DeskewPages", cleanup.deskew);
 }
 
 // Each code names a data file, so only plain names (joined by "+" for a page in

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/CleanupChoices.h"
 #include "core/FileFormatType.h"
 #include "core/PixelType.h"
 #include "naming/FileNameFormat.h"
@@ -65,6 +66,11 @@ class AppSettings {
   // installed is kept, so that its absence is reported rather than hidden.
   std::string GetRecognitionLanguage() const;
   void SetRecognitionLanguage(const std::string& language);
+
+  // The page clean-up a folder starts with until the user chooses its own;
+  // all off unless set.
+  CleanupChoices GetNewFolderCleanup() const;
+  void SetNewFolderCleanup(const CleanupChoices& cleanup);
 
   // Always ends in "/".
   std::string GetArchiveRootFolder() const;

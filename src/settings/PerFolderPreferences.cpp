@@ -31,6 +31,12 @@ ProfileFile::KeyValues SizeValues(const DocumentSize& size) {
           {"DocumentSizeHeight", NumberText(size.Height())}};
 }
 
+ProfileFile::KeyValues CleanupValues(const CleanupChoices& cleanup) {
+  return {{"SkipBlankPages", BoolText(cleanup.skipBlank)},
+          {"UprightPages", BoolText(cleanup.upright)},
+          {"DeskewPages", BoolText(cleanup.deskew)}};
+}
+
 // Folder paths carry their trailing separator; one without it is a caller's mistake.
 std::string CheckedFolder(std::string folder) {
   CheckPrecondition(CONTRACT_LOCATION, !folder.empty() && folder.back() == '/');
@@ -135,9 +141,19 @@ void PerFolderPreferences::WriteDocumentSize(const DocumentSize& size) const {
   Write(SizeValues(size));
 }
 
-FolderChoices PerFolderPreferences::ReadAll() const {
-  return FolderChoices{ReadFormat(), ReadLastDestination(), ReadMultiPage(), ReadRotateNinety(),
-                       ReadDocumentSize()};
+CleanupChoices PerFolderPreferences::ReadCleanup(const CleanupChoices& newFolder) const {
+  return CleanupChoices{ReadInt("SkipBlankPages", newFolder.skipBlank) != 0,
+                        ReadInt("UprightPages", newFolder.upright) != 0,
+                        ReadInt("DeskewPages", newFolder.deskew) != 0};
+}
+
+void PerFolderPreferences::WriteCleanup(const CleanupChoices& cleanup) const {
+  Write(CleanupValues(cleanup));
+}
+
+FolderChoices PerFolderPreferences::ReadAll(const CleanupChoices& newFolderCleanup) const {
+  return FolderChoices{ReadFormat(),       ReadLastDestination(), ReadMultiPage(),
+                       ReadRotateNinety(), ReadDocumentSize(),    ReadCleanup(newFolderCleanup)};
 }
 
 void PerFolderPreferences::WriteAll(const FolderChoices& choices) const {
@@ -147,6 +163,8 @@ void PerFolderPreferences::WriteAll(const FolderChoices& choices) const {
   values.emplace_back("RotateNinety", BoolText(choices.rotateNinety));
   const ProfileFile::KeyValues size = SizeValues(choices.documentSize);
   values.insert(values.end(), size.begin(), size.end());
+  const ProfileFile::KeyValues cleanup = CleanupValues(choices.cleanup);
+  values.insert(values.end(), cleanup.begin(), cleanup.end());
   // Scans into one folder may finish out of order: the recorded name only
   // moves forward along the series, settled under the folder's lock.
   file_.UpdateStrings(kSection, std::move(values),

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/CleanupChoices.h"
 #include "naming/FileNameFormat.h"
 #include "platform/profile/ProfileFile.h"
 #include "settings/DocumentSize.h"
@@ -15,6 +16,7 @@ struct FolderChoices {
   bool multiPage = false;
   bool rotateNinety = false;
   DocumentSize documentSize{"Statement (large)", 8500, 11000};
+  CleanupChoices cleanup;
 
   friend bool operator==(const FolderChoices&, const FolderChoices&) = default;
 };
@@ -50,10 +52,15 @@ class PerFolderPreferences {
   DocumentSize ReadDocumentSize() const;
   void WriteDocumentSize(const DocumentSize& size) const;
 
-  // All ten keys at once; WriteAll rewrites the file once, so the folder holds
-  // either all of the new choices or none of them. LastDestination never goes
-  // back along the series: a later name another scan recorded stays.
-  FolderChoices ReadAll() const;
+  // The page clean-up; each choice the folder has not stored yet is taken
+  // from `newFolder`.
+  CleanupChoices ReadCleanup(const CleanupChoices& newFolder) const;
+  void WriteCleanup(const CleanupChoices& cleanup) const;
+
+  // All thirteen keys at once; WriteAll rewrites the file once, so the folder
+  // holds either all of the new choices or none of them. LastDestination never
+  // goes back along the series: a later name another scan recorded stays.
+  FolderChoices ReadAll(const CleanupChoices& newFolderCleanup = {}) const;
   void WriteAll(const FolderChoices& choices) const;
 
   bool CanWrite() const;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "cleanup/PageCleaner.h"
 #include "core/ContractChecks.h"
 #include "core/DebugLog.h"
 #include "core/Paths.h"
@@ -70,7 +71,7 @@ class TakenPages {
 
 ScanWorkflow::ScanWorkflow(ScanWorkflowHost& host, TwainManager& scanManager,
                            ScanWorkflowSeams seams)
-    : host_(host), scanManager_(scanManager), seams_(std::move(seams)) {
+    : host_(host), scanManager_(scanManager), seams_(std::move(seams)), blankPages_(seams_.trash) {
   CheckPrecondition(CONTRACT_LOCATION, seams_.prompter != nullptr && seams_.chooseNextPage &&
                                            seams_.viewFile && seams_.createWorker);
   // Each page is written before the next is taken from the source, so a
@@ -198,6 +199,31 @@ void ScanWorkflow::StartDocument() {
   scannedPages_.clear();
   createdDocumentFolder_ = claim_.CreatedFolder();
   deferredOutcome_ = Outcome::None;
+  StartCleanup();
+}
+
+// One cleaner serves the whole document, so the orientation model loads once.
+void ScanWorkflow::StartCleanup() {
+  if (!choices_.cleanup.Any())
+    cleaner_.reset();
+  else if (!cleaner_ || !(cleaner_->Choices() == choices_.cleanup))
+    cleaner_ = std::make_shared<PageCleaner>(choices_.cleanup);
+  blankPages_.StartDocument(choices_.destinationFolder, choices_.destinationName,
+                            choices_.isMultiPageDocument);
+  host_.ShowPagesSetAside(std::string());
+}
+
+// A blank page is not one of the document's pages; it is moved aside whole.
+bool ScanWorkflow::SetAsideIfBlank(const std::string& path) {
+  if (!cleaner_ || !cleaner_->LastCleanup().blank)
+    return false;
+  pageSetAside_ = blankPages_.SetAside(path);
+  return pageSetAside_;
+}
+
+void ScanWorkflow::ReportPagesSetAside() {
+  if (blankPages_.Count() > 0)
+    host_.ShowPagesSetAside(blankPages_.Notice());
 }
 
 void ScanWorkflow::StartScanningPage() {
@@ -291,6 +317,7 @@ int ScanWorkflow::OnScanComplete() {
         Log(LOG_LOCATION, "CFoliantDlg::OnScanComplete(): CANCEL_SCAN");
         AskToDeletePages();
         claim_.Release();
+        ReportPagesSetAside();
         break;
       default:
         Log(LOG_LOCATION, "CFoliantDlg::OnScanComplete(): DONE_SCANNING");
@@ -324,6 +351,7 @@ int ScanWorkflow::OnScanCancelled() {
   if (!scannedPages_.empty())
     AskToDeletePages();
   claim_.Release();
+  ReportPagesSetAside();
   return 1;
 }
 
@@ -337,6 +365,7 @@ int ScanWorkflow::OnScanError() {
   scanning_ = false;
   claim_.Release();
   Ask().ShowError(PromptId::ScannerError, kScannerError);
+  ReportPagesSetAside();
   return 1;
 }
 
@@ -365,7 +394,9 @@ int ScanWorkflow::SaveOfferedPages() {
       CheckPostcondition(CONTRACT_LOCATION, pages.at(i) != nullptr);
       SaveScannedPage(pages.at(i));
       pages.Free(i);
-      ++pageNumber_;
+      // A page set aside leaves no gap in the document's page numbers.
+      if (!std::exchange(pageSetAside_, false))
+        ++pageNumber_;
       ++pagesThisScan_;
       ++saved;
     }
@@ -409,7 +440,8 @@ void ScanWorkflow::SaveScannedPage(TW_HANDLE image) {
     if (WritePage(image, pagePath, pageFormat))
       scannedPages_.push_back(pagePath);
   }
-  if (choices_.viewAfterSaving && (choices_.isMultiPageDocument || !paths.IsContainerFormat()))
+  if (choices_.viewAfterSaving && !pageSetAside_ &&
+      (choices_.isMultiPageDocument || !paths.IsContainerFormat()))
     seams_.viewFile(pagePath, choices_.useDefaultViewer);
 }
 
@@ -430,6 +462,7 @@ bool ScanWorkflow::WritePage(TW_HANDLE image, const std::string& path, FileForma
   AppSettings settings;
   worker->SetProgressCaption("Saving...");
   worker->SetExpectedRate(static_cast<unsigned int>(settings.GetEstimatedSavingSpeed()));
+  worker->SetPageCleaner(cleaner_);
   if (worker->Save(image, path, choices_.resolution, choices_.rotateNinety) < 0) {
     Log(LOG_LOCATION, "CFoliantDlg::SaveScannedPage(): ERROR_SAVING");
     Ask().ShowError(PromptId::SaveFailed, kErrorSaving,
@@ -437,12 +470,19 @@ bool ScanWorkflow::WritePage(TW_HANDLE image, const std::string& path, FileForma
     return false;
   }
   settings.SetEstimatedSavingSpeed(static_cast<std::int32_t>(worker->MeasuredRate()));
+  if (SetAsideIfBlank(path))
+    return false;
   recognition_.PageSaved(choices_.fileFormatType, path);
   return true;
 }
 
 void ScanWorkflow::CombineScannedPages() {
   const DocumentPaths paths = Paths();
+  if (scannedPages_.empty() && blankPages_.Count() > 0) {
+    // Every page was blank: there is no document, only its empty folder.
+    RemoveDestinationFolder(paths.GetDocumentFolder(), scannedPages_);
+    return;
+  }
   const std::string target = paths.GetCombinedPath();
   const DocumentSize& size = choices_.documentSize;
   auto worker = MakeWorker(choices_.fileFormatType);
@@ -466,6 +506,11 @@ void ScanWorkflow::CombineScannedPages() {
 
 void ScanWorkflow::FinishDocument() {
   claim_.Release();  // a claim nothing was written under is given back
+  ReportPagesSetAside();
+  // A folder of page files whose every page was blank holds nothing.
+  if (scannedPages_.empty() && blankPages_.Count() > 0 && Paths().HasPageFiles() &&
+      !IsTiffFormat(choices_.fileFormatType) && !Paths().IsContainerFormat())
+    RemoveDestinationFolder(GetDocumentFolder(), scannedPages_);
   host_.SaveSettings();
   host_.SaveFolderPreferences();
   if (choices_.updateDestinationAfterScanning)

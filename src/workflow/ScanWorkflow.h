@@ -7,6 +7,7 @@
 
 #include "core/FileFormatType.h"
 #include "twain/TwainTypes.h"
+#include "workflow/BlankPageKeeper.h"
 #include "workflow/DocumentClaim.h"
 #include "workflow/DocumentFolderRemoval.h"
 #include "workflow/PageRecognition.h"
@@ -15,6 +16,7 @@
 
 class DocumentPaths;
 class Prompter;
+class PageCleaner;
 class TwainManager;
 
 // What the workflow uses besides the host and the scan manager: the window
@@ -29,6 +31,8 @@ struct ScanWorkflowSeams {
   std::function<void(const std::string& path, bool useDefaultViewer)> viewFile;
   // Runs each write.
   std::function<std::unique_ptr<WriteWorker>(FileFormatType format)> createWorker;
+  // Takes the blank page of a single-page document; false when it could not.
+  BlankPageKeeper::Trasher trash;
 };
 
 // The document in progress and the scan command's steps: validation,
@@ -56,6 +60,8 @@ class ScanWorkflow {
   // The number the next saved page gets.
   int PageNumber() const { return pageNumber_; }
   const std::vector<std::string>& ScannedPages() const { return scannedPages_; }
+  // Blank pages of the document in progress, or of the last one, set aside.
+  int PagesSetAside() const { return blankPages_.Count(); }
   // The document folder of the document in progress, or of the last one.
   std::string GetDocumentFolder() const;
   // Tests shorten the wait between attempts to remove a document folder.
@@ -83,6 +89,9 @@ class ScanWorkflow {
   std::unique_ptr<WriteWorker> MakeWorker(FileFormatType format) const;
   bool WritePage(TW_HANDLE image, const std::string& path, FileFormatType format);
   void AskToDeletePages();
+  void StartCleanup();
+  bool SetAsideIfBlank(const std::string& path);
+  void ReportPagesSetAside();
   bool DeferWhileSaving(Outcome outcome);
   void RunDeferredOutcome();
   int ChooseNextPage();
@@ -102,4 +111,8 @@ class ScanWorkflow {
   DocumentFolderRemoval removal_;
   PageRecognition recognition_;
   DocumentClaim claim_;
+  // The clean-up of the document's pages, when the folder asks for any.
+  std::shared_ptr<PageCleaner> cleaner_;
+  BlankPageKeeper blankPages_;
+  bool pageSetAside_ = false;
 };

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "core/CleanupChoices.h"
 #include "core/FileFormatType.h"
 #include "core/PixelType.h"
 #include "naming/FileNameFormat.h"
@@ -29,6 +30,7 @@ struct ScanChoices {
   // name that another scan took meanwhile moves on along this series; a name
   // the user gave is never moved.
   std::optional<FileNameFormat> nameSeries;
+  CleanupChoices cleanup;
 };
 
 // What the scan workflow needs of the main window. The window implements it;
@@ -56,4 +58,7 @@ class ScanWorkflowHost {
   virtual void ReloadFolderPreferences() = 0;
   // The document took `name` instead: the proposed one was taken meanwhile.
   virtual void DestinationNameChanged(const std::string& name) { (void)name; }
+  // Tells how many blank pages of the document were set aside and where;
+  // an empty notice clears the last one.
+  virtual void ShowPagesSetAside(const std::string& notice) { (void)notice; }
 };

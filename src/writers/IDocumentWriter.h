@@ -6,6 +6,7 @@
 
 #include "core/ResultCodes.h"
 
+class PageCleaner;
 class PageTextSource;
 
 // A page image as the scanner hands it over: a movable global memory block
@@ -50,4 +51,8 @@ class IDocumentWriter {
   // Writers that can lay the pages' recognised text over their images take it
   // from `source` in the next Save of page files; the others ignore it.
   virtual void SetPageTextSource(std::shared_ptr<PageTextSource> source) { (void)source; }
+
+  // Writers of scanned pages clean each page with `cleaner` in the next Save
+  // of a page image, on the thread that writes it; the others ignore it.
+  virtual void SetPageCleaner(std::shared_ptr<PageCleaner> cleaner) { (void)cleaner; }
 };

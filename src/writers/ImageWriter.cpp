@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "cleanup/PageCleaner.h"
 #include "core/ContractChecks.h"
 #include "core/DebugLog.h"
 #include "core/Paths.h"
@@ -117,6 +118,10 @@ bool ImageWriter::SavePage(const void* dib, std::size_t size, const std::string&
     bitmap = std::move(rotated);
   }
   bitmap.SetResolution(resolution, resolution);
+  if (cleaner_) {
+    if (ImagingStatus status = cleaner_->Clean(bitmap); !IsOk(status))
+      return Fail(fileName, "page clean-up failed: " + StatusText(status));
+  }
   return WriteStaged(bitmap, fileName);
 }
 

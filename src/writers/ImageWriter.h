@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "core/FileFormatType.h"
 #include "writers/IDocumentWriter.h"
@@ -27,6 +29,9 @@ class ImageWriter : public IDocumentWriter {
                     const std::string& nameFormat, std::vector<std::string>& files,
                     PageSize& pageSize) override;
   std::string GetErrorText() const override { return errorText_; }
+  void SetPageCleaner(std::shared_ptr<PageCleaner> cleaner) override {
+    cleaner_ = std::move(cleaner);
+  }
 
  private:
   bool SavePage(const void* dib, std::size_t size, const std::string& fileName, int resolution,
@@ -48,4 +53,5 @@ class ImageWriter : public IDocumentWriter {
 
   FileFormatType fileFormatType_;
   std::string errorText_;
+  std::shared_ptr<PageCleaner> cleaner_;
 };

@@ -122,6 +122,17 @@ TEST_F(AdvancedDlgTest, OkReadsEveryControlBack) {
   EXPECT_EQ(dlg.GetDocumentSizes(), kSizes);
 }
 
+TEST_F(AdvancedDlgTest, CleanupForNewFoldersIsShownAndReadBackOnOkOnly) {
+  dlg.SetNewFolderCleanup({true, false, true});
+  dlg.show();
+  EXPECT_TRUE(Child<QCheckBox>(dlg, "newFolderSkipBlankCheck")->isChecked());
+  EXPECT_FALSE(Child<QCheckBox>(dlg, "newFolderUprightCheck")->isChecked());
+  Click(dlg, "newFolderUprightCheck");
+  Click(dlg, "newFolderDeskewCheck");
+  Click(dlg, "okButton");
+  EXPECT_EQ(dlg.GetNewFolderCleanup(), (CleanupChoices{true, true, false}));
+}
+
 TEST_F(AdvancedDlgTest, WarnsOnlyForResolutionsOf1200AndAbove) {
   const struct {
     const char* choice;
@@ -379,6 +390,9 @@ TEST_F(AdvancedDlgTest, TabOrderFollowsTheLayout) {
                          "browseButton",
                          "searchablePdfCheck",
                          "recognitionLanguageCombo",
+                         "newFolderSkipBlankCheck",
+                         "newFolderUprightCheck",
+                         "newFolderDeskewCheck",
                          "okButton",
                          "cancelButton"};
   QWidget* widget = Child<QWidget>(dlg, chain[0]);

@@ -20,6 +20,7 @@ class FakeHost : public ScanWorkflowHost {
   void SaveSettings() override { ++saveSettingsCalls; }
   void SaveFolderPreferences() override { ++saveFolderPreferencesCalls; }
   void ReloadFolderPreferences() override { ++reloadCalls; }
+  void ShowPagesSetAside(const std::string& notice) override { notices.push_back(notice); }
 
   bool selected = true;
   std::string nameText = "Doc";
@@ -29,6 +30,7 @@ class FakeHost : public ScanWorkflowHost {
   int saveSettingsCalls = 0;
   int saveFolderPreferencesCalls = 0;
   int reloadCalls = 0;
+  std::vector<std::string> notices;
 };
 
 // Hands the scan manager's notifications to the workflow, as the window does.

@@ -125,6 +125,36 @@ TEST_F(MainWindowTest, ChoosingAFolderShowsItsChoices) {
   }
 }
 
+// The clean-up boxes are the folder's own; a folder that never chose takes
+// the defaults for new folders, and what the window shows it saves.
+TEST_F(MainWindowTest, CleanupBoxesFollowTheFolderAndNewFoldersTakeTheDefaults) {
+  AppSettings().SetNewFolderCleanup({true, false, true});
+  const std::string chosen = DocumentsRoot() + "Chosen/";
+  const std::string fresh = DocumentsRoot() + "Fresh/";
+  MakeFolder(chosen);
+  MakeFolder(fresh);
+  FolderChoices stored;
+  stored.cleanup = {false, true, false};
+  PerFolderPreferences(chosen).WriteAll(stored);
+  StartWindow();
+  const auto shown = [this] {
+    return CleanupChoices{Find<QCheckBox>("skipBlankCheck")->isChecked(),
+                          Find<QCheckBox>("uprightCheck")->isChecked(),
+                          Find<QCheckBox>("deskewCheck")->isChecked()};
+  };
+
+  SelectInTree(chosen);
+  EXPECT_EQ(shown(), (CleanupChoices{false, true, false}));
+  SelectInTree(fresh);
+  EXPECT_EQ(shown(), (CleanupChoices{true, false, true}));
+
+  Find<QCheckBox>("uprightCheck")->setChecked(true);
+  Window().ReadControls();
+  EXPECT_EQ(Window().Choices().cleanup, (CleanupChoices{true, true, true}));
+  Window().SaveFolderPreferences();
+  EXPECT_EQ(PerFolderPreferences(fresh).ReadAll().cleanup, (CleanupChoices{true, true, true}));
+}
+
 TEST_F(MainWindowTest, AnotherFormatReplacesTheTypedName) {
   StartWindow();
   auto* name = Find<QLineEdit>("destinationNameEdit");

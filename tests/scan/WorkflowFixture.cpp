@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 
 #include "scan/ScanNextPageDlg.h"
@@ -28,6 +29,9 @@ void WorkflowFixture::SetUp() {
     return choice;
   };
   seams_.viewFile = [this](const std::string& path, bool) { viewed_.push_back(path); };
+  seams_.trash = [](const std::string& path) {
+    return QFile::moveToTrash(QFile::decodeName(path.c_str()));
+  };
   seams_.createWorker = [this](FileFormatType format) -> std::unique_ptr<WriteWorker> {
     if (!createWriter_)
       return std::make_unique<ImageWriterWorkerDlg>(format);

@@ -148,19 +148,45 @@ TEST_F(PerFolderPreferencesTest, WriteAllStoresEveryChoiceInOneFile) {
   WriteFile("[Settings]\nMultiPage=1\n[Notes]\nkept=yes\n");
   const FolderChoices choices{FileNameFormat{RecurrenceType::Sequential, ItemType::Page,
                                              RelationType::BlankRelation, IndexType::Counter3},
-                              "Page 004", false, true, DocumentSize("A5", 5827, 8268)};
+                              "Page 004", false, true, DocumentSize("A5", 5827, 8268), {}};
   PerFolderPreferences(Folder()).WriteAll(choices);
   EXPECT_EQ(PerFolderPreferences(Folder()).ReadAll(), choices);
   EXPECT_EQ(ReadFile(),
             "[Settings]\nMultiPage=0\nRecurrenceType=1\nItemType=2\nRelationType=1\n"
             "IndexType=8\nLastDestination=Page 004\nRotateNinety=1\nDocumentSizeName=A5\n"
-            "DocumentSizeWidth=5827\nDocumentSizeHeight=8268\n[Notes]\nkept=yes\n");
+            "DocumentSizeWidth=5827\nDocumentSizeHeight=8268\nSkipBlankPages=0\n"
+            "UprightPages=0\nDeskewPages=0\n[Notes]\nkept=yes\n");
+}
+
+// Each clean-up choice a folder has not stored yet comes from the defaults
+// for new folders; a stored one, even off, stays the folder's own.
+TEST_F(PerFolderPreferencesTest, CleanupChoicesFallBackOneByOneToTheNewFolderDefaults) {
+  struct Case {
+    const char* file;
+    CleanupChoices newFolder;
+    CleanupChoices read;
+  };
+  const Case cases[] = {
+      {"", {}, {}},
+      {"", {true, true, true}, {true, true, true}},
+      {"[Settings]\nSkipBlankPages=0\n", {true, false, true}, {false, false, true}},
+      {"[Settings]\nUprightPages=1\nDeskewPages=0\n", {false, false, true}, {false, true, false}},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.file);
+    WriteFile(test.file);
+    EXPECT_EQ(PerFolderPreferences(Folder()).ReadAll(test.newFolder).cleanup, test.read);
+  }
+  FolderChoices choices;
+  choices.cleanup = {true, false, true};
+  PerFolderPreferences(Folder()).WriteAll(choices);
+  EXPECT_EQ(PerFolderPreferences(Folder()).ReadAll({false, true, false}), choices);
 }
 
 TEST_F(PerFolderPreferencesTest, AFileFromWindowsNotepadKeepsItsChoicesAndItsForm) {
   const FolderChoices stored{FileNameFormat{RecurrenceType::Sequential, ItemType::Page,
                                             RelationType::BlankRelation, IndexType::Counter3},
-                             "Page 004", true, true, DocumentSize("A5", 5827, 8268)};
+                             "Page 004", true, true, DocumentSize("A5", 5827, 8268), {}};
   // Notepad's byte order mark sits right before the first key, and old Macs end lines with CR.
   const char* const forms[][2] = {{"\xEF\xBB\xBF", "\r\n"}, {"", "\r"}, {"\xEF\xBB\xBF", "\n"}};
   for (const auto& [mark, end] : forms) {
@@ -181,6 +207,8 @@ TEST_F(PerFolderPreferencesTest, AFileFromWindowsNotepadKeepsItsChoicesAndItsFor
     EXPECT_EQ(PerFolderPreferences(Folder()).ReadAll(), next);
     std::string expected = file;
     expected.replace(expected.find("Page 004"), 8, "Page 005");
+    for (const char* added : {"SkipBlankPages=0", "UprightPages=0", "DeskewPages=0"})
+      expected.append(added).append(end);
     EXPECT_EQ(ReadFile(), expected);
   }
 }

@@ -191,6 +191,8 @@ void ImageWriterWorkerDlg::ThreadMain() {
     std::unique_ptr<IDocumentWriter> writer = createWriter_(fileFormatType_);
     if (textSource_)
       writer->SetPageTextSource(textSource_);
+    if (cleaner_)
+      writer->SetPageCleaner(cleaner_);
     result_ = CallWriter(*writer);
     TakeErrorText(result_, *writer);
   } catch (const std::bad_alloc&) {

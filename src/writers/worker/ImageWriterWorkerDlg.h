@@ -46,6 +46,9 @@ class ImageWriterWorkerDlg : public WriteWorker {
   // Handed to the writer of the next operation; while it runs, the progress
   // dialog counts the pages whose text is recognised.
   void SetPageTextSource(std::shared_ptr<PageTextSource> source) override;
+  void SetPageCleaner(std::shared_ptr<PageCleaner> cleaner) override {
+    cleaner_ = std::move(cleaner);
+  }
 
   void SetProgressText(const QString& text);
   void SetProgressCaption(const std::string& caption) override;
@@ -98,6 +101,7 @@ class ImageWriterWorkerDlg : public WriteWorker {
   unsigned int expectedRate_ = 1;
   std::uint64_t inputBytes_ = 0;
   std::shared_ptr<PageTextSource> textSource_;
+  std::shared_ptr<PageCleaner> cleaner_;
   // The dialog of the running operation; the thread marks it as its last step.
   ProgressDlg* progress_ = nullptr;
 };

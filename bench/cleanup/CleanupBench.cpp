@@ -1,0 +1,207 @@
+// Runs the three clean-ups together on generated scans and prints how many
+// pages each got right, the residual skew, the time a page on this thread's
+// core and the peak memory beside the size of one page.
+//   docketeer_cleanup_bench [pages-per-kind]
+#include <malloc.h>
+#include <time.h>
+
+#include <QGuiApplication>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "ScannedPageMaker.h"
+#include "cleanup/PageCleaner.h"
+
+using scanned_pages::Content;
+using scanned_pages::Recipe;
+
+namespace {
+
+double ThreadMs() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+}
+
+long StatusKb(const char* field) {
+  FILE* status = std::fopen("/proc/self/status", "r");
+  char line[256];
+  long kb = 0;
+  while (status && std::fgets(line, sizeof line, status))
+    if (std::strncmp(line, field, std::strlen(field)) == 0)
+      kb = std::atol(line + std::strlen(field));
+  if (status)
+    std::fclose(status);
+  return kb;
+}
+
+// Starts a fresh peak: the kernel forgets the highest resident size so far.
+long ResetPeakKb() {
+  malloc_trim(0);
+  if (FILE* clear = std::fopen("/proc/self/clear_refs", "w")) {
+    std::fputs("5", clear);
+    std::fclose(clear);
+  }
+  return StatusKb("VmRSS:");
+}
+
+struct Tally {
+  int pages = 0;
+  int right = 0;
+  double worstSkew = 0;
+  double sumMs = 0;
+  double worstMs = 0;
+  std::vector<double> ms;
+};
+
+std::vector<Recipe> Recipes(int perKind) {
+  std::vector<Recipe> recipes;
+  unsigned seed = 1;
+  for (int dpi : {200, 300}) {
+    for (int i = 0; i < perKind; ++i) {
+      // Blank sheets with one fault each, then all of them together.
+      for (int fault = 0; fault < 6; ++fault) {
+        Recipe blank{.content = Content::Nothing, .dpi = dpi, .seed = seed++};
+        blank.noise = fault == 0 || fault == 5;
+        blank.specks = fault == 1 || fault == 5;
+        blank.bleedThrough = fault == 2 || fault == 5;
+        blank.holes = fault == 3 || fault == 5;
+        blank.darkBorder = fault == 4 || fault == 5;
+        recipes.push_back(blank);
+      }
+      for (Content content :
+           {Content::Handwriting, Content::Stamp, Content::Signature, Content::Ruling}) {
+        Recipe nearly{.content = content,
+                      .dpi = dpi,
+                      .noise = true,
+                      .specks = i % 2 == 0,
+                      .bleedThrough = i % 3 == 0,
+                      .holes = i % 2 == 1,
+                      .darkBorder = i % 3 == 1,
+                      .seed = seed++};
+        recipes.push_back(nearly);
+      }
+      for (int turn : {0, 90, 180, 270}) {
+        const double skew = (0.5 + 7.5 * ((seed * 37) % 100) / 99.0) * (seed % 2 ? 1 : -1);
+        recipes.push_back(Recipe{.content = Content::Text,
+                                 .dpi = dpi,
+                                 .noise = true,
+                                 .clockwiseTurn = turn,
+                                 .skewDegrees = skew,
+                                 .seed = seed++});
+      }
+    }
+  }
+  return recipes;
+}
+
+const char* Name(const Recipe& recipe) {
+  switch (recipe.content) {
+    case Content::Nothing:
+      return "blank";
+    case Content::Handwriting:
+      return "handwriting";
+    case Content::Stamp:
+      return "stamp";
+    case Content::Signature:
+      return "signature";
+    case Content::Ruling:
+      return "ruled form";
+    case Content::Text:
+      return "text";
+  }
+  return "";
+}
+
+void Print(const char* what, const Tally& tally) {
+  std::vector<double> ms = tally.ms;
+  std::sort(ms.begin(), ms.end());
+  const double median = ms.empty() ? 0 : ms[ms.size() / 2];
+  std::printf("%-28s %4d pages  %4d right (%5.1f%%)  ms/page median %6.1f mean %6.1f worst %6.1f",
+              what, tally.pages, tally.right, tally.pages ? 100.0 * tally.right / tally.pages : 0,
+              median, tally.pages ? tally.sumMs / tally.pages : 0, tally.worstMs);
+  if (tally.worstSkew > 0)
+    std::printf("  worst residual skew %.2f deg", tally.worstSkew);
+  std::printf("\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication application(argc, argv);
+  const int perKind = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
+  PageCleaner cleaner(CleanupChoices{.skipBlank = true, .upright = true, .deskew = true});
+  PageCleaner withoutUpright(CleanupChoices{.skipBlank = true, .deskew = true});
+  Tally blank, content, text, text300, level300;
+  {
+    // The orientation model loads with the first page; that is not a page's cost.
+    Bitmap warmUp = scanned_pages::GreyBitmap(
+        scanned_pages::MakePage(Recipe{.content = Content::Text, .clockwiseTurn = 90}));
+    cleaner.Clean(warmUp);
+  }
+  long pageKb = 0;
+  long extraKb = 0;
+  for (const Recipe& recipe : Recipes(perKind)) {
+    Bitmap page = scanned_pages::GreyBitmap(scanned_pages::MakePage(recipe));
+    pageKb = std::max(pageKb, static_cast<long>(page.ByteCount() / 1024));
+    const long beforeKb = ResetPeakKb();
+    const double start = ThreadMs();
+    cleaner.Clean(page);
+    const double ms = ThreadMs() - start;
+    extraKb = std::max(extraKb, StatusKb("VmHWM:") - beforeKb);
+    const PageCleanup done = cleaner.LastCleanup();
+    Tally& tally = recipe.content == Content::Nothing ? blank
+                   : recipe.content == Content::Text  ? text
+                                                      : content;
+    bool right = false;
+    if (recipe.content == Content::Nothing) {
+      right = done.blank;
+    } else if (recipe.content != Content::Text) {
+      right = !done.blank;
+    } else {
+      const double residual = std::abs(recipe.skewDegrees + done.skewDegrees);
+      tally.worstSkew = std::max(tally.worstSkew, residual);
+      right = !done.blank && done.clockwiseTurn == (360 - recipe.clockwiseTurn) % 360 &&
+              residual <= 0.2;
+      if (recipe.dpi == 300) {
+        Bitmap again = scanned_pages::GreyBitmap(scanned_pages::MakePage(recipe));
+        const double levelStart = ThreadMs();
+        withoutUpright.Clean(again);
+        const double levelMs = ThreadMs() - levelStart;
+        ++level300.pages;
+        level300.right += !withoutUpright.LastCleanup().blank;
+        level300.sumMs += levelMs;
+        level300.worstMs = std::max(level300.worstMs, levelMs);
+        level300.ms.push_back(levelMs);
+        ++text300.pages;
+        text300.right += right;
+        text300.sumMs += ms;
+        text300.worstMs = std::max(text300.worstMs, ms);
+        text300.ms.push_back(ms);
+      }
+    }
+    if (!right)
+      std::printf("wrong: %s dpi %d seed %u turn %d skew %.2f -> blank %d turn %d skew %.2f\n",
+                  Name(recipe), recipe.dpi, recipe.seed, recipe.clockwiseTurn, recipe.skewDegrees,
+                  done.blank, done.clockwiseTurn, done.skewDegrees);
+    ++tally.pages;
+    tally.right += right;
+    tally.sumMs += ms;
+    tally.worstMs = std::max(tally.worstMs, ms);
+    tally.ms.push_back(ms);
+  }
+  Print("blank pages found", blank);
+  Print("content pages kept", content);
+  Print("text upright and level", text);
+  Print("text A4 300 dpi grey", text300);
+  Print("  same, blank and skew only", level300);
+  std::printf("peak memory while cleaning %ld kB above the page itself; largest page %ld kB\n",
+              extraKb, pageKb);
+  return 0;
+}

@@ -1,0 +1,42 @@
+// The scan command's page clean-up over SANE's test backend: white pages are
+// blank, black ones are not.
+#include <QDir>
+#include <QFileInfo>
+
+#include "CommandLineFixture.h"
+
+namespace {
+
+class CommandLineCleanupTest : public CommandLineFixture {
+ protected:
+  CommandRun Scan(const QStringList& options) const {
+    return Run(
+        QStringList{"scan", QString::fromStdString(Archive()), "--resolution", "50", "--feeder"} +
+        options);
+  }
+};
+
+TEST_F(CommandLineCleanupTest, BlankFeederPagesAreSetAsideWhereStandardErrorSays) {
+  ConfigureSane("test-picture \"Solid white\"\n");
+  const CommandRun run = Scan({"--format", "png", "--name", "Backs", "--skip-blank"});
+  EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+  EXPECT_TRUE(run.out.isEmpty());  // no document was written
+  const QString aside = ArchivePath("Backs (blank pages)/");
+  EXPECT_TRUE(run.err.contains(aside.toUtf8())) << run.err.toStdString();
+  EXPECT_EQ(QDir(aside).entryList(QDir::Files).size(), 10);
+  EXPECT_FALSE(QFileInfo::exists(ArchivePath("Backs")));
+}
+
+TEST_F(CommandLineCleanupTest, PagesWithContentAreAllKeptAndNoSkipBlankKeepsBlankOnes) {
+  const CommandRun dark = Scan({"--format", "pdf", "--name", "Dark", "--skip-blank", "--deskew"});
+  ASSERT_EQ(dark.exitCode, 0) << dark.err.toStdString();
+  EXPECT_EQ(CountPdfPages(ReadFileBytes(ArchivePath("Dark.pdf"))), 10);
+  EXPECT_FALSE(QFileInfo::exists(ArchivePath("Dark (blank pages)")));
+
+  ConfigureSane("test-picture \"Solid white\"\n");
+  const CommandRun white = Scan({"--format", "pdf", "--name", "White", "--no-skip-blank"});
+  ASSERT_EQ(white.exitCode, 0) << white.err.toStdString();
+  EXPECT_EQ(CountPdfPages(ReadFileBytes(ArchivePath("White.pdf"))), 10);
+}
+
+}  // namespace
