@@ -3,6 +3,8 @@
 #include <charconv>
 #include <iterator>
 
+#include "app/FileFormatOption.h"
+
 namespace {
 
 constexpr OptionSpec kScanOptions[] = {
@@ -40,22 +42,6 @@ std::optional<PixelType> PixelTypeFromOption(const std::string& name) {
 
 std::span<const OptionSpec> ScanOptionSpecs() {
   return kScanOptions;
-}
-
-std::optional<FileFormatType> FileFormatFromOption(const std::string& name) {
-  static const struct {
-    const char* name;
-    FileFormatType format;
-  } kFormats[] = {
-      {"bmp", FileFormatType::Bmp},           {"jpeg", FileFormatType::Jpeg},
-      {"gif", FileFormatType::Gif},           {"png", FileFormatType::Png},
-      {"tiff", FileFormatType::Tiff},         {"tiff-lzw", FileFormatType::TiffLzw},
-      {"pdf", FileFormatType::PdfCompressed}, {"pdf-uncompressed", FileFormatType::PdfUncompressed},
-  };
-  for (const auto& entry : kFormats)
-    if (name == entry.name)
-      return entry.format;
-  return std::nullopt;
 }
 
 std::optional<std::string> ReadScanOptions(const CommandArguments& arguments,

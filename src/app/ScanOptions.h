@@ -28,6 +28,3 @@ std::span<const OptionSpec> ScanOptionSpecs();
 
 // Fills `options` from the parsed arguments; the message when they are unusable.
 std::optional<std::string> ReadScanOptions(const CommandArguments& arguments, ScanOptions& options);
-
-// "pdf" gives PDF (compressed) and so on; nothing for an unknown name.
-std::optional<FileFormatType> FileFormatFromOption(const std::string& name);

@@ -59,18 +59,18 @@ std::optional<std::int32_t> ReadNumber(std::string_view text, std::size_t& at) {
   return value;
 }
 
-// One record at `at`: two numbers, then, after any white space (line ends
-// included), the rest of the line as the name. On success `at` moves past
-// the record's line end.
+// One record at `at`: two numbers, then, after blanks, the rest of the line
+// as the name. On success `at` moves past the record's line end.
 std::optional<DocumentSize> ReadRecord(std::string_view text, std::size_t& at) {
   std::size_t next = at;
   const auto width = ReadNumber(text, next);
   const auto height = width ? ReadNumber(text, next) : std::nullopt;
   if (!height)
     return std::nullopt;
-  next = SkipSpace(text, next);
+  next = std::min(text.find_first_not_of(" \t\v\f", next), text.size());
   const std::size_t nameEnd = std::min(text.find_first_of("\r\n", next), text.size());
-  // A hand-edited last line may lack its line end; a size without a name is no record.
+  // A size without a name is no record: taking the next line as its name
+  // would swallow that line's size, and a save would write both as one.
   if (nameEnd == next)
     return std::nullopt;
   const std::string_view name = text.substr(next, nameEnd - next);
@@ -93,8 +93,7 @@ ParsedCatalogue ParseText(std::string_view text) {
 }
 
 // A name must fill exactly one line: a line break inside would split the
-// record, and an empty name would make the loader take the next line's
-// numbers as this record's name.
+// record, and a size without a name would end the list there.
 std::string SavedName(const std::string& name) {
   const std::string saved = OnOneLine(name);
   const bool blank = saved.find_first_not_of(" \t") == std::string::npos;

@@ -78,6 +78,11 @@ bool TreeCommandSet::CanDelete(QTreeWidgetItem* item) const {
   return allowDelete_ && IsOnDisk(item);
 }
 
+bool TreeCommandSet::IsFileSelected() const {
+  QTreeWidgetItem* item = SelectedItem();
+  return item != nullptr && tree_.IsFile(item);
+}
+
 bool TreeCommandSet::IsDriveOrFolder(QTreeWidgetItem* item) const {
   return item != nullptr && (tree_.IsDrive(item) || tree_.IsFolder(item));
 }
@@ -208,6 +213,10 @@ bool TreeCommandSet::HandleKey(const QKeyEvent& event) {
   } else if (enter && modifiers == Qt::AltModifier) {
     Post(TreeCommand::Properties);
   } else if (enter && modifiers == Qt::NoModifier) {
+    // Open shows files only; on a folder Enter goes on to the window, whose
+    // Enter starts a scan into the folder just picked.
+    if (!IsFileSelected())
+      return false;
     Post(TreeCommand::Open);
   } else if (key == Qt::Key_Delete && (modifiers & ~Qt::ShiftModifier) == Qt::NoModifier) {
     Post(TreeCommand::Delete, modifiers == Qt::ShiftModifier);

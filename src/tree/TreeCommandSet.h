@@ -40,7 +40,8 @@ class TreeCommandSet : public QObject {
   // The caller owns the menu; its entries run their commands when triggered.
   QMenu* CreateContextMenu();
   void ShowContextMenu(const QPoint& globalPosition);
-  // Runs the command of a key outside label editing; false for other keys.
+  // Runs the command of a key outside label editing; false for other keys,
+  // and for Enter unless a file is selected.
   bool HandleKey(const QKeyEvent& event);
 
  signals:
@@ -53,6 +54,7 @@ class TreeCommandSet : public QObject {
   QTreeWidgetItem* SelectedItem() const;
   bool IsOnDisk(QTreeWidgetItem* item) const;
   bool IsDriveOrFolder(QTreeWidgetItem* item) const;
+  bool IsFileSelected() const;
 
   CTreeFileCtrl& tree_;
   bool allowRename_ = false;

@@ -154,6 +154,34 @@ TEST_F(ArchiveCommandsTest, CombineOfAFolderOfOnlyPagesRemovesTheFolder) {
   EXPECT_FALSE(FileExists(RemoveTrailingSeparator(folder)));
 }
 
+// A page file whose image data is missing is refused by its name; nothing is
+// written and no page goes.
+TEST_F(ArchiveCommandsTest, APageWithoutImageDataFailsTheCombineByName) {
+  const std::string folder = root_ + "Statement/";
+  MakeFolder(folder);
+  ASSERT_EQ(EncodeImageFile(Picture(20, 20, 1), ImageFormat::Png, folder + "Page 001.png"),
+            ImagingStatus::Ok);
+  StartWindow();
+  for (const char* damaged : {"no-strips.tif", "empty-strip.tif"}) {
+    SCOPED_TRACE(damaged);
+    const std::string page = folder + "Page 002.tif";
+    fs::copy_file(std::string(DOCKETEER_BAD_DATA) + "/" + damaged, page,
+                  fs::copy_options::overwrite_existing);
+    const std::string pageBytes = ReadAll(page);
+    ScriptedPrompt prompt;
+
+    Run(folder, TreeCommand::CombineToTiff);
+
+    ASSERT_EQ(prompt.asked.size(), 1);
+    EXPECT_EQ(prompt.asked[0].text, kSavingError);
+    EXPECT_TRUE(prompt.asked[0].detail.contains(QString::fromStdString(page)))
+        << prompt.asked[0].detail.toStdString();
+    EXPECT_EQ(Entries(folder), QStringList({"Page 001.png", "Page 002.tif"}));
+    EXPECT_EQ(ReadAll(page), pageBytes);
+    EXPECT_EQ(Entries(root_), QStringList({"Statement"}));
+  }
+}
+
 TEST_F(ArchiveCommandsTest, PagesNumberedFromHundredOnAreNotLookedFor) {
   const std::string folder = root_ + "Long/";
   MakeFolder(folder);

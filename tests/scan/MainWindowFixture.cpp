@@ -65,6 +65,10 @@ void MainWindowFixture::AnswerNextPage(std::vector<int> choices) {
 
 void MainWindowFixture::PressScan() {
   Find<QPushButton>("scanButton")->click();
+  WaitForScanEnd();
+}
+
+void MainWindowFixture::WaitForScanEnd() {
   QElapsedTimer timer;
   timer.start();
   while (Window().Workflow().IsScanning() && timer.elapsed() < 120000)

@@ -36,6 +36,8 @@ class MainWindowFixture : public FakeDsmFixture {
   void AnswerNextPage(std::vector<int> choices);
   // Presses SCAN NOW! and runs the events until the scan has ended.
   void PressScan();
+  // Runs the events until the scan in progress, if any, has ended.
+  void WaitForScanEnd();
 
   // Runs `act` on the next modal dialog once it is shown.
   static void OnNextModal(std::function<void(QWidget*)> act);

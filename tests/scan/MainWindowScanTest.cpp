@@ -3,13 +3,19 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
+#include <QUrl>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "MainWindowFixture.h"
+#include "RecordingShell.h"
 #include "ScriptedPrompt.h"
 #include "scan/ScanNextPageDlg.h"
 #include "settings/AppSettings.h"
 #include "settings/PerFolderPreferences.h"
+#include "tree/CTreeFileCtrl.h"
 
 namespace {
 
@@ -92,6 +98,42 @@ TEST_F(MainWindowScanTest, AThreePageJpegDocumentKeepsItsFolderWithTheNextPageNa
     EXPECT_TRUE(fs::exists(document + page)) << page;
   EXPECT_EQ(PerFolderPreferences(document).ReadAll().lastDestination, "Page 004");
   EXPECT_EQ(PerFolderPreferences(folder).ReadAll().lastDestination, "Month Ending 2013-01-31");
+  EXPECT_TRUE(prompt.asked.isEmpty());
+}
+
+// Picking the folder with the keyboard and pressing Enter in the tree scans
+// into it; on a file Enter still opens it and Alt+Enter shows its properties.
+TEST_F(MainWindowScanTest, EnterInTheTreeScansIntoAFolderAndOpensAFile) {
+  const std::string folder = DocumentsRoot() + "Receipts/";
+  MakeFolder(folder);
+  std::ofstream(folder + "Old.pdf") << "%PDF-1.4\n";
+  AppSettings().SetFileFormatType(FileFormatType::Png);
+  AppSettings().SetUseDefaultViewer(true);
+  StartWindow();
+  AnswerNextPage({});
+  ScriptOnePageScans(1);
+  ScriptedPrompt prompt;
+  RecordingShell shell;
+  auto* tree = Find<CTreeFileCtrl>("destinationTree");
+
+  SelectInTree(folder);
+  const std::string name = Find<QLineEdit>("destinationNameEdit")->text().toStdString();
+  QTest::keyClick(tree, Qt::Key_Return);
+  WaitForScanEnd();
+  EXPECT_TRUE(fs::exists(folder + name + ".png"));
+  EXPECT_TRUE(prompt.asked.isEmpty());
+
+  SelectInTree(folder + "Old.pdf");
+  QTest::keyClick(tree, Qt::Key_Return);
+  RunPostedEvents();
+  QTest::keyClick(tree, Qt::Key_Return, Qt::AltModifier);
+  RunPostedEvents();
+  const QString file = QString::fromStdString(folder + "Old.pdf");
+  EXPECT_EQ(shell.calls, QStringList({"OpenUrl " + QUrl::fromLocalFile(file).toString(),
+                                      "ShowProperties " + file}));
+  EXPECT_FALSE(Window().Workflow().IsScanning());
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3)
+      << "the document, Old.pdf and the folder's preferences, and no second scan";
   EXPECT_TRUE(prompt.asked.isEmpty());
 }
 

@@ -187,6 +187,9 @@ TEST_F(TreeCommandsTest, KeysPostTheirCommands) {
             QStringList{"ShowProperties " + QString::fromStdString(Path("year/jan.pdf"))});
   QTest::keyClick(tree_.get(), Qt::Key_Backspace);
   EXPECT_EQ(tree_->GetSelectedPath(), Path("year"));
+  QTest::keyClick(tree_.get(), Qt::Key_Return);  // a folder's Enter is the window's
+  Settle();
+  EXPECT_EQ(open.count(), 1);
   QTest::keyClick(tree_.get(), Qt::Key_Left, Qt::AltModifier);
   Settle();
   EXPECT_EQ(tree_->GetSelectedPath(), Path("year/jan.pdf"));

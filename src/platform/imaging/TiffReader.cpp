@@ -171,7 +171,25 @@ void RecordTiffError(const char* module, const char* format, va_list arguments) 
                                                           : std::string(message));
 }
 
-// The selected page's layout, refused when empty or beyond the size limits.
+// A page whose strips (or tiles) are missing or hold no bytes has no image:
+// libtiff would read an uncompressed one from the start of the file instead.
+// Old-style JPEG pages may keep their data elsewhere, where libtiff finds it.
+bool HasImageData(TIFF* tif) {
+  std::uint16_t compression = COMPRESSION_NONE;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+  if (compression == COMPRESSION_OJPEG)
+    return true;
+  const std::uint32_t blocks = TIFFIsTiled(tif) ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
+  if (blocks == 0)
+    return false;
+  for (std::uint32_t block = 0; block < blocks; ++block)
+    if (TIFFGetStrileByteCount(tif, block) == 0)
+      return false;
+  return true;
+}
+
+// The selected page's layout, refused when empty, beyond the size limits or
+// without image data.
 ImagingStatus CheckedLayout(TIFF* tif, Layout& l) {
   if (tif == nullptr)
     return ImagingStatus::InvalidParameter;
@@ -180,6 +198,10 @@ ImagingStatus CheckedLayout(TIFF* tif, Layout& l) {
     return ImagingStatus::CorruptData;
   if (l.width > Bitmap::kMaxDimension || l.height > Bitmap::kMaxDimension)
     return ImagingStatus::TooLarge;
+  if (!HasImageData(tif)) {
+    RecordImagingError("the page has no image data");
+    return ImagingStatus::CorruptData;
+  }
   return ImagingStatus::Ok;
 }
 

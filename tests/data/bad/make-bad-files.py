@@ -31,12 +31,13 @@ def grey_rows(width, height):
     return b"".join(b"\x00" + bytes((x * 7 + y) & 255 for x in range(width)) for y in range(height))
 
 
-def tiff(width, height, strip, byte_counts=None, next_ifd=0):
-    """Little-endian 8-bit grey TIFF with one strip right after the header."""
+def tiff(width, height, strip, byte_counts=None, next_ifd=0, strips=1, offset=8):
+    """Little-endian 8-bit grey TIFF with its pixels right after the header,
+    listed as `strips` strips (0 or 1) at `offset`."""
     entries = [
         (256, 4, 1, width), (257, 4, 1, height), (258, 3, 1, 8), (259, 3, 1, 1),
-        (262, 3, 1, 1), (273, 4, 1, 8), (277, 3, 1, 1), (278, 4, 1, height),
-        (279, 4, 1, len(strip) if byte_counts is None else byte_counts),
+        (262, 3, 1, 1), (273, 4, strips, offset * strips), (277, 3, 1, 1), (278, 4, 1, height),
+        (279, 4, strips, (len(strip) if byte_counts is None else byte_counts) * strips),
     ]
     ifd_offset = 8 + len(strip) + (len(strip) & 1)
     out = b"II*\x00" + struct.pack("<I", ifd_offset) + strip + b"\x00" * (len(strip) & 1)
@@ -86,6 +87,8 @@ def main():
     write("truncated-strip.tif", tiff(64, 64, b"\x55" * (64 * 64))[: 8 + 1000])
     write("strip-beyond-end.tif", tiff(64, 64, b"\x55" * 64, byte_counts=64 * 64))
     write("ifd-loop.tif", tiff(8, 8, b"\x00" * 64, next_ifd="self"))
+    write("no-strips.tif", tiff(64, 64, b"\x55" * (64 * 64), strips=0))
+    write("empty-strip.tif", tiff(64, 64, b"\x55" * (64 * 64), byte_counts=0, offset=0))
     write("bad-lzw.gif", gif(16, 16, 2, bytes([0xFF, 0xFF, 0xFF, 0xFF, 0x0F] * 8)))
     write("bad-lzw-code-size.gif", gif(16, 16, 13, b"\x00" * 16))
     write("truncated-frame.gif", gif(64, 64, 2, b"\x04" * 40)[:-20])
