@@ -167,17 +167,17 @@ TEST_F(ArchiveCommandsTest, APageWithoutImageDataFailsTheCombineByName) {
     const std::string page = folder + "Page 002.tif";
     fs::copy_file(std::string(DOCKETEER_BAD_DATA) + "/" + damaged, page,
                   fs::copy_options::overwrite_existing);
-    const std::string pageBytes = ReadAll(page);
+    const std::string pageBytes = ReadFileBytes(page);
     ScriptedPrompt prompt;
 
     Run(folder, TreeCommand::CombineToTiff);
 
     ASSERT_EQ(prompt.asked.size(), 1);
-    EXPECT_EQ(prompt.asked[0].text, kSavingError);
+    EXPECT_EQ(prompt.asked[0].id, PromptId::SaveFailed);
     EXPECT_TRUE(prompt.asked[0].detail.contains(QString::fromStdString(page)))
         << prompt.asked[0].detail.toStdString();
     EXPECT_EQ(Entries(folder), QStringList({"Page 001.png", "Page 002.tif"}));
-    EXPECT_EQ(ReadAll(page), pageBytes);
+    EXPECT_EQ(ReadFileBytes(page), pageBytes);
     EXPECT_EQ(Entries(root_), QStringList({"Statement"}));
   }
 }
