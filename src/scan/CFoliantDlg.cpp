@@ -14,10 +14,12 @@
 #include "dialogs/DocumentSizePreviewWnd.h"
 #include "platform/Prompt.h"
 #include "scan/ApplicationIcon.h"
+#include "scan/ArchiveSearch.h"
 #include "scan/DefaultHierarchy.h"
 #include "scan/WindowPlacement.h"
 #include "tree/CTreeFileCtrl.h"
 #include "twain/ScanNotificationEvent.h"
+#include "writers/shell/DesktopHelpers.h"
 
 namespace {
 
@@ -33,6 +35,9 @@ CFoliantDlg::CFoliantDlg(QWidget* parent) : QDialog(parent), archiveCommands_(th
   controls_ = BuildMainWindowControls(this);
   workflow_ = std::make_unique<ScanWorkflow>(*this, scanManager_);
   ConnectControls();
+  search_ = new ArchiveSearch(*this, controls_, [this](const std::string& path, int page) {
+    ViewFileAtPage(path, page, useDefaultViewer_, this);
+  });
 }
 
 void CFoliantDlg::SetScanWorkflowSeams(ScanWorkflowSeams seams) {

@@ -97,6 +97,34 @@ bool IsHidden(const fs::path& path) {
   return !name.empty() && name.front() == '.';
 }
 
+// The words of a folded query that stand for every word they start: those
+// ending in "*", and the last one while it is still being typed.
+std::vector<std::string> PrefixesOf(const std::string& words, bool lastIsPartial) {
+  std::vector<std::string> tokens;
+  std::string token;
+  for (const char c : words + " ") {
+    if (c == ' ' || c == '"' || c == '\t') {
+      if (!token.empty())
+        tokens.push_back(token);
+      token.clear();
+    } else {
+      token += c;
+    }
+  }
+  std::vector<std::string> prefixes;
+  for (std::size_t i = 0; i < tokens.size(); ++i) {
+    std::string& word = tokens[i];
+    const bool star = word.back() == '*';
+    if (star)
+      word.pop_back();
+    const bool typing =
+        lastIsPartial && i + 1 == tokens.size() && words.back() != ' ' && words.back() != '"';
+    if ((star || typing) && !word.empty())
+      prefixes.push_back(word);
+  }
+  return prefixes;
+}
+
 }  // namespace
 
 class ArchiveIndex::Impl {
@@ -330,6 +358,9 @@ std::vector<SearchHit> ArchiveIndex::Impl::Search(Xapian::Database& database,
   for (const Xapian::Query& filter : filters)
     match = Xapian::Query(Xapian::Query::OP_FILTER, match, filter);
 
+  // Words matched by a prefix are not among a hit's matching terms; the
+  // snippet marks them by the prefix itself.
+  const std::vector<std::string> prefixes = PrefixesOf(words, query.lastWordIsPartial);
   Xapian::Enquire enquire(database);
   enquire.set_query(match);
   enquire.set_collapse_key(kDocumentSlot);
@@ -356,7 +387,12 @@ std::vector<SearchHit> ArchiveIndex::Impl::Search(Xapian::Database& database,
       terms.insert(*term);
     Xapian::Stem stemmer = stemmer_;
     hit.snippet = MakeSnippet(data.substr(second + 1), [&](const std::string& word) {
-      return terms.count(word) != 0 || terms.count("Z" + stemmer(word)) != 0;
+      if (terms.count(word) != 0 || terms.count("Z" + stemmer(word)) != 0)
+        return true;
+      for (const std::string& prefix : prefixes)
+        if (word.compare(0, prefix.size(), prefix) == 0)
+          return true;
+      return false;
     });
     hits.push_back(std::move(hit));
   }
