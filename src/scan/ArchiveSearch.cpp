@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QGroupBox>
 #include <QShortcut>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "core/Paths.h"
@@ -12,8 +13,18 @@
 #include "settings/AppSettings.h"
 #include "tree/CTreeFileCtrl.h"
 
-ArchiveSearch::ArchiveSearch(QDialog& window, const MainWindowControls& controls, OpenAtPage open)
-    : QObject(&window), service_(std::make_unique<SearchService>()) {
+namespace {
+
+constexpr int kScanWatchMs = 250;
+
+}  // namespace
+
+ArchiveSearch::ArchiveSearch(QDialog& window, const MainWindowControls& controls, OpenAtPage open,
+                             std::function<bool()> scanning)
+    : QObject(&window), service_(std::make_unique<SearchService>()), scanWatch_(new QTimer(this)) {
+  connect(scanWatch_, &QTimer::timeout, this,
+          [this, scanning = std::move(scanning)] { service_->SetPaused(scanning()); });
+  scanWatch_->start(kScanWatchMs);
   panel_ = new SearchPanel(*service_, controls.destinationGroup);
   panel_->setObjectName("searchPanel");
   if (auto* layout = qobject_cast<QVBoxLayout*>(controls.destinationGroup->layout()))

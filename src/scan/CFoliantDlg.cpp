@@ -35,9 +35,12 @@ CFoliantDlg::CFoliantDlg(QWidget* parent) : QDialog(parent), archiveCommands_(th
   controls_ = BuildMainWindowControls(this);
   workflow_ = std::make_unique<ScanWorkflow>(*this, scanManager_);
   ConnectControls();
-  search_ = new ArchiveSearch(*this, controls_, [this](const std::string& path, int page) {
-    ViewFileAtPage(path, page, useDefaultViewer_, this);
-  });
+  search_ = new ArchiveSearch(
+      *this, controls_,
+      [this](const std::string& path, int page) {
+        ViewFileAtPage(path, page, useDefaultViewer_, this);
+      },
+      [this] { return workflow_ && workflow_->IsScanning(); });
 }
 
 void CFoliantDlg::SetScanWorkflowSeams(ScanWorkflowSeams seams) {

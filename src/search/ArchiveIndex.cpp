@@ -3,6 +3,7 @@
 #include <xapian.h>
 
 #include <QCryptographicHash>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -24,7 +25,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Raised whenever what the index stores changes, so older indexes are rebuilt.
-constexpr const char* kSchema = "1";
+constexpr const char* kSchema = "2";
 constexpr Xapian::valueno kFirstDaySlot = 0;
 constexpr Xapian::valueno kLastDaySlot = 1;
 constexpr Xapian::valueno kDocumentSlot = 2;
@@ -141,8 +142,9 @@ class ArchiveIndex::Impl {
   std::map<std::string, FileStamp> FilesOnDisk() const;
   std::map<std::string, FileStamp> FilesKnown() const;
   void IndexFile(const std::string& relative, const FileStamp& stamp);
+  // `final` when no recognition is to follow: the text is all there is.
   void WriteDocument(const std::string& relative, const FileStamp& stamp,
-                     const std::vector<std::string>& pages);
+                     const std::vector<std::string>& pages, bool final);
   void ForgetDocument(const std::string& relative);
   std::vector<SearchHit> Search(Xapian::Database& database, const SearchQuery& query) const;
   std::string Relative(const std::string& path) const;
@@ -252,7 +254,8 @@ std::map<std::string, FileStamp> ArchiveIndex::Impl::FilesKnown() const {
     std::istringstream record(writer_->get_metadata(*key));
     FileStamp stamp;
     std::string relative;
-    record >> stamp.modified >> stamp.size;
+    char state = 0;
+    record >> stamp.modified >> stamp.size >> state;
     record.get();
     std::getline(record, relative);
     if (!relative.empty())
@@ -270,11 +273,15 @@ void ArchiveIndex::Impl::IndexFile(const std::string& relative, const FileStamp&
   std::vector<std::string> pages;
   if (KindOfDocument(relative) == DocumentKind::Pdf)
     pages = ExtractPdfText(EnsureTrailingSeparator(root_) + relative).pages;
-  WriteDocument(relative, stamp, pages);
+  // A document without any text waits for recognition.
+  const bool hasText = std::any_of(pages.begin(), pages.end(), [](const std::string& page) {
+    return page.find_first_not_of(" \t\r\n\f") != std::string::npos;
+  });
+  WriteDocument(relative, stamp, pages, hasText);
 }
 
 void ArchiveIndex::Impl::WriteDocument(const std::string& relative, const FileStamp& stamp,
-                                       const std::vector<std::string>& pages) {
+                                       const std::vector<std::string>& pages, bool final) {
   writer_->delete_document("D" + Key(relative));
   const std::string folder = FolderOf(relative);
   const std::string name = NameOf(relative);
@@ -314,7 +321,8 @@ void ArchiveIndex::Impl::WriteDocument(const std::string& relative, const FileSt
     document.set_data(std::to_string(page + 1) + "\n" + relative + "\n" + text);
     writer_->add_document(document);
   }
-  writer_->set_metadata("f:" + Key(relative), StampText(stamp) + "\n" + relative);
+  writer_->set_metadata("f:" + Key(relative),
+                        StampText(stamp) + (final ? " t\n" : " r\n") + relative);
 }
 
 std::vector<SearchHit> ArchiveIndex::Impl::Search(Xapian::Database& database,
@@ -452,7 +460,7 @@ bool ArchiveIndex::IndexDocument(const std::string& path,
   if (!stamp)
     return false;
   try {
-    impl_->WriteDocument(impl_->Relative(path), *stamp, pageTexts);
+    impl_->WriteDocument(impl_->Relative(path), *stamp, pageTexts, true);
     impl_->writer_->commit();
     return true;
   } catch (const Xapian::Error& error) {
@@ -477,6 +485,30 @@ std::vector<SearchHit> ArchiveIndex::Search(const SearchQuery& query) {
     }
   }
   return {};
+}
+
+std::vector<std::string> ArchiveIndex::AwaitingRecognition(std::size_t most) {
+  std::vector<std::string> paths;
+  if (!impl_->OpenWriter())
+    return paths;
+  try {
+    Xapian::WritableDatabase& database = *impl_->writer_;
+    for (auto key = database.metadata_keys_begin("f:");
+         key != database.metadata_keys_end("f:") && paths.size() < most; ++key) {
+      std::istringstream record(database.get_metadata(*key));
+      long long number = 0;
+      char state = 0;
+      std::string relative;
+      record >> number >> number >> state;
+      record.get();
+      std::getline(record, relative);
+      if (state == 'r' && !relative.empty())
+        paths.push_back(EnsureTrailingSeparator(root_) + relative);
+    }
+  } catch (const Xapian::Error& error) {
+    impl_->DropDamaged(error.get_msg().c_str());
+  }
+  return paths;
 }
 
 int ArchiveIndex::DocumentCount() {

@@ -34,9 +34,14 @@ class ArchiveIndex {
   // ones are not opened. Image documents are indexed by name and date.
   UpdateResult Update(const Progress& progress = {});
 
-  // Indexes one document now with text already in hand, one string per page.
-  // False when the index is held by another writer.
+  // Indexes one document now with text already in hand, one string per page,
+  // and takes it off the recognition list. False when the index is held by
+  // another writer.
   bool IndexDocument(const std::string& path, const std::vector<std::string>& pageTexts);
+
+  // Documents whose text only recognition can give (images, PDFs without a
+  // text layer), not recognised yet: at most `most` absolute paths.
+  std::vector<std::string> AwaitingRecognition(std::size_t most);
 
   // The documents that match, best first, one hit per document.
   std::vector<SearchHit> Search(const SearchQuery& query);

@@ -12,6 +12,7 @@ set(layer_writers 2)
 set(layer_tree 2)
 set(layer_dialogs 2)
 set(layer_viewer 2)
+set(layer_search 2)
 set(layer_scan 3)
 set(layer_app 4)
 

@@ -82,3 +82,8 @@ bool WriteImageDocument(const std::string& path) {
   TIFFClose(tiff);
   return written;
 }
+
+bool WritePdfWithoutText(const std::string& path, const std::vector<std::string>& jpegPages) {
+  PdfWriter writer(FileFormatType::PdfCompressed);
+  return writer.Save(jpegPages, path, 8268, 11693) >= 0;
+}

@@ -8,3 +8,5 @@
 // words per page), and a one-page TIFF with nothing to read but its name.
 bool WriteSearchablePdf(const std::string& path, const std::vector<std::string>& pageWords);
 bool WriteImageDocument(const std::string& path);
+// A PDF of JPEG page files without a text layer, as a scan without recognition.
+bool WritePdfWithoutText(const std::string& path, const std::vector<std::string>& jpegPages);

@@ -3,7 +3,10 @@
 #include <QEventLoop>
 #include <QMetaObject>
 
+#include "ocr/RecognitionLanguages.h"
+#include "ocr/TextEngine.h"
 #include "search/ArchiveIndex.h"
+#include "search/DocumentRecognition.h"
 #include "search/IndexLocation.h"
 
 namespace {
@@ -12,16 +15,22 @@ constexpr int kChangeDelayMs = 1500;
 
 }  // namespace
 
-// Lives in the index thread; owns the writing index.
+// Lives in the index thread; owns the writing index. Between updates it
+// recognises the documents that have no text, one per turn of its event loop
+// so that updates are never held up for more than one document; `halt` (set
+// while a scan runs, and when leaving) stops a recognition at once, and the
+// document is read again later, also after a restart.
 class IndexWorker : public QObject {
   Q_OBJECT
 
  public:
-  explicit IndexWorker(std::shared_ptr<std::atomic<bool>> stopping)
-      : stopping_(std::move(stopping)) {}
+  IndexWorker(std::shared_ptr<std::atomic<bool>> stopping, std::shared_ptr<std::atomic<bool>> halt)
+      : stopping_(std::move(stopping)), halt_(std::move(halt)) {}
 
   void Open(const std::string& root, const std::string& languages) {
     index_.reset();
+    engine_.reset();
+    languages_ = languages;
     if (!root.empty())
       index_ = std::make_unique<ArchiveIndex>(root, IndexFolderForArchive(root), languages);
     Update();
@@ -34,10 +43,17 @@ class IndexWorker : public QObject {
       return !stopping_->load();
     });
     emit finished();
+    RecognizeSoon();
   }
   void Add(const std::string& path, const std::vector<std::string>& pageTexts) {
     if (index_ && index_->IndexDocument(path, pageTexts))
       emit finished();
+  }
+  void RecognizeSoon() {
+    if (!recognitionQueued_) {
+      recognitionQueued_ = true;
+      QMetaObject::invokeMethod(this, &IndexWorker::RecognizeNext, Qt::QueuedConnection);
+    }
   }
 
  signals:
@@ -45,8 +61,31 @@ class IndexWorker : public QObject {
   void finished();
 
  private:
+  void RecognizeNext() {
+    recognitionQueued_ = false;
+    if (!index_ || halt_->load())
+      return;
+    const std::vector<std::string> waiting = index_->AwaitingRecognition(1);
+    if (waiting.empty())
+      return;
+    if (!engine_) {
+      engine_ = std::make_unique<TextEngine>(RecognitionDataFolder(), languages_);
+      if (!engine_->Start())
+        return;  // no language data: the documents stay findable by name
+    }
+    const auto pages = RecognizeDocument(waiting.front(), *engine_, *halt_);
+    if (!pages)
+      return;  // halted: resumed when the scan is over
+    Add(waiting.front(), *pages);
+    RecognizeSoon();
+  }
+
   std::shared_ptr<std::atomic<bool>> stopping_;
+  std::shared_ptr<std::atomic<bool>> halt_;
   std::unique_ptr<ArchiveIndex> index_;
+  std::unique_ptr<TextEngine> engine_;
+  std::string languages_;
+  bool recognitionQueued_ = false;
 };
 
 // Lives in the query thread; owns a reading index of the same folder.
@@ -82,10 +121,11 @@ class QueryWorker : public QObject {
 SearchService::SearchService(QObject* parent)
     : QObject(parent),
       latestQuery_(std::make_shared<std::atomic<int>>(0)),
-      stopping_(std::make_shared<std::atomic<bool>>(false)) {
+      stopping_(std::make_shared<std::atomic<bool>>(false)),
+      halt_(std::make_shared<std::atomic<bool>>(false)) {
   qRegisterMetaType<std::vector<SearchHit>>("std::vector<SearchHit>");
   qRegisterMetaType<SearchQuery>("SearchQuery");
-  indexer_ = new IndexWorker(stopping_);
+  indexer_ = new IndexWorker(stopping_, halt_);
   indexer_->moveToThread(&indexThread_);
   connect(&indexThread_, &QThread::finished, indexer_, &QObject::deleteLater);
   connect(indexer_, &IndexWorker::progress, this, &SearchService::indexingProgress);
@@ -110,6 +150,7 @@ SearchService::~SearchService() {
 
 void SearchService::Stop() {
   stopping_->store(true);
+  halt_->store(true);
   changeDelay_.stop();
   indexThread_.quit();
   queryThread_.quit();
@@ -122,6 +163,11 @@ void SearchService::SetArchive(const std::string& root, const std::string& langu
       searcher_, [worker = searcher_, root, languages] { worker->Open(root, languages); });
   QMetaObject::invokeMethod(
       indexer_, [worker = indexer_, root, languages] { worker->Open(root, languages); });
+}
+
+void SearchService::SetPaused(bool paused) {
+  if (halt_->exchange(paused) && !paused)
+    QMetaObject::invokeMethod(indexer_, [worker = indexer_] { worker->RecognizeSoon(); });
 }
 
 void SearchService::ArchiveChanged() {

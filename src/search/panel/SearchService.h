@@ -32,6 +32,8 @@ class SearchService : public QObject {
   // A document written just now, with its text per page in hand.
   void DocumentSaved(const std::string& path, const std::vector<std::string>& pageTexts);
   void Search(const SearchQuery& query);
+  // Recognition of documents without text waits while paused (a scan runs).
+  void SetPaused(bool paused);
 
   // Waits until the queued work is done (for tests and for leaving).
   void WaitUntilIdle();
@@ -51,4 +53,5 @@ class SearchService : public QObject {
   QTimer changeDelay_;
   std::shared_ptr<std::atomic<int>> latestQuery_;
   std::shared_ptr<std::atomic<bool>> stopping_;
+  std::shared_ptr<std::atomic<bool>> halt_;
 };
