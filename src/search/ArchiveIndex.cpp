@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <future>
 #include <map>
 #include <set>
 #include <sstream>
@@ -30,6 +31,9 @@ constexpr Xapian::valueno kFirstDaySlot = 0;
 constexpr Xapian::valueno kLastDaySlot = 1;
 constexpr Xapian::valueno kDocumentSlot = 2;
 constexpr int kCommitEvery = 100;
+// After this many documents read at once (a first build) the index is
+// rewritten compactly: growing it page by page leaves much of it empty.
+constexpr int kCompactAfter = 100;
 
 // Terms and metadata keys are limited in length; long paths go by digest.
 std::string Key(const std::string& text) {
@@ -141,11 +145,14 @@ class ArchiveIndex::Impl {
   void DropDamaged(const char* why);
   std::map<std::string, FileStamp> FilesOnDisk() const;
   std::map<std::string, FileStamp> FilesKnown() const;
-  void IndexFile(const std::string& relative, const FileStamp& stamp);
+  std::vector<std::string> ReadText(const std::string& relative) const;
+  void IndexText(const std::string& relative, const FileStamp& stamp,
+                 const std::vector<std::string>& pages);
   // `final` when no recognition is to follow: the text is all there is.
   void WriteDocument(const std::string& relative, const FileStamp& stamp,
                      const std::vector<std::string>& pages, bool final);
   void ForgetDocument(const std::string& relative);
+  void Compact();
   std::vector<SearchHit> Search(Xapian::Database& database, const SearchQuery& query) const;
   std::string Relative(const std::string& path) const;
 
@@ -264,15 +271,44 @@ std::map<std::string, FileStamp> ArchiveIndex::Impl::FilesKnown() const {
   return files;
 }
 
+void ArchiveIndex::Impl::Compact() {
+  const std::string current = RemoveTrailingSeparator(folder_);
+  const std::string compacted = current + ".compact";
+  const std::string previous = current + ".previous";
+  std::error_code ignored;
+  fs::remove_all(compacted, ignored);
+  fs::remove_all(previous, ignored);
+  try {
+    writer_->compact(compacted);
+    writer_.reset();
+    reader_.reset();
+    fs::rename(current, previous);
+    fs::rename(compacted, current);
+  } catch (const Xapian::Error& error) {
+    Log(LOG_LOCATION, "ArchiveIndex: not compacted: %s", error.get_msg().c_str());
+  } catch (const fs::filesystem_error& error) {
+    Log(LOG_LOCATION, "ArchiveIndex: not compacted: %s", error.what());
+    if (!fs::exists(current, ignored))
+      fs::rename(previous, current, ignored);
+  }
+  fs::remove_all(compacted, ignored);
+  fs::remove_all(previous, ignored);
+  OpenWriter();
+}
+
 void ArchiveIndex::Impl::ForgetDocument(const std::string& relative) {
   writer_->delete_document("D" + Key(relative));
   writer_->set_metadata("f:" + Key(relative), "");
 }
 
-void ArchiveIndex::Impl::IndexFile(const std::string& relative, const FileStamp& stamp) {
-  std::vector<std::string> pages;
-  if (KindOfDocument(relative) == DocumentKind::Pdf)
-    pages = ExtractPdfText(EnsureTrailingSeparator(root_) + relative).pages;
+std::vector<std::string> ArchiveIndex::Impl::ReadText(const std::string& relative) const {
+  if (KindOfDocument(relative) != DocumentKind::Pdf)
+    return {};
+  return ExtractPdfText(EnsureTrailingSeparator(root_) + relative).pages;
+}
+
+void ArchiveIndex::Impl::IndexText(const std::string& relative, const FileStamp& stamp,
+                                   const std::vector<std::string>& pages) {
   // A document without any text waits for recognition.
   const bool hasText = std::any_of(pages.begin(), pages.end(), [](const std::string& page) {
     return page.find_first_not_of(" \t\r\n\f") != std::string::npos;
@@ -434,8 +470,17 @@ ArchiveIndex::UpdateResult ArchiveIndex::Update(const Progress& progress) {
         impl_->writer_->commit();
         return UpdateResult::Stopped;
       }
+      // The next document's text is read on another thread while this one
+      // is indexed, so reading and indexing overlap.
+      auto read = [this](const std::string& relative) { return impl_->ReadText(relative); };
+      std::future<std::vector<std::string>> next;
+      if (total > 0)
+        next = std::async(std::launch::async, read, todo[0].first);
       for (int i = 0; i < total; ++i) {
-        impl_->IndexFile(todo[i].first, todo[i].second);
+        std::vector<std::string> pages = next.get();
+        if (i + 1 < total)
+          next = std::async(std::launch::async, read, todo[i + 1].first);
+        impl_->IndexText(todo[i].first, todo[i].second, pages);
         if ((i + 1) % kCommitEvery == 0)
           impl_->writer_->commit();
         if (progress && !progress(i + 1, total)) {
@@ -444,6 +489,8 @@ ArchiveIndex::UpdateResult ArchiveIndex::Update(const Progress& progress) {
         }
       }
       impl_->writer_->commit();
+      if (total >= kCompactAfter)
+        impl_->Compact();
       return UpdateResult::Done;
     } catch (const Xapian::Error& error) {
       impl_->DropDamaged(error.get_msg().c_str());

@@ -162,4 +162,22 @@ TEST_F(ArchiveIndexTest, OneWriterAtATimeAndEveryoneSearches) {
   EXPECT_EQ(Search(other, "nails"), (Found{{"Receipt.tif", 1}}));
 }
 
+TEST_F(ArchiveIndexTest, ALargeFirstBuildIsRewrittenCompactlyAndKeepsWorking) {
+  for (int i = 0; i < 120; ++i)
+    ASSERT_TRUE(WriteImageDocument(root_ + "/Scans/Receipt " + std::to_string(1000 + i) + ".tif"));
+  ArchiveIndex index(root_, indexFolder_, "eng");
+  ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+  EXPECT_EQ(Search(index, "1042").size(), 2u);  // the check and one receipt
+  EXPECT_EQ(index.DocumentCount(), 125);
+  EXPECT_TRUE(index.IndexDocument(root_ + "/Scans/Receipt 1000.tif", {"gravel"}));
+  EXPECT_EQ(Search(index, "gravel"), (Found{{"Receipt 1000.tif", 1}}));
+  ArchiveIndex other(root_, indexFolder_, "eng");
+  EXPECT_EQ(Search(other, "gravel").size(), 1u);
+  // Nothing of the rewrite is left beside the index.
+  EXPECT_EQ(
+      std::distance(fs::directory_iterator(fs::path(indexFolder_).parent_path().parent_path()),
+                    fs::directory_iterator()),
+      1);
+}
+
 }  // namespace
