@@ -12,6 +12,7 @@
 #include "app/NextNameCommand.h"
 #include "app/ScanCommand.h"
 #include "app/ScanOptions.h"
+#include "app/SearchCommand.h"
 #include "app/SourcesCommand.h"
 #include "core/Version.h"
 
@@ -24,6 +25,7 @@ constexpr OptionSpec kCombineOptions[] = {{"--overwrite", false}};
 constexpr OptionSpec kConvertOptions[] = {{"--uncompressed", false}, {"--remove-original", false},
                                           {"--overwrite", false},    {"--ocr", false},
                                           {"--no-ocr", false},       {"--ocr-language", true}};
+constexpr OptionSpec kSearchOptions[] = {{"--folder", true}, {"--since", true}, {"--until", true}};
 
 struct Command {
   const char* name;
@@ -38,6 +40,7 @@ const Command* FindCommand(const std::string& name) {
       {"combine", &RunCombineCommand, kCombineOptions},
       {"convert", &RunConvertCommand, kConvertOptions},
       {"sources", &RunSourcesCommand, std::span(kNoOptions, 0)},
+      {"search", &RunSearchCommand, kSearchOptions},
   };
   for (const Command& command : kCommands)
     if (name == command.name)

@@ -16,6 +16,7 @@ const char kProgramUsage[] =
     "  combine FOLDER     combine the page files of FOLDER into one TIFF beside it\n"
     "  convert FILE       convert a multi-page image file into a PDF beside it\n"
     "  sources            list the scanners, the default one marked with \"*\"\n"
+    "  search WORDS       find the archive's documents by their words, name and date\n"
     "\n"
     "  --help             show this text; \"docketeer COMMAND --help\" for a command\n"
     "  --version          show the version\n"
@@ -87,6 +88,22 @@ const char kSourcesUsage[] =
     "Lists the scanners, one a line; the default one is marked with \"* \", the\n"
     "others start with two blanks.\n";
 
+const char kSearchUsage[] =
+    "Usage: docketeer search WORDS [--folder FOLDER] [--since DATE] [--until DATE]\n"
+    "Finds the documents of the archive root folder whose text, name or folder\n"
+    "holds all the WORDS, after bringing the archive's index up to date. Prints one\n"
+    "line per document: its path, the page of the best hit and a snippet of that\n"
+    "page, separated by tabs.\n"
+    "\n"
+    "  WORDS            all must match; \"a phrase\" in quotes, insur* for words that\n"
+    "                   start so; case and accents do not matter\n"
+    "  --folder FOLDER  only documents below FOLDER (a path in the archive)\n"
+    "  --since DATE     only documents dated DATE or later (2026-11-30, 2026-11\n"
+    "                   or 2026): the date the name carries, else the file's date\n"
+    "  --until DATE     only documents dated DATE or earlier\n"
+    "\n"
+    "Exit status: 0 found, 1 nothing found or bad usage.\n";
+
 }  // namespace
 
 const char* CommandUsage(const std::string& command) {
@@ -100,6 +117,8 @@ const char* CommandUsage(const std::string& command) {
     return kConvertUsage;
   if (command == "sources")
     return kSourcesUsage;
+  if (command == "search")
+    return kSearchUsage;
   return kProgramUsage;
 }
 

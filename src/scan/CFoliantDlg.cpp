@@ -14,11 +14,13 @@
 #include "dialogs/DocumentSizePreviewWnd.h"
 #include "platform/Prompt.h"
 #include "scan/ApplicationIcon.h"
+#include "scan/ArchiveSearch.h"
 #include "scan/DefaultHierarchy.h"
 #include "scan/WindowPlacement.h"
 #include "scan/WindowSeams.h"
 #include "tree/CTreeFileCtrl.h"
 #include "twain/ScanNotificationEvent.h"
+#include "writers/shell/DesktopHelpers.h"
 
 namespace {
 
@@ -36,6 +38,12 @@ CFoliantDlg::CFoliantDlg(QWidget* parent)
   workflow_ =
       std::make_unique<ScanWorkflow>(*this, scanManager_, WindowWorkflowSeams(this, prompter_));
   ConnectControls();
+  search_ = new ArchiveSearch(
+      *this, controls_,
+      [this](const std::string& path, int page) {
+        ViewFileAtPage(path, page, useDefaultViewer_, this);
+      },
+      [this] { return workflow_ && workflow_->IsScanning(); });
 }
 
 void CFoliantDlg::SetScanWorkflowSeams(ScanWorkflowSeams seams) {

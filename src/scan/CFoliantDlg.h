@@ -24,6 +24,8 @@
 // The main window: the three steps of the work (destination, document size,
 // scan), the settings snapshot and the choices of the selected folder. The
 // scan itself belongs to the workflow; this window shows and keeps choices.
+class ArchiveSearch;
+
 class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   Q_OBJECT
 
@@ -101,6 +103,7 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   TwainManager scanManager_;
   std::unique_ptr<ScanWorkflow> workflow_;
   MainWindowControls controls_;
+  ArchiveSearch* search_ = nullptr;  // a child of the window
   ArchiveCommands archiveCommands_;
   bool initialised_ = false;
 

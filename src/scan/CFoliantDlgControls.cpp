@@ -16,6 +16,7 @@
 #include "dialogs/DocumentSizePreviewWnd.h"
 #include "ocr/RecognitionLanguages.h"
 #include "platform/Prompt.h"
+#include "scan/ArchiveSearch.h"
 #include "scan/CFoliantDlg.h"
 #include "scan/HelpLauncher.h"
 #include "settings/SizeCaption.h"
@@ -124,6 +125,7 @@ void CFoliantDlg::FillControls() {
   c.showScannerUi->setChecked(showScannerUi_);
   if (EnsureTrailingSeparator(c.tree->GetRoot()) != archiveRootFolder_)
     c.tree->SetRoot(archiveRootFolder_);
+  search_->Follow(archiveRootFolder_);
   const QString caption = Text(SizeCaption(documentSize_, units_));
   if (c.sizeLabel->text() != caption)
     c.sizeLabel->setText(caption);

@@ -31,7 +31,11 @@ CTreeFileCtrl::CTreeFileCtrl(QWidget* parent) : QTreeWidget(parent), mounts_(Mou
   header()->setStretchLastSection(false);
   commands_ = std::make_unique<TreeCommandSet>(*this);
   monitors_ = std::make_unique<TreeChangeMonitor>(
-      *this, TreeChangeMonitor::Callbacks{[this] { return busy_; }, [this] { ResyncAll(); }});
+      *this, TreeChangeMonitor::Callbacks{[this] { return busy_; },
+                                          [this] {
+                                            ResyncAll();
+                                            emit diskChanged();
+                                          }});
   remotePoller_ = new RemoteFolderPoller(*this);
   setItemDelegate(new TreeItemDelegate(
       {[this](const QModelIndex& index, const QString& text) { LabelEdited(index, text); },

@@ -96,6 +96,8 @@ class CTreeFileCtrl : public QTreeWidget {
  signals:
   // The selection changed; the main window reads GetSelectedPath().
   void selectedPathChanged();
+  // The change monitors saw the disk change below the root.
+  void diskChanged();
   void openRequested();
   void combineToTiffRequested();
   void exploreRequested();

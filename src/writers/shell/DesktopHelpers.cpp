@@ -55,6 +55,23 @@ void ViewFile(const std::string& path, bool useDefaultViewer, bool keepFocus, QW
   gViewer = PictureViewerWnd::Open(ToQString(path), owner, keepFocus);
 }
 
+void ViewFileAtPage(const std::string& path, int page, bool useDefaultViewer, QWidget* owner) {
+  if (page <= 1 || (IsPictureFile(path) && !useDefaultViewer)) {
+    ViewFile(path, useDefaultViewer, false, owner);
+    if (auto* viewer = qobject_cast<PictureViewerWnd*>(gViewer.data()); viewer && page > 1)
+      viewer->ShowPage(page - 1);
+    return;
+  }
+  if (gViewer != nullptr) {
+    CloseViewer(gViewer);
+    gViewer = nullptr;
+  }
+  QUrl url = QUrl::fromLocalFile(ToQString(path));
+  url.setFragment(QString("page=%1").arg(page));
+  if (!DesktopShell::Instance().OpenUrl(url))
+    Log(LOG_LOCATION, "Helper::ViewFileAtPage(): no program opened %s", path.c_str());
+}
+
 void CloseViewer(QWidget* viewer) {
   if (viewer != nullptr)
     viewer->close();

@@ -15,6 +15,10 @@ class QWidget;
 // closed first. With `keepFocus` the owner stays the active window.
 void ViewFile(const std::string& path, bool useDefaultViewer, bool keepFocus, QWidget* owner);
 
+// Shows a file at a page (1 onwards): the built-in viewer turns to it, a PDF
+// is opened with the page in its address, which the common viewers honour.
+void ViewFileAtPage(const std::string& path, int page, bool useDefaultViewer, QWidget* owner);
+
 // Closes a viewer window of ours; nothing happens for null.
 void CloseViewer(QWidget* viewer);
 

@@ -1,0 +1,54 @@
+#include "scan/ArchiveSearch.h"
+
+#include <QDialog>
+#include <QGroupBox>
+#include <QShortcut>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "core/Paths.h"
+#include "scan/MainWindowControls.h"
+#include "search/panel/SearchPanel.h"
+#include "search/panel/SearchService.h"
+#include "settings/AppSettings.h"
+#include "tree/CTreeFileCtrl.h"
+
+namespace {
+
+constexpr int kScanWatchMs = 250;
+
+}  // namespace
+
+ArchiveSearch::ArchiveSearch(QDialog& window, const MainWindowControls& controls, OpenAtPage open,
+                             std::function<bool()> scanning)
+    : QObject(&window), service_(std::make_unique<SearchService>()), scanWatch_(new QTimer(this)) {
+  connect(scanWatch_, &QTimer::timeout, this,
+          [this, scanning = std::move(scanning)] { service_->SetPaused(scanning()); });
+  scanWatch_->start(kScanWatchMs);
+  panel_ = new SearchPanel(*service_, controls.destinationGroup);
+  panel_->setObjectName("searchPanel");
+  if (auto* layout = qobject_cast<QVBoxLayout*>(controls.destinationGroup->layout()))
+    layout->insertWidget(0, panel_, 1);
+  auto* shortcut = new QShortcut(QKeySequence::Find, &window);
+  connect(shortcut, &QShortcut::activated, panel_, &SearchPanel::FocusField);
+  CTreeFileCtrl* tree = controls.tree;
+  connect(tree, &CTreeFileCtrl::diskChanged, service_.get(), &SearchService::ArchiveChanged);
+  connect(panel_, &SearchPanel::openRequested, this,
+          [open](const QString& path, int page) { open(path.toStdString(), page); });
+  connect(panel_, &SearchPanel::showInTreeRequested, tree, [tree](const QString& path) {
+    tree->SelectPath(path.toStdString(), true);
+    tree->setFocus();
+  });
+}
+
+ArchiveSearch::~ArchiveSearch() = default;
+
+void ArchiveSearch::Follow(const std::string& archiveRoot) {
+  const std::string root = RemoveTrailingSeparator(archiveRoot);
+  const std::string languages = AppSettings().GetRecognitionLanguage();
+  if (root == root_ && languages == languages_)
+    return;
+  root_ = root;
+  languages_ = languages;
+  service_->SetArchive(root_, languages_);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QDialog;
+class QTimer;
+class SearchPanel;
+class SearchService;
+struct MainWindowControls;
+
+// The main window's search: puts the search panel above the archive tree,
+// Ctrl+F into its field, keeps the index of the tree's root current as the
+// tree sees the disk change, opens results through `open` and selects them
+// in the tree on "Show in tree". Documents without text are recognised in the
+// background, never while a scan runs.
+class ArchiveSearch : public QObject {
+  Q_OBJECT
+
+ public:
+  using OpenAtPage = std::function<void(const std::string& path, int page)>;
+
+  // `scanning` tells whether a scan runs; recognition in the background waits meanwhile.
+  ArchiveSearch(QDialog& window, const MainWindowControls& controls, OpenAtPage open,
+                std::function<bool()> scanning);
+  ~ArchiveSearch() override;
+
+  // Follows the archive root and the recognition languages of the settings;
+  // nothing happens while both stay the same.
+  void Follow(const std::string& archiveRoot);
+
+  SearchPanel& Panel() const { return *panel_; }
+  SearchService& Service() const { return *service_; }
+
+ private:
+  std::unique_ptr<SearchService> service_;
+  SearchPanel* panel_;
+  QTimer* scanWatch_;
+  std::string root_;
+  std::string languages_;
+};

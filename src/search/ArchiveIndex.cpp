@@ -1,0 +1,574 @@
+#include "search/ArchiveIndex.h"
+
+#include <xapian.h>
+
+#include <QCryptographicHash>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <future>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "core/DebugLog.h"
+#include "core/Paths.h"
+#include "naming/NameDate.h"
+#include "search/DocumentText.h"
+#include "search/LanguageStemmer.h"
+#include "search/Snippet.h"
+#include "search/TextFolding.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Raised whenever what the index stores changes, so older indexes are rebuilt.
+constexpr const char* kSchema = "2";
+constexpr Xapian::valueno kFirstDaySlot = 0;
+constexpr Xapian::valueno kLastDaySlot = 1;
+constexpr Xapian::valueno kDocumentSlot = 2;
+constexpr int kCommitEvery = 100;
+// After this many documents read at once (a first build) the index is
+// rewritten compactly: growing it page by page leaves much of it empty.
+constexpr int kCompactAfter = 100;
+
+// Terms and metadata keys are limited in length; long paths go by digest.
+std::string Key(const std::string& text) {
+  if (text.size() <= 160)
+    return text;
+  return "#" + QCryptographicHash::hash(QByteArray::fromStdString(text), QCryptographicHash::Sha1)
+                   .toHex()
+                   .toStdString();
+}
+
+std::string DayValue(int day) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%08d", day);
+  return text;
+}
+
+struct FileStamp {
+  long long modified = 0;
+  long long size = 0;
+  friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+std::string StampText(const FileStamp& stamp) {
+  return std::to_string(stamp.modified) + " " + std::to_string(stamp.size);
+}
+
+std::optional<FileStamp> StampOf(const fs::path& path) {
+  std::error_code error;
+  const auto size = fs::file_size(path, error);
+  if (error)
+    return std::nullopt;
+  const auto modified = fs::last_write_time(path, error);
+  if (error)
+    return std::nullopt;
+  return FileStamp{static_cast<long long>(modified.time_since_epoch().count()),
+                   static_cast<long long>(size)};
+}
+
+int LocalDay(long long fileTimeTicks) {
+  const auto fileTime = fs::file_time_type(fs::file_time_type::duration(fileTimeTicks));
+  const auto system = std::chrono::file_clock::to_sys(fileTime);
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(system);
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  return (local.tm_year + 1900) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday;
+}
+
+std::string FolderOf(const std::string& relative) {
+  const std::size_t slash = relative.rfind('/');
+  return slash == std::string::npos ? std::string() : relative.substr(0, slash);
+}
+
+std::string NameOf(const std::string& relative) {
+  const std::size_t slash = relative.rfind('/');
+  return slash == std::string::npos ? relative : relative.substr(slash + 1);
+}
+
+std::string StemOf(const std::string& name) {
+  const std::size_t dot = name.rfind('.');
+  return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+// Hidden entries and our own per-folder files are not documents.
+bool IsHidden(const fs::path& path) {
+  const std::string name = path.filename().string();
+  return !name.empty() && name.front() == '.';
+}
+
+// The words of a folded query that stand for every word they start: those
+// ending in "*", and the last one while it is still being typed.
+std::vector<std::string> PrefixesOf(const std::string& words, bool lastIsPartial) {
+  std::vector<std::string> tokens;
+  std::string token;
+  for (const char c : words + " ") {
+    if (c == ' ' || c == '"' || c == '\t') {
+      if (!token.empty())
+        tokens.push_back(token);
+      token.clear();
+    } else {
+      token += c;
+    }
+  }
+  std::vector<std::string> prefixes;
+  for (std::size_t i = 0; i < tokens.size(); ++i) {
+    std::string& word = tokens[i];
+    const bool star = word.back() == '*';
+    if (star)
+      word.pop_back();
+    const bool typing =
+        lastIsPartial && i + 1 == tokens.size() && words.back() != ' ' && words.back() != '"';
+    if ((star || typing) && !word.empty())
+      prefixes.push_back(word);
+  }
+  return prefixes;
+}
+
+}  // namespace
+
+class ArchiveIndex::Impl {
+ public:
+  Impl(std::string root, std::string folder, std::string languages)
+      : root_(std::move(root)),
+        folder_(std::move(folder)),
+        languages_(std::move(languages)),
+        stemmer_(StemmerForLanguages(languages_)) {}
+
+  bool OpenWriter();
+  Xapian::Database* OpenReader();
+  void DropDamaged(const char* why);
+  std::map<std::string, FileStamp> FilesOnDisk() const;
+  std::map<std::string, FileStamp> FilesKnown() const;
+  std::vector<std::string> ReadText(const std::string& relative) const;
+  void IndexText(const std::string& relative, const FileStamp& stamp,
+                 const std::vector<std::string>& pages);
+  // `final` when no recognition is to follow: the text is all there is.
+  void WriteDocument(const std::string& relative, const FileStamp& stamp,
+                     const std::vector<std::string>& pages, bool final);
+  void ForgetDocument(const std::string& relative);
+  void Compact();
+  std::vector<SearchHit> Search(Xapian::Database& database, const SearchQuery& query) const;
+  std::string Relative(const std::string& path) const;
+
+  std::string root_;
+  std::string folder_;
+  std::string languages_;
+  Xapian::Stem stemmer_;
+  std::unique_ptr<Xapian::WritableDatabase> writer_;
+  std::unique_ptr<Xapian::Database> reader_;
+};
+
+bool ArchiveIndex::Impl::OpenWriter() {
+  if (writer_)
+    return true;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    try {
+      fs::create_directories(folder_);
+      auto database =
+          std::make_unique<Xapian::WritableDatabase>(folder_, Xapian::DB_CREATE_OR_OPEN);
+      const bool current = database->get_metadata("schema") == kSchema &&
+                           database->get_metadata("languages") == languages_ &&
+                           database->get_metadata("root") == root_;
+      if (!current) {
+        // Made by another version or for other languages: start afresh.
+        database.reset();
+        database =
+            std::make_unique<Xapian::WritableDatabase>(folder_, Xapian::DB_CREATE_OR_OVERWRITE);
+        database->set_metadata("schema", kSchema);
+        database->set_metadata("languages", languages_);
+        database->set_metadata("root", root_);
+        database->commit();
+      }
+      writer_ = std::move(database);
+      reader_.reset();
+      return true;
+    } catch (const Xapian::DatabaseLockError&) {
+      return false;
+    } catch (const Xapian::Error& error) {
+      DropDamaged(error.get_msg().c_str());
+    } catch (const fs::filesystem_error& error) {
+      Log(LOG_LOCATION, "ArchiveIndex: %s", error.what());
+      return false;
+    }
+  }
+  return false;
+}
+
+void ArchiveIndex::Impl::DropDamaged(const char* why) {
+  Log(LOG_LOCATION, "ArchiveIndex: rebuilding %s: %s", folder_.c_str(), why);
+  writer_.reset();
+  reader_.reset();
+  std::error_code ignored;
+  fs::remove_all(folder_, ignored);
+}
+
+Xapian::Database* ArchiveIndex::Impl::OpenReader() {
+  if (writer_)
+    return writer_.get();
+  try {
+    if (reader_) {
+      reader_->reopen();
+    } else {
+      auto database = std::make_unique<Xapian::Database>(folder_);
+      if (database->get_metadata("schema") != kSchema ||
+          database->get_metadata("languages") != languages_)
+        return nullptr;
+      reader_ = std::move(database);
+    }
+    return reader_.get();
+  } catch (const Xapian::Error&) {
+    // Missing or being rebuilt by the writer: nothing to find yet.
+    reader_.reset();
+    return nullptr;
+  }
+}
+
+std::string ArchiveIndex::Impl::Relative(const std::string& path) const {
+  const std::string root = EnsureTrailingSeparator(root_);
+  if (path.compare(0, root.size(), root) == 0)
+    return path.substr(root.size());
+  return path;
+}
+
+std::map<std::string, FileStamp> ArchiveIndex::Impl::FilesOnDisk() const {
+  std::map<std::string, FileStamp> files;
+  std::error_code error;
+  fs::recursive_directory_iterator it(root_, fs::directory_options::skip_permission_denied, error);
+  for (; !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+    if (IsHidden(it->path())) {
+      if (it->is_directory(error))
+        it.disable_recursion_pending();
+      continue;
+    }
+    if (!it->is_regular_file(error) || KindOfDocument(it->path().native()) == DocumentKind::None)
+      continue;
+    if (const auto stamp = StampOf(it->path()))
+      files.emplace(Relative(it->path().string()), *stamp);
+  }
+  return files;
+}
+
+std::map<std::string, FileStamp> ArchiveIndex::Impl::FilesKnown() const {
+  std::map<std::string, FileStamp> files;
+  for (auto key = writer_->metadata_keys_begin("f:"); key != writer_->metadata_keys_end("f:");
+       ++key) {
+    std::istringstream record(writer_->get_metadata(*key));
+    FileStamp stamp;
+    std::string relative;
+    char state = 0;
+    record >> stamp.modified >> stamp.size >> state;
+    record.get();
+    std::getline(record, relative);
+    if (!relative.empty())
+      files.emplace(relative, stamp);
+  }
+  return files;
+}
+
+void ArchiveIndex::Impl::Compact() {
+  const std::string current = RemoveTrailingSeparator(folder_);
+  const std::string compacted = current + ".compact";
+  const std::string previous = current + ".previous";
+  std::error_code ignored;
+  fs::remove_all(compacted, ignored);
+  fs::remove_all(previous, ignored);
+  try {
+    writer_->compact(compacted);
+    writer_.reset();
+    reader_.reset();
+    fs::rename(current, previous);
+    fs::rename(compacted, current);
+  } catch (const Xapian::Error& error) {
+    Log(LOG_LOCATION, "ArchiveIndex: not compacted: %s", error.get_msg().c_str());
+  } catch (const fs::filesystem_error& error) {
+    Log(LOG_LOCATION, "ArchiveIndex: not compacted: %s", error.what());
+    if (!fs::exists(current, ignored))
+      fs::rename(previous, current, ignored);
+  }
+  fs::remove_all(compacted, ignored);
+  fs::remove_all(previous, ignored);
+  OpenWriter();
+}
+
+void ArchiveIndex::Impl::ForgetDocument(const std::string& relative) {
+  writer_->delete_document("D" + Key(relative));
+  writer_->set_metadata("f:" + Key(relative), "");
+}
+
+std::vector<std::string> ArchiveIndex::Impl::ReadText(const std::string& relative) const {
+  if (KindOfDocument(relative) != DocumentKind::Pdf)
+    return {};
+  return ExtractPdfText(EnsureTrailingSeparator(root_) + relative).pages;
+}
+
+void ArchiveIndex::Impl::IndexText(const std::string& relative, const FileStamp& stamp,
+                                   const std::vector<std::string>& pages) {
+  // A document without any text waits for recognition.
+  const bool hasText = std::any_of(pages.begin(), pages.end(), [](const std::string& page) {
+    return page.find_first_not_of(" \t\r\n\f") != std::string::npos;
+  });
+  WriteDocument(relative, stamp, pages, hasText);
+}
+
+void ArchiveIndex::Impl::WriteDocument(const std::string& relative, const FileStamp& stamp,
+                                       const std::vector<std::string>& pages, bool final) {
+  writer_->delete_document("D" + Key(relative));
+  const std::string folder = FolderOf(relative);
+  const std::string name = NameOf(relative);
+  const NameMeaning meaning = ReadNameMeaning(StemOf(name));
+  NameDate date;
+  if (meaning.date) {
+    date = *meaning.date;
+  } else {
+    date.firstDay = date.lastDay = LocalDay(stamp.modified);
+  }
+  std::string folderWords = folder;
+  for (char& c : folderWords)
+    if (c == '/')
+      c = ' ';
+  const std::string heading = FoldText(StemOf(name) + " " + folderWords);
+
+  Xapian::TermGenerator generator;
+  generator.set_stemmer(stemmer_);
+  generator.set_stemming_strategy(Xapian::TermGenerator::STEM_SOME);
+  const std::size_t count = std::max<std::size_t>(pages.size(), 1);
+  for (std::size_t page = 0; page < count; ++page) {
+    const std::string text = page < pages.size() ? pages[page] : std::string();
+    Xapian::Document document;
+    generator.set_document(document);
+    generator.index_text(heading);
+    generator.increase_termpos();
+    generator.index_text(FoldText(text));
+    document.add_boolean_term("D" + Key(relative));
+    // Every folder above the document, so a search in a folder finds its subfolders too.
+    for (std::size_t slash = 0; slash != std::string::npos && !folder.empty();) {
+      slash = folder.find('/', slash + 1);
+      document.add_boolean_term("F" + Key(FoldText(folder.substr(0, slash))));
+    }
+    document.add_value(kFirstDaySlot, DayValue(date.firstDay));
+    document.add_value(kLastDaySlot, DayValue(date.lastDay));
+    document.add_value(kDocumentSlot, relative);
+    document.set_data(std::to_string(page + 1) + "\n" + relative + "\n" + text);
+    writer_->add_document(document);
+  }
+  writer_->set_metadata("f:" + Key(relative),
+                        StampText(stamp) + (final ? " t\n" : " r\n") + relative);
+}
+
+std::vector<SearchHit> ArchiveIndex::Impl::Search(Xapian::Database& database,
+                                                  const SearchQuery& query) const {
+  Xapian::QueryParser parser;
+  parser.set_database(database);
+  parser.set_stemmer(stemmer_);
+  parser.set_stemming_strategy(Xapian::QueryParser::STEM_SOME);
+  parser.set_default_op(Xapian::Query::OP_AND);
+  unsigned flags = Xapian::QueryParser::FLAG_PHRASE | Xapian::QueryParser::FLAG_WILDCARD |
+                   Xapian::QueryParser::FLAG_LOVEHATE;
+  if (query.lastWordIsPartial)
+    flags |= Xapian::QueryParser::FLAG_PARTIAL;
+  Xapian::Query match;
+  const std::string words = FoldText(query.words);
+  if (words.find_first_not_of(" \t\"") != std::string::npos) {
+    try {
+      match = parser.parse_query(words, flags);
+    } catch (const Xapian::QueryParserError&) {
+      match = parser.parse_query(words, 0);
+    }
+    if (match.empty())
+      return {};
+  }
+  std::vector<Xapian::Query> filters;
+  std::string folder = Relative(EnsureTrailingSeparator(query.folder));
+  folder = RemoveTrailingSeparator(folder);
+  while (!folder.empty() && folder.front() == '/')
+    folder.erase(0, 1);
+  if (!folder.empty())
+    filters.emplace_back("F" + Key(FoldText(folder)));
+  if (query.untilDay)
+    filters.emplace_back(Xapian::Query::OP_VALUE_LE, kFirstDaySlot, DayValue(*query.untilDay));
+  if (query.sinceDay)
+    filters.emplace_back(Xapian::Query::OP_VALUE_GE, kLastDaySlot, DayValue(*query.sinceDay));
+  if (match.empty()) {
+    if (filters.empty())
+      return {};
+    match = Xapian::Query::MatchAll;
+  }
+  for (const Xapian::Query& filter : filters)
+    match = Xapian::Query(Xapian::Query::OP_FILTER, match, filter);
+
+  // Words matched by a prefix are not among a hit's matching terms; the
+  // snippet marks them by the prefix itself.
+  const std::vector<std::string> prefixes = PrefixesOf(words, query.lastWordIsPartial);
+  Xapian::Enquire enquire(database);
+  enquire.set_query(match);
+  enquire.set_collapse_key(kDocumentSlot);
+  const Xapian::MSet found = enquire.get_mset(0, static_cast<Xapian::doccount>(query.limit));
+  std::vector<SearchHit> hits;
+  const std::string root = EnsureTrailingSeparator(root_);
+  for (auto it = found.begin(); it != found.end(); ++it) {
+    const Xapian::Document document = it.get_document();
+    const std::string data = document.get_data();
+    const std::size_t first = data.find('\n');
+    const std::size_t second = data.find('\n', first + 1);
+    if (first == std::string::npos || second == std::string::npos)
+      continue;
+    SearchHit hit;
+    hit.page = std::atoi(data.substr(0, first).c_str());
+    const std::string relative = data.substr(first + 1, second - first - 1);
+    hit.path = root + relative;
+    hit.folder = FolderOf(relative);
+    hit.name = NameOf(relative);
+    hit.day = std::atoi(document.get_value(kFirstDaySlot).c_str());
+    std::set<std::string> terms;
+    for (auto term = enquire.get_matching_terms_begin(it);
+         term != enquire.get_matching_terms_end(it); ++term)
+      terms.insert(*term);
+    Xapian::Stem stemmer = stemmer_;
+    hit.snippet = MakeSnippet(data.substr(second + 1), [&](const std::string& word) {
+      if (terms.count(word) != 0 || terms.count("Z" + stemmer(word)) != 0)
+        return true;
+      for (const std::string& prefix : prefixes)
+        if (word.compare(0, prefix.size(), prefix) == 0)
+          return true;
+      return false;
+    });
+    hits.push_back(std::move(hit));
+  }
+  return hits;
+}
+
+ArchiveIndex::ArchiveIndex(std::string archiveRoot, std::string indexFolder, std::string languages)
+    : root_(RemoveTrailingSeparator(std::move(archiveRoot))),
+      impl_(std::make_unique<Impl>(root_, std::move(indexFolder), std::move(languages))) {}
+
+ArchiveIndex::~ArchiveIndex() = default;
+
+ArchiveIndex::UpdateResult ArchiveIndex::Update(const Progress& progress) {
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    if (!impl_->OpenWriter())
+      return UpdateResult::Busy;
+    try {
+      const auto onDisk = impl_->FilesOnDisk();
+      const auto known = impl_->FilesKnown();
+      for (const auto& [relative, stamp] : known)
+        if (!onDisk.count(relative))
+          impl_->ForgetDocument(relative);
+      std::vector<std::pair<std::string, FileStamp>> todo;
+      for (const auto& [relative, stamp] : onDisk) {
+        const auto found = known.find(relative);
+        if (found == known.end() || !(found->second == stamp))
+          todo.emplace_back(relative, stamp);
+      }
+      const int total = static_cast<int>(todo.size());
+      if (progress && !progress(0, total)) {
+        impl_->writer_->commit();
+        return UpdateResult::Stopped;
+      }
+      // The next document's text is read on another thread while this one
+      // is indexed, so reading and indexing overlap.
+      auto read = [this](const std::string& relative) { return impl_->ReadText(relative); };
+      std::future<std::vector<std::string>> next;
+      if (total > 0)
+        next = std::async(std::launch::async, read, todo[0].first);
+      for (int i = 0; i < total; ++i) {
+        std::vector<std::string> pages = next.get();
+        if (i + 1 < total)
+          next = std::async(std::launch::async, read, todo[i + 1].first);
+        impl_->IndexText(todo[i].first, todo[i].second, pages);
+        if ((i + 1) % kCommitEvery == 0)
+          impl_->writer_->commit();
+        if (progress && !progress(i + 1, total)) {
+          impl_->writer_->commit();
+          return UpdateResult::Stopped;
+        }
+      }
+      impl_->writer_->commit();
+      if (total >= kCompactAfter)
+        impl_->Compact();
+      return UpdateResult::Done;
+    } catch (const Xapian::Error& error) {
+      impl_->DropDamaged(error.get_msg().c_str());
+    }
+  }
+  return UpdateResult::Failed;
+}
+
+bool ArchiveIndex::IndexDocument(const std::string& path,
+                                 const std::vector<std::string>& pageTexts) {
+  if (!impl_->OpenWriter())
+    return false;
+  const auto stamp = StampOf(path);
+  if (!stamp)
+    return false;
+  try {
+    impl_->WriteDocument(impl_->Relative(path), *stamp, pageTexts, true);
+    impl_->writer_->commit();
+    return true;
+  } catch (const Xapian::Error& error) {
+    impl_->DropDamaged(error.get_msg().c_str());
+    return false;
+  }
+}
+
+std::vector<SearchHit> ArchiveIndex::Search(const SearchQuery& query) {
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    Xapian::Database* database = impl_->OpenReader();
+    if (!database)
+      return {};
+    try {
+      return impl_->Search(*database, query);
+    } catch (const Xapian::DatabaseModifiedError&) {
+      // The writer moved on under a long search: look again at the new state.
+      impl_->reader_.reset();
+    } catch (const Xapian::Error& error) {
+      Log(LOG_LOCATION, "ArchiveIndex: search failed: %s", error.get_msg().c_str());
+      return {};
+    }
+  }
+  return {};
+}
+
+std::vector<std::string> ArchiveIndex::AwaitingRecognition(std::size_t most) {
+  std::vector<std::string> paths;
+  if (!impl_->OpenWriter())
+    return paths;
+  try {
+    Xapian::WritableDatabase& database = *impl_->writer_;
+    for (auto key = database.metadata_keys_begin("f:");
+         key != database.metadata_keys_end("f:") && paths.size() < most; ++key) {
+      std::istringstream record(database.get_metadata(*key));
+      long long number = 0;
+      char state = 0;
+      std::string relative;
+      record >> number >> number >> state;
+      record.get();
+      std::getline(record, relative);
+      if (state == 'r' && !relative.empty())
+        paths.push_back(EnsureTrailingSeparator(root_) + relative);
+    }
+  } catch (const Xapian::Error& error) {
+    impl_->DropDamaged(error.get_msg().c_str());
+  }
+  return paths;
+}
+
+int ArchiveIndex::DocumentCount() {
+  Xapian::Database* database = impl_->OpenReader();
+  if (!database)
+    return 0;
+  try {
+    int count = 0;
+    for (auto key = database->metadata_keys_begin("f:"); key != database->metadata_keys_end("f:");
+         ++key)
+      ++count;
+    return count;
+  } catch (const Xapian::Error&) {
+    return 0;
+  }
+}

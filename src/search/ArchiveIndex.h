@@ -1,0 +1,58 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "search/SearchTypes.h"
+
+// The full-text index of one archive root: one entry per page of every
+// document, with the document's name, folder and the date its name carries.
+// It lives outside the archive (IndexFolderForArchive) and can always be
+// rebuilt: a missing, damaged or outdated index is quietly made anew.
+//
+// One object is used by one thread at a time. Several objects on the same
+// index may live in several threads or processes: one of them writes (the
+// others' Update reports Busy), all of them search.
+class ArchiveIndex {
+ public:
+  ArchiveIndex(std::string archiveRoot, std::string indexFolder, std::string languages);
+  ~ArchiveIndex();
+  ArchiveIndex(const ArchiveIndex&) = delete;
+  ArchiveIndex& operator=(const ArchiveIndex&) = delete;
+
+  // Called with (documents done, documents to do) now and then; returning
+  // false stops the update (what is done so far is kept).
+  using Progress = std::function<bool(int done, int total)>;
+
+  enum class UpdateResult { Done, Stopped, Busy, Failed };
+
+  // Brings the index in step with the disk: documents gone are dropped, new
+  // and changed ones (by modification time and size) are read; unchanged
+  // ones are not opened. Image documents are indexed by name and date.
+  UpdateResult Update(const Progress& progress = {});
+
+  // Indexes one document now with text already in hand, one string per page,
+  // and takes it off the recognition list. False when the index is held by
+  // another writer.
+  bool IndexDocument(const std::string& path, const std::vector<std::string>& pageTexts);
+
+  // Documents whose text only recognition can give (images, PDFs without a
+  // text layer), not recognised yet: at most `most` absolute paths.
+  std::vector<std::string> AwaitingRecognition(std::size_t most);
+
+  // The documents that match, best first, one hit per document.
+  std::vector<SearchHit> Search(const SearchQuery& query);
+
+  // How many documents the index holds.
+  int DocumentCount();
+
+  const std::string& ArchiveRoot() const { return root_; }
+
+ private:
+  class Impl;
+  std::string root_;
+  std::unique_ptr<Impl> impl_;
+};

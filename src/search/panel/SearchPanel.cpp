@@ -1,0 +1,207 @@
+#include "search/panel/SearchPanel.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTextDocument>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "search/panel/SearchService.h"
+
+namespace {
+
+enum Column { kDocument, kFolder, kDate, kPage, kSnippet };
+constexpr int kPathRole = Qt::UserRole;
+constexpr int kPageRole = Qt::UserRole + 1;
+
+// Draws the snippet column's text as rich text, so marked words stand out.
+class SnippetDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
+    QStyleOptionViewItem item = option;
+    initStyleOption(&item, index);
+    const QString html = item.text;
+    item.text.clear();
+    item.widget->style()->drawControl(QStyle::CE_ItemViewItem, &item, painter, item.widget);
+    QTextDocument document;
+    document.setDefaultFont(item.font);
+    document.setHtml(html);
+    document.setDocumentMargin(1);
+    painter->save();
+    painter->translate(item.rect.topLeft());
+    painter->setClipRect(item.rect.translated(-item.rect.topLeft()));
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.palette = item.palette;
+    if (item.state & QStyle::State_Selected)
+      context.palette.setColor(QPalette::Text, item.palette.color(QPalette::HighlightedText));
+    document.documentLayout()->draw(painter, context);
+    painter->restore();
+  }
+};
+
+QString SnippetHtml(const std::vector<SnippetPart>& parts) {
+  QString html;
+  for (const SnippetPart& part : parts) {
+    const QString text = QString::fromStdString(part.text).toHtmlEscaped();
+    html += part.marked ? "<b>" + text + "</b>" : text;
+  }
+  return html;
+}
+
+QString DayText(int day) {
+  if (day <= 0)
+    return {};
+  return QString("%1-%2-%3")
+      .arg(day / 10000, 4, 10, QChar('0'))
+      .arg(day / 100 % 100, 2, 10, QChar('0'))
+      .arg(day % 100, 2, 10, QChar('0'));
+}
+
+}  // namespace
+
+SearchPanel::SearchPanel(SearchService& service, QWidget* parent)
+    : QWidget(parent),
+      service_(service),
+      field_(new QLineEdit(this)),
+      progress_(new QLabel(this)),
+      results_(new QTreeWidget(this)),
+      showInTree_(new QPushButton(tr("Show in tree"), this)) {
+  field_->setObjectName("searchField");
+  field_->setPlaceholderText(tr("Search the archive (Ctrl+F)"));
+  field_->setClearButtonEnabled(true);
+  field_->installEventFilter(this);
+  progress_->setObjectName("searchProgress");
+  progress_->setVisible(false);
+  progress_->setEnabled(false);  // greyed: a note, not a message
+  results_->setObjectName("searchResults");
+  results_->setColumnCount(5);
+  results_->setHeaderLabels({tr("Document"), tr("Folder"), tr("Date"), tr("Page"), tr("Text")});
+  results_->setRootIsDecorated(false);
+  results_->setUniformRowHeights(true);
+  results_->setItemDelegateForColumn(kSnippet, new SnippetDelegate(results_));
+  results_->header()->setStretchLastSection(true);
+  results_->setVisible(false);
+  showInTree_->setObjectName("showInTree");
+  showInTree_->setVisible(false);
+
+  auto* top = new QHBoxLayout;
+  top->setContentsMargins(0, 0, 0, 0);
+  top->addWidget(field_, 1);
+  top->addWidget(showInTree_);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addLayout(top);
+  layout->addWidget(progress_);
+  layout->addWidget(results_, 1);
+
+  connect(field_, &QLineEdit::textChanged, this, &SearchPanel::OnTextChanged);
+  connect(results_, &QTreeWidget::itemActivated, this, &SearchPanel::OpenItem);
+  connect(showInTree_, &QPushButton::clicked, this, [this] {
+    if (QTreeWidgetItem* item = ChosenItem())
+      emit showInTreeRequested(item->data(kDocument, kPathRole).toString());
+  });
+  connect(&service_, &SearchService::resultsReady, this, &SearchPanel::OnResults);
+  connect(&service_, &SearchService::indexingProgress, this, &SearchPanel::OnProgress);
+  connect(&service_, &SearchService::indexingFinished, this, [this] {
+    progress_->setVisible(false);
+    if (!field_->text().trimmed().isEmpty())
+      OnTextChanged();  // new documents may match now
+  });
+}
+
+void SearchPanel::FocusField() {
+  field_->setFocus(Qt::ShortcutFocusReason);
+  field_->selectAll();
+}
+
+bool SearchPanel::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == field_ && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Down && results_->topLevelItemCount() > 0) {
+      results_->setFocus();
+      if (!results_->currentItem())
+        results_->setCurrentItem(results_->topLevelItem(0));
+      return true;
+    }
+    // Enter opens the result; the window's default button must not scan.
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      OpenItem(ChosenItem());
+      return true;
+    }
+    if (key == Qt::Key_Escape && !field_->text().isEmpty()) {
+      field_->clear();
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void SearchPanel::OnTextChanged() {
+  const QString words = field_->text().trimmed();
+  if (words.isEmpty()) {
+    results_->clear();
+    results_->setVisible(false);
+    showInTree_->setVisible(false);
+    return;
+  }
+  SearchQuery query;
+  query.words = words.toStdString();
+  query.lastWordIsPartial = !field_->text().endsWith(' ');
+  query.limit = 100;
+  service_.Search(query);
+}
+
+void SearchPanel::OnResults(const QString& words, const std::vector<SearchHit>& hits) {
+  if (words != field_->text().trimmed())
+    return;  // an answer to words no longer in the field
+  results_->clear();
+  QList<QTreeWidgetItem*> items;
+  for (const SearchHit& hit : hits) {
+    auto* item = new QTreeWidgetItem;
+    item->setText(kDocument, QString::fromStdString(hit.name));
+    item->setText(kFolder, QString::fromStdString(hit.folder));
+    item->setText(kDate, DayText(hit.day));
+    item->setText(kPage, QString::number(hit.page));
+    item->setText(kSnippet, SnippetHtml(hit.snippet));
+    item->setToolTip(kDocument, QString::fromStdString(hit.path));
+    item->setData(kDocument, kPathRole, QString::fromStdString(hit.path));
+    item->setData(kDocument, kPageRole, hit.page);
+    items.append(item);
+  }
+  results_->addTopLevelItems(items);
+  if (!items.isEmpty())
+    results_->setCurrentItem(items.front());
+  results_->setVisible(true);
+  showInTree_->setVisible(!items.isEmpty());
+}
+
+void SearchPanel::OnProgress(int done, int total) {
+  if (total <= 0 || done >= total) {
+    progress_->setVisible(false);
+    return;
+  }
+  progress_->setText(tr("Indexing the archive: %1 of %2 documents").arg(done).arg(total));
+  progress_->setVisible(true);
+}
+
+QTreeWidgetItem* SearchPanel::ChosenItem() const {
+  if (QTreeWidgetItem* item = results_->currentItem())
+    return item;
+  return results_->topLevelItemCount() > 0 ? results_->topLevelItem(0) : nullptr;
+}
+
+void SearchPanel::OpenItem(QTreeWidgetItem* item) {
+  if (item)
+    emit openRequested(item->data(kDocument, kPathRole).toString(),
+                       item->data(kDocument, kPageRole).toInt());
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QWidget>
+#include <string>
+#include <vector>
+
+#include "search/SearchTypes.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class SearchService;
+
+// The search field above the archive tree and the results under it: every
+// change of the words searches again (off the window's thread), each result
+// shows document, folder, date, page and a snippet with the words marked.
+// Enter opens the chosen (or first) result; "Show in tree" selects it in the
+// tree. Indexing progress shows in one quiet line.
+class SearchPanel : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit SearchPanel(SearchService& service, QWidget* parent = nullptr);
+
+  // Puts the cursor in the search field with its words selected.
+  void FocusField();
+  QLineEdit* Field() const { return field_; }
+
+ signals:
+  void openRequested(const QString& path, int page);
+  void showInTreeRequested(const QString& path);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void OnTextChanged();
+  void OnResults(const QString& words, const std::vector<SearchHit>& hits);
+  void OnProgress(int done, int total);
+  void OpenItem(QTreeWidgetItem* item);
+  QTreeWidgetItem* ChosenItem() const;
+
+  SearchService& service_;
+  QLineEdit* field_;
+  QLabel* progress_;
+  QTreeWidget* results_;
+  QPushButton* showInTree_;
+};

@@ -1,0 +1,197 @@
+#include "search/panel/SearchService.h"
+
+#include <QEventLoop>
+#include <QMetaObject>
+
+#include "ocr/RecognitionLanguages.h"
+#include "ocr/TextEngine.h"
+#include "search/ArchiveIndex.h"
+#include "search/DocumentRecognition.h"
+#include "search/IndexLocation.h"
+
+namespace {
+
+constexpr int kChangeDelayMs = 1500;
+
+}  // namespace
+
+// Lives in the index thread; owns the writing index. Between updates it
+// recognises the documents that have no text, one per turn of its event loop
+// so that updates are never held up for more than one document; `halt` (set
+// while a scan runs, and when leaving) stops a recognition at once, and the
+// document is read again later, also after a restart.
+class IndexWorker : public QObject {
+  Q_OBJECT
+
+ public:
+  IndexWorker(std::shared_ptr<std::atomic<bool>> stopping, std::shared_ptr<std::atomic<bool>> halt)
+      : stopping_(std::move(stopping)), halt_(std::move(halt)) {}
+
+  void Open(const std::string& root, const std::string& languages) {
+    index_.reset();
+    engine_.reset();
+    languages_ = languages;
+    if (!root.empty())
+      index_ = std::make_unique<ArchiveIndex>(root, IndexFolderForArchive(root), languages);
+    Update();
+  }
+  void Update() {
+    if (!index_)
+      return;
+    index_->Update([this](int done, int total) {
+      emit progress(done, total);
+      return !stopping_->load();
+    });
+    emit finished();
+    RecognizeSoon();
+  }
+  void Add(const std::string& path, const std::vector<std::string>& pageTexts) {
+    if (index_ && index_->IndexDocument(path, pageTexts))
+      emit finished();
+  }
+  void RecognizeSoon() {
+    if (!recognitionQueued_) {
+      recognitionQueued_ = true;
+      QMetaObject::invokeMethod(this, &IndexWorker::RecognizeNext, Qt::QueuedConnection);
+    }
+  }
+
+ signals:
+  void progress(int done, int total);
+  void finished();
+
+ private:
+  void RecognizeNext() {
+    recognitionQueued_ = false;
+    if (!index_ || halt_->load())
+      return;
+    const std::vector<std::string> waiting = index_->AwaitingRecognition(1);
+    if (waiting.empty())
+      return;
+    if (!engine_) {
+      engine_ = std::make_unique<TextEngine>(RecognitionDataFolder(), languages_);
+      if (!engine_->Start())
+        return;  // no language data: the documents stay findable by name
+    }
+    const auto pages = RecognizeDocument(waiting.front(), *engine_, *halt_);
+    if (!pages)
+      return;  // halted: resumed when the scan is over
+    Add(waiting.front(), *pages);
+    RecognizeSoon();
+  }
+
+  std::shared_ptr<std::atomic<bool>> stopping_;
+  std::shared_ptr<std::atomic<bool>> halt_;
+  std::unique_ptr<ArchiveIndex> index_;
+  std::unique_ptr<TextEngine> engine_;
+  std::string languages_;
+  bool recognitionQueued_ = false;
+};
+
+// Lives in the query thread; owns a reading index of the same folder.
+class QueryWorker : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit QueryWorker(std::shared_ptr<std::atomic<int>> latest) : latest_(std::move(latest)) {}
+
+  void Open(const std::string& root, const std::string& languages) {
+    index_.reset();
+    if (!root.empty())
+      index_ = std::make_unique<ArchiveIndex>(root, IndexFolderForArchive(root), languages);
+  }
+  void Search(int number, const SearchQuery& query) {
+    if (number != latest_->load())
+      return;  // the user typed on
+    std::vector<SearchHit> hits;
+    if (index_)
+      hits = index_->Search(query);
+    if (number == latest_->load())
+      emit found(QString::fromStdString(query.words), hits);
+  }
+
+ signals:
+  void found(const QString& words, const std::vector<SearchHit>& hits);
+
+ private:
+  std::shared_ptr<std::atomic<int>> latest_;
+  std::unique_ptr<ArchiveIndex> index_;
+};
+
+SearchService::SearchService(QObject* parent)
+    : QObject(parent),
+      latestQuery_(std::make_shared<std::atomic<int>>(0)),
+      stopping_(std::make_shared<std::atomic<bool>>(false)),
+      halt_(std::make_shared<std::atomic<bool>>(false)) {
+  qRegisterMetaType<std::vector<SearchHit>>("std::vector<SearchHit>");
+  qRegisterMetaType<SearchQuery>("SearchQuery");
+  indexer_ = new IndexWorker(stopping_, halt_);
+  indexer_->moveToThread(&indexThread_);
+  connect(&indexThread_, &QThread::finished, indexer_, &QObject::deleteLater);
+  connect(indexer_, &IndexWorker::progress, this, &SearchService::indexingProgress);
+  connect(indexer_, &IndexWorker::finished, this, &SearchService::indexingFinished);
+  searcher_ = new QueryWorker(latestQuery_);
+  searcher_->moveToThread(&queryThread_);
+  connect(&queryThread_, &QThread::finished, searcher_, &QObject::deleteLater);
+  connect(searcher_, &QueryWorker::found, this, &SearchService::resultsReady);
+  // Indexing yields to everything the user does.
+  indexThread_.start(QThread::LowestPriority);
+  queryThread_.start();
+  changeDelay_.setSingleShot(true);
+  changeDelay_.setInterval(kChangeDelayMs);
+  connect(&changeDelay_, &QTimer::timeout, this, [this] {
+    QMetaObject::invokeMethod(indexer_, [worker = indexer_] { worker->Update(); });
+  });
+}
+
+SearchService::~SearchService() {
+  Stop();
+}
+
+void SearchService::Stop() {
+  stopping_->store(true);
+  halt_->store(true);
+  changeDelay_.stop();
+  indexThread_.quit();
+  queryThread_.quit();
+  indexThread_.wait();
+  queryThread_.wait();
+}
+
+void SearchService::SetArchive(const std::string& root, const std::string& languages) {
+  QMetaObject::invokeMethod(
+      searcher_, [worker = searcher_, root, languages] { worker->Open(root, languages); });
+  QMetaObject::invokeMethod(
+      indexer_, [worker = indexer_, root, languages] { worker->Open(root, languages); });
+}
+
+void SearchService::SetPaused(bool paused) {
+  if (halt_->exchange(paused) && !paused)
+    QMetaObject::invokeMethod(indexer_, [worker = indexer_] { worker->RecognizeSoon(); });
+}
+
+void SearchService::ArchiveChanged() {
+  changeDelay_.start();
+}
+
+void SearchService::DocumentSaved(const std::string& path,
+                                  const std::vector<std::string>& pageTexts) {
+  QMetaObject::invokeMethod(indexer_,
+                            [worker = indexer_, path, pageTexts] { worker->Add(path, pageTexts); });
+}
+
+void SearchService::Search(const SearchQuery& query) {
+  const int number = ++*latestQuery_;
+  QMetaObject::invokeMethod(searcher_,
+                            [worker = searcher_, number, query] { worker->Search(number, query); });
+}
+
+void SearchService::WaitUntilIdle() {
+  for (QThread* thread : {&indexThread_, &queryThread_}) {
+    QObject* worker = thread == &indexThread_ ? static_cast<QObject*>(indexer_) : searcher_;
+    QMetaObject::invokeMethod(
+        worker, [] {}, Qt::BlockingQueuedConnection);
+  }
+}
+
+#include "SearchService.moc"

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QObject>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "search/SearchTypes.h"
+
+class IndexWorker;
+class QueryWorker;
+
+// Keeps the archive index of the window's root current and answers queries,
+// both off the window's thread: one thread brings the index up to date (at
+// start, and a moment after the archive changed), another searches, so a
+// query never waits for indexing. Results of queries overtaken by a newer
+// one are dropped.
+class SearchService : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit SearchService(QObject* parent = nullptr);
+  ~SearchService() override;
+
+  // Opens the index of `root` and brings it up to date; an empty root stops searching.
+  void SetArchive(const std::string& root, const std::string& languages);
+  // Something below the root changed: update soon (several changes, one update).
+  void ArchiveChanged();
+  // A document written just now, with its text per page in hand.
+  void DocumentSaved(const std::string& path, const std::vector<std::string>& pageTexts);
+  void Search(const SearchQuery& query);
+  // Recognition of documents without text waits while paused (a scan runs).
+  void SetPaused(bool paused);
+
+  // Waits until the queued work is done (for tests and for leaving).
+  void WaitUntilIdle();
+
+ signals:
+  void indexingProgress(int done, int total);
+  void indexingFinished();
+  void resultsReady(const QString& words, const std::vector<SearchHit>& hits);
+
+ private:
+  void Stop();
+
+  QThread indexThread_;
+  QThread queryThread_;
+  IndexWorker* indexer_ = nullptr;
+  QueryWorker* searcher_ = nullptr;
+  QTimer changeDelay_;
+  std::shared_ptr<std::atomic<int>> latestQuery_;
+  std::shared_ptr<std::atomic<bool>> stopping_;
+  std::shared_ptr<std::atomic<bool>> halt_;
+};

@@ -1,0 +1,64 @@
+// The window's search over a small archive: type, see the hit, open it at its
+// page, show it in the tree.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "MainWindowFixture.h"
+#include "RecordingShell.h"
+#include "SearchableDocuments.h"
+#include "tree/CTreeFileCtrl.h"
+
+namespace {
+
+bool WaitFor(const std::function<bool()>& done, int timeoutMs = 30000) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done() && timer.elapsed() < timeoutMs)
+    QTest::qWait(20);
+  return done();
+}
+
+using MainWindowSearchTest = MainWindowFixture;
+
+TEST_F(MainWindowSearchTest, TypedWordsFindThePageWhichOpensAndShowsInTheTree) {
+  const std::string root = DocumentsRoot();
+  MakeFolder(root + "Insurance");
+  const std::string roof = root + "Insurance/Roof 2026-03-14.pdf";
+  ASSERT_TRUE(WriteSearchablePdf(roof, {"a quote for the roof", "the insurer Müller pays"}));
+  RecordingShell shell;
+  CFoliantDlg& window = StartWindow();
+  auto* field = Find<QLineEdit>("searchField");
+  auto* results = Find<QTreeWidget>("searchResults");
+  ASSERT_TRUE(field && results);
+
+  QTest::keyClick(&window, Qt::Key_F, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::focusWidget(), field);
+  QTest::keyClicks(field, "insurer mull");  // the last word still being typed
+  ASSERT_TRUE(WaitFor([&] { return results->topLevelItemCount() == 1; }));
+  const QTreeWidgetItem* hit = results->topLevelItem(0);
+  EXPECT_EQ(hit->text(0), "Roof 2026-03-14.pdf");
+  EXPECT_EQ(hit->text(1), "Insurance");
+  EXPECT_EQ(hit->text(2), "2026-03-14");
+  EXPECT_EQ(hit->text(3), "2");
+  EXPECT_TRUE(hit->text(4).contains("<b>Müller</b>")) << hit->text(4).toStdString();
+
+  QTest::keyClick(field, Qt::Key_Return);
+  ASSERT_EQ(shell.calls.size(), 1);
+  EXPECT_TRUE(shell.calls[0].startsWith("OpenUrl file://"));
+  EXPECT_TRUE(shell.calls[0].endsWith("#page=2")) << shell.calls[0].toStdString();
+
+  Find<QPushButton>("showInTree")->click();
+  EXPECT_EQ(Find<CTreeFileCtrl>("destinationTree")->GetSelectedPath(), roof);
+
+  // Nothing matches: no results, and clearing the field hides the list.
+  QTest::keyClicks(field, " zebra ");
+  ASSERT_TRUE(WaitFor([&] { return results->topLevelItemCount() == 0; }));
+  field->clear();
+  EXPECT_FALSE(results->isVisible());
+}
+
+}  // namespace

@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "SearchableDocuments.h"
+#include "search/ArchiveIndex.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Found = std::set<std::pair<std::string, int>>;  // file name, page
+
+class ArchiveIndexTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = archive_.path().toStdString();
+    indexFolder_ = cache_.path().toStdString() + "/index/";
+    Pdf("Insurance/House 2026-03-14.pdf",
+        {"roof damage claim Müller", "the insurer pays the roofing costs"});
+    Pdf("Bank/Statements/Month Ending 2026-11-30.pdf", {"balance of the account"});
+    Pdf("Bank/Check 1042.pdf", {"pay to the order of Straße"});
+    Pdf("Taxes/Bescheid 2025.pdf", {"Versicherungen und Steuern"});
+    ASSERT_TRUE(WriteImageDocument(root_ + "/Scans/Receipt.tif"));
+  }
+
+  void Pdf(const std::string& relative, const std::vector<std::string>& pages) {
+    fs::create_directories(fs::path(root_ + "/" + relative).parent_path());
+    ASSERT_TRUE(WriteSearchablePdf(root_ + "/" + relative, pages)) << relative;
+    fs::create_directories(root_ + "/Scans");
+  }
+
+  static Found Names(const std::vector<SearchHit>& hits) {
+    Found found;
+    for (const SearchHit& hit : hits)
+      found.emplace(hit.name, hit.page);
+    return found;
+  }
+
+  Found Search(ArchiveIndex& index, const std::string& words, const std::string& folder = {},
+               int since = 0, int until = 0) {
+    SearchQuery query;
+    query.words = words;
+    query.folder = folder;
+    if (since)
+      query.sinceDay = since;
+    if (until)
+      query.untilDay = until;
+    return Names(index.Search(query));
+  }
+
+  QTemporaryDir archive_;
+  QTemporaryDir cache_;
+  std::string root_;
+  std::string indexFolder_;
+};
+
+TEST_F(ArchiveIndexTest, QueriesFindTheirPages) {
+  ArchiveIndex index(root_, indexFolder_, "eng");
+  ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+  const Found house1 = {{"House 2026-03-14.pdf", 1}};
+  const Found house2 = {{"House 2026-03-14.pdf", 2}};
+  const Found statement = {{"Month Ending 2026-11-30.pdf", 1}};
+  const Found check = {{"Check 1042.pdf", 1}};
+  const Found receipt = {{"Receipt.tif", 1}};
+  struct Case {
+    const char* words;
+    std::string folder;
+    int since;
+    int until;
+    Found expected;
+  } cases[] = {
+      {"muller", "", 0, 0, house1},
+      {"MÜLLER", "", 0, 0, house1},
+      {"claims", "", 0, 0, house1},  // stemmed
+      {"insurer roofing", "", 0, 0, house2},
+      {"insurance roofing", "", 0, 0, house2},  // the folder's word counts on every page
+      {"\"roofing costs\"", "", 0, 0, house2},
+      {"\"costs roofing\"", "", 0, 0, {}},
+      {"strasse", "", 0, 0, check},
+      {"1042", "", 0, 0, check},
+      {"receipt", "", 0, 0, receipt},
+      {"balance", "Insurance", 0, 0, {}},
+      {"balance", "Bank", 0, 0, statement},
+      {"balance", root_ + "/Bank/Statements/", 0, 0, statement},
+      {"", "", 20261101, 20261130, statement},
+      {"", "", 20260301, 20260331, house1},
+      {"steuern", "", 20250601, 20250630, {{"Bescheid 2025.pdf", 1}}},
+      {"nothing-like-this", "", 0, 0, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.words) + " in " + c.folder);
+    EXPECT_EQ(Search(index, c.words, c.folder, c.since, c.until), c.expected);
+  }
+  // One hit per document, however many of its pages match.
+  const Found insur = Search(index, "insur*");
+  ASSERT_EQ(insur.size(), 1u);
+  EXPECT_EQ(insur.begin()->first, "House 2026-03-14.pdf");
+}
+
+TEST_F(ArchiveIndexTest, StemmingFollowsTheRecognitionLanguages) {
+  struct Case {
+    const char* languages;
+    bool findsVersicherung;
+  } cases[] = {{"eng", false}, {"deu", true}, {"eng+deu", true}, {"xyz", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.languages);
+    ArchiveIndex index(root_, indexFolder_, c.languages);
+    ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+    EXPECT_EQ(Search(index, "versicherung").size(), c.findsVersicherung ? 1u : 0u);
+    EXPECT_EQ(Search(index, "versicherungen").size(), 1u);
+  }
+}
+
+TEST_F(ArchiveIndexTest, ReconciliationReadsOnlyWhatChanged) {
+  {
+    ArchiveIndex index(root_, indexFolder_, "eng");
+    ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+  }
+  // While the program is closed: one renamed, one deleted, one added.
+  fs::rename(root_ + "/Bank/Check 1042.pdf", root_ + "/Bank/Check 1043.pdf");
+  fs::remove(root_ + "/Taxes/Bescheid 2025.pdf");
+  Pdf("Bank/Letter.pdf", {"overdraft notice"});
+  ArchiveIndex index(root_, indexFolder_, "eng");
+  int read = -1;
+  EXPECT_EQ(index.Update([&](int, int total) {
+    read = total;
+    return true;
+  }),
+            ArchiveIndex::UpdateResult::Done);
+  EXPECT_EQ(read, 2);
+  EXPECT_EQ(Search(index, "strasse"), (Found{{"Check 1043.pdf", 1}}));
+  EXPECT_TRUE(Search(index, "steuern").empty());
+  EXPECT_EQ(Search(index, "overdraft"), (Found{{"Letter.pdf", 1}}));
+  EXPECT_EQ(index.DocumentCount(), 5);
+}
+
+TEST_F(ArchiveIndexTest, DamagedIndexIsRebuilt) {
+  {
+    ArchiveIndex index(root_, indexFolder_, "eng");
+    ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+  }
+  for (const auto& entry : fs::directory_iterator(indexFolder_))
+    std::ofstream(entry.path(), std::ios::trunc) << "not an index";
+  ArchiveIndex index(root_, indexFolder_, "eng");
+  EXPECT_TRUE(Search(index, "muller").empty());
+  EXPECT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+  EXPECT_EQ(Search(index, "muller").size(), 1u);
+}
+
+TEST_F(ArchiveIndexTest, OneWriterAtATimeAndEveryoneSearches) {
+  ArchiveIndex writer(root_, indexFolder_, "eng");
+  ASSERT_EQ(writer.Update(), ArchiveIndex::UpdateResult::Done);
+  ArchiveIndex other(root_, indexFolder_, "eng");
+  EXPECT_EQ(other.Update(), ArchiveIndex::UpdateResult::Busy);
+  EXPECT_EQ(Search(other, "muller").size(), 1u);
+  // Text in hand: an image document becomes findable by its words at once.
+  EXPECT_TRUE(writer.IndexDocument(root_ + "/Scans/Receipt.tif", {"hardware store nails"}));
+  EXPECT_EQ(Search(other, "nails"), (Found{{"Receipt.tif", 1}}));
+}
+
+TEST_F(ArchiveIndexTest, ALargeFirstBuildIsRewrittenCompactlyAndKeepsWorking) {
+  for (int i = 0; i < 120; ++i)
+    ASSERT_TRUE(WriteImageDocument(root_ + "/Scans/Receipt " + std::to_string(1000 + i) + ".tif"));
+  ArchiveIndex index(root_, indexFolder_, "eng");
+  ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+  EXPECT_EQ(Search(index, "1042").size(), 2u);  // the check and one receipt
+  EXPECT_EQ(index.DocumentCount(), 125);
+  EXPECT_TRUE(index.IndexDocument(root_ + "/Scans/Receipt 1000.tif", {"gravel"}));
+  EXPECT_EQ(Search(index, "gravel"), (Found{{"Receipt 1000.tif", 1}}));
+  ArchiveIndex other(root_, indexFolder_, "eng");
+  EXPECT_EQ(Search(other, "gravel").size(), 1u);
+  // Nothing of the rewrite is left beside the index.
+  EXPECT_EQ(
+      std::distance(fs::directory_iterator(fs::path(indexFolder_).parent_path().parent_path()),
+                    fs::directory_iterator()),
+      1);
+}
+
+}  // namespace

@@ -1,0 +1,58 @@
+// Documents without text are read by the recognition engine, resumably.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <filesystem>
+
+#include "SearchableDocuments.h"
+#include "TextPages.h"
+#include "ocr/RecognitionLanguages.h"
+#include "ocr/TextEngine.h"
+#include "search/ArchiveIndex.h"
+#include "search/DocumentRecognition.h"
+
+namespace {
+
+TEST(RecognitionTest, PicturesAndPdfsWithoutTextBecomeFindableAndAHaltIsResumed) {
+  QTemporaryDir archive, cache, pages;
+  const std::string root = archive.path().toStdString();
+  const std::string folder = cache.path().toStdString() + "/index/";
+  const std::string picture = root + "/Letter.png";
+  const std::string pdf = root + "/Scan.pdf";
+  const std::string page = pages.path().toStdString() + "/Page 001.jpg";
+  text_pages::RenderPage(picture, "Quarterly", text_pages::EnglishParagraphs(), Qt::white);
+  text_pages::RenderPage(page, "Greenhouse", text_pages::EnglishParagraphs(), Qt::white);
+  ASSERT_TRUE(WritePdfWithoutText(pdf, {page}));
+
+  {
+    ArchiveIndex index(root, folder, "eng");
+    ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+    EXPECT_EQ(index.AwaitingRecognition(10).size(), 2u);
+    // A halted recognition gives nothing, and the document keeps waiting.
+    TextEngine engine(RecognitionDataFolder(), "eng");
+    const std::atomic<bool> halted = true;
+    EXPECT_FALSE(RecognizeDocument(picture, engine, halted));
+  }
+  ArchiveIndex index(root, folder, "eng");  // as after a restart
+  ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+  auto waiting = index.AwaitingRecognition(10);
+  ASSERT_EQ(waiting.size(), 2u);
+  TextEngine engine(RecognitionDataFolder(), "eng");
+  const std::atomic<bool> running = false;
+  for (const std::string& path : waiting) {
+    const auto text = RecognizeDocument(path, engine, running);
+    ASSERT_TRUE(text) << path;
+    ASSERT_TRUE(index.IndexDocument(path, *text));
+  }
+  EXPECT_TRUE(index.AwaitingRecognition(10).empty());
+  for (const auto& [word, name] :
+       {std::pair{"quarterly", "Letter.png"}, std::pair{"greenhouse", "Scan.pdf"}}) {
+    SearchQuery query;
+    query.words = word;
+    const auto hits = index.Search(query);
+    ASSERT_EQ(hits.size(), 1u) << word;
+    EXPECT_EQ(hits[0].name, name);
+  }
+}
+
+}  // namespace
