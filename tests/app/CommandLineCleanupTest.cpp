@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "CommandLineFixture.h"
+#include "TestFiles.h"
 
 namespace {
 
@@ -30,13 +31,13 @@ TEST_F(CommandLineCleanupTest, BlankFeederPagesAreSetAsideWhereStandardErrorSays
 TEST_F(CommandLineCleanupTest, PagesWithContentAreAllKeptAndNoSkipBlankKeepsBlankOnes) {
   const CommandRun dark = Scan({"--format", "pdf", "--name", "Dark", "--skip-blank", "--deskew"});
   ASSERT_EQ(dark.exitCode, 0) << dark.err.toStdString();
-  EXPECT_EQ(CountPdfPages(ReadFileBytes(ArchivePath("Dark.pdf"))), 10);
+  EXPECT_EQ(PdfPageCount(ArchivePath("Dark.pdf").toStdString()), 10);
   EXPECT_FALSE(QFileInfo::exists(ArchivePath("Dark (blank pages)")));
 
   ConfigureSane("test-picture \"Solid white\"\n");
   const CommandRun white = Scan({"--format", "pdf", "--name", "White", "--no-skip-blank"});
   ASSERT_EQ(white.exitCode, 0) << white.err.toStdString();
-  EXPECT_EQ(CountPdfPages(ReadFileBytes(ArchivePath("White.pdf"))), 10);
+  EXPECT_EQ(PdfPageCount(ArchivePath("White.pdf").toStdString()), 10);
 }
 
 }  // namespace
