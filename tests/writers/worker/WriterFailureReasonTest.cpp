@@ -108,7 +108,7 @@ TEST_F(WriterFailureReasonTest, ADamagedPageIsNamedWithTheLibrarysWords) {
     const char* words;  // what the library says about the page
   } cases[] = {
       {FileFormatType::Tiff, "Combined.tif", "CRC error"},
-      {FileFormatType::PdfUncompressed, "Combined.pdf", "CRC error"},
+      {FileFormatType::PdfUncompressed, "Combined.pdf", "bad CRC"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.output);
