@@ -1,14 +1,12 @@
 #include "workflow/BlankPageKeeper.h"
 
-#include <unistd.h>
-
-#include <QString>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
 #include "core/DebugLog.h"
+#include "platform/claims/FileClaims.h"
 
 namespace {
 
@@ -16,26 +14,6 @@ constexpr char kTrash[] = "the trash";
 
 std::string Extension(const std::string& path) {
   return std::filesystem::path(path).extension().string();
-}
-
-// Moves without ever replacing a file of the same name; file systems without
-// hard links (FAT, some network shares) take a rename after a check.
-bool MoveNotReplacing(const std::string& from, const std::string& to, bool& nameTaken) {
-  nameTaken = false;
-  if (::link(from.c_str(), to.c_str()) == 0) {
-    ::unlink(from.c_str());
-    return true;
-  }
-  nameTaken = errno == EEXIST;
-  if (nameTaken || (errno != EPERM && errno != ENOTSUP && errno != EXDEV))
-    return false;
-  std::error_code error;
-  if (std::filesystem::exists(to, error)) {
-    nameTaken = true;
-    return false;
-  }
-  std::filesystem::rename(from, to, error);
-  return !error;
 }
 
 }  // namespace
@@ -70,8 +48,11 @@ bool BlankPageKeeper::SetAside(const std::string& pageFile) {
     std::filesystem::create_directory(Place(), error);
     // A folder left by an earlier scan of the same name keeps its pages.
     bool nameTaken = true;
-    for (int copy = 1; !moved && nameTaken && copy < 100; ++copy)
-      moved = MoveNotReplacing(pageFile, KeptPath(pageFile, copy), nameTaken);
+    for (int copy = 1; !moved && nameTaken && copy < 100; ++copy) {
+      const int failure = FileClaims::RenameNoReplace(pageFile, KeptPath(pageFile, copy));
+      moved = failure == 0;
+      nameTaken = failure == EEXIST;
+    }
   }
   Log(LOG_LOCATION, "BlankPageKeeper::SetAside(%s): %s", pageFile.c_str(),
       moved ? "set aside" : "kept in the document");
