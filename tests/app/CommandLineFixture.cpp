@@ -1,9 +1,10 @@
 #include "CommandLineFixture.h"
 
+#include "SaneTestConfig.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <fstream>
 
 void CommandLineFixture::SetUp() {
   ASSERT_TRUE(root_.isValid());
@@ -34,15 +35,7 @@ void CommandLineFixture::SetUp() {
 }
 
 void CommandLineFixture::ConfigureSane(const std::string& extraLines) {
-  const std::string folder = root_.filePath("sane").toStdString();
-  std::ofstream(folder + "/dll.conf") << "test\n";
-  std::ofstream(folder + "/test.conf") << "number_of_devices 2\n"
-                                          "geometry_min 0.0\n"
-                                          "geometry_max 400.0\n"
-                                          "geometry_quant 0.0\n"
-                                          "br_x 215.9\n"
-                                          "br_y 297.0\n"
-                                       << extraLines << "\n";
+  WriteSaneTestConfig(root_.filePath("sane").toStdString(), extraLines);
 }
 
 CommandRun CommandLineFixture::Run(const QStringList& arguments,

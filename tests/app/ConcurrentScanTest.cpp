@@ -5,9 +5,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
-#include <fstream>
 
 #include "CommandLineFixture.h"
+#include "SaneTestConfig.h"
 #include "TestFiles.h"
 #include "settings/PerFolderPreferences.h"
 
@@ -98,11 +98,7 @@ TEST_F(ConcurrentScanTest, AScanKilledInItsBatchBlocksNobody) {
   const std::string folder = MakeFolder("Killed");
   // The victim reads slowly from its own scanner configuration.
   const QString slowSane = root_.filePath("sane-slow");
-  ASSERT_TRUE(QDir().mkpath(slowSane));
-  std::ofstream((slowSane + "/dll.conf").toStdString()) << "test\n";
-  std::ofstream((slowSane + "/test.conf").toStdString())
-      << "number_of_devices 2\ngeometry_min 0.0\ngeometry_max 400.0\ngeometry_quant 0.0\n"
-         "br_x 215.9\nbr_y 297.0\nread-delay true\nread-delay-duration 20000\n";
+  WriteSaneTestConfig(slowSane.toStdString(), "read-delay true\nread-delay-duration 20000\n");
   QProcessEnvironment slow = environment_;
   slow.insert("SANE_CONFIG_DIR", slowSane);
   const QStringList batch = {

@@ -90,15 +90,4 @@ TEST_F(SearchCommandTest, FindsPagesAndFollowsTheArchiveBetweenRuns) {
     EXPECT_EQ(entry.path().string().find("archive-"), std::string::npos) << entry.path();
 }
 
-TEST_F(SearchCommandTest, BadDatesAndNoWordsAreBadUsage) {
-  for (const QStringList& arguments :
-       {QStringList{"search"}, QStringList{"search", "roof", "--since", "yesterday"},
-        QStringList{"search", "roof", "--until", "2026-02-30"}}) {
-    SCOPED_TRACE(arguments.join(' ').toStdString());
-    const CommandRun run = Run(arguments);
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains("Usage: docketeer search"));
-  }
-}
-
 }  // namespace

@@ -12,7 +12,6 @@
 #include "SaneTestConfig.h"
 #include "ScriptedSaneApi.h"
 #include "TwainSession.h"
-#include "dsm/DsmSettings.h"
 #include "dsm/Fix32.h"
 #include "dsm/LibSaneApi.h"
 #include "twain/GlobalMemory.h"
@@ -117,7 +116,7 @@ TEST(BackendScan, PaletteIsRefusedAndOtherPixelTypesStay) {
 
 TEST(BackendScan, FeederYieldsItsPagesOneByOneThenNoneArePending) {
   UseSaneTestBackend();
-  DsmSettings::SetScanSource("test:0", "Automatic Document Feeder");
+  SelectSaneTestFeeder();
   TwainSession session(std::make_shared<ScriptedSaneApi>());
   session.OpenManager();
   ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);

@@ -25,11 +25,8 @@ struct Prepared {
 // A small grey page from the test backend, with a feeder when asked.
 Prepared Prepare(bool feeder) {
   UseSaneTestBackend();
-  if (feeder) {
-    QSettings settings;
-    settings.setValue("DataSourceManager/ScanSource/" + QByteArray("test:0").toHex(),
-                      "Automatic Document Feeder");
-  }
+  if (feeder)
+    SelectSaneTestFeeder();
   Prepared prepared;
   prepared.session = std::make_unique<TwainSession>(prepared.api);
   prepared.session->OpenManager();

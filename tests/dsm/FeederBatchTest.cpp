@@ -2,7 +2,6 @@
 // event loop running in between.
 #include <gtest/gtest.h>
 
-#include <QSettings>
 #include <atomic>
 #include <future>
 
@@ -15,8 +14,7 @@ namespace {
 std::unique_ptr<TwainSession> FeederSession(std::shared_ptr<ScriptedSaneApi> api,
                                             const std::string& backendLines = "") {
   UseSaneTestBackend(backendLines);
-  QSettings().setValue("DataSourceManager/ScanSource/" + QByteArray("test:0").toHex(),
-                       "Automatic Document Feeder");
+  SelectSaneTestFeeder();
   auto session = std::make_unique<TwainSession>(std::move(api));
   session->OpenManager();
   EXPECT_EQ(session->OpenDefaultSource(), TWRC_SUCCESS);

@@ -9,22 +9,13 @@
 #include <QTimer>
 #include <functional>
 
+#include "ModalDialogs.h"
 #include "SaneTestConfig.h"
 #include "ScriptedSaneApi.h"
 #include "TwainSession.h"
 #include "dsm/DsmSettings.h"
 
 namespace {
-
-// Once the modal dialog is up and `ready` holds, `act` works it.
-void WhenDialogReady(std::function<bool(QWidget*)> ready, std::function<void(QWidget*)> act) {
-  QTimer::singleShot(20, [ready, act] {
-    QWidget* dialog = QApplication::activeModalWidget();
-    if (dialog == nullptr || !ready(dialog))
-      return WhenDialogReady(ready, act);
-    act(dialog);
-  });
-}
 
 QWidget* VisibleScanWindow() {
   for (QWidget* widget : QApplication::topLevelWidgets())
@@ -46,21 +37,21 @@ QWidget* OpenScanWindow(TwainSession& session, const std::function<void()>& conf
   return VisibleScanWindow();
 }
 
-bool ListFilled(QWidget* dialog) {
-  return dialog->findChild<QListWidget*>("sourceList")->count() == 2;
+bool ListFilled(QWidget& dialog) {
+  return dialog.findChild<QListWidget*>("sourceList")->count() == 2;
 }
 
 TEST(SelectSource, ChosenDeviceAndScanSourceAreRemembered) {
   UseSaneTestBackend();
   TwainSession session(std::make_shared<ScriptedSaneApi>());
   session.OpenManager();
-  WhenDialogReady(ListFilled, [](QWidget* dialog) {
-    dialog->findChild<QListWidget*>("sourceList")->setCurrentRow(1);
-    WhenDialogReady(
-        [](QWidget* d) { return d->findChild<QComboBox*>("scanSourceCombo")->count() == 2; },
-        [](QWidget* d) {
-          d->findChild<QComboBox*>("scanSourceCombo")->setCurrentIndex(1);
-          d->findChild<QPushButton*>("okButton")->click();
+  WhenModalReady(ListFilled, [](QWidget& dialog) {
+    dialog.findChild<QListWidget*>("sourceList")->setCurrentRow(1);
+    WhenModalReady(
+        [](QWidget& d) { return d.findChild<QComboBox*>("scanSourceCombo")->count() == 2; },
+        [](QWidget& d) {
+          d.findChild<QComboBox*>("scanSourceCombo")->setCurrentIndex(1);
+          d.findChild<QPushButton*>("okButton")->click();
         });
   });
 
@@ -80,9 +71,9 @@ TEST(SelectSource, CancelKeepsTheEarlierDefault) {
   DsmSettings::SetDefaultDevice("test:0");
   TwainSession session(std::make_shared<ScriptedSaneApi>());
   session.OpenManager();
-  WhenDialogReady(ListFilled, [](QWidget* dialog) {
-    dialog->findChild<QListWidget*>("sourceList")->setCurrentRow(1);
-    dialog->findChild<QPushButton*>("cancelButton")->click();
+  WhenModalReady(ListFilled, [](QWidget& dialog) {
+    dialog.findChild<QListWidget*>("sourceList")->setCurrentRow(1);
+    dialog.findChild<QPushButton*>("cancelButton")->click();
   });
 
   TW_IDENTITY chosen{};

@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QSettings>
 
 #include "SaneTestConfig.h"
 #include "twain/GlobalMemory.h"
@@ -66,8 +65,7 @@ TEST(TwainManagerEndToEnd, LetterPageInGreyArrivesAsOneBitmap) {
 
 TEST(TwainManagerEndToEnd, FeederBatchAndASecondScan) {
   UseSaneTestBackend();
-  QSettings().setValue("DataSourceManager/ScanSource/" + QByteArray("test:0").toHex(),
-                       "Automatic Document Feeder");
+  SelectSaneTestFeeder();
   TwainManagerRun run;
   ASSERT_TRUE(run.Initialize());
 

@@ -77,16 +77,6 @@ void MainWindowFixture::WaitForScanEnd() {
   ASSERT_FALSE(Window().Workflow().IsScanning());
 }
 
-void MainWindowFixture::OnNextModal(std::function<void(QWidget*)> act) {
-  QTimer::singleShot(0, [act = std::move(act)] {
-    if (QWidget* modal = QApplication::activeModalWidget()) {
-      act(modal);
-      return;
-    }
-    OnNextModal(act);
-  });
-}
-
 std::string MainWindowFixture::DocumentsRoot() {
   return AppSettings::DefaultArchiveRootFolder();
 }

@@ -40,7 +40,6 @@ class MainWindowFixture : public FakeDsmFixture {
   void WaitForScanEnd();
 
   // Runs `act` on the next modal dialog once it is shown.
-  static void OnNextModal(std::function<void(QWidget*)> act);
 
   static std::string DocumentsRoot();
   static void MakeFolder(const std::string& path);

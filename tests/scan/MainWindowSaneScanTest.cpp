@@ -4,13 +4,13 @@
 #include <unistd.h>
 
 #include <QLineEdit>
-#include <QSettings>
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 
 #include "MainWindowFixture.h"
+#include "ModalDialogs.h"
 #include "SaneStartFaults.h"
 #include "SaneTestConfig.h"
 #include "ScriptedPrompt.h"
@@ -45,10 +45,6 @@ class MainWindowSaneScanTest : public MainWindowFixture {
     MainWindowFixture::TearDown();
   }
 
-  static void UseFeeder() {
-    QSettings().setValue("DataSourceManager/ScanSource/" + QByteArray("test:0").toHex(),
-                         "Automatic Document Feeder");
-  }
   // A folder of the archive with stored choices.
   static std::string Folder(const char* name, const FolderChoices& stored) {
     const std::string folder = DocumentsRoot() + name + "/";
@@ -60,7 +56,7 @@ class MainWindowSaneScanTest : public MainWindowFixture {
 };
 
 TEST_F(MainWindowSaneScanTest, AJamOnTheFourthSheetKeepsTheThreeBeforeIt) {
-  UseFeeder();
+  SelectSaneTestFeeder();
   FolderChoices stored;
   stored.multiPage = true;
   stored.lastDestination = "Receipt 1";
@@ -171,19 +167,6 @@ class ReadOnlyFolder {
   bool mounted_ = false;
 };
 
-// Cancels the write-permission question once it is shown, looking every 10 ms
-// for at most `tries` turns; other modal windows (progress) are left alone.
-void CancelWritePermissionQuestion(std::shared_ptr<bool> asked, int tries) {
-  QTimer::singleShot(10, [asked, tries] {
-    if (auto* dialog = qobject_cast<WritePermissionsDlg*>(QApplication::activeModalWidget())) {
-      *asked = true;
-      dialog->reject();
-    } else if (tries > 0) {
-      CancelWritePermissionQuestion(asked, tries - 1);
-    }
-  });
-}
-
 TEST_F(MainWindowSaneScanTest, AReadOnlyDestinationAsksForWritePermission) {
   FolderChoices stored;
   stored.lastDestination = "Notice 1";
@@ -197,7 +180,12 @@ TEST_F(MainWindowSaneScanTest, AReadOnlyDestinationAsksForWritePermission) {
   ScriptedPrompt prompt;
   SelectInTree(folder);
   auto askedForPermission = std::make_shared<bool>(false);
-  CancelWritePermissionQuestion(askedForPermission, 3000);
+  WhenModalShownAs<WritePermissionsDlg>(
+      [askedForPermission](WritePermissionsDlg& dialog) {
+        *askedForPermission = true;
+        dialog.reject();
+      },
+      3000);
   SetName("Notice 2");
   PressScan();
   EXPECT_TRUE(*askedForPermission);

@@ -17,6 +17,7 @@
 #include <fstream>
 
 #include "MainWindowFixture.h"
+#include "ModalDialogs.h"
 #include "RecordingShell.h"
 #include "ScriptedPrompt.h"
 #include "core/DebugLog.h"
@@ -206,17 +207,17 @@ TEST_F(MainWindowTest, AdvancedSettingsTakesBackOnOkAndNothingOnCancel) {
   const std::string catalogue = DocumentSizesPath();
   fs::remove(catalogue);  // an unchanged catalogue is not rewritten
 
-  OnNextModal([](QWidget* dialog) {
-    dialog->findChild<QCheckBox*>("viewAfterSavingCheck")->setChecked(false);
-    static_cast<QDialog*>(dialog)->reject();
+  WhenModalShown([](QWidget& dialog) {
+    dialog.findChild<QCheckBox*>("viewAfterSavingCheck")->setChecked(false);
+    static_cast<QDialog&>(dialog).reject();
   });
   Find<QPushButton>("advancedSettingsButton")->click();
   EXPECT_TRUE(Window().Choices().viewAfterSaving);
   EXPECT_FALSE(QSettings().contains("Settings/ViewAfterSaving"));
 
-  OnNextModal([](QWidget* dialog) {
-    dialog->findChild<QCheckBox*>("viewAfterSavingCheck")->setChecked(false);
-    static_cast<QDialog*>(dialog)->accept();
+  WhenModalShown([](QWidget& dialog) {
+    dialog.findChild<QCheckBox*>("viewAfterSavingCheck")->setChecked(false);
+    static_cast<QDialog&>(dialog).accept();
   });
   Find<QPushButton>("advancedSettingsButton")->click();
   EXPECT_FALSE(Window().Choices().viewAfterSaving);
@@ -284,11 +285,11 @@ TEST_F(MainWindowTest, EnterScansUnlessATreeNameIsBeingEditedAndEscapeCloses) {
   RunPostedEvents();
 
   EXPECT_TRUE(fs::is_directory(DocumentsRoot() + "Water"));
-  EXPECT_EQ(LogText().find("CFoliantDlg::OnScanClicked()"), std::string::npos);
+  EXPECT_TRUE(Script().userInterfaces.empty());
   EXPECT_TRUE(window.isVisible());
 
   QTest::keyClick(Find<QLineEdit>("destinationNameEdit"), Qt::Key_Return);
-  EXPECT_NE(LogText().find("CFoliantDlg::OnScanClicked()"), std::string::npos);
+  EXPECT_EQ(Script().userInterfaces.size(), 1u);
 
   QTest::keyClick(Find<QListWidget>("documentSizeList"), Qt::Key_Escape);
   EXPECT_FALSE(window.isVisible());

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <deque>
 #include <memory>
@@ -138,8 +137,7 @@ TEST_F(ScanWorkflowSaneTest, ThreeJpegPagesStayAsAFolderAndThreePdfPagesBecomeOn
 }
 
 TEST_F(ScanWorkflowSaneTest, AFeederBatchOfTenBecomesOnePdf) {
-  QSettings().setValue("DataSourceManager/ScanSource/" + QByteArray("test:0").toHex(),
-                       "Automatic Document Feeder");
+  SelectSaneTestFeeder();
   // The source is chosen again so that it reads the feeder setting.
   manager_.Uninitialize();
   ASSERT_TRUE(

@@ -196,8 +196,8 @@ TEST_F(TwainHelperTest, RefusedResolutionStillEnables) {
   Script().Fail("SetCapability ICAP_YRESOLUTION");
   Enable();
   EXPECT_TRUE(helper_->IsDataSourceEnabled());
-  EXPECT_NE(LogText().find("Setting X resolution = 300"), std::string::npos);
-  EXPECT_NE(LogText().find("Result = 1"), std::string::npos);
+  EXPECT_EQ(CountCalls("SetCapability ICAP_XRESOLUTION"), 1);
+  EXPECT_EQ(CountCalls("EnableDs"), 1);
 }
 
 TEST_F(TwainHelperTest, TheFrameStartsTopLeftAndIsClampedToTheGlass) {
@@ -215,10 +215,6 @@ TEST_F(TwainHelperTest, TheFrameStartsTopLeftAndIsClampedToTheGlass) {
   EXPECT_EQ(TW_UINT32{layout.DocumentNumber}, 4u);
   EXPECT_EQ(TW_UINT32{layout.PageNumber}, 5u);
   EXPECT_EQ(TW_UINT32{layout.FrameNumber}, 6u);
-  EXPECT_NE(
-      LogText().find("Setting frame = (0 0/65535, 0 0/65535) - (1 16384/65535, 11 45219/65535)"),
-      std::string::npos)
-      << LogText();
 }
 
 TEST_F(TwainHelperTest, EnableRefusesOutOfRangeRequestsBeforeAnyCall) {
@@ -258,11 +254,8 @@ TEST_F(TwainHelperTest, CancelledSelectionKeepsThePreviousSource) {
   Script().Queue("UserSelect", {TWRC_CANCEL});
   helper_->SelectDataSource();
   EXPECT_EQ(helper_->GetDataSourceName(), "Fake Flatbed");
-  EXPECT_EQ(LogText().find("isDataSourceSelected_ = true"), std::string::npos);
   helper_->SelectDataSource();
   EXPECT_EQ(helper_->GetDataSourceName(), "Fake Feeder");
-  EXPECT_NE(LogText().find("TwainHelper::SelectDataSource(): isDataSourceSelected_ = true"),
-            std::string::npos);
   helper_->OpenDataSource();
   EXPECT_TRUE(helper_->IsDataSourceOpen());
 }
@@ -288,8 +281,6 @@ TEST_F(TwainHelperTest, GetDataSourceSizeOpensReadsAndClosesTheSource) {
   EXPECT_EQ(size.height, 11690);
   EXPECT_EQ(Calls(), (CallList{"OpenDs", "GetCapability ICAP_PHYSICALWIDTH",
                                "GetCapability ICAP_PHYSICALHEIGHT", "CloseDs"}));
-  EXPECT_NE(LogText().find("TwainHelper::GetDataSourceSize(): Size = 8500, 11690"),
-            std::string::npos);
   helper_->OpenDataSource();
   EXPECT_THROW(helper_->GetDataSourceSize(), precondition_error);
 }
@@ -326,8 +317,6 @@ TEST_F(TwainHelperTest, SourceEventsAreRecognisedOnlyWhileTheSourceIsOpen) {
   for (const auto& [message, code] : cases) {
     EXPECT_EQ(helper_->PreTranslateMessage(sourceEvent(message).get()), code) << message;
   }
-  EXPECT_NE(LogText().find("TwainHelper::PreTranslateMessage(): MSG_CLOSEDSREQ"),
-            std::string::npos);
 }
 
 TEST_F(TwainHelperTest, TransferKeepsGoingWhileTheCountIsUnknown) {
@@ -343,7 +332,6 @@ TEST_F(TwainHelperTest, TransferKeepsGoingWhileTheCountIsUnknown) {
   EXPECT_EQ(CountCalls("GetNativeXfer"), 3);
   EXPECT_EQ(CountCalls("EndXfer"), 3);
   EXPECT_EQ(CountCalls("ResetXfers"), 0);
-  EXPECT_NE(LogText().find("pendingXfers.Count = 65535, isPendingXfers = 1"), std::string::npos);
   EXPECT_TRUE(helper_->IsDataSourceEnabled());
   FreeAll(images);
   EXPECT_THROW(helper_->TransferImages(images = {nullptr}), precondition_error);

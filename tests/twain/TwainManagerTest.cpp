@@ -67,8 +67,6 @@ TEST_F(TwainManagerTest, ACompletedScanHoldsThePagesAndDefersTheEnd) {
   EXPECT_EQ(BlockBytes(images[1]), MakePage(4, 2, 0x20));
   EXPECT_TRUE(manager_->IsDataSourceEnabled());
   EXPECT_EQ(CountCalls("DisableDs"), 0);
-  EXPECT_NE(LogText().find("TwainManager::PreTranslateMessage(): Twain message = 1"),
-            std::string::npos);
 }
 
 TEST_F(TwainManagerTest, EachPageIsOfferedAsItsTransferEndsAndTakenPagesLeaveTheManager) {
@@ -213,7 +211,6 @@ TEST_F(TwainManagerTest, OtherSourceMessagesChangeNothing) {
   ASSERT_TRUE(Initialize());
   ScanWithEvent(MSG_DEVICEEVENT);
   EXPECT_TRUE(window_.notices.empty());
-  EXPECT_NE(LogText().find("TwainManager::PreTranslateMessage(): NULL_MSG"), std::string::npos);
   EXPECT_TRUE(manager_->IsDataSourceEnabled());
   EXPECT_EQ(CountCalls("DisableDs"), 0);
 }
@@ -226,7 +223,6 @@ TEST_F(TwainManagerTest, AFailureWhileEnablingReportsAnErrorAndAllowsARetry) {
   EXPECT_TRUE(manager_->IsDataSourceManagerOpen());
   EXPECT_FALSE(manager_->IsDataSourceOpen());
   EXPECT_TRUE(manager_->IsDataSourceSelected());
-  EXPECT_NE(LogText().find("TwainManager::StartScan(): Eating exception."), std::string::npos);
   manager_->StartScan({8500, 11000, 300, PixelType::ColorHigh, false});
   RunPostedEvents();
   EXPECT_EQ(window_.notices, (std::vector<Notice>{kError, kComplete}));
@@ -240,8 +236,6 @@ TEST_F(TwainManagerTest, AFailedTransferReportsOneErrorAndKeepsThePagesSoFar) {
   EXPECT_EQ(window_.notices, std::vector<Notice>{kError});
   EXPECT_EQ(manager_->GetImages().size(), 1u);
   EXPECT_FALSE(manager_->IsDataSourceOpen());
-  EXPECT_NE(LogText().find("TwainManager::PreTranslateMessage(): Caught exception"),
-            std::string::npos);
   // The source was taken out of its transfer state, so the next scan works.
   Scan(1);
   EXPECT_EQ(window_.notices, (std::vector<Notice>{kError, kComplete}));
@@ -275,7 +269,6 @@ TEST_F(TwainManagerTest, WithoutADefaultSourceTheWindowStillHearsOfLaterScans) {
   Script().hasDefaultSource = false;
   EXPECT_TRUE(Initialize());
   EXPECT_FALSE(manager_->IsDataSourceSelected());
-  EXPECT_NE(LogText().find("TwainManager::Initialize(): Eating exception."), std::string::npos);
   Scan(1);
   EXPECT_EQ(window_.notices, std::vector<Notice>{kError});
   manager_->SelectDataSource();

@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "ModalDialogs.h"
 #include "ocr/PageTextSource.h"
 #include "writers/worker/ImageWriterWorkerDlg.h"
 
@@ -57,19 +58,17 @@ class GatedTextSource : public PageTextSource {
 };
 
 // Reads the progress dialog's detail line once it shows one, then opens the gate.
-void OpenWhenShown(GatedTextSource& source, QString& shown, int triesLeft = 2000) {
-  QTimer::singleShot(10, [&source, &shown, triesLeft] {
-    QWidget* modal = QApplication::activeModalWidget();
-    auto* detail = modal ? modal->findChild<QLabel*>("detailText") : nullptr;
-    if (detail && detail->isVisible()) {
-      shown = detail->text();
-      source.Open();
-    } else if (triesLeft > 0) {
-      OpenWhenShown(source, shown, triesLeft - 1);
-    } else {
-      source.Open();
-    }
-  });
+void OpenWhenShown(GatedTextSource& source, QString& shown) {
+  WhenModalReady(
+      [](QWidget& modal) {
+        auto* detail = modal.findChild<QLabel*>("detailText");
+        return detail != nullptr && detail->isVisible();
+      },
+      [&source, &shown](QWidget& modal) {
+        shown = modal.findChild<QLabel*>("detailText")->text();
+        source.Open();
+      },
+      2000, [&source] { source.Open(); });
 }
 
 TEST(WorkerPageTextTest, WriterWaitsForTheTextAndTheDialogSaysSo) {
