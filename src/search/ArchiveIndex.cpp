@@ -26,14 +26,16 @@ namespace fs = std::filesystem;
 namespace {
 
 // Raised whenever what the index stores changes, so older indexes are rebuilt.
-constexpr const char* kSchema = "2";
+constexpr const char* kSchema = "3";
 constexpr Xapian::valueno kFirstDaySlot = 0;
 constexpr Xapian::valueno kLastDaySlot = 1;
 constexpr Xapian::valueno kDocumentSlot = 2;
-constexpr int kCommitEvery = 100;
+// Each commit rewrites the tail of every posting list touched since the last
+// one, so a large build commits rarely: by pages, not by documents.
+constexpr int kCommitEveryPages = 20000;
 // After this many documents read at once (a first build) the index is
 // rewritten compactly: growing it page by page leaves much of it empty.
-constexpr int kCompactAfter = 100;
+constexpr std::size_t kCompactAfter = 100;
 
 // Terms and metadata keys are limited in length; long paths go by digest.
 std::string Key(const std::string& text) {
@@ -147,10 +149,11 @@ class ArchiveIndex::Impl {
   std::map<std::string, FileStamp> FilesKnown() const;
   std::vector<std::string> ReadText(const std::string& relative) const;
   void IndexText(const std::string& relative, const FileStamp& stamp,
-                 const std::vector<std::string>& pages);
-  // `final` when no recognition is to follow: the text is all there is.
+                 const std::vector<std::string>& pages, bool known);
+  // `final` when no recognition is to follow: the text is all there is;
+  // `known` when the index may hold an earlier version to replace.
   void WriteDocument(const std::string& relative, const FileStamp& stamp,
-                     const std::vector<std::string>& pages, bool final);
+                     const std::vector<std::string>& pages, bool final, bool known);
   void ForgetDocument(const std::string& relative);
   void Compact();
   std::vector<SearchHit> Search(Xapian::Database& database, const SearchQuery& query) const;
@@ -308,17 +311,21 @@ std::vector<std::string> ArchiveIndex::Impl::ReadText(const std::string& relativ
 }
 
 void ArchiveIndex::Impl::IndexText(const std::string& relative, const FileStamp& stamp,
-                                   const std::vector<std::string>& pages) {
+                                   const std::vector<std::string>& pages, bool known) {
   // A document without any text waits for recognition.
   const bool hasText = std::any_of(pages.begin(), pages.end(), [](const std::string& page) {
     return page.find_first_not_of(" \t\r\n\f") != std::string::npos;
   });
-  WriteDocument(relative, stamp, pages, hasText);
+  WriteDocument(relative, stamp, pages, hasText, known);
 }
 
 void ArchiveIndex::Impl::WriteDocument(const std::string& relative, const FileStamp& stamp,
-                                       const std::vector<std::string>& pages, bool final) {
-  writer_->delete_document("D" + Key(relative));
+                                       const std::vector<std::string>& pages, bool final,
+                                       bool known) {
+  // Deleting by term flushes the writer's buffered positions, so a document
+  // new to the index is not looked up.
+  if (known)
+    writer_->delete_document("D" + Key(relative));
   const std::string folder = FolderOf(relative);
   const std::string name = NameOf(relative);
   const NameMeaning meaning = ReadNameMeaning(StemOf(name));
@@ -354,7 +361,10 @@ void ArchiveIndex::Impl::WriteDocument(const std::string& relative, const FileSt
     document.add_value(kFirstDaySlot, DayValue(date.firstDay));
     document.add_value(kLastDaySlot, DayValue(date.lastDay));
     document.add_value(kDocumentSlot, relative);
-    document.set_data(std::to_string(page + 1) + "\n" + relative + "\n" + text);
+    // The text is kept for snippets, compressed: it is read only for hits shown.
+    // The path is in the document slot already.
+    document.set_data(std::to_string(page + 1) + "\n" +
+                      qCompress(QByteArray::fromStdString(text), 9).toStdString());
     writer_->add_document(document);
   }
   writer_->set_metadata("f:" + Key(relative),
@@ -414,13 +424,12 @@ std::vector<SearchHit> ArchiveIndex::Impl::Search(Xapian::Database& database,
   for (auto it = found.begin(); it != found.end(); ++it) {
     const Xapian::Document document = it.get_document();
     const std::string data = document.get_data();
-    const std::size_t first = data.find('\n');
-    const std::size_t second = data.find('\n', first + 1);
-    if (first == std::string::npos || second == std::string::npos)
+    const std::size_t newline = data.find('\n');
+    if (newline == std::string::npos)
       continue;
     SearchHit hit;
-    hit.page = std::atoi(data.substr(0, first).c_str());
-    const std::string relative = data.substr(first + 1, second - first - 1);
+    hit.page = std::atoi(data.substr(0, newline).c_str());
+    const std::string relative = document.get_value(kDocumentSlot);
     hit.path = root + relative;
     hit.folder = FolderOf(relative);
     hit.name = NameOf(relative);
@@ -430,7 +439,9 @@ std::vector<SearchHit> ArchiveIndex::Impl::Search(Xapian::Database& database,
          term != enquire.get_matching_terms_end(it); ++term)
       terms.insert(*term);
     Xapian::Stem stemmer = stemmer_;
-    hit.snippet = MakeSnippet(data.substr(second + 1), [&](const std::string& word) {
+    const QByteArray packed = QByteArray::fromRawData(
+        data.data() + newline + 1, static_cast<qsizetype>(data.size() - newline - 1));
+    hit.snippet = MakeSnippet(qUncompress(packed).toStdString(), [&](const std::string& word) {
       if (terms.count(word) != 0 || terms.count("Z" + stemmer(word)) != 0)
         return true;
       for (const std::string& prefix : prefixes)
@@ -476,20 +487,24 @@ ArchiveIndex::UpdateResult ArchiveIndex::Update(const Progress& progress) {
       std::future<std::vector<std::string>> next;
       if (total > 0)
         next = std::async(std::launch::async, read, todo[0].first);
+      std::size_t pagesSinceCommit = 0;
       for (int i = 0; i < total; ++i) {
         std::vector<std::string> pages = next.get();
         if (i + 1 < total)
           next = std::async(std::launch::async, read, todo[i + 1].first);
-        impl_->IndexText(todo[i].first, todo[i].second, pages);
-        if ((i + 1) % kCommitEvery == 0)
+        impl_->IndexText(todo[i].first, todo[i].second, pages, known.count(todo[i].first) != 0);
+        pagesSinceCommit += std::max<std::size_t>(pages.size(), 1);
+        if (pagesSinceCommit >= kCommitEveryPages) {
           impl_->writer_->commit();
+          pagesSinceCommit = 0;
+        }
         if (progress && !progress(i + 1, total)) {
           impl_->writer_->commit();
           return UpdateResult::Stopped;
         }
       }
       impl_->writer_->commit();
-      if (total >= kCompactAfter)
+      if (static_cast<std::size_t>(total) >= kCompactAfter)
         impl_->Compact();
       return UpdateResult::Done;
     } catch (const Xapian::Error& error) {
@@ -501,15 +516,28 @@ ArchiveIndex::UpdateResult ArchiveIndex::Update(const Progress& progress) {
 
 bool ArchiveIndex::IndexDocument(const std::string& path,
                                  const std::vector<std::string>& pageTexts) {
+  return IndexDocuments({{path, pageTexts}});
+}
+
+bool ArchiveIndex::IndexDocuments(const std::vector<DocumentText>& documents) {
   if (!impl_->OpenWriter())
     return false;
-  const auto stamp = StampOf(path);
-  if (!stamp)
-    return false;
+  bool all = true;
   try {
-    impl_->WriteDocument(impl_->Relative(path), *stamp, pageTexts, true);
+    for (const auto& [path, pageTexts] : documents) {
+      const auto stamp = StampOf(path);
+      if (!stamp) {
+        all = false;  // gone already: the next update forgets it
+        continue;
+      }
+      const std::string relative = impl_->Relative(path);
+      const bool known = !impl_->writer_->get_metadata("f:" + Key(relative)).empty();
+      impl_->WriteDocument(relative, *stamp, pageTexts, true, known);
+    }
     impl_->writer_->commit();
-    return true;
+    if (documents.size() >= kCompactAfter)
+      impl_->Compact();
+    return all;
   } catch (const Xapian::Error& error) {
     impl_->DropDamaged(error.get_msg().c_str());
     return false;

@@ -138,6 +138,21 @@ TEST_F(ArchiveIndexTest, ReconciliationReadsOnlyWhatChanged) {
   EXPECT_EQ(index.DocumentCount(), 5);
 }
 
+TEST_F(ArchiveIndexTest, NewTextReplacesTheOld) {
+  ArchiveIndex index(root_, indexFolder_, "eng");
+  ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+  EXPECT_TRUE(index.IndexDocument(root_ + "/Scans/Receipt.tif", {"gravel", "sand"}));
+  EXPECT_TRUE(index.IndexDocument(root_ + "/Scans/Receipt.tif", {"cement"}));
+  EXPECT_TRUE(Search(index, "gravel").empty());
+  EXPECT_TRUE(Search(index, "sand").empty());
+  EXPECT_EQ(Search(index, "cement"), (Found{{"Receipt.tif", 1}}));
+  // A document changed on disk is read again by the next update.
+  Pdf("Bank/Check 1042.pdf", {"void", "cheque returned unpaid"});
+  ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+  EXPECT_TRUE(Search(index, "strasse").empty());
+  EXPECT_EQ(Search(index, "unpaid"), (Found{{"Check 1042.pdf", 2}}));
+}
+
 TEST_F(ArchiveIndexTest, DamagedIndexIsRebuilt) {
   {
     ArchiveIndex index(root_, indexFolder_, "eng");
