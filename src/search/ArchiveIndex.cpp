@@ -4,6 +4,7 @@
 
 #include <QCryptographicHash>
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -26,7 +27,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Raised whenever what the index stores changes, so older indexes are rebuilt.
-constexpr const char* kSchema = "3";
+constexpr const char* kSchema = "4";
 constexpr Xapian::valueno kFirstDaySlot = 0;
 constexpr Xapian::valueno kLastDaySlot = 1;
 constexpr Xapian::valueno kDocumentSlot = 2;
@@ -132,6 +133,66 @@ std::vector<std::string> PrefixesOf(const std::string& words, bool lastIsPartial
   return prefixes;
 }
 
+// The document's own words, counted on each of its pages: its name and folders.
+std::string HeadingOf(const std::string& relative) {
+  std::string folderWords = FolderOf(relative);
+  std::replace(folderWords.begin(), folderWords.end(), '/', ' ');
+  return FoldText(StemOf(NameOf(relative)) + " " + folderWords);
+}
+
+bool IsWordByte(char c) {
+  return static_cast<unsigned char>(c) >= 0x80 || std::isalnum(static_cast<unsigned char>(c));
+}
+
+std::vector<std::string> WordsOf(const std::string& folded) {
+  std::vector<std::string> words;
+  std::string word;
+  for (const char c : folded + " ") {
+    if (IsWordByte(c)) {
+      word += c;
+    } else if (!word.empty()) {
+      words.push_back(std::move(word));
+      word.clear();
+    }
+  }
+  return words;
+}
+
+// The phrases of a folded query: words in quotes, and words joined by
+// hyphens or the like ("e-mail"), which the query parser takes as phrases.
+std::vector<std::vector<std::string>> PhrasesOf(const std::string& words) {
+  std::vector<std::vector<std::string>> phrases;
+  std::size_t i = 0;
+  while (i < words.size()) {
+    std::size_t end;
+    if (words[i] == '"') {
+      end = words.find('"', i + 1);
+      if (end == std::string::npos)
+        end = words.size();
+      ++i;
+    } else {
+      end = words.find_first_of(" \t\"", i);
+      if (end == std::string::npos)
+        end = words.size();
+    }
+    std::string text = words.substr(i, end - i);
+    if (!text.empty() && text.back() == '*')
+      text.pop_back();
+    std::vector<std::string> phrase = WordsOf(text);
+    if (phrase.size() > 1)
+      phrases.push_back(std::move(phrase));
+    i = end + 1;
+  }
+  return phrases;
+}
+
+bool HasPhrases(const std::vector<std::string>& text,
+                const std::vector<std::vector<std::string>>& phrases) {
+  return std::all_of(phrases.begin(), phrases.end(), [&](const std::vector<std::string>& phrase) {
+    return std::search(text.begin(), text.end(), phrase.begin(), phrase.end()) != text.end();
+  });
+}
+
 }  // namespace
 
 class ArchiveIndex::Impl {
@@ -157,6 +218,9 @@ class ArchiveIndex::Impl {
   void ForgetDocument(const std::string& relative);
   void Compact();
   std::vector<SearchHit> Search(Xapian::Database& database, const SearchQuery& query) const;
+  SearchHit MakeHit(const Xapian::Enquire& enquire, const Xapian::MSetIterator& it,
+                    const std::string& page, const std::string& relative, const std::string& text,
+                    const std::vector<std::string>& prefixes) const;
   std::string Relative(const std::string& path) const;
 
   std::string root_;
@@ -335,11 +399,7 @@ void ArchiveIndex::Impl::WriteDocument(const std::string& relative, const FileSt
   } else {
     date.firstDay = date.lastDay = LocalDay(stamp.modified);
   }
-  std::string folderWords = folder;
-  for (char& c : folderWords)
-    if (c == '/')
-      c = ' ';
-  const std::string heading = FoldText(StemOf(name) + " " + folderWords);
+  const std::string heading = HeadingOf(relative);
 
   Xapian::TermGenerator generator;
   generator.set_stemmer(stemmer_);
@@ -349,9 +409,10 @@ void ArchiveIndex::Impl::WriteDocument(const std::string& relative, const FileSt
     const std::string text = page < pages.size() ? pages[page] : std::string();
     Xapian::Document document;
     generator.set_document(document);
-    generator.index_text(heading);
-    generator.increase_termpos();
-    generator.index_text(FoldText(text));
+    // Without positions: they would be most of the index and its build
+    // time; phrases are checked against the page's text instead.
+    generator.index_text_without_positions(heading);
+    generator.index_text_without_positions(FoldText(text));
     document.add_boolean_term("D" + Key(relative));
     // Every folder above the document, so a search in a folder finds its subfolders too.
     for (std::size_t slash = 0; slash != std::string::npos && !folder.empty();) {
@@ -415,43 +476,77 @@ std::vector<SearchHit> ArchiveIndex::Impl::Search(Xapian::Database& database,
   // Words matched by a prefix are not among a hit's matching terms; the
   // snippet marks them by the prefix itself.
   const std::vector<std::string> prefixes = PrefixesOf(words, query.lastWordIsPartial);
+  const std::vector<std::vector<std::string>> phrases = PhrasesOf(words);
   Xapian::Enquire enquire(database);
   enquire.set_query(match);
-  enquire.set_collapse_key(kDocumentSlot);
-  const Xapian::MSet found = enquire.get_mset(0, static_cast<Xapian::doccount>(query.limit));
+  // Phrases match their words anywhere on the page until checked below, where
+  // a page that fails must not hide another page of its document.
+  if (phrases.empty())
+    enquire.set_collapse_key(kDocumentSlot);
   std::vector<SearchHit> hits;
-  const std::string root = EnsureTrailingSeparator(root_);
-  for (auto it = found.begin(); it != found.end(); ++it) {
-    const Xapian::Document document = it.get_document();
-    const std::string data = document.get_data();
-    const std::size_t newline = data.find('\n');
-    if (newline == std::string::npos)
-      continue;
-    SearchHit hit;
-    hit.page = std::atoi(data.substr(0, newline).c_str());
-    const std::string relative = document.get_value(kDocumentSlot);
-    hit.path = root + relative;
-    hit.folder = FolderOf(relative);
-    hit.name = NameOf(relative);
-    hit.day = std::atoi(document.get_value(kFirstDaySlot).c_str());
-    std::set<std::string> terms;
-    for (auto term = enquire.get_matching_terms_begin(it);
-         term != enquire.get_matching_terms_end(it); ++term)
-      terms.insert(*term);
-    Xapian::Stem stemmer = stemmer_;
-    const QByteArray packed = QByteArray::fromRawData(
-        data.data() + newline + 1, static_cast<qsizetype>(data.size() - newline - 1));
-    hit.snippet = MakeSnippet(qUncompress(packed).toStdString(), [&](const std::string& word) {
-      if (terms.count(word) != 0 || terms.count("Z" + stemmer(word)) != 0)
-        return true;
-      for (const std::string& prefix : prefixes)
-        if (word.compare(0, prefix.size(), prefix) == 0)
-          return true;
-      return false;
-    });
-    hits.push_back(std::move(hit));
+  std::set<std::string> documentsFound;
+  const Xapian::doccount batch =
+      static_cast<Xapian::doccount>(std::max(query.limit, 1) * (phrases.empty() ? 1 : 4));
+  for (Xapian::doccount offset = 0; static_cast<int>(hits.size()) < query.limit; offset += batch) {
+    const Xapian::MSet found = enquire.get_mset(offset, batch);
+    if (found.empty())
+      break;
+    for (auto it = found.begin(); it != found.end(); ++it) {
+      if (static_cast<int>(hits.size()) >= query.limit)
+        break;
+      const Xapian::Document document = it.get_document();
+      const std::string data = document.get_data();
+      const std::size_t newline = data.find('\n');
+      if (newline == std::string::npos)
+        continue;
+      const std::string relative = document.get_value(kDocumentSlot);
+      if (!phrases.empty() && documentsFound.count(relative) != 0)
+        continue;
+      const QByteArray packed = QByteArray::fromRawData(
+          data.data() + newline + 1, static_cast<qsizetype>(data.size() - newline - 1));
+      const std::string text = qUncompress(packed).toStdString();
+      if (!phrases.empty()) {
+        std::vector<std::string> pageWords = WordsOf(HeadingOf(relative));
+        for (std::string& word : WordsOf(FoldText(text)))
+          pageWords.push_back(std::move(word));
+        if (!HasPhrases(pageWords, phrases))
+          continue;
+        documentsFound.insert(relative);
+      }
+      hits.push_back(MakeHit(enquire, it, data.substr(0, newline), relative, text, prefixes));
+    }
+    if (found.size() < batch || phrases.empty())
+      break;
   }
   return hits;
+}
+
+SearchHit ArchiveIndex::Impl::MakeHit(const Xapian::Enquire& enquire,
+                                      const Xapian::MSetIterator& it, const std::string& page,
+                                      const std::string& relative, const std::string& text,
+                                      const std::vector<std::string>& prefixes) const {
+  const std::string root = EnsureTrailingSeparator(root_);
+  const Xapian::Document document = it.get_document();
+  SearchHit hit;
+  hit.page = std::atoi(page.c_str());
+  hit.path = root + relative;
+  hit.folder = FolderOf(relative);
+  hit.name = NameOf(relative);
+  hit.day = std::atoi(document.get_value(kFirstDaySlot).c_str());
+  std::set<std::string> terms;
+  for (auto term = enquire.get_matching_terms_begin(it); term != enquire.get_matching_terms_end(it);
+       ++term)
+    terms.insert(*term);
+  Xapian::Stem stemmer = stemmer_;
+  hit.snippet = MakeSnippet(text, [&](const std::string& word) {
+    if (terms.count(word) != 0 || terms.count("Z" + stemmer(word)) != 0)
+      return true;
+    for (const std::string& prefix : prefixes)
+      if (word.compare(0, prefix.size(), prefix) == 0)
+        return true;
+    return false;
+  });
+  return hit;
 }
 
 ArchiveIndex::ArchiveIndex(std::string archiveRoot, std::string indexFolder, std::string languages)

@@ -101,6 +101,19 @@ TEST_F(ArchiveIndexTest, QueriesFindTheirPages) {
   EXPECT_EQ(insur.begin()->first, "House 2026-03-14.pdf");
 }
 
+TEST_F(ArchiveIndexTest, PhrasesAreFoundOnTheirPageOnly) {
+  // The first page has both words, more often but apart; the second has the phrase.
+  Pdf("Letters/Note.pdf", {"costs costs costs for the roofing roofing", "the roofing costs"});
+  ArchiveIndex index(root_, indexFolder_, "eng");
+  ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+  EXPECT_EQ(Search(index, "\"roofing costs\""),
+            (Found{{"House 2026-03-14.pdf", 2}, {"Note.pdf", 2}}));
+  EXPECT_EQ(Search(index, "\"costs for the\" roofing"), (Found{{"Note.pdf", 1}}));
+  EXPECT_EQ(Search(index, "damage-claim"), (Found{{"House 2026-03-14.pdf", 1}}));
+  EXPECT_TRUE(Search(index, "claim-damage").empty());
+  EXPECT_EQ(Search(index, "\"month ending\" balance"), (Found{{"Month Ending 2026-11-30.pdf", 1}}));
+}
+
 TEST_F(ArchiveIndexTest, StemmingFollowsTheRecognitionLanguages) {
   struct Case {
     const char* languages;
