@@ -13,6 +13,7 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <unordered_map>
 
 #include "core/DebugLog.h"
 #include "core/Paths.h"
@@ -218,9 +219,12 @@ class ArchiveIndex::Impl {
   void ForgetDocument(const std::string& relative);
   void Compact();
   std::vector<SearchHit> Search(Xapian::Database& database, const SearchQuery& query) const;
+  // Stemming every word of every snippet is most of a query's time; words
+  // repeat, across pages too.
+  using StemCache = std::unordered_map<std::string, std::string>;
   SearchHit MakeHit(const Xapian::Enquire& enquire, const Xapian::MSetIterator& it,
                     const std::string& page, const std::string& relative, const std::string& text,
-                    const std::vector<std::string>& prefixes) const;
+                    const std::vector<std::string>& prefixes, StemCache& stems) const;
   std::string Relative(const std::string& path) const;
 
   std::string root_;
@@ -485,6 +489,7 @@ std::vector<SearchHit> ArchiveIndex::Impl::Search(Xapian::Database& database,
     enquire.set_collapse_key(kDocumentSlot);
   std::vector<SearchHit> hits;
   std::set<std::string> documentsFound;
+  StemCache stems;
   const Xapian::doccount batch =
       static_cast<Xapian::doccount>(std::max(query.limit, 1) * (phrases.empty() ? 1 : 4));
   for (Xapian::doccount offset = 0; static_cast<int>(hits.size()) < query.limit; offset += batch) {
@@ -513,7 +518,8 @@ std::vector<SearchHit> ArchiveIndex::Impl::Search(Xapian::Database& database,
           continue;
         documentsFound.insert(relative);
       }
-      hits.push_back(MakeHit(enquire, it, data.substr(0, newline), relative, text, prefixes));
+      hits.push_back(
+          MakeHit(enquire, it, data.substr(0, newline), relative, text, prefixes, stems));
     }
     if (found.size() < batch || phrases.empty())
       break;
@@ -524,7 +530,8 @@ std::vector<SearchHit> ArchiveIndex::Impl::Search(Xapian::Database& database,
 SearchHit ArchiveIndex::Impl::MakeHit(const Xapian::Enquire& enquire,
                                       const Xapian::MSetIterator& it, const std::string& page,
                                       const std::string& relative, const std::string& text,
-                                      const std::vector<std::string>& prefixes) const {
+                                      const std::vector<std::string>& prefixes,
+                                      StemCache& stems) const {
   const std::string root = EnsureTrailingSeparator(root_);
   const Xapian::Document document = it.get_document();
   SearchHit hit;
@@ -539,7 +546,12 @@ SearchHit ArchiveIndex::Impl::MakeHit(const Xapian::Enquire& enquire,
     terms.insert(*term);
   Xapian::Stem stemmer = stemmer_;
   hit.snippet = MakeSnippet(text, [&](const std::string& word) {
-    if (terms.count(word) != 0 || terms.count("Z" + stemmer(word)) != 0)
+    if (terms.count(word) != 0)
+      return true;
+    auto stem = stems.find(word);
+    if (stem == stems.end())
+      stem = stems.emplace(word, "Z" + stemmer(word)).first;
+    if (terms.count(stem->second) != 0)
       return true;
     for (const std::string& prefix : prefixes)
       if (word.compare(0, prefix.size(), prefix) == 0)
