@@ -14,6 +14,7 @@
 #include <set>
 #include <sstream>
 #include <unordered_map>
+#include <utility>
 
 #include "core/DebugLog.h"
 #include "core/Paths.h"
@@ -35,8 +36,10 @@ constexpr Xapian::valueno kDocumentSlot = 2;
 // Each commit rewrites the tail of every posting list touched since the last
 // one, so a large build commits rarely: by pages, not by documents.
 constexpr int kCommitEveryPages = 20000;
-// After this many documents read at once (a first build) the index is
-// rewritten compactly: growing it page by page leaves much of it empty.
+// After this many documents read at once, making up at least half of the
+// index (a first build), it is rewritten compactly: growing it page by page
+// leaves much of it empty. Rewriting it for every batch would cost more than
+// the batches.
 constexpr std::size_t kCompactAfter = 100;
 
 // Terms and metadata keys are limited in length; long paths go by digest.
@@ -218,6 +221,8 @@ class ArchiveIndex::Impl {
                      const std::vector<std::string>& pages, bool final, bool known);
   void ForgetDocument(const std::string& relative);
   void Compact();
+  // Compacts after a change of `documents` documents that grew the index much.
+  void CompactIfGrown(std::size_t documents);
   std::vector<SearchHit> Search(Xapian::Database& database, const SearchQuery& query) const;
   // Stemming every word of every snippet is most of a query's time; words
   // repeat, across pages too.
@@ -233,6 +238,7 @@ class ArchiveIndex::Impl {
   Xapian::Stem stemmer_;
   std::unique_ptr<Xapian::WritableDatabase> writer_;
   std::unique_ptr<Xapian::Database> reader_;
+  std::size_t pagesWritten_ = 0;  // since the last CompactIfGrown
 };
 
 bool ArchiveIndex::Impl::OpenWriter() {
@@ -342,6 +348,12 @@ std::map<std::string, FileStamp> ArchiveIndex::Impl::FilesKnown() const {
   return files;
 }
 
+void ArchiveIndex::Impl::CompactIfGrown(std::size_t documents) {
+  const std::size_t pages = std::exchange(pagesWritten_, 0);
+  if (documents >= kCompactAfter && pages * 2 >= writer_->get_doccount())
+    Compact();
+}
+
 void ArchiveIndex::Impl::Compact() {
   const std::string current = RemoveTrailingSeparator(folder_);
   const std::string compacted = current + ".compact";
@@ -409,6 +421,7 @@ void ArchiveIndex::Impl::WriteDocument(const std::string& relative, const FileSt
   generator.set_stemmer(stemmer_);
   generator.set_stemming_strategy(Xapian::TermGenerator::STEM_SOME);
   const std::size_t count = std::max<std::size_t>(pages.size(), 1);
+  pagesWritten_ += count;
   for (std::size_t page = 0; page < count; ++page) {
     const std::string text = page < pages.size() ? pages[page] : std::string();
     Xapian::Document document;
@@ -611,8 +624,7 @@ ArchiveIndex::UpdateResult ArchiveIndex::Update(const Progress& progress) {
         }
       }
       impl_->writer_->commit();
-      if (static_cast<std::size_t>(total) >= kCompactAfter)
-        impl_->Compact();
+      impl_->CompactIfGrown(static_cast<std::size_t>(total));
       return UpdateResult::Done;
     } catch (const Xapian::Error& error) {
       impl_->DropDamaged(error.get_msg().c_str());
@@ -642,8 +654,7 @@ bool ArchiveIndex::IndexDocuments(const std::vector<DocumentText>& documents) {
       impl_->WriteDocument(relative, *stamp, pageTexts, true, known);
     }
     impl_->writer_->commit();
-    if (documents.size() >= kCompactAfter)
-      impl_->Compact();
+    impl_->CompactIfGrown(documents.size());
     return all;
   } catch (const Xapian::Error& error) {
     impl_->DropDamaged(error.get_msg().c_str());
