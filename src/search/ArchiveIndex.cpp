@@ -14,7 +14,6 @@
 #include <set>
 #include <sstream>
 #include <unordered_map>
-#include <utility>
 
 #include "core/DebugLog.h"
 #include "core/Paths.h"
@@ -36,10 +35,10 @@ constexpr Xapian::valueno kDocumentSlot = 2;
 // Each commit rewrites the tail of every posting list touched since the last
 // one, so a large build commits rarely: by pages, not by documents.
 constexpr int kCommitEveryPages = 20000;
-// After this many documents read at once, making up at least half of the
-// index (a first build), it is rewritten compactly: growing it page by page
-// leaves much of it empty. Rewriting it for every batch would cost more than
-// the batches.
+// After this many documents read at once, once the index has doubled since
+// it was last rewritten compactly (as by a first build), it is rewritten
+// again: growing it page by page leaves much of it empty. Doubling keeps the
+// rewrites of an index written in batches to about its own size in all.
 constexpr std::size_t kCompactAfter = 100;
 
 // Terms and metadata keys are limited in length; long paths go by digest.
@@ -221,7 +220,7 @@ class ArchiveIndex::Impl {
                      const std::vector<std::string>& pages, bool final, bool known);
   void ForgetDocument(const std::string& relative);
   void Compact();
-  // Compacts after a change of `documents` documents that grew the index much.
+  // Compacts after a change of `documents` documents if the index has doubled.
   void CompactIfGrown(std::size_t documents);
   std::vector<SearchHit> Search(Xapian::Database& database, const SearchQuery& query) const;
   // Stemming every word of every snippet is most of a query's time; words
@@ -238,7 +237,6 @@ class ArchiveIndex::Impl {
   Xapian::Stem stemmer_;
   std::unique_ptr<Xapian::WritableDatabase> writer_;
   std::unique_ptr<Xapian::Database> reader_;
-  std::size_t pagesWritten_ = 0;  // since the last CompactIfGrown
 };
 
 bool ArchiveIndex::Impl::OpenWriter() {
@@ -349,9 +347,17 @@ std::map<std::string, FileStamp> ArchiveIndex::Impl::FilesKnown() const {
 }
 
 void ArchiveIndex::Impl::CompactIfGrown(std::size_t documents) {
-  const std::size_t pages = std::exchange(pagesWritten_, 0);
-  if (documents >= kCompactAfter && pages * 2 >= writer_->get_doccount())
-    Compact();
+  if (documents < kCompactAfter)
+    return;
+  const Xapian::doccount pages = writer_->get_doccount();
+  const std::string before = writer_->get_metadata("compacted");
+  if (!before.empty() && pages < 2 * std::strtoull(before.c_str(), nullptr, 10))
+    return;
+  Compact();
+  if (writer_) {
+    writer_->set_metadata("compacted", std::to_string(pages));
+    writer_->commit();
+  }
 }
 
 void ArchiveIndex::Impl::Compact() {
@@ -421,7 +427,6 @@ void ArchiveIndex::Impl::WriteDocument(const std::string& relative, const FileSt
   generator.set_stemmer(stemmer_);
   generator.set_stemming_strategy(Xapian::TermGenerator::STEM_SOME);
   const std::size_t count = std::max<std::size_t>(pages.size(), 1);
-  pagesWritten_ += count;
   for (std::size_t page = 0; page < count; ++page) {
     const std::string text = page < pages.size() ? pages[page] : std::string();
     Xapian::Document document;

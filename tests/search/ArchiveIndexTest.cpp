@@ -166,6 +166,25 @@ TEST_F(ArchiveIndexTest, NewTextReplacesTheOld) {
   EXPECT_EQ(Search(index, "unpaid"), (Found{{"Check 1042.pdf", 2}}));
 }
 
+TEST_F(ArchiveIndexTest, ManyDocumentsAreIndexedAsOneChange) {
+  ArchiveIndex index(root_, indexFolder_, "eng");
+  ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+  std::vector<ArchiveIndex::DocumentText> batch;
+  for (int i = 0; i < 150; ++i) {
+    const std::string path = root_ + "/Scans/Slip " + std::to_string(i) + ".tif";
+    ASSERT_TRUE(WriteImageDocument(path));
+    batch.push_back({path, {"slip", i == 7 ? "gravel" : "sand"}});
+  }
+  batch.push_back({root_ + "/Scans/Gone.tif", {"gravel"}});
+  // A document gone meanwhile is left out; the others are kept.
+  EXPECT_FALSE(index.IndexDocuments(batch));
+  EXPECT_EQ(Search(index, "gravel"), (Found{{"Slip 7.tif", 2}}));
+  EXPECT_EQ(Search(index, "sand").size(), 149u);
+  EXPECT_EQ(index.DocumentCount(), 155);
+  EXPECT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+  EXPECT_EQ(Search(index, "gravel").size(), 1u);
+}
+
 TEST_F(ArchiveIndexTest, DamagedIndexIsRebuilt) {
   {
     ArchiveIndex index(root_, indexFolder_, "eng");
