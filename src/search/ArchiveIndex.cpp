@@ -4,6 +4,7 @@
 
 #include <QCryptographicHash>
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -12,6 +13,7 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <unordered_map>
 
 #include "core/DebugLog.h"
 #include "core/Paths.h"
@@ -26,14 +28,18 @@ namespace fs = std::filesystem;
 namespace {
 
 // Raised whenever what the index stores changes, so older indexes are rebuilt.
-constexpr const char* kSchema = "2";
+constexpr const char* kSchema = "4";
 constexpr Xapian::valueno kFirstDaySlot = 0;
 constexpr Xapian::valueno kLastDaySlot = 1;
 constexpr Xapian::valueno kDocumentSlot = 2;
-constexpr int kCommitEvery = 100;
-// After this many documents read at once (a first build) the index is
-// rewritten compactly: growing it page by page leaves much of it empty.
-constexpr int kCompactAfter = 100;
+// Each commit rewrites the tail of every posting list touched since the last
+// one, so a large build commits rarely: by pages, not by documents.
+constexpr int kCommitEveryPages = 20000;
+// After this many documents read at once, once the index has doubled since
+// it was last rewritten compactly (as by a first build), it is rewritten
+// again: growing it page by page leaves much of it empty. Doubling keeps the
+// rewrites of an index written in batches to about its own size in all.
+constexpr std::size_t kCompactAfter = 100;
 
 // Terms and metadata keys are limited in length; long paths go by digest.
 std::string Key(const std::string& text) {
@@ -130,6 +136,66 @@ std::vector<std::string> PrefixesOf(const std::string& words, bool lastIsPartial
   return prefixes;
 }
 
+// The document's own words, counted on each of its pages: its name and folders.
+std::string HeadingOf(const std::string& relative) {
+  std::string folderWords = FolderOf(relative);
+  std::replace(folderWords.begin(), folderWords.end(), '/', ' ');
+  return FoldText(StemOf(NameOf(relative)) + " " + folderWords);
+}
+
+bool IsWordByte(char c) {
+  return static_cast<unsigned char>(c) >= 0x80 || std::isalnum(static_cast<unsigned char>(c));
+}
+
+std::vector<std::string> WordsOf(const std::string& folded) {
+  std::vector<std::string> words;
+  std::string word;
+  for (const char c : folded + " ") {
+    if (IsWordByte(c)) {
+      word += c;
+    } else if (!word.empty()) {
+      words.push_back(std::move(word));
+      word.clear();
+    }
+  }
+  return words;
+}
+
+// The phrases of a folded query: words in quotes, and words joined by
+// hyphens or the like ("e-mail"), which the query parser takes as phrases.
+std::vector<std::vector<std::string>> PhrasesOf(const std::string& words) {
+  std::vector<std::vector<std::string>> phrases;
+  std::size_t i = 0;
+  while (i < words.size()) {
+    std::size_t end;
+    if (words[i] == '"') {
+      end = words.find('"', i + 1);
+      if (end == std::string::npos)
+        end = words.size();
+      ++i;
+    } else {
+      end = words.find_first_of(" \t\"", i);
+      if (end == std::string::npos)
+        end = words.size();
+    }
+    std::string text = words.substr(i, end - i);
+    if (!text.empty() && text.back() == '*')
+      text.pop_back();
+    std::vector<std::string> phrase = WordsOf(text);
+    if (phrase.size() > 1)
+      phrases.push_back(std::move(phrase));
+    i = end + 1;
+  }
+  return phrases;
+}
+
+bool HasPhrases(const std::vector<std::string>& text,
+                const std::vector<std::vector<std::string>>& phrases) {
+  return std::all_of(phrases.begin(), phrases.end(), [&](const std::vector<std::string>& phrase) {
+    return std::search(text.begin(), text.end(), phrase.begin(), phrase.end()) != text.end();
+  });
+}
+
 }  // namespace
 
 class ArchiveIndex::Impl {
@@ -147,13 +213,22 @@ class ArchiveIndex::Impl {
   std::map<std::string, FileStamp> FilesKnown() const;
   std::vector<std::string> ReadText(const std::string& relative) const;
   void IndexText(const std::string& relative, const FileStamp& stamp,
-                 const std::vector<std::string>& pages);
-  // `final` when no recognition is to follow: the text is all there is.
+                 const std::vector<std::string>& pages, bool known);
+  // `final` when no recognition is to follow: the text is all there is;
+  // `known` when the index may hold an earlier version to replace.
   void WriteDocument(const std::string& relative, const FileStamp& stamp,
-                     const std::vector<std::string>& pages, bool final);
+                     const std::vector<std::string>& pages, bool final, bool known);
   void ForgetDocument(const std::string& relative);
   void Compact();
+  // Compacts after a change of `documents` documents if the index has doubled.
+  void CompactIfGrown(std::size_t documents);
   std::vector<SearchHit> Search(Xapian::Database& database, const SearchQuery& query) const;
+  // Stemming every word of every snippet is most of a query's time; words
+  // repeat, across pages too.
+  using StemCache = std::unordered_map<std::string, std::string>;
+  SearchHit MakeHit(const Xapian::Enquire& enquire, const Xapian::MSetIterator& it,
+                    const std::string& page, const std::string& relative, const std::string& text,
+                    const std::vector<std::string>& prefixes, StemCache& stems) const;
   std::string Relative(const std::string& path) const;
 
   std::string root_;
@@ -271,6 +346,20 @@ std::map<std::string, FileStamp> ArchiveIndex::Impl::FilesKnown() const {
   return files;
 }
 
+void ArchiveIndex::Impl::CompactIfGrown(std::size_t documents) {
+  if (documents < kCompactAfter)
+    return;
+  const Xapian::doccount pages = writer_->get_doccount();
+  const std::string before = writer_->get_metadata("compacted");
+  if (!before.empty() && pages < 2 * std::strtoull(before.c_str(), nullptr, 10))
+    return;
+  Compact();
+  if (writer_) {
+    writer_->set_metadata("compacted", std::to_string(pages));
+    writer_->commit();
+  }
+}
+
 void ArchiveIndex::Impl::Compact() {
   const std::string current = RemoveTrailingSeparator(folder_);
   const std::string compacted = current + ".compact";
@@ -308,17 +397,21 @@ std::vector<std::string> ArchiveIndex::Impl::ReadText(const std::string& relativ
 }
 
 void ArchiveIndex::Impl::IndexText(const std::string& relative, const FileStamp& stamp,
-                                   const std::vector<std::string>& pages) {
+                                   const std::vector<std::string>& pages, bool known) {
   // A document without any text waits for recognition.
   const bool hasText = std::any_of(pages.begin(), pages.end(), [](const std::string& page) {
     return page.find_first_not_of(" \t\r\n\f") != std::string::npos;
   });
-  WriteDocument(relative, stamp, pages, hasText);
+  WriteDocument(relative, stamp, pages, hasText, known);
 }
 
 void ArchiveIndex::Impl::WriteDocument(const std::string& relative, const FileStamp& stamp,
-                                       const std::vector<std::string>& pages, bool final) {
-  writer_->delete_document("D" + Key(relative));
+                                       const std::vector<std::string>& pages, bool final,
+                                       bool known) {
+  // Deleting by term flushes the writer's buffered positions, so a document
+  // new to the index is not looked up.
+  if (known)
+    writer_->delete_document("D" + Key(relative));
   const std::string folder = FolderOf(relative);
   const std::string name = NameOf(relative);
   const NameMeaning meaning = ReadNameMeaning(StemOf(name));
@@ -328,11 +421,7 @@ void ArchiveIndex::Impl::WriteDocument(const std::string& relative, const FileSt
   } else {
     date.firstDay = date.lastDay = LocalDay(stamp.modified);
   }
-  std::string folderWords = folder;
-  for (char& c : folderWords)
-    if (c == '/')
-      c = ' ';
-  const std::string heading = FoldText(StemOf(name) + " " + folderWords);
+  const std::string heading = HeadingOf(relative);
 
   Xapian::TermGenerator generator;
   generator.set_stemmer(stemmer_);
@@ -342,9 +431,10 @@ void ArchiveIndex::Impl::WriteDocument(const std::string& relative, const FileSt
     const std::string text = page < pages.size() ? pages[page] : std::string();
     Xapian::Document document;
     generator.set_document(document);
-    generator.index_text(heading);
-    generator.increase_termpos();
-    generator.index_text(FoldText(text));
+    // Without positions: they would be most of the index and its build
+    // time; phrases are checked against the page's text instead.
+    generator.index_text_without_positions(heading);
+    generator.index_text_without_positions(FoldText(text));
     document.add_boolean_term("D" + Key(relative));
     // Every folder above the document, so a search in a folder finds its subfolders too.
     for (std::size_t slash = 0; slash != std::string::npos && !folder.empty();) {
@@ -354,7 +444,10 @@ void ArchiveIndex::Impl::WriteDocument(const std::string& relative, const FileSt
     document.add_value(kFirstDaySlot, DayValue(date.firstDay));
     document.add_value(kLastDaySlot, DayValue(date.lastDay));
     document.add_value(kDocumentSlot, relative);
-    document.set_data(std::to_string(page + 1) + "\n" + relative + "\n" + text);
+    // The text is kept for snippets, compressed: it is read only for hits shown.
+    // The path is in the document slot already.
+    document.set_data(std::to_string(page + 1) + "\n" +
+                      qCompress(QByteArray::fromStdString(text), 9).toStdString());
     writer_->add_document(document);
   }
   writer_->set_metadata("f:" + Key(relative),
@@ -405,42 +498,85 @@ std::vector<SearchHit> ArchiveIndex::Impl::Search(Xapian::Database& database,
   // Words matched by a prefix are not among a hit's matching terms; the
   // snippet marks them by the prefix itself.
   const std::vector<std::string> prefixes = PrefixesOf(words, query.lastWordIsPartial);
+  const std::vector<std::vector<std::string>> phrases = PhrasesOf(words);
   Xapian::Enquire enquire(database);
   enquire.set_query(match);
-  enquire.set_collapse_key(kDocumentSlot);
-  const Xapian::MSet found = enquire.get_mset(0, static_cast<Xapian::doccount>(query.limit));
+  // Phrases match their words anywhere on the page until checked below, where
+  // a page that fails must not hide another page of its document.
+  if (phrases.empty())
+    enquire.set_collapse_key(kDocumentSlot);
   std::vector<SearchHit> hits;
-  const std::string root = EnsureTrailingSeparator(root_);
-  for (auto it = found.begin(); it != found.end(); ++it) {
-    const Xapian::Document document = it.get_document();
-    const std::string data = document.get_data();
-    const std::size_t first = data.find('\n');
-    const std::size_t second = data.find('\n', first + 1);
-    if (first == std::string::npos || second == std::string::npos)
-      continue;
-    SearchHit hit;
-    hit.page = std::atoi(data.substr(0, first).c_str());
-    const std::string relative = data.substr(first + 1, second - first - 1);
-    hit.path = root + relative;
-    hit.folder = FolderOf(relative);
-    hit.name = NameOf(relative);
-    hit.day = std::atoi(document.get_value(kFirstDaySlot).c_str());
-    std::set<std::string> terms;
-    for (auto term = enquire.get_matching_terms_begin(it);
-         term != enquire.get_matching_terms_end(it); ++term)
-      terms.insert(*term);
-    Xapian::Stem stemmer = stemmer_;
-    hit.snippet = MakeSnippet(data.substr(second + 1), [&](const std::string& word) {
-      if (terms.count(word) != 0 || terms.count("Z" + stemmer(word)) != 0)
-        return true;
-      for (const std::string& prefix : prefixes)
-        if (word.compare(0, prefix.size(), prefix) == 0)
-          return true;
-      return false;
-    });
-    hits.push_back(std::move(hit));
+  std::set<std::string> documentsFound;
+  StemCache stems;
+  const Xapian::doccount batch =
+      static_cast<Xapian::doccount>(std::max(query.limit, 1) * (phrases.empty() ? 1 : 4));
+  for (Xapian::doccount offset = 0; static_cast<int>(hits.size()) < query.limit; offset += batch) {
+    const Xapian::MSet found = enquire.get_mset(offset, batch);
+    if (found.empty())
+      break;
+    for (auto it = found.begin(); it != found.end(); ++it) {
+      if (static_cast<int>(hits.size()) >= query.limit)
+        break;
+      const Xapian::Document document = it.get_document();
+      const std::string data = document.get_data();
+      const std::size_t newline = data.find('\n');
+      if (newline == std::string::npos)
+        continue;
+      const std::string relative = document.get_value(kDocumentSlot);
+      if (!phrases.empty() && documentsFound.count(relative) != 0)
+        continue;
+      const QByteArray packed = QByteArray::fromRawData(
+          data.data() + newline + 1, static_cast<qsizetype>(data.size() - newline - 1));
+      const std::string text = qUncompress(packed).toStdString();
+      if (!phrases.empty()) {
+        std::vector<std::string> pageWords = WordsOf(HeadingOf(relative));
+        for (std::string& word : WordsOf(FoldText(text)))
+          pageWords.push_back(std::move(word));
+        if (!HasPhrases(pageWords, phrases))
+          continue;
+        documentsFound.insert(relative);
+      }
+      hits.push_back(
+          MakeHit(enquire, it, data.substr(0, newline), relative, text, prefixes, stems));
+    }
+    if (found.size() < batch || phrases.empty())
+      break;
   }
   return hits;
+}
+
+SearchHit ArchiveIndex::Impl::MakeHit(const Xapian::Enquire& enquire,
+                                      const Xapian::MSetIterator& it, const std::string& page,
+                                      const std::string& relative, const std::string& text,
+                                      const std::vector<std::string>& prefixes,
+                                      StemCache& stems) const {
+  const std::string root = EnsureTrailingSeparator(root_);
+  const Xapian::Document document = it.get_document();
+  SearchHit hit;
+  hit.page = std::atoi(page.c_str());
+  hit.path = root + relative;
+  hit.folder = FolderOf(relative);
+  hit.name = NameOf(relative);
+  hit.day = std::atoi(document.get_value(kFirstDaySlot).c_str());
+  std::set<std::string> terms;
+  for (auto term = enquire.get_matching_terms_begin(it); term != enquire.get_matching_terms_end(it);
+       ++term)
+    terms.insert(*term);
+  Xapian::Stem stemmer = stemmer_;
+  hit.snippet = MakeSnippet(text, [&](const std::string& word) {
+    if (terms.count(word) != 0)
+      return true;
+    auto stem = stems.find(word);
+    if (stem == stems.end())
+      stem = stems.emplace(word, "Z" + stemmer(word)).first;
+    if (terms.count(stem->second) != 0)
+      return true;
+    for (const std::string& prefix : prefixes)
+      if (word.compare(0, prefix.size(), prefix) == 0)
+        return true;
+    return false;
+  });
+  return hit;
 }
 
 ArchiveIndex::ArchiveIndex(std::string archiveRoot, std::string indexFolder, std::string languages)
@@ -476,21 +612,24 @@ ArchiveIndex::UpdateResult ArchiveIndex::Update(const Progress& progress) {
       std::future<std::vector<std::string>> next;
       if (total > 0)
         next = std::async(std::launch::async, read, todo[0].first);
+      std::size_t pagesSinceCommit = 0;
       for (int i = 0; i < total; ++i) {
         std::vector<std::string> pages = next.get();
         if (i + 1 < total)
           next = std::async(std::launch::async, read, todo[i + 1].first);
-        impl_->IndexText(todo[i].first, todo[i].second, pages);
-        if ((i + 1) % kCommitEvery == 0)
+        impl_->IndexText(todo[i].first, todo[i].second, pages, known.count(todo[i].first) != 0);
+        pagesSinceCommit += std::max<std::size_t>(pages.size(), 1);
+        if (pagesSinceCommit >= kCommitEveryPages) {
           impl_->writer_->commit();
+          pagesSinceCommit = 0;
+        }
         if (progress && !progress(i + 1, total)) {
           impl_->writer_->commit();
           return UpdateResult::Stopped;
         }
       }
       impl_->writer_->commit();
-      if (total >= kCompactAfter)
-        impl_->Compact();
+      impl_->CompactIfGrown(static_cast<std::size_t>(total));
       return UpdateResult::Done;
     } catch (const Xapian::Error& error) {
       impl_->DropDamaged(error.get_msg().c_str());
@@ -501,15 +640,27 @@ ArchiveIndex::UpdateResult ArchiveIndex::Update(const Progress& progress) {
 
 bool ArchiveIndex::IndexDocument(const std::string& path,
                                  const std::vector<std::string>& pageTexts) {
+  return IndexDocuments({{path, pageTexts}});
+}
+
+bool ArchiveIndex::IndexDocuments(const std::vector<DocumentText>& documents) {
   if (!impl_->OpenWriter())
     return false;
-  const auto stamp = StampOf(path);
-  if (!stamp)
-    return false;
+  bool all = true;
   try {
-    impl_->WriteDocument(impl_->Relative(path), *stamp, pageTexts, true);
+    for (const auto& [path, pageTexts] : documents) {
+      const auto stamp = StampOf(path);
+      if (!stamp) {
+        all = false;  // gone already: the next update forgets it
+        continue;
+      }
+      const std::string relative = impl_->Relative(path);
+      const bool known = !impl_->writer_->get_metadata("f:" + Key(relative)).empty();
+      impl_->WriteDocument(relative, *stamp, pageTexts, true, known);
+    }
     impl_->writer_->commit();
-    return true;
+    impl_->CompactIfGrown(documents.size());
+    return all;
   } catch (const Xapian::Error& error) {
     impl_->DropDamaged(error.get_msg().c_str());
     return false;

@@ -39,6 +39,11 @@ class ArchiveIndex {
   // another writer.
   bool IndexDocument(const std::string& path, const std::vector<std::string>& pageTexts);
 
+  // The same for many documents at once (path, page texts), written as one
+  // change: much faster than one by one when there are many.
+  using DocumentText = std::pair<std::string, std::vector<std::string>>;
+  bool IndexDocuments(const std::vector<DocumentText>& documents);
+
   // Documents whose text only recognition can give (images, PDFs without a
   // text layer), not recognised yet: at most `most` absolute paths.
   std::vector<std::string> AwaitingRecognition(std::size_t most);

@@ -12,11 +12,14 @@ struct Word {
   bool marked;
 };
 
-std::vector<Word> Words(const QString& text,
-                        const std::function<bool(const std::string&)>& matches) {
+// The words of `text` up to `width` characters past the first that matches
+// (all of them when none does): what lies beyond is never shown.
+std::vector<Word> Words(const QString& text, const std::function<bool(const std::string&)>& matches,
+                        int width) {
   std::vector<Word> words;
+  qsizetype stop = text.size();
   qsizetype i = 0;
-  while (i < text.size()) {
+  while (i < text.size() && i <= stop) {
     if (!text[i].isLetterOrNumber()) {
       ++i;
       continue;
@@ -25,6 +28,8 @@ std::vector<Word> Words(const QString& text,
     while (end < text.size() && (text[end].isLetterOrNumber() || text[end].isMark()))
       ++end;
     words.push_back({i, end, matches(FoldText(text.mid(i, end - i).toStdString()))});
+    if (words.back().marked && stop == text.size())
+      stop = i + width;
     i = end;
   }
   return words;
@@ -53,7 +58,7 @@ std::vector<SnippetPart> MakeSnippet(const std::string& utf8,
                                      const std::function<bool(const std::string&)>& matches,
                                      int width) {
   const QString text = QString::fromStdString(utf8);
-  const std::vector<Word> words = Words(text, matches);
+  const std::vector<Word> words = Words(text, matches, width);
   if (words.empty())
     return {};
   // Start a few words before the first hit, so the hit is seen in context.

@@ -101,6 +101,19 @@ TEST_F(ArchiveIndexTest, QueriesFindTheirPages) {
   EXPECT_EQ(insur.begin()->first, "House 2026-03-14.pdf");
 }
 
+TEST_F(ArchiveIndexTest, PhrasesAreFoundOnTheirPageOnly) {
+  // The first page has both words, more often but apart; the second has the phrase.
+  Pdf("Letters/Note.pdf", {"costs costs costs for the roofing roofing", "the roofing costs"});
+  ArchiveIndex index(root_, indexFolder_, "eng");
+  ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+  EXPECT_EQ(Search(index, "\"roofing costs\""),
+            (Found{{"House 2026-03-14.pdf", 2}, {"Note.pdf", 2}}));
+  EXPECT_EQ(Search(index, "\"costs for the\" roofing"), (Found{{"Note.pdf", 1}}));
+  EXPECT_EQ(Search(index, "damage-claim"), (Found{{"House 2026-03-14.pdf", 1}}));
+  EXPECT_TRUE(Search(index, "claim-damage").empty());
+  EXPECT_EQ(Search(index, "\"month ending\" balance"), (Found{{"Month Ending 2026-11-30.pdf", 1}}));
+}
+
 TEST_F(ArchiveIndexTest, StemmingFollowsTheRecognitionLanguages) {
   struct Case {
     const char* languages;
@@ -136,6 +149,40 @@ TEST_F(ArchiveIndexTest, ReconciliationReadsOnlyWhatChanged) {
   EXPECT_TRUE(Search(index, "steuern").empty());
   EXPECT_EQ(Search(index, "overdraft"), (Found{{"Letter.pdf", 1}}));
   EXPECT_EQ(index.DocumentCount(), 5);
+}
+
+TEST_F(ArchiveIndexTest, NewTextReplacesTheOld) {
+  ArchiveIndex index(root_, indexFolder_, "eng");
+  ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+  EXPECT_TRUE(index.IndexDocument(root_ + "/Scans/Receipt.tif", {"gravel", "sand"}));
+  EXPECT_TRUE(index.IndexDocument(root_ + "/Scans/Receipt.tif", {"cement"}));
+  EXPECT_TRUE(Search(index, "gravel").empty());
+  EXPECT_TRUE(Search(index, "sand").empty());
+  EXPECT_EQ(Search(index, "cement"), (Found{{"Receipt.tif", 1}}));
+  // A document changed on disk is read again by the next update.
+  Pdf("Bank/Check 1042.pdf", {"void", "cheque returned unpaid"});
+  ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+  EXPECT_TRUE(Search(index, "strasse").empty());
+  EXPECT_EQ(Search(index, "unpaid"), (Found{{"Check 1042.pdf", 2}}));
+}
+
+TEST_F(ArchiveIndexTest, ManyDocumentsAreIndexedAsOneChange) {
+  ArchiveIndex index(root_, indexFolder_, "eng");
+  ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+  std::vector<ArchiveIndex::DocumentText> batch;
+  for (int i = 0; i < 150; ++i) {
+    const std::string path = root_ + "/Scans/Slip " + std::to_string(i) + ".tif";
+    ASSERT_TRUE(WriteImageDocument(path));
+    batch.push_back({path, {"slip", i == 7 ? "gravel" : "sand"}});
+  }
+  batch.push_back({root_ + "/Scans/Gone.tif", {"gravel"}});
+  // A document gone meanwhile is left out; the others are kept.
+  EXPECT_FALSE(index.IndexDocuments(batch));
+  EXPECT_EQ(Search(index, "gravel"), (Found{{"Slip 7.tif", 2}}));
+  EXPECT_EQ(Search(index, "sand").size(), 149u);
+  EXPECT_EQ(index.DocumentCount(), 155);
+  EXPECT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+  EXPECT_EQ(Search(index, "gravel").size(), 1u);
 }
 
 TEST_F(ArchiveIndexTest, DamagedIndexIsRebuilt) {
