@@ -5,8 +5,10 @@
 #include "core/DebugLog.h"
 #include "core/Version.h"
 
-CommandApplication::CommandApplication()
-    : application_(std::make_unique<QCoreApplication>(argc_, argv_)) {
+CommandApplication::CommandApplication() {
+  // A command run inside a process that has one already (a test) uses that one.
+  if (QCoreApplication::instance() == nullptr)
+    application_ = std::make_unique<QCoreApplication>(argc_, argv_);
   QCoreApplication::setApplicationVersion(kVersionText);
   SetLogEcho(false);
   if (!OpenDebugLog()) {

@@ -4,9 +4,8 @@
 #include <memory>
 
 // What every command runs in: an application object without widgets (no
-// display needed), the settings location of the window, and the debug log,
-// whose lines go to the log file only so the command's own messages stay
-// readable.
+// display needed) unless the process has one already, the settings location of the window, and the
+// debug log, whose lines go to the log file only so the command's own messages stay readable.
 class CommandApplication {
  public:
   CommandApplication();

@@ -4,14 +4,12 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QEvent>
 #include <QFile>
 #include <cstdio>
 
 #include "app/CommandOutcome.h"
 #include "app/ConsoleWriteWorker.h"
 #include "core/DebugLog.h"
-#include "twain/ScanNotificationEvent.h"
 #include "workflow/NextPageChoice.h"
 #include "workflow/ScanWorkflow.h"
 
@@ -30,6 +28,10 @@ ScanSession::ScanSession(const ScanChoices& choices, const FolderChoices& stored
                          CommandOutcome& outcome, Prompter& prompter)
     : outcome_(outcome), pages_(pages), host_(choices, stored, outcome) {
   QCoreApplication::instance()->installEventFilter(&filter_);
+  // Slots run in the order they were connected: the session reads the
+  // outcome before the workflow handles it, and ends the loop after.
+  connect(&manager_, &ScanSource::scanFailed, this, [this] { BeforeOutcome(true); });
+  connect(&manager_, &ScanSource::scanCancelled, this, [this] { BeforeOutcome(false); });
   ScanWorkflowSeams seams;
   seams.prompter = &prompter;
   seams.chooseNextPage = [this](int pageNumber) { return ChooseNextPage(pageNumber); };
@@ -41,6 +43,13 @@ ScanSession::ScanSession(const ScanChoices& choices, const FolderChoices& stored
     return std::make_unique<ConsoleWriteWorker>(format, outcome_);
   };
   workflow_ = std::make_unique<ScanWorkflow>(host_, manager_, std::move(seams));
+  const auto quitWhenDone = [this] {
+    if (!workflow_->IsScanning())
+      QCoreApplication::quit();
+  };
+  for (auto signal : {&ScanSource::pageReady, &ScanSource::scanComplete, &ScanSource::scanCancelled,
+                      &ScanSource::scanFailed})
+    connect(&manager_, signal, this, quitWhenDone);
   host_.SetPageNumberSource([this] { return workflow_->PageNumber(); });
   signal_.SetHandler([this] {
     Log(LOG_LOCATION, "ScanSession: cancelled by a signal");
@@ -81,19 +90,13 @@ void ScanSession::Run() {
     cancelled_ = true;
 }
 
-bool ScanSession::event(QEvent* event) {
-  const int type = static_cast<int>(event->type());
+void ScanSession::BeforeOutcome(bool failed) {
   // A failed transfer (a jam) ends the scan as an error; its own words say more
   // than the general scanner message the workflow gives next.
-  if (type == WM_SCAN_ERROR && manager_.HasTransferFailed() && !outcome_.Failed())
+  if (failed && manager_.HasTransferFailed() && !outcome_.Failed())
     outcome_.Fail(kExitScanner, kTransferFailed);
-  else if (type == WM_SCAN_CANCELLED)
+  else if (!failed)
     cancelled_ = true;
-  if (!workflow_->OnScanNotification(type))
-    return QObject::event(event);
-  if (!workflow_->IsScanning())
-    QCoreApplication::quit();
-  return true;
 }
 
 int ScanSession::ChooseNextPage(int pageNumber) {

@@ -12,7 +12,6 @@
 
 class CommandOutcome;
 class Prompter;
-class QEvent;
 class ScanWorkflow;
 
 // One document scanned from the command line: the window's scan workflow
@@ -37,10 +36,8 @@ class ScanSession : public QObject {
   // Blank pages of the document that went to the trash or beside it.
   int PagesSetAside() const;
 
- protected:
-  bool event(QEvent* event) override;
-
  private:
+  void BeforeOutcome(bool failed);
   int ChooseNextPage(int pageNumber);
   bool WaitForEnter(int pageNumber);
 

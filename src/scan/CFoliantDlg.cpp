@@ -19,7 +19,6 @@
 #include "scan/WindowPlacement.h"
 #include "scan/WindowSeams.h"
 #include "tree/CTreeFileCtrl.h"
-#include "twain/ScanNotificationEvent.h"
 #include "writers/shell/DesktopHelpers.h"
 
 namespace {
@@ -132,18 +131,6 @@ bool CFoliantDlg::PreTranslateMessage(QEvent* message) {
     return false;
   Log(LOG_LOCATION, "CFoliantDlg::PreTranslateMessage(): No further processing");
   return true;
-}
-
-bool CFoliantDlg::event(QEvent* event) {
-  switch (static_cast<int>(event->type())) {
-    case WM_SCAN_COMPLETE:
-    case WM_SCAN_CANCELLED:
-    case WM_SCAN_ERROR:
-    case WM_SCAN_PAGE:
-      return workflow_->OnScanNotification(static_cast<int>(event->type()));
-    default:
-      return QDialog::event(event);
-  }
 }
 
 // The editor of a tree item's name is a child of the tree; while it has the

@@ -73,7 +73,6 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
  protected:
   void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
-  bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void done(int result) override;
 

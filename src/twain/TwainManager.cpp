@@ -1,13 +1,11 @@
 #include "twain/TwainManager.h"
 
-#include <QCoreApplication>
 #include <exception>
 #include <utility>
 
 #include "core/ContractChecks.h"
 #include "core/DebugLog.h"
 #include "twain/GlobalMemory.h"
-#include "twain/ScanNotificationEvent.h"
 
 TwainManager::TwainManager() {
   Log(LOG_LOCATION, "TwainManager::TwainManager()");
@@ -29,15 +27,12 @@ TwainManager::~TwainManager() {
 
 bool TwainManager::Initialize(int majorVersion, int minorVersion, const std::string& versionInfo,
                               const std::string& manufacturer, const std::string& productFamily,
-                              const std::string& productName, QObject* notify) {
+                              const std::string& productName, QObject* parent) {
   Log(LOG_LOCATION, "TwainManager::Initialize()");
-  CheckPrecondition(CONTRACT_LOCATION, notify != nullptr);
-  // Kept before anything can fail: without a default source the user may
-  // still choose one, and that scan's outcome must reach the window.
-  notifyWindow_ = notify;
+  CheckPrecondition(CONTRACT_LOCATION, parent != nullptr);
   try {
     OpenDataSourceManager(majorVersion, minorVersion, versionInfo, manufacturer, productFamily,
-                          productName, notify);
+                          productName, parent);
     SelectDefaultDataSource();
     deferredEndScan_ = false;
   } catch (const std::exception&) {
@@ -60,6 +55,11 @@ void TwainManager::StartScan(const ScanRequest& request) {
     Log(LOG_LOCATION, "TwainManager::StartScan(): Eating exception.");
     RecoverFromFailure();
   }
+}
+
+bool TwainManager::IsSourceBusy() {
+  ProcessDeferredTasks();
+  return IsDataSourceEnabled();
 }
 
 bool TwainManager::PreTranslateMessage(QEvent* message) {
@@ -124,7 +124,7 @@ void TwainManager::TransferReadyPage() {
   // The pages offered before a failure stay with the window; the failure is
   // reported, so that a jam is never taken for the end of the batch.
   if (HasTransferFailed()) {
-    NotifyError(1);
+    NotifyError();
   } else if (pagesThisScan_ == 0) {
     NotifyCancelled();
   } else {
@@ -143,7 +143,7 @@ void TwainManager::RecoverFromFailure() {
   deferredEndScan_ = false;
   deferredCloseDataSource_ = false;
   transferWaiting_ = false;
-  NotifyError(1);
+  NotifyError();
 }
 
 std::vector<TW_HANDLE> TwainManager::GetImages() const {
@@ -216,33 +216,25 @@ void TwainManager::EndScan() {
 
 void TwainManager::NotifyPage() {
   Log(LOG_LOCATION, "TwainManager::NotifyPage()");
-  Notify(WM_SCAN_PAGE, 0);
+  Post(Notice::Page);
 }
 
 void TwainManager::NotifyComplete() {
   Log(LOG_LOCATION, "TwainManager::NotifyComplete()");
   scanUnderWay_ = false;
-  Notify(WM_SCAN_COMPLETE, 0);
+  Post(Notice::Complete);
 }
 
 void TwainManager::NotifyCancelled() {
   Log(LOG_LOCATION, "TwainManager::NotifyCancelled()");
   scanUnderWay_ = false;
-  Notify(WM_SCAN_CANCELLED, 0);
+  Post(Notice::Cancelled);
 }
 
-void TwainManager::NotifyError(int code) {
+void TwainManager::NotifyError() {
   Log(LOG_LOCATION, "TwainManager::NotifyError()");
   scanUnderWay_ = false;
-  Notify(WM_SCAN_ERROR, code);
-}
-
-void TwainManager::Notify(int type, int wParam) {
-  if (notifyWindow_.isNull()) {
-    Log(LOG_LOCATION, "TwainManager::Notify(): No window to tell of %d", type);
-    return;
-  }
-  QCoreApplication::postEvent(notifyWindow_.data(), new ScanNotificationEvent(type, wParam));
+  Post(Notice::Failed);
 }
 
 // A source left enabled (no end pending) is disabled and closed first: the

@@ -1,43 +1,44 @@
 #pragma once
 
-#include <QPointer>
 #include <string>
 #include <vector>
 
+#include "twain/ScanSource.h"
 #include "twain/TwainHelper.h"
 
 class QEvent;
 class QObject;
 
-// Runs one scan at a time inside the GUI thread's event loop and tells the
-// notify window how it ended by posting a ScanNotificationEvent. No failure
-// of a scan leaves StartScan, PreTranslateMessage or EndScan.
+// Runs one scan at a time inside the GUI thread's event loop and tells how it
+// ended through the ScanSource signals. No failure of a scan leaves
+// StartScan, PreTranslateMessage or EndScan.
 //
-// Each page is offered as its transfer ends (WM_SCAN_PAGE), so a long feeder
+// Each page is offered as its transfer ends (pageReady), so a long feeder
 // batch can be saved as it arrives. The pages stay owned here until
 // TakeImages hands them over; GetImages hands out the handle values, valid
 // until the next StartScan, Uninitialize or destruction.
-class TwainManager : public TwainHelper {
+class TwainManager : public ScanSource, public TwainHelper {
  public:
   TwainManager();
-  ~TwainManager();
+  ~TwainManager() override;
 
   // Opens the manager and selects the default source; returns whether the
-  // manager is open. `notify` receives the scan notifications from here on.
+  // manager is open. The source's own events are posted to `parent`.
   bool Initialize(int majorVersion, int minorVersion, const std::string& versionInfo,
                   const std::string& manufacturer, const std::string& productFamily,
-                  const std::string& productName, QObject* notify);
-  void StartScan(const ScanRequest& request);
+                  const std::string& productName, QObject* parent);
+
+  // ScanSource
+  bool IsSourceSelected() const override { return IsDataSourceSelected(); }
+  void StartScan(const ScanRequest& request) override;
+  bool IsSourceBusy() override;
+  // A transfer that waited for room (see SetHeldPageLimit) runs now.
+  std::vector<TW_HANDLE> TakeImages() override;
+  void SetHeldPageLimit(std::size_t pages) override { heldPageLimit_ = pages; }
+
   // True when `message` was the source's own event and needs no further handling.
   bool PreTranslateMessage(QEvent* message);
   std::vector<TW_HANDLE> GetImages() const;
-  // Moves the held pages out in delivery order; the caller frees each with GlobalFree.
-  // A transfer that waited for room (see SetHeldPageLimit) runs now.
-  std::vector<TW_HANDLE> TakeImages();
-  // At most `pages` untaken pages are held (0: no limit, the default). A page
-  // the source announces beyond that stays with the source until TakeImages,
-  // so a fast feeder cannot fill memory while the pages before are written.
-  void SetHeldPageLimit(std::size_t pages) { heldPageLimit_ = pages; }
 
   // These carry out a pending end of scan first; failures reach the caller.
   void SelectDataSource();
@@ -50,7 +51,7 @@ class TwainManager : public TwainHelper {
   void EndScan();
   void NotifyComplete();
   void NotifyCancelled();
-  void NotifyError(int code);
+  void NotifyError();
   void NotifyPage();
   void Uninitialize();
 
@@ -59,10 +60,8 @@ class TwainManager : public TwainHelper {
   void TransferReadyPage();
   void TransferWaitingPage();
   void RecoverFromFailure();
-  void Notify(int type, int wParam);
 
   std::vector<TW_HANDLE> images_;
-  QPointer<QObject> notifyWindow_;
   bool deferredEndScan_ = false;
   bool deferredCloseDataSource_ = false;
   bool scanUnderWay_ = false;  // started, and its outcome not yet posted

@@ -13,8 +13,7 @@
 #include "core/Prompter.h"
 #include "settings/AppSettings.h"
 #include "twain/GlobalMemory.h"
-#include "twain/ScanNotificationEvent.h"
-#include "twain/TwainManager.h"
+#include "twain/ScanSource.h"
 #include "workflow/DestinationNameCheck.h"
 #include "workflow/DocumentPaths.h"
 #include "workflow/NextPageChoice.h"
@@ -44,7 +43,7 @@ QString Text(const std::string& text) {
   return QString::fromStdString(text);
 }
 
-// The pages taken from the scan manager belong to us until saved; they are
+// The pages taken from the scan source belong to us until saved; they are
 // freed one by one as soon as each is on disk, whatever happens.
 class TakenPages {
  public:
@@ -69,14 +68,18 @@ class TakenPages {
 
 }  // namespace
 
-ScanWorkflow::ScanWorkflow(ScanWorkflowHost& host, TwainManager& scanManager,
-                           ScanWorkflowSeams seams)
-    : host_(host), scanManager_(scanManager), seams_(std::move(seams)), blankPages_(seams_.trash) {
+ScanWorkflow::ScanWorkflow(ScanWorkflowHost& host, ScanSource& source, ScanWorkflowSeams seams)
+    : host_(host), source_(source), seams_(std::move(seams)), blankPages_(seams_.trash) {
   CheckPrecondition(CONTRACT_LOCATION, seams_.prompter != nullptr && seams_.chooseNextPage &&
                                            seams_.viewFile && seams_.createWorker);
   // Each page is written before the next is taken from the source, so a
   // feeder batch needs memory for one page whatever its length.
-  scanManager_.SetHeldPageLimit(1);
+  source_.SetHeldPageLimit(1);
+  // The source queues its signals, so none arrives inside a call made to it.
+  QObject::connect(&source_, &ScanSource::pageReady, &receiver_, [this] { OnScanPage(); });
+  QObject::connect(&source_, &ScanSource::scanComplete, &receiver_, [this] { OnScanComplete(); });
+  QObject::connect(&source_, &ScanSource::scanCancelled, &receiver_, [this] { OnScanCancelled(); });
+  QObject::connect(&source_, &ScanSource::scanFailed, &receiver_, [this] { OnScanError(); });
 }
 
 ScanWorkflow::~ScanWorkflow() = default;
@@ -107,15 +110,14 @@ void ScanWorkflow::OnScanClicked() {
 // away from the pages it is delivering; it is refused. A source whose window
 // the user closed tells nobody, so its pending end is carried out here first.
 bool ScanWorkflow::RefuseWhileScanning() {
-  if (!scanning_)
+  if (state_ == ScanState::Idle)
     return false;
-  scanManager_.ProcessDeferredTasks();
-  if (scanManager_.IsDataSourceEnabled()) {
+  if (source_.IsSourceBusy() || state_ != ScanState::Scanning) {
     Log(LOG_LOCATION, "CFoliantDlg::OnScanClicked(): Scan in progress");
     Ask().ShowNotice(PromptId::ScanInProgress, kScanInProgress);
     return true;
   }
-  scanning_ = false;
+  Move(ScanEvent::SourceLetGo);
   return false;
 }
 
@@ -124,9 +126,9 @@ bool ScanWorkflow::PassesChecks() {
     Ask().ShowError(PromptId::NoDestinationSelected, kNoDestinationSelected);
     return false;
   }
-  if (!scanManager_.IsDataSourceSelected()) {
+  if (!source_.IsSourceSelected()) {
     host_.SelectSource();
-    if (!scanManager_.IsDataSourceSelected()) {
+    if (!source_.IsSourceSelected()) {
       Ask().ShowError(PromptId::NoScanners, kNoScanners);
       return false;
     }
@@ -198,7 +200,6 @@ void ScanWorkflow::StartDocument() {
   pageNumber_ = 1;
   scannedPages_.clear();
   createdDocumentFolder_ = claim_.CreatedFolder();
-  deferredOutcome_ = Outcome::None;
   StartCleanup();
 }
 
@@ -230,76 +231,61 @@ void ScanWorkflow::StartScanningPage() {
   Log(LOG_LOCATION, "CFoliantDlg::StartScanningPage()");
   Log(LOG_LOCATION, "resolution_ = %d", choices_.resolution);
   Log(LOG_LOCATION, "pixelType_ = %d", static_cast<int>(choices_.pixelType));
-  scanning_ = true;
+  Move(ScanEvent::Start);
   pagesThisScan_ = 0;
-  scanManager_.StartScan(ScanRequest{choices_.documentSize.Width(), choices_.documentSize.Height(),
-                                     choices_.resolution, choices_.pixelType,
-                                     choices_.showScannerUi, choices_.feeder});
+  source_.StartScan(ScanRequest{choices_.documentSize.Width(), choices_.documentSize.Height(),
+                                choices_.resolution, choices_.pixelType, choices_.showScannerUi,
+                                choices_.feeder});
 }
 
-bool ScanWorkflow::OnScanNotification(int type) {
-  switch (type) {
-    case WM_SCAN_COMPLETE:
+void ScanWorkflow::Move(ScanEvent event) {
+  state_ = NextScanState(state_, event);
+}
+
+// True when the outcome is handled now: one that arrives while pages are
+// being written waits for them, one for a scan already ending is dropped.
+bool ScanWorkflow::TakeOutcome(ScanEvent outcome) {
+  const ScanState from = std::exchange(state_, NextScanState(state_, outcome));
+  return from == ScanState::Scanning || from == ScanState::Idle;
+}
+
+// The outcome that arrived during the save is handled as if it came now.
+void ScanWorkflow::RunWaitingOutcome(ScanState saved) {
+  switch (saved) {
+    case ScanState::SavingThenComplete:
       OnScanComplete();
-      return true;
-    case WM_SCAN_CANCELLED:
+      break;
+    case ScanState::SavingThenCancelled:
       OnScanCancelled();
-      return true;
-    case WM_SCAN_ERROR:
+      break;
+    case ScanState::SavingThenFailed:
       OnScanError();
-      return true;
-    case WM_SCAN_PAGE:
-      OnScanPage();
-      return true;
+      break;
     default:
-      return false;
-  }
-}
-
-// A notification that arrives while a page is being saved (the progress
-// dialog runs its own event loop) waits until the pages are on disk.
-bool ScanWorkflow::DeferWhileSaving(Outcome outcome) {
-  if (!saving_)
-    return false;
-  deferredOutcome_ = outcome;
-  return true;
-}
-
-void ScanWorkflow::RunDeferredOutcome() {
-  const Outcome outcome = std::exchange(deferredOutcome_, Outcome::None);
-  switch (outcome) {
-    case Outcome::Complete:
-      OnScanComplete();
-      break;
-    case Outcome::Cancelled:
-      OnScanCancelled();
-      break;
-    case Outcome::Error:
-      OnScanError();
-      break;
-    case Outcome::None:
       break;
   }
 }
 
-int ScanWorkflow::OnScanPage() {
-  if (saving_ || !scanning_)
-    return 1;  // the save loop under way takes this page as well
+void ScanWorkflow::OnScanPage() {
+  if (state_ != ScanState::Scanning)
+    return;  // the save loop under way takes this page as well
+  Move(ScanEvent::PageOffered);
   SaveOfferedPages();
-  RunDeferredOutcome();
-  return 1;
+  const ScanState saved = state_;
+  Move(ScanEvent::PagesSaved);
+  RunWaitingOutcome(saved);
 }
 
-int ScanWorkflow::OnScanComplete() {
-  if (DeferWhileSaving(Outcome::Complete))
-    return 1;
+void ScanWorkflow::OnScanComplete() {
+  if (!TakeOutcome(ScanEvent::Completed))
+    return;
   Log(LOG_LOCATION, "CFoliantDlg::OnScanComplete()");
-  if (!scanning_) {
+  if (state_ != ScanState::Ending) {
     Log(LOG_LOCATION, "CFoliantDlg::OnScanComplete(): No scan in progress");
-    return 1;
+    return;
   }
   SaveScannedPages();
-  scanning_ = false;
+  Move(ScanEvent::Ended);
   const bool isSinglePage = !choices_.isMultiPageDocument;
   if (choices_.isMultiPageDocument || Paths().IsContainerFormat()) {
     Log(LOG_LOCATION, "CFoliantDlg::OnScanComplete(): isMultiPageDocument_ or IsContainerFormat()");
@@ -326,12 +312,11 @@ int ScanWorkflow::OnScanComplete() {
           CombineScannedPages();
         }
         FinishDocument();
-        return 1;
+        return;
     }
   }
   if (isSinglePage)
     FinishDocument();
-  return 1;
 }
 
 int ScanWorkflow::ChooseNextPage() {
@@ -343,30 +328,28 @@ int ScanWorkflow::ChooseNextPage() {
   return choice;
 }
 
-int ScanWorkflow::OnScanCancelled() {
-  if (DeferWhileSaving(Outcome::Cancelled))
-    return 1;
+void ScanWorkflow::OnScanCancelled() {
+  if (!TakeOutcome(ScanEvent::Cancelled))
+    return;
   Log(LOG_LOCATION, "CFoliantDlg::OnScanCancelled()");
-  scanning_ = false;
   if (!scannedPages_.empty())
     AskToDeletePages();
   claim_.Release();
   ReportPagesSetAside();
-  return 1;
 }
 
-int ScanWorkflow::OnScanError() {
-  if (DeferWhileSaving(Outcome::Error))
-    return 1;
+void ScanWorkflow::OnScanError() {
+  if (!TakeOutcome(ScanEvent::Failed))
+    return;
   Log(LOG_LOCATION, "CFoliantDlg::OnScanError()");
   // Pages the scanner delivered before the failure are kept, not dropped.
-  if (scanning_)
+  if (state_ == ScanState::Ending) {
     SaveOfferedPages();
-  scanning_ = false;
+    Move(ScanEvent::Ended);
+  }
   claim_.Release();
   Ask().ShowError(PromptId::ScannerError, kScannerError);
   ReportPagesSetAside();
-  return 1;
 }
 
 void ScanWorkflow::AskToDeletePages() {
@@ -381,13 +364,12 @@ void ScanWorkflow::SaveScannedPages() {
     Log(LOG_LOCATION, "CFoliantDlg::SaveScannedPages(): No pages");
 }
 
-// Takes what the scan manager holds until it holds nothing: pages offered
+// Takes what the scan source holds until it holds nothing: pages offered
 // while one is being written are saved by the same loop, in order.
 int ScanWorkflow::SaveOfferedPages() {
-  const bool wasSaving = std::exchange(saving_, true);
   int saved = 0;
   for (;;) {
-    TakenPages pages(scanManager_.TakeImages());
+    TakenPages pages(source_.TakeImages());
     if (pages.size() == 0)
       break;
     for (std::size_t i = 0; i < pages.size(); ++i) {
@@ -401,7 +383,6 @@ int ScanWorkflow::SaveOfferedPages() {
       ++saved;
     }
   }
-  saving_ = wasSaving;
   return saved;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <functional>
 #include <memory>
 #include <string>
@@ -11,15 +12,16 @@
 #include "workflow/DocumentClaim.h"
 #include "workflow/DocumentFolderRemoval.h"
 #include "workflow/PageRecognition.h"
+#include "workflow/ScanState.h"
 #include "workflow/ScanWorkflowHost.h"
 #include "writers/WriteWorker.h"
 
 class DocumentPaths;
 class Prompter;
 class PageCleaner;
-class TwainManager;
+class ScanSource;
 
-// What the workflow uses besides the host and the scan manager: the window
+// What the workflow uses besides the host and the scan source: the window
 // hands in its dialogs, the command line its console, tests their scripts.
 // Every one must be set.
 struct ScanWorkflowSeams {
@@ -36,27 +38,20 @@ struct ScanWorkflowSeams {
 };
 
 // The document in progress and the scan command's steps: validation,
-// one page scan at a time, the scan manager's notifications, saving each page
+// one page scan at a time, the scan source's notifications, saving each page
 // as it arrives, the page loop, combining and finishing the document. Every
 // question goes through the prompter; no widget of its own.
 class ScanWorkflow {
  public:
-  ScanWorkflow(ScanWorkflowHost& host, TwainManager& scanManager, ScanWorkflowSeams seams);
+  ScanWorkflow(ScanWorkflowHost& host, ScanSource& source, ScanWorkflowSeams seams);
   ~ScanWorkflow();
   ScanWorkflow(const ScanWorkflow&) = delete;
   ScanWorkflow& operator=(const ScanWorkflow&) = delete;
 
   void OnScanClicked();
-  // Handlers of the scan manager's notifications; each returns 1.
-  int OnScanComplete();
-  int OnScanCancelled();
-  int OnScanError();
-  int OnScanPage();
-  // Runs the handler of a notification type (5024 to 5027); false for any other type.
-  bool OnScanNotification(int type);
 
-  // A page scan was started and its outcome has not arrived yet.
-  bool IsScanning() const { return scanning_; }
+  // A page scan was started and its outcome is not handled yet.
+  bool IsScanning() const { return state_ != ScanState::Idle; }
   // The number the next saved page gets.
   int PageNumber() const { return pageNumber_; }
   const std::vector<std::string>& ScannedPages() const { return scannedPages_; }
@@ -76,8 +71,11 @@ class ScanWorkflow {
   void RemoveDestinationFolder(const std::string& folder, const std::vector<std::string>& pages);
 
  private:
-  enum class Outcome { None, Complete, Cancelled, Error };
-
+  // Handlers of the scan source's signals.
+  void OnScanComplete();
+  void OnScanCancelled();
+  void OnScanError();
+  void OnScanPage();
   bool PassesChecks();
   bool RefuseWhileScanning();
   bool CheckDestinationNameText();
@@ -92,22 +90,21 @@ class ScanWorkflow {
   void StartCleanup();
   bool SetAsideIfBlank(const std::string& path);
   void ReportPagesSetAside();
-  bool DeferWhileSaving(Outcome outcome);
-  void RunDeferredOutcome();
+  void Move(ScanEvent event);
+  bool TakeOutcome(ScanEvent outcome);
+  void RunWaitingOutcome(ScanState saved);
   int ChooseNextPage();
   Prompter& Ask() const { return *seams_.prompter; }
 
   ScanWorkflowHost& host_;
-  TwainManager& scanManager_;
+  ScanSource& source_;
   ScanWorkflowSeams seams_;
   ScanChoices choices_;
   std::vector<std::string> scannedPages_;
   int pageNumber_ = 1;
   int pagesThisScan_ = 0;
-  bool scanning_ = false;
-  bool saving_ = false;
+  ScanState state_ = ScanState::Idle;
   bool createdDocumentFolder_ = false;
-  Outcome deferredOutcome_ = Outcome::None;
   DocumentFolderRemoval removal_;
   PageRecognition recognition_;
   DocumentClaim claim_;
@@ -115,4 +112,6 @@ class ScanWorkflow {
   std::shared_ptr<PageCleaner> cleaner_;
   BlankPageKeeper blankPages_;
   bool pageSetAside_ = false;
+  // Receives the source's signals; destroyed first, it disconnects them.
+  QObject receiver_;
 };

@@ -2,6 +2,8 @@
 // with the message and usage on standard error, nothing on standard output.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <optional>
 #include <string>
 #include <vector>
@@ -74,6 +76,28 @@ TEST(CommandUsage, BadUsageIsRefusedWithExitStatusOne) {
     EXPECT_NE(outcome.err.find(CommandUsage(arguments.front())), std::string::npos);
     EXPECT_TRUE(outcome.out.empty());
   }
+}
+
+// The refusals that look at the disk or the size catalogue, still made before
+// any scanner is opened or any file written.
+TEST(CommandUsage, RefusalsOfTheDiskAndTheCatalogueAreBadUsage) {
+  QTemporaryDir archive;
+  ASSERT_TRUE(archive.isValid());
+  const std::string folder = archive.path().toStdString();
+  const std::vector<std::string> cases[] = {
+      {"scan", folder, "--size", "Napkin"},
+      {"scan", folder, "--name", "a/b"},
+      {"scan", folder + "/missing"},
+      {"convert", folder + "/missing.tif"},
+  };
+  for (const std::vector<std::string>& arguments : cases) {
+    SCOPED_TRACE(arguments.back());
+    const Outcome outcome = RunInProcess(arguments);
+    EXPECT_EQ(outcome.status, kExitUsage);
+    EXPECT_NE(outcome.err.find(CommandUsage(arguments.front())), std::string::npos);
+    EXPECT_TRUE(outcome.out.empty());
+  }
+  EXPECT_TRUE(QDir(archive.path()).isEmpty());
 }
 
 TEST(CommandUsage, HelpPrintsTheCommandsUsageAndSucceeds) {

@@ -7,25 +7,25 @@
 
 #include "SaneTestConfig.h"
 #include "twain/GlobalMemory.h"
-#include "twain/ScanNotificationEvent.h"
 #include "twain/SourceEventFilter.h"
 #include "twain/TwainManager.h"
 
 namespace {
 
-// The main window's part: records the scan notifications.
+enum Ending { kComplete = 1, kCancelled, kFailed };
+
+// The main window's part: records how each scan ended.
 class NotifyWindow : public QObject {
  public:
-  std::vector<int> notifications;
-
- protected:
-  bool event(QEvent* event) override {
-    if (event->type() >= WM_SCAN_COMPLETE && event->type() <= WM_SCAN_ERROR) {
-      notifications.push_back(event->type());
-      return true;
-    }
-    return QObject::event(event);
+  void Watch(ScanSource& source) {
+    connect(&source, &ScanSource::scanComplete, this,
+            [this] { notifications.push_back(kComplete); });
+    connect(&source, &ScanSource::scanCancelled, this,
+            [this] { notifications.push_back(kCancelled); });
+    connect(&source, &ScanSource::scanFailed, this, [this] { notifications.push_back(kFailed); });
   }
+
+  std::vector<int> notifications;
 };
 
 int WaitForNotification(NotifyWindow& window) {
@@ -41,7 +41,10 @@ struct TwainManagerRun {
   TwainManager manager;
   SourceEventFilter filter{manager};
 
-  TwainManagerRun() { QCoreApplication::instance()->installEventFilter(&filter); }
+  TwainManagerRun() {
+    QCoreApplication::instance()->installEventFilter(&filter);
+    window.Watch(manager);
+  }
   bool Initialize() {
     return manager.Initialize(2, 0, "2.00.0147", "Ferncastle", "Quillery", "Docketeer", &window);
   }
@@ -54,7 +57,7 @@ TEST(TwainManagerEndToEnd, LetterPageInGreyArrivesAsOneBitmap) {
 
   run.manager.StartScan({8500, 11000, 75, PixelType::Gray, false});
 
-  ASSERT_EQ(WaitForNotification(run.window), WM_SCAN_COMPLETE);
+  ASSERT_EQ(WaitForNotification(run.window), kComplete);
   const std::vector<TW_HANDLE> images = run.manager.GetImages();
   ASSERT_EQ(images.size(), 1u);
   const auto* header = static_cast<const std::int32_t*>(GlobalLock(images[0]));
@@ -70,13 +73,13 @@ TEST(TwainManagerEndToEnd, FeederBatchAndASecondScan) {
   ASSERT_TRUE(run.Initialize());
 
   run.manager.StartScan({8267, 11692, 50, PixelType::ColorHigh, false});
-  ASSERT_EQ(WaitForNotification(run.window), WM_SCAN_COMPLETE);
+  ASSERT_EQ(WaitForNotification(run.window), kComplete);
   EXPECT_EQ(run.manager.GetImages().size(), 10u);
 
   run.window.notifications.clear();
   run.manager.StartScan({8267, 11692, 50, PixelType::BlackAndWhite,
                          false});  // the feeder of the test backend refills
-  ASSERT_EQ(WaitForNotification(run.window), WM_SCAN_COMPLETE);
+  ASSERT_EQ(WaitForNotification(run.window), kComplete);
   EXPECT_EQ(run.manager.GetImages().size(), 10u);
 }
 

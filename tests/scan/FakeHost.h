@@ -1,10 +1,8 @@
 #pragma once
 
-#include <QObject>
 #include <string>
 #include <vector>
 
-#include "workflow/ScanWorkflow.h"
 #include "workflow/ScanWorkflowHost.h"
 
 // The window as the workflow sees it: choices set by the test, and a count of
@@ -31,13 +29,4 @@ class FakeHost : public ScanWorkflowHost {
   int saveFolderPreferencesCalls = 0;
   int reloadCalls = 0;
   std::vector<std::string> notices;
-};
-
-// Hands the scan manager's notifications to the workflow, as the window does.
-class NotificationForwarder : public QObject {
- public:
-  ScanWorkflow* workflow = nullptr;
-
- protected:
-  bool event(QEvent* event) override;
 };

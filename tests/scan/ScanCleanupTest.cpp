@@ -3,12 +3,11 @@
 // turned upright and a crooked one straightened, whatever the format.
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QDir>
 #include <QImage>
-#include <fstream>
 
 #include "ScannedPageMaker.h"
+#include "TestFiles.h"
 #include "WorkflowFixture.h"
 #include "cleanup/PageCleaner.h"
 #include "scan/ScanNextPageDlg.h"
@@ -20,24 +19,8 @@ using scanned_pages::Recipe;
 
 constexpr int kDpi = 200;
 
-// The page as the scanner hands it over: a BMP without its file header.
 std::vector<std::uint8_t> Dib(const Recipe& recipe) {
-  QByteArray bmp;
-  QBuffer buffer(&bmp);
-  buffer.open(QIODevice::WriteOnly);
-  scanned_pages::MakePage(recipe).convertToFormat(QImage::Format_RGB888).save(&buffer, "BMP");
-  constexpr qsizetype kFileHeader = 14;
-  return {bmp.begin() + kFileHeader, bmp.end()};
-}
-
-int CountPdfPages(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::string pdf{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  const std::string tag = "/Type /Page";
-  int count = 0;
-  for (std::size_t at = pdf.find(tag); at != std::string::npos; at = pdf.find(tag, at + 1))
-    count += at + tag.size() < pdf.size() && pdf[at + tag.size()] != 's' ? 1 : 0;
-  return count;
+  return DibOf(scanned_pages::MakePage(recipe));
 }
 
 // Mean grey of a band of rows: text makes it darker than bare paper.
@@ -57,7 +40,7 @@ class ScanCleanupTest : public WorkflowFixture {
   // blank back with punch holes, front pulled in at 4 degrees.
   void ScriptFeederBatch() {
     ScriptScans({5});
-    Script().pages = {
+    source_.pages = {
         Dib({.content = Content::Text, .dpi = kDpi, .seed = 1}),
         Dib({.content = Content::Nothing, .dpi = kDpi, .noise = true, .bleedThrough = true}),
         Dib({.content = Content::Text, .dpi = kDpi, .clockwiseTurn = 180, .seed = 2}),
@@ -78,7 +61,7 @@ TEST_F(ScanCleanupTest, BlankBacksOfAFeederBatchAreLeftOutOfThePdfAndKeptBesideI
   Build();
   Click();
 
-  EXPECT_EQ(CountPdfPages(PathOf("Doc.pdf")), 3);
+  EXPECT_EQ(PdfPageCount(PathOf("Doc.pdf")), 3);
   EXPECT_FALSE(Exists("Doc"));
   EXPECT_TRUE(Exists("Doc (blank pages)/Blank page 001.jpg"));
   EXPECT_TRUE(Exists("Doc (blank pages)/Blank page 002.jpg"));
@@ -110,7 +93,7 @@ TEST_F(ScanCleanupTest, AFolderOfPngPagesHoldsTheFrontsUprightAndStraight) {
 
 TEST_F(ScanCleanupTest, TheBlankPageOfASinglePageDocumentGoesToTheTrash) {
   ScriptScans({1});
-  Script().pages = {Dib({.content = Content::Nothing, .dpi = kDpi, .specks = true})};
+  source_.pages = {Dib({.content = Content::Nothing, .dpi = kDpi, .specks = true})};
   host_.choices.resolution = kDpi;
   host_.choices.fileFormatType = FileFormatType::Png;
   host_.choices.cleanup.skipBlank = true;

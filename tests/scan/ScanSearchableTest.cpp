@@ -3,7 +3,6 @@
 // recognised as it reaches disk, and the combined PDF carries their text.
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QImage>
 
 #include "TextPages.h"
@@ -15,16 +14,8 @@ namespace {
 
 using namespace text_pages;
 
-// The page as the scanner hands it over: a BMP without its file header.
 std::vector<std::uint8_t> Dib(const std::string& pageFile) {
-  QByteArray bmp;
-  QBuffer buffer(&bmp);
-  buffer.open(QIODevice::WriteOnly);
-  QImage(QString::fromStdString(pageFile))
-      .convertToFormat(QImage::Format_RGB888)
-      .save(&buffer, "BMP");
-  constexpr qsizetype kFileHeader = 14;
-  return {bmp.begin() + kFileHeader, bmp.end()};
+  return DibOf(QImage(QString::fromStdString(pageFile)));
 }
 
 class ScanSearchableTest : public WorkflowFixture {};
@@ -39,7 +30,7 @@ TEST_F(ScanSearchableTest, ScannedLetterIsFoundByItsWords) {
   const PrintedPage printed =
       RenderPage(second, "Premium", EnglishParagraphs().mid(1), QColor(0xE0, 0xE0, 0xE0));
   ScriptScans({2});
-  Script().pages = {Dib(first), Dib(second)};
+  source_.pages = {Dib(first), Dib(second)};
   nextPageChoices_ = {DONE_SCANNING};
   Answer();
   host_.choices.fileFormatType = FileFormatType::PdfCompressed;

@@ -43,7 +43,7 @@ class ScanWorkflowSaneTest : public ::testing::Test {
     ASSERT_TRUE(root_.isValid());
     QCoreApplication::instance()->installEventFilter(&filter_);
     ASSERT_TRUE(
-        manager_.Initialize(2, 0, "2.00.0147", "Ferncastle", "Quillery", "Docketeer", &forwarder_));
+        manager_.Initialize(2, 0, "2.00.0147", "Ferncastle", "Quillery", "Docketeer", &window_));
     host_.choices.destinationFolder = Folder();
     host_.choices.documentSize = DocumentSize("Letter", 8500, 11000);
     host_.choices.resolution = kDpi;
@@ -56,12 +56,8 @@ class ScanWorkflowSaneTest : public ::testing::Test {
     };
     seams.viewFile = [](const std::string&, bool) {};
     workflow_ = std::make_unique<ScanWorkflow>(host_, manager_, seams);
-    forwarder_.workflow = workflow_.get();
   }
-  void TearDown() override {
-    forwarder_.workflow = nullptr;
-    workflow_.reset();
-  }
+  void TearDown() override { workflow_.reset(); }
 
   std::string Folder() const { return root_.path().toStdString() + "/"; }
   std::string PathOf(const std::string& name) const { return Folder() + name; }
@@ -82,7 +78,7 @@ class ScanWorkflowSaneTest : public ::testing::Test {
 
   QTemporaryDir root_;
   FakeHost host_;
-  NotificationForwarder forwarder_;
+  QObject window_;  // the source's events are posted here
   TwainManager manager_;
   SourceEventFilter filter_{manager_};
   std::unique_ptr<ScanWorkflow> workflow_;
@@ -141,7 +137,7 @@ TEST_F(ScanWorkflowSaneTest, AFeederBatchOfTenBecomesOnePdf) {
   // The source is chosen again so that it reads the feeder setting.
   manager_.Uninitialize();
   ASSERT_TRUE(
-      manager_.Initialize(2, 0, "2.00.0147", "Ferncastle", "Quillery", "Docketeer", &forwarder_));
+      manager_.Initialize(2, 0, "2.00.0147", "Ferncastle", "Quillery", "Docketeer", &window_));
   host_.choices.isMultiPageDocument = true;
   host_.choices.fileFormatType = static_cast<FileFormatType>(6);
   choices_ = {DONE_SCANNING};

@@ -6,7 +6,6 @@
 #include "WorkflowFixture.h"
 #include "platform/imaging/ImageFile.h"
 #include "scan/ScanNextPageDlg.h"
-#include "twain/ScanNotificationEvent.h"
 
 namespace {
 
@@ -86,8 +85,8 @@ TEST_F(ScanWorkflowTest, EachWayADocumentEndsLeavesItsFiles) {
     SCOPED_TRACE(flow.name);
     QDir(root_.path()).removeRecursively();
     QDir().mkpath(root_.path());
-    Script().pages.clear();
-    Script().pendingCounts.clear();
+    source_.pages.clear();
+    source_.scans.clear();
     ScriptScans(flow.pagesPerScan);
     nextPageChoices_.assign(flow.choices.begin(), flow.choices.end());
     nextPageNumbers_.clear();
@@ -111,7 +110,7 @@ TEST_F(ScanWorkflowTest, EachWayADocumentEndsLeavesItsFiles) {
     EXPECT_EQ(host_.saveSettingsCalls, flow.finished);
     EXPECT_EQ(host_.saveFolderPreferencesCalls, flow.finished);
     EXPECT_EQ(nextPageNumbers_, flow.offeredPages);
-    EXPECT_TRUE(Script().pages.empty());
+    EXPECT_TRUE(source_.pages.empty());
   }
 }
 
@@ -165,23 +164,18 @@ TEST_F(ScanWorkflowTest, TheScanCommandStopsAtTheFirstFailedCheck) {
   };
   for (const Check& check : checks) {
     SCOPED_TRACE(static_cast<int>(check.message));
-    Script().hasDefaultSource = check.sourceSelected;
-    Script().userSelectedName = "";
-    manager_ = std::make_unique<TwainManager>();
-    filter_ = std::make_unique<SourceEventFilter>(*manager_);
-    QCoreApplication::instance()->installEventFilter(filter_.get());
-    manager_->Initialize(2, 0, "2.00.0147", "Ferncastle", "Quillery", "Docketeer", &forwarder_);
+    source_.selected = check.sourceSelected;
     Answer();
     host_ = FakeHost{};
     host_.selected = check.selected;
     host_.nameText = check.name;
     Build();
-    ForgetCalls();
+    source_.requests.clear();
     workflow_->OnScanClicked();
     EXPECT_EQ(Asked(), QList{check.message});
     EXPECT_EQ(host_.focus, check.focus);
     EXPECT_EQ(host_.selectSourceCalls, check.sourceSelected ? 0 : 1);
-    EXPECT_EQ(CountCalls("EnableDs"), 0);
+    EXPECT_TRUE(source_.requests.empty());
     EXPECT_FALSE(workflow_->IsScanning());
   }
 }
@@ -210,9 +204,9 @@ TEST_F(ScanWorkflowTest, AnExistingDestinationIsAskedAboutBeforeScanningAndBefor
   EXPECT_EQ(host_.saveSettingsCalls, 1);
 
   Answer(QList{PromptAnswer::No});
-  ForgetCalls();
+  source_.requests.clear();
   Click();
-  EXPECT_EQ(CountCalls("EnableDs"), 0);
+  EXPECT_TRUE(source_.requests.empty());
 }
 
 TEST_F(ScanWorkflowTest, ThePageSizeIsAskedForUnrotatedAndThePageIsSavedRotated) {
@@ -221,9 +215,9 @@ TEST_F(ScanWorkflowTest, ThePageSizeIsAskedForUnrotatedAndThePageIsSavedRotated)
   host_.choices.fileFormatType = static_cast<FileFormatType>(5);
   Build();
   Click();
-  ASSERT_FALSE(Script().layoutsSet.empty());
-  EXPECT_EQ(Script().layoutsSet.back().Frame.Right.Whole, 8);
-  EXPECT_EQ(Script().layoutsSet.back().Frame.Bottom.Whole, 11);
+  ASSERT_EQ(source_.requests.size(), 1u);
+  EXPECT_EQ(source_.requests.back().width, 8500);
+  EXPECT_EQ(source_.requests.back().height, 11000);
   std::unique_ptr<ImageFile> file;
   ASSERT_TRUE(IsOk(ImageFile::Open(PathOf("Doc.png"), file)));
   EXPECT_EQ(file->Width(), 2);  // the fake's first page is 3 by 2
@@ -245,9 +239,8 @@ TEST_F(ScanWorkflowTest, AFailedPageWriteIsReportedAndTheLoopGoesOn) {
 }
 
 TEST_F(ScanWorkflowTest, PagesDeliveredBeforeAScannerFailureAreKept) {
-  ScriptScans({4});
-  // The source breaks down while the fourth page is announced.
-  Script().Queue("GetImageInfo", {TWRC_SUCCESS, TWRC_SUCCESS, TWRC_SUCCESS, TWRC_FAILURE});
+  // The source breaks down after the third page.
+  source_.scans.push_back({3, FakeScanSource::Ending::Failed});
   host_.choices.isMultiPageDocument = true;
   Build();
   Click();
@@ -260,17 +253,16 @@ TEST_F(ScanWorkflowTest, PagesDeliveredBeforeAScannerFailureAreKept) {
 }
 
 TEST_F(ScanWorkflowTest, ACancelledScanAsksOnlyWhenPagesWereSaved) {
-  Script().Queue("GetNativeXfer", {TWRC_CANCEL});
-  ScriptScans({1});
+  source_.scans.push_back({0, FakeScanSource::Ending::Cancelled});
   Build();
   Click();
   EXPECT_TRUE(Asked().isEmpty());
   EXPECT_FALSE(workflow_->IsScanning());
 
   ScriptScans({1});
+  source_.scans.push_back({0, FakeScanSource::Ending::Cancelled});
   host_.choices.isMultiPageDocument = true;
   nextPageChoices_ = {SCAN_NEXT_PAGE};
-  Script().Queue("GetNativeXfer", {TWRC_XFERDONE, TWRC_CANCEL});
   Answer(QList{PromptAnswer::Yes});
   Click();
   EXPECT_EQ(Asked(), QList{PromptId::DeletePageFiles});
@@ -314,7 +306,6 @@ TEST_F(ScanWorkflowTest, ANewDocumentInTheSameFolderStopsAPendingRemoval) {
   // The next document goes into the same folder, which is empty while its
   // first page is being scanned: a late removal would take it away.
   QFile::remove(QString::fromStdString(PathOf("Doc/stray")));
-  Script().eventsOnEnable.clear();
   host_.choices.isMultiPageDocument = true;
   host_.choices.fileFormatType = static_cast<FileFormatType>(1);
   Answer({PromptAnswer::Yes});
@@ -347,19 +338,19 @@ TEST_F(ScanWorkflowTest, ASecondScanCommandWaitsUntilTheSourceLetsGo) {
   workflow_->OnScanClicked();
   Settle();
   ASSERT_TRUE(workflow_->IsScanning());
-  ForgetCalls();
+  source_.requests.clear();
   workflow_->OnScanClicked();
   EXPECT_EQ(Asked(), QList{PromptId::ScanInProgress});
-  EXPECT_EQ(CountCalls("EnableDs"), 0);
+  EXPECT_TRUE(source_.requests.empty());
 
-  // The user closes the source's own window: the source says so, nobody else
-  // is told, and the next scan command starts over.
-  PostFakeSourceEvent(Script(), &forwarder_, MSG_CLOSEDSREQ);
+  // The user closes the source's own window: nobody is told, and the next
+  // scan command starts over.
+  source_.CloseSourceWindow();
   Settle();
   ScriptScans({1});
   workflow_->OnScanClicked();
   Settle();
-  EXPECT_EQ(CountCalls("EnableDs"), 1);
+  EXPECT_EQ(source_.requests.size(), 1u);
   EXPECT_TRUE(Exists("Doc.jpg"));
 }
 
@@ -391,13 +382,14 @@ TEST_F(ScanWorkflowTest, PagesOfferedOneByOneAreSavedBeforeTheScanCompletes) {
   host_.choices.isMultiPageDocument = true;
   Build();
   workflow_->OnScanClicked();
-  QCoreApplication::postEvent(&forwarder_, new ScanNotificationEvent(WM_SCAN_PAGE, 0));
+  QMetaObject::invokeMethod(
+      &source_, [this] { emit source_.pageReady(); }, Qt::QueuedConnection);
   Settle();
   EXPECT_EQ(workflow_->ScannedPages(),
             (std::vector<std::string>{PathOf("Doc/Page 001.jpg"), PathOf("Doc/Page 002.jpg"),
                                       PathOf("Doc/Page 003.jpg")}));
   EXPECT_EQ(nextPageNumbers_, std::vector<int>{4});
-  EXPECT_TRUE(manager_->TakeImages().empty());
+  EXPECT_TRUE(source_.TakeImages().empty());
   EXPECT_EQ(host_.saveSettingsCalls, 1);
 }
 

@@ -4,17 +4,12 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include "DibPage.h"
 
 #include "scan/ScanNextPageDlg.h"
 
 void WorkflowFixture::SetUp() {
-  FakeDsmFixture::SetUp();
   ASSERT_TRUE(root_.isValid());
-  manager_ = std::make_unique<TwainManager>();
-  filter_ = std::make_unique<SourceEventFilter>(*manager_);
-  QCoreApplication::instance()->installEventFilter(filter_.get());
-  ASSERT_TRUE(
-      manager_->Initialize(2, 0, "2.00.0147", "Ferncastle", "Quillery", "Docketeer", &forwarder_));
   host_.choices.destinationFolder = Folder();
   host_.choices.fileFormatType = static_cast<FileFormatType>(1);
   host_.choices.documentSize = DocumentSize("Letter", 8500, 11000);
@@ -44,34 +39,27 @@ void WorkflowFixture::SetUp() {
 
 void WorkflowFixture::TearDown() {
   Settle();
-  forwarder_.workflow = nullptr;
   workflow_.reset();
-  filter_.reset();
-  manager_.reset();
   prompt_.reset();
-  FakeDsmFixture::TearDown();
 }
 
 void WorkflowFixture::Build() {
-  workflow_ = std::make_unique<ScanWorkflow>(host_, *manager_, seams_);
+  workflow_ = std::make_unique<ScanWorkflow>(host_, source_, seams_);
   workflow_->SetRemovalRetryInterval(10);
-  forwarder_.workflow = workflow_.get();
 }
 
 void WorkflowFixture::ScriptScans(const std::vector<int>& pagesPerScan) {
   for (int pages : pagesPerScan) {
-    AddPages(pages);
-    for (int i = 1; i < pages; ++i)
-      Script().pendingCounts.push_back(static_cast<TW_UINT16>(pages - i));
-    Script().pendingCounts.push_back(0);
+    for (int i = 0; i < pages; ++i)
+      source_.pages.push_back(MakeFakePage(3 + i, 2, static_cast<std::uint8_t>(0x10 * (i + 1))));
+    source_.scans.push_back({pages});
   }
-  Script().eventsOnEnable = {MSG_XFERREADY};
 }
 
 void WorkflowFixture::Settle() {
   for (int round = 0; round < 400; ++round) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    if (round >= 5 && (workflow_ == nullptr || !workflow_->IsScanning() || Script().pages.empty()))
+    if (round >= 5 && (workflow_ == nullptr || !workflow_->IsScanning() || source_.pages.empty()))
       break;
   }
   QCoreApplication::processEvents();

@@ -1,31 +1,32 @@
 #pragma once
 
-#include <QObject>
+#include <gtest/gtest.h>
+
 #include <QTemporaryDir>
 #include <deque>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "FakeDsmFixture.h"
 #include "FakeHost.h"
+#include "FakeScanSource.h"
 #include "ScriptedPrompt.h"
-#include "twain/SourceEventFilter.h"
-#include "twain/TwainManager.h"
 #include "workflow/ScanWorkflow.h"
 #include "workflow/ScanWorkflowHost.h"
 #include "writers/worker/ImageWriterWorkerDlg.h"
 
-// The workflow over the fake manager, saving into a temporary destination
-// folder; the next-page choices and the prompt's answers are scripted.
-class WorkflowFixture : public FakeDsmFixture {
+// The workflow over an in-process scanner, saving into a temporary
+// destination folder; the scans, the next-page choices and the prompt's
+// answers are scripted.
+class WorkflowFixture : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
 
   // Makes the workflow (after the test has set its seams).
   void Build();
-  // Scripts scans that deliver these many pages each, one scan per entry.
+  // Scripts scans that deliver these many pages each and complete, one scan
+  // per entry; the pages of each scan are 3, 4, 5... by 2 pixels.
   void ScriptScans(const std::vector<int>& pagesPerScan);
   // Runs the event loop until the workflow waits for the user or the scanner.
   void Settle();
@@ -41,9 +42,7 @@ class WorkflowFixture : public FakeDsmFixture {
 
   QTemporaryDir root_;
   FakeHost host_;
-  std::unique_ptr<TwainManager> manager_;
-  std::unique_ptr<SourceEventFilter> filter_;
-  NotificationForwarder forwarder_;
+  FakeScanSource source_;
   ScanWorkflowSeams seams_;
   // The writers behind the write worker; empty for the real ones.
   ImageWriterWorkerDlg::WriterFactory createWriter_;

@@ -10,7 +10,7 @@
 
 #include "core/DebugLog.h"
 #include "twain/GlobalMemory.h"
-#include "twain/ScanNotificationEvent.h"
+#include "twain/ScanSource.h"
 
 namespace {
 
@@ -91,24 +91,26 @@ void FakeDsmFixture::RunPostedEvents() {
     QCoreApplication::processEvents();
 }
 
+void NotifyWindow::Watch(ScanSource& source) {
+  connect(&source, &ScanSource::pageReady, this, [this] { Record(Page); });
+  connect(&source, &ScanSource::scanComplete, this, [this] { Record(Complete); });
+  connect(&source, &ScanSource::scanCancelled, this, [this] { Record(Cancelled); });
+  connect(&source, &ScanSource::scanFailed, this, [this] { Record(Error); });
+}
+
+void NotifyWindow::Record(Notice notice) {
+  order.push_back(notice);
+  if (notice != Page) {
+    notices.push_back(notice);
+    return;
+  }
+  ++pages;
+  if (onPage)
+    onPage();
+}
+
 bool NotifyWindow::event(QEvent* event) {
-  if (event->type() >= WM_SCAN_COMPLETE && event->type() <= WM_SCAN_PAGE)
-    order.push_back(event->type());
-  if (event->type() == WM_SCAN_PAGE) {
-    ++pages;
-    if (onPage)
-      onPage();
-    return true;
-  }
-  if (event->type() >= WM_SCAN_COMPLETE && event->type() <= WM_SCAN_ERROR) {
-    notices.push_back({event->type(), static_cast<ScanNotificationEvent*>(event)->wParam()});
-    return true;
-  }
   if (event->type() >= QEvent::User)
     ++otherEvents;
   return QObject::event(event);
-}
-
-void PrintTo(const NotifyWindow::Notice& notice, std::ostream* out) {
-  *out << "{" << notice.type << ", " << notice.wParam << "}";
 }

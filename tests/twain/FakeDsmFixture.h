@@ -40,23 +40,25 @@ class FakeDsmFixture : public ::testing::Test {
   std::size_t logStart_ = 0;
 };
 
-// Stands in for the main window: records the scan notifications it receives.
+class ScanSource;
+
+// Stands in for the main window: the source's events are posted to it, and it
+// records the scan notifications of the source it watches.
 class NotifyWindow : public QObject {
  public:
-  struct Notice {
-    int type;
-    int wParam;
-    bool operator==(const Notice&) const = default;
-  };
+  enum Notice { Complete, Cancelled, Error, Page };
+
+  void Watch(ScanSource& source);
 
   std::vector<Notice> notices;  // how scans ended
   int pages = 0;                // pages offered
-  std::vector<int> order;       // every scan notification, in turn
+  std::vector<Notice> order;    // every scan notification, in turn
   std::function<void()> onPage;
   int otherEvents = 0;
 
  protected:
   bool event(QEvent* event) override;
-};
 
-void PrintTo(const NotifyWindow::Notice& notice, std::ostream* out);
+ private:
+  void Record(Notice notice);
+};

@@ -5,7 +5,6 @@
 
 #include "FakeDsmFixture.h"
 #include "core/ContractError.h"
-#include "twain/ScanNotificationEvent.h"
 #include "twain/SourceEventFilter.h"
 #include "twain/TwainManager.h"
 #include "twain/TwainPixelType.h"
@@ -15,9 +14,10 @@ namespace {
 using CallList = std::vector<std::string>;
 using Notice = NotifyWindow::Notice;
 
-const Notice kComplete{WM_SCAN_COMPLETE, 0};
-const Notice kCancelled{WM_SCAN_CANCELLED, 0};
-const Notice kError{WM_SCAN_ERROR, 1};
+constexpr Notice kComplete = NotifyWindow::Complete;
+constexpr Notice kCancelled = NotifyWindow::Cancelled;
+constexpr Notice kError = NotifyWindow::Error;
+constexpr Notice kPage = NotifyWindow::Page;
 
 // Drives the manager as the main window does: every event of the application
 // passes the manager first, and the outcome arrives at a window of its own.
@@ -28,6 +28,7 @@ class TwainManagerTest : public FakeDsmFixture {
     manager_ = std::make_unique<TwainManager>();
     filter_ = std::make_unique<SourceEventFilter>(*manager_);
     QCoreApplication::instance()->installEventFilter(filter_.get());
+    window_.Watch(*manager_);
   }
   void TearDown() override {
     filter_.reset();
@@ -74,8 +75,7 @@ TEST_F(TwainManagerTest, EachPageIsOfferedAsItsTransferEndsAndTakenPagesLeaveThe
   std::vector<std::size_t> heldAtEachOffer;
   window_.onPage = [&] { heldAtEachOffer.push_back(manager_->GetImages().size()); };
   Scan(3);
-  EXPECT_EQ(window_.order,
-            (std::vector<int>{WM_SCAN_PAGE, WM_SCAN_PAGE, WM_SCAN_PAGE, WM_SCAN_COMPLETE}));
+  EXPECT_EQ(window_.order, (std::vector<Notice>{kPage, kPage, kPage, kComplete}));
   std::vector<TW_HANDLE> taken = manager_->TakeImages();
   ASSERT_EQ(taken.size(), 3u);
   EXPECT_EQ(BlockBytes(taken[0]), MakePage(3, 2, 0x10));
@@ -92,7 +92,7 @@ TEST_F(TwainManagerTest, EachPageIsOfferedAsItsTransferEndsAndTakenPagesLeaveThe
   };
   window_.order.clear();
   Scan(3);
-  EXPECT_EQ(window_.order.back(), WM_SCAN_COMPLETE);
+  EXPECT_EQ(window_.order.back(), kComplete);
   EXPECT_EQ(window_.pages, 6);
   EXPECT_TRUE(manager_->GetImages().empty());
 }
