@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <stdexcept>
+#include <utility>
 
 #include "core/DebugLog.h"
 #include "ocr/PageText.h"
@@ -22,6 +23,17 @@ namespace {
 
 double ToPoints(int thousandths) {
   return thousandths * 72.0 / 1000.0;
+}
+
+// The document size names the paper; each page lies on it the way its image
+// lies, so a page turned by a quarter gets a landscape box of the same paper
+// instead of being squeezed into a portrait one. A square image keeps the
+// document's orientation.
+void OrientPageBox(const PdfPageImage& image, double& pageWidth, double& pageHeight) {
+  const bool landscapeImage = image.width > image.height;
+  const bool landscapeBox = pageWidth > pageHeight;
+  if (image.width != image.height && landscapeImage != landscapeBox)
+    std::swap(pageWidth, pageHeight);
 }
 
 bool IsPageImageFormat(FileFormatType format) {
@@ -198,8 +210,9 @@ ResultCode PdfDocument::AddPage(const std::string& fileName, FileFormatType imag
   if (imageFormat == FileFormatType::Jpeg ? !jpeg && !image.blackAndWhite : jpeg)
     return Fail(E_FAIL, fileName, "page cannot be read",
                 imageFormat == FileFormatType::Jpeg ? "not a JPEG page" : "a JPEG page");
-  const double pageWidth = ToPoints(width);
-  const double pageHeight = ToPoints(height);
+  double pageWidth = ToPoints(width);
+  double pageHeight = ToPoints(height);
+  OrientPageBox(image, pageWidth, pageHeight);
   try {
     QPDFObjectHandle picture = pdf_->newStream();
     QPDFObjectHandle filter, parameters;

@@ -22,7 +22,9 @@ class PdfDocument {
   PdfDocument& operator=(const PdfDocument&) = delete;
 
   ResultCode OpenDocument();
-  // imageFormat is JPEG or PNG; width and height in thousandths of an inch.
+  // imageFormat is JPEG or PNG; width and height, the paper's size in
+  // thousandths of an inch. Each page's box takes the paper the way the
+  // page's image lies (landscape for a landscape image).
   ResultCode AddPages(const std::vector<std::string>& pageFiles, FileFormatType imageFormat,
                       int width, int height);
   // A JPEG document takes JPEG pages and black-and-white pages, a PNG one any
