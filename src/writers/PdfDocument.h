@@ -9,6 +9,7 @@
 
 class QPDF;
 struct PageText;
+class PdfSharedValues;
 class PdfTextLayer;
 
 // One PDF document being built. Pages hold their page files' data by
@@ -51,6 +52,7 @@ class PdfDocument {
                   const std::string& detail = {});
 
   std::unique_ptr<QPDF> pdf_;
+  std::unique_ptr<PdfSharedValues> values_;
   std::unique_ptr<PdfTextLayer> textLayer_;
   // A page's data that cannot be read when the document is written.
   std::string pageFailure_;
