@@ -38,6 +38,8 @@ def run_once(command, stdout_path=None):
     own CPU seconds (None for other tools) of one run. GNU time runs the
     command so that the peak is the program's own; wait4 on it gives the CPU
     time to the microsecond (GNU time's own figures are in hundredths)."""
+    # What an earlier run left to be written back is not this run's cost.
+    os.sync()
     with tempfile.NamedTemporaryFile("r") as report, tempfile.NamedTemporaryFile("r") as errors:
         out = open(stdout_path, "wb") if stdout_path else subprocess.DEVNULL
         start = time.perf_counter()
@@ -69,15 +71,18 @@ def measure(command, stdout_path=None, repeats=3):
 
 def measure_pair(ours, theirs, repeats, theirs_stdout=None):
     """Both commands in turn, `repeats` times, so that a change in the
-    machine's load falls on both alike (one warm-up run of each first, so that
-    neither pays for reading the pages from disk). Returns both summaries and
-    the median and spread of the per-turn CPU ratios."""
+    machine's load falls on both alike, each going first every other turn
+    (one warm-up run of each first, so that neither pays for reading the pages
+    from disk). Returns both summaries and the per-turn CPU ratios, sorted."""
     run_once(ours)
     run_once(theirs, theirs_stdout)
     ours_runs, theirs_runs = [], []
-    for _ in range(repeats):
+    for turn in range(repeats):
+        if turn % 2:
+            theirs_runs.append(run_once(theirs, theirs_stdout))
         ours_runs.append(run_once(ours))
-        theirs_runs.append(run_once(theirs, theirs_stdout))
+        if turn % 2 == 0:
+            theirs_runs.append(run_once(theirs, theirs_stdout))
     ratios = sorted(o[1] / t[1] for o, t in zip(ours_runs, theirs_runs) if t[1] > 0)
     return summary(ours_runs), summary(theirs_runs), ratios
 
@@ -190,7 +195,7 @@ class Report:
         spread = ""
         if ratios:  # interleaved turns: the median of the turns' own ratios
             ratio = statistics.median(ratios)
-            spread = f" turns {ratios[0]:.2f}..{ratios[-1]:.2f} of {len(ratios)},"
+            spread = f"turns {ratios[0]:.2f}..{ratios[-1]:.2f} of {len(ratios)}, "
         memory_ratio = ours[2] / theirs[2]
         met = ratio <= goal and (memory_goal is None or memory_ratio <= memory_goal)
         self.rows.append((label, met))
