@@ -10,7 +10,6 @@
 
 #include "platform/imaging/DibReader.h"
 #include "platform/imaging/ImageEncoder.h"
-#include "platform/imaging/PngCodec.h"
 #include "platform/imaging/Rotation.h"
 
 namespace {
@@ -93,20 +92,10 @@ void BM_Encode(benchmark::State& state, ImageFormat format, TiffCompression comp
   ::unlink(path.c_str());
 }
 
-// The read-through that guards libHaru against damaged PNG pages.
-void BM_CheckPng(benchmark::State& state) {
-  const std::string path = "/tmp/docketeer-bench-check-" + std::to_string(getpid()) + ".png";
-  EncodeImageFile(Page(static_cast<int>(state.range(0))), ImageFormat::Png, path);
-  for (auto _ : state)
-    benchmark::DoNotOptimize(CheckPngFile(path));
-  ::unlink(path.c_str());
-}
-
 #define PAGE_DEPTHS ->Arg(1)->Arg(8)->Arg(24)->Unit(benchmark::kMillisecond)
 
 BENCHMARK(BM_ReadDib) PAGE_DEPTHS;
 BENCHMARK(BM_Rotate) PAGE_DEPTHS;
-BENCHMARK(BM_CheckPng) PAGE_DEPTHS;
 BENCHMARK_CAPTURE(BM_Encode, Bmp, ImageFormat::Bmp, TiffCompression::None) PAGE_DEPTHS;
 BENCHMARK_CAPTURE(BM_Encode, Jpeg, ImageFormat::Jpeg, TiffCompression::None) PAGE_DEPTHS;
 BENCHMARK_CAPTURE(BM_Encode, Png, ImageFormat::Png, TiffCompression::None) PAGE_DEPTHS;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "core/FileFormatType.h"
+#include "platform/imaging/PageBufferMemory.h"
 #include "twain/GlobalMemory.h"
 #include "writers/CreateDocumentWriter.h"
 
@@ -99,6 +100,8 @@ int Convert(FileFormatType format, const std::string& source, const std::string&
 }  // namespace
 
 int main(int argc, char** argv) {
+  // As the program itself does at start-up.
+  ReturnPageBuffersToSystem();
   const std::optional<FileFormatType> format =
       argc >= 5 ? FileFormatTypeFromValue(std::atoi(argv[2])) : std::nullopt;
   if (format && std::string(argv[1]) == "save")

@@ -9,7 +9,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <map>
 #include <stdexcept>
+#include <utility>
 
 #include "core/DebugLog.h"
 #include "ocr/PageText.h"
@@ -22,6 +24,17 @@ namespace {
 
 double ToPoints(int thousandths) {
   return thousandths * 72.0 / 1000.0;
+}
+
+// The document size names the paper; each page lies on it the way its image
+// lies, so a page turned by a quarter gets a landscape box of the same paper
+// instead of being squeezed into a portrait one. A square image keeps the
+// document's orientation.
+void OrientPageBox(const PdfPageImage& image, double& pageWidth, double& pageHeight) {
+  const bool landscapeImage = image.width > image.height;
+  const bool landscapeBox = pageWidth > pageHeight;
+  if (image.width != image.height && landscapeImage != landscapeBox)
+    std::swap(pageWidth, pageHeight);
 }
 
 bool IsPageImageFormat(FileFormatType format) {
@@ -74,17 +87,61 @@ class CheckedOutput : public Pipeline {
   std::vector<unsigned char> buffer_;
 };
 
-QPDFObjectHandle Name(const std::string& name) {
-  return QPDFObjectHandle::newName(name);
-}
+}  // namespace
 
-QPDFObjectHandle Integer(long long value) {
-  return QPDFObjectHandle::newInteger(value);
-}
+// The values pages repeat (names, sizes, page boxes, decoding parameters):
+// each made once and shared by every page's dictionaries, which qpdf writes
+// out in full wherever they stand. A document's memory then grows by little
+// more than each page's own dictionaries and object numbers.
+class PdfSharedValues {
+ public:
+  QPDFObjectHandle Name(const std::string& name) {
+    return Find(names_, name, [&] { return QPDFObjectHandle::newName(name); });
+  }
+  QPDFObjectHandle Integer(long long value) {
+    return Find(integers_, value, [&] { return QPDFObjectHandle::newInteger(value); });
+  }
+  QPDFObjectHandle Box(double width, double height) {
+    return Find(boxes_, std::make_pair(width, height), [&] {
+      return QPDFObjectHandle::newArray(QPDFObjectHandle::Rectangle(0, 0, width, height));
+    });
+  }
+  // A page's contents: pages without text draw their image the same way on
+  // the same paper, so they share one stream.
+  QPDFObjectHandle Contents(QPDF& pdf, const std::string& content, bool ownText) {
+    if (ownText)
+      return pdf.newStream(content);
+    return Find(contents_, content, [&] { return pdf.newStream(content); });
+  }
+  // Any other direct value, shared by the text it unparses to.
+  QPDFObjectHandle Shared(QPDFObjectHandle value) {
+    const std::string key = value.unparse();
+    return Find(others_, key, [&] { return value; });
+  }
+
+ private:
+  template <typename Map, typename Key, typename Make>
+  static QPDFObjectHandle Find(Map& map, const Key& key, Make make) {
+    auto found = map.find(key);
+    if (found == map.end())
+      found = map.emplace(key, make()).first;
+    return found->second;
+  }
+
+  std::map<std::string, QPDFObjectHandle> names_;
+  std::map<long long, QPDFObjectHandle> integers_;
+  std::map<std::pair<double, double>, QPDFObjectHandle> boxes_;
+  std::map<std::string, QPDFObjectHandle> others_;
+  std::map<std::string, QPDFObjectHandle> contents_;
+};
+
+namespace {
 
 // The image dictionary's filter, parameters and colour space for a page file.
-void DescribeImage(QPDFObjectHandle dict, const PdfPageImage& image, QPDFObjectHandle& filter,
-                   QPDFObjectHandle& parameters) {
+void DescribeImage(PdfSharedValues& values, QPDFObjectHandle dict, const PdfPageImage& image,
+                   QPDFObjectHandle& filter, QPDFObjectHandle& parameters) {
+  const auto Name = [&](const std::string& name) { return values.Name(name); };
+  const auto Integer = [&](long long value) { return values.Integer(value); };
   dict.replaceKey("/Type", Name("/XObject"));
   dict.replaceKey("/Subtype", Name("/Image"));
   dict.replaceKey("/Width", Integer(image.width));
@@ -95,21 +152,22 @@ void DescribeImage(QPDFObjectHandle dict, const PdfPageImage& image, QPDFObjectH
     dict.replaceKey("/ColorSpace", Name("/DeviceGray"));
     dict.replaceKey("/BitsPerComponent", Integer(1));
     filter = Name("/CCITTFaxDecode");
-    parameters = QPDFObjectHandle::newDictionary({{"/K", Integer(-1)},
-                                                  {"/Columns", Integer(image.width)},
-                                                  {"/Rows", Integer(image.height)}});
+    parameters = values.Shared(QPDFObjectHandle::newDictionary({{"/K", Integer(-1)},
+                                                                {"/Columns", Integer(image.width)},
+                                                                {"/Rows", Integer(image.height)}}));
     if (image.invert)
-      dict.replaceKey("/Decode", QPDFObjectHandle::newArray({Integer(1), Integer(0)}));
+      dict.replaceKey("/Decode",
+                      values.Shared(QPDFObjectHandle::newArray({Integer(1), Integer(0)})));
     return;
   }
   dict.replaceKey("/BitsPerComponent", Integer(image.bitsPerComponent));
   if (!image.palette.empty()) {
     const std::string table(image.palette.begin(), image.palette.end());
-    dict.replaceKey(
-        "/ColorSpace",
-        QPDFObjectHandle::newArray({Name("/Indexed"), Name("/DeviceRGB"),
-                                    Integer(static_cast<long long>(image.palette.size() / 3) - 1),
-                                    QPDFObjectHandle::newString(table)}));
+    dict.replaceKey("/ColorSpace",
+                    values.Shared(QPDFObjectHandle::newArray(
+                        {Name("/Indexed"), Name("/DeviceRGB"),
+                         Integer(static_cast<long long>(image.palette.size() / 3) - 1),
+                         QPDFObjectHandle::newString(table)})));
   } else {
     dict.replaceKey("/ColorSpace", Name(image.components == 3 ? "/DeviceRGB" : "/DeviceGray"));
   }
@@ -117,11 +175,11 @@ void DescribeImage(QPDFObjectHandle dict, const PdfPageImage& image, QPDFObjectH
     filter = Name("/DCTDecode");
   } else if (image.data == PdfImageData::CopyPng) {
     filter = Name("/FlateDecode");
-    parameters =
+    parameters = values.Shared(
         QPDFObjectHandle::newDictionary({{"/Predictor", Integer(15)},
                                          {"/Colors", Integer(image.components)},
                                          {"/BitsPerComponent", Integer(image.bitsPerComponent)},
-                                         {"/Columns", Integer(image.width)}});
+                                         {"/Columns", Integer(image.width)}}));
   }
 }
 
@@ -161,6 +219,7 @@ ResultCode PdfDocument::OpenDocument() {
     pdf->setSuppressWarnings(true);
     pdf->emptyPDF();
     pdf_ = std::move(pdf);
+    values_ = std::make_unique<PdfSharedValues>();
   } catch (const std::exception& error) {
     return Fail(E_FAIL, {}, "cannot start a document", error.what());
   }
@@ -198,12 +257,13 @@ ResultCode PdfDocument::AddPage(const std::string& fileName, FileFormatType imag
   if (imageFormat == FileFormatType::Jpeg ? !jpeg && !image.blackAndWhite : jpeg)
     return Fail(E_FAIL, fileName, "page cannot be read",
                 imageFormat == FileFormatType::Jpeg ? "not a JPEG page" : "a JPEG page");
-  const double pageWidth = ToPoints(width);
-  const double pageHeight = ToPoints(height);
+  double pageWidth = ToPoints(width);
+  double pageHeight = ToPoints(height);
+  OrientPageBox(image, pageWidth, pageHeight);
   try {
     QPDFObjectHandle picture = pdf_->newStream();
     QPDFObjectHandle filter, parameters;
-    DescribeImage(picture.getDict(), image, filter, parameters);
+    DescribeImage(*values_, picture.getDict(), image, filter, parameters);
     picture.replaceStreamData(
         [this, image](Pipeline* pipeline) {
           ClearImagingErrorText();
@@ -224,12 +284,14 @@ ResultCode PdfDocument::AddPage(const std::string& fileName, FileFormatType imag
         "q " + Number(pageWidth) + " 0 0 " + Number(pageHeight) + " 0 0 cm /Im0 Do Q\n";
     QPDFObjectHandle resources = QPDFObjectHandle::newDictionary(
         {{"/XObject", QPDFObjectHandle::newDictionary({{"/Im0", picture}})}});
+    bool ownText = false;
     if (text != nullptr) {
       if (!textLayer_)
         textLayer_ = std::make_unique<PdfTextLayer>(*pdf_);
       std::string words;
       if (textLayer_->Draw(words, *text, pageWidth, pageHeight)) {
         content += words;
+        ownText = true;
         if (textLayer_->Font().isInitialized())
           resources.replaceKey("/Font", QPDFObjectHandle::newDictionary(
                                             {{PdfTextLayer::kFontName, textLayer_->Font()}}));
@@ -239,11 +301,10 @@ ResultCode PdfDocument::AddPage(const std::string& fileName, FileFormatType imag
       }
     }
     QPDFObjectHandle page = pdf_->makeIndirectObject(QPDFObjectHandle::newDictionary(
-        {{"/Type", Name("/Page")},
-         {"/MediaBox",
-          QPDFObjectHandle::newArray(QPDFObjectHandle::Rectangle(0, 0, pageWidth, pageHeight))},
+        {{"/Type", values_->Name("/Page")},
+         {"/MediaBox", values_->Box(pageWidth, pageHeight)},
          {"/Resources", resources},
-         {"/Contents", pdf_->newStream(content)}}));
+         {"/Contents", values_->Contents(*pdf_, content, ownText)}}));
     QPDFPageDocumentHelper(*pdf_).addPage(QPDFPageObjectHelper(page), false);
   } catch (const std::exception& error) {
     return Fail(E_FAIL, fileName, "cannot add the page", error.what());
@@ -297,6 +358,7 @@ ResultCode PdfDocument::CloseDocument() {
   if (pdf_ == nullptr)
     return E_INVALIDARG;
   textLayer_.reset();
+  values_.reset();
   pdf_.reset();
   return S_OK;
 }

@@ -9,6 +9,7 @@
 
 class QPDF;
 struct PageText;
+class PdfSharedValues;
 class PdfTextLayer;
 
 // One PDF document being built. Pages hold their page files' data by
@@ -22,7 +23,9 @@ class PdfDocument {
   PdfDocument& operator=(const PdfDocument&) = delete;
 
   ResultCode OpenDocument();
-  // imageFormat is JPEG or PNG; width and height in thousandths of an inch.
+  // imageFormat is JPEG or PNG; width and height, the paper's size in
+  // thousandths of an inch. Each page's box takes the paper the way the
+  // page's image lies (landscape for a landscape image).
   ResultCode AddPages(const std::vector<std::string>& pageFiles, FileFormatType imageFormat,
                       int width, int height);
   // A JPEG document takes JPEG pages and black-and-white pages, a PNG one any
@@ -49,6 +52,7 @@ class PdfDocument {
                   const std::string& detail = {});
 
   std::unique_ptr<QPDF> pdf_;
+  std::unique_ptr<PdfSharedValues> values_;
   std::unique_ptr<PdfTextLayer> textLayer_;
   // A page's data that cannot be read when the document is written.
   std::string pageFailure_;

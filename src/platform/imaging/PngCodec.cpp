@@ -153,41 +153,6 @@ ImagingStatus ReadPngInfo(ImageInput& input, int& width, int& height, double& dp
 
 namespace {
 
-// The rows are read one at a time, but whoever reads the image after this
-// check may hold all its rows at once: the declared size is refused
-// before the first row when it is more than a page can need.
-ImagingStatus ReadAndDiscardRows(PngReadState& s) {
-  png_read_info(s.png, s.info);
-  const int passes = png_set_interlace_handling(s.png);
-  png_read_update_info(s.png, s.info);
-  const png_uint_32 height = png_get_image_height(s.png, s.info);
-  if (ImagingStatus status =
-          CheckDecodeSize(std::uint64_t{png_get_rowbytes(s.png, s.info)} * height);
-      !IsOk(status))
-    return status;
-  s.rowBuffer.resize(png_get_rowbytes(s.png, s.info));
-  for (int pass = 0; pass < passes; ++pass)
-    for (png_uint_32 y = 0; y < height; ++y)
-      png_read_row(s.png, s.rowBuffer.data(), nullptr);
-  png_read_end(s.png, nullptr);
-  return ImagingStatus::Ok;
-}
-
-}  // namespace
-
-ImagingStatus CheckPng(ImageInput& input) {
-  return WithReader(input, ReadAndDiscardRows);
-}
-
-ImagingStatus CheckPngFile(const std::string& path) {
-  std::unique_ptr<ImageInput> input;
-  if (ImagingStatus status = ImageInput::OpenFile(path, input); !IsOk(status))
-    return status;
-  return CheckPng(*input);
-}
-
-namespace {
-
 struct PngWriteState {
   png_structp png = nullptr;
   png_infop info = nullptr;

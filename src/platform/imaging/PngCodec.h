@@ -13,9 +13,3 @@ class ImageInput;
 ImagingStatus DecodePng(ImageInput& input, Bitmap& out);
 ImagingStatus ReadPngInfo(ImageInput& input, int& width, int& height, double& dpiX, double& dpiY);
 ImagingStatus EncodePng(const Bitmap& bitmap, std::FILE* file);
-
-// Reads the whole file through libpng, one row at a time, and keeps nothing:
-// Ok only when every chunk, checksum and row is sound. For libraries that
-// cannot survive a damaged PNG themselves.
-ImagingStatus CheckPng(ImageInput& input);
-ImagingStatus CheckPngFile(const std::string& path);

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/imaging/Bitmap.h"
+#include "platform/imaging/DecodeLimit.h"
 #include "platform/imaging/ImageInput.h"
 #include "platform/imaging/ImagingErrorText.h"
 
@@ -37,6 +38,12 @@ bool SoundHeader(const PngLayout& l) {
     default:
       return false;
   }
+}
+
+std::uint64_t DecodedBytes(const PngLayout& l) {
+  const int channels = l.colourType == 2 ? 3 : l.colourType == 4 ? 2 : l.colourType == 6 ? 4 : 1;
+  const std::uint64_t rowBits = std::uint64_t(l.width) * channels * l.bitDepth;
+  return (rowBits + 7) / 8 * std::uint64_t(l.height);
 }
 
 }  // namespace
@@ -85,6 +92,10 @@ ImagingStatus ReadPngLayout(const std::string& path, PngLayout& out) {
         RecordImagingError("PNG image too large or empty");
         return ImagingStatus::TooLarge;
       }
+      // Whoever shows the copied image decodes it: a page no reader here
+      // would decode is not passed on either.
+      if (const ImagingStatus status = CheckDecodeSize(DecodedBytes(out)); !IsOk(status))
+        return status;
     } else if (type == "PLTE") {
       out.palette = data;
     } else if (type == "IDAT") {

@@ -18,7 +18,7 @@
 #include "platform/imaging/ImageFile.h"
 #include "platform/imaging/ImagingErrorText.h"
 #include "platform/imaging/JpegCodec.h"
-#include "platform/imaging/PngCodec.h"
+#include "platform/imaging/PngLayout.h"
 #include "platform/imaging/TiffPageWriter.h"
 
 using namespace test_images;
@@ -202,8 +202,9 @@ TEST(HostileInput, DecompressionBombsAreRefusedBeforeAllocating) {
   ASSERT_TRUE(
       IsOk(combined.Open(folder.filePath("combined.tif").toStdString(), TiffCompression::None)));
   EXPECT_EQ(combined.AddPageFile(grey), ImagingStatus::TooLarge);
-  // The read-through that clears PNG pages for a PDF refuses it as well.
-  EXPECT_EQ(CheckPngFile(bombs.back()), ImagingStatus::TooLarge);
+  // The chunk walk that clears PNG data to be copied into a PDF refuses it as well.
+  PngLayout layout;
+  EXPECT_EQ(ReadPngLayout(bombs.back(), layout), ImagingStatus::TooLarge);
   EXPECT_LT(PeakRssKilobytes() - before, 200 * 1024);
 }
 
@@ -238,7 +239,8 @@ TEST(HostileInput, AFifoIsRefusedWithoutWaiting) {
   auto decoding = std::async(std::launch::async, [&] {
     Bitmap page;
     const ImagingStatus decoded = DecodeImageFile(fifo, page);
-    const ImagingStatus checked = CheckPngFile(fifo);
+    PngLayout layout;
+    const ImagingStatus checked = ReadPngLayout(fifo, layout);
     return std::make_pair(decoded, checked);
   });
   if (decoding.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {

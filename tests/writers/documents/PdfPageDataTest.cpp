@@ -170,3 +170,47 @@ TEST(PdfPageData, BlackAndWhiteScansOfACompressedPdfArePng) {
 }
 
 }  // namespace
+
+// Lossless colour, grey and palette pages come back pixel for pixel, whether
+// their data is copied (PNG) or decoded and deflated on the way (LZW TIFF),
+// and the file is sound to qpdf.
+TEST(PdfPageData, LosslessPagesComeBackExactly) {
+  const std::vector<PaletteEntry> palette{
+      {200, 30, 30, 255}, {30, 200, 30, 255}, {30, 30, 200, 255}, {250, 250, 250, 255}};
+  const auto pattern = [](int x, int y) { return static_cast<std::uint32_t>(x * 977 + y * 131); };
+  const struct {
+    const char* name;
+    Bitmap page;
+    ImageFormat format;
+  } cases[] = {
+      {"rgb png", MakeBitmap(61, 43, PixelFormat::Rgb24, pattern), ImageFormat::Png},
+      {"grey png", MakeBitmap(61, 43, PixelFormat::Indexed8, pattern), ImageFormat::Png},
+      {"palette png",
+       MakeBitmap(
+           61, 43, PixelFormat::Indexed8, [](int x, int y) { return (x + y) % 4u; }, palette),
+       ImageFormat::Png},
+      {"rgb lzw tiff", MakeBitmap(61, 43, PixelFormat::Rgb24, pattern), ImageFormat::Tiff},
+  };
+  QTemporaryDir folder;
+  std::vector<std::string> pages;
+  for (const auto& c : cases) {
+    pages.push_back(PathIn(
+        folder.path(),
+        QString("%1.%2").arg(pages.size()).arg(c.format == ImageFormat::Png ? "png" : "tif")));
+    EncodeOptions options;
+    options.tiffCompression = TiffCompression::Lzw;
+    ASSERT_TRUE(IsOk(EncodeImageFile(c.page, c.format, pages.back(), options)));
+  }
+  const std::string pdf = PathIn(folder.path(), "out.pdf");
+  ASSERT_EQ(PdfWriter(FileFormatType::PdfUncompressed).Save(pages, pdf, 8500, 11000), S_OK);
+  EXPECT_TRUE(InspectPdf(pdf).valid);
+  RunTool("pdfimages", {"-png", QString::fromStdString(pdf), folder.path() + "/image"});
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(cases[i].name);
+    Bitmap image;
+    ASSERT_TRUE(IsOk(DecodeImageFile(
+        QString("%1/image-%2.png").arg(folder.path()).arg(i, 3, 10, QChar('0')).toStdString(),
+        image)));
+    EXPECT_EQ(DifferentPixels(image, cases[i].page), 0);
+  }
+}

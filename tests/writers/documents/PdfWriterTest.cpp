@@ -6,6 +6,8 @@
 
 #include "WriterTestSupport.h"
 #include "core/FileFormatType.h"
+#include "ocr/PageText.h"
+#include "writers/PdfDocument.h"
 #include "writers/PdfWriter.h"
 
 using namespace writer_tests;
@@ -14,6 +16,15 @@ namespace {
 
 class PdfWriterTest : public testing::Test {
  protected:
+  // A page file of the given size, its format by its extension.
+  std::string Page(const QString& name, int width, int height) {
+    const Bitmap page = test_images::MakeBitmap(
+        width, height, PixelFormat::Rgb24,
+        [](int x, int y) { return static_cast<std::uint32_t>(x * 7 + y * 5); });
+    const std::string path = PathIn(folder_.path(), name);
+    EncodeImageFile(page, name.endsWith("png") ? ImageFormat::Png : ImageFormat::Jpeg, path);
+    return path;
+  }
   QTemporaryDir folder_;
 };
 
@@ -27,13 +38,86 @@ TEST_F(PdfWriterTest, ThreeJpegPagesMakeALetterDocument) {
   EXPECT_EQ(facts.pageSizes, QStringList({"612 x 792", "612 x 792", "612 x 792"}));
 }
 
+// Pages turned by a quarter (the Rotate choice) are landscape images in a
+// document whose size was turned with them.
 TEST_F(PdfWriterTest, RotatedPagesAreLandscape) {
-  const auto pages = WritePages(folder_.path(), 2, ImageFormat::Png, "png");
+  const std::vector<std::string> pages{Page("Page 001.png", 80, 60), Page("Page 002.png", 81, 60)};
   const std::string output = PathIn(folder_.path(), "document.pdf");
   ASSERT_EQ(PdfWriter(FileFormatType::PdfUncompressed).Save(pages, output, 11000, 8500), S_OK);
   const PdfFacts facts = InspectPdf(output);
   EXPECT_TRUE(facts.valid);
   EXPECT_EQ(facts.pageSizes, QStringList({"792 x 612", "792 x 612"}));
+}
+
+// The document size names the paper; each page lies on it the way its own
+// image lies, so a page turned upright by a quarter is not squeezed.
+TEST_F(PdfWriterTest, EachPageBoxFollowsItsImage) {
+  const struct {
+    const char* name;
+    FileFormatType kind;
+    const char* extension;
+    int width, height;  // the document's, thousandths of an inch
+    std::vector<std::pair<int, int>> images;
+    QStringList boxes;
+  } cases[] = {
+      {"a landscape page among portrait ones",
+       FileFormatType::PdfCompressed,
+       "jpg",
+       8500,
+       11000,
+       {{60, 80}, {80, 60}, {60, 80}},
+       {"612 x 792", "792 x 612", "612 x 792"}},
+      {"a portrait page in a landscape document",
+       FileFormatType::PdfUncompressed,
+       "png",
+       11000,
+       8500,
+       {{80, 60}, {60, 80}},
+       {"792 x 612", "612 x 792"}},
+      {"a square page keeps the document's way",
+       FileFormatType::PdfUncompressed,
+       "png",
+       11000,
+       8500,
+       {{70, 70}},
+       {"792 x 612"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> pages;
+    for (const auto& [width, height] : c.images)
+      pages.push_back(
+          Page(QString("Page %1.%2").arg(pages.size() + 1).arg(c.extension), width, height));
+    const std::string output = PathIn(folder_.path(), "document.pdf");
+    ASSERT_EQ(PdfWriter(c.kind).Save(pages, output, c.width, c.height), S_OK);
+    const PdfFacts facts = InspectPdf(output);
+    EXPECT_TRUE(facts.valid);
+    EXPECT_EQ(facts.pageSizes, c.boxes);
+  }
+}
+
+// The words of a landscape page in a portrait document lie where they are on
+// the landscape page.
+TEST_F(PdfWriterTest, TheTextLayerFollowsATurnedPage) {
+  const std::string page = Page("Page 001.png", 800, 600);
+  PageText text{800, 600, 0, {{"Renewal", 400, 300, 600, 340, 300, 345, 335}}};
+  const std::string output = PathIn(folder_.path(), "document.pdf");
+  PdfDocument document;
+  ASSERT_EQ(document.OpenDocument(), S_OK);
+  ASSERT_EQ(document.AddPage(page, FileFormatType::Png, 8500, 11000, &text), S_OK);
+  ASSERT_EQ(document.SaveToFile(output), S_OK);
+  ASSERT_EQ(InspectPdf(output).pageSizes, QStringList{"792 x 612"});
+  const QString boxes = RunTool("pdftotext", {"-bbox", QString::fromStdString(output), "-"});
+  const QRegularExpressionMatch word =
+      QRegularExpression(
+          "xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">Renewal<")
+          .match(boxes);
+  ASSERT_TRUE(word.hasMatch()) << boxes.toStdString();
+  // 800 by 600 pixels over 792 by 612 points: the word's box of 400..600
+  // across and 300..340 down is 396..594 by about 306..347.
+  EXPECT_NEAR(word.captured(1).toDouble(), 396, 3);
+  EXPECT_NEAR(word.captured(3).toDouble(), 594, 3);
+  EXPECT_NEAR((word.captured(2).toDouble() + word.captured(4).toDouble()) / 2, 326, 8);
 }
 
 TEST_F(PdfWriterTest, ImagesFillTheWholePage) {
