@@ -277,6 +277,9 @@ ResultCode PdfDocument::AddPage(const std::string& fileName, FileFormatType imag
                                        why.empty() ? std::string(ImagingStatusText(status)) : why);
             throw std::runtime_error(pageFailure_);
           }
+          // Without it, data qpdf compresses on the way (decoded pages) stays
+          // in its deflater and the image comes out empty.
+          pipeline->finish();
         },
         filter, parameters);
 
@@ -291,7 +294,7 @@ ResultCode PdfDocument::AddPage(const std::string& fileName, FileFormatType imag
       std::string words;
       if (textLayer_->Draw(words, *text, pageWidth, pageHeight)) {
         content += words;
-        ownText = true;
+        ownText = !words.empty();
         if (textLayer_->Font().isInitialized())
           resources.replaceKey("/Font", QPDFObjectHandle::newDictionary(
                                             {{PdfTextLayer::kFontName, textLayer_->Font()}}));
