@@ -238,7 +238,9 @@ class WordMatcher {
   WordMatcher(const QueryWords& words, Xapian::Stem stemmer) : stemmer_(std::move(stemmer)) {
     auto addStem = [&](const std::string& word) {
       exact_.insert(word);
-      stems_.insert(stemmer_(word));
+      const std::string stem = stemmer_(word);
+      stems_.insert(stem);
+      stemStarts_.push_back(StemStart(stem));
     };
     for (const std::string& word : words.plain)
       addStem(word);
@@ -257,7 +259,12 @@ class WordMatcher {
     for (const std::string& prefix : prefixes_)
       if (word.compare(0, prefix.size(), prefix) == 0)
         return true;
-    // Stemming every word of every snippet is most of its time; words repeat.
+    // Stemming every word of every snippet would be most of its time: only
+    // words that start as a stem of the query does can have that stem.
+    if (std::none_of(stemStarts_.begin(), stemStarts_.end(), [&](const std::string& start) {
+          return word.compare(0, start.size(), start) == 0;
+        }))
+      return false;
     auto stem = stems_of_.find(word);
     if (stem == stems_of_.end())
       stem = stems_of_.emplace(word, stemmer_(word)).first;
@@ -268,6 +275,7 @@ class WordMatcher {
   Xapian::Stem stemmer_;
   std::set<std::string> exact_;
   std::set<std::string> stems_;
+  std::vector<std::string> stemStarts_;
   std::vector<std::string> prefixes_;
   std::unordered_map<std::string, std::string> stems_of_;
 };

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QCryptographicHash>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -9,43 +10,42 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The file: a header line "docketeer-text 1 PAGES", the stamp and languages
-// on a line each, then every page as its compressed length on a line and
-// the compressed bytes, so that one page is read without the others.
-constexpr const char* kMagic = "docketeer-text 1";
+// The file: a line "docketeer-text 2", the stamp and the languages on a line
+// each, the compressed size of every page on one line, then the compressed
+// pages, so that one page is read without the others.
+constexpr const char* kMagic = "docketeer-text 2";
 
 struct Header {
-  int pages = 0;
   std::string stamp;
   std::string languages;
+  std::vector<long long> sizes;
 };
 
 std::optional<Header> ReadHeader(std::istream& in) {
   std::string magic;
   Header header;
-  if (!std::getline(in, magic) || magic.rfind(kMagic, 0) != 0)
+  std::string sizes;
+  if (!std::getline(in, magic) || magic != kMagic || !std::getline(in, header.stamp) ||
+      !std::getline(in, header.languages) || !std::getline(in, sizes))
     return std::nullopt;
-  header.pages = std::atoi(magic.c_str() + std::char_traits<char>::length(kMagic));
-  if (!std::getline(in, header.stamp) || !std::getline(in, header.languages))
-    return std::nullopt;
+  const char* at = sizes.c_str();
+  char* end = nullptr;
+  for (long long size = std::strtoll(at, &end, 10); end != at;
+       at = end, size = std::strtoll(at, &end, 10)) {
+    if (size < 0)
+      return std::nullopt;
+    header.sizes.push_back(size);
+  }
   return header;
 }
 
-std::optional<std::string> ReadPage(std::istream& in, bool keep) {
-  std::string line;
-  if (!std::getline(in, line))
-    return std::nullopt;
-  const long long size = std::atoll(line.c_str());
-  if (size < 0)
-    return std::nullopt;
-  if (!keep) {
-    in.seekg(size, std::ios::cur);
-    return in ? std::optional<std::string>(std::string()) : std::nullopt;
-  }
+std::optional<std::string> ReadPage(std::istream& in, long long size) {
+  if (size == 0)
+    return std::string();
   QByteArray packed(static_cast<qsizetype>(size), Qt::Uninitialized);
   if (!in.read(packed.data(), size))
     return std::nullopt;
-  return size == 0 ? std::string() : qUncompress(packed).toStdString();
+  return qUncompress(packed).toStdString();
 }
 
 }  // namespace
@@ -65,13 +65,15 @@ bool TextCache::Put(const std::string& relative, const std::string& stamp,
   const std::string temporary = file + ".new";
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << kMagic << ' ' << pages.size() << '\n' << stamp << '\n' << languages << '\n';
-    for (const std::string& page : pages) {
-      const QByteArray packed =
-          page.empty() ? QByteArray() : qCompress(QByteArray::fromStdString(page));
-      out << packed.size() << '\n';
-      out.write(packed.constData(), packed.size());
-    }
+    std::vector<QByteArray> packed;
+    for (const std::string& page : pages)
+      packed.push_back(page.empty() ? QByteArray() : qCompress(QByteArray::fromStdString(page)));
+    out << kMagic << '\n' << stamp << '\n' << languages << '\n';
+    for (const QByteArray& page : packed)
+      out << page.size() << ' ';
+    out << '\n';
+    for (const QByteArray& page : packed)
+      out.write(page.constData(), page.size());
     if (!out.flush())
       return fs::remove(temporary, error), false;
   }
@@ -87,8 +89,8 @@ std::optional<std::vector<std::string>> TextCache::Get(const std::string& relati
   if (!header || header->stamp != stamp || header->languages != languages)
     return std::nullopt;
   std::vector<std::string> pages;
-  for (int i = 0; i < header->pages; ++i) {
-    auto page = ReadPage(in, true);
+  for (const long long size : header->sizes) {
+    auto page = ReadPage(in, size);
     if (!page)
       return std::nullopt;
     pages.push_back(std::move(*page));
@@ -99,12 +101,13 @@ std::optional<std::vector<std::string>> TextCache::Get(const std::string& relati
 std::optional<std::string> TextCache::Page(const std::string& relative, int page) const {
   std::ifstream in(FileOf(relative), std::ios::binary);
   const auto header = ReadHeader(in);
-  if (!header || page < 1 || page > header->pages)
+  if (!header || page < 1 || page > static_cast<int>(header->sizes.size()))
     return std::nullopt;
+  long long skip = 0;
   for (int i = 1; i < page; ++i)
-    if (!ReadPage(in, false))
-      return std::nullopt;
-  return ReadPage(in, true);
+    skip += header->sizes[static_cast<std::size_t>(i - 1)];
+  in.seekg(skip, std::ios::cur);
+  return ReadPage(in, header->sizes[static_cast<std::size_t>(page - 1)]);
 }
 
 void TextCache::Remove(const std::string& relative) const {
