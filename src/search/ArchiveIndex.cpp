@@ -701,7 +701,16 @@ ArchiveIndex::UpdateResult ArchiveIndex::Update(const Progress& progress) {
       // Documents are read on every core, a few ahead of the one indexing them.
       ReadAhead<Impl::Text> reader(
           todo.size(),
-          [&](std::size_t i) { return impl_->ReadText(todo[i].first, todo[i].second); },
+          [&](std::size_t i) {
+            try {
+              return impl_->ReadText(todo[i].first, todo[i].second);
+            } catch (const std::exception& error) {
+              // Out of memory on a huge page, say: the document waits for recognition.
+              Log(LOG_LOCATION, "ArchiveIndex: %s not read: %s", todo[i].first.c_str(),
+                  error.what());
+              return Impl::Text();
+            }
+          },
           std::max(std::thread::hardware_concurrency(), 1u), kReadAhead);
       std::size_t pagesSinceCommit = 0;
       for (int i = 0; i < total; ++i) {

@@ -39,9 +39,14 @@ std::optional<Header> ReadHeader(std::istream& in) {
   return header;
 }
 
+// No page of text comes near this; a larger size is a damaged file.
+constexpr long long kLargestPage = 64 << 20;
+
 std::optional<std::string> ReadPage(std::istream& in, long long size) {
   if (size == 0)
     return std::string();
+  if (size > kLargestPage)
+    return std::nullopt;
   QByteArray packed(static_cast<qsizetype>(size), Qt::Uninitialized);
   if (!in.read(packed.data(), size))
     return std::nullopt;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <filesystem>
+#include <fstream>
 
 #include "search/SearchWords.h"
 #include "search/TextCache.h"
@@ -68,6 +70,17 @@ TEST(TextCacheTest, KeepsTheTextOfOneVersion) {
   EXPECT_FALSE(cache.Page("a/b.tif", 4));
   cache.Remove("a/b.tif");
   EXPECT_FALSE(cache.Page("a/b.tif", 1));
+}
+
+TEST(TextCacheTest, ADamagedFileHoldsNoText) {
+  QTemporaryDir folder;
+  const TextCache cache(folder.filePath("text").toStdString());
+  ASSERT_TRUE(cache.Put("b.tif", "1 2", "eng", {"first page"}));
+  for (const auto& entry :
+       std::filesystem::directory_iterator(folder.filePath("text").toStdString()))
+    std::ofstream(entry.path(), std::ios::trunc) << "docketeer-text 2\n1 2\neng\n999999999999 \n";
+  EXPECT_FALSE(cache.Page("b.tif", 1));
+  EXPECT_FALSE(cache.Get("b.tif", "1 2", "eng"));
 }
 
 }  // namespace
