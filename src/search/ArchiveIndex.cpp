@@ -44,7 +44,8 @@ constexpr std::size_t kLongestWord = 64;
 // How many documents are read ahead of the one being indexed.
 constexpr std::size_t kReadAhead = 8;
 // Pages of changed or deleted documents stay in the index, left out of
-// results, until they are most of it: then it is built afresh.
+// results (it keeps no list of a page's words to take them out by), until
+// there are this many and they are half of it: then it is built afresh.
 constexpr std::size_t kRebuildAfterDeadPages = 1000;
 // Index words sharing a stem's start that are stemmed to find its forms, and
 // the words a partly typed one stands for, the most frequent first.
