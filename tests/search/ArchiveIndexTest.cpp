@@ -251,6 +251,22 @@ TEST_F(ArchiveIndexTest, ReconciliationReadsOnlyWhatChanged) {
   EXPECT_EQ(index.DocumentCount(), 5);
 }
 
+TEST_F(ArchiveIndexTest, AStoppedUpdateKeepsWhatItReadAndTheNextOneReadsTheRest) {
+  for (int i = 0; i < 12; ++i)
+    Pdf("Letters/Letter " + std::to_string(i) + ".pdf", {"letter number x" + std::to_string(i)});
+  const int documents = 17;
+  ArchiveIndex index(root_, indexFolder_, "eng");
+  EXPECT_EQ(index.Update([](int done, int) { return done < 3; }),
+            ArchiveIndex::UpdateResult::Stopped);
+  EXPECT_EQ(index.DocumentCount(), 3);
+  int total = 0;
+  EXPECT_EQ(index.Update([&](int, int all) { return total = all, true; }),
+            ArchiveIndex::UpdateResult::Done);
+  EXPECT_EQ(total, documents - 3);
+  EXPECT_EQ(Search(index, "letter").size(), 12u);
+  EXPECT_EQ(Search(index, "x11"), (Found{{"Letter 11.pdf", 1}}));
+}
+
 TEST_F(ArchiveIndexTest, NewTextReplacesTheOld) {
   ArchiveIndex index(root_, indexFolder_, "eng");
   ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
