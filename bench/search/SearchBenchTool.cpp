@@ -2,8 +2,11 @@
 //   make-archive DIR DOCUMENTS PAGES   text PDFs of synthetic words (Qt's PDF writer)
 //   index DIR CACHE                    brings the index up to date; prints seconds
 //   synthetic DIR CACHE PAGES          an index of PAGES pages straight from text
-//   query DIR CACHE ROUNDS WORDS...    prints the hits of each query and the p95 in ms
-//   query-shown DIR CACHE ROUNDS WORDS...  the same for the hits the window lists
+//   query DIR CACHE ROUNDS WORDS...    every document each query finds, without snippets
+//                                      (as pdfgrep -l lists them): prints them, the number
+//                                      of hits and the p95 in ms
+//   query-shown DIR CACHE ROUNDS WORDS...  the hits the window lists, each with its snippet
+//   query-screen DIR CACHE ROUNDS WORDS... the hits the window lists, a screenful with snippets
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPainter>
@@ -55,6 +58,8 @@ class Words {
 constexpr int kWordsPerPage = 250;
 // As many hits as the window lists.
 constexpr int kShownHits = 100;
+// As many as the window shows at once.
+constexpr int kScreenHits = 20;
 
 std::string DocumentPath(const std::string& root, int document) {
   return root + "/Folder " + std::to_string(document % 20) + "/Statement Ending 2026-" +
@@ -132,7 +137,7 @@ int Synthetic(const std::string& root, const std::string& cache, int pages) {
   return 0;
 }
 
-int Query(const std::string& root, const std::string& cache, int rounds, int limit,
+int Query(const std::string& root, const std::string& cache, int rounds, int limit, int snippets,
           const std::vector<std::string>& queries) {
   ArchiveIndex index(root, cache, "eng");
   std::vector<double> times;
@@ -140,13 +145,17 @@ int Query(const std::string& root, const std::string& cache, int rounds, int lim
     SearchQuery query;
     query.words = words;
     query.limit = limit;
-    std::size_t hits = 0;
+    query.snippets = snippets;
+    std::vector<SearchHit> hits;
     for (int r = 0; r < rounds; ++r) {
       const auto start = Clock::now();
-      hits = index.Search(query).size();
+      hits = index.Search(query);
       times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     }
-    std::printf("hits %zu %s\n", hits, words.c_str());
+    if (snippets == 0)
+      for (const SearchHit& hit : hits)
+        std::printf("found %s\n", hit.path.c_str());
+    std::printf("hits %zu %s\n", hits.size(), words.c_str());
   }
   std::sort(times.begin(), times.end());
   std::printf("p95 %.3f ms\n", times[times.size() * 95 / 100]);
@@ -167,9 +176,13 @@ int main(int argc, char** argv) {
   if (args.size() >= 4 && args[0] == "synthetic")
     return Synthetic(args[1], args[2], std::stoi(args[3]));
   if (args.size() >= 5 && args[0] == "query")
-    return Query(args[1], args[2], std::stoi(args[3]), 100000, {args.begin() + 4, args.end()});
+    return Query(args[1], args[2], std::stoi(args[3]), 1000000, 0, {args.begin() + 4, args.end()});
   if (args.size() >= 5 && args[0] == "query-shown")
-    return Query(args[1], args[2], std::stoi(args[3]), kShownHits, {args.begin() + 4, args.end()});
+    return Query(args[1], args[2], std::stoi(args[3]), kShownHits, kShownHits,
+                 {args.begin() + 4, args.end()});
+  if (args.size() >= 5 && args[0] == "query-screen")
+    return Query(args[1], args[2], std::stoi(args[3]), kShownHits, kScreenHits,
+                 {args.begin() + 4, args.end()});
   std::fputs("usage: see the head of SearchBenchTool.cpp\n", stderr);
   return 2;
 }

@@ -4,10 +4,13 @@
 - indexing an archive of text PDFs (default 2,000 pages) against pdftotext
   alone extracting every file, one after the other (median of several runs);
 - the index's size against the text pdftotext extracts;
-- queries over that archive against `pdfgrep -r -i -l`, which must name the
-  same documents;
+- queries over that archive against `pdfgrep -r -i -l`: every document found,
+  without snippets, as pdfgrep lists them, which must be the same documents;
+  and, beside it, the hits the window lists with snippets read from the PDFs
+  for a screenful of them (query-screen);
 - the 95th percentile of queries over a synthetic index of 100,000 pages, for the
-  hits the window lists (query-shown) and for every hit (query).
+  hits the window lists with their snippets (query-shown) and for every
+  document found (query).
 
     bench/search/compare_search.py --tool build/release/bin/docketeer_search_bench
 """
@@ -84,10 +87,16 @@ def main():
             found = set(grep.stdout.split("\n")) - {""}
             out = subprocess.run([args.tool, "query", root, cache, "20", word], check=True,
                                  env=env, capture_output=True, text=True).stdout
-            hits = int(re.search(r"hits (\d+)", out).group(1))
+            ours = set(re.findall(r"^found (.*)$", out, re.M))
             p95 = float(re.search(r"p95 ([\d.]+)", out).group(1)) / 1000
+            screen = subprocess.run([args.tool, "query-screen", root, cache, "5", word],
+                                    check=True, env=env, capture_output=True, text=True).stdout
+            screen_p95 = float(re.search(r"p95 ([\d.]+)", screen).group(1))
+            same = "same documents" if ours == found else \
+                f"DIFFERENT documents ({len(found - ours)} missed, {len(ours - found)} more)"
             print(f"query {word}: pdfgrep {grep_s:.2f} s ({len(found)} documents), "
-                  f"index p95 {p95 * 1000:.2f} ms ({hits} documents), {grep_s / p95:.0f}x")
+                  f"index p95 {p95 * 1000:.2f} ms ({len(ours)} documents), {grep_s / p95:.0f}x, "
+                  f"{same}; a screenful with snippets from the PDFs p95 {screen_p95:.1f} ms")
 
         big_root, big_cache = os.path.join(work, "big"), os.path.join(work, "big-cache")
         out = subprocess.run([args.tool, "synthetic", big_root, big_cache,

@@ -9,18 +9,23 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <future>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
+#include <thread>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "core/DebugLog.h"
 #include "core/Paths.h"
 #include "naming/NameDate.h"
 #include "search/DocumentText.h"
 #include "search/LanguageStemmer.h"
+#include "search/ReadAhead.h"
+#include "search/SearchWords.h"
 #include "search/Snippet.h"
+#include "search/TextCache.h"
 #include "search/TextFolding.h"
 
 namespace fs = std::filesystem;
@@ -28,10 +33,24 @@ namespace fs = std::filesystem;
 namespace {
 
 // Raised whenever what the index stores changes, so older indexes are rebuilt.
-constexpr const char* kSchema = "4";
+constexpr const char* kSchema = "5";
 constexpr Xapian::valueno kFirstDaySlot = 0;
 constexpr Xapian::valueno kLastDaySlot = 1;
 constexpr Xapian::valueno kDocumentSlot = 2;
+constexpr Xapian::valueno kPageSlot = 3;
+// Longer "words" are noise (encoded data, lines of dashes) and would only
+// grow the index.
+constexpr std::size_t kLongestWord = 64;
+// How many documents are read ahead of the one being indexed.
+constexpr std::size_t kReadAhead = 8;
+// Pages of changed or deleted documents stay in the index, left out of
+// results (it keeps no list of a page's words to take them out by), until
+// there are this many and they are half of it: then it is built afresh.
+constexpr std::size_t kRebuildAfterDeadPages = 1000;
+// Index words sharing a stem's start that are stemmed to find its forms, and
+// the words a partly typed one stands for, the most frequent first.
+constexpr int kMostFormsScanned = 5000;
+constexpr Xapian::termcount kMostPartialForms = 100;
 // Each commit rewrites the tail of every posting list touched since the last
 // one, so a large build commits rarely: by pages, not by documents.
 constexpr int kCommitEveryPages = 20000;
@@ -108,85 +127,11 @@ bool IsHidden(const fs::path& path) {
   return !name.empty() && name.front() == '.';
 }
 
-// The words of a folded query that stand for every word they start: those
-// ending in "*", and the last one while it is still being typed.
-std::vector<std::string> PrefixesOf(const std::string& words, bool lastIsPartial) {
-  std::vector<std::string> tokens;
-  std::string token;
-  for (const char c : words + " ") {
-    if (c == ' ' || c == '"' || c == '\t') {
-      if (!token.empty())
-        tokens.push_back(token);
-      token.clear();
-    } else {
-      token += c;
-    }
-  }
-  std::vector<std::string> prefixes;
-  for (std::size_t i = 0; i < tokens.size(); ++i) {
-    std::string& word = tokens[i];
-    const bool star = word.back() == '*';
-    if (star)
-      word.pop_back();
-    const bool typing =
-        lastIsPartial && i + 1 == tokens.size() && words.back() != ' ' && words.back() != '"';
-    if ((star || typing) && !word.empty())
-      prefixes.push_back(word);
-  }
-  return prefixes;
-}
-
 // The document's own words, counted on each of its pages: its name and folders.
 std::string HeadingOf(const std::string& relative) {
   std::string folderWords = FolderOf(relative);
   std::replace(folderWords.begin(), folderWords.end(), '/', ' ');
   return FoldText(StemOf(NameOf(relative)) + " " + folderWords);
-}
-
-bool IsWordByte(char c) {
-  return static_cast<unsigned char>(c) >= 0x80 || std::isalnum(static_cast<unsigned char>(c));
-}
-
-std::vector<std::string> WordsOf(const std::string& folded) {
-  std::vector<std::string> words;
-  std::string word;
-  for (const char c : folded + " ") {
-    if (IsWordByte(c)) {
-      word += c;
-    } else if (!word.empty()) {
-      words.push_back(std::move(word));
-      word.clear();
-    }
-  }
-  return words;
-}
-
-// The phrases of a folded query: words in quotes, and words joined by
-// hyphens or the like ("e-mail"), which the query parser takes as phrases.
-std::vector<std::vector<std::string>> PhrasesOf(const std::string& words) {
-  std::vector<std::vector<std::string>> phrases;
-  std::size_t i = 0;
-  while (i < words.size()) {
-    std::size_t end;
-    if (words[i] == '"') {
-      end = words.find('"', i + 1);
-      if (end == std::string::npos)
-        end = words.size();
-      ++i;
-    } else {
-      end = words.find_first_of(" \t\"", i);
-      if (end == std::string::npos)
-        end = words.size();
-    }
-    std::string text = words.substr(i, end - i);
-    if (!text.empty() && text.back() == '*')
-      text.pop_back();
-    std::vector<std::string> phrase = WordsOf(text);
-    if (phrase.size() > 1)
-      phrases.push_back(std::move(phrase));
-    i = end + 1;
-  }
-  return phrases;
 }
 
 bool HasPhrases(const std::vector<std::string>& text,
@@ -196,70 +141,174 @@ bool HasPhrases(const std::vector<std::string>& text,
   });
 }
 
+// The start that every word with the stem `stem` shares: stemmers cut
+// endings and change at most the last letter of what is left (y to i).
+std::string StemStart(const std::string& stem) {
+  if (stem.size() <= 3)
+    return stem;
+  std::size_t end = stem.size() - 1;
+  while (end > 0 && (static_cast<unsigned char>(stem[end]) & 0xC0) == 0x80)
+    --end;
+  return stem.substr(0, std::max<std::size_t>(end, 3));
+}
+
+// Pages of documents since changed or gone: the index keeps no list of each
+// page's words, so pages are never taken out, only left out of results.
+class LivePages : public Xapian::MatchDecider {
+ public:
+  explicit LivePages(const std::unordered_set<Xapian::docid>& dead) : dead_(dead) {}
+  bool operator()(const Xapian::Document& document) const override {
+    return dead_.count(document.get_docid()) == 0;
+  }
+
+ private:
+  const std::unordered_set<Xapian::docid>& dead_;
+};
+
+std::unordered_set<Xapian::docid> ReadDead(const std::string& text) {
+  std::unordered_set<Xapian::docid> dead;
+  const char* at = text.c_str();
+  char* end = nullptr;
+  for (unsigned long id = std::strtoul(at, &end, 10); end != at;
+       at = end, id = std::strtoul(at, &end, 10))
+    dead.insert(static_cast<Xapian::docid>(id));
+  return dead;
+}
+
 }  // namespace
 
 class ArchiveIndex::Impl {
  public:
   Impl(std::string root, std::string folder, std::string languages)
       : root_(std::move(root)),
-        folder_(std::move(folder)),
+        folder_(RemoveTrailingSeparator(std::move(folder))),
+        database_(folder_ + "/db"),
         languages_(std::move(languages)),
-        stemmer_(StemmerForLanguages(languages_)) {}
+        stemmer_(StemmerForLanguages(languages_)),
+        texts_(folder_ + "/text") {}
 
   bool OpenWriter();
   Xapian::Database* OpenReader();
   void DropDamaged(const char* why);
+  // Starts afresh when most pages are of documents since changed or gone;
+  // recognised text is kept, so only text layers are read again.
+  void RebuildIfMostlyDead();
+  void Commit();
   std::map<std::string, FileStamp> FilesOnDisk() const;
   std::map<std::string, FileStamp> FilesKnown() const;
-  std::vector<std::string> ReadText(const std::string& relative) const;
-  void IndexText(const std::string& relative, const FileStamp& stamp,
-                 const std::vector<std::string>& pages, bool known);
-  // `final` when no recognition is to follow: the text is all there is;
+  struct Text {
+    std::vector<std::string> pages;
+    bool final = false;  // no recognition is to follow
+  };
+  Text ReadText(const std::string& relative, const FileStamp& stamp) const;
   // `known` when the index may hold an earlier version to replace.
   void WriteDocument(const std::string& relative, const FileStamp& stamp,
                      const std::vector<std::string>& pages, bool final, bool known);
+  void ForgetPages(const std::string& relative);
   void ForgetDocument(const std::string& relative);
   void Compact();
   // Compacts after a change of `documents` documents if the index has doubled.
   void CompactIfGrown(std::size_t documents);
-  std::vector<SearchHit> Search(Xapian::Database& database, const SearchQuery& query) const;
-  // Stemming every word of every snippet is most of a query's time; words
-  // repeat, across pages too.
-  using StemCache = std::unordered_map<std::string, std::string>;
-  SearchHit MakeHit(const Xapian::Enquire& enquire, const Xapian::MSetIterator& it,
-                    const std::string& page, const std::string& relative, const std::string& text,
-                    const std::vector<std::string>& prefixes, StemCache& stems) const;
+  const std::unordered_set<Xapian::docid>& DeadPages(Xapian::Database& database);
+  Xapian::Query WordQuery(Xapian::Database& database, const std::string& word) const;
+  Xapian::Query MatchQuery(Xapian::Database& database, const QueryWords& words) const;
+  std::vector<SearchHit> Search(Xapian::Database& database, const SearchQuery& query,
+                                int* estimated);
+  std::string PageText(const std::string& relative, int page) const;
   std::string Relative(const std::string& path) const;
 
   std::string root_;
   std::string folder_;
+  std::string database_;
   std::string languages_;
   Xapian::Stem stemmer_;
+  TextCache texts_;
   std::unique_ptr<Xapian::WritableDatabase> writer_;
   std::unique_ptr<Xapian::Database> reader_;
+  std::unordered_set<Xapian::docid> dead_;
+  bool deadChanged_ = false;
+  Xapian::rev readerRevision_ = 0;
 };
+
+namespace {
+
+// Marks the words of a snippet: the query's words as written, the other
+// forms of its plain words, and the words its prefixes start.
+class WordMatcher {
+ public:
+  WordMatcher(const QueryWords& words, Xapian::Stem stemmer) : stemmer_(std::move(stemmer)) {
+    auto addStem = [&](const std::string& word) {
+      exact_.insert(word);
+      const std::string stem = stemmer_(word);
+      stems_.insert(stem);
+      stemStarts_.push_back(StemStart(stem));
+    };
+    for (const std::string& word : words.plain)
+      addStem(word);
+    for (const auto& phrase : words.phrases)
+      exact_.insert(phrase.begin(), phrase.end());
+    prefixes_ = words.prefixes;
+    if (!words.partial.empty()) {
+      addStem(words.partial);
+      prefixes_.push_back(words.partial);
+    }
+  }
+
+  bool operator()(const std::string& word) {
+    if (exact_.count(word) != 0)
+      return true;
+    for (const std::string& prefix : prefixes_)
+      if (word.compare(0, prefix.size(), prefix) == 0)
+        return true;
+    // Stemming every word of every snippet would be most of its time: only
+    // words that start as a stem of the query does can have that stem.
+    if (std::none_of(stemStarts_.begin(), stemStarts_.end(), [&](const std::string& start) {
+          return word.compare(0, start.size(), start) == 0;
+        }))
+      return false;
+    auto stem = stems_of_.find(word);
+    if (stem == stems_of_.end())
+      stem = stems_of_.emplace(word, stemmer_(word)).first;
+    return stems_.count(stem->second) != 0;
+  }
+
+ private:
+  Xapian::Stem stemmer_;
+  std::set<std::string> exact_;
+  std::set<std::string> stems_;
+  std::vector<std::string> stemStarts_;
+  std::vector<std::string> prefixes_;
+  std::unordered_map<std::string, std::string> stems_of_;
+};
+
+}  // namespace
 
 bool ArchiveIndex::Impl::OpenWriter() {
   if (writer_)
     return true;
   for (int attempt = 0; attempt < 2; ++attempt) {
     try {
-      fs::create_directories(folder_);
-      auto database =
-          std::make_unique<Xapian::WritableDatabase>(folder_, Xapian::DB_CREATE_OR_OPEN);
+      // An index of the first versions lay in the folder itself.
+      if (std::error_code ignored; fs::exists(folder_ + "/iamglass", ignored))
+        fs::remove_all(folder_);
+      fs::create_directories(database_);
+      auto database = std::make_unique<Xapian::WritableDatabase>(
+          database_, Xapian::DB_CREATE_OR_OPEN | Xapian::DB_NO_TERMLIST);
       const bool current = database->get_metadata("schema") == kSchema &&
                            database->get_metadata("languages") == languages_ &&
                            database->get_metadata("root") == root_;
       if (!current) {
         // Made by another version or for other languages: start afresh.
         database.reset();
-        database =
-            std::make_unique<Xapian::WritableDatabase>(folder_, Xapian::DB_CREATE_OR_OVERWRITE);
+        database = std::make_unique<Xapian::WritableDatabase>(
+            database_, Xapian::DB_CREATE_OR_OVERWRITE | Xapian::DB_NO_TERMLIST);
         database->set_metadata("schema", kSchema);
         database->set_metadata("languages", languages_);
         database->set_metadata("root", root_);
         database->commit();
       }
+      dead_ = ReadDead(database->get_metadata("dead"));
+      deadChanged_ = false;
       writer_ = std::move(database);
       reader_.reset();
       return true;
@@ -279,8 +328,35 @@ void ArchiveIndex::Impl::DropDamaged(const char* why) {
   Log(LOG_LOCATION, "ArchiveIndex: rebuilding %s: %s", folder_.c_str(), why);
   writer_.reset();
   reader_.reset();
+  dead_.clear();
   std::error_code ignored;
-  fs::remove_all(folder_, ignored);
+  fs::remove_all(database_, ignored);
+}
+
+void ArchiveIndex::Impl::RebuildIfMostlyDead() {
+  if (dead_.size() < kRebuildAfterDeadPages || dead_.size() * 2 < writer_->get_doccount())
+    return;
+  DropDamaged("most pages are of earlier versions");
+  OpenWriter();
+}
+
+void ArchiveIndex::Impl::Commit() {
+  if (deadChanged_) {
+    std::string text;
+    for (const Xapian::docid id : dead_)
+      text += std::to_string(id) + ' ';
+    writer_->set_metadata("dead", text);
+    deadChanged_ = false;
+  }
+  writer_->commit();
+}
+
+const std::unordered_set<Xapian::docid>& ArchiveIndex::Impl::DeadPages(Xapian::Database& database) {
+  if (&database != writer_.get() && database.get_revision() != readerRevision_) {
+    dead_ = ReadDead(database.get_metadata("dead"));
+    readerRevision_ = database.get_revision();
+  }
+  return dead_;
 }
 
 Xapian::Database* ArchiveIndex::Impl::OpenReader() {
@@ -290,11 +366,14 @@ Xapian::Database* ArchiveIndex::Impl::OpenReader() {
     if (reader_) {
       reader_->reopen();
     } else {
-      auto database = std::make_unique<Xapian::Database>(folder_);
+      auto database = std::make_unique<Xapian::Database>(database_);
       if (database->get_metadata("schema") != kSchema ||
           database->get_metadata("languages") != languages_)
         return nullptr;
       reader_ = std::move(database);
+      readerRevision_ = 0;
+      dead_ = ReadDead(reader_->get_metadata("dead"));
+      readerRevision_ = reader_->get_revision();
     }
     return reader_.get();
   } catch (const Xapian::Error&) {
@@ -361,9 +440,8 @@ void ArchiveIndex::Impl::CompactIfGrown(std::size_t documents) {
 }
 
 void ArchiveIndex::Impl::Compact() {
-  const std::string current = RemoveTrailingSeparator(folder_);
-  const std::string compacted = current + ".compact";
-  const std::string previous = current + ".previous";
+  const std::string compacted = database_ + ".compact";
+  const std::string previous = database_ + ".previous";
   std::error_code ignored;
   fs::remove_all(compacted, ignored);
   fs::remove_all(previous, ignored);
@@ -371,47 +449,61 @@ void ArchiveIndex::Impl::Compact() {
     writer_->compact(compacted);
     writer_.reset();
     reader_.reset();
-    fs::rename(current, previous);
-    fs::rename(compacted, current);
+    fs::rename(database_, previous);
+    fs::rename(compacted, database_);
   } catch (const Xapian::Error& error) {
     Log(LOG_LOCATION, "ArchiveIndex: not compacted: %s", error.get_msg().c_str());
   } catch (const fs::filesystem_error& error) {
     Log(LOG_LOCATION, "ArchiveIndex: not compacted: %s", error.what());
-    if (!fs::exists(current, ignored))
-      fs::rename(previous, current, ignored);
+    if (!fs::exists(database_, ignored))
+      fs::rename(previous, database_, ignored);
   }
   fs::remove_all(compacted, ignored);
   fs::remove_all(previous, ignored);
   OpenWriter();
 }
 
-void ArchiveIndex::Impl::ForgetDocument(const std::string& relative) {
-  writer_->delete_document("D" + Key(relative));
-  writer_->set_metadata("f:" + Key(relative), "");
+void ArchiveIndex::Impl::ForgetPages(const std::string& relative) {
+  const std::string term = "D" + Key(relative);
+  for (auto page = writer_->postlist_begin(term); page != writer_->postlist_end(term); ++page)
+    deadChanged_ |= dead_.insert(*page).second;
 }
 
-std::vector<std::string> ArchiveIndex::Impl::ReadText(const std::string& relative) const {
+void ArchiveIndex::Impl::ForgetDocument(const std::string& relative) {
+  ForgetPages(relative);
+  writer_->set_metadata("f:" + Key(relative), "");
+  texts_.Remove(relative);
+}
+
+ArchiveIndex::Impl::Text ArchiveIndex::Impl::ReadText(const std::string& relative,
+                                                      const FileStamp& stamp) const {
+  if (auto cached = texts_.Get(relative, StampText(stamp), languages_))
+    return {std::move(*cached), true};
   if (KindOfDocument(relative) != DocumentKind::Pdf)
     return {};
-  return ExtractPdfText(EnsureTrailingSeparator(root_) + relative).pages;
-}
-
-void ArchiveIndex::Impl::IndexText(const std::string& relative, const FileStamp& stamp,
-                                   const std::vector<std::string>& pages, bool known) {
+  Text text{ExtractPdfText(EnsureTrailingSeparator(root_) + relative).pages, false};
   // A document without any text waits for recognition.
-  const bool hasText = std::any_of(pages.begin(), pages.end(), [](const std::string& page) {
+  text.final = std::any_of(text.pages.begin(), text.pages.end(), [](const std::string& page) {
     return page.find_first_not_of(" \t\r\n\f") != std::string::npos;
   });
-  WriteDocument(relative, stamp, pages, hasText, known);
+  return text;
+}
+
+std::string ArchiveIndex::Impl::PageText(const std::string& relative, int page) const {
+  if (auto cached = texts_.Page(relative, page))
+    return *cached;
+  if (KindOfDocument(relative) != DocumentKind::Pdf)
+    return {};
+  return ExtractPdfPage(EnsureTrailingSeparator(root_) + relative, page);
 }
 
 void ArchiveIndex::Impl::WriteDocument(const std::string& relative, const FileStamp& stamp,
                                        const std::vector<std::string>& pages, bool final,
                                        bool known) {
-  // Deleting by term flushes the writer's buffered positions, so a document
-  // new to the index is not looked up.
+  // Looking up a document's pages flushes the writer's buffered changes, so
+  // a document new to the index is not looked up.
   if (known)
-    writer_->delete_document("D" + Key(relative));
+    ForgetPages(relative);
   const std::string folder = FolderOf(relative);
   const std::string name = NameOf(relative);
   const NameMeaning meaning = ReadNameMeaning(StemOf(name));
@@ -421,61 +513,87 @@ void ArchiveIndex::Impl::WriteDocument(const std::string& relative, const FileSt
   } else {
     date.firstDay = date.lastDay = LocalDay(stamp.modified);
   }
-  const std::string heading = HeadingOf(relative);
-
-  Xapian::TermGenerator generator;
-  generator.set_stemmer(stemmer_);
-  generator.set_stemming_strategy(Xapian::TermGenerator::STEM_SOME);
+  const std::vector<std::string> heading = WordsOf(HeadingOf(relative));
+  std::vector<std::string> folderTerms;
+  // Every folder above the document, so a search in a folder finds its subfolders too.
+  for (std::size_t slash = 0; slash != std::string::npos && !folder.empty();) {
+    slash = folder.find('/', slash + 1);
+    folderTerms.push_back("F" + Key(FoldText(folder.substr(0, slash))));
+  }
+  const std::string documentTerm = "D" + Key(relative);
   const std::size_t count = std::max<std::size_t>(pages.size(), 1);
   for (std::size_t page = 0; page < count; ++page) {
-    const std::string text = page < pages.size() ? pages[page] : std::string();
     Xapian::Document document;
-    generator.set_document(document);
-    // Without positions: they would be most of the index and its build
-    // time; phrases are checked against the page's text instead.
-    generator.index_text_without_positions(heading);
-    generator.index_text_without_positions(FoldText(text));
-    document.add_boolean_term("D" + Key(relative));
-    // Every folder above the document, so a search in a folder finds its subfolders too.
-    for (std::size_t slash = 0; slash != std::string::npos && !folder.empty();) {
-      slash = folder.find('/', slash + 1);
-      document.add_boolean_term("F" + Key(FoldText(folder.substr(0, slash))));
-    }
+    // Words without positions and unstemmed: positions would be most of the
+    // index, stems near half of it. Phrases are checked against the page's
+    // text, other forms of a word are found by its stem when searching.
+    for (const std::string& word : heading)
+      document.add_term(word);
+    if (page < pages.size())
+      ForEachWord(FoldText(pages[page]), [&](std::string_view word) {
+        if (word.size() <= kLongestWord)
+          document.add_term(std::string(word));
+      });
+    document.add_boolean_term(documentTerm);
+    for (const std::string& term : folderTerms)
+      document.add_boolean_term(term);
     document.add_value(kFirstDaySlot, DayValue(date.firstDay));
     document.add_value(kLastDaySlot, DayValue(date.lastDay));
     document.add_value(kDocumentSlot, relative);
-    // The text is kept for snippets, compressed: it is read only for hits shown.
-    // The path is in the document slot already.
-    document.set_data(std::to_string(page + 1) + "\n" +
-                      qCompress(QByteArray::fromStdString(text), 9).toStdString());
+    document.add_value(kPageSlot, std::to_string(page + 1));
     writer_->add_document(document);
   }
   writer_->set_metadata("f:" + Key(relative),
                         StampText(stamp) + (final ? " t\n" : " r\n") + relative);
 }
 
-std::vector<SearchHit> ArchiveIndex::Impl::Search(Xapian::Database& database,
-                                                  const SearchQuery& query) const {
-  Xapian::QueryParser parser;
-  parser.set_database(database);
-  parser.set_stemmer(stemmer_);
-  parser.set_stemming_strategy(Xapian::QueryParser::STEM_SOME);
-  parser.set_default_op(Xapian::Query::OP_AND);
-  unsigned flags = Xapian::QueryParser::FLAG_PHRASE | Xapian::QueryParser::FLAG_WILDCARD |
-                   Xapian::QueryParser::FLAG_LOVEHATE;
-  if (query.lastWordIsPartial)
-    flags |= Xapian::QueryParser::FLAG_PARTIAL;
-  Xapian::Query match;
-  const std::string words = FoldText(query.words);
-  if (words.find_first_not_of(" \t\"") != std::string::npos) {
-    try {
-      match = parser.parse_query(words, flags);
-    } catch (const Xapian::QueryParserError&) {
-      match = parser.parse_query(words, 0);
-    }
-    if (match.empty())
-      return {};
+Xapian::Query ArchiveIndex::Impl::WordQuery(Xapian::Database& database,
+                                            const std::string& word) const {
+  std::vector<std::string> terms = {word};
+  if (!stemmer_.is_none()) {
+    const std::string stem = stemmer_(word);
+    const std::string start = StemStart(stem);
+    int scanned = 0;
+    for (auto term = database.allterms_begin(start);
+         term != database.allterms_end(start) && scanned < kMostFormsScanned; ++term, ++scanned)
+      if (*term != word && stemmer_(*term) == stem)
+        terms.push_back(*term);
   }
+  if (terms.size() == 1)
+    return Xapian::Query(word);
+  // Any form matches; the form typed counts once more, so it ranks first.
+  return Xapian::Query(Xapian::Query::OP_OR, Xapian::Query(word),
+                       Xapian::Query(Xapian::Query::OP_SYNONYM, terms.begin(), terms.end()));
+}
+
+Xapian::Query ArchiveIndex::Impl::MatchQuery(Xapian::Database& database,
+                                             const QueryWords& words) const {
+  std::vector<Xapian::Query> parts;
+  for (const std::string& word : words.plain)
+    parts.push_back(WordQuery(database, word));
+  for (const auto& phrase : words.phrases)
+    for (const std::string& word : phrase)
+      parts.emplace_back(word);
+  for (const std::string& prefix : words.prefixes)
+    parts.emplace_back(Xapian::Query::OP_WILDCARD, prefix);
+  if (!words.partial.empty())
+    parts.emplace_back(Xapian::Query::OP_OR, WordQuery(database, words.partial),
+                       Xapian::Query(Xapian::Query::OP_WILDCARD, words.partial, kMostPartialForms,
+                                     Xapian::Query::WILDCARD_LIMIT_MOST_FREQUENT));
+  Xapian::Query match(Xapian::Query::OP_AND, parts.begin(), parts.end());
+  for (const std::string& word : words.excluded)
+    match = Xapian::Query(Xapian::Query::OP_AND_NOT, match, WordQuery(database, word));
+  return match;
+}
+
+std::vector<SearchHit> ArchiveIndex::Impl::Search(Xapian::Database& database,
+                                                  const SearchQuery& query, int* estimated) {
+  if (estimated)
+    *estimated = 0;
+  const QueryWords words = ReadQueryWords(FoldText(query.words), query.lastWordIsPartial);
+  Xapian::Query match;
+  if (!words.Empty())
+    match = MatchQuery(database, words);
   std::vector<Xapian::Query> filters;
   std::string folder = Relative(EnsureTrailingSeparator(query.folder));
   folder = RemoveTrailingSeparator(folder);
@@ -495,88 +613,60 @@ std::vector<SearchHit> ArchiveIndex::Impl::Search(Xapian::Database& database,
   for (const Xapian::Query& filter : filters)
     match = Xapian::Query(Xapian::Query::OP_FILTER, match, filter);
 
-  // Words matched by a prefix are not among a hit's matching terms; the
-  // snippet marks them by the prefix itself.
-  const std::vector<std::string> prefixes = PrefixesOf(words, query.lastWordIsPartial);
-  const std::vector<std::vector<std::string>> phrases = PhrasesOf(words);
   Xapian::Enquire enquire(database);
   enquire.set_query(match);
   // Phrases match their words anywhere on the page until checked below, where
   // a page that fails must not hide another page of its document.
-  if (phrases.empty())
+  const bool phrases = !words.phrases.empty();
+  if (!phrases)
     enquire.set_collapse_key(kDocumentSlot);
+  const std::unordered_set<Xapian::docid>& dead = DeadPages(database);
+  const LivePages live(dead);
+  const Xapian::MatchDecider* decider = dead.empty() ? nullptr : &live;
+  WordMatcher matcher(words, stemmer_);
   std::vector<SearchHit> hits;
   std::set<std::string> documentsFound;
-  StemCache stems;
+  const std::string root = EnsureTrailingSeparator(root_);
   const Xapian::doccount batch =
-      static_cast<Xapian::doccount>(std::max(query.limit, 1) * (phrases.empty() ? 1 : 4));
+      static_cast<Xapian::doccount>(std::max(query.limit, 1) * (phrases ? 4 : 1));
   for (Xapian::doccount offset = 0; static_cast<int>(hits.size()) < query.limit; offset += batch) {
-    const Xapian::MSet found = enquire.get_mset(offset, batch);
-    if (found.empty())
-      break;
+    const Xapian::MSet found = enquire.get_mset(offset, batch, 0, nullptr, decider);
+    if (estimated && offset == 0)
+      *estimated = static_cast<int>(found.get_matches_estimated());
     for (auto it = found.begin(); it != found.end(); ++it) {
       if (static_cast<int>(hits.size()) >= query.limit)
         break;
       const Xapian::Document document = it.get_document();
-      const std::string data = document.get_data();
-      const std::size_t newline = data.find('\n');
-      if (newline == std::string::npos)
-        continue;
       const std::string relative = document.get_value(kDocumentSlot);
-      if (!phrases.empty() && documentsFound.count(relative) != 0)
+      if (phrases && documentsFound.count(relative) != 0)
         continue;
-      const QByteArray packed = QByteArray::fromRawData(
-          data.data() + newline + 1, static_cast<qsizetype>(data.size() - newline - 1));
-      const std::string text = qUncompress(packed).toStdString();
-      if (!phrases.empty()) {
+      SearchHit hit;
+      hit.page = std::atoi(document.get_value(kPageSlot).c_str());
+      // The page's text is read only when a phrase needs it or a snippet is asked for.
+      std::optional<std::string> text;
+      if (phrases) {
+        text = PageText(relative, hit.page);
         std::vector<std::string> pageWords = WordsOf(HeadingOf(relative));
-        for (std::string& word : WordsOf(FoldText(text)))
-          pageWords.push_back(std::move(word));
-        if (!HasPhrases(pageWords, phrases))
+        ForEachWord(FoldText(*text), [&](std::string_view word) { pageWords.emplace_back(word); });
+        if (!HasPhrases(pageWords, words.phrases))
           continue;
         documentsFound.insert(relative);
       }
-      hits.push_back(
-          MakeHit(enquire, it, data.substr(0, newline), relative, text, prefixes, stems));
+      hit.path = root + relative;
+      hit.folder = FolderOf(relative);
+      hit.name = NameOf(relative);
+      hit.day = std::atoi(document.get_value(kFirstDaySlot).c_str());
+      if (static_cast<int>(hits.size()) < query.snippets) {
+        if (!text)
+          text = PageText(relative, hit.page);
+        hit.snippet = MakeSnippet(*text, std::ref(matcher));
+      }
+      hits.push_back(std::move(hit));
     }
-    if (found.size() < batch || phrases.empty())
+    if (found.size() < batch || !phrases)
       break;
   }
   return hits;
-}
-
-SearchHit ArchiveIndex::Impl::MakeHit(const Xapian::Enquire& enquire,
-                                      const Xapian::MSetIterator& it, const std::string& page,
-                                      const std::string& relative, const std::string& text,
-                                      const std::vector<std::string>& prefixes,
-                                      StemCache& stems) const {
-  const std::string root = EnsureTrailingSeparator(root_);
-  const Xapian::Document document = it.get_document();
-  SearchHit hit;
-  hit.page = std::atoi(page.c_str());
-  hit.path = root + relative;
-  hit.folder = FolderOf(relative);
-  hit.name = NameOf(relative);
-  hit.day = std::atoi(document.get_value(kFirstDaySlot).c_str());
-  std::set<std::string> terms;
-  for (auto term = enquire.get_matching_terms_begin(it); term != enquire.get_matching_terms_end(it);
-       ++term)
-    terms.insert(*term);
-  Xapian::Stem stemmer = stemmer_;
-  hit.snippet = MakeSnippet(text, [&](const std::string& word) {
-    if (terms.count(word) != 0)
-      return true;
-    auto stem = stems.find(word);
-    if (stem == stems.end())
-      stem = stems.emplace(word, "Z" + stemmer(word)).first;
-    if (terms.count(stem->second) != 0)
-      return true;
-    for (const std::string& prefix : prefixes)
-      if (word.compare(0, prefix.size(), prefix) == 0)
-        return true;
-    return false;
-  });
-  return hit;
 }
 
 ArchiveIndex::ArchiveIndex(std::string archiveRoot, std::string indexFolder, std::string languages)
@@ -590,6 +680,9 @@ ArchiveIndex::UpdateResult ArchiveIndex::Update(const Progress& progress) {
     if (!impl_->OpenWriter())
       return UpdateResult::Busy;
     try {
+      impl_->RebuildIfMostlyDead();
+      if (!impl_->writer_)
+        continue;
       const auto onDisk = impl_->FilesOnDisk();
       const auto known = impl_->FilesKnown();
       for (const auto& [relative, stamp] : known)
@@ -603,32 +696,39 @@ ArchiveIndex::UpdateResult ArchiveIndex::Update(const Progress& progress) {
       }
       const int total = static_cast<int>(todo.size());
       if (progress && !progress(0, total)) {
-        impl_->writer_->commit();
+        impl_->Commit();
         return UpdateResult::Stopped;
       }
-      // The next document's text is read on another thread while this one
-      // is indexed, so reading and indexing overlap.
-      auto read = [this](const std::string& relative) { return impl_->ReadText(relative); };
-      std::future<std::vector<std::string>> next;
-      if (total > 0)
-        next = std::async(std::launch::async, read, todo[0].first);
+      // Documents are read on every core, a few ahead of the one indexing them.
+      ReadAhead<Impl::Text> reader(
+          todo.size(),
+          [&](std::size_t i) {
+            try {
+              return impl_->ReadText(todo[i].first, todo[i].second);
+            } catch (const std::exception& error) {
+              // Out of memory on a huge page, say: the document waits for recognition.
+              Log(LOG_LOCATION, "ArchiveIndex: %s not read: %s", todo[i].first.c_str(),
+                  error.what());
+              return Impl::Text();
+            }
+          },
+          std::max(std::thread::hardware_concurrency(), 1u), kReadAhead);
       std::size_t pagesSinceCommit = 0;
       for (int i = 0; i < total; ++i) {
-        std::vector<std::string> pages = next.get();
-        if (i + 1 < total)
-          next = std::async(std::launch::async, read, todo[i + 1].first);
-        impl_->IndexText(todo[i].first, todo[i].second, pages, known.count(todo[i].first) != 0);
-        pagesSinceCommit += std::max<std::size_t>(pages.size(), 1);
+        const Impl::Text text = reader.Take(static_cast<std::size_t>(i));
+        impl_->WriteDocument(todo[i].first, todo[i].second, text.pages, text.final,
+                             known.count(todo[i].first) != 0);
+        pagesSinceCommit += std::max<std::size_t>(text.pages.size(), 1);
         if (pagesSinceCommit >= kCommitEveryPages) {
-          impl_->writer_->commit();
+          impl_->Commit();
           pagesSinceCommit = 0;
         }
         if (progress && !progress(i + 1, total)) {
-          impl_->writer_->commit();
+          impl_->Commit();
           return UpdateResult::Stopped;
         }
       }
-      impl_->writer_->commit();
+      impl_->Commit();
       impl_->CompactIfGrown(static_cast<std::size_t>(total));
       return UpdateResult::Done;
     } catch (const Xapian::Error& error) {
@@ -656,9 +756,11 @@ bool ArchiveIndex::IndexDocuments(const std::vector<DocumentText>& documents) {
       }
       const std::string relative = impl_->Relative(path);
       const bool known = !impl_->writer_->get_metadata("f:" + Key(relative)).empty();
+      // Text in hand is not in the file: kept for snippets and rebuilds.
+      impl_->texts_.Put(relative, StampText(*stamp), impl_->languages_, pageTexts);
       impl_->WriteDocument(relative, *stamp, pageTexts, true, known);
     }
-    impl_->writer_->commit();
+    impl_->Commit();
     impl_->CompactIfGrown(documents.size());
     return all;
   } catch (const Xapian::Error& error) {
@@ -668,12 +770,16 @@ bool ArchiveIndex::IndexDocuments(const std::vector<DocumentText>& documents) {
 }
 
 std::vector<SearchHit> ArchiveIndex::Search(const SearchQuery& query) {
+  return Search(query, nullptr);
+}
+
+std::vector<SearchHit> ArchiveIndex::Search(const SearchQuery& query, int* estimated) {
   for (int attempt = 0; attempt < 2; ++attempt) {
     Xapian::Database* database = impl_->OpenReader();
     if (!database)
       return {};
     try {
-      return impl_->Search(*database, query);
+      return impl_->Search(*database, query, estimated);
     } catch (const Xapian::DatabaseModifiedError&) {
       // The writer moved on under a long search: look again at the new state.
       impl_->reader_.reset();
@@ -683,6 +789,12 @@ std::vector<SearchHit> ArchiveIndex::Search(const SearchQuery& query) {
     }
   }
   return {};
+}
+
+std::vector<SnippetPart> ArchiveIndex::SnippetFor(const SearchHit& hit, const SearchQuery& query) {
+  const QueryWords words = ReadQueryWords(FoldText(query.words), query.lastWordIsPartial);
+  WordMatcher matcher(words, impl_->stemmer_);
+  return MakeSnippet(impl_->PageText(impl_->Relative(hit.path), hit.page), std::ref(matcher));
 }
 
 std::vector<std::string> ArchiveIndex::AwaitingRecognition(std::size_t most) {

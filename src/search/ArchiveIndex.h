@@ -10,6 +10,9 @@
 
 // The full-text index of one archive root: one entry per page of every
 // document, with the document's name, folder and the date its name carries.
+// It holds the words, not the text: snippets are read from the documents,
+// or, for text the program was given (recognised text), from a copy kept
+// beside the index.
 // It lives outside the archive (IndexFolderForArchive) and can always be
 // rebuilt: a missing, damaged or outdated index is quietly made anew.
 //
@@ -48,8 +51,15 @@ class ArchiveIndex {
   // text layer), not recognised yet: at most `most` absolute paths.
   std::vector<std::string> AwaitingRecognition(std::size_t most);
 
-  // The documents that match, best first, one hit per document.
+  // The documents that match, best first, one hit per document. The first
+  // `query.snippets` hits come with their snippet. `estimated`, when given,
+  // receives about how many documents match in all.
   std::vector<SearchHit> Search(const SearchQuery& query);
+  std::vector<SearchHit> Search(const SearchQuery& query, int* estimated);
+
+  // The snippet of a hit found without one, read from the document (or the
+  // text kept of it) when the hit is shown.
+  std::vector<SnippetPart> SnippetFor(const SearchHit& hit, const SearchQuery& query);
 
   // How many documents the index holds.
   int DocumentCount();

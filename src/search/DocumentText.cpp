@@ -37,25 +37,44 @@ DocumentKind KindOfDocument(std::string_view path) {
   return DocumentKind::None;
 }
 
-ExtractedText ExtractPdfText(const std::string& path) {
+namespace {
+
+std::unique_ptr<poppler::document> OpenPdf(const std::string& path) {
   static const bool quiet = (poppler::set_debug_error_function(&Quiet, nullptr), true);
   (void)quiet;
+  std::unique_ptr<poppler::document> document(poppler::document::load_from_file(path));
+  if (document && document->is_locked())
+    document.reset();
+  return document;
+}
+
+std::string PageText(poppler::document& document, int index) {
+  const std::unique_ptr<poppler::page> page(document.create_page(index));
+  if (!page)
+    return {};
+  const poppler::byte_array utf8 =
+      page->text(poppler::rectf(), poppler::page::raw_order_layout).to_utf8();
+  return std::string(utf8.begin(), utf8.end());
+}
+
+}  // namespace
+
+ExtractedText ExtractPdfText(const std::string& path) {
   ExtractedText result;
-  const std::unique_ptr<poppler::document> document(poppler::document::load_from_file(path));
-  if (!document || document->is_locked())
+  const std::unique_ptr<poppler::document> document = OpenPdf(path);
+  if (!document)
     return result;
   result.readable = true;
   const int count = document->pages();
   result.pages.reserve(static_cast<std::size_t>(std::max(count, 0)));
-  for (int i = 0; i < count; ++i) {
-    const std::unique_ptr<poppler::page> page(document->create_page(i));
-    if (!page) {
-      result.pages.emplace_back();
-      continue;
-    }
-    const poppler::byte_array utf8 =
-        page->text(poppler::rectf(), poppler::page::raw_order_layout).to_utf8();
-    result.pages.emplace_back(utf8.begin(), utf8.end());
-  }
+  for (int i = 0; i < count; ++i)
+    result.pages.push_back(PageText(*document, i));
   return result;
+}
+
+std::string ExtractPdfPage(const std::string& path, int page) {
+  const std::unique_ptr<poppler::document> document = OpenPdf(path);
+  if (!document || page < 1 || page > document->pages())
+    return {};
+  return PageText(*document, page - 1);
 }

@@ -18,3 +18,6 @@ struct ExtractedText {
   std::vector<std::string> pages;
 };
 ExtractedText ExtractPdfText(const std::string& path);
+
+// The text of one page (1 onwards) of a PDF; empty when there is none.
+std::string ExtractPdfPage(const std::string& path, int page);

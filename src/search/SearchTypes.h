@@ -1,5 +1,6 @@
 #pragma once
 
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +16,9 @@ struct SearchQuery {
   // While typing, the last word is taken as the start of a word.
   bool lastWordIsPartial = false;
   int limit = 200;
+  // How many of the first hits come with a snippet: reading a PDF's page
+  // for one costs milliseconds, so a list may ask for the visible ones only.
+  int snippets = std::numeric_limits<int>::max();
 };
 
 // A piece of a snippet; marked pieces are the words that matched.

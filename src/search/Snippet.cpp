@@ -17,6 +17,7 @@ struct Word {
 std::vector<Word> Words(const QString& text, const std::function<bool(const std::string&)>& matches,
                         int width) {
   std::vector<Word> words;
+  std::string folded;
   qsizetype stop = text.size();
   qsizetype i = 0;
   while (i < text.size() && i <= stop) {
@@ -25,9 +26,18 @@ std::vector<Word> Words(const QString& text, const std::function<bool(const std:
       continue;
     }
     qsizetype end = i;
-    while (end < text.size() && (text[end].isLetterOrNumber() || text[end].isMark()))
-      ++end;
-    words.push_back({i, end, matches(FoldText(text.mid(i, end - i).toStdString()))});
+    bool ascii = true;
+    folded.clear();
+    for (; end < text.size() && (text[end].isLetterOrNumber() || text[end].isMark()); ++end) {
+      const char16_t c = text[end].unicode();
+      ascii = ascii && c < 0x80;
+      if (ascii)
+        folded += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    // Most words are plain ASCII, folded on the way; the others by FoldText.
+    if (!ascii)
+      folded = FoldText(text.mid(i, end - i).toStdString());
+    words.push_back({i, end, matches(folded)});
     if (words.back().marked && stop == text.size())
       stop = i + width;
     i = end;

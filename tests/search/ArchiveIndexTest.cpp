@@ -101,6 +101,106 @@ TEST_F(ArchiveIndexTest, QueriesFindTheirPages) {
   EXPECT_EQ(insur.begin()->first, "House 2026-03-14.pdf");
 }
 
+TEST_F(ArchiveIndexTest, TypedWordsPrefixesAndExclusions) {
+  ArchiveIndex index(root_, indexFolder_, "eng");
+  ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+  const auto typed = [&](const std::string& words) {
+    SearchQuery query;
+    query.words = words;
+    query.lastWordIsPartial = true;
+    return Names(index.Search(query));
+  };
+  const Found house2 = {{"House 2026-03-14.pdf", 2}};
+  EXPECT_EQ(typed("insurer roofi"), house2);  // the word being typed
+  EXPECT_EQ(typed("insurer roofing "), house2);
+  EXPECT_EQ(Search(index, "roof* -damage"), house2);
+  EXPECT_EQ(Search(index, "pay -insurer"), (Found{{"Check 1042.pdf", 1}}));
+}
+
+TEST_F(ArchiveIndexTest, SnippetsAreReadForTheHitsAskedFor) {
+  ArchiveIndex index(root_, indexFolder_, "eng");
+  ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+  ASSERT_TRUE(index.IndexDocument(root_ + "/Scans/Receipt.tif", {"", "roofing nails paid"}));
+  SearchQuery query;
+  query.words = "roofing";
+  std::vector<SearchHit> hits = index.Search(query);
+  ASSERT_EQ(hits.size(), 2u);
+  for (const SearchHit& hit : hits) {
+    SCOPED_TRACE(hit.name);
+    EXPECT_EQ(hit.page, 2);
+    const std::string expected =
+        hit.name == "Receipt.tif" ? "roofing nails paid" : "the insurer pays the roofing costs";
+    EXPECT_EQ(SnippetText(hit.snippet), expected);
+    EXPECT_EQ(SnippetText(index.SnippetFor(hit, query)), expected);
+  }
+  query.snippets = 1;
+  int estimated = 0;
+  hits = index.Search(query, &estimated);
+  ASSERT_EQ(hits.size(), 2u);
+  EXPECT_FALSE(hits[0].snippet.empty());
+  EXPECT_TRUE(hits[1].snippet.empty());
+  EXPECT_EQ(estimated, 2);
+}
+
+TEST_F(ArchiveIndexTest, RecognisedTextOutlivesARebuild) {
+  {
+    ArchiveIndex index(root_, indexFolder_, "eng");
+    ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+    ASSERT_TRUE(index.IndexDocument(root_ + "/Scans/Receipt.tif", {"hardware store nails"}));
+  }
+  {
+    // Made for other languages: the index is built again, the recognised text is kept.
+    ArchiveIndex index(root_, indexFolder_, "deu");
+    ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+    EXPECT_EQ(index.AwaitingRecognition(10).size(), 1u);
+  }
+  ArchiveIndex english(root_, indexFolder_, "eng");
+  ASSERT_EQ(english.Update(), ArchiveIndex::UpdateResult::Done);
+  EXPECT_EQ(Search(english, "nails"), (Found{{"Receipt.tif", 1}}));
+  EXPECT_TRUE(english.AwaitingRecognition(10).empty());
+}
+
+TEST_F(ArchiveIndexTest, AnIndexOfAnEarlierFormatIsRebuilt) {
+  {
+    ArchiveIndex index(root_, indexFolder_, "eng");
+    ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+  }
+  // The first versions kept the database in the index folder itself.
+  for (const auto& entry : fs::directory_iterator(indexFolder_ + "db"))
+    fs::rename(entry.path(), indexFolder_ + entry.path().filename().string());
+  fs::remove_all(indexFolder_ + "db");
+  ArchiveIndex index(root_, indexFolder_, "eng");
+  EXPECT_TRUE(Search(index, "muller").empty());
+  ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+  EXPECT_EQ(Search(index, "muller"), (Found{{"House 2026-03-14.pdf", 1}}));
+  EXPECT_FALSE(fs::exists(indexFolder_ + "iamglass"));
+}
+
+TEST_F(ArchiveIndexTest, PagesOfEarlierVersionsAreLeftOutThenDropped) {
+  ArchiveIndex index(root_, indexFolder_, "eng");
+  ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+  const auto indexBytes = [&] {
+    std::uintmax_t bytes = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(indexFolder_ + "db"))
+      bytes += entry.is_regular_file() ? entry.file_size() : 0;
+    return bytes;
+  };
+  const std::string receipt = root_ + "/Scans/Receipt.tif";
+  // Each version replaces the last: 3 x 500 pages, most of them out of date.
+  for (const char* word : {"gravel", "sand", "cement"})
+    ASSERT_TRUE(index.IndexDocument(receipt, std::vector<std::string>(500, word)));
+  EXPECT_TRUE(Search(index, "sand").empty());
+  EXPECT_EQ(Search(index, "cement").size(), 1u);
+  const std::uintmax_t withEarlierVersions = indexBytes();
+  // The next update builds the index afresh, from the text kept of the receipt.
+  ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+  EXPECT_TRUE(Search(index, "gravel").empty());
+  EXPECT_EQ(Search(index, "cement"), (Found{{"Receipt.tif", 1}}));
+  EXPECT_EQ(Search(index, "muller").size(), 1u);
+  EXPECT_EQ(index.DocumentCount(), 5);
+  EXPECT_LT(indexBytes(), withEarlierVersions);
+}
+
 TEST_F(ArchiveIndexTest, PhrasesAreFoundOnTheirPageOnly) {
   // The first page has both words, more often but apart; the second has the phrase.
   Pdf("Letters/Note.pdf", {"costs costs costs for the roofing roofing", "the roofing costs"});
@@ -151,6 +251,22 @@ TEST_F(ArchiveIndexTest, ReconciliationReadsOnlyWhatChanged) {
   EXPECT_EQ(index.DocumentCount(), 5);
 }
 
+TEST_F(ArchiveIndexTest, AStoppedUpdateKeepsWhatItReadAndTheNextOneReadsTheRest) {
+  for (int i = 0; i < 12; ++i)
+    Pdf("Letters/Letter " + std::to_string(i) + ".pdf", {"letter number x" + std::to_string(i)});
+  const int documents = 17;
+  ArchiveIndex index(root_, indexFolder_, "eng");
+  EXPECT_EQ(index.Update([](int done, int) { return done < 3; }),
+            ArchiveIndex::UpdateResult::Stopped);
+  EXPECT_EQ(index.DocumentCount(), 3);
+  int total = 0;
+  EXPECT_EQ(index.Update([&](int, int all) { return total = all, true; }),
+            ArchiveIndex::UpdateResult::Done);
+  EXPECT_EQ(total, documents - 3);
+  EXPECT_EQ(Search(index, "letter").size(), 12u);
+  EXPECT_EQ(Search(index, "x11"), (Found{{"Letter 11.pdf", 1}}));
+}
+
 TEST_F(ArchiveIndexTest, NewTextReplacesTheOld) {
   ArchiveIndex index(root_, indexFolder_, "eng");
   ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
@@ -190,7 +306,7 @@ TEST_F(ArchiveIndexTest, DamagedIndexIsRebuilt) {
     ArchiveIndex index(root_, indexFolder_, "eng");
     ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
   }
-  for (const auto& entry : fs::directory_iterator(indexFolder_))
+  for (const auto& entry : fs::directory_iterator(indexFolder_ + "db"))
     std::ofstream(entry.path(), std::ios::trunc) << "not an index";
   ArchiveIndex index(root_, indexFolder_, "eng");
   EXPECT_TRUE(Search(index, "muller").empty());

@@ -1,0 +1,121 @@
+#include "search/TextCache.h"
+
+#include <QByteArray>
+#include <QCryptographicHash>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The file: a line "docketeer-text 2", the stamp and the languages on a line
+// each, the compressed size of every page on one line, then the compressed
+// pages, so that one page is read without the others.
+constexpr const char* kMagic = "docketeer-text 2";
+
+struct Header {
+  std::string stamp;
+  std::string languages;
+  std::vector<long long> sizes;
+};
+
+std::optional<Header> ReadHeader(std::istream& in) {
+  std::string magic;
+  Header header;
+  std::string sizes;
+  if (!std::getline(in, magic) || magic != kMagic || !std::getline(in, header.stamp) ||
+      !std::getline(in, header.languages) || !std::getline(in, sizes))
+    return std::nullopt;
+  const char* at = sizes.c_str();
+  char* end = nullptr;
+  for (long long size = std::strtoll(at, &end, 10); end != at;
+       at = end, size = std::strtoll(at, &end, 10)) {
+    if (size < 0)
+      return std::nullopt;
+    header.sizes.push_back(size);
+  }
+  return header;
+}
+
+// No page of text comes near this; a larger size is a damaged file.
+constexpr long long kLargestPage = 64 << 20;
+
+std::optional<std::string> ReadPage(std::istream& in, long long size) {
+  if (size == 0)
+    return std::string();
+  if (size > kLargestPage)
+    return std::nullopt;
+  QByteArray packed(static_cast<qsizetype>(size), Qt::Uninitialized);
+  if (!in.read(packed.data(), size))
+    return std::nullopt;
+  return qUncompress(packed).toStdString();
+}
+
+}  // namespace
+
+std::string TextCache::FileOf(const std::string& relative) const {
+  const QByteArray digest =
+      QCryptographicHash::hash(QByteArray::fromStdString(relative), QCryptographicHash::Sha1)
+          .toHex();
+  return folder_ + "/" + digest.toStdString();
+}
+
+bool TextCache::Put(const std::string& relative, const std::string& stamp,
+                    const std::string& languages, const std::vector<std::string>& pages) const {
+  std::error_code error;
+  fs::create_directories(folder_, error);
+  const std::string file = FileOf(relative);
+  const std::string temporary = file + ".new";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    std::vector<QByteArray> packed;
+    for (const std::string& page : pages)
+      packed.push_back(page.empty() ? QByteArray() : qCompress(QByteArray::fromStdString(page)));
+    out << kMagic << '\n' << stamp << '\n' << languages << '\n';
+    for (const QByteArray& page : packed)
+      out << page.size() << ' ';
+    out << '\n';
+    for (const QByteArray& page : packed)
+      out.write(page.constData(), page.size());
+    if (!out.flush())
+      return fs::remove(temporary, error), false;
+  }
+  fs::rename(temporary, file, error);
+  return !error;
+}
+
+std::optional<std::vector<std::string>> TextCache::Get(const std::string& relative,
+                                                       const std::string& stamp,
+                                                       const std::string& languages) const {
+  std::ifstream in(FileOf(relative), std::ios::binary);
+  const auto header = ReadHeader(in);
+  if (!header || header->stamp != stamp || header->languages != languages)
+    return std::nullopt;
+  std::vector<std::string> pages;
+  for (const long long size : header->sizes) {
+    auto page = ReadPage(in, size);
+    if (!page)
+      return std::nullopt;
+    pages.push_back(std::move(*page));
+  }
+  return pages;
+}
+
+std::optional<std::string> TextCache::Page(const std::string& relative, int page) const {
+  std::ifstream in(FileOf(relative), std::ios::binary);
+  const auto header = ReadHeader(in);
+  if (!header || page < 1 || page > static_cast<int>(header->sizes.size()))
+    return std::nullopt;
+  long long skip = 0;
+  for (int i = 1; i < page; ++i)
+    skip += header->sizes[static_cast<std::size_t>(i - 1)];
+  in.seekg(skip, std::ios::cur);
+  return ReadPage(in, header->sizes[static_cast<std::size_t>(page - 1)]);
+}
+
+void TextCache::Remove(const std::string& relative) const {
+  std::error_code ignored;
+  fs::remove(FileOf(relative), ignored);
+}

@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <filesystem>
+#include <fstream>
+
+#include "search/SearchWords.h"
+#include "search/TextCache.h"
+
+namespace {
+
+using Words = std::vector<std::string>;
+
+TEST(SearchWordsTest, SplitsFoldedTextIntoWords) {
+  struct Case {
+    const char* text;
+    Words expected;
+  } cases[] = {
+      {"roof, claim-42 (müller)", {"roof", "claim", "42", "müller"}},
+      {"„versicherung“ — «steuern»", {"versicherung", "steuern"}},
+      {"e\xcc\x81t\xc3\xa9 x", {"e\xcc\x81t\xc3\xa9", "x"}},  // a combining mark stays in its word
+      {"  \n\t ", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(WordsOf(c.text), c.expected);
+  }
+}
+
+TEST(SearchWordsTest, ReadsWhatAQueryAsksFor) {
+  struct Case {
+    const char* query;
+    bool typing;
+    Words plain;
+    std::vector<Words> phrases;
+    Words prefixes;
+    std::string partial;
+    Words excluded;
+  } cases[] = {
+      {"roof claim", false, {"roof", "claim"}, {}, {}, "", {}},
+      {"roof claim", true, {"roof"}, {}, {}, "claim", {}},
+      {"roof claim ", true, {"roof", "claim"}, {}, {}, "", {}},
+      {"\"roofing costs\" insur*", true, {}, {{"roofing", "costs"}}, {"insur"}, "", {}},
+      {"damage-claim +roof -hail", false, {"roof"}, {{"damage", "claim"}}, {}, "", {"hail"}},
+      {"\"month end", true, {}, {{"month", "end"}}, {}, "", {}},
+      {"\"roof\" * -", false, {"roof"}, {}, {}, "", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.query);
+    const QueryWords words = ReadQueryWords(c.query, c.typing);
+    EXPECT_EQ(words.plain, c.plain);
+    EXPECT_EQ(words.phrases, c.phrases);
+    EXPECT_EQ(words.prefixes, c.prefixes);
+    EXPECT_EQ(words.partial, c.partial);
+    EXPECT_EQ(words.excluded, c.excluded);
+  }
+}
+
+TEST(TextCacheTest, KeepsTheTextOfOneVersion) {
+  QTemporaryDir folder;
+  const TextCache cache(folder.filePath("text").toStdString());
+  EXPECT_FALSE(cache.Get("a/b.tif", "1 2", "eng"));
+  EXPECT_FALSE(cache.Page("a/b.tif", 1));
+  ASSERT_TRUE(cache.Put("a/b.tif", "1 2", "eng", {"first page", "", "third\npage"}));
+  EXPECT_EQ(cache.Get("a/b.tif", "1 2", "eng"), (Words{"first page", "", "third\npage"}));
+  EXPECT_FALSE(cache.Get("a/b.tif", "1 3", "eng"));  // the file changed since
+  EXPECT_FALSE(cache.Get("a/b.tif", "1 2", "deu"));  // recognised in other languages
+  EXPECT_EQ(cache.Page("a/b.tif", 3), "third\npage");
+  EXPECT_EQ(cache.Page("a/b.tif", 2), "");
+  EXPECT_FALSE(cache.Page("a/b.tif", 4));
+  cache.Remove("a/b.tif");
+  EXPECT_FALSE(cache.Page("a/b.tif", 1));
+}
+
+TEST(TextCacheTest, ADamagedFileHoldsNoText) {
+  QTemporaryDir folder;
+  const TextCache cache(folder.filePath("text").toStdString());
+  ASSERT_TRUE(cache.Put("b.tif", "1 2", "eng", {"first page"}));
+  for (const auto& entry :
+       std::filesystem::directory_iterator(folder.filePath("text").toStdString()))
+    std::ofstream(entry.path(), std::ios::trunc) << "docketeer-text 2\n1 2\neng\n999999999999 \n";
+  EXPECT_FALSE(cache.Page("b.tif", 1));
+  EXPECT_FALSE(cache.Get("b.tif", "1 2", "eng"));
+}
+
+}  // namespace
