@@ -53,7 +53,7 @@ TEST(RecognitionPoolTest, EnginesStartForWaitingPagesAndEndWhenIdle) {
 
 // Each half-size pixel is the mean of its four, rounded; an odd last row and
 // column are dropped, and a page one pixel wide or high still has a row.
-TEST(RecognitionPoolTest, HalvedGreyPageAveragesFourPixels) {
+TEST(GreyPageTest, HalvedPageAveragesFourPixels) {
   struct Case {
     int width, height, halfWidth, halfHeight;
   };
