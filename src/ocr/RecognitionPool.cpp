@@ -209,6 +209,8 @@ void RecognitionPool::WorkerMain(Worker* self) {
         result.failure = std::string("the engine failed: ") + error.what();
       }
       Finish(job, std::move(result), engine.StartFailure());
+      // A page's tens of megabytes go back to the system rather than stay
+      // with this thread's heap while the pool waits for the next page.
       malloc_trim(0);
     }
   }

@@ -30,8 +30,8 @@ bool FileExists(const std::string& path) {
   return std::filesystem::is_regular_file(path, error);
 }
 
-// The orientation model reads letters as well at 150 dpi as at 300, in about
-// three quarters of the time and a quarter of the memory.
+// The orientation model is as sure of a page at 150 dpi as at 300, and reads
+// its quarter of the pixels in about three quarters of the time.
 constexpr int kHalvedForOrientationFrom = 280;
 
 int PageDpi(const Bitmap& page) {
