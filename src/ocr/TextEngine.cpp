@@ -5,6 +5,7 @@
 #include <tesseract/resultiterator.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -33,6 +34,12 @@ bool FileExists(const std::string& path) {
 // The orientation model is as sure of a page at 150 dpi as at 300, and reads
 // its quarter of the pixels in about three quarters of the time.
 constexpr int kHalvedForOrientationFrom = 280;
+
+// A page read with at least this mean confidence (of 100), in at least this
+// many words, stands upright: upside-down text scores about 25, upright print
+// above 90.
+constexpr int kUprightConfidence = 70;
+constexpr int kFewestWordsToJudge = 10;
 
 int PageDpi(const Bitmap& page) {
   const double dpi = page.DpiY() > 0 ? page.DpiY() : page.DpiX();
@@ -108,6 +115,18 @@ int TextEngine::OrientationTurn(const Bitmap& page, int dpi) {
   return UprightTurn(half, dpi / 2);
 }
 
+bool TextEngine::LoadPage(const std::string& pageFile, Bitmap& page, PageTextResult& result) {
+  if (const ImagingStatus status = LoadGreyPage(pageFile, page); !IsOk(status)) {
+    result = PageTextResult{};
+    result.failure = std::string("the page cannot be read: ") + ImagingStatusText(status);
+    return false;
+  }
+  return true;
+}
+
+// Most pages lie upright: they are read once, and only a page read with little
+// confidence or with text found running sideways asks the orientation model,
+// then is read again if it was turned.
 PageTextResult TextEngine::Recognize(const std::string& pageFile, int timeLimitMs,
                                      const std::atomic<bool>& stop) {
   PageTextResult result;
@@ -115,29 +134,43 @@ PageTextResult TextEngine::Recognize(const std::string& pageFile, int timeLimitM
     result.failure = startFailure_;
     return result;
   }
+  const Deadline deadline{std::chrono::steady_clock::now() + std::chrono::milliseconds(timeLimitMs),
+                          timeLimitMs};
   Bitmap page;
-  if (const ImagingStatus status = LoadGreyPage(pageFile, page); !IsOk(status)) {
-    result.failure = std::string("the page cannot be read: ") + ImagingStatusText(status);
+  if (!LoadPage(pageFile, page, result))
     return result;
-  }
-  const int dpi = PageDpi(page);
-  const int turn = OrientationTurn(page, dpi);
-  if (turn != 0 && !IsOk(TurnClockwise(page, turn))) {
+  bool upright = false;
+  result = Read(std::move(page), 0, deadline, stop, &upright);
+  if (!result.recognized || upright || !LoadPage(pageFile, page, result))
+    return result;
+  const int turn = OrientationTurn(page, PageDpi(page));
+  if (turn == 0)
+    return result;
+  if (!IsOk(TurnClockwise(page, turn))) {
+    result = PageTextResult{};
     result.failure = "the page cannot be turned upright: out of memory";
     return result;
   }
+  return Read(std::move(page), turn, deadline, stop, nullptr);
+}
+
+PageTextResult TextEngine::Read(Bitmap page, int turn, const Deadline& deadline,
+                                const std::atomic<bool>& stop, bool* upright) {
+  PageTextResult result;
   const int width = page.Width();
   const int height = page.Height();
-  SetEnginePage(*reader_, page, dpi);
+  SetEnginePage(*reader_, page, PageDpi(page));
   page = Bitmap();  // the engine reads its own copy
   tesseract::ETEXT_DESC monitor;
   monitor.cancel = &Cancelled;
   monitor.cancel_this = const_cast<std::atomic<bool>*>(&stop);
-  monitor.set_deadline_msecs(timeLimitMs);
-  const int status = reader_->Recognize(&monitor);
-  if (monitor.deadline_exceeded()) {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+      deadline.at - std::chrono::steady_clock::now());
+  monitor.set_deadline_msecs(static_cast<int>(std::max<long long>(1, left.count())));
+  const int status = left.count() > 0 ? reader_->Recognize(&monitor) : -1;
+  if (left.count() <= 0 || monitor.deadline_exceeded()) {
     char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%g", timeLimitMs / 1000.0);
+    std::snprintf(seconds, sizeof seconds, "%g", deadline.limitMs / 1000.0);
     result.failure =
         std::string("recognition took longer than the limit of ") + seconds + " seconds";
   } else if (stop.load()) {
@@ -150,9 +183,36 @@ PageTextResult TextEngine::Recognize(const std::string& pageFile, int timeLimitM
     result.text.clockwiseTurn = turn;
     ReadWords(result.text);
     result.recognized = true;
+    if (upright)
+      *upright = ReadUpright(result.text);
   }
   reader_->Clear();
   return result;
+}
+
+// Upside down, letters are read with little confidence; sideways, the engine
+// finds lines of text running down the page.
+bool TextEngine::ReadUpright(const PageText& text) {
+  if (static_cast<int>(text.words.size()) < kFewestWordsToJudge ||
+      reader_->MeanTextConf() < kUprightConfidence)
+    return false;
+  std::unique_ptr<tesseract::ResultIterator> blocks(reader_->GetIterator());
+  if (!blocks)
+    return false;
+  do {
+    tesseract::Orientation orientation = tesseract::ORIENTATION_PAGE_UP;
+    tesseract::WritingDirection direction = tesseract::WRITING_DIRECTION_LEFT_TO_RIGHT;
+    tesseract::TextlineOrder order = tesseract::TEXTLINE_ORDER_TOP_TO_BOTTOM;
+    float deskew = 0;
+    blocks->Orientation(&orientation, &direction, &order, &deskew);
+    // Lines running down the page are how the engine reads a page lying on
+    // its side without turning it.
+    if (orientation != tesseract::ORIENTATION_PAGE_UP ||
+        direction == tesseract::WRITING_DIRECTION_TOP_TO_BOTTOM ||
+        order != tesseract::TEXTLINE_ORDER_TOP_TO_BOTTOM)
+      return false;
+  } while (blocks->Next(tesseract::RIL_BLOCK));
+  return true;
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -45,6 +46,15 @@ class TextEngine {
   int UprightTurn(Pix* page);
 
  private:
+  struct Deadline {
+    std::chrono::steady_clock::time_point at;
+    int limitMs = 0;
+  };
+
+  bool LoadPage(const std::string& pageFile, Bitmap& page, PageTextResult& result);
+  PageTextResult Read(Bitmap page, int turn, const Deadline& deadline,
+                      const std::atomic<bool>& stop, bool* upright);
+  bool ReadUpright(const PageText& text);
   int OrientationTurn(const Bitmap& page, int dpi);
   std::string MissingLanguageFile() const;
   void ReadWords(PageText& text);
