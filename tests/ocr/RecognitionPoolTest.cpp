@@ -1,12 +1,15 @@
 // The pool's engines: started only for pages that wait, ended when idle, and
-// started again for later pages; and the half-size page the orientation model
-// reads.
+// started again for later pages; pages turned only when they need it; and the
+// half-size page the orientation model reads.
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QImage>
 #include <QTemporaryDir>
+#include <QTransform>
 #include <chrono>
 #include <thread>
+#include <utility>
 
 #include "TextPages.h"
 #include "ocr/GreyPage.h"
@@ -49,6 +52,28 @@ TEST(RecognitionPoolTest, EnginesStartForWaitingPagesAndEndWhenIdle) {
     EXPECT_FALSE(again.text.words.empty());
   }
   EXPECT_TRUE(EndsWithin(pool, std::chrono::seconds(20)));
+}
+
+// A page read upright with confidence keeps its reading; one upside down is
+// read with little, so the orientation model turns it and it is read again.
+TEST(RecognitionPoolTest, UpsideDownPageIsTurnedAndReadAgain) {
+  QTemporaryDir folder;
+  const QString upright = QDir(folder.path()).filePath("Page 001.png");
+  const QString upsideDown = QDir(folder.path()).filePath("Page 002.png");
+  RenderPage(upright.toStdString(), "Renewal", EnglishParagraphs(), Qt::white);
+  QImage image(upright);
+  ASSERT_TRUE(image.transformed(QTransform().rotate(180)).save(upsideDown));
+  RecognitionPool pool({RecognitionDataFolder(), "eng", 2, 300000});
+
+  for (const auto& [page, turn] : {std::pair{upright, 0}, std::pair{upsideDown, 180}}) {
+    const PageTextResult read = pool.TextOf(page.toStdString());
+    ASSERT_TRUE(read.recognized) << read.failure;
+    EXPECT_EQ(read.text.clockwiseTurn, turn) << page.toStdString();
+    QStringList words;
+    for (const RecognizedWord& word : read.text.words)
+      words << QString::fromStdString(word.text);
+    EXPECT_TRUE(Comparable(words.join(' ')).contains("Renewal")) << page.toStdString();
+  }
 }
 
 // Each half-size pixel is the mean of its four, rounded; an odd last row and
