@@ -1,5 +1,6 @@
 #include "ocr/GreyPage.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -80,6 +81,30 @@ ImagingStatus LoadGreyPage(const std::string& path, Bitmap& out) {
   for (int y = 0; y < decoded.Height(); ++y)
     GreyRow(decoded, y, greys, grey.Row(y));
   out = std::move(grey);
+  return ImagingStatus::Ok;
+}
+
+ImagingStatus HalveGrey(const Bitmap& grey, Bitmap& out) {
+  Bitmap half;
+  if (const ImagingStatus status =
+          Bitmap::Create(std::max(1, grey.Width() / 2), std::max(1, grey.Height() / 2),
+                         PixelFormat::Indexed8, half);
+      !IsOk(status))
+    return status;
+  half.SetPalette(GreyPalette(256));
+  half.SetResolution(grey.DpiX() / 2, grey.DpiY() / 2);
+  const int pairs = grey.Width() / 2;
+  for (int y = 0; y < half.Height(); ++y) {
+    const std::uint8_t* top = grey.Row(std::min(2 * y, grey.Height() - 1));
+    const std::uint8_t* bottom = grey.Row(std::min(2 * y + 1, grey.Height() - 1));
+    std::uint8_t* row = half.Row(y);
+    for (int x = 0; x < pairs; ++x)
+      row[x] = static_cast<std::uint8_t>(
+          (top[2 * x] + top[2 * x + 1] + bottom[2 * x] + bottom[2 * x + 1] + 2) / 4);
+    if (pairs == 0)
+      row[0] = top[0];
+  }
+  out = std::move(half);
   return ImagingStatus::Ok;
 }
 

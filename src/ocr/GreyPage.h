@@ -18,5 +18,9 @@ std::array<std::uint8_t, 256> PaletteGreys(const Bitmap& in);
 void GreyRow(const Bitmap& in, int y, const std::array<std::uint8_t, 256>& greys,
              std::uint8_t* out);
 
+// An 8-bit grey page at half its size and resolution, each pixel the mean of
+// four; an odd last row or column is dropped.
+ImagingStatus HalveGrey(const Bitmap& grey, Bitmap& out);
+
 // Turns a page clockwise by 0, 90, 180 or 270 degrees.
 ImagingStatus TurnClockwise(Bitmap& page, int degrees);

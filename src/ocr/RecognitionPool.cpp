@@ -1,12 +1,14 @@
 #include "ocr/RecognitionPool.h"
 
 #include <dlfcn.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <system_error>
 #include <utility>
 
 #include "core/DebugLog.h"
+#include "ocr/OrientationDetector.h"
 #include "ocr/TextEngine.h"
 
 namespace {
@@ -27,7 +29,9 @@ void KeepThisEngineToOneThread() {
 
 }  // namespace
 
-RecognitionPool::RecognitionPool(Options options) : options_(std::move(options)) {
+RecognitionPool::RecognitionPool(Options options)
+    : options_(std::move(options)),
+      orientation_(std::make_shared<OrientationDetector>(options_.dataFolder)) {
   if (options_.threads <= 0)
     options_.threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 }
@@ -39,21 +43,29 @@ RecognitionPool::~RecognitionPool() {
     queue_.clear();
   }
   workAvailable_.notify_all();
-  for (std::thread& worker : workers_)
-    worker.join();
+  for (Worker& worker : workers_)
+    worker.thread.join();
 }
 
-// Threads start with the first page, so a pool that is never used costs nothing.
-void RecognitionPool::StartThreads() {
-  while (static_cast<int>(workers_.size()) < options_.threads) {
-    try {
-      workers_.emplace_back(&RecognitionPool::WorkerMain, this);
-    } catch (const std::system_error& error) {
-      Log(LOG_LOCATION, "RecognitionPool::StartThreads(): %s", error.what());
-      if (workers_.empty())
-        problem_ = std::string("text recognition cannot start a thread: ") + error.what();
-      return;
-    }
+// A worker starts for a page that no idle one can take, so a pool that is
+// never used costs nothing and a single page loads a single engine.
+void RecognitionPool::StartWorkerLocked() {
+  std::erase_if(workers_, [](Worker& worker) {
+    if (worker.ended)
+      worker.thread.join();
+    return worker.ended;
+  });
+  if (alive_ >= options_.threads || static_cast<int>(queue_.size()) <= idle_)
+    return;
+  Worker& worker = workers_.emplace_back();
+  try {
+    worker.thread = std::thread(&RecognitionPool::WorkerMain, this, &worker);
+    ++alive_;
+  } catch (const std::system_error& error) {
+    workers_.pop_back();
+    Log(LOG_LOCATION, "RecognitionPool::StartWorkerLocked(): %s", error.what());
+    if (alive_ == 0)
+      problem_ = std::string("text recognition cannot start a thread: ") + error.what();
   }
 }
 
@@ -63,13 +75,12 @@ std::shared_ptr<RecognitionPool::Job> RecognitionPool::SubmitLocked(const std::s
   if (queue_.empty())
     lastProgress_ = Clock::now();
   jobs_[pageFile] = job;
-  if (workers_.empty())
-    StartThreads();
-  if (workers_.empty()) {
+  queue_.push_back(job);
+  StartWorkerLocked();
+  if (alive_ == 0) {
+    queue_.pop_back();
     job->finished = true;
     job->result.failure = problem_;
-  } else {
-    queue_.push_back(job);
   }
   return job;
 }
@@ -143,11 +154,24 @@ std::string RecognitionPool::TakeProblem() {
   return std::exchange(problem_, {});
 }
 
+int RecognitionPool::EnginesAlive() const {
+  std::lock_guard lock(mutex_);
+  return alive_;
+}
+
+// Null when the pool stops or no page came for the idle time: the worker ends.
 std::shared_ptr<RecognitionPool::Job> RecognitionPool::NextJob() {
   std::unique_lock lock(mutex_);
-  workAvailable_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-  if (stopping_)
+  ++idle_;
+  const bool woken = workAvailable_.wait_for(lock, std::chrono::milliseconds(options_.idleEndMs),
+                                             [this] { return stopping_ || !queue_.empty(); });
+  --idle_;
+  if (stopping_ || !woken) {
+    // The last engine to go takes the shared orientation model with it.
+    if (--alive_ == 0)
+      orientation_->Unload();
     return nullptr;
+  }
   std::shared_ptr<Job> job = std::move(queue_.front());
   queue_.pop_front();
   job->started = true;
@@ -172,17 +196,24 @@ void RecognitionPool::Finish(const std::shared_ptr<Job>& job, PageTextResult res
   jobFinished_.notify_all();
 }
 
-void RecognitionPool::WorkerMain() {
+void RecognitionPool::WorkerMain(Worker* self) {
   KeepThisEngineToOneThread();
-  TextEngine engine(options_.dataFolder, options_.language);
-  while (std::shared_ptr<Job> job = NextJob()) {
-    PageTextResult result;
-    try {
-      result = engine.Recognize(job->pageFile, options_.pageTimeLimitMs, stopping_);
-    } catch (const std::exception& error) {
-      result = PageTextResult{};
-      result.failure = std::string("the engine failed: ") + error.what();
+  {
+    TextEngine engine(options_.dataFolder, options_.language, orientation_);
+    while (std::shared_ptr<Job> job = NextJob()) {
+      PageTextResult result;
+      try {
+        result = engine.Recognize(job->pageFile, options_.pageTimeLimitMs, stopping_);
+      } catch (const std::exception& error) {
+        result = PageTextResult{};
+        result.failure = std::string("the engine failed: ") + error.what();
+      }
+      Finish(job, std::move(result), engine.StartFailure());
+      // A page's tens of megabytes go back to the system rather than stay
+      // with this thread's heap while the pool waits for the next page.
+      malloc_trim(0);
     }
-    Finish(job, std::move(result), engine.StartFailure());
   }
+  std::lock_guard lock(mutex_);
+  self->ended = true;
 }

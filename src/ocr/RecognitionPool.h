@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <list>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -13,10 +14,15 @@
 
 #include "ocr/PageTextSource.h"
 
+class OrientationDetector;
+
 // Recognises page files on worker threads, one engine each, as they are handed
 // in, so that a document's text is ready soon after its last page reaches disk.
-// A page that fails or runs past the time limit has no text, and the log says
-// why. Destruction stops running pages and waits for the threads.
+// An engine starts only when a page waits and none is free, and one left idle
+// ends, so the models take memory only while there is work; the engines share
+// one orientation model. A page that fails or runs past the time limit has no
+// text, and the log says why. Destruction stops running pages and waits for
+// the threads.
 class RecognitionPool : public PageTextSource {
  public:
   struct Options {
@@ -24,6 +30,7 @@ class RecognitionPool : public PageTextSource {
     std::string language;
     int threads = 0;  // 0: one per core
     int pageTimeLimitMs = 120000;
+    int idleEndMs = 30000;  // an engine without work this long ends
   };
 
   explicit RecognitionPool(Options options);
@@ -46,6 +53,9 @@ class RecognitionPool : public PageTextSource {
   // since the last call; empty when there was none.
   std::string TakeProblem();
 
+  // How many engines are alive now, working or waiting for a page.
+  int EnginesAlive() const;
+
  private:
   using Clock = std::chrono::steady_clock;
   struct Job {
@@ -56,8 +66,13 @@ class RecognitionPool : public PageTextSource {
     PageTextResult result;
   };
 
-  void StartThreads();
-  void WorkerMain();
+  struct Worker {
+    std::thread thread;
+    bool ended = false;
+  };
+
+  void StartWorkerLocked();
+  void WorkerMain(Worker* self);
   std::shared_ptr<Job> NextJob();
   void Finish(const std::shared_ptr<Job>& job, PageTextResult result, const std::string& problem);
   std::shared_ptr<Job> SubmitLocked(const std::string& pageFile);
@@ -69,7 +84,10 @@ class RecognitionPool : public PageTextSource {
   std::condition_variable jobFinished_;
   std::deque<std::shared_ptr<Job>> queue_;
   std::map<std::string, std::shared_ptr<Job>> jobs_;
-  std::vector<std::thread> workers_;
+  std::list<Worker> workers_;
+  int alive_ = 0;
+  int idle_ = 0;
+  std::shared_ptr<OrientationDetector> orientation_;
   std::atomic<bool> stopping_{false};
   Clock::time_point lastProgress_ = Clock::now();
   std::string problem_;

@@ -5,6 +5,7 @@
 #include <tesseract/resultiterator.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -12,14 +13,13 @@
 #include <utility>
 
 #include "core/DebugLog.h"
+#include "ocr/EngineImage.h"
 #include "ocr/GreyPage.h"
+#include "ocr/OrientationDetector.h"
 #include "platform/imaging/ImagingStatus.h"
 
 namespace {
 
-// The orientation model's confidence from which a turn is trusted; below it a
-// page of little text, a table or a picture could be turned wrongly.
-constexpr float kSureOrientation = 10.0f;
 constexpr int kAssumedDpi = 300;
 
 bool Cancelled(void* stop, int) {
@@ -31,31 +31,33 @@ bool FileExists(const std::string& path) {
   return std::filesystem::is_regular_file(path, error);
 }
 
-// The engine's chatter goes to its own debug file, not over the program's log.
-void Quieten(tesseract::TessBaseAPI& api) {
-  api.SetVariable("debug_file", "/dev/null");
-}
+// The orientation model is as sure of a page at 150 dpi as at 300, and reads
+// its quarter of the pixels in about three quarters of the time.
+constexpr int kHalvedForOrientationFrom = 280;
+
+// A page read with at least this mean confidence (of 100), in at least this
+// many words, stands upright: upside-down text scores about 25, upright print
+// above 90.
+constexpr int kUprightConfidence = 70;
+constexpr int kFewestWordsToJudge = 10;
 
 int PageDpi(const Bitmap& page) {
   const double dpi = page.DpiY() > 0 ? page.DpiY() : page.DpiX();
   return dpi >= 70 && dpi <= 2400 ? static_cast<int>(std::lround(dpi)) : kAssumedDpi;
 }
 
-void SetPage(tesseract::TessBaseAPI& api, const Bitmap& page, int dpi) {
-  api.SetImage(page.Row(0), page.Width(), page.Height(), 1, static_cast<int>(page.Stride()));
-  api.SetSourceResolution(dpi);
-}
-
 }  // namespace
 
-TextEngine::TextEngine(std::string dataFolder, std::string language)
-    : dataFolder_(std::move(dataFolder)), language_(std::move(language)) {}
+TextEngine::TextEngine(std::string dataFolder, std::string language,
+                       std::shared_ptr<OrientationDetector> orientation)
+    : dataFolder_(std::move(dataFolder)),
+      language_(std::move(language)),
+      orientation_(orientation ? std::move(orientation)
+                               : std::make_shared<OrientationDetector>(dataFolder_)) {}
 
 TextEngine::~TextEngine() {
   if (reader_)
     reader_->End();
-  if (orientation_)
-    orientation_->End();
 }
 
 // The language may join several codes with "+" ("deu+eng"), each a data file.
@@ -85,68 +87,46 @@ bool TextEngine::Start() {
     return false;
   }
   reader_ = std::make_unique<tesseract::TessBaseAPI>();
-  Quieten(*reader_);
+  QuietenEngine(*reader_);
   if (reader_->Init(dataFolder_.c_str(), language_.c_str(), tesseract::OEM_LSTM_ONLY) != 0) {
     reader_.reset();
     startFailure_ =
         "the recognition language \"" + language_ + "\" cannot be loaded from " + dataFolder_;
     return false;
   }
-  Quieten(*reader_);
+  QuietenEngine(*reader_);
   reader_->SetPageSegMode(tesseract::PSM_AUTO);
   started_ = true;
   return true;
 }
 
-bool TextEngine::StartOrientation() {
-  if (orientationTried_)
-    return orientation_ != nullptr;
-  orientationTried_ = true;
-  const std::string dataFile = dataFolder_ + "osd.traineddata";
-  if (!FileExists(dataFile)) {
-    Log(LOG_LOCATION, "TextEngine::StartOrientation(): no %s; pages are read as scanned",
-        dataFile.c_str());
-    return false;
-  }
-  orientation_ = std::make_unique<tesseract::TessBaseAPI>();
-  Quieten(*orientation_);
-  if (orientation_->Init(dataFolder_.c_str(), "osd", tesseract::OEM_TESSERACT_ONLY) != 0) {
-    Log(LOG_LOCATION, "TextEngine::StartOrientation(): %s cannot be loaded", dataFile.c_str());
-    orientation_.reset();
-    return false;
-  }
-  orientation_->SetPageSegMode(tesseract::PSM_OSD_ONLY);
-  return true;
-}
-
 int TextEngine::UprightTurn(const Bitmap& page, int dpi) {
-  if (!StartOrientation())
-    return 0;
-  SetPage(*orientation_, page, dpi);
-  return DetectTurn();
+  return orientation_->UprightTurn(page, dpi);
 }
 
 int TextEngine::UprightTurn(Pix* page) {
-  if (!StartOrientation())
-    return 0;
-  orientation_->SetImage(page);
-  return DetectTurn();
+  return orientation_->UprightTurn(page);
 }
 
-int TextEngine::DetectTurn() {
-  int degrees = 0;
-  float confidence = 0;
-  const char* script = nullptr;
-  float scriptConfidence = 0;
-  const bool detected =
-      orientation_->DetectOrientationScript(&degrees, &confidence, &script, &scriptConfidence);
-  orientation_->Clear();
-  if (!detected || confidence < kSureOrientation || degrees % 90 != 0)
-    return 0;
-  // The model reports how far the page was turned clockwise from upright.
-  return (360 - degrees) % 360;
+int TextEngine::OrientationTurn(const Bitmap& page, int dpi) {
+  Bitmap half;
+  if (dpi < kHalvedForOrientationFrom || !IsOk(HalveGrey(page, half)))
+    return UprightTurn(page, dpi);
+  return UprightTurn(half, dpi / 2);
 }
 
+bool TextEngine::LoadPage(const std::string& pageFile, Bitmap& page, PageTextResult& result) {
+  if (const ImagingStatus status = LoadGreyPage(pageFile, page); !IsOk(status)) {
+    result = PageTextResult{};
+    result.failure = std::string("the page cannot be read: ") + ImagingStatusText(status);
+    return false;
+  }
+  return true;
+}
+
+// Most pages lie upright: they are read once, and only a page read with little
+// confidence or with text found running sideways asks the orientation model,
+// then is read again if it was turned.
 PageTextResult TextEngine::Recognize(const std::string& pageFile, int timeLimitMs,
                                      const std::atomic<bool>& stop) {
   PageTextResult result;
@@ -154,26 +134,43 @@ PageTextResult TextEngine::Recognize(const std::string& pageFile, int timeLimitM
     result.failure = startFailure_;
     return result;
   }
+  const Deadline deadline{std::chrono::steady_clock::now() + std::chrono::milliseconds(timeLimitMs),
+                          timeLimitMs};
   Bitmap page;
-  if (const ImagingStatus status = LoadGreyPage(pageFile, page); !IsOk(status)) {
-    result.failure = std::string("the page cannot be read: ") + ImagingStatusText(status);
+  if (!LoadPage(pageFile, page, result))
     return result;
-  }
-  const int dpi = PageDpi(page);
-  const int turn = UprightTurn(page, dpi);
-  if (turn != 0 && !IsOk(TurnClockwise(page, turn))) {
+  bool upright = false;
+  result = Read(std::move(page), 0, deadline, stop, &upright);
+  if (!result.recognized || upright || !LoadPage(pageFile, page, result))
+    return result;
+  const int turn = OrientationTurn(page, PageDpi(page));
+  if (turn == 0)
+    return result;
+  if (!IsOk(TurnClockwise(page, turn))) {
+    result = PageTextResult{};
     result.failure = "the page cannot be turned upright: out of memory";
     return result;
   }
-  SetPage(*reader_, page, dpi);
+  return Read(std::move(page), turn, deadline, stop, nullptr);
+}
+
+PageTextResult TextEngine::Read(Bitmap page, int turn, const Deadline& deadline,
+                                const std::atomic<bool>& stop, bool* upright) {
+  PageTextResult result;
+  const int width = page.Width();
+  const int height = page.Height();
+  SetEnginePage(*reader_, page, PageDpi(page));
+  page = Bitmap();  // the engine reads its own copy
   tesseract::ETEXT_DESC monitor;
   monitor.cancel = &Cancelled;
   monitor.cancel_this = const_cast<std::atomic<bool>*>(&stop);
-  monitor.set_deadline_msecs(timeLimitMs);
-  const int status = reader_->Recognize(&monitor);
-  if (monitor.deadline_exceeded()) {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+      deadline.at - std::chrono::steady_clock::now());
+  monitor.set_deadline_msecs(static_cast<int>(std::max<long long>(1, left.count())));
+  const int status = left.count() > 0 ? reader_->Recognize(&monitor) : -1;
+  if (left.count() <= 0 || monitor.deadline_exceeded()) {
     char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%g", timeLimitMs / 1000.0);
+    std::snprintf(seconds, sizeof seconds, "%g", deadline.limitMs / 1000.0);
     result.failure =
         std::string("recognition took longer than the limit of ") + seconds + " seconds";
   } else if (stop.load()) {
@@ -181,14 +178,41 @@ PageTextResult TextEngine::Recognize(const std::string& pageFile, int timeLimitM
   } else if (status != 0) {
     result.failure = "the engine failed on the page";
   } else {
-    result.text.width = page.Width();
-    result.text.height = page.Height();
+    result.text.width = width;
+    result.text.height = height;
     result.text.clockwiseTurn = turn;
     ReadWords(result.text);
     result.recognized = true;
+    if (upright)
+      *upright = ReadUpright(result.text);
   }
   reader_->Clear();
   return result;
+}
+
+// Upside down, letters are read with little confidence; sideways, the engine
+// finds lines of text running down the page.
+bool TextEngine::ReadUpright(const PageText& text) {
+  if (static_cast<int>(text.words.size()) < kFewestWordsToJudge ||
+      reader_->MeanTextConf() < kUprightConfidence)
+    return false;
+  std::unique_ptr<tesseract::ResultIterator> blocks(reader_->GetIterator());
+  if (!blocks)
+    return false;
+  do {
+    tesseract::Orientation orientation = tesseract::ORIENTATION_PAGE_UP;
+    tesseract::WritingDirection direction = tesseract::WRITING_DIRECTION_LEFT_TO_RIGHT;
+    tesseract::TextlineOrder order = tesseract::TEXTLINE_ORDER_TOP_TO_BOTTOM;
+    float deskew = 0;
+    blocks->Orientation(&orientation, &direction, &order, &deskew);
+    // Lines running down the page are how the engine reads a page lying on
+    // its side without turning it.
+    if (orientation != tesseract::ORIENTATION_PAGE_UP ||
+        direction == tesseract::WRITING_DIRECTION_TOP_TO_BOTTOM ||
+        order != tesseract::TEXTLINE_ORDER_TOP_TO_BOTTOM)
+      return false;
+  } while (blocks->Next(tesseract::RIL_BLOCK));
+  return true;
 }
 
 namespace {

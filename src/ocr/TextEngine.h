@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -10,14 +11,18 @@ namespace tesseract {
 class TessBaseAPI;
 }
 class Bitmap;
+class OrientationDetector;
 struct Pix;
 
 // One recognition engine for one thread: the language model and, when its data
-// is installed, the orientation model. Pages are turned upright for reading
-// when orientation detection is sure; the page file itself is never changed.
+// is installed, the orientation model, which engines may share. Pages are
+// turned upright for reading when orientation detection is sure; the page file
+// itself is never changed.
 class TextEngine {
  public:
-  TextEngine(std::string dataFolder, std::string language);
+  // Without a shared `orientation` the engine loads its own on first use.
+  TextEngine(std::string dataFolder, std::string language,
+             std::shared_ptr<OrientationDetector> orientation = nullptr);
   ~TextEngine();
   TextEngine(const TextEngine&) = delete;
   TextEngine& operator=(const TextEngine&) = delete;
@@ -41,16 +46,23 @@ class TextEngine {
   int UprightTurn(Pix* page);
 
  private:
-  bool StartOrientation();
-  int DetectTurn();
+  struct Deadline {
+    std::chrono::steady_clock::time_point at;
+    int limitMs = 0;
+  };
+
+  bool LoadPage(const std::string& pageFile, Bitmap& page, PageTextResult& result);
+  PageTextResult Read(Bitmap page, int turn, const Deadline& deadline,
+                      const std::atomic<bool>& stop, bool* upright);
+  bool ReadUpright(const PageText& text);
+  int OrientationTurn(const Bitmap& page, int dpi);
   std::string MissingLanguageFile() const;
   void ReadWords(PageText& text);
 
   std::string dataFolder_;
   std::string language_;
   std::unique_ptr<tesseract::TessBaseAPI> reader_;
-  std::unique_ptr<tesseract::TessBaseAPI> orientation_;
+  std::shared_ptr<OrientationDetector> orientation_;
   bool started_ = false;
-  bool orientationTried_ = false;
   std::string startFailure_;
 };

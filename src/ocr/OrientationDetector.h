@@ -1,0 +1,39 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace tesseract {
+class TessBaseAPI;
+}
+class Bitmap;
+struct Pix;
+
+// The orientation model, loaded on first use. It takes about three times the
+// memory of a fast language model and a small share of a page's reading time,
+// so one copy serves all the engines of a pool, one page at a time.
+class OrientationDetector {
+ public:
+  explicit OrientationDetector(std::string dataFolder);
+  ~OrientationDetector();
+  OrientationDetector(const OrientationDetector&) = delete;
+  OrientationDetector& operator=(const OrientationDetector&) = delete;
+
+  // How far a page must be turned clockwise to stand upright: 0 unless the
+  // model is installed and sure of its answer.
+  int UprightTurn(const Bitmap& page, int dpi);
+  // The same for a grey or 1-bit page held for Leptonica, its resolution set.
+  int UprightTurn(Pix* page);
+  // Frees the model; the next page loads it again.
+  void Unload();
+
+ private:
+  bool StartLocked();
+  int DetectLocked();
+
+  std::mutex mutex_;
+  std::string dataFolder_;
+  std::unique_ptr<tesseract::TessBaseAPI> api_;
+  bool tried_ = false;
+};
