@@ -38,12 +38,9 @@ CFoliantDlg::CFoliantDlg(QWidget* parent)
   workflow_ =
       std::make_unique<ScanWorkflow>(*this, scanManager_, WindowWorkflowSeams(this, prompter_));
   ConnectControls();
-  search_ = new ArchiveSearch(
-      *this, controls_,
-      [this](const std::string& path, int page) {
-        ViewFileAtPage(path, page, useDefaultViewer_, this);
-      },
-      [this] { return workflow_ && workflow_->IsScanning(); });
+  search_ = new ArchiveSearch(*this, controls_, [this](const std::string& path, int page) {
+    ViewFileAtPage(path, page, useDefaultViewer_, this);
+  });
 }
 
 void CFoliantDlg::SetScanWorkflowSeams(ScanWorkflowSeams seams) {
@@ -139,8 +136,11 @@ bool CFoliantDlg::event(QEvent* event) {
     case WM_SCAN_COMPLETE:
     case WM_SCAN_CANCELLED:
     case WM_SCAN_ERROR:
-    case WM_SCAN_PAGE:
-      return workflow_->OnScanNotification(static_cast<int>(event->type()));
+    case WM_SCAN_PAGE: {
+      const bool handled = workflow_->OnScanNotification(static_cast<int>(event->type()));
+      FollowScanState();
+      return handled;
+    }
     default:
       return QDialog::event(event);
   }
@@ -171,6 +171,19 @@ void CFoliantDlg::done(int result) {
 
 void CFoliantDlg::OnScanClicked() {
   workflow_->OnScanClicked();
+  FollowScanState();
+}
+
+// A scan starts only from the Scan button and ends only through one of its
+// notifications (a multi-page document asks for the next page inside one), so
+// after each of them the search knows whether recognition may run.
+void CFoliantDlg::FollowScanState() {
+  search_->SetScanning(workflow_->IsScanning());
+}
+
+void CFoliantDlg::DocumentSaved(const std::string& path,
+                                const std::vector<std::string>& pageTexts) {
+  search_->DocumentSaved(path, pageTexts);
 }
 
 int CFoliantDlg::PageNumber() const {

@@ -59,6 +59,7 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   void ReloadFolderPreferences() override;
   void DestinationNameChanged(const std::string& name) override;
   void ShowPagesSetAside(const std::string& notice) override;
+  void DocumentSaved(const std::string& path, const std::vector<std::string>& pageTexts) override;
 
   TwainManager& ScanManager() { return scanManager_; }
   // Tests answer the next-page dialog and watch the viewer through these;
@@ -89,6 +90,7 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   int PageNumber() const;
 
   void OnScanClicked();
+  void FollowScanState();
   void OnDestinationChanged();
   void OnNameFormatChanged();
   void OnDocumentSizeChanged();

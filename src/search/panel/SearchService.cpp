@@ -46,7 +46,13 @@ class IndexWorker : public QObject {
     RecognizeSoon();
   }
   void Add(const std::string& path, const std::vector<std::string>& pageTexts) {
-    if (index_ && index_->IndexDocument(path, pageTexts))
+    if (!index_)
+      return;
+    // Without text in hand the file itself is read (its text layer, or it
+    // waits for recognition), never indexed as having none.
+    if (pageTexts.empty())
+      Update();
+    else if (index_->IndexDocument(path, pageTexts))
       emit finished();
   }
   void RecognizeSoon() {
