@@ -2,6 +2,8 @@
 
 #include <QEventLoop>
 #include <QMetaObject>
+#include <filesystem>
+#include <utility>
 
 #include "ocr/RecognitionLanguages.h"
 #include "ocr/TextEngine.h"
@@ -52,8 +54,8 @@ class IndexWorker : public QObject {
     // waits for recognition), never indexed as having none.
     if (pageTexts.empty())
       Update();
-    else if (index_->IndexDocument(path, pageTexts))
-      emit finished();
+    else
+      Store(path, pageTexts);
   }
   void RecognizeSoon() {
     if (!recognitionQueued_) {
@@ -79,12 +81,34 @@ class IndexWorker : public QObject {
       if (!engine_->Start())
         return;  // no language data: the documents stay findable by name
     }
-    const auto pages = RecognizeDocument(waiting.front(), *engine_, *halt_);
-    if (!pages)
-      return;  // halted: resumed when the scan is over
-    Add(waiting.front(), *pages);
+    const std::string& path = waiting.front();
+    const auto stamp = StampOf(path);
+    if (partial_.path != path || partial_.stamp != stamp)
+      partial_ = {path, stamp, {}};
+    if (!RecognizeDocument(path, *engine_, *halt_, partial_.pages))
+      return;  // halted: goes on from the page it reached when the scan is over
+    Store(path, std::exchange(partial_, {}).pages);
     RecognizeSoon();
   }
+
+  void Store(const std::string& path, const std::vector<std::string>& pageTexts) {
+    if (index_->IndexDocument(path, pageTexts))
+      emit finished();
+  }
+
+  // Modification time and size: a document changed on disk is read afresh.
+  using Stamp = std::pair<std::filesystem::file_time_type, std::uintmax_t>;
+  static Stamp StampOf(const std::string& path) {
+    std::error_code error;
+    return {std::filesystem::last_write_time(path, error), std::filesystem::file_size(path, error)};
+  }
+
+  // The pages of a document read so far, when its recognition was halted.
+  struct Partial {
+    std::string path;
+    Stamp stamp;
+    std::vector<std::string> pages;
+  };
 
   std::shared_ptr<std::atomic<bool>> stopping_;
   std::shared_ptr<std::atomic<bool>> halt_;
@@ -92,6 +116,7 @@ class IndexWorker : public QObject {
   std::unique_ptr<TextEngine> engine_;
   std::string languages_;
   bool recognitionQueued_ = false;
+  Partial partial_;
 };
 
 // Lives in the query thread; owns a reading index of the same folder.
