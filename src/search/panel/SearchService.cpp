@@ -1,5 +1,6 @@
 #include "search/panel/SearchService.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QMetaObject>
 #include <filesystem>
@@ -14,6 +15,7 @@
 namespace {
 
 constexpr int kChangeDelayMs = 1500;
+constexpr int kProgressEveryMs = 100;
 
 }  // namespace
 
@@ -40,8 +42,15 @@ class IndexWorker : public QObject {
   void Update() {
     if (!index_)
       return;
-    index_->Update([this](int done, int total) {
-      emit progress(done, total);
+    // A few lines a second are enough to read; one per document would flood
+    // the window's queue when thousands of small documents go by.
+    QElapsedTimer sinceShown;
+    sinceShown.start();
+    index_->Update([&](int done, int total) {
+      if (done == 0 || done == total || sinceShown.elapsed() >= kProgressEveryMs) {
+        emit progress(done, total);
+        sinceShown.restart();
+      }
       return !stopping_->load();
     });
     emit finished();
