@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <utility>
 
+#include "core/ThreadPriority.h"
 #include "ocr/RecognitionLanguages.h"
 #include "ocr/TextEngine.h"
 #include "search/ArchiveIndex.h"
@@ -174,7 +175,9 @@ SearchService::SearchService(QObject* parent)
   searcher_->moveToThread(&queryThread_);
   connect(&queryThread_, &QThread::finished, searcher_, &QObject::deleteLater);
   connect(searcher_, &QueryWorker::found, this, &SearchService::resultsReady);
-  // Indexing yields to everything the user does.
+  // Indexing and recognition yield to everything the user does: Qt's lowest
+  // priority changes nothing for ordinary Linux threads, a nice value does.
+  connect(&indexThread_, &QThread::started, [] { LowerThreadPriority(); });
   indexThread_.start(QThread::LowestPriority);
   queryThread_.start();
   changeDelay_.setSingleShot(true);
