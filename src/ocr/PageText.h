@@ -32,3 +32,14 @@ struct PageTextResult {
   PageText text;
   std::string failure;
 };
+
+// The page's words in reading order, separated by blanks: what search indexes.
+inline std::string PlainText(const PageText& page) {
+  std::string text;
+  for (const RecognizedWord& word : page.words) {
+    if (!text.empty())
+      text += ' ';
+    text += word.text;
+  }
+  return text;
+}

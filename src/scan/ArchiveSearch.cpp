@@ -3,7 +3,6 @@
 #include <QDialog>
 #include <QGroupBox>
 #include <QShortcut>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include "core/Paths.h"
@@ -13,18 +12,8 @@
 #include "settings/AppSettings.h"
 #include "tree/CTreeFileCtrl.h"
 
-namespace {
-
-constexpr int kScanWatchMs = 250;
-
-}  // namespace
-
-ArchiveSearch::ArchiveSearch(QDialog& window, const MainWindowControls& controls, OpenAtPage open,
-                             std::function<bool()> scanning)
-    : QObject(&window), service_(std::make_unique<SearchService>()), scanWatch_(new QTimer(this)) {
-  connect(scanWatch_, &QTimer::timeout, this,
-          [this, scanning = std::move(scanning)] { service_->SetPaused(scanning()); });
-  scanWatch_->start(kScanWatchMs);
+ArchiveSearch::ArchiveSearch(QDialog& window, const MainWindowControls& controls, OpenAtPage open)
+    : QObject(&window), service_(std::make_unique<SearchService>()) {
   panel_ = new SearchPanel(*service_, controls.destinationGroup);
   panel_->setObjectName("searchPanel");
   if (auto* layout = qobject_cast<QVBoxLayout*>(controls.destinationGroup->layout()))
@@ -51,4 +40,13 @@ void ArchiveSearch::Follow(const std::string& archiveRoot) {
   root_ = root;
   languages_ = languages;
   service_->SetArchive(root_, languages_);
+}
+
+void ArchiveSearch::SetScanning(bool scanning) {
+  service_->SetPaused(scanning);
+}
+
+void ArchiveSearch::DocumentSaved(const std::string& path,
+                                  const std::vector<std::string>& pageTexts) {
+  service_->DocumentSaved(path, pageTexts);
 }

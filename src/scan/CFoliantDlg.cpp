@@ -36,18 +36,29 @@ CFoliantDlg::CFoliantDlg(QWidget* parent)
   controls_ = BuildMainWindowControls(this);
   workflow_ =
       std::make_unique<ScanWorkflow>(*this, scanManager_, WindowWorkflowSeams(this, prompter_));
+  FollowScanNotifications();
   ConnectControls();
-  search_ = new ArchiveSearch(
-      *this, controls_,
-      [this](const std::string& path, int page) {
-        ViewFileAtPage(path, page, useDefaultViewer_, this);
-      },
-      [this] { return workflow_ && workflow_->IsScanning(); });
+  search_ = new ArchiveSearch(*this, controls_, [this](const std::string& path, int page) {
+    ViewFileAtPage(path, page, useDefaultViewer_, this);
+  });
 }
 
 void CFoliantDlg::SetScanWorkflowSeams(ScanWorkflowSeams seams) {
   workflow_ = std::make_unique<ScanWorkflow>(
       *this, scanManager_, WindowWorkflowSeams(this, prompter_, std::move(seams)));
+  FollowScanNotifications();
+}
+
+// Connected after the workflow's own handlers, so that the search hears of
+// the state each notification leaves behind.
+void CFoliantDlg::FollowScanNotifications() {
+  for (const QMetaObject::Connection& connection : scanStateConnections_)
+    disconnect(connection);
+  scanStateConnections_.clear();
+  for (auto signal : {&ScanSource::pageReady, &ScanSource::scanComplete, &ScanSource::scanCancelled,
+                      &ScanSource::scanFailed})
+    scanStateConnections_.push_back(
+        connect(&scanManager_, signal, this, [this] { FollowScanState(); }));
 }
 
 CFoliantDlg::~CFoliantDlg() {
@@ -158,6 +169,19 @@ void CFoliantDlg::done(int result) {
 
 void CFoliantDlg::OnScanClicked() {
   workflow_->OnScanClicked();
+  FollowScanState();
+}
+
+// A scan starts only from the Scan button and ends only through one of its
+// notifications (a multi-page document asks for the next page inside one), so
+// after each of them the search knows whether recognition may run.
+void CFoliantDlg::FollowScanState() {
+  search_->SetScanning(workflow_->IsScanning());
+}
+
+void CFoliantDlg::DocumentSaved(const std::string& path,
+                                const std::vector<std::string>& pageTexts) {
+  search_->DocumentSaved(path, pageTexts);
 }
 
 int CFoliantDlg::PageNumber() const {

@@ -59,6 +59,7 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   void ReloadFolderPreferences() override;
   void DestinationNameChanged(const std::string& name) override;
   void ShowPagesSetAside(const std::string& notice) override;
+  void DocumentSaved(const std::string& path, const std::vector<std::string>& pageTexts) override;
 
   TwainManager& ScanManager() { return scanManager_; }
   // Tests answer the next-page dialog and watch the viewer through these;
@@ -88,6 +89,8 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   int PageNumber() const;
 
   void OnScanClicked();
+  void FollowScanState();
+  void FollowScanNotifications();
   void OnDestinationChanged();
   void OnNameFormatChanged();
   void OnDocumentSizeChanged();
@@ -103,6 +106,7 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   std::unique_ptr<ScanWorkflow> workflow_;
   MainWindowControls controls_;
   ArchiveSearch* search_ = nullptr;  // a child of the window
+  std::vector<QMetaObject::Connection> scanStateConnections_;
   ArchiveCommands archiveCommands_;
   bool initialised_ = false;
 

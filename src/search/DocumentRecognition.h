@@ -1,16 +1,17 @@
 #pragma once
 
 #include <atomic>
-#include <optional>
 #include <string>
 #include <vector>
 
 class TextEngine;
 
-// The text of a document that has none stored: a picture file (its first
-// page) or each page of a PDF without a text layer, rendered and read by the
-// recognition engine. Nothing when `stop` was set meanwhile, so the document
-// is read again later rather than indexed with part of its text.
-std::optional<std::vector<std::string>> RecognizeDocument(const std::string& path,
-                                                          TextEngine& engine,
-                                                          const std::atomic<bool>& stop);
+// The text of a document that has none stored, one string per page: a
+// picture file (every page of a multi-page TIFF) or each page of a PDF without
+// a text layer, drawn and read by the recognition engine. `pages` holds the
+// pages read so far and grows as they are read. False when `stop` was set
+// meanwhile: the pages read until then stay in `pages`, and a later call with
+// them goes on from the next page, so a document is never indexed with only
+// part of its text nor read twice after a pause.
+bool RecognizeDocument(const std::string& path, TextEngine& engine, const std::atomic<bool>& stop,
+                       std::vector<std::string>& pages);

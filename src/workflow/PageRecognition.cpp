@@ -52,6 +52,22 @@ std::shared_ptr<PageTextSource> PageRecognition::ForDocument(FileFormatType form
   return Pool(format);
 }
 
+std::vector<std::string> PageRecognition::PageTexts(
+    const std::vector<std::string>& pageFiles) const {
+  // Only finished pages are asked, so this never waits nor starts a page.
+  if (!pool_ || pageFiles.empty() ||
+      pool_->CountFinished(pageFiles) != static_cast<int>(pageFiles.size()))
+    return {};
+  std::vector<std::string> texts;
+  for (const std::string& pageFile : pageFiles) {
+    const PageTextResult result = pool_->TextOf(pageFile);
+    if (!result.recognized)
+      return {};
+    texts.push_back(PlainText(result.text));
+  }
+  return texts;
+}
+
 void PageRecognition::DocumentWritten(const std::vector<std::string>& pageFiles,
                                       Prompter& prompter) {
   if (!pool_)

@@ -30,6 +30,9 @@ class PageRecognition {
   // The text of the pages of a document in `format`: none unless it is a PDF
   // and recognition is on.
   std::shared_ptr<PageTextSource> ForDocument(FileFormatType format);
+  // The recognised text of each page, words separated by blanks; nothing
+  // unless every page was recognised. Call before DocumentWritten.
+  std::vector<std::string> PageTexts(const std::vector<std::string>& pageFiles) const;
   // After a document is written: forgets its pages and tells the user, once,
   // of a problem that kept every page from being read (a missing language).
   void DocumentWritten(const std::vector<std::string>& pageFiles, Prompter& prompter);

@@ -454,6 +454,9 @@ bool ScanWorkflow::WritePage(TW_HANDLE image, const std::string& path, FileForma
   if (SetAsideIfBlank(path))
     return false;
   recognition_.PageSaved(choices_.fileFormatType, path);
+  // A page file that is not combined afterwards is a document of its own.
+  if (!Paths().HasPageFiles() || !IsMultiPageFormat(choices_.fileFormatType))
+    host_.DocumentSaved(path, {});
   return true;
 }
 
@@ -479,6 +482,7 @@ void ScanWorkflow::CombineScannedPages() {
     return;
   }
   settings.SetEstimatedCombiningSpeed(static_cast<std::int32_t>(worker->MeasuredRate()));
+  host_.DocumentSaved(target, recognition_.PageTexts(scannedPages_));
   recognition_.DocumentWritten(scannedPages_, Ask());
   if (choices_.viewAfterSaving)
     seams_.viewFile(target, choices_.useDefaultViewer);

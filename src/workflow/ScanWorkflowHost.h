@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/CleanupChoices.h"
 #include "core/FileFormatType.h"
@@ -61,4 +62,10 @@ class ScanWorkflowHost {
   // Tells how many blank pages of the document were set aside and where;
   // an empty notice clears the last one.
   virtual void ShowPagesSetAside(const std::string& notice) { (void)notice; }
+  // A document is complete on disk: `pageTexts` holds the recognised text of
+  // each page, or nothing when its pages were not recognised.
+  virtual void DocumentSaved(const std::string& path, const std::vector<std::string>& pageTexts) {
+    (void)path;
+    (void)pageTexts;
+  }
 };

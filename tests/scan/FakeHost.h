@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "workflow/ScanWorkflowHost.h"
@@ -19,6 +20,9 @@ class FakeHost : public ScanWorkflowHost {
   void SaveFolderPreferences() override { ++saveFolderPreferencesCalls; }
   void ReloadFolderPreferences() override { ++reloadCalls; }
   void ShowPagesSetAside(const std::string& notice) override { notices.push_back(notice); }
+  void DocumentSaved(const std::string& path, const std::vector<std::string>& pageTexts) override {
+    saved.emplace_back(path, pageTexts);
+  }
 
   bool selected = true;
   std::string nameText = "Doc";
@@ -29,4 +33,5 @@ class FakeHost : public ScanWorkflowHost {
   int saveFolderPreferencesCalls = 0;
   int reloadCalls = 0;
   std::vector<std::string> notices;
+  std::vector<std::pair<std::string, std::vector<std::string>>> saved;
 };

@@ -61,4 +61,37 @@ TEST_F(MainWindowSearchTest, TypedWordsFindThePageWhichOpensAndShowsInTheTree) {
   EXPECT_FALSE(results->isVisible());
 }
 
+// A document the workflow has just written reaches the index at once: with
+// the text in hand it is taken as given; without it the file itself is read,
+// so a PDF's own text layer is found rather than nothing.
+TEST_F(MainWindowSearchTest, ASavedDocumentIsIndexedWithItsTextOrByReadingIt) {
+  const std::string root = DocumentsRoot();
+  MakeFolder(root + "Letters");
+  CFoliantDlg& window = StartWindow();
+  auto* field = Find<QLineEdit>("searchField");
+  auto* results = Find<QTreeWidget>("searchResults");
+  ASSERT_TRUE(field && results);
+  const std::string recognised = root + "Letters/Recognised.pdf";
+  const std::string plain = root + "Letters/Plain.pdf";
+  ASSERT_TRUE(WriteSearchablePdf(recognised, {"layer words only"}));
+  ASSERT_TRUE(WriteSearchablePdf(plain, {"a greenhouse invoice"}));
+
+  window.DocumentSaved(recognised, {"first page", "the orchard harvest"});
+  window.DocumentSaved(plain, {});
+  struct Case {
+    const char* words;
+    const char* name;
+    const char* page;
+  };
+  for (const Case& c :
+       {Case{"orchard", "Recognised.pdf", "2"}, Case{"greenhouse", "Plain.pdf", "1"}}) {
+    SCOPED_TRACE(c.words);
+    field->setText(c.words);
+    ASSERT_TRUE(WaitFor([&] {
+      return results->topLevelItemCount() == 1 && results->topLevelItem(0)->text(0) == c.name;
+    }));
+    EXPECT_EQ(results->topLevelItem(0)->text(3), c.page);
+  }
+}
+
 }  // namespace

@@ -45,6 +45,14 @@ TEST_F(ScanSearchableTest, ScannedLetterIsFoundByItsWords) {
   EXPECT_TRUE(Comparable(PdfPageText(PathOf("Doc.pdf"), 1)).contains("Renewal"));
   const QStringList found = Comparable(PdfPageText(PathOf("Doc.pdf"), 2));
   EXPECT_GE(InOrderShare(printed.words, found), 0.95) << found.join(' ').toStdString();
+  // The window hears of the document with the text it already holds, page by page.
+  ASSERT_EQ(host_.saved.size(), 1u);
+  EXPECT_EQ(host_.saved[0].first, PathOf("Doc.pdf"));
+  ASSERT_EQ(host_.saved[0].second.size(), 2u);
+  EXPECT_TRUE(QString::fromStdString(host_.saved[0].second[0]).contains("Renewal"));
+  EXPECT_GE(
+      InOrderShare(printed.words, Comparable(QString::fromStdString(host_.saved[0].second[1]))),
+      0.95);
   EXPECT_TRUE(Asked().isEmpty()) << prompt_->asked.front().text.toStdString();
 }
 

@@ -38,12 +38,14 @@ struct Flow {
   std::vector<std::string> absent;
   int finished;
   std::vector<int> offeredPages;
+  // The documents the host hears of as they are completed.
+  std::vector<std::string> saved;
 };
 
 const Flow kFlows[] = {
-    {"single JPEG", 1, false, {1}, {}, {}, {"Doc.jpg"}, {"Doc"}, 1, {}},
-    {"single PDF", 6, false, {1}, {}, {}, {"Doc.pdf"}, {"Doc"}, 1, {}},
-    {"single PNG PDF", 7, false, {1}, {}, {}, {"Doc.pdf"}, {"Doc"}, 1, {}},
+    {"single JPEG", 1, false, {1}, {}, {}, {"Doc.jpg"}, {"Doc"}, 1, {}, {"Doc.jpg"}},
+    {"single PDF", 6, false, {1}, {}, {}, {"Doc.pdf"}, {"Doc"}, 1, {}, {"Doc.pdf"}},
+    {"single PNG PDF", 7, false, {1}, {}, {}, {"Doc.pdf"}, {"Doc"}, 1, {}, {"Doc.pdf"}},
     {"three JPEG pages",
      1,
      true,
@@ -53,8 +55,19 @@ const Flow kFlows[] = {
      {"Doc/Page 001.jpg", "Doc/Page 002.jpg", "Doc/Page 003.jpg"},
      {"Doc.jpg"},
      1,
-     {2, 3, 4}},
-    {"three PDF pages", 6, true, {1, 1, 1}, {0, 0, 3}, {}, {"Doc.pdf"}, {"Doc"}, 1, {2, 3, 4}},
+     {2, 3, 4},
+     {"Doc/Page 001.jpg", "Doc/Page 002.jpg", "Doc/Page 003.jpg"}},
+    {"three PDF pages",
+     6,
+     true,
+     {1, 1, 1},
+     {0, 0, 3},
+     {},
+     {"Doc.pdf"},
+     {"Doc"},
+     1,
+     {2, 3, 4},
+     {"Doc.pdf"}},
     {"rescan into TIFF",
      3,
      true,
@@ -64,9 +77,20 @@ const Flow kFlows[] = {
      {"Doc.tif"},
      {"Doc"},
      1,
-     {2, 3, 3}},
-    {"feeder into PDF", 6, true, {3}, {3}, {}, {"Doc.pdf"}, {"Doc"}, 1, {4}},
-    {"cancel and delete", 5, true, {1, 1}, {0, 2}, {PromptAnswer::Yes}, {}, {"Doc"}, 0, {2, 3}},
+     {2, 3, 3},
+     {"Doc.tif"}},
+    {"feeder into PDF", 6, true, {3}, {3}, {}, {"Doc.pdf"}, {"Doc"}, 1, {4}, {"Doc.pdf"}},
+    {"cancel and delete",
+     5,
+     true,
+     {1, 1},
+     {0, 2},
+     {PromptAnswer::Yes},
+     {},
+     {"Doc"},
+     0,
+     {2, 3},
+     {"Doc/Page 001.png", "Doc/Page 002.png"}},
     {"cancel and keep",
      5,
      true,
@@ -76,8 +100,19 @@ const Flow kFlows[] = {
      {"Doc/Page 001.png", "Doc/Page 002.png"},
      {},
      0,
-     {2, 3}},
-    {"done in GIF", 2, true, {2}, {3}, {}, {"Doc/Page 001.gif", "Doc/Page 002.gif"}, {}, 1, {3}},
+     {2, 3},
+     {"Doc/Page 001.png", "Doc/Page 002.png"}},
+    {"done in GIF",
+     2,
+     true,
+     {2},
+     {3},
+     {},
+     {"Doc/Page 001.gif", "Doc/Page 002.gif"},
+     {},
+     1,
+     {3},
+     {"Doc/Page 001.gif", "Doc/Page 002.gif"}},
 };
 
 TEST_F(ScanWorkflowTest, EachWayADocumentEndsLeavesItsFiles) {
@@ -111,6 +146,10 @@ TEST_F(ScanWorkflowTest, EachWayADocumentEndsLeavesItsFiles) {
     EXPECT_EQ(host_.saveFolderPreferencesCalls, flow.finished);
     EXPECT_EQ(nextPageNumbers_, flow.offeredPages);
     EXPECT_TRUE(source_.pages.empty());
+    std::vector<std::string> saved;
+    for (const auto& [path, pageTexts] : host_.saved)
+      saved.push_back(path.substr(Folder().size()));
+    EXPECT_EQ(saved, flow.saved);
   }
 }
 

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "ocr/PageTextSource.h"
+#include "writers/ImageWriter.h"
 #include "writers/PdfWriter.h"
 
 namespace {
@@ -86,4 +87,9 @@ bool WriteImageDocument(const std::string& path) {
 bool WritePdfWithoutText(const std::string& path, const std::vector<std::string>& jpegPages) {
   PdfWriter writer(FileFormatType::PdfCompressed);
   return writer.Save(jpegPages, path, 8268, 11693) >= 0;
+}
+
+bool WriteTiffDocument(const std::string& path, const std::vector<std::string>& pages) {
+  ImageWriter writer(FileFormatType::Tiff);
+  return writer.Save(pages, path, 8268, 11693) >= 0;
 }

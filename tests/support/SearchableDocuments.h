@@ -10,3 +10,5 @@ bool WriteSearchablePdf(const std::string& path, const std::vector<std::string>&
 bool WriteImageDocument(const std::string& path);
 // A PDF of JPEG page files without a text layer, as a scan without recognition.
 bool WritePdfWithoutText(const std::string& path, const std::vector<std::string>& jpegPages);
+// A multi-page TIFF of page files, as Combine to TIFF writes it.
+bool WriteTiffDocument(const std::string& path, const std::vector<std::string>& pages);

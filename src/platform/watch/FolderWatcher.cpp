@@ -2,7 +2,6 @@
 
 #include <poll.h>
 #include <sys/eventfd.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +11,7 @@
 
 #include "core/ContractChecks.h"
 #include "core/DebugLog.h"
+#include "core/ThreadPriority.h"
 #include "platform/watch/InotifySubtree.h"
 
 namespace {
@@ -32,12 +32,6 @@ Wake WaitFor(int changeFd, int stopFd, int timeoutMilliseconds) {
       return Wake::Stop;
     return Wake::Change;
   }
-}
-
-// A watcher sleeps between changes and must not compete with the window; the
-// lowest nice value rather than the idle class, which a busy machine starves.
-void LowerThreadPriority() {
-  ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 19);
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 #include <QTextDocument>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <utility>
 
 #include "search/panel/SearchService.h"
 
@@ -179,10 +181,23 @@ void SearchPanel::OnResults(const QString& words, const std::vector<SearchHit>& 
     items.append(item);
   }
   results_->addTopLevelItems(items);
+  ShowWholeColumns();
   if (!items.isEmpty())
     results_->setCurrentItem(items.front());
   results_->setVisible(true);
   showInTree_->setVisible(!items.isEmpty());
+}
+
+// Columns as wide as their contents, but a long name or folder leaves the
+// snippet room.
+void SearchPanel::ShowWholeColumns() {
+  const int width = results_->viewport()->width();
+  const std::pair<int, int> widest[] = {
+      {kDocument, width / 3}, {kFolder, width / 5}, {kDate, width}, {kPage, width}};
+  for (const auto& [column, most] : widest) {
+    results_->resizeColumnToContents(column);
+    results_->setColumnWidth(column, std::min(results_->columnWidth(column), most));
+  }
 }
 
 void SearchPanel::OnProgress(int done, int total) {

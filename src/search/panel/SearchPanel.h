@@ -39,6 +39,7 @@ class SearchPanel : public QWidget {
   void OnTextChanged();
   void OnResults(const QString& words, const std::vector<SearchHit>& hits);
   void OnProgress(int done, int total);
+  void ShowWholeColumns();
   void OpenItem(QTreeWidgetItem* item);
   QTreeWidgetItem* ChosenItem() const;
 

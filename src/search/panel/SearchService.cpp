@@ -1,8 +1,12 @@
 #include "search/panel/SearchService.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QMetaObject>
+#include <filesystem>
+#include <utility>
 
+#include "core/ThreadPriority.h"
 #include "ocr/RecognitionLanguages.h"
 #include "ocr/TextEngine.h"
 #include "search/ArchiveIndex.h"
@@ -12,6 +16,7 @@
 namespace {
 
 constexpr int kChangeDelayMs = 1500;
+constexpr int kProgressEveryMs = 100;
 
 }  // namespace
 
@@ -38,16 +43,29 @@ class IndexWorker : public QObject {
   void Update() {
     if (!index_)
       return;
-    index_->Update([this](int done, int total) {
-      emit progress(done, total);
+    // A few lines a second are enough to read; one per document would flood
+    // the window's queue when thousands of small documents go by.
+    QElapsedTimer sinceShown;
+    sinceShown.start();
+    index_->Update([&](int done, int total) {
+      if (done == 0 || done == total || sinceShown.elapsed() >= kProgressEveryMs) {
+        emit progress(done, total);
+        sinceShown.restart();
+      }
       return !stopping_->load();
     });
     emit finished();
     RecognizeSoon();
   }
   void Add(const std::string& path, const std::vector<std::string>& pageTexts) {
-    if (index_ && index_->IndexDocument(path, pageTexts))
-      emit finished();
+    if (!index_)
+      return;
+    // Without text in hand the file itself is read (its text layer, or it
+    // waits for recognition), never indexed as having none.
+    if (pageTexts.empty())
+      Update();
+    else
+      Store(path, pageTexts);
   }
   void RecognizeSoon() {
     if (!recognitionQueued_) {
@@ -73,12 +91,34 @@ class IndexWorker : public QObject {
       if (!engine_->Start())
         return;  // no language data: the documents stay findable by name
     }
-    const auto pages = RecognizeDocument(waiting.front(), *engine_, *halt_);
-    if (!pages)
-      return;  // halted: resumed when the scan is over
-    Add(waiting.front(), *pages);
+    const std::string& path = waiting.front();
+    const auto stamp = StampOf(path);
+    if (partial_.path != path || partial_.stamp != stamp)
+      partial_ = {path, stamp, {}};
+    if (!RecognizeDocument(path, *engine_, *halt_, partial_.pages))
+      return;  // halted: goes on from the page it reached when the scan is over
+    Store(path, std::exchange(partial_, {}).pages);
     RecognizeSoon();
   }
+
+  void Store(const std::string& path, const std::vector<std::string>& pageTexts) {
+    if (index_->IndexDocument(path, pageTexts))
+      emit finished();
+  }
+
+  // Modification time and size: a document changed on disk is read afresh.
+  using Stamp = std::pair<std::filesystem::file_time_type, std::uintmax_t>;
+  static Stamp StampOf(const std::string& path) {
+    std::error_code error;
+    return {std::filesystem::last_write_time(path, error), std::filesystem::file_size(path, error)};
+  }
+
+  // The pages of a document read so far, when its recognition was halted.
+  struct Partial {
+    std::string path;
+    Stamp stamp;
+    std::vector<std::string> pages;
+  };
 
   std::shared_ptr<std::atomic<bool>> stopping_;
   std::shared_ptr<std::atomic<bool>> halt_;
@@ -86,6 +126,7 @@ class IndexWorker : public QObject {
   std::unique_ptr<TextEngine> engine_;
   std::string languages_;
   bool recognitionQueued_ = false;
+  Partial partial_;
 };
 
 // Lives in the query thread; owns a reading index of the same folder.
@@ -134,7 +175,9 @@ SearchService::SearchService(QObject* parent)
   searcher_->moveToThread(&queryThread_);
   connect(&queryThread_, &QThread::finished, searcher_, &QObject::deleteLater);
   connect(searcher_, &QueryWorker::found, this, &SearchService::resultsReady);
-  // Indexing yields to everything the user does.
+  // Indexing and recognition yield to everything the user does: Qt's lowest
+  // priority changes nothing for ordinary Linux threads, a nice value does.
+  connect(&indexThread_, &QThread::started, [] { LowerThreadPriority(); });
   indexThread_.start(QThread::LowestPriority);
   queryThread_.start();
   changeDelay_.setSingleShot(true);

@@ -29,7 +29,8 @@ class SearchService : public QObject {
   void SetArchive(const std::string& root, const std::string& languages);
   // Something below the root changed: update soon (several changes, one update).
   void ArchiveChanged();
-  // A document written just now, with its text per page in hand.
+  // A document written just now, with its text per page in hand; an empty
+  // list reads the document as an update would.
   void DocumentSaved(const std::string& path, const std::vector<std::string>& pageTexts);
   void Search(const SearchQuery& query);
   // Recognition of documents without text waits while paused (a scan runs).
