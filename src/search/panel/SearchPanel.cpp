@@ -113,6 +113,7 @@ SearchPanel::SearchPanel(SearchService& service, QWidget* parent)
       emit showInTreeRequested(item->data(kDocument, kPathRole).toString());
   });
   connect(&service_, &SearchService::resultsReady, this, &SearchPanel::OnResults);
+  connect(&service_, &SearchService::snippetsReady, this, &SearchPanel::OnSnippets);
   connect(&service_, &SearchService::indexingProgress, this, &SearchPanel::OnProgress);
   connect(&service_, &SearchService::indexingFinished, this, [this] {
     progress_->setVisible(false);
@@ -186,6 +187,15 @@ void SearchPanel::OnResults(const QString& words, const std::vector<SearchHit>& 
     results_->setCurrentItem(items.front());
   results_->setVisible(true);
   showInTree_->setVisible(!items.isEmpty());
+}
+
+// Fills in the snippets of the list already shown, keeping the user's place.
+void SearchPanel::OnSnippets(const QString& words, const std::vector<SearchHit>& hits) {
+  if (words != field_->text().trimmed() ||
+      results_->topLevelItemCount() != static_cast<int>(hits.size()))
+    return;
+  for (int i = 0; i < results_->topLevelItemCount(); ++i)
+    results_->topLevelItem(i)->setText(kSnippet, SnippetHtml(hits[i].snippet));
 }
 
 // Columns as wide as their contents, but a long name or folder leaves the

@@ -38,6 +38,7 @@ class SearchPanel : public QWidget {
  private:
   void OnTextChanged();
   void OnResults(const QString& words, const std::vector<SearchHit>& hits);
+  void OnSnippets(const QString& words, const std::vector<SearchHit>& hits);
   void OnProgress(int done, int total);
   void ShowWholeColumns();
   void OpenItem(QTreeWidgetItem* item);

@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QMetaObject>
+#include <algorithm>
 #include <filesystem>
 #include <utility>
 
@@ -129,6 +130,9 @@ class IndexWorker : public QObject {
   Partial partial_;
 };
 
+// About a screenful of results.
+constexpr int kFirstSnippets = 20;
+
 // Lives in the query thread; owns a reading index of the same folder.
 class QueryWorker : public QObject {
   Q_OBJECT
@@ -145,14 +149,29 @@ class QueryWorker : public QObject {
     if (number != latest_->load())
       return;  // the user typed on
     std::vector<SearchHit> hits;
+    // Snippets are read from the documents themselves: a screenful first,
+    // so the list shows at once, the rest after it unless the user typed on.
+    SearchQuery first = query;
+    first.snippets = std::min(query.snippets, kFirstSnippets);
     if (index_)
-      hits = index_->Search(query);
-    if (number == latest_->load())
-      emit found(QString::fromStdString(query.words), hits);
+      hits = index_->Search(first);
+    if (number != latest_->load())
+      return;
+    const QString words = QString::fromStdString(query.words);
+    emit found(words, hits);
+    if (hits.size() <= static_cast<std::size_t>(first.snippets))
+      return;
+    for (std::size_t i = first.snippets; i < hits.size(); ++i) {
+      if (number != latest_->load())
+        return;
+      hits[i].snippet = index_->SnippetFor(hits[i], query);
+    }
+    emit snippetsFound(words, hits);
   }
 
  signals:
   void found(const QString& words, const std::vector<SearchHit>& hits);
+  void snippetsFound(const QString& words, const std::vector<SearchHit>& hits);
 
  private:
   std::shared_ptr<std::atomic<int>> latest_;
@@ -175,6 +194,7 @@ SearchService::SearchService(QObject* parent)
   searcher_->moveToThread(&queryThread_);
   connect(&queryThread_, &QThread::finished, searcher_, &QObject::deleteLater);
   connect(searcher_, &QueryWorker::found, this, &SearchService::resultsReady);
+  connect(searcher_, &QueryWorker::snippetsFound, this, &SearchService::snippetsReady);
   // Indexing and recognition yield to everything the user does: Qt's lowest
   // priority changes nothing for ordinary Linux threads, a nice value does.
   connect(&indexThread_, &QThread::started, [] { LowerThreadPriority(); });

@@ -43,6 +43,8 @@ class SearchService : public QObject {
   void indexingProgress(int done, int total);
   void indexingFinished();
   void resultsReady(const QString& words, const std::vector<SearchHit>& hits);
+  // The same hits again, every one now with its snippet.
+  void snippetsReady(const QString& words, const std::vector<SearchHit>& hits);
 
  private:
   void Stop();
