@@ -13,12 +13,6 @@ void PixDeleter::operator()(Pix* pix) const {
 
 namespace {
 
-// A grey page whose palette is the ramp from black is read in place.
-bool IsPlainGrey(const Bitmap& page) {
-  return page.Format() == PixelFormat::Indexed8 && page.HasGreyPalette() &&
-         page.Palette().size() == 256 && page.Palette().front().red == 0;
-}
-
 // A 1-bit page whose set bits are black; the others are inverted on the way.
 bool SetBitIsBlack(const Bitmap& page) {
   const auto& palette = page.Palette();
@@ -27,6 +21,11 @@ bool SetBitIsBlack(const Bitmap& page) {
 }
 
 }  // namespace
+
+bool IsPlainGrey(const Bitmap& page) {
+  return page.Format() == PixelFormat::Indexed8 && page.HasGreyPalette() &&
+         page.Palette().size() == 256 && page.Palette().front().red == 0;
+}
 
 PixPtr HalfSizeGrey(const Bitmap& page) {
   const int width = page.Width() / 2;
@@ -61,6 +60,31 @@ PixPtr HalfSizeGrey(const Bitmap& page) {
   const int dpi = page.DpiX() > 0 ? static_cast<int>(page.DpiX() / 2 + 0.5) : 150;
   pixSetResolution(half.get(), dpi, dpi);
   return half;
+}
+
+PixPtr InkOfPage(const Bitmap& page, int inkBelow) {
+  PixPtr ink(pixCreate(page.Width(), page.Height(), 1));
+  if (!ink)
+    return nullptr;
+  const bool plain = IsPlainGrey(page);
+  const auto greys = PaletteGreys(page);
+  std::vector<std::uint8_t> grey(plain ? 0 : page.Width());
+  l_uint32* data = pixGetData(ink.get());
+  const int wpl = pixGetWpl(ink.get());
+  for (int y = 0; y < page.Height(); ++y) {
+    const std::uint8_t* row = page.Row(y);
+    if (!plain) {
+      GreyRow(page, y, greys, grey.data());
+      row = grey.data();
+    }
+    l_uint32* line = data + static_cast<std::ptrdiff_t>(y) * wpl;
+    for (int x = 0; x < page.Width(); ++x)
+      if (row[x] < inkBelow)
+        line[x >> 5] |= 0x80000000u >> (x & 31);
+  }
+  const int dpi = static_cast<int>(page.DpiX() + 0.5);
+  pixSetResolution(ink.get(), dpi, dpi);
+  return ink;
 }
 
 PixPtr PixFromBitmap(const Bitmap& page) {

@@ -7,6 +7,8 @@
 
 #include "cleanup/BlankPageDetector.h"
 #include "cleanup/LeptonicaPix.h"
+#include "cleanup/PageOrientation.h"
+#include "cleanup/PageTurns.h"
 #include "cleanup/SkewCorrection.h"
 #include "core/DebugLog.h"
 #include "ocr/GreyPage.h"
@@ -77,22 +79,43 @@ PageCleanup PageCleaner::CleanPage(Bitmap& page, ImagingStatus& status) {
     done.blank = true;
     return done;
   }
+  if (!choices_.upright && !choices_.deskew)
+    return done;
+  PixPtr ink = InkImage(page, half.get(), InkThreshold(paper));
+  if (!ink) {
+    status = ImagingStatus::OutOfMemory;
+    return done;
+  }
+  // A page without lines of text is left as scanned: nothing on it says
+  // which way is up, and a stamp or a signature has no lines to level.
+  const TextLines lines = FindTextLines(ink.get(), choices_.upright);
+  ink.reset();
+  if (!lines.found)
+    return done;
   if (choices_.upright) {
-    PixPtr osd = OrientationImage(half.get(), paper);
-    if (!osd) {
-      status = ImagingStatus::OutOfMemory;
-      return done;
-    }
-    done.clockwiseTurn = engine_->UprightTurn(osd.get());
-    if (done.clockwiseTurn != 0) {
-      if (status = TurnClockwise(page, done.clockwiseTurn); !IsOk(status))
+    const UprightVote vote = ReadAscenders(lines);
+    if (vote.sure) {
+      done.clockwiseTurn = vote.clockwiseTurn;
+    } else if (vote.letters) {
+      // Letters too few or too alike to count on: the recognition engine
+      // reads them, which takes ten times as long, and turns only when sure.
+      PixPtr osd = OrientationImage(half.get(), paper);
+      if (!osd) {
+        status = ImagingStatus::OutOfMemory;
         return done;
-      if (choices_.deskew)
-        half.reset(pixRotateOrth(half.get(), done.clockwiseTurn / 90));
+      }
+      done.askedEngine = true;
+      done.clockwiseTurn = engine_->UprightTurn(osd.get());
     }
   }
-  if (choices_.deskew && half) {
-    done.skewDegrees = MeasureSkew(half.get(), InkThreshold(paper));
+  half.reset();
+  if (done.clockwiseTurn != 0)
+    if (status = TurnPage(page, done.clockwiseTurn); !IsOk(status))
+      return done;
+  // Skew is the same in all four quarter turns, so the lines' measure holds
+  // whichever way the page was turned.
+  if (choices_.deskew) {
+    done.skewDegrees = lines.skewDegrees;
     status = RotatePage(page, done.skewDegrees);
   }
   if (done.clockwiseTurn != 0 || done.skewDegrees != 0)

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "cleanup/LeptonicaPix.h"
+#include "cleanup/PageTurns.h"
 
 namespace {
 
@@ -17,34 +17,73 @@ constexpr double kSmallestTurn = 0.2;
 // A dark border along the edges would pull the measure towards 0 degrees.
 constexpr double kIgnoredMargin = 0.06;
 
+// Letters are told apart from about this resolution.
+constexpr int kLegibleDpi = 140;
+
+struct LineMeasure {
+  float angle = 0;
+  float confidence = 0;
+};
+
+// Lines are swept for at a quarter of the ink's resolution and the best angle
+// is searched for at half of it, which holds the error near 0.05 degrees.
+LineMeasure MeasureLines(Pix* ink) {
+  LineMeasure measure;
+  if (pixFindSkewSweepAndSearch(ink, &measure.angle, &measure.confidence, 4, 2,
+                                static_cast<l_float32>(kMaxSkewDegrees + 0.5), 1.0f, 0.01f) != 0 ||
+      std::abs(measure.angle) > kMaxSkewDegrees + 0.5)
+    return LineMeasure{};
+  return measure;
+}
+
 }  // namespace
 
-double MeasureSkew(Pix* halfGrey, int inkBelow) {
-  const int width = pixGetWidth(halfGrey);
-  const int height = pixGetHeight(halfGrey);
+PixPtr InkImage(const Bitmap& page, Pix* halfGrey, int inkBelow) {
+  PixPtr ink = pixGetXRes(halfGrey) >= kLegibleDpi
+                   ? PixPtr(pixThresholdToBinary(halfGrey, inkBelow))
+                   : InkOfPage(page, inkBelow);
+  if (!ink)
+    return nullptr;
+  const int width = pixGetWidth(ink.get());
+  const int height = pixGetHeight(ink.get());
   const int marginX = static_cast<int>(width * kIgnoredMargin);
   const int marginY = static_cast<int>(height * kIgnoredMargin);
   BOX* inner = boxCreate(marginX, marginY, width - 2 * marginX, height - 2 * marginY);
-  PixPtr clipped(pixClipRectangle(halfGrey, inner, nullptr));
+  PixPtr clipped(pixClipRectangle(ink.get(), inner, nullptr));
   boxDestroy(&inner);
-  if (!clipped)
-    return 0;
-  PixPtr ink(pixThresholdToBinary(clipped.get(), inkBelow));
-  if (!ink)
-    return 0;
-  l_float32 angle = 0;
-  l_float32 confidence = 0;
-  if (pixFindSkewSweepAndSearch(ink.get(), &angle, &confidence, 2, 1,
-                                static_cast<l_float32>(kMaxSkewDegrees + 0.5), 1.0f, 0.01f) != 0 ||
-      confidence < kMinConfidence || std::abs(angle) > kMaxSkewDegrees + 0.5 ||
-      std::abs(angle) < kSmallestTurn)
-    return 0;
-  return angle;
+  return clipped;
+}
+
+TextLines FindTextLines(Pix* ink, bool eitherWay) {
+  TextLines lines;
+  LineMeasure best = MeasureLines(ink);
+  if (eitherWay) {
+    PixPtr down(pixRotate90(ink, 1));
+    if (!down)
+      return lines;
+    if (const LineMeasure measure = MeasureLines(down.get());
+        measure.confidence > best.confidence) {
+      best = measure;
+      lines.runDown = true;
+      lines.across = std::move(down);
+    }
+  }
+  if (best.confidence < kMinConfidence)
+    return TextLines{};
+  lines.found = true;
+  if (!lines.across)
+    lines.across.reset(pixClone(ink));
+  if (std::abs(best.angle) >= kSmallestTurn)
+    lines.skewDegrees = best.angle;
+  return lines;
 }
 
 ImagingStatus RotatePage(Bitmap& page, double degrees) {
   if (std::abs(degrees) < kSmallestTurn)
     return ImagingStatus::Ok;
+  if (CanShear(page))
+    return ShearPage(page, degrees);
+  // 1-bit pages go through Leptonica, which shears whole words of bits.
   PixPtr pix = PixFromBitmap(page);
   if (!pix)
     return page.Format() == PixelFormat::Indexed8 || page.Format() == PixelFormat::Rgba32
@@ -54,5 +93,6 @@ ImagingStatus RotatePage(Bitmap& page, double degrees) {
   PixPtr turned(pixRotate(pix.get(), radians, L_ROTATE_SHEAR, L_BRING_IN_WHITE, 0, 0));
   if (!turned)
     return ImagingStatus::OutOfMemory;
+  pix.reset();
   return BitmapFromPix(turned.get(), page, page);
 }
