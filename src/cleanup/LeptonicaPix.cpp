@@ -27,66 +27,6 @@ bool IsPlainGrey(const Bitmap& page) {
          page.Palette().size() == 256 && page.Palette().front().red == 0;
 }
 
-PixPtr HalfSizeGrey(const Bitmap& page) {
-  const int width = page.Width() / 2;
-  const int height = page.Height() / 2;
-  if (width < 1 || height < 1)
-    return nullptr;
-  PixPtr half(pixCreate(width, height, 8));
-  if (!half)
-    return nullptr;
-  const bool plain = IsPlainGrey(page);
-  const auto greys = PaletteGreys(page);
-  std::vector<std::uint8_t> upper(plain ? 0 : page.Width());
-  std::vector<std::uint8_t> lower(upper.size());
-  l_uint32* data = pixGetData(half.get());
-  const int wpl = pixGetWpl(half.get());
-  for (int y = 0; y < height; ++y) {
-    const std::uint8_t* a = page.Row(2 * y);
-    const std::uint8_t* b = page.Row(2 * y + 1);
-    if (!plain) {
-      GreyRow(page, 2 * y, greys, upper.data());
-      GreyRow(page, 2 * y + 1, greys, lower.data());
-      a = upper.data();
-      b = lower.data();
-    }
-    l_uint32* line = data + static_cast<std::ptrdiff_t>(y) * wpl;
-    for (int x = 0; x < width; ++x) {
-      const int sum = a[2 * x] + a[2 * x + 1] + b[2 * x] + b[2 * x + 1];
-      SET_DATA_BYTE(line, x, static_cast<l_uint32>((sum + 2) >> 2));
-    }
-  }
-  // An unknown resolution is taken as the common 300 dpi.
-  const int dpi = page.DpiX() > 0 ? static_cast<int>(page.DpiX() / 2 + 0.5) : 150;
-  pixSetResolution(half.get(), dpi, dpi);
-  return half;
-}
-
-PixPtr InkOfPage(const Bitmap& page, int inkBelow) {
-  PixPtr ink(pixCreate(page.Width(), page.Height(), 1));
-  if (!ink)
-    return nullptr;
-  const bool plain = IsPlainGrey(page);
-  const auto greys = PaletteGreys(page);
-  std::vector<std::uint8_t> grey(plain ? 0 : page.Width());
-  l_uint32* data = pixGetData(ink.get());
-  const int wpl = pixGetWpl(ink.get());
-  for (int y = 0; y < page.Height(); ++y) {
-    const std::uint8_t* row = page.Row(y);
-    if (!plain) {
-      GreyRow(page, y, greys, grey.data());
-      row = grey.data();
-    }
-    l_uint32* line = data + static_cast<std::ptrdiff_t>(y) * wpl;
-    for (int x = 0; x < page.Width(); ++x)
-      if (row[x] < inkBelow)
-        line[x >> 5] |= 0x80000000u >> (x & 31);
-  }
-  const int dpi = static_cast<int>(page.DpiX() + 0.5);
-  pixSetResolution(ink.get(), dpi, dpi);
-  return ink;
-}
-
 PixPtr PixFromBitmap(const Bitmap& page) {
   const PixelFormat format = page.Format();
   const int depth = format == PixelFormat::Indexed1 ? 1 : format == PixelFormat::Rgb24 ? 32 : 8;

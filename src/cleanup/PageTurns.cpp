@@ -102,6 +102,10 @@ void TurnQuarterGrey(const Bitmap& in, Bitmap& out, bool clockwise) {
 }
 
 void ReverseRow(std::uint8_t* row, int width, std::size_t bytes) {
+  if (bytes == 1) {
+    std::reverse(row, row + width);
+    return;
+  }
   for (int left = 0, right = width - 1; left < right; ++left, --right)
     std::swap_ranges(row + left * bytes, row + (left + 1) * bytes, row + right * bytes);
 }

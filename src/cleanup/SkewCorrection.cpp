@@ -17,9 +17,6 @@ constexpr double kSmallestTurn = 0.2;
 // A dark border along the edges would pull the measure towards 0 degrees.
 constexpr double kIgnoredMargin = 0.06;
 
-// Letters are told apart from about this resolution.
-constexpr int kLegibleDpi = 140;
-
 struct LineMeasure {
   float angle = 0;
   float confidence = 0;
@@ -38,18 +35,13 @@ LineMeasure MeasureLines(Pix* ink) {
 
 }  // namespace
 
-PixPtr InkImage(const Bitmap& page, Pix* halfGrey, int inkBelow) {
-  PixPtr ink = pixGetXRes(halfGrey) >= kLegibleDpi
-                   ? PixPtr(pixThresholdToBinary(halfGrey, inkBelow))
-                   : InkOfPage(page, inkBelow);
-  if (!ink)
-    return nullptr;
-  const int width = pixGetWidth(ink.get());
-  const int height = pixGetHeight(ink.get());
+PixPtr InnerInk(Pix* ink) {
+  const int width = pixGetWidth(ink);
+  const int height = pixGetHeight(ink);
   const int marginX = static_cast<int>(width * kIgnoredMargin);
   const int marginY = static_cast<int>(height * kIgnoredMargin);
   BOX* inner = boxCreate(marginX, marginY, width - 2 * marginX, height - 2 * marginY);
-  PixPtr clipped(pixClipRectangle(ink.get(), inner, nullptr));
+  PixPtr clipped(pixClipRectangle(ink, inner, nullptr));
   boxDestroy(&inner);
   return clipped;
 }

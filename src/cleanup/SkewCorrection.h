@@ -8,12 +8,10 @@ struct Pix;
 // The largest skew measured and removed, in degrees either way.
 constexpr double kMaxSkewDegrees = 10.0;
 
-// The ink of a page as a 1-bit image: greys below `inkBelow`, without a
-// margin along the edges where a dark border would pull the measures towards
-// the page's edges. Made from its half-size grey image, or from the page
-// itself where half its resolution is too coarse for letters. Null when
+// The ink of a page (PageSketch) without a margin along the edges, where a
+// dark border would pull the measures towards the page's edges. Null when
 // memory runs out.
-PixPtr InkImage(const Bitmap& page, Pix* halfGrey, int inkBelow);
+PixPtr InnerInk(Pix* ink);
 
 // The text lines of a page, from its ink image.
 struct TextLines {
