@@ -2,10 +2,16 @@
 // pages each got right, the residual skew, the time a page on this thread's
 // core and the peak memory beside the size of one page.
 //   docketeer_cleanup_bench [pages-per-kind]
+// For the side-by-side comparison with other tools (compare_cleanup.py):
+//   docketeer_cleanup_bench --write DIR [pages-per-kind]   the text pages as PNG, with truth.tsv
+//   docketeer_cleanup_bench --clean DIR                    cleans them, one line a page
 #include <malloc.h>
 #include <time.h>
 
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
+#include <QTextStream>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -134,11 +140,57 @@ void Print(const char* what, const Tally& tally) {
   std::printf("\n");
 }
 
+// Writes the text pages of the set, the ones with something to turn and
+// level, as grey PNG files, with what was done to each in truth.tsv.
+int WritePages(const QString& folder, int perKind) {
+  QDir().mkpath(folder);
+  QFile truth(folder + "/truth.tsv");
+  if (!truth.open(QIODevice::WriteOnly | QIODevice::Text))
+    return 1;
+  QTextStream out(&truth);
+  int index = 0;
+  for (const Recipe& recipe : Recipes(perKind)) {
+    if (recipe.content != Content::Text)
+      continue;
+    const QString name = QString("page%1.png").arg(++index, 3, 10, QChar('0'));
+    if (!scanned_pages::MakePage(recipe).save(folder + "/" + name))
+      return 1;
+    out << name << '\t' << recipe.dpi << '\t' << recipe.clockwiseTurn << '\t' << recipe.skewDegrees
+        << '\n';
+  }
+  return 0;
+}
+
+// Cleans every page named in truth.tsv and prints, a line each: the name,
+// the clockwise turn and skew it found, and the milliseconds it took on
+// this thread, the page already decoded.
+int CleanPages(const QString& folder) {
+  QFile truth(folder + "/truth.tsv");
+  if (!truth.open(QIODevice::ReadOnly | QIODevice::Text))
+    return 1;
+  PageCleaner cleaner(CleanupChoices{.upright = true, .deskew = true});
+  while (!truth.atEnd()) {
+    const QString name = QString::fromUtf8(truth.readLine()).section('\t', 0, 0);
+    Bitmap page = scanned_pages::GreyBitmap(QImage(folder + "/" + name));
+    const double start = ThreadMs();
+    cleaner.Clean(page);
+    const double ms = ThreadMs() - start;
+    const PageCleanup done = cleaner.LastCleanup();
+    std::printf("%s\t%d\t%.3f\t%.2f\n", qPrintable(name), done.clockwiseTurn, done.skewDegrees, ms);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication application(argc, argv);
+  const QStringList args = application.arguments();
+  if (args.size() >= 3 && args[1] == "--write")
+    return WritePages(args[2], args.size() > 3 ? std::max(1, args[3].toInt()) : 12);
+  if (args.size() >= 3 && args[1] == "--clean")
+    return CleanPages(args[2]);
   const int perKind = argc > 1 ? std::max(1, std::atoi(argv[1])) : 12;
   PageCleaner cleaner(CleanupChoices{.skipBlank = true, .upright = true, .deskew = true});
   PageCleaner withoutUpright(CleanupChoices{.skipBlank = true, .deskew = true});
