@@ -52,7 +52,8 @@ UprightVote ReadAscenders(const TextLines& lines) {
     confidence = CountStrokes(lines, 1.0);
   vote.letters = confidence != 0;
   vote.confidence = confidence;
-  vote.sure = std::abs(confidence) >= kSureConfidence;
+  // Counted across lines that may run the other way, strokes prove nothing.
+  vote.sure = lines.wayClear && std::abs(confidence) >= kSureConfidence;
   vote.clockwiseTurn = (lines.runDown ? 90 : 0) + (confidence < 0 ? 180 : 0);
   return vote;
 }

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 #include "cleanup/PageTurns.h"
 
@@ -16,6 +17,10 @@ constexpr float kMinConfidence = 3.0f;
 constexpr double kSmallestTurn = 0.2;
 // A dark border along the edges would pull the measure towards 0 degrees.
 constexpr double kIgnoredMargin = 0.06;
+
+// Lines running one way are clear when they measure this many times better
+// than lines running the other way; a page of text gives ten times.
+constexpr float kClearlyMore = 2.0f;
 
 struct LineMeasure {
   float angle = 0;
@@ -49,13 +54,14 @@ PixPtr InnerInk(Pix* ink) {
 TextLines FindTextLines(Pix* ink, bool eitherWay) {
   TextLines lines;
   LineMeasure best = MeasureLines(ink);
+  LineMeasure other;
   if (eitherWay) {
     PixPtr down(pixRotate90(ink, 1));
     if (!down)
       return lines;
-    if (const LineMeasure measure = MeasureLines(down.get());
-        measure.confidence > best.confidence) {
-      best = measure;
+    other = MeasureLines(down.get());
+    if (other.confidence > best.confidence) {
+      std::swap(best, other);
       lines.runDown = true;
       lines.across = std::move(down);
     }
@@ -63,6 +69,7 @@ TextLines FindTextLines(Pix* ink, bool eitherWay) {
   if (best.confidence < kMinConfidence)
     return TextLines{};
   lines.found = true;
+  lines.wayClear = !eitherWay || best.confidence >= kClearlyMore * other.confidence;
   if (!lines.across)
     lines.across.reset(pixClone(ink));
   if (std::abs(best.angle) >= kSmallestTurn)

@@ -17,6 +17,7 @@ PixPtr InnerInk(Pix* ink);
 struct TextLines {
   bool found = false;      // lines clear enough to measure
   bool runDown = false;    // they run down the page: it lies on its side
+  bool wayClear = false;   // lines the other way, if looked for, measure far worse
   double skewDegrees = 0;  // turn clockwise by this to level them (negative: the other way);
                            // 0 within a fifth of a degree of level
   PixPtr across;  // the ink turned so that the lines run across (runDown: a quarter clockwise)
