@@ -225,8 +225,9 @@ int main(int argc, char** argv) {
     if (recipe.content == Content::Nothing) {
       right = done.blank;
     } else if (recipe.content != Content::Text) {
-      // Kept, and left as scanned: nothing on it says which way is up.
-      right = !done.blank && done.clockwiseTurn == 0;
+      // Kept, and left as scanned: nothing on it says which way is up, and
+      // it was fed level.
+      right = !done.blank && done.clockwiseTurn == 0 && done.skewDegrees == 0;
     } else {
       const double residual = std::abs(recipe.skewDegrees + done.skewDegrees);
       tally.worstSkew = std::max(tally.worstSkew, residual);
