@@ -2,6 +2,7 @@
 
 #include <leptonica/allheaders.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <utility>
@@ -24,6 +25,11 @@ constexpr float kClearlyMore = 2.0f;
 // Angles measured below this are measured again at the full resolution.
 constexpr double kMeasureFinelyBelow = 1.0;
 
+// Lines whose ends are less than this many pixels of the ink apart from
+// level cannot be told from level: a stamp's frame, a few words.
+constexpr double kTellablePixels = 2.0;
+constexpr double kSpanShareLeft = 0.2;
+
 struct LineMeasure {
   float angle = 0;
   float confidence = 0;
@@ -40,6 +46,40 @@ LineMeasure MeasureLines(Pix* ink, int searchReduction) {
       std::abs(measure.angle) > kMaxSkewDegrees + 0.5)
     return LineMeasure{};
   return measure;
+}
+
+// The width in pixels over which the ink of lines running across lies: from
+// the column leaving a fifth of it to the left to the one leaving a fifth to
+// the right, so that punch holes and specks beside a stamp do not count. Read
+// at half the resolution.
+double InkSpan(Pix* across) {
+  PixPtr half(pixReduceRankBinaryCascade(across, 1, 0, 0, 0));
+  NUMA* columns = half ? pixCountPixelsByColumn(half.get()) : nullptr;
+  if (!columns)
+    return 0;
+  const int count = numaGetCount(columns);
+  l_float32 total = 0;
+  numaGetSum(columns, &total);
+  int left = -1;
+  int right = 0;
+  double seen = 0;
+  for (int x = 0; x < count; ++x) {
+    l_float32 value = 0;
+    numaGetFValue(columns, x, &value);
+    seen += value;
+    if (left < 0 && seen > kSpanShareLeft * total)
+      left = x;
+    if (seen < (1 - kSpanShareLeft) * total)
+      right = x;
+  }
+  numaDestroy(&columns);
+  return 2.0 * std::max(0, right - left);
+}
+
+// The smallest angle the lines can be told from level by: a line of `span`
+// pixels turned by less rises at its end by less than the measure can see.
+double SmallestMeasurable(double span) {
+  return span > 0 ? std::atan(kTellablePixels / span) * 180.0 / std::numbers::pi : 90.0;
 }
 
 }  // namespace
@@ -81,7 +121,8 @@ TextLines FindTextLines(Pix* ink, bool eitherWay) {
     if (const LineMeasure fine = MeasureLines(lines.across.get(), 1);
         fine.confidence >= kMinConfidence)
       best.angle = fine.angle;
-  if (std::abs(best.angle) >= kSmallestTurn)
+  if (std::abs(best.angle) >= kSmallestTurn &&
+      std::abs(best.angle) >= SmallestMeasurable(InkSpan(lines.across.get())))
     lines.skewDegrees = best.angle;
   return lines;
 }
