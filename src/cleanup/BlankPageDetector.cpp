@@ -120,20 +120,15 @@ int PaperGrey(Pix* grey) {
   return median;
 }
 
-PageMarks ReadPageMarks(Pix* halfGrey) {
+PageMarks ReadPageMarks(Pix* quarter) {
   PageMarks marks;
-  // A quarter of the page's resolution is plenty to see a signature and
-  // averages scanner noise away.
-  PixPtr quarter(pixScaleAreaMap2(halfGrey));
-  if (!quarter)
-    return PageMarks{.contentMarks = 1};  // when in doubt, the page is kept
-  l_int32 dpi = pixGetXRes(halfGrey) / 2;
+  l_int32 dpi = pixGetXRes(quarter);
   if (dpi <= 0)
     dpi = kAssumedDpi / 4;
   const double mmPerPixel = 25.4 / dpi;
-  marks.paper = PaperGrey(quarter.get());
+  marks.paper = PaperGrey(quarter);
   marks.inkBelow = InkThreshold(marks.paper);
-  PixPtr ink(pixThresholdToBinary(quarter.get(), marks.inkBelow));
+  PixPtr ink(pixThresholdToBinary(quarter, marks.inkBelow));
   if (!ink)
     return PageMarks{.contentMarks = 1};
   RemoveBorder(ink.get(), static_cast<int>(kBorderMm / mmPerPixel));

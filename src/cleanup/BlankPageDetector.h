@@ -19,6 +19,7 @@ int InkThreshold(int paper);
 // The grey of the paper: the median grey of the page.
 int PaperGrey(Pix* grey);
 
-// Reads the marks of a page from its half-size grey image (HalfSizeGrey),
-// whose resolution must be set.
-PageMarks ReadPageMarks(Pix* halfGrey);
+// Reads the marks of a page from its grey image at a quarter of its
+// resolution (PageSketch), which is plenty to see a signature and averages
+// scanner noise away. The image's resolution must be set.
+PageMarks ReadPageMarks(Pix* quarter);

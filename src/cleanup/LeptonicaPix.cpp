@@ -13,12 +13,6 @@ void PixDeleter::operator()(Pix* pix) const {
 
 namespace {
 
-// A grey page whose palette is the ramp from black is read in place.
-bool IsPlainGrey(const Bitmap& page) {
-  return page.Format() == PixelFormat::Indexed8 && page.HasGreyPalette() &&
-         page.Palette().size() == 256 && page.Palette().front().red == 0;
-}
-
 // A 1-bit page whose set bits are black; the others are inverted on the way.
 bool SetBitIsBlack(const Bitmap& page) {
   const auto& palette = page.Palette();
@@ -28,39 +22,9 @@ bool SetBitIsBlack(const Bitmap& page) {
 
 }  // namespace
 
-PixPtr HalfSizeGrey(const Bitmap& page) {
-  const int width = page.Width() / 2;
-  const int height = page.Height() / 2;
-  if (width < 1 || height < 1)
-    return nullptr;
-  PixPtr half(pixCreate(width, height, 8));
-  if (!half)
-    return nullptr;
-  const bool plain = IsPlainGrey(page);
-  const auto greys = PaletteGreys(page);
-  std::vector<std::uint8_t> upper(plain ? 0 : page.Width());
-  std::vector<std::uint8_t> lower(upper.size());
-  l_uint32* data = pixGetData(half.get());
-  const int wpl = pixGetWpl(half.get());
-  for (int y = 0; y < height; ++y) {
-    const std::uint8_t* a = page.Row(2 * y);
-    const std::uint8_t* b = page.Row(2 * y + 1);
-    if (!plain) {
-      GreyRow(page, 2 * y, greys, upper.data());
-      GreyRow(page, 2 * y + 1, greys, lower.data());
-      a = upper.data();
-      b = lower.data();
-    }
-    l_uint32* line = data + static_cast<std::ptrdiff_t>(y) * wpl;
-    for (int x = 0; x < width; ++x) {
-      const int sum = a[2 * x] + a[2 * x + 1] + b[2 * x] + b[2 * x + 1];
-      SET_DATA_BYTE(line, x, static_cast<l_uint32>((sum + 2) >> 2));
-    }
-  }
-  // An unknown resolution is taken as the common 300 dpi.
-  const int dpi = page.DpiX() > 0 ? static_cast<int>(page.DpiX() / 2 + 0.5) : 150;
-  pixSetResolution(half.get(), dpi, dpi);
-  return half;
+bool IsPlainGrey(const Bitmap& page) {
+  return page.Format() == PixelFormat::Indexed8 && page.HasGreyPalette() &&
+         page.Palette().size() == 256 && page.Palette().front().red == 0;
 }
 
 PixPtr PixFromBitmap(const Bitmap& page) {

@@ -11,10 +11,9 @@ struct PixDeleter {
 };
 using PixPtr = std::unique_ptr<Pix, PixDeleter>;
 
-// The page in 8-bit grey at half its resolution, each pixel the mean of two
-// by two: noise averages out while a thin pen line stays dark enough to see.
-// Null when memory runs out.
-PixPtr HalfSizeGrey(const Bitmap& page);
+// An 8-bit page whose palette is the grey ramp from black to white: its
+// bytes are its greys.
+bool IsPlainGrey(const Bitmap& page);
 
 // Copies between our bitmaps and Leptonica's images, for the formats whose
 // pixels Leptonica can rotate without a palette: 8-bit grey, 1-bit and

@@ -14,6 +14,8 @@ struct PageCleanup {
   bool blank = false;      // nothing on it; written as scanned, for setting aside
   int clockwiseTurn = 0;   // 0, 90, 180 or 270 to stand it upright
   double skewDegrees = 0;  // turned clockwise by this to level it (negative: the other way)
+  bool askedEngine =
+      false;  // its letters were too few to tell up, so the recognition engine read it
 };
 
 // Cleans scanned pages one at a time on the writer's thread, before they are

@@ -6,7 +6,10 @@
 
 #include "ScannedPageMaker.h"
 #include "cleanup/PageCleaner.h"
+#include "cleanup/PageSketch.h"
+#include "cleanup/PageTurns.h"
 #include "cleanup/SkewCorrection.h"
+#include "ocr/GreyPage.h"
 
 using scanned_pages::Content;
 using scanned_pages::Recipe;
@@ -77,6 +80,40 @@ TEST(PageCleaner, TurnsTextPagesUprightAndLevelsThem) {
   }
 }
 
+// Without the recognition engine's orientation model, printed pages are
+// still stood upright: their letters decide alone.
+TEST(PageCleaner, TurnsTextPagesUprightWithoutTheEngine) {
+  for (int dpi : {200, 300}) {
+    for (int turn : {0, 90, 180, 270}) {
+      SCOPED_TRACE(testing::Message() << dpi << " dpi, turned " << turn);
+      Bitmap page = Page({.content = Content::Text,
+                          .dpi = dpi,
+                          .noise = true,
+                          .clockwiseTurn = turn,
+                          .skewDegrees = -6});
+      PageCleaner cleaner({.upright = true}, "/nonexistent/");
+      ASSERT_TRUE(IsOk(cleaner.Clean(page)));
+      EXPECT_EQ(cleaner.LastCleanup().clockwiseTurn, (360 - turn) % 360);
+      EXPECT_FALSE(cleaner.LastCleanup().askedEngine);
+    }
+  }
+}
+
+// The level page is measured again from its pixels: the turn really removed
+// the skew, in the direction measured.
+TEST(PageCleaner, LeavesPixelsLevel) {
+  for (double skew : {-7.5, 2.0}) {
+    SCOPED_TRACE(skew);
+    Bitmap page = Page({.content = Content::Text, .noise = true, .skewDegrees = skew});
+    CleanWith({.deskew = true}, page);
+    const PageSketch sketch = SketchPage(page);
+    PixPtr inner = InnerInk(sketch.ink.get());
+    const TextLines lines = FindTextLines(inner.get(), false);
+    EXPECT_TRUE(lines.found);
+    EXPECT_EQ(lines.skewDegrees, 0);  // within a fifth of a degree
+  }
+}
+
 TEST(PageCleaner, LevelsSkewBothWaysKeepingSizeAndWhiteCorners) {
   for (double skew : {-8.0, -0.7, 5.5}) {
     SCOPED_TRACE(skew);
@@ -92,14 +129,25 @@ TEST(PageCleaner, LevelsSkewBothWaysKeepingSizeAndWhiteCorners) {
   }
 }
 
+// A stamp's frame and letters are lines too short to level by: these stamps
+// once measured half a degree.
 TEST(PageCleaner, LeavesPagesWithoutTextAsScanned) {
-  Bitmap page = Page({.content = Content::Stamp, .dpi = 200});
-  const QImage before = scanned_pages::ImageOf(page);
-  const PageCleanup done = CleanWith({.skipBlank = true, .upright = true, .deskew = true}, page);
-  EXPECT_FALSE(done.blank);
-  EXPECT_EQ(done.clockwiseTurn, 0);
-  EXPECT_EQ(done.skewDegrees, 0);
-  EXPECT_EQ(scanned_pages::ImageOf(page), before);
+  const Recipe stamps[] = {
+      {.content = Content::Stamp, .dpi = 200},
+      {.content = Content::Stamp, .noise = true, .specks = true, .seed = 204},
+      {.content = Content::Stamp, .noise = true, .holes = true, .seed = 246},
+      {.content = Content::Stamp, .noise = true, .specks = true, .bleedThrough = true, .seed = 260},
+  };
+  for (const Recipe& recipe : stamps) {
+    SCOPED_TRACE(recipe.seed);
+    Bitmap page = Page(recipe);
+    const QImage before = scanned_pages::ImageOf(page);
+    const PageCleanup done = CleanWith({.skipBlank = true, .upright = true, .deskew = true}, page);
+    EXPECT_FALSE(done.blank);
+    EXPECT_EQ(done.clockwiseTurn, 0);
+    EXPECT_EQ(done.skewDegrees, 0);
+    EXPECT_EQ(scanned_pages::ImageOf(page), before);
+  }
 }
 
 // Colour and black-and-white pages turn in their own format: channels and
@@ -129,6 +177,35 @@ TEST(RotatePage, KeepsFormatPaletteAndResolution) {
     EXPECT_EQ(page.DpiX(), 150);
     EXPECT_EQ(page.Row(0)[0], whiteIsZero ? 0x00 : 0xff);
     EXPECT_EQ(page.Row(150)[20], whiteIsZero ? 0x00 : 0xff);
+  }
+}
+
+// Page turns done in place or a block at a time give the same pixels as
+// turning pixel by pixel, on sizes that leave odd rows and columns over.
+TEST(TurnPage, MatchesTurningPixelByPixel) {
+  for (PixelFormat format : {PixelFormat::Indexed8, PixelFormat::Rgb24}) {
+    for (int turn : {90, 180, 270}) {
+      SCOPED_TRACE(testing::Message() << BitsPerPixel(format) << " bits, turned " << turn);
+      Bitmap page, expected;
+      ASSERT_TRUE(IsOk(Bitmap::Create(37, 21, format, page)));
+      ASSERT_TRUE(IsOk(Bitmap::Create(37, 21, format, expected)));
+      for (Bitmap* bitmap : {&page, &expected}) {
+        if (format == PixelFormat::Indexed8)
+          bitmap->SetPalette(GreyPalette(256));
+        bitmap->SetResolution(300, 200);
+        for (int y = 0; y < bitmap->Height(); ++y)
+          for (std::size_t i = 0; i < bitmap->Width() * BitsPerPixel(format) / 8u; ++i)
+            bitmap->Row(y)[i] = static_cast<std::uint8_t>(y * 31 + i * 7);
+      }
+      ASSERT_TRUE(IsOk(TurnPage(page, turn)));
+      ASSERT_TRUE(IsOk(TurnClockwise(expected, turn)));
+      ASSERT_EQ(page.Width(), expected.Width());
+      EXPECT_EQ(page.DpiX(), expected.DpiX());
+      for (int y = 0; y < page.Height(); ++y)
+        ASSERT_EQ(
+            std::memcmp(page.Row(y), expected.Row(y), page.Width() * BitsPerPixel(format) / 8), 0)
+            << "row " << y;
+    }
   }
 }
 
