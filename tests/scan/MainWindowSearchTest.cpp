@@ -94,4 +94,28 @@ TEST_F(MainWindowSearchTest, ASavedDocumentIsIndexedWithItsTextOrByReadingIt) {
   }
 }
 
+// More hits than a screenful: the list comes at once and every row, the
+// last included, gets its snippet, read from the document after.
+TEST_F(MainWindowSearchTest, EveryHitGetsItsSnippet) {
+  const std::string root = DocumentsRoot();
+  MakeFolder(root + "Bills");
+  constexpr int kDocuments = 26;
+  for (int i = 0; i < kDocuments; ++i)
+    ASSERT_TRUE(WriteSearchablePdf(root + "Bills/Bill " + std::to_string(100 + i) + ".pdf",
+                                   {"the plumber's bill"}));
+  StartWindow();
+  auto* field = Find<QLineEdit>("searchField");
+  auto* results = Find<QTreeWidget>("searchResults");
+  ASSERT_TRUE(field && results);
+  field->setText("plumber");
+  ASSERT_TRUE(WaitFor([&] {
+    if (results->topLevelItemCount() != kDocuments)
+      return false;
+    for (int i = 0; i < kDocuments; ++i)
+      if (!results->topLevelItem(i)->text(4).contains("<b>plumber"))
+        return false;
+    return true;
+  }));
+}
+
 }  // namespace
