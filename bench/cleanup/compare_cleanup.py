@@ -28,17 +28,15 @@ import statistics
 import subprocess
 import sys
 import tempfile
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from bench_tools import install_missing  # noqa: E402
 
 TOOLS = {"tesseract": "tesseract-ocr", "unpaper": "unpaper", "convert": "imagemagick"}
 SURE = 10.0  # the orientation confidence from which Docketeer's engine turns a page
 
 
 def ensure_tools():
-    missing = sorted({pkg for tool, pkg in TOOLS.items() if shutil.which(tool) is None})
-    if missing:
-        print("installing", " ".join(missing), file=sys.stderr)
-        subprocess.run(["apt-get", "install", "-y", "--no-install-recommends", *missing],
-                       check=True, env={**os.environ, "DEBIAN_FRONTEND": "noninteractive"})
+    install_missing(TOOLS)
 
 
 def run_timed(command, env=None):

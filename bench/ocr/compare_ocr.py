@@ -25,17 +25,15 @@ import subprocess
 import sys
 import tempfile
 import time
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from bench_tools import install_missing  # noqa: E402
 
 TOOLS = {"ocrmypdf": "ocrmypdf", "img2pdf": "img2pdf", "pdfunite": "poppler-utils",
          "tesseract": "tesseract-ocr"}
 
 
 def ensure_tools():
-    missing = sorted({pkg for tool, pkg in TOOLS.items() if shutil.which(tool) is None})
-    if missing:
-        print("installing", " ".join(missing), file=sys.stderr)
-        subprocess.run(["apt-get", "install", "-y", "--no-install-recommends", *missing],
-                       check=True, env={**os.environ, "DEBIAN_FRONTEND": "noninteractive"})
+    install_missing(TOOLS)
 
 
 def peak_mib(command, env=None):

@@ -16,21 +16,18 @@ import subprocess
 import sys
 import tempfile
 import time
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from bench_tools import install_missing  # noqa: E402
 
 TOOLS = {"time": "time", "cjpeg": "libjpeg-turbo-progs", "pnmtopng": "netpbm", "tiffcp": "libtiff-tools",
          "img2pdf": "img2pdf", "scanimage": "sane-utils", "pdftoppm": "poppler-utils"}
 
 
 def ensure_tools():
-    missing = {pkg for tool, pkg in TOOLS.items() if shutil.which(tool) is None}
     convert = shutil.which("convert")
-    if convert is None or b"ImageMagick" not in subprocess.run(
-            [convert, "-version"], capture_output=True).stdout:
-        missing.add("imagemagick")
-    if missing:
-        print("installing", " ".join(sorted(missing)), file=sys.stderr)
-        subprocess.run(["apt-get", "install", "-y", "--no-install-recommends", *sorted(missing)],
-                       check=True, env={**os.environ, "DEBIAN_FRONTEND": "noninteractive"})
+    imagemagick = convert is not None and b"ImageMagick" in subprocess.run(
+        [convert, "-version"], capture_output=True).stdout
+    install_missing(TOOLS, () if imagemagick else ("imagemagick",))
 
 
 def run_once(command, stdout_path=None):
