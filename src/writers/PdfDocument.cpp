@@ -282,6 +282,10 @@ ResultCode PdfDocument::AddPage(const std::string& fileName, FileFormatType imag
           pipeline->finish();
         },
         filter, parameters);
+    // Data that comes already encoded is written as it is read. Left to
+    // filter, qpdf would try to, find it cannot, and read the page again.
+    if (!filter.isNull())
+      picture.setFilterOnWrite(false);
 
     std::string content =
         "q " + Number(pageWidth) + " 0 0 " + Number(pageHeight) + " 0 0 cm /Im0 Do Q\n";
