@@ -25,10 +25,10 @@ constexpr int kPageWidth = 40;
 constexpr auto kPatience = 60s;
 const char* const kWords[] = {"", "orchard", "quarterly", "greenhouse", "harvest"};
 
-// Page n of the test's documents is n times kPageWidth pixels wide.
-bool WritePages(const std::string& tiff, int count, const QTemporaryDir& scratch) {
+// A TIFF of the pages `first` to `last`; page n is n times kPageWidth pixels wide.
+bool WritePages(const std::string& tiff, int first, int last, const QTemporaryDir& scratch) {
   std::vector<std::string> files;
-  for (int page = 1; page <= count; ++page) {
+  for (int page = first; page <= last; ++page) {
     QImage image(page * kPageWidth, 60, QImage::Format_Grayscale8);
     image.fill(Qt::white);
     files.push_back(scratch.filePath(QString("page%1.png").arg(page)).toStdString());
@@ -44,7 +44,8 @@ struct Requests {
   std::condition_variable changed;
   std::vector<int> pages;
   int whileStopped = 0;
-  int holdPage = 0;  // this page is read only once the engine is stopped
+  int holdPage = 0;  // this page is read only once the engine is stopped or released
+  bool released = false;
 
   bool WaitFor(std::size_t count) {
     std::unique_lock lock(mutex);
@@ -53,6 +54,15 @@ struct Requests {
   std::vector<int> Pages() {
     std::lock_guard lock(mutex);
     return pages;
+  }
+  void Release() {
+    std::lock_guard lock(mutex);
+    holdPage = 0;
+    released = true;
+  }
+  bool Released() {
+    std::lock_guard lock(mutex);
+    return released;
   }
 };
 
@@ -74,11 +84,12 @@ class FakeEngine : public PageRecognizer {
     requests_->changed.notify_all();
     PageTextResult result;
     if (hold) {
-      // As a long page would: the stop ends it, without text.
+      // As a long page would: a stop ends it without text.
       for (auto until = std::chrono::steady_clock::now() + kPatience;
-           !stop.load() && std::chrono::steady_clock::now() < until;)
+           !stop.load() && !requests_->Released() && std::chrono::steady_clock::now() < until;)
         std::this_thread::sleep_for(5ms);
-      return result;
+      if (stop.load())
+        return result;
     }
     result.recognized = page >= 1 && page <= 4;
     if (result.recognized)
@@ -104,13 +115,13 @@ class SearchServiceTest : public ::testing::Test {
     return service;
   }
 
-  // The pages on which each word is found, read once the service is gone.
-  std::vector<int> PagesFound(int count) {
+  // The page each page's word is found on (0: nowhere), read once the service is gone.
+  std::vector<int> PagesFound() {
     ArchiveIndex index(root_, IndexFolderForArchive(root_), "eng");
     EXPECT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
     EXPECT_TRUE(index.AwaitingRecognition(10).empty());
     std::vector<int> found;
-    for (int page = 1; page <= count; ++page) {
+    for (int page = 1; page <= 4; ++page) {
       SearchQuery query;
       query.words = kWords[page];
       const auto hits = index.Search(query);
@@ -126,7 +137,7 @@ class SearchServiceTest : public ::testing::Test {
 };
 
 TEST_F(SearchServiceTest, ARecognitionClosedPartWayGoesOnFromTheNextPageAfterARestart) {
-  ASSERT_TRUE(WritePages(tiff_, 4, scratch_));
+  ASSERT_TRUE(WritePages(tiff_, 1, 4, scratch_));
   auto first = std::make_shared<Requests>();
   first->holdPage = 3;
   {
@@ -151,11 +162,11 @@ TEST_F(SearchServiceTest, ARecognitionClosedPartWayGoesOnFromTheNextPageAfterARe
     service->WaitUntilIdle();  // the document is stored
   }
   EXPECT_EQ(second->Pages(), (std::vector<int>{3, 4}));
-  EXPECT_EQ(PagesFound(4), (std::vector<int>{1, 2, 3, 4}));
+  EXPECT_EQ(PagesFound(), (std::vector<int>{1, 2, 3, 4}));
 }
 
 TEST_F(SearchServiceTest, APauseHoldsRecognitionUntilItEnds) {
-  ASSERT_TRUE(WritePages(tiff_, 3, scratch_));
+  ASSERT_TRUE(WritePages(tiff_, 1, 3, scratch_));
   auto requests = std::make_shared<Requests>();
   requests->holdPage = 2;
   auto service = Start(requests);
@@ -178,7 +189,24 @@ TEST_F(SearchServiceTest, APauseHoldsRecognitionUntilItEnds) {
   service.reset();
   EXPECT_EQ(requests->Pages(), (std::vector<int>{1, 2, 2, 3}));
   EXPECT_EQ(requests->whileStopped, 0);
-  EXPECT_EQ(PagesFound(3), (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(PagesFound(), (std::vector<int>{1, 2, 3, 0}));
+}
+
+// A document rewritten while it is read: the text read is of neither version
+// and is dropped; the new version is read from its first page.
+TEST_F(SearchServiceTest, ADocumentChangedWhileReadIsReadAgain) {
+  ASSERT_TRUE(WritePages(tiff_, 1, 2, scratch_));
+  auto requests = std::make_shared<Requests>();
+  requests->holdPage = 2;
+  auto service = Start(requests);
+  ASSERT_TRUE(requests->WaitFor(2));
+  ASSERT_TRUE(WritePages(tiff_, 3, 4, scratch_));
+  requests->Release();
+  ASSERT_TRUE(requests->WaitFor(4));
+  service->WaitUntilIdle();
+  service.reset();
+  EXPECT_EQ(requests->Pages(), (std::vector<int>{1, 2, 3, 4}));
+  EXPECT_EQ(PagesFound(), (std::vector<int>{0, 0, 1, 2}));
 }
 
 }  // namespace
