@@ -46,6 +46,7 @@ struct Requests {
   int whileStopped = 0;
   int holdPage = 0;  // this page is read only once the engine is stopped or released
   bool released = false;
+  bool startFails = false;  // as without the language's data
 
   bool WaitFor(std::size_t count) {
     std::unique_lock lock(mutex);
@@ -70,7 +71,10 @@ struct Requests {
 class FakeEngine : public PageRecognizer {
  public:
   explicit FakeEngine(std::shared_ptr<Requests> requests) : requests_(std::move(requests)) {}
-  bool Start() override { return true; }
+  bool Start() override {
+    std::lock_guard lock(requests_->mutex);
+    return !requests_->startFails;
+  }
   PageTextResult Recognize(const std::string& pageFile, int,
                            const std::atomic<bool>& stop) override {
     const int page = QImageReader(QString::fromStdString(pageFile)).size().width() / kPageWidth;
@@ -113,6 +117,12 @@ class SearchServiceTest : public ::testing::Test {
         nullptr, [requests](const std::string&) { return std::make_unique<FakeEngine>(requests); });
     service->SetArchive(root_, "eng");
     return service;
+  }
+
+  // Lets the work queued until now run, and the work that queues in turn.
+  static void Settle(SearchService& service) {
+    service.WaitUntilIdle();
+    service.WaitUntilIdle();
   }
 
   // The page each page's word is found on (0: nowhere), read once the service is gone.
@@ -173,10 +183,9 @@ TEST_F(SearchServiceTest, APauseHoldsRecognitionUntilItEnds) {
   ASSERT_TRUE(requests->WaitFor(2));
   service->SetPaused(true);  // a scan starts while page 2 is read
   // A document saved during the scan brings an update, which must not start
-  // recognition either. Two rounds: work queued by the first runs before the second.
+  // recognition either.
   service->DocumentSaved(tiff_, {});
-  service->WaitUntilIdle();
-  service->WaitUntilIdle();
+  Settle(*service);
   EXPECT_EQ(requests->Pages(), (std::vector<int>{1, 2}));
   {
     std::lock_guard lock(requests->mutex);
@@ -207,6 +216,22 @@ TEST_F(SearchServiceTest, ADocumentChangedWhileReadIsReadAgain) {
   service.reset();
   EXPECT_EQ(requests->Pages(), (std::vector<int>{1, 2, 3, 4}));
   EXPECT_EQ(PagesFound(), (std::vector<int>{0, 0, 1, 2}));
+}
+
+// Without the language's data nothing is read, however often recognition is
+// tried again, and the document keeps waiting rather than being stored empty.
+TEST_F(SearchServiceTest, AnEngineThatCannotStartLeavesDocumentsWaiting) {
+  ASSERT_TRUE(WritePages(tiff_, 1, 2, scratch_));
+  auto requests = std::make_shared<Requests>();
+  requests->startFails = true;
+  auto service = Start(requests);
+  Settle(*service);
+  service->DocumentSaved(tiff_, {});
+  Settle(*service);
+  service.reset();
+  EXPECT_TRUE(requests->Pages().empty());
+  ArchiveIndex index(root_, IndexFolderForArchive(root_), "eng");
+  EXPECT_EQ(index.AwaitingRecognition(10), std::vector<std::string>{tiff_});
 }
 
 }  // namespace

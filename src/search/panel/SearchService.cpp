@@ -92,11 +92,12 @@ class IndexWorker : public QObject {
     const std::vector<std::string> waiting = index_->AwaitingRecognition(1);
     if (waiting.empty())
       return;
-    if (!engine_) {
+    // Asked every time: an engine that could not start would read every
+    // page as empty, and the documents would be stored as having no text.
+    if (!engine_)
       engine_ = recognizers_(languages_);
-      if (!engine_ || !engine_->Start())
-        return;  // no language data: the documents stay findable by name
-    }
+    if (!engine_ || !engine_->Start())
+      return;  // no language data: the documents stay findable by name
     const std::string& path = waiting.front();
     const Stamp stamp = StampOf(path);
     std::vector<std::string> pages = index_->RecognizedSoFar(path);
