@@ -187,11 +187,7 @@ TEST_F(SearchServiceTest, APauseHoldsRecognitionUntilItEnds) {
   service->DocumentSaved(tiff_, {});
   Settle(*service);
   EXPECT_EQ(requests->Pages(), (std::vector<int>{1, 2}));
-  {
-    std::lock_guard lock(requests->mutex);
-    requests->holdPage = 0;
-  }
-
+  requests->Release();
   service->SetPaused(false);
   ASSERT_TRUE(requests->WaitFor(4));
   service->WaitUntilIdle();
