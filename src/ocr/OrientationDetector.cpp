@@ -3,6 +3,7 @@
 #include <tesseract/baseapi.h>
 
 #include <filesystem>
+#include <map>
 #include <system_error>
 #include <utility>
 
@@ -19,6 +20,19 @@ constexpr float kSureOrientation = 10.0f;
 
 OrientationDetector::OrientationDetector(std::string dataFolder)
     : dataFolder_(std::move(dataFolder)) {}
+
+std::shared_ptr<OrientationDetector> OrientationDetector::Shared(const std::string& dataFolder) {
+  static std::mutex mutex;
+  static std::map<std::string, std::weak_ptr<OrientationDetector>> detectors;
+  std::lock_guard lock(mutex);
+  std::weak_ptr<OrientationDetector>& kept = detectors[dataFolder];
+  std::shared_ptr<OrientationDetector> detector = kept.lock();
+  if (!detector) {
+    detector = std::make_shared<OrientationDetector>(dataFolder);
+    kept = detector;
+  }
+  return detector;
+}
 
 OrientationDetector::~OrientationDetector() {
   if (api_)

@@ -20,6 +20,10 @@ class OrientationDetector {
   OrientationDetector(const OrientationDetector&) = delete;
   OrientationDetector& operator=(const OrientationDetector&) = delete;
 
+  // The one detector of `dataFolder` that every engine of the program shares,
+  // alive while one of them holds it.
+  static std::shared_ptr<OrientationDetector> Shared(const std::string& dataFolder);
+
   // How far a page must be turned clockwise to stand upright: 0 unless the
   // model is installed and sure of its answer.
   int UprightTurn(const Bitmap& page, int dpi);

@@ -30,8 +30,7 @@ void KeepThisEngineToOneThread() {
 }  // namespace
 
 RecognitionPool::RecognitionPool(Options options)
-    : options_(std::move(options)),
-      orientation_(std::make_shared<OrientationDetector>(options_.dataFolder)) {
+    : options_(std::move(options)), orientation_(OrientationDetector::Shared(options_.dataFolder)) {
   if (options_.threads <= 0)
     options_.threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 }
@@ -167,7 +166,8 @@ std::shared_ptr<RecognitionPool::Job> RecognitionPool::NextJob() {
                                              [this] { return stopping_ || !queue_.empty(); });
   --idle_;
   if (stopping_ || !woken) {
-    // The last engine to go takes the shared orientation model with it.
+    // The last engine to go unloads the shared orientation model; another
+    // user (the archive search's recognition) loads it again when it reads.
     if (--alive_ == 0)
       orientation_->Unload();
     return nullptr;

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "ocr/PageText.h"
+#include "ocr/PageRecognizer.h"
 
 namespace tesseract {
 class TessBaseAPI;
@@ -18,25 +18,25 @@ struct Pix;
 // is installed, the orientation model, which engines may share. Pages are
 // turned upright for reading when orientation detection is sure; the page file
 // itself is never changed.
-class TextEngine {
+class TextEngine : public PageRecognizer {
  public:
   // Without a shared `orientation` the engine loads its own on first use.
   TextEngine(std::string dataFolder, std::string language,
              std::shared_ptr<OrientationDetector> orientation = nullptr);
-  ~TextEngine();
+  ~TextEngine() override;
   TextEngine(const TextEngine&) = delete;
   TextEngine& operator=(const TextEngine&) = delete;
 
   // Loads the models; false with StartFailure() when the language's data is
   // missing or unreadable. Recognize starts the engine itself when needed.
-  bool Start();
+  bool Start() override;
   const std::string& StartFailure() const { return startFailure_; }
 
   // The words of a page file. Gives up after `timeLimitMs` of recognition or
   // as soon as `stop` is set; a page that gives up has no text at all, since
   // a partial text would let a search miss the rest without saying so.
   PageTextResult Recognize(const std::string& pageFile, int timeLimitMs,
-                           const std::atomic<bool>& stop);
+                           const std::atomic<bool>& stop) override;
 
   // How far a page must be turned clockwise to stand upright: 0 unless the
   // orientation model is loaded and sure of its answer.

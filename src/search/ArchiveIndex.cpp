@@ -821,6 +821,22 @@ std::vector<std::string> ArchiveIndex::AwaitingRecognition(std::size_t most) {
   return paths;
 }
 
+std::vector<std::string> ArchiveIndex::RecognizedSoFar(const std::string& path) {
+  const auto stamp = StampOf(path);
+  if (!stamp)
+    return {};
+  auto pages = impl_->texts_.Get(impl_->Relative(path), StampText(*stamp), impl_->languages_,
+                                 TextCache::Entry::Partial);
+  return pages ? std::move(*pages) : std::vector<std::string>();
+}
+
+bool ArchiveIndex::KeepRecognizedSoFar(const std::string& path,
+                                       const std::vector<std::string>& pages) {
+  const auto stamp = StampOf(path);
+  return stamp && impl_->texts_.Put(impl_->Relative(path), StampText(*stamp), impl_->languages_,
+                                    pages, TextCache::Entry::Partial);
+}
+
 int ArchiveIndex::DocumentCount() {
   Xapian::Database* database = impl_->OpenReader();
   if (!database)

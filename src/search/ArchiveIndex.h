@@ -51,6 +51,14 @@ class ArchiveIndex {
   // text layer), not recognised yet: at most `most` absolute paths.
   std::vector<std::string> AwaitingRecognition(std::size_t most);
 
+  // The pages read so far of a recognition that stopped part way (a pause,
+  // the program closed), for the document as it is now and the index's
+  // languages; empty when there are none. They are kept apart from the
+  // index, never searched, so a document is never found by part of its text
+  // as if that were all of it.
+  std::vector<std::string> RecognizedSoFar(const std::string& path);
+  bool KeepRecognizedSoFar(const std::string& path, const std::vector<std::string>& pages);
+
   // The documents that match, best first, one hit per document. The first
   // `query.snippets` hits come with their snippet. `estimated`, when given,
   // receives about how many documents match in all.

@@ -9,7 +9,7 @@
 #include <functional>
 #include <memory>
 
-#include "ocr/TextEngine.h"
+#include "ocr/PageRecognizer.h"
 #include "platform/imaging/ImageEncoder.h"
 #include "platform/imaging/ImageFile.h"
 #include "search/DocumentText.h"
@@ -56,8 +56,9 @@ PageFiles PicturePages(const std::string& path, const std::string& scratch) {
 
 }  // namespace
 
-bool RecognizeDocument(const std::string& path, TextEngine& engine, const std::atomic<bool>& stop,
-                       std::vector<std::string>& pages) {
+bool RecognizeDocument(const std::string& path, PageRecognizer& engine,
+                       const std::atomic<bool>& stop, std::vector<std::string>& pages,
+                       const std::function<void(const std::vector<std::string>& pages)>& pageRead) {
   QTemporaryDir folder;
   const std::string scratch =
       folder.isValid() ? folder.filePath("page.png").toStdString() : std::string();
@@ -75,6 +76,8 @@ bool RecognizeDocument(const std::string& path, TextEngine& engine, const std::a
     if (stop.load())
       return false;
     pages.push_back(PlainText(result.text));
+    if (pageRead && static_cast<int>(pages.size()) < source.count)
+      pageRead(pages);
   }
   return true;
 }

@@ -12,10 +12,17 @@ namespace {
 
 // The file: a line "docketeer-text 2", the stamp and the languages on a line
 // each, the compressed size of every page on one line, then the compressed
-// pages, so that one page is read without the others.
+// pages, so that one page is read without the others. A partial entry differs
+// by its first line alone, so complete ones read as they always have.
 constexpr const char* kMagic = "docketeer-text 2";
+constexpr const char* kPartialMagic = "docketeer-text 2 partial";
+
+const char* MagicOf(TextCache::Entry entry) {
+  return entry == TextCache::Entry::Complete ? kMagic : kPartialMagic;
+}
 
 struct Header {
+  TextCache::Entry entry = TextCache::Entry::Complete;
   std::string stamp;
   std::string languages;
   std::vector<long long> sizes;
@@ -25,9 +32,11 @@ std::optional<Header> ReadHeader(std::istream& in) {
   std::string magic;
   Header header;
   std::string sizes;
-  if (!std::getline(in, magic) || magic != kMagic || !std::getline(in, header.stamp) ||
-      !std::getline(in, header.languages) || !std::getline(in, sizes))
+  if (!std::getline(in, magic) || (magic != kMagic && magic != kPartialMagic) ||
+      !std::getline(in, header.stamp) || !std::getline(in, header.languages) ||
+      !std::getline(in, sizes))
     return std::nullopt;
+  header.entry = magic == kMagic ? TextCache::Entry::Complete : TextCache::Entry::Partial;
   const char* at = sizes.c_str();
   char* end = nullptr;
   for (long long size = std::strtoll(at, &end, 10); end != at;
@@ -63,7 +72,8 @@ std::string TextCache::FileOf(const std::string& relative) const {
 }
 
 bool TextCache::Put(const std::string& relative, const std::string& stamp,
-                    const std::string& languages, const std::vector<std::string>& pages) const {
+                    const std::string& languages, const std::vector<std::string>& pages,
+                    Entry entry) const {
   std::error_code error;
   fs::create_directories(folder_, error);
   const std::string file = FileOf(relative);
@@ -73,7 +83,7 @@ bool TextCache::Put(const std::string& relative, const std::string& stamp,
     std::vector<QByteArray> packed;
     for (const std::string& page : pages)
       packed.push_back(page.empty() ? QByteArray() : qCompress(QByteArray::fromStdString(page)));
-    out << kMagic << '\n' << stamp << '\n' << languages << '\n';
+    out << MagicOf(entry) << '\n' << stamp << '\n' << languages << '\n';
     for (const QByteArray& page : packed)
       out << page.size() << ' ';
     out << '\n';
@@ -88,10 +98,11 @@ bool TextCache::Put(const std::string& relative, const std::string& stamp,
 
 std::optional<std::vector<std::string>> TextCache::Get(const std::string& relative,
                                                        const std::string& stamp,
-                                                       const std::string& languages) const {
+                                                       const std::string& languages,
+                                                       Entry entry) const {
   std::ifstream in(FileOf(relative), std::ios::binary);
   const auto header = ReadHeader(in);
-  if (!header || header->stamp != stamp || header->languages != languages)
+  if (!header || header->entry != entry || header->stamp != stamp || header->languages != languages)
     return std::nullopt;
   std::vector<std::string> pages;
   for (const long long size : header->sizes) {
@@ -106,7 +117,8 @@ std::optional<std::vector<std::string>> TextCache::Get(const std::string& relati
 std::optional<std::string> TextCache::Page(const std::string& relative, int page) const {
   std::ifstream in(FileOf(relative), std::ios::binary);
   const auto header = ReadHeader(in);
-  if (!header || page < 1 || page > static_cast<int>(header->sizes.size()))
+  if (!header || header->entry != Entry::Complete || page < 1 ||
+      page > static_cast<int>(header->sizes.size()))
     return std::nullopt;
   long long skip = 0;
   for (int i = 1; i < page; ++i)

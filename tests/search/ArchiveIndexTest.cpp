@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -158,6 +159,30 @@ TEST_F(ArchiveIndexTest, RecognisedTextOutlivesARebuild) {
   ASSERT_EQ(english.Update(), ArchiveIndex::UpdateResult::Done);
   EXPECT_EQ(Search(english, "nails"), (Found{{"Receipt.tif", 1}}));
   EXPECT_TRUE(english.AwaitingRecognition(10).empty());
+}
+
+// The pages of a recognition stopped part way serve the same version of the
+// document in the same languages only, and are never indexed.
+TEST_F(ArchiveIndexTest, PagesRecognisedSoFarServeOneVersionAndAreNotIndexed) {
+  const std::string receipt = root_ + "/Scans/Receipt.tif";
+  {
+    ArchiveIndex index(root_, indexFolder_, "eng");
+    ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+    EXPECT_TRUE(index.RecognizedSoFar(receipt).empty());
+    ASSERT_TRUE(index.KeepRecognizedSoFar(receipt, {"hardware store"}));
+  }
+  // As after a restart, with the index built anew (as when damaged) from
+  // the documents and the text kept beside it.
+  fs::remove_all(indexFolder_ + "db");
+  ArchiveIndex index(root_, indexFolder_, "eng");
+  ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+  EXPECT_EQ(index.RecognizedSoFar(receipt), std::vector<std::string>{"hardware store"});
+  EXPECT_TRUE(ArchiveIndex(root_, indexFolder_, "deu").RecognizedSoFar(receipt).empty());
+  EXPECT_TRUE(Search(index, "hardware").empty());
+  EXPECT_EQ(index.AwaitingRecognition(10), std::vector<std::string>{receipt});
+
+  fs::last_write_time(receipt, fs::last_write_time(receipt) + std::chrono::seconds(5));
+  EXPECT_TRUE(index.RecognizedSoFar(receipt).empty());
 }
 
 TEST_F(ArchiveIndexTest, AnIndexOfAnEarlierFormatIsRebuilt) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QByteArray>
 #include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
@@ -81,6 +82,34 @@ TEST(TextCacheTest, ADamagedFileHoldsNoText) {
     std::ofstream(entry.path(), std::ios::trunc) << "docketeer-text 2\n1 2\neng\n999999999999 \n";
   EXPECT_FALSE(cache.Page("b.tif", 1));
   EXPECT_FALSE(cache.Get("b.tif", "1 2", "eng"));
+}
+
+// Pages of a recognition stopped part way are kept apart: never taken for the
+// document's text, only gone on from. A complete entry of the format written
+// before partial ones existed still reads.
+TEST(TextCacheTest, APartialEntryIsNeverTakenForTheWholeText) {
+  QTemporaryDir folder;
+  const std::string text = folder.filePath("text").toStdString();
+  const TextCache cache(text);
+  ASSERT_TRUE(cache.Put("c.tif", "5 6", "eng", {"placeholder"}));
+  const QByteArray page = qCompress(QByteArray("kept text"));
+  for (const auto& entry : std::filesystem::directory_iterator(text))
+    std::ofstream(entry.path(), std::ios::binary | std::ios::trunc)
+        << "docketeer-text 2\n5 6\neng\n0 " << page.size() << " \n"
+        << page.toStdString();
+  EXPECT_EQ(cache.Get("c.tif", "5 6", "eng"), (Words{"", "kept text"}));
+  EXPECT_EQ(cache.Page("c.tif", 2), "kept text");
+
+  using Entry = TextCache::Entry;
+  ASSERT_TRUE(cache.Put("c.tif", "5 7", "eng", {"one", "two"}, Entry::Partial));
+  EXPECT_EQ(cache.Get("c.tif", "5 7", "eng", Entry::Partial), (Words{"one", "two"}));
+  EXPECT_FALSE(cache.Get("c.tif", "5 7", "eng"));
+  EXPECT_FALSE(cache.Page("c.tif", 1));
+  EXPECT_FALSE(cache.Get("c.tif", "5 8", "eng", Entry::Partial));
+  EXPECT_FALSE(cache.Get("c.tif", "5 7", "deu", Entry::Partial));
+  ASSERT_TRUE(cache.Put("c.tif", "5 7", "eng", {"one", "two", "three"}));
+  EXPECT_FALSE(cache.Get("c.tif", "5 7", "eng", Entry::Partial));
+  EXPECT_EQ(cache.Get("c.tif", "5 7", "eng"), (Words{"one", "two", "three"}));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "core/ThreadPriority.h"
+#include "ocr/OrientationDetector.h"
 #include "ocr/RecognitionLanguages.h"
 #include "ocr/TextEngine.h"
 #include "search/ArchiveIndex.h"
@@ -24,14 +25,18 @@ constexpr int kProgressEveryMs = 100;
 // Lives in the index thread; owns the writing index. Between updates it
 // recognises the documents that have no text, one per turn of its event loop
 // so that updates are never held up for more than one document; `halt` (set
-// while a scan runs, and when leaving) stops a recognition at once, and the
-// document is read again later, also after a restart.
+// while a scan runs, and when leaving) stops a recognition at once. Each page
+// read is kept beside the index, so a halted document goes on from the next
+// page, also after a restart.
 class IndexWorker : public QObject {
   Q_OBJECT
 
  public:
-  IndexWorker(std::shared_ptr<std::atomic<bool>> stopping, std::shared_ptr<std::atomic<bool>> halt)
-      : stopping_(std::move(stopping)), halt_(std::move(halt)) {}
+  IndexWorker(std::shared_ptr<std::atomic<bool>> stopping, std::shared_ptr<std::atomic<bool>> halt,
+              SearchService::Recognizers recognizers)
+      : stopping_(std::move(stopping)),
+        halt_(std::move(halt)),
+        recognizers_(std::move(recognizers)) {}
 
   void Open(const std::string& root, const std::string& languages) {
     index_.reset();
@@ -87,18 +92,25 @@ class IndexWorker : public QObject {
     const std::vector<std::string> waiting = index_->AwaitingRecognition(1);
     if (waiting.empty())
       return;
-    if (!engine_) {
-      engine_ = std::make_unique<TextEngine>(RecognitionDataFolder(), languages_);
-      if (!engine_->Start())
-        return;  // no language data: the documents stay findable by name
-    }
+    // Asked every time: an engine that could not start would read every
+    // page as empty, and the documents would be stored as having no text.
+    if (!engine_)
+      engine_ = recognizers_(languages_);
+    if (!engine_ || !engine_->Start())
+      return;  // no language data: the documents stay findable by name
     const std::string& path = waiting.front();
-    const auto stamp = StampOf(path);
-    if (partial_.path != path || partial_.stamp != stamp)
-      partial_ = {path, stamp, {}};
-    if (!RecognizeDocument(path, *engine_, *halt_, partial_.pages))
+    const Stamp stamp = StampOf(path);
+    std::vector<std::string> pages = index_->RecognizedSoFar(path);
+    // Pages of a document that changed while it was read are of neither version.
+    const auto unchanged = [&] { return StampOf(path) == stamp; };
+    const bool read = RecognizeDocument(path, *engine_, *halt_, pages, [&](const auto& soFar) {
+      if (unchanged())
+        index_->KeepRecognizedSoFar(path, soFar);
+    });
+    if (!read)
       return;  // halted: goes on from the page it reached when the scan is over
-    Store(path, std::exchange(partial_, {}).pages);
+    if (unchanged())
+      Store(path, pages);
     RecognizeSoon();
   }
 
@@ -114,20 +126,13 @@ class IndexWorker : public QObject {
     return {std::filesystem::last_write_time(path, error), std::filesystem::file_size(path, error)};
   }
 
-  // The pages of a document read so far, when its recognition was halted.
-  struct Partial {
-    std::string path;
-    Stamp stamp;
-    std::vector<std::string> pages;
-  };
-
   std::shared_ptr<std::atomic<bool>> stopping_;
   std::shared_ptr<std::atomic<bool>> halt_;
   std::unique_ptr<ArchiveIndex> index_;
-  std::unique_ptr<TextEngine> engine_;
+  SearchService::Recognizers recognizers_;
+  std::unique_ptr<PageRecognizer> engine_;
   std::string languages_;
   bool recognitionQueued_ = false;
-  Partial partial_;
 };
 
 // About a screenful of results.
@@ -178,14 +183,19 @@ class QueryWorker : public QObject {
   std::unique_ptr<ArchiveIndex> index_;
 };
 
-SearchService::SearchService(QObject* parent)
+SearchService::SearchService(QObject* parent, Recognizers recognizers)
     : QObject(parent),
       latestQuery_(std::make_shared<std::atomic<int>>(0)),
       stopping_(std::make_shared<std::atomic<bool>>(false)),
       halt_(std::make_shared<std::atomic<bool>>(false)) {
   qRegisterMetaType<std::vector<SearchHit>>("std::vector<SearchHit>");
   qRegisterMetaType<SearchQuery>("SearchQuery");
-  indexer_ = new IndexWorker(stopping_, halt_);
+  if (!recognizers)
+    recognizers = [](const std::string& languages) -> std::unique_ptr<PageRecognizer> {
+      const std::string data = RecognitionDataFolder();
+      return std::make_unique<TextEngine>(data, languages, OrientationDetector::Shared(data));
+    };
+  indexer_ = new IndexWorker(stopping_, halt_, std::move(recognizers));
   indexer_->moveToThread(&indexThread_);
   connect(&indexThread_, &QThread::finished, indexer_, &QObject::deleteLater);
   connect(indexer_, &IndexWorker::progress, this, &SearchService::indexingProgress);

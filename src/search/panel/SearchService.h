@@ -4,6 +4,7 @@
 #include <QThread>
 #include <QTimer>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "search/SearchTypes.h"
 
 class IndexWorker;
+class PageRecognizer;
 class QueryWorker;
 
 // Keeps the archive index of the window's root current and answers queries,
@@ -22,7 +24,11 @@ class SearchService : public QObject {
   Q_OBJECT
 
  public:
-  explicit SearchService(QObject* parent = nullptr);
+  // Makes the engine that reads documents without text, for the given
+  // languages; by default the recognition engine of the installed data.
+  using Recognizers = std::function<std::unique_ptr<PageRecognizer>(const std::string& languages)>;
+
+  explicit SearchService(QObject* parent = nullptr, Recognizers recognizers = {});
   ~SearchService() override;
 
   // Opens the index of `root` and brings it up to date; an empty root stops searching.
