@@ -28,8 +28,8 @@ ScanSession::ScanSession(const ScanChoices& choices, const FolderChoices& stored
                          CommandOutcome& outcome, Prompter& prompter)
     : outcome_(outcome), prompter_(prompter), pages_(pages), host_(choices, stored, outcome) {
   QCoreApplication::instance()->installEventFilter(&filter_);
-  // Only the source knows that the scan ended by cancelling: the workflow's
-  // state ends the same way whatever the outcome.
+  // Only the source tells that the scan was cancelled: the workflow ends idle
+  // whatever the outcome, and nothing it does on a cancel reads the flag.
   connect(&manager_, &ScanSource::scanCancelled, this, [this] { cancelled_ = true; });
   ScanWorkflowSeams seams;
   seams.prompter = this;
