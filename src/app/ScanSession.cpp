@@ -26,14 +26,13 @@ constexpr int kSignalCheckMilliseconds = 250;
 
 ScanSession::ScanSession(const ScanChoices& choices, const FolderChoices& stored, int pages,
                          CommandOutcome& outcome, Prompter& prompter)
-    : outcome_(outcome), pages_(pages), host_(choices, stored, outcome) {
+    : outcome_(outcome), prompter_(prompter), pages_(pages), host_(choices, stored, outcome) {
   QCoreApplication::instance()->installEventFilter(&filter_);
-  // Slots run in the order they were connected: the session reads the
-  // outcome before the workflow handles it, and ends the loop after.
-  connect(&manager_, &ScanSource::scanFailed, this, [this] { BeforeOutcome(true); });
-  connect(&manager_, &ScanSource::scanCancelled, this, [this] { BeforeOutcome(false); });
+  // Only the source tells that the scan was cancelled: the workflow ends idle
+  // whatever the outcome, and nothing it does on a cancel reads the flag.
+  connect(&manager_, &ScanSource::scanCancelled, this, [this] { cancelled_ = true; });
   ScanWorkflowSeams seams;
-  seams.prompter = &prompter;
+  seams.prompter = this;
   seams.chooseNextPage = [this](int pageNumber) { return ChooseNextPage(pageNumber); };
   seams.viewFile = [](const std::string&, bool) {};
   seams.trash = [](const std::string& path) {
@@ -43,13 +42,10 @@ ScanSession::ScanSession(const ScanChoices& choices, const FolderChoices& stored
     return std::make_unique<ConsoleWriteWorker>(format, outcome_);
   };
   workflow_ = std::make_unique<ScanWorkflow>(host_, manager_, std::move(seams));
-  const auto quitWhenDone = [this] {
-    if (!workflow_->IsScanning())
+  connect(workflow_.get(), &ScanWorkflow::stateChanged, this, [](ScanState, ScanState to) {
+    if (to == ScanState::Idle)
       QCoreApplication::quit();
-  };
-  for (auto signal : {&ScanSource::pageReady, &ScanSource::scanComplete, &ScanSource::scanCancelled,
-                      &ScanSource::scanFailed})
-    connect(&manager_, signal, this, quitWhenDone);
+  });
   host_.SetPageNumberSource([this] { return workflow_->PageNumber(); });
   signal_.SetHandler([this] {
     Log(LOG_LOCATION, "ScanSession: cancelled by a signal");
@@ -90,13 +86,12 @@ void ScanSession::Run() {
     cancelled_ = true;
 }
 
-void ScanSession::BeforeOutcome(bool failed) {
+PromptAnswer ScanSession::Ask(const PromptRequest& request) {
   // A failed transfer (a jam) ends the scan as an error; its own words say more
-  // than the general scanner message the workflow gives next.
-  if (failed && manager_.HasTransferFailed() && !outcome_.Failed())
+  // than the general scanner message the workflow gives with it.
+  if (request.id == PromptId::ScannerError && manager_.HasTransferFailed() && !outcome_.Failed())
     outcome_.Fail(kExitScanner, kTransferFailed);
-  else if (!failed)
-    cancelled_ = true;
+  return prompter_.Ask(request);
 }
 
 int ScanSession::ChooseNextPage(int pageNumber) {

@@ -7,11 +7,11 @@
 
 #include "app/CommandScanHost.h"
 #include "app/TerminationSignal.h"
+#include "core/Prompter.h"
 #include "twain/SourceEventFilter.h"
 #include "twain/TwainManager.h"
 
 class CommandOutcome;
-class Prompter;
 class ScanWorkflow;
 
 // One document scanned from the command line: the window's scan workflow
@@ -19,7 +19,8 @@ class ScanWorkflow;
 // page loop never asks: a feeder batch is one scan, `pages` flatbed scans
 // follow each other (on a terminal after Enter), and a failure ends the
 // document before its pages are combined, so no partial document is written.
-class ScanSession : public QObject {
+// The workflow asks through the session, which hands each question on.
+class ScanSession : public QObject, private Prompter {
  public:
   ScanSession(const ScanChoices& choices, const FolderChoices& stored, int pages,
               CommandOutcome& outcome, Prompter& prompter);
@@ -37,11 +38,12 @@ class ScanSession : public QObject {
   int PagesSetAside() const;
 
  private:
-  void BeforeOutcome(bool failed);
+  PromptAnswer Ask(const PromptRequest& request) override;
   int ChooseNextPage(int pageNumber);
   bool WaitForEnter(int pageNumber);
 
   CommandOutcome& outcome_;
+  Prompter& prompter_;
   int pages_;
   bool cancelled_ = false;
   CommandScanHost host_;

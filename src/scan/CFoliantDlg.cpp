@@ -34,9 +34,7 @@ CFoliantDlg::CFoliantDlg(QWidget* parent)
   setWindowTitle(QStringLiteral("Docketeer"));
   setSizeGripEnabled(true);
   controls_ = BuildMainWindowControls(this);
-  workflow_ =
-      std::make_unique<ScanWorkflow>(*this, scanManager_, WindowWorkflowSeams(this, prompter_));
-  FollowScanNotifications();
+  UseWorkflow(WindowWorkflowSeams(this, prompter_));
   ConnectControls();
   search_ = new ArchiveSearch(*this, controls_, [this](const std::string& path, int page) {
     ViewFileAtPage(path, page, useDefaultViewer_, this);
@@ -44,21 +42,15 @@ CFoliantDlg::CFoliantDlg(QWidget* parent)
 }
 
 void CFoliantDlg::SetScanWorkflowSeams(ScanWorkflowSeams seams) {
-  workflow_ = std::make_unique<ScanWorkflow>(
-      *this, scanManager_, WindowWorkflowSeams(this, prompter_, std::move(seams)));
-  FollowScanNotifications();
+  UseWorkflow(WindowWorkflowSeams(this, prompter_, std::move(seams)));
 }
 
-// Connected after the workflow's own handlers, so that the search hears of
-// the state each notification leaves behind.
-void CFoliantDlg::FollowScanNotifications() {
-  for (const QMetaObject::Connection& connection : scanStateConnections_)
-    disconnect(connection);
-  scanStateConnections_.clear();
-  for (auto signal : {&ScanSource::pageReady, &ScanSource::scanComplete, &ScanSource::scanCancelled,
-                      &ScanSource::scanFailed})
-    scanStateConnections_.push_back(
-        connect(&scanManager_, signal, this, [this] { FollowScanState(); }));
+// Recognition of the archive waits while a scan is under way (a multi-page
+// document asks for its next page inside one), so it never slows the save.
+void CFoliantDlg::UseWorkflow(ScanWorkflowSeams seams) {
+  workflow_ = std::make_unique<ScanWorkflow>(*this, scanManager_, std::move(seams));
+  connect(workflow_.get(), &ScanWorkflow::stateChanged, this,
+          [this](ScanState, ScanState to) { search_->SetScanning(to != ScanState::Idle); });
 }
 
 CFoliantDlg::~CFoliantDlg() {
@@ -169,14 +161,6 @@ void CFoliantDlg::done(int result) {
 
 void CFoliantDlg::OnScanClicked() {
   workflow_->OnScanClicked();
-  FollowScanState();
-}
-
-// A scan starts only from the Scan button and ends only through one of its
-// notifications (a multi-page document asks for the next page inside one), so
-// after each of them the search knows whether recognition may run.
-void CFoliantDlg::FollowScanState() {
-  search_->SetScanning(workflow_->IsScanning());
 }
 
 void CFoliantDlg::DocumentSaved(const std::string& path,

@@ -88,9 +88,8 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   void SaveFolderChoices(const std::string& folder, const FolderChoices& choices);
   int PageNumber() const;
 
+  void UseWorkflow(ScanWorkflowSeams seams);
   void OnScanClicked();
-  void FollowScanState();
-  void FollowScanNotifications();
   void OnDestinationChanged();
   void OnNameFormatChanged();
   void OnDocumentSizeChanged();
@@ -106,7 +105,6 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   std::unique_ptr<ScanWorkflow> workflow_;
   MainWindowControls controls_;
   ArchiveSearch* search_ = nullptr;  // a child of the window
-  std::vector<QMetaObject::Connection> scanStateConnections_;
   ArchiveCommands archiveCommands_;
   bool initialised_ = false;
 

@@ -76,13 +76,23 @@ ScanWorkflow::ScanWorkflow(ScanWorkflowHost& host, ScanSource& source, ScanWorkf
   // feeder batch needs memory for one page whatever its length.
   source_.SetHeldPageLimit(1);
   // The source queues its signals, so none arrives inside a call made to it.
-  QObject::connect(&source_, &ScanSource::pageReady, &receiver_, [this] { OnScanPage(); });
-  QObject::connect(&source_, &ScanSource::scanComplete, &receiver_, [this] { OnScanComplete(); });
-  QObject::connect(&source_, &ScanSource::scanCancelled, &receiver_, [this] { OnScanCancelled(); });
-  QObject::connect(&source_, &ScanSource::scanFailed, &receiver_, [this] { OnScanError(); });
+  // Each is handled before followers hear of the state it left.
+  const auto handle = [this](void (ScanWorkflow::*handler)()) {
+    return [this, handler] {
+      (this->*handler)();
+      TellState();
+    };
+  };
+  connect(&source_, &ScanSource::pageReady, this, handle(&ScanWorkflow::OnScanPage));
+  connect(&source_, &ScanSource::scanComplete, this, handle(&ScanWorkflow::OnScanComplete));
+  connect(&source_, &ScanSource::scanCancelled, this, handle(&ScanWorkflow::OnScanCancelled));
+  connect(&source_, &ScanSource::scanFailed, this, handle(&ScanWorkflow::OnScanError));
 }
 
-ScanWorkflow::~ScanWorkflow() = default;
+// Before the members go: a notice must not reach a half-destroyed workflow.
+ScanWorkflow::~ScanWorkflow() {
+  source_.disconnect(this);
+}
 
 DocumentPaths ScanWorkflow::Paths() const {
   return DocumentPaths(choices_.destinationFolder, choices_.destinationName,
@@ -99,11 +109,12 @@ void ScanWorkflow::SetRemovalRetryInterval(int milliseconds) {
 
 void ScanWorkflow::OnScanClicked() {
   Log(LOG_LOCATION, "CFoliantDlg::OnScanClicked()");
-  if (RefuseWhileScanning() || !PassesChecks())
-    return;
-  StartDocument();
-  StartScanningPage();
-  host_.FocusDestinationName(true);
+  if (!RefuseWhileScanning() && PassesChecks()) {
+    StartDocument();
+    StartScanningPage();
+    host_.FocusDestinationName(true);
+  }
+  TellState();
 }
 
 // A second scan command while the source is still busy would pull the source
@@ -240,6 +251,12 @@ void ScanWorkflow::StartScanningPage() {
 
 void ScanWorkflow::Move(ScanEvent event) {
   state_ = NextScanState(state_, event);
+}
+
+void ScanWorkflow::TellState() {
+  const ScanState from = std::exchange(toldState_, state_);
+  if (from != state_)
+    emit stateChanged(from, state_);
 }
 
 // True when the outcome is handled now: one that arrives while pages are

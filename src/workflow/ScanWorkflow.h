@@ -41,12 +41,12 @@ struct ScanWorkflowSeams {
 // one page scan at a time, the scan source's notifications, saving each page
 // as it arrives, the page loop, combining and finishing the document. Every
 // question goes through the prompter; no widget of its own.
-class ScanWorkflow {
+class ScanWorkflow : public QObject {
+  Q_OBJECT
+
  public:
   ScanWorkflow(ScanWorkflowHost& host, ScanSource& source, ScanWorkflowSeams seams);
-  ~ScanWorkflow();
-  ScanWorkflow(const ScanWorkflow&) = delete;
-  ScanWorkflow& operator=(const ScanWorkflow&) = delete;
+  ~ScanWorkflow() override;
 
   void OnScanClicked();
 
@@ -69,6 +69,13 @@ class ScanWorkflow {
   void CombineScannedPages();
   void FinishDocument();
   void RemoveDestinationFolder(const std::string& folder, const std::vector<std::string>& pages);
+
+ signals:
+  // The state moved on since it was last told. Told once the scan command or
+  // a notification of the scan source is handled, so `to` is the state the
+  // workflow is in; a page scan that ends and starts the next inside one
+  // notification is no move.
+  void stateChanged(ScanState from, ScanState to);
 
  private:
   // Handlers of the scan source's signals.
@@ -93,6 +100,7 @@ class ScanWorkflow {
   void Move(ScanEvent event);
   bool TakeOutcome(ScanEvent outcome);
   void RunWaitingOutcome(ScanState saved);
+  void TellState();
   int ChooseNextPage();
   Prompter& Ask() const { return *seams_.prompter; }
 
@@ -104,6 +112,7 @@ class ScanWorkflow {
   int pageNumber_ = 1;
   int pagesThisScan_ = 0;
   ScanState state_ = ScanState::Idle;
+  ScanState toldState_ = ScanState::Idle;
   bool createdDocumentFolder_ = false;
   DocumentFolderRemoval removal_;
   PageRecognition recognition_;
@@ -112,6 +121,4 @@ class ScanWorkflow {
   std::shared_ptr<PageCleaner> cleaner_;
   BlankPageKeeper blankPages_;
   bool pageSetAside_ = false;
-  // Receives the source's signals; destroyed first, it disconnects them.
-  QObject receiver_;
 };

@@ -108,20 +108,34 @@ TEST_F(CommandLineTest, TheFeederBatchOfTenPagesBecomesOnePdf) {
   EXPECT_FALSE(QFileInfo::exists(ArchivePath("Batch")));
 }
 
-TEST_F(CommandLineTest, AJammedFeederExitsTwoAndLeavesNoDocument) {
-  ConfigureSane("read-status-code \"SANE_STATUS_JAMMED\"\n");
-  const std::string folder = MakeFolder("Fax",
-                                        {RecurrenceType::Sequential, ItemType::Item,
-                                         RelationType::BlankRelation, IndexType::Counter3},
-                                        "Item 007");
-  const CommandRun run = Scan(folder, {"--feeder", "--format", "pdf"});
-  EXPECT_EQ(run.exitCode, 2) << run.err.toStdString();
-  EXPECT_TRUE(run.err.contains("the scanner reported a failure")) << run.err.toStdString();
-  EXPECT_TRUE(run.out.isEmpty());
-  EXPECT_EQ(QDir(QString::fromStdString(folder)).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-            QStringList{"_defaults.ini"});
-  // The name stays free for the next try.
-  EXPECT_EQ(PerFolderPreferences(folder).ReadLastDestination(), "Item 007");
+// A jam is a scanner failure; a scan the scanner cancels is the user's choice.
+TEST_F(CommandLineTest, AJammedOrCancelledFeederExitsWithItsStatusAndLeavesNoDocument) {
+  const struct {
+    const char* folder;
+    const char* status;
+    int exitCode;
+    const char* says;  // the scanner's own words, where they say more
+  } cases[] = {
+      {"Fax", "SANE_STATUS_JAMMED", 2, "the scanner reported a failure"},
+      {"Void", "SANE_STATUS_CANCELLED", 4, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.status);
+    ConfigureSane("read-status-code \"" + std::string(c.status) + "\"\n");
+    const std::string folder = MakeFolder(c.folder,
+                                          {RecurrenceType::Sequential, ItemType::Item,
+                                           RelationType::BlankRelation, IndexType::Counter3},
+                                          "Item 007");
+    const CommandRun run = Scan(folder, {"--feeder", "--format", "pdf"});
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(c.says)) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_EQ(
+        QDir(QString::fromStdString(folder)).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+        QStringList{"_defaults.ini"});
+    // The name stays free for the next try.
+    EXPECT_EQ(PerFolderPreferences(folder).ReadLastDestination(), "Item 007");
+  }
 }
 
 TEST_F(CommandLineTest, AnInterruptCancelsTheScanAndExitsFour) {

@@ -433,3 +433,75 @@ TEST_F(ScanWorkflowTest, PagesOfferedOneByOneAreSavedBeforeTheScanCompletes) {
 }
 
 }  // namespace
+
+namespace {
+
+using S = ScanState;
+using Ending = FakeScanSource::Ending;
+
+// What a follower of the workflow hears of scripted scans: one move for each
+// handled notification that left another state, told once it is handled.
+TEST_F(ScanWorkflowTest, FollowersHearTheStateEachNotificationLeavesBehind) {
+  struct Row {
+    const char* name;
+    std::vector<FakeScanSource::Scan> scans;
+    std::vector<int> choices;
+    std::vector<std::pair<S, S>> moves;
+    const char* document;  // on disk when the workflow is told idle
+  } rows[] = {
+      // The second page and the completion arrive while the first is written.
+      {"Complete",
+       {{2, Ending::Complete}},
+       {},
+       {{S::Idle, S::Scanning},
+        {S::Scanning, S::Saving},
+        {S::Saving, S::SavingThenComplete},
+        {S::SavingThenComplete, S::Idle}},
+       "Complete/Page 002.jpg"},
+      // The page loop starts the next page scan inside the completion: no idle between.
+      {"Next",
+       {{1, Ending::Complete}, {1, Ending::Complete}},
+       {SCAN_NEXT_PAGE},
+       {{S::Idle, S::Scanning},
+        {S::Scanning, S::SavingThenComplete},
+        {S::SavingThenComplete, S::Scanning},
+        {S::Scanning, S::SavingThenComplete},
+        {S::SavingThenComplete, S::Idle}},
+       "Next/Page 002.jpg"},
+      {"Cancelled",
+       {{0, Ending::Cancelled}},
+       {},
+       {{S::Idle, S::Scanning}, {S::Scanning, S::Idle}},
+       nullptr},
+      {"Failed",
+       {{2, Ending::Failed}},
+       {},
+       {{S::Idle, S::Scanning},
+        {S::Scanning, S::Saving},
+        {S::Saving, S::SavingThenFailed},
+        {S::SavingThenFailed, S::Idle}},
+       "Failed/Page 002.jpg"},
+  };
+  host_.choices.isMultiPageDocument = true;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    source_.scans.assign(row.scans.begin(), row.scans.end());
+    nextPageChoices_.assign(row.choices.begin(), row.choices.end());
+    host_.nameText = row.name;
+    Answer();
+    Build();
+    std::vector<std::pair<S, S>> heard;
+    QObject follower;  // hears nothing once the row is done
+    QObject::connect(workflow_.get(), &ScanWorkflow::stateChanged, &follower, [&](S from, S to) {
+      heard.emplace_back(from, to);
+      EXPECT_EQ(workflow_->IsScanning(), to != S::Idle);
+      if (to == S::Idle && row.document != nullptr) {
+        EXPECT_TRUE(Exists(row.document));
+      }
+    });
+    Click();
+    EXPECT_EQ(heard, row.moves);
+  }
+}
+
+}  // namespace
