@@ -319,6 +319,8 @@ TEST_F(AdvancedDlgTest, ValuesThatAreNotOfferedShowTheNearestOrFirstChoice) {
                {100000, 1, 6, "9600", "Color (low)", "PDF (compressed)"},
                {1100, 0, 0, "1200", "Color (high)", "BMP"}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.resolution << " dpi, pixel type " << c.pixelType
+                                    << ", format " << c.fileFormat);
     SetUp();
     dlg.SetResolution(c.resolution);
     // Values beyond the enumerations can only come from a cast.

@@ -34,6 +34,7 @@ TEST(EditDocumentSizeDlg, ShowsTheSizeConvertedToTheDisplayUnit) {
                {Units::Centimeters, "21.59", "27.94", "cm"},
                {Units::Millimeters, "215.9", "279.4", "mm"}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.unitName);
     Editor editor(c.units);
     EXPECT_EQ(editor.dlg.windowTitle(), "Document Size");
     EXPECT_EQ(editor.Field("descriptionEdit")->text(), "Letter");
@@ -94,6 +95,7 @@ TEST(EditDocumentSizeDlg, AcceptsTheBoundsAndConvertsBack) {
 
 TEST(EditDocumentSizeDlg, UnchangedFieldsGiveBackTheSizeTheyShowed) {
   for (Units units : {Units::Inches, Units::Centimeters, Units::Millimeters}) {
+    SCOPED_TRACE(static_cast<int>(units));
     Editor editor(units, 8268, 11693);
     Click(editor.dlg, "okButton");
     EXPECT_EQ(editor.dlg.GetSize(), std::make_pair(8268, 11693));

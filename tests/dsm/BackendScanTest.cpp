@@ -85,6 +85,7 @@ TEST(BackendScan, PhysicalSizeIsTheGeometryRangeInInches) {
   session.OpenManager();
   ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
   for (TW_UINT16 cap : {ICAP_PHYSICALWIDTH, ICAP_PHYSICALHEIGHT}) {
+    SCOPED_TRACE(cap);
     TW_CAPABILITY capability{cap, TWON_DONTCARE16, nullptr};
     ASSERT_EQ(session.Source(DG_CONTROL, DAT_CAPABILITY, MSG_GET, &capability), TWRC_SUCCESS);
     ASSERT_EQ(capability.ConType, TWON_ONEVALUE);

@@ -168,8 +168,8 @@ TEST(Codecs, GifOfFewColoursKeepsThemExactly) {
 TEST(Codecs, WritingIntoAMissingFolderFails) {
   const Bitmap page = MakeBitmap(8, 8, PixelFormat::Rgb24, Gradient);
   for (ImageFormat format : {F::Bmp, F::Png, F::Tiff, F::Gif, F::Jpeg})
-    EXPECT_EQ(EncodeImageFile(page, format, "/nonexistent-folder/page"),
-              ImagingStatus::WriteFailed);
+    EXPECT_EQ(EncodeImageFile(page, format, "/nonexistent-folder/page"), ImagingStatus::WriteFailed)
+        << static_cast<int>(format);
 }
 
 TEST(Codecs, OpeningSomethingThatIsNoImage) {
