@@ -127,6 +127,7 @@ TEST(BackendScan, FeederYieldsItsPagesOneByOneThenNoneArePending) {
 
   ASSERT_EQ(transfers.size(), 10u);  // the test feeder holds ten sheets
   for (std::size_t i = 0; i < transfers.size(); ++i) {
+    SCOPED_TRACE(testing::Message() << "sheet " << i + 1);
     EXPECT_EQ(transfers[i].returnCode, TWRC_XFERDONE);
     if (i + 1 < transfers.size())  // exact, or "unknown" while the feeder still runs
       EXPECT_TRUE(transfers[i].pendingAfter == 9 - i || transfers[i].pendingAfter == 0xFFFF);

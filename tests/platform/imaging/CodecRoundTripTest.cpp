@@ -114,12 +114,13 @@ TEST(Codecs, GreyStaysGreyInEveryLosslessFormat) {
     return static_cast<std::uint32_t>(x * 6 + y);
   });
   for (ImageFormat format : {F::Bmp, F::Png, F::Tiff, F::Gif, F::Jpeg}) {
+    SCOPED_TRACE(static_cast<int>(format));
     const std::string path = QDir(folder.path()).filePath("grey").toStdString();
     ASSERT_EQ(EncodeImageFile(grey, format, path), ImagingStatus::Ok);
     Bitmap decoded;
     ASSERT_EQ(DecodeImageFile(path, decoded), ImagingStatus::Ok);
-    EXPECT_EQ(decoded.Format(), PixelFormat::Indexed8) << static_cast<int>(format);
-    EXPECT_TRUE(decoded.HasGreyPalette()) << static_cast<int>(format);
+    EXPECT_EQ(decoded.Format(), PixelFormat::Indexed8);
+    EXPECT_TRUE(decoded.HasGreyPalette());
   }
 }
 
