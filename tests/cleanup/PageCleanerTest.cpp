@@ -163,6 +163,8 @@ TEST(RotatePage, KeepsFormatPaletteAndResolution) {
       {PixelFormat::Indexed1, {{255, 255, 255}, {0, 0, 0}}},
   };
   for (const Case& test : cases) {
+    SCOPED_TRACE(testing::Message() << BitsPerPixel(test.format) << " bits, " << test.palette.size()
+                                    << " palette entries");
     Bitmap page;
     ASSERT_TRUE(IsOk(Bitmap::Create(400, 300, test.format, page)));
     page.SetPalette(test.palette);

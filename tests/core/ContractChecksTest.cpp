@@ -60,6 +60,7 @@ TEST(ResultCodeMessages, KnownAndUnknownCodes) {
       {0x0000ABCD, "Unknown error 0xABCD"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
     try {
       CheckResultCode(CONTRACT_LOCATION, false, c.code);
       ADD_FAILURE() << "no exception";

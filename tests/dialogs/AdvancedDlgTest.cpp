@@ -140,9 +140,10 @@ TEST_F(AdvancedDlgTest, WarnsOnlyForResolutionsOf1200AndAbove) {
   } cases[] = {{"600", 0}, {"1200", 1}, {"9600", 1}, {"75", 0}};
   dlg.show();
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.choice);
     ScriptedPrompt prompt;
     ChooseResolution(c.choice);
-    ASSERT_EQ(prompt.asked.size(), c.warnings) << c.choice;
+    ASSERT_EQ(prompt.asked.size(), c.warnings);
     if (c.warnings) {
       EXPECT_TRUE(prompt.asked[0].text.startsWith(
           "It is strongly recommended you not select a resolution of 1200 DPI or greater"));
@@ -319,6 +320,8 @@ TEST_F(AdvancedDlgTest, ValuesThatAreNotOfferedShowTheNearestOrFirstChoice) {
                {100000, 1, 6, "9600", "Color (low)", "PDF (compressed)"},
                {1100, 0, 0, "1200", "Color (high)", "BMP"}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.resolution << " dpi, pixel type " << c.pixelType
+                                    << ", format " << c.fileFormat);
     SetUp();
     dlg.SetResolution(c.resolution);
     // Values beyond the enumerations can only come from a cast.

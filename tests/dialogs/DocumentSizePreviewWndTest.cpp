@@ -102,20 +102,33 @@ TEST(DocumentSizePreviewWnd, MissingSizesDrawNothing) {
   }
 }
 
-TEST(DocumentSizePreviewWnd, OversizedDocumentKeepsItsCorner) {
+struct GeometryCase {
+  const char* name;
+  int client;  // a square client, pixels
+  int scannerWidth, scannerHeight, documentWidth, documentHeight;
+  int origin;
+  QRect glass, document;
+};
+
+class PreviewGeometry : public testing::TestWithParam<GeometryCase> {};
+
+TEST_P(PreviewGeometry, PlacesTheGlassAndTheDocument) {
+  const GeometryCase& c = GetParam();
   const auto geometry = DocumentSizePreviewWnd::ComputeGeometry(
-      QRect(0, 0, 300, 300), 8500, 11693, 17000, 23386, static_cast<ScannerOrigin>(4));
-  EXPECT_EQ(geometry.glass, QRect(41, 0, 218, 300));
-  EXPECT_EQ(geometry.document, QRect(258 - 432, 299 - 596, 432, 596));
+      QRect(0, 0, c.client, c.client), c.scannerWidth, c.scannerHeight, c.documentWidth,
+      c.documentHeight, static_cast<ScannerOrigin>(c.origin));
+  EXPECT_EQ(geometry.glass, c.glass);
+  EXPECT_EQ(geometry.document, c.document);
 }
 
-TEST(DocumentSizePreviewWnd, WideGlassIsCentredOverTheClient) {
-  // (100 - 235) / 2 truncates toward zero, to -67.
-  const auto geometry = DocumentSizePreviewWnd::ComputeGeometry(
-      QRect(0, 0, 100, 100), 20000, 8500, 20000, 8500, static_cast<ScannerOrigin>(1));
-  EXPECT_EQ(geometry.glass, QRect(-67, 0, 235, 100));
-  EXPECT_EQ(geometry.document, QRect(-66, 1, 233, 98));
-}
+INSTANTIATE_TEST_SUITE_P(
+    DocumentSizePreviewWnd, PreviewGeometry,
+    testing::Values(GeometryCase{"OversizedDocumentKeepsItsCorner", 300, 8500, 11693, 17000, 23386,
+                                 4, QRect(41, 0, 218, 300), QRect(258 - 432, 299 - 596, 432, 596)},
+                    // (100 - 235) / 2 truncates toward zero, to -67.
+                    GeometryCase{"WideGlassIsCentredOverTheClient", 100, 20000, 8500, 20000, 8500,
+                                 1, QRect(-67, 0, 235, 100), QRect(-66, 1, 233, 98)}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DocumentSizePreviewWnd, OriginsOutsideTheCornersAreContractFailures) {
   DocumentSizePreviewWnd preview;

@@ -34,6 +34,7 @@ TEST(EditDocumentSizeDlg, ShowsTheSizeConvertedToTheDisplayUnit) {
                {Units::Centimeters, "21.59", "27.94", "cm"},
                {Units::Millimeters, "215.9", "279.4", "mm"}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.unitName);
     Editor editor(c.units);
     EXPECT_EQ(editor.dlg.windowTitle(), "Document Size");
     EXPECT_EQ(editor.Field("descriptionEdit")->text(), "Letter");
@@ -57,12 +58,13 @@ TEST(EditDocumentSizeDlg, RefusesLengthsThatAreNotNumbersInRange) {
       {"nan", "11", between, "widthEdit"},        {"8.5", "12 in", "Enter a number.", "heightEdit"},
       {"8.5", "0", between, "heightEdit"}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
     Editor editor(Units::Inches);
     ScriptedPrompt prompt;
     editor.Type(c.width, c.height);
     Click(editor.dlg, "okButton");
-    ASSERT_EQ(prompt.asked.size(), 1) << c.width << " " << c.height;
-    EXPECT_EQ(prompt.asked[0].text, c.message) << c.width << " " << c.height;
+    ASSERT_EQ(prompt.asked.size(), 1);
+    EXPECT_EQ(prompt.asked[0].text, c.message);
     EXPECT_TRUE(editor.dlg.isVisible());
     EXPECT_EQ(editor.dlg.focusWidget(), editor.Field(c.focused));
     EXPECT_EQ(editor.dlg.GetSize(), std::make_pair(8500, 11000)) << "nothing taken over";
@@ -80,12 +82,13 @@ TEST(EditDocumentSizeDlg, AcceptsTheBoundsAndConvertsBack) {
                {Units::Millimeters, "215.9", "279.4", 8500, 11000},
                {Units::Millimeters, "1000", "1e2", 39370, 3937}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
     Editor editor(c.units, 0, 0);
     ScriptedPrompt prompt;
     editor.Field("descriptionEdit")->setText("Poster");
     editor.Type(c.width, c.height);
     Click(editor.dlg, "okButton");
-    EXPECT_TRUE(prompt.asked.isEmpty()) << c.width << " " << c.height;
+    EXPECT_TRUE(prompt.asked.isEmpty());
     EXPECT_EQ(editor.dlg.result(), QDialog::Accepted);
     EXPECT_EQ(editor.dlg.GetDescription(), "Poster");
     EXPECT_EQ(editor.dlg.GetSize(), std::make_pair(c.storedWidth, c.storedHeight));
@@ -94,6 +97,7 @@ TEST(EditDocumentSizeDlg, AcceptsTheBoundsAndConvertsBack) {
 
 TEST(EditDocumentSizeDlg, UnchangedFieldsGiveBackTheSizeTheyShowed) {
   for (Units units : {Units::Inches, Units::Centimeters, Units::Millimeters}) {
+    SCOPED_TRACE(static_cast<int>(units));
     Editor editor(units, 8268, 11693);
     Click(editor.dlg, "okButton");
     EXPECT_EQ(editor.dlg.GetSize(), std::make_pair(8268, 11693));

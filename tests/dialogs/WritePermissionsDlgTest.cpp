@@ -60,6 +60,7 @@ TEST(WritePermissionsDlg, AsksAgainUntilWritableOrCancelled) {
       {{false}, {QDialog::Rejected}, 1, false},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "case " << &c - cases + 1);
     QList<bool> writable = c.writable;
     ScriptedAnswers script{c.answers};
     const bool result = WritePermissionsDlg::AskUntilWritable(

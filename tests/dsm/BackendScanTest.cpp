@@ -85,6 +85,7 @@ TEST(BackendScan, PhysicalSizeIsTheGeometryRangeInInches) {
   session.OpenManager();
   ASSERT_EQ(session.OpenDefaultSource(), TWRC_SUCCESS);
   for (TW_UINT16 cap : {ICAP_PHYSICALWIDTH, ICAP_PHYSICALHEIGHT}) {
+    SCOPED_TRACE(cap);
     TW_CAPABILITY capability{cap, TWON_DONTCARE16, nullptr};
     ASSERT_EQ(session.Source(DG_CONTROL, DAT_CAPABILITY, MSG_GET, &capability), TWRC_SUCCESS);
     ASSERT_EQ(capability.ConType, TWON_ONEVALUE);
@@ -126,6 +127,7 @@ TEST(BackendScan, FeederYieldsItsPagesOneByOneThenNoneArePending) {
 
   ASSERT_EQ(transfers.size(), 10u);  // the test feeder holds ten sheets
   for (std::size_t i = 0; i < transfers.size(); ++i) {
+    SCOPED_TRACE(testing::Message() << "sheet " << i + 1);
     EXPECT_EQ(transfers[i].returnCode, TWRC_XFERDONE);
     if (i + 1 < transfers.size())  // exact, or "unknown" while the feeder still runs
       EXPECT_TRUE(transfers[i].pendingAfter == 9 - i || transfers[i].pendingAfter == 0xFFFF);

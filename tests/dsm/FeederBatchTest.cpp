@@ -44,6 +44,7 @@ TEST(FeederBatch, FuzzyParametersGiveEveryPage) {
 TEST(FeederBatch, TransferCountOfOneLeavesTheRestInTheFeeder) {
   auto session = FeederSession(std::make_shared<ScriptedSaneApi>());
   for (const TW_UINT32 invalid : {0u, 0xFFFEu}) {  // 0 and -2
+    SCOPED_TRACE(invalid);
     EXPECT_EQ(session->SetCapability(CAP_XFERCOUNT, TWTY_INT16, invalid), TWRC_FAILURE);
     EXPECT_EQ(session->Condition(), TWCC_BADVALUE);
   }

@@ -59,46 +59,52 @@ struct Page {
 
 TEST(FrameAssembler, GreyLinesInAnyPiecesLandBottomUp) {
   for (std::size_t piece : {1u, 5u, 7u, 64u, 4096u}) {
+    SCOPED_TRACE(testing::Message() << "piece " << piece);
     FrameAssembler assembler(100, false, kLimit);
     std::string why;
     ASSERT_TRUE(assembler.BeginFrame(Frame(SANE_FRAME_GRAY, 8, 5, 4), why)) << why;
     ASSERT_TRUE(FeedInPieces(assembler, NumberedLines(5, 4), piece));
-    ASSERT_TRUE(assembler.EndFrame(why)) << why << " piece " << piece;
+    ASSERT_TRUE(assembler.EndFrame(why)) << why;
     Page page(assembler.TakePage());
     ASSERT_NE(page.bytes, nullptr);
     EXPECT_EQ(page.Header(4), 5);
     EXPECT_EQ(page.Header(8), 4);
     const std::uint8_t* rows = page.bytes + 40 + 256 * 4;
     for (int stored = 0; stored < 4; ++stored)  // stride 8: five pixels padded to four bytes
-      EXPECT_EQ(rows[stored * 8], 3 - stored) << "piece " << piece;
+      EXPECT_EQ(rows[stored * 8], 3 - stored);
     EXPECT_EQ(page.Header(20), 32);    // image bytes
     EXPECT_EQ(page.Header(28), 3937);  // 100 dpi in pixels per metre
   }
 }
 
-TEST(FrameAssembler, ShortFrameGivesTheLinesReceived) {
+struct HeightCase {
+  const char* name;
+  int announced;  // lines the parameters announce, -1 for unknown
+  int received;
+  std::size_t piece;
+};
+
+class FrameHeights : public testing::TestWithParam<HeightCase> {};
+
+// The page is as tall as the lines that came, whatever was announced.
+TEST_P(FrameHeights, ThePageHoldsTheLinesReceived) {
+  const HeightCase& c = GetParam();
   FrameAssembler assembler(100, false, kLimit);
   std::string why;
-  ASSERT_TRUE(assembler.BeginFrame(Frame(SANE_FRAME_GRAY, 8, 4, 10), why));
-  ASSERT_TRUE(FeedInPieces(assembler, NumberedLines(4, 3), 3));
-  ASSERT_TRUE(assembler.EndFrame(why));
+  ASSERT_TRUE(assembler.BeginFrame(Frame(SANE_FRAME_GRAY, 8, 4, c.announced), why)) << why;
+  ASSERT_TRUE(FeedInPieces(assembler, NumberedLines(4, c.received), c.piece));
+  ASSERT_TRUE(assembler.EndFrame(why)) << why;
   Page page(assembler.TakePage());
-  EXPECT_EQ(page.Header(8), 3);
+  EXPECT_EQ(page.Header(8), c.received);
   const std::uint8_t* rows = page.bytes + 40 + 256 * 4;
-  EXPECT_EQ(rows[0], 2);  // bottom row is the last line received
-  EXPECT_EQ(rows[2 * 4], 0);
+  EXPECT_EQ(rows[0], c.received - 1);  // bottom row is the last line received
+  EXPECT_EQ(rows[(c.received - 1) * 4], 0);
 }
 
-TEST(FrameAssembler, UnknownHeightIsReadToTheEnd) {
-  FrameAssembler assembler(100, false, kLimit);
-  std::string why;
-  ASSERT_TRUE(assembler.BeginFrame(Frame(SANE_FRAME_GRAY, 8, 4, -1), why));
-  ASSERT_TRUE(FeedInPieces(assembler, NumberedLines(4, 6), 5));
-  ASSERT_TRUE(assembler.EndFrame(why));
-  Page page(assembler.TakePage());
-  EXPECT_EQ(page.Header(8), 6);
-  EXPECT_EQ(page.bytes[40 + 256 * 4], 5);
-}
+INSTANTIATE_TEST_SUITE_P(FrameAssembler, FrameHeights,
+                         testing::Values(HeightCase{"ShortFrame", 10, 3, 3},
+                                         HeightCase{"UnknownHeight", -1, 6, 5}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FrameAssembler, ThreePassesFillTheirOwnChannels) {
   FrameAssembler assembler(100, false, kLimit);

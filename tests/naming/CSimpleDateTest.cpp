@@ -87,13 +87,15 @@ TEST(CSimpleDateTest, StepsClampTheDayToTheTargetMonth) {
       {"2012-08-31", 0, 18, 0, "2014-02-28"},  {"2012-05-15", 0, 0, -12, "2000-05-15"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.start << " + " << c.days << " days, " << c.months
+                                    << " months, " << c.years << " years");
     CSimpleDate date = Ymd(c.start);
     if (c.days >= 0)
       date.AddDays(c.days);
     if (c.days < 0)
       date.SubtractDays(-c.days);
     date.AddMonths(c.months).AddYears(c.years);
-    EXPECT_EQ(Text(date), c.expected) << c.start;
+    EXPECT_EQ(Text(date), c.expected);
     EXPECT_EQ(date.DayNumber(),
               CSimpleDate::DayNumberFrom(date.GetMonth(), date.GetDay(), date.GetYear()));
   }

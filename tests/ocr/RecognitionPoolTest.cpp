@@ -83,6 +83,7 @@ TEST(GreyPageTest, HalvedPageAveragesFourPixels) {
     int width, height, halfWidth, halfHeight;
   };
   for (const Case c : {Case{4, 2, 2, 1}, Case{5, 3, 2, 1}, Case{1, 1, 1, 1}}) {
+    SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
     Bitmap grey;
     ASSERT_TRUE(IsOk(Bitmap::Create(c.width, c.height, PixelFormat::Indexed8, grey)));
     grey.SetPalette(GreyPalette(256));

@@ -23,31 +23,37 @@ int ChoiceAfter(int pageNumber, const std::function<void(ScanNextPageDlg&)>& act
   return dialog.GetChoice();
 }
 
-TEST(ScanNextPageDlgTest, FirstPageHasNothingToRescan) {
+struct LabelCase {
+  const char* name;
+  int pageNumber;
+  const char* scanLabel;
+  const char* rescanLabel;
+  bool canRescan;
+};
+
+class ScanNextPageLabelTest : public ::testing::TestWithParam<LabelCase> {};
+
+// The first page has nothing to rescan; later pages offer the one before.
+TEST_P(ScanNextPageLabelTest, ButtonsNameThePagesTheyScan) {
+  const LabelCase& c = GetParam();
   ScanNextPageDlg dialog;
-  dialog.SetPageNumber(1);
+  dialog.SetPageNumber(c.pageNumber);
   QTimer::singleShot(0, &dialog, [&] {
     EXPECT_EQ(dialog.windowTitle(), "Place Next Page on Scanner");
-    EXPECT_EQ(Button(dialog, "scanNextPageButton")->text(), "&Scan Page 1");
-    EXPECT_EQ(Button(dialog, "rescanLastPageButton")->text(), "&Rescan Page 0");
-    EXPECT_FALSE(Button(dialog, "rescanLastPageButton")->isEnabled());
+    EXPECT_EQ(Button(dialog, "scanNextPageButton")->text(), c.scanLabel);
+    EXPECT_EQ(Button(dialog, "rescanLastPageButton")->text(), c.rescanLabel);
+    EXPECT_EQ(Button(dialog, "rescanLastPageButton")->isEnabled(), c.canRescan);
     EXPECT_TRUE(Button(dialog, "scanNextPageButton")->isDefault());
     dialog.reject();
   });
   dialog.exec();
 }
 
-TEST(ScanNextPageDlgTest, LaterPagesOfferTheRescanOfThePreviousOne) {
-  ScanNextPageDlg dialog;
-  dialog.SetPageNumber(3);
-  QTimer::singleShot(0, &dialog, [&] {
-    EXPECT_EQ(Button(dialog, "scanNextPageButton")->text(), "&Scan Page 3");
-    EXPECT_EQ(Button(dialog, "rescanLastPageButton")->text(), "&Rescan Page 2");
-    EXPECT_TRUE(Button(dialog, "rescanLastPageButton")->isEnabled());
-    dialog.reject();
-  });
-  dialog.exec();
-}
+INSTANTIATE_TEST_SUITE_P(
+    Pages, ScanNextPageLabelTest,
+    ::testing::Values(LabelCase{"FirstPage", 1, "&Scan Page 1", "&Rescan Page 0", false},
+                      LabelCase{"LaterPage", 3, "&Scan Page 3", "&Rescan Page 2", true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct ButtonCase {
   const char* button;

@@ -210,8 +210,9 @@ TEST_F(TreeListingTest, OddNamesAreListedAndFoundByTheirBytes) {
   tree_->SetRoot(root_);
   EXPECT_EQ(tree_->topLevelItemCount(), 6);
   for (const auto& name : names) {
+    SCOPED_TRACE(name);
     QTreeWidgetItem* item = Item(name);
-    ASSERT_NE(item, nullptr) << name;
+    ASSERT_NE(item, nullptr);
     EXPECT_EQ(tree_->ItemPath(item), Path(name));
     EXPECT_FALSE(item->text(0).contains('\n'));
   }

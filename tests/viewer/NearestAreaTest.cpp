@@ -19,8 +19,9 @@ TEST(NearestArea, MovesAWindowInsideItsWorkArea) {
       {{-50, 2000, 800, 600}, {0, 480}},     // two edges at once
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.window.x() << "," << c.window.y());
     const QRect moved = FitRectToArea(c.window, area);
-    EXPECT_EQ(moved.topLeft(), c.expected) << c.window.x() << "," << c.window.y();
+    EXPECT_EQ(moved.topLeft(), c.expected);
     EXPECT_EQ(moved.size(), c.window.size());
   }
 }

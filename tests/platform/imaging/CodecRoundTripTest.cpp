@@ -114,12 +114,13 @@ TEST(Codecs, GreyStaysGreyInEveryLosslessFormat) {
     return static_cast<std::uint32_t>(x * 6 + y);
   });
   for (ImageFormat format : {F::Bmp, F::Png, F::Tiff, F::Gif, F::Jpeg}) {
+    SCOPED_TRACE(static_cast<int>(format));
     const std::string path = QDir(folder.path()).filePath("grey").toStdString();
     ASSERT_EQ(EncodeImageFile(grey, format, path), ImagingStatus::Ok);
     Bitmap decoded;
     ASSERT_EQ(DecodeImageFile(path, decoded), ImagingStatus::Ok);
-    EXPECT_EQ(decoded.Format(), PixelFormat::Indexed8) << static_cast<int>(format);
-    EXPECT_TRUE(decoded.HasGreyPalette()) << static_cast<int>(format);
+    EXPECT_EQ(decoded.Format(), PixelFormat::Indexed8);
+    EXPECT_TRUE(decoded.HasGreyPalette());
   }
 }
 
@@ -168,8 +169,8 @@ TEST(Codecs, GifOfFewColoursKeepsThemExactly) {
 TEST(Codecs, WritingIntoAMissingFolderFails) {
   const Bitmap page = MakeBitmap(8, 8, PixelFormat::Rgb24, Gradient);
   for (ImageFormat format : {F::Bmp, F::Png, F::Tiff, F::Gif, F::Jpeg})
-    EXPECT_EQ(EncodeImageFile(page, format, "/nonexistent-folder/page"),
-              ImagingStatus::WriteFailed);
+    EXPECT_EQ(EncodeImageFile(page, format, "/nonexistent-folder/page"), ImagingStatus::WriteFailed)
+        << static_cast<int>(format);
 }
 
 TEST(Codecs, OpeningSomethingThatIsNoImage) {

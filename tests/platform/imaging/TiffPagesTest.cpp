@@ -20,6 +20,7 @@ TEST(TiffPages, PagesOfMixedKindsComeBackInOrder) {
       MakeBitmap(40, 10, PixelFormat::Rgb24, Gradient),
   };
   for (TiffCompression compression : {TiffCompression::None, TiffCompression::Lzw}) {
+    SCOPED_TRACE(compression == TiffCompression::Lzw ? "LZW" : "uncompressed");
     TiffPageWriter writer;
     ASSERT_EQ(writer.Open(path, compression), ImagingStatus::Ok);
     for (const Bitmap& page : pages)

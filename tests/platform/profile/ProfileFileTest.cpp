@@ -74,6 +74,7 @@ TEST_F(ProfileFileTest, LeavesAnOversizedFileAlone) {
   const std::string tooLarge = "[Settings]\nA=1\n" + std::string(ProfileFile::kMaxFileSize, ';');
   const std::string tooLong = "[Settings]\nA=1" + std::string(ProfileFile::kMaxLineCount, '\n');
   for (const std::string& contents : {tooLarge, tooLong}) {
+    SCOPED_TRACE(&contents == &tooLarge ? "too large" : "too many lines");
     const std::string path = PathOf("_defaults.ini");
     WriteBytes(path, contents);
     const ProfileFile file(path);

@@ -55,24 +55,37 @@ INSTANTIATE_TEST_SUITE_P(
         LookupCase{"Empty", "", "Settings", "A", std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ProfileUpdate, ReplacesInPlaceAndKeepsEveryOtherLine) {
-  ProfileText text("; made by hand\n[Settings]\nitemtype = 1\nOther=x\n\n[More]\nK=v");
-  text.SetValue("Settings", "ItemType", "4");
-  EXPECT_EQ(text.ToString(), "; made by hand\n[Settings]\nItemType=4\nOther=x\n\n[More]\nK=v\n");
+struct UpdateCase {
+  const char* name;
+  const char* file;
+  const char* section;
+  const char* key;
+  const char* value;
+  const char* updated;
+};
+
+class ProfileSetValue : public ::testing::TestWithParam<UpdateCase> {};
+
+TEST_P(ProfileSetValue, WritesTheValueWhereItBelongsAndKeepsEveryOtherLine) {
+  const UpdateCase& c = GetParam();
+  ProfileText text(c.file);
+  text.SetValue(c.section, c.key, c.value);
+  EXPECT_EQ(text.ToString(), c.updated);
+  EXPECT_EQ(ProfileText(text.ToString()).Value(c.section, c.key), c.value);
 }
 
-TEST(ProfileUpdate, AddsAMissingKeyAtTheEndOfItsSection) {
-  ProfileText text("[Settings]\nA=1\n\n[More]\nK=v\n");
-  text.SetValue("settings", "B", "2");
-  EXPECT_EQ(text.ToString(), "[Settings]\nA=1\nB=2\n\n[More]\nK=v\n");
-}
-
-TEST(ProfileUpdate, AddsAMissingSectionAtTheEnd) {
-  ProfileText text("[More]\nK=v");
-  text.SetValue("Settings", "A", "1");
-  EXPECT_EQ(text.ToString(), "[More]\nK=v\n[Settings]\nA=1\n");
-  EXPECT_EQ(ProfileText(text.ToString()).Value("Settings", "A"), "1");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ProfileSetValue,
+    ::testing::Values(
+        UpdateCase{"ReplacesInPlace",
+                   "; made by hand\n[Settings]\nitemtype = 1\nOther=x\n\n[More]\nK=v", "Settings",
+                   "ItemType", "4",
+                   "; made by hand\n[Settings]\nItemType=4\nOther=x\n\n[More]\nK=v\n"},
+        UpdateCase{"AddsAMissingKeyAtTheEndOfItsSection", "[Settings]\nA=1\n\n[More]\nK=v\n",
+                   "settings", "B", "2", "[Settings]\nA=1\nB=2\n\n[More]\nK=v\n"},
+        UpdateCase{"AddsAMissingSectionAtTheEnd", "[More]\nK=v", "Settings", "A", "1",
+                   "[More]\nK=v\n[Settings]\nA=1\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // Two bytes per character, low byte first or last, for files saved as UTF-16.
 std::string Utf16(std::string_view ascii, bool bigEndian) {

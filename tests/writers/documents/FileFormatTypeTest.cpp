@@ -52,7 +52,8 @@ TEST(FileFormatType, EveryValueMapsAsStored) {
 
 TEST(FileFormatType, ValuesOutsideTheTableBreakTheContract) {
   for (int value : {-1, 8, 1000}) {
-    EXPECT_EQ(FileFormatTypeFromValue(value), std::nullopt) << value;
+    SCOPED_TRACE(value);
+    EXPECT_EQ(FileFormatTypeFromValue(value), std::nullopt);
     EXPECT_THROW(FileFormatExtension(F(value)), precondition_error);
     EXPECT_THROW(CreateDocumentWriter(F(value)), precondition_error);
   }

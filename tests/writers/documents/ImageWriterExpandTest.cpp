@@ -103,7 +103,8 @@ TEST_F(Expand, OtherOutputFormatsLeaveTheSourceAlone) {
   for (int format : {0, 2, 3, 4})
     EXPECT_EQ(ImageWriter(static_cast<FileFormatType>(format))
                   .Expand(tiff, output_.path().toStdString(), "p%d", files_, size_),
-              E_INVALIDARG);
+              E_INVALIDARG)
+        << format;
   EXPECT_EQ(Digest(tiff), before);
   EXPECT_TRUE(Entries(output_.path()).isEmpty());
 }

@@ -28,73 +28,74 @@ class PdfWriterTest : public testing::Test {
   QTemporaryDir folder_;
 };
 
-TEST_F(PdfWriterTest, ThreeJpegPagesMakeALetterDocument) {
-  const auto pages = WritePages(folder_.path(), 3, ImageFormat::Jpeg, "jpg");
-  const std::string output = PathIn(folder_.path(), "document.pdf");
-  ASSERT_EQ(PdfWriter(FileFormatType::PdfCompressed).Save(pages, output, 8500, 11000), S_OK);
-  const PdfFacts facts = InspectPdf(output);
-  EXPECT_TRUE(facts.valid);
-  EXPECT_EQ(facts.pages, 3);
-  EXPECT_EQ(facts.pageSizes, QStringList({"612 x 792", "612 x 792", "612 x 792"}));
-}
+struct BoxCase {
+  const char* name;
+  FileFormatType kind;
+  const char* extension;
+  int width, height;  // the document's, thousandths of an inch
+  std::vector<std::pair<int, int>> images;
+  QStringList boxes;
+};
 
-// Pages turned by a quarter (the Rotate choice) are landscape images in a
-// document whose size was turned with them.
-TEST_F(PdfWriterTest, RotatedPagesAreLandscape) {
-  const std::vector<std::string> pages{Page("Page 001.png", 80, 60), Page("Page 002.png", 81, 60)};
-  const std::string output = PathIn(folder_.path(), "document.pdf");
-  ASSERT_EQ(PdfWriter(FileFormatType::PdfUncompressed).Save(pages, output, 11000, 8500), S_OK);
-  const PdfFacts facts = InspectPdf(output);
-  EXPECT_TRUE(facts.valid);
-  EXPECT_EQ(facts.pageSizes, QStringList({"792 x 612", "792 x 612"}));
-}
+class PdfPageBoxes : public PdfWriterTest, public testing::WithParamInterface<BoxCase> {};
 
 // The document size names the paper; each page lies on it the way its own
-// image lies, so a page turned upright by a quarter is not squeezed.
-TEST_F(PdfWriterTest, EachPageBoxFollowsItsImage) {
-  const struct {
-    const char* name;
-    FileFormatType kind;
-    const char* extension;
-    int width, height;  // the document's, thousandths of an inch
-    std::vector<std::pair<int, int>> images;
-    QStringList boxes;
-  } cases[] = {
-      {"a landscape page among portrait ones",
-       FileFormatType::PdfCompressed,
-       "jpg",
-       8500,
-       11000,
-       {{60, 80}, {80, 60}, {60, 80}},
-       {"612 x 792", "792 x 612", "612 x 792"}},
-      {"a portrait page in a landscape document",
-       FileFormatType::PdfUncompressed,
-       "png",
-       11000,
-       8500,
-       {{80, 60}, {60, 80}},
-       {"792 x 612", "612 x 792"}},
-      {"a square page keeps the document's way",
-       FileFormatType::PdfUncompressed,
-       "png",
-       11000,
-       8500,
-       {{70, 70}},
-       {"792 x 612"}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    std::vector<std::string> pages;
-    for (const auto& [width, height] : c.images)
-      pages.push_back(
-          Page(QString("Page %1.%2").arg(pages.size() + 1).arg(c.extension), width, height));
-    const std::string output = PathIn(folder_.path(), "document.pdf");
-    ASSERT_EQ(PdfWriter(c.kind).Save(pages, output, c.width, c.height), S_OK);
-    const PdfFacts facts = InspectPdf(output);
-    EXPECT_TRUE(facts.valid);
-    EXPECT_EQ(facts.pageSizes, c.boxes);
-  }
+// image lies, so a page turned upright by a quarter is not squeezed, and pages
+// turned by a quarter (the Rotate choice) make a landscape document.
+TEST_P(PdfPageBoxes, EachPageBoxFollowsItsImage) {
+  const BoxCase& c = GetParam();
+  std::vector<std::string> pages;
+  for (const auto& [width, height] : c.images)
+    pages.push_back(
+        Page(QString("Page %1.%2").arg(pages.size() + 1).arg(c.extension), width, height));
+  const std::string output = PathIn(folder_.path(), "document.pdf");
+  ASSERT_EQ(PdfWriter(c.kind).Save(pages, output, c.width, c.height), S_OK);
+  const PdfFacts facts = InspectPdf(output);
+  EXPECT_TRUE(facts.valid);
+  EXPECT_EQ(facts.pages, c.boxes.size());
+  EXPECT_EQ(facts.pageSizes, c.boxes);
 }
+
+const BoxCase kBoxCases[] = {
+    {"ThreeJpegPagesMakeALetterDocument",
+     FileFormatType::PdfCompressed,
+     "jpg",
+     8500,
+     11000,
+     {{60, 80}, {61, 80}, {62, 80}},
+     {"612 x 792", "612 x 792", "612 x 792"}},
+    {"RotatedPagesAreLandscape",
+     FileFormatType::PdfUncompressed,
+     "png",
+     11000,
+     8500,
+     {{80, 60}, {81, 60}},
+     {"792 x 612", "792 x 612"}},
+    {"ALandscapePageAmongPortraitOnes",
+     FileFormatType::PdfCompressed,
+     "jpg",
+     8500,
+     11000,
+     {{60, 80}, {80, 60}, {60, 80}},
+     {"612 x 792", "792 x 612", "612 x 792"}},
+    {"APortraitPageInALandscapeDocument",
+     FileFormatType::PdfUncompressed,
+     "png",
+     11000,
+     8500,
+     {{80, 60}, {60, 80}},
+     {"792 x 612", "612 x 792"}},
+    {"ASquarePageKeepsTheDocumentsWay",
+     FileFormatType::PdfUncompressed,
+     "png",
+     11000,
+     8500,
+     {{70, 70}},
+     {"792 x 612"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Documents, PdfPageBoxes, testing::ValuesIn(kBoxCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The words of a landscape page in a portrait document lie where they are on
 // the landscape page.
