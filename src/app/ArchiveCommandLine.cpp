@@ -63,9 +63,15 @@ int RunCombineCommand(const CommandArguments& arguments) {
   if (std::error_code error; !std::filesystem::is_directory(given, error))
     return ReportBadUsage(command, given + " is not a folder");
   const std::string folder = EnsureTrailingSeparator(given);
+  CommandOutcome outcome;
+  if (ArchiveCommands::FindPageFiles(folder).empty()) {
+    outcome.Fail(kExitInput, given +
+                                 " holds no page files to combine (\"Page 001\" onwards, as TIFF, "
+                                 "PNG, GIF, JPEG or BMP)");
+    return outcome.Status();
+  }
   // The pages take the size the folder's documents are scanned at.
   const DocumentSize size = PerFolderPreferences(folder).ReadDocumentSize();
-  CommandOutcome outcome;
   CommandPrompt prompt(outcome, CommandAnswers{arguments.Has("--overwrite"), false});
   ArchiveCommands commands = MakeCommands(outcome, prompt);
   commands.OnCombineToTiff(folder, size.Width(), size.Height(), kNoViewing);

@@ -36,6 +36,14 @@ std::optional<std::string> ParseCommandArguments(const std::vector<std::string>&
       parsed.help = true;
       continue;
     }
+    if (argument == "--quiet" || argument == "-q") {
+      parsed.quiet = true;
+      continue;
+    }
+    if (argument == "--verbose") {
+      parsed.verbose = true;
+      continue;
+    }
     const std::size_t equals = argument.find('=');
     const std::string name = argument.substr(0, equals);
     const OptionSpec* option = FindOption(options, name);

@@ -13,11 +13,14 @@ struct OptionSpec {
 };
 
 // A command's arguments after parsing: options by name (a flag maps to ""),
-// and the other arguments in order. "--help" is accepted by every command.
+// and the other arguments in order. "--help", "--quiet" (no progress) and
+// "--verbose" (the debug log on standard error too) are accepted by every command.
 struct CommandArguments {
   std::vector<std::string> positional;
   std::map<std::string, std::string> options;
   bool help = false;
+  bool quiet = false;
+  bool verbose = false;
 
   bool Has(const std::string& name) const { return options.count(name) != 0; }
   std::string Value(const std::string& name) const;

@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "app/ArchiveCommandLine.h"
+#include "app/CommandApplication.h"
 #include "app/CommandArguments.h"
 #include "app/CommandUsage.h"
 #include "app/NextNameCommand.h"
+#include "app/ProgressLine.h"
 #include "app/ScanCommand.h"
 #include "app/ScanOptions.h"
 #include "app/SearchCommand.h"
@@ -57,6 +59,8 @@ int RunCommand(const Command& command, int argc, char** argv) {
     std::fputs(CommandUsage(command.name), stdout);
     return 0;
   }
+  ProgressLine::SetQuiet(parsed.quiet);
+  CommandApplication::SetVerbose(parsed.verbose);
   return command.run(parsed);
 }
 
@@ -73,7 +77,7 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
     // Anything else that is not an option is a mistyped command; options
     // other than ours belong to the window's toolkit.
     if (argv[1][0] != '-')
-      return ReportBadUsage("", std::string("unknown command ") + argv[1]);
+      return ReportBadUsage("", std::string("unknown command '") + argv[1] + "'");
   }
   for (int i = 1; i < argc; ++i) {
     if (IsOption(argv[i], "--version", "-v")) {

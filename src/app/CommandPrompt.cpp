@@ -11,6 +11,12 @@ ExitStatus CommandPrompt::ExitStatusFor(PromptId id) {
     case PromptId::ScannerError:
     case PromptId::ScannerInitError:
       return kExitScanner;
+    case PromptId::NoPagesFound:
+    case PromptId::ExpandFailed:
+      return kExitInput;
+    // The document was written; only its text layer is missing.
+    case PromptId::SavedWithoutText:
+      return kExitDone;
     default:
       return kExitWrite;
   }
@@ -57,8 +63,18 @@ PromptAnswer CommandPrompt::AnswerQuestion(const PromptRequest& request) {
 void CommandPrompt::TakeMessage(const PromptRequest& request) {
   const std::string text = request.text.toStdString();
   if (request.id == PromptId::SaveFailed || request.id == PromptId::ExpandFailed) {
+    // The writer knows whether it could not read its input or not write its output.
+    const ExitStatus status = outcome_.WriteFailureStatus();
     const std::string reason = outcome_.TakeWriteFailure();
-    outcome_.Fail(kExitWrite, reason.empty() ? text : reason);
+    outcome_.Fail(reason.empty() ? ExitStatusFor(request.id) : status,
+                  reason.empty() ? text : reason);
+    return;
+  }
+  if (request.id == PromptId::SavedWithoutText) {
+    // The window's words point to its settings; a command has its own option.
+    outcome_.Warn("the PDF was written without searchable text (" + request.detail.toStdString() +
+                  "); install the language's data (apt install tesseract-ocr-LANG) or "
+                  "choose another with --ocr-language");
     return;
   }
   outcome_.Fail(ExitStatusFor(request.id), text);

@@ -6,6 +6,21 @@
 
 namespace {
 
+// The same table as ExitStatusMeanings() and the manual page.
+#define DOCKETEER_EXIT_STATUS_TEXT                                                 \
+  "Exit status:\n"                                                                 \
+  "  0  done; a warning, such as a PDF written without searchable text, goes to\n" \
+  "     standard error\n"                                                          \
+  "  1  bad usage\n"                                                               \
+  "  2  scanner failure: no scanner, a paper jam or another scanner error\n"       \
+  "  3  a file could not be written; the reason is printed\n"                      \
+  "  4  cancelled\n"                                                               \
+  "  5  a file could not be read or is not an image\n"
+
+#define DOCKETEER_OUTPUT_OPTIONS_TEXT                      \
+  "  --quiet              no progress on standard error\n" \
+  "  --verbose            the debug log's lines on standard error as well\n"
+
 const char kProgramUsage[] =
     "Usage: docketeer [COMMAND [OPTIONS]]\n"
     "Scans paper documents into a folder archive. Without a command the window opens.\n"
@@ -21,8 +36,9 @@ const char kProgramUsage[] =
     "  --help             show this text; \"docketeer COMMAND --help\" for a command\n"
     "  --version          show the version\n"
     "\n"
-    "Exit status: 0 done, 1 bad usage, 2 scanner failure, 3 a file could not be\n"
-    "written, 4 cancelled.\n";
+    "Every command takes --quiet (no progress) and --verbose (the debug log's lines\n"
+    "on standard error as well).\n"
+    "\n" DOCKETEER_EXIT_STATUS_TEXT;
 
 const char kScanUsage[] =
     "Usage: docketeer scan FOLDER [OPTIONS]\n"
@@ -52,12 +68,12 @@ const char kScanUsage[] =
     "  --upright, --no-upright\n"
     "                       turn pages of text upright, or not\n"
     "  --deskew, --no-deskew\n"
-    "                       straighten pages scanned at an angle, or not\n"
+    "                       straighten pages scanned at an angle, or "
+    "not\n" DOCKETEER_OUTPUT_OPTIONS_TEXT
     "\n"
     "It never asks: an existing document is refused unless --overwrite is given.\n"
-    "Exit status: 0 done, 1 bad usage, 2 scanner failure, 3 a file could not be\n"
-    "written, 4 cancelled. Pages written before a failure stay in the document's\n"
-    "folder.\n";
+    "Pages written before a failure stay in the document's folder.\n"
+    "\n" DOCKETEER_EXIT_STATUS_TEXT;
 
 const char kNextNameUsage[] =
     "Usage: docketeer next-name FOLDER\n"
@@ -69,7 +85,8 @@ const char kCombineUsage[] =
     "named like the folder, beside it; the page files go, and the folder when it is\n"
     "left empty. Prints the path it wrote.\n"
     "\n"
-    "  --overwrite          replace an existing TIFF of the same name\n";
+    "  --overwrite          replace an existing TIFF of the same "
+    "name\n" DOCKETEER_OUTPUT_OPTIONS_TEXT "\n" DOCKETEER_EXIT_STATUS_TEXT;
 
 const char kConvertUsage[] =
     "Usage: docketeer convert FILE [--uncompressed] [--remove-original] [--overwrite]\n"
@@ -81,7 +98,8 @@ const char kConvertUsage[] =
     "  --remove-original    move FILE to the trash once the PDF is written\n"
     "  --overwrite          replace an existing PDF of the same name\n"
     "  --ocr, --no-ocr      make the PDF searchable, or not, whatever the settings say\n"
-    "  --ocr-language LANG  the recognition language, as \"eng\" or \"deu+eng\"\n";
+    "  --ocr-language LANG  the recognition language, as \"eng\" or "
+    "\"deu+eng\"\n" DOCKETEER_OUTPUT_OPTIONS_TEXT "\n" DOCKETEER_EXIT_STATUS_TEXT;
 
 const char kSourcesUsage[] =
     "Usage: docketeer sources\n"
@@ -122,7 +140,13 @@ const char* CommandUsage(const std::string& command) {
   return kProgramUsage;
 }
 
+std::string BadUsageLine(const std::string& command, const std::string& message) {
+  const std::string help =
+      command.empty() ? "docketeer --help" : "docketeer " + command + " --help";
+  return "docketeer: " + message + "; see " + help;
+}
+
 int ReportBadUsage(const std::string& command, const std::string& message) {
-  std::fprintf(stderr, "docketeer: %s\n\n%s", message.c_str(), CommandUsage(command));
+  std::fprintf(stderr, "%s\n", BadUsageLine(command, message).c_str());
   return kExitUsage;
 }

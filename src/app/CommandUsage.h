@@ -6,6 +6,10 @@
 // "sources"), or of the program for any other name.
 const char* CommandUsage(const std::string& command);
 
-// Writes "docketeer: <message>" and the command's usage text to standard
-// error; returns the bad-usage exit status.
+// "docketeer: <message>; see docketeer <command> --help": one line, so the
+// message is not lost above the whole usage text. An empty command points to
+// the program's help.
+std::string BadUsageLine(const std::string& command, const std::string& message);
+
+// Writes BadUsageLine() to standard error; returns the bad-usage exit status.
 int ReportBadUsage(const std::string& command, const std::string& message);

@@ -5,15 +5,17 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/FileFormatType.h"
 #include "writers/WriteWorker.h"
 
 class CommandOutcome;
 
-// Runs each writer operation in place and, when standard error is a terminal,
-// tells what it writes there. A failure's reason goes to the outcome, which
-// reports it when the workflow tells of the failed save.
+// Runs each writer operation in place and tells what it writes on the
+// progress line (recognition page by page for a searchable PDF). A failure's
+// reason goes to the outcome, which reports it when the workflow tells of the
+// failed save.
 class ConsoleWriteWorker : public WriteWorker {
  public:
   ConsoleWriteWorker(FileFormatType format, CommandOutcome& outcome);
@@ -38,8 +40,10 @@ class ConsoleWriteWorker : public WriteWorker {
   unsigned int MeasuredRate() override { return measuredRate_; }
 
  private:
+  // `inputs` are the files the operation reads; a failure that names one is bad input.
   template <typename Operation>
-  ResultCode Run(const std::string& target, std::uint64_t inputBytes, Operation operation);
+  ResultCode Run(const std::string& target, const std::vector<std::string>& inputs,
+                 std::uint64_t inputBytes, Operation operation);
 
   FileFormatType format_;
   CommandOutcome& outcome_;

@@ -80,15 +80,22 @@ bool RefuseExisting(const DocumentPaths& paths, CommandOutcome& outcome) {
   return false;
 }
 
-void TellKeptPages(const DocumentPaths& paths) {
-  if (paths.HasPageFiles() && FileExists(paths.GetPagePath(1)))
-    std::fprintf(stderr, "docketeer: the pages written so far are kept in %s\n",
-                 RemoveTrailingSeparator(paths.GetDocumentFolder()).c_str());
+// The pages a failed or cancelled scan leaves; empty when there are none.
+std::string KeptPages(const DocumentPaths& paths) {
+  int pages = 0;
+  while (paths.HasPageFiles() && FileExists(paths.GetPagePath(pages + 1)))
+    ++pages;
+  if (pages == 0)
+    return {};
+  const std::string folder = RemoveTrailingSeparator(paths.GetDocumentFolder());
+  return pages == 1
+             ? "the page written so far is kept in " + folder
+             : "the " + std::to_string(pages) + " pages written so far are kept in " + folder;
 }
 
 int Finish(const DocumentPaths& paths, const ScanSession& session, CommandOutcome& outcome) {
   if (!outcome.Failed() && session.Cancelled())
-    outcome.Fail(kExitCancelled, "the scan was cancelled");
+    outcome.FailLater(kExitCancelled, "the scan was cancelled");
   const std::string written = RemoveTrailingSeparator(paths.GetDestinationPath());
   // Every page blank and set aside is a scan that worked; standard error
   // already says where the pages went.
@@ -97,7 +104,14 @@ int Finish(const DocumentPaths& paths, const ScanSession& session, CommandOutcom
   if (!outcome.Failed() && !FileExists(written))
     outcome.Fail(kExitScanner, "the scanner delivered no page");
   if (outcome.Failed()) {
-    TellKeptPages(paths);
+    // One line: what happened, then what was kept.
+    const std::string reason = outcome.TakeLaterReason();
+    const std::string kept = KeptPages(paths);
+    if (!reason.empty())
+      std::fprintf(stderr, "docketeer: %s; %s\n", reason.c_str(),
+                   kept.empty() ? "nothing was written" : kept.c_str());
+    else if (!kept.empty())
+      std::fprintf(stderr, "docketeer: %s\n", kept.c_str());
     return outcome.Status();
   }
   std::printf("%s\n", written.c_str());
@@ -130,8 +144,8 @@ int RunScanCommand(const CommandArguments& arguments) {
   if (options.sizeName) {
     const std::optional<DocumentSize> found = FindDocumentSize(*options.sizeName);
     if (!found)
-      return ReportBadUsage(kCommand, "unknown document size \"" + *options.sizeName +
-                                          "\"; the catalogue holds " + KnownSizeNames());
+      return ReportBadUsage(kCommand, "unknown document size '" + *options.sizeName +
+                                          "'; the catalogue holds " + KnownSizeNames());
     size = *found;
   }
   ScanChoices choices = MakeChoices(options, stored, folder, size);

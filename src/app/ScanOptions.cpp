@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "app/CleanupOptions.h"
-
 #include "app/FileFormatOption.h"
 
 namespace {
@@ -61,13 +60,13 @@ std::optional<std::string> ReadScanOptions(const CommandArguments& arguments,
     options.name = arguments.Value("--name");
   if (arguments.Has("--format") &&
       !(options.format = FileFormatFromOption(arguments.Value("--format"))))
-    return "unknown format \"" + arguments.Value("--format") + "\"";
+    return "unknown format '" + arguments.Value("--format") + "'";
   if (arguments.Has("--resolution") &&
       !(options.resolution = ReadNumber(arguments.Value("--resolution"), 1, kHighestResolution)))
     return "the resolution must be a number of dots per inch from 1 to 9999";
   if (arguments.Has("--mode") &&
       !(options.pixelType = PixelTypeFromOption(arguments.Value("--mode"))))
-    return "unknown mode \"" + arguments.Value("--mode") + "\"";
+    return "unknown mode '" + arguments.Value("--mode") + "'";
   if (arguments.Has("--size"))
     options.sizeName = arguments.Value("--size");
   if (arguments.Has("--source"))

@@ -9,6 +9,7 @@
 
 #include "app/CommandOutcome.h"
 #include "app/ConsoleWriteWorker.h"
+#include "app/ProgressLine.h"
 #include "core/DebugLog.h"
 #include "workflow/NextPageChoice.h"
 #include "workflow/ScanWorkflow.h"
@@ -19,8 +20,9 @@ const char kScannerInitError[] = "Error initializing scanner.  Please check your
 const char kNoScanners[] =
     "No scanners were detected.  Please check your connections and try again.";
 const char kTransferFailed[] =
-    "the scanner reported a failure (a paper jam or a device error); the scan stopped";
+    "the scanner reported a failure (a paper jam or a device error) and the scan stopped";
 constexpr int kSignalCheckMilliseconds = 250;
+constexpr int kProgressMilliseconds = 200;
 
 }  // namespace
 
@@ -79,18 +81,43 @@ bool ScanSession::OpenScanner(const std::optional<std::string>& source) {
 }
 
 void ScanSession::Run() {
+  if (ProgressLine::Shown()) {
+    connect(&progress_, &QTimer::timeout, this, &ScanSession::ShowProgress);
+    progress_.start(kProgressMilliseconds);
+  }
   workflow_->OnScanClicked();
   if (workflow_->IsScanning() && !TerminationSignal::WasRequested())
     QCoreApplication::exec();
+  progress_.stop();
+  ProgressLine::End();
   if (TerminationSignal::WasRequested())
     cancelled_ = true;
 }
 
+// "Page 7 scanned · 5 read · 1 set aside", the parts that apply.
+void ScanSession::ShowProgress() {
+  const int setAside = workflow_->PagesSetAside();
+  const int scanned = static_cast<int>(workflow_->ScannedPages().size()) + setAside;
+  if (scanned == 0) {
+    ProgressLine::Show("Scanning…");
+    return;
+  }
+  std::string text = "Page " + std::to_string(scanned) + " scanned";
+  if (const int read = workflow_->PagesRead(); read >= 0)
+    text += " · " + std::to_string(read) + " read";
+  if (setAside > 0)
+    text += " · " + std::to_string(setAside) + " set aside";
+  ProgressLine::Show(text);
+}
+
 PromptAnswer ScanSession::Ask(const PromptRequest& request) {
   // A failed transfer (a jam) ends the scan as an error; its own words say more
-  // than the general scanner message the workflow gives with it.
-  if (request.id == PromptId::ScannerError && manager_.HasTransferFailed() && !outcome_.Failed())
-    outcome_.Fail(kExitScanner, kTransferFailed);
+  // than the general scanner message the workflow gives with it, and they are
+  // told once the scan ends, with what it kept.
+  if (request.id == PromptId::ScannerError && manager_.HasTransferFailed()) {
+    outcome_.FailLater(kExitScanner, kTransferFailed);
+    return PromptAnswer::Ok;
+  }
   return prompter_.Ask(request);
 }
 
@@ -109,6 +136,7 @@ int ScanSession::ChooseNextPage(int pageNumber) {
 
 // False for "q", the end of input or a termination signal.
 bool ScanSession::WaitForEnter(int pageNumber) {
+  ProgressLine::End();
   std::fprintf(stderr,
                "Place page %d on the scanner and press Enter (q and Enter cancel): ", pageNumber);
   std::string line;

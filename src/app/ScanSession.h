@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,6 +41,7 @@ class ScanSession : public QObject, private Prompter {
  private:
   PromptAnswer Ask(const PromptRequest& request) override;
   int ChooseNextPage(int pageNumber);
+  void ShowProgress();
   bool WaitForEnter(int pageNumber);
 
   CommandOutcome& outcome_;
@@ -51,4 +53,5 @@ class ScanSession : public QObject, private Prompter {
   SourceEventFilter filter_{manager_};
   std::unique_ptr<ScanWorkflow> workflow_;
   TerminationSignal signal_;
+  QTimer progress_;
 };

@@ -68,6 +68,10 @@ std::vector<std::string> PageRecognition::PageTexts(
   return texts;
 }
 
+int PageRecognition::CountRead(const std::vector<std::string>& pageFiles) const {
+  return pool_ ? pool_->CountFinished(pageFiles) : -1;
+}
+
 void PageRecognition::DocumentWritten(const std::vector<std::string>& pageFiles,
                                       Prompter& prompter) {
   if (!pool_)
@@ -77,9 +81,11 @@ void PageRecognition::DocumentWritten(const std::vector<std::string>& pageFiles,
   if (problem.empty())
     return;
   Log(LOG_LOCATION, "PageRecognition::DocumentWritten(): %s", problem.c_str());
-  prompter.ShowNotice(
+  // The problem as the detail, so the command line can word its own advice around it.
+  PromptRequest notice = Prompter::Notice(
       PromptId::SavedWithoutText,
-      "The PDF document was saved without searchable text: " + QString::fromStdString(problem) +
-          ".  Install the language's data or choose another language in "
-          "the advanced settings.");
+      "The PDF document was saved without searchable text.  Install the language's data or "
+      "choose another language in the advanced settings.");
+  notice.detail = QString::fromStdString(problem);
+  prompter.Ask(notice);
 }

@@ -57,6 +57,9 @@ class ScanWorkflow : public QObject {
   const std::vector<std::string>& ScannedPages() const { return scannedPages_; }
   // Blank pages of the document in progress, or of the last one, set aside.
   int PagesSetAside() const { return blankPages_.Count(); }
+  // Pages of the document in progress whose text is recognised; -1 when no
+  // text is recognised for it.
+  int PagesRead() const { return recognition_.CountRead(scannedPages_); }
   // The document folder of the document in progress, or of the last one.
   std::string GetDocumentFolder() const;
   // Tests shorten the wait between attempts to remove a document folder.

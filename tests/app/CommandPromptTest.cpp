@@ -30,8 +30,9 @@ TEST(CommandPromptTest, EveryPromptIdGivesItsAnswerAndExitStatus) {
       {PromptId::ScannerError, B::Ok, {}, A::Ok, kExitScanner},
       {PromptId::ScannerInitError, B::Ok, {}, A::Ok, kExitScanner},
       {PromptId::SaveFailed, B::Ok, {}, A::Ok, kExitWrite},
-      {PromptId::ExpandFailed, B::Ok, {}, A::Ok, kExitWrite},
-      {PromptId::NoPagesFound, B::Ok, {}, A::Ok, kExitWrite},
+      {PromptId::ExpandFailed, B::Ok, {}, A::Ok, kExitInput},
+      {PromptId::NoPagesFound, B::Ok, {}, A::Ok, kExitInput},
+      {PromptId::SavedWithoutText, B::Ok, {}, A::Ok, kExitDone},  // a warning only
       {PromptId::NoDestinationName, B::Ok, {}, A::Ok, kExitWrite},
       {PromptId::TrashFailed, B::OkCancel, {}, A::Cancel, kExitWrite},
   };
@@ -57,16 +58,20 @@ TEST(CommandPromptTest, AnswersThroughThePromptWhileItLives) {
   EXPECT_EQ(outcome.Status(), kExitScanner);
 }
 
-// A failed write reports the writer's own words when it left them.
-TEST(CommandPromptTest, AFailedSaveTakesTheWritersReason) {
-  CommandOutcome outcome;
-  outcome.SetWriteFailure("disk full");
-  CommandPrompt prompt(outcome, {});
-  PromptRequest request{"There was an error saving the file."};
-  request.id = PromptId::SaveFailed;
-  prompt.Ask(request);
-  EXPECT_EQ(outcome.Status(), kExitWrite);
-  EXPECT_TRUE(outcome.TakeWriteFailure().empty());
+// A failed write reports the writer's own words when it left them, with the
+// status they call for: an input it could not read, or an output it could not write.
+TEST(CommandPromptTest, AFailedSaveTakesTheWritersReasonAndStatus) {
+  for (const ExitStatus status : {kExitWrite, kExitInput}) {
+    CommandOutcome outcome;
+    outcome.SetWriteFailure("/a/Page 001.tif: page cannot be read", status);
+    CommandPrompt prompt(outcome, {});
+    PromptRequest request{"There was an error saving the file."};
+    request.id = PromptId::SaveFailed;
+    prompt.Ask(request);
+    EXPECT_EQ(outcome.Status(), status);
+    EXPECT_TRUE(outcome.TakeWriteFailure().empty());
+    EXPECT_EQ(outcome.WriteFailureStatus(), kExitWrite);
+  }
 }
 
 }  // namespace

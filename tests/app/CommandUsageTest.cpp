@@ -1,9 +1,14 @@
 // The command line's refusals of bad usage, in-process: each is exit status 1
-// with the message and usage on standard error, nothing on standard output.
+// with one line on standard error that points to the command's help, nothing
+// on standard output. And the exit statuses the help and the manual page list.
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
+#include <cctype>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,6 +40,16 @@ Outcome RunInProcess(std::vector<std::string> arguments) {
   outcome.out = testing::internal::GetCapturedStdout();
   outcome.err = testing::internal::GetCapturedStderr();
   return outcome;
+}
+
+// One line that ends by pointing to the help of the command, or of the
+// program for a command it does not know.
+void ExpectOneLineWithPointer(const Outcome& outcome, const std::string& command) {
+  const std::string help =
+      command.empty() ? "docketeer --help" : "docketeer " + command + " --help";
+  EXPECT_EQ(outcome.err.rfind("docketeer: ", 0), 0U) << outcome.err;
+  EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << outcome.err;
+  EXPECT_TRUE(outcome.err.ends_with("; see " + help + "\n")) << outcome.err;
 }
 
 // Every row is refused before any command starts its work.
@@ -73,7 +88,7 @@ TEST(CommandUsage, BadUsageIsRefusedWithExitStatusOne) {
     SCOPED_TRACE(line);
     const Outcome outcome = RunInProcess(arguments);
     EXPECT_EQ(outcome.status, kExitUsage);
-    EXPECT_NE(outcome.err.find(CommandUsage(arguments.front())), std::string::npos);
+    ExpectOneLineWithPointer(outcome, arguments.front() == "scna" ? "" : arguments.front());
     EXPECT_TRUE(outcome.out.empty());
   }
 }
@@ -94,7 +109,7 @@ TEST(CommandUsage, RefusalsOfTheDiskAndTheCatalogueAreBadUsage) {
     SCOPED_TRACE(arguments.back());
     const Outcome outcome = RunInProcess(arguments);
     EXPECT_EQ(outcome.status, kExitUsage);
-    EXPECT_NE(outcome.err.find(CommandUsage(arguments.front())), std::string::npos);
+    ExpectOneLineWithPointer(outcome, arguments.front());
     EXPECT_TRUE(outcome.out.empty());
   }
   EXPECT_TRUE(QDir(archive.path()).isEmpty());
@@ -110,6 +125,56 @@ TEST(CommandUsage, HelpPrintsTheCommandsUsageAndSucceeds) {
   }
   // Options the program does not know belong to the window's toolkit.
   EXPECT_EQ(RunInProcess({"-style", "fusion"}).status, std::nullopt);
+}
+
+// Input that cannot be read is its own status, apart from what cannot be written.
+TEST(CommandExitStatus, EachKindOfFailureHasItsStatus) {
+  QTemporaryDir archive;
+  ASSERT_TRUE(archive.isValid());
+  const std::string root = archive.path().toStdString();
+  ASSERT_TRUE(QDir(archive.path()).mkpath("Empty"));
+  ASSERT_TRUE(QDir(archive.path()).mkpath("Damaged"));
+  for (const char* file : {"/Damaged/Page 001.tif", "/Notes.tif"}) {
+    std::ofstream(root + file) << "not an image at all";
+  }
+  std::ofstream(root + "/Taken.tif") << "not an image either";
+  std::ofstream(root + "/Taken.pdf") << "%PDF-1.4";
+  const struct {
+    std::vector<std::string> arguments;
+    ExitStatus status;
+  } cases[] = {
+      {{"combine", root + "/Empty"}, kExitInput},
+      {{"combine", root + "/Damaged"}, kExitInput},
+      {{"convert", root + "/Notes.tif"}, kExitInput},
+      {{"convert", root + "/Taken.tif"}, kExitWrite},  // the PDF exists: nothing is read
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments.back());
+    const Outcome outcome = RunInProcess(c.arguments);
+    EXPECT_EQ(outcome.status, c.status) << outcome.err;
+    EXPECT_TRUE(outcome.out.empty());
+  }
+  EXPECT_FALSE(QFile::exists(archive.filePath("Notes.pdf")));
+  EXPECT_FALSE(QFile::exists(archive.filePath("Damaged.tif")));
+}
+
+// The help and the manual page hold the same table of exit statuses.
+TEST(CommandExitStatus, TheHelpAndTheManualPageListEveryStatus) {
+  std::ifstream page(DOCKETEER_SOURCE_DATA "/docketeer.1.in");
+  const std::string manual((std::istreambuf_iterator<char>(page)), {});
+  ASSERT_FALSE(manual.empty());
+  const std::string help = CommandUsage("");
+  const std::string table = help.substr(help.find("Exit status:"));
+  for (const ExitStatusMeaning& row : ExitStatusMeanings()) {
+    const std::string number = std::to_string(static_cast<int>(row.status));
+    SCOPED_TRACE(number);
+    EXPECT_NE(table.find("\n  " + number + "  " + row.meaning), std::string::npos);
+    std::string sentence = row.meaning;
+    sentence[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(sentence[0])));
+    EXPECT_NE(manual.find(".B " + number + "\n" + sentence), std::string::npos);
+  }
+  for (const char* command : {"scan", "combine", "convert"})
+    EXPECT_NE(std::string(CommandUsage(command)).find(table), std::string::npos) << command;
 }
 
 TEST(ScanOptions, ReadsTheValuesItAccepts) {

@@ -1,0 +1,54 @@
+#include "app/ProgressLine.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+
+namespace {
+
+std::atomic<bool> gQuiet{false};
+std::mutex gMutex;
+bool gOpen = false;  // guarded by gMutex
+std::string gText;   // guarded by gMutex
+
+// Back to the start of the line, and the rest of it erased.
+constexpr char kClear[] = "\r\033[K";
+
+}  // namespace
+
+namespace ProgressLine {
+
+void SetQuiet(bool quiet) {
+  gQuiet.store(quiet);
+}
+
+bool Shown() {
+  static const bool terminal = ::isatty(STDERR_FILENO) == 1;
+  return terminal && !gQuiet.load();
+}
+
+void Show(const std::string& text) {
+  if (!Shown())
+    return;
+  const std::lock_guard lock(gMutex);
+  if (gOpen && text == gText)
+    return;
+  std::fprintf(stderr, "%s%s", kClear, text.c_str());
+  std::fflush(stderr);
+  gOpen = true;
+  gText = text;
+}
+
+void End() {
+  const std::lock_guard lock(gMutex);
+  if (!gOpen)
+    return;
+  std::fputs(kClear, stderr);
+  std::fflush(stderr);
+  gOpen = false;
+  gText.clear();
+}
+
+}  // namespace ProgressLine
