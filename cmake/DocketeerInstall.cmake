@@ -25,8 +25,12 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Ferncastle Docketeer team <docketeer@fernca
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${DOCKETEER_WEB_URL})
-# Depends from the libraries the program and the manager library link.
+# Depends from the libraries the program and the manager library link, and
+# the recognition data every searchable PDF needs (English text, and the page
+# orientation that turns pages upright): a PDF without text would surprise.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS sane-utils)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "tesseract-ocr-eng, tesseract-ocr-osd")
+# The driverless network and USB scanners most households have, and SANE's tools.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "sane-airscan, ipp-usb, sane-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # scripts/package builds the Debian package; it holds the same files as an
 # install of the same build, declares its dependencies, installs on this
-# machine, and the installed program starts and ends cleanly. The package is
+# machine, and the installed program starts and ends cleanly. lintian finds
+# nothing to warn about. The package is
 # removed again afterwards, so the machine is left as it was.
 #   check-debian-package.sh SOURCE_DIR
 set -euo pipefail
@@ -28,11 +29,20 @@ libdir=$(grep -o '^lib/[^ ]*/libdocketeer_dsm.so$' "$work/contents" | sed 's|/do
 diff <(expected_files "$libdir" | sort) "$work/contents" ||
   fail "the package's files differ from the expected ones (< expected, > packaged)"
 depends=$(dpkg-deb --field "$deb" Depends)
-for library in libqt6widgets6 libsane1 libtiff6 libqpdf; do
-  [[ $depends == *"$library"* ]] || fail "Depends lacks $library: $depends"
+for package in libqt6widgets6 libsane1 libtiff6 libqpdf tesseract-ocr-eng tesseract-ocr-osd; do
+  [[ $depends == *"$package"* ]] || fail "Depends lacks $package: $depends"
 done
-[[ $(dpkg-deb --field "$deb" Recommends) == *sane-utils* ]] || fail "sane-utils is not recommended"
+recommends=$(dpkg-deb --field "$deb" Recommends)
+for package in sane-utils sane-airscan ipp-usb; do
+  [[ $recommends == *"$package"* ]] || fail "Recommends lacks $package: $recommends"
+done
 [ -n "$(dpkg-deb --field "$deb" Maintainer)" ] || fail "no maintainer"
+
+# Debian's own checks of a package: no error and no warning (informational
+# tags and overrides are not counted).
+lintian --fail-on error,warning --no-tag-display-limit "$deb" > "$work/lintian" 2>&1 ||
+  { cat "$work/lintian" >&2; fail "lintian reports errors or warnings"; }
+cat "$work/lintian"
 
 # The same files as an install of the build the package came from.
 build=$(dirname "$(dirname "$deb")")

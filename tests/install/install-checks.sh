@@ -1,7 +1,7 @@
 # Checks shared by the install tree and Debian package tests.
 # shellcheck shell=bash
 
-APP_ID=com.ferncastle.Docketeer
+APP_ID=com.ferncastle.docketeer
 SKIPPED=77
 
 fail() {
@@ -19,7 +19,10 @@ expected_files() {
   echo share/docketeer/help/style.css
   echo "share/applications/$APP_ID.desktop"
   echo "share/metainfo/$APP_ID.metainfo.xml"
-  echo share/man/man1/docketeer.1
+  echo share/man/man1/docketeer.1.gz
+  echo share/doc/docketeer/copyright
+  echo share/doc/docketeer/changelog.gz
+  echo share/docketeer/scanbd/docketeer-scan-button
   echo "share/icons/hicolor/scalable/apps/$APP_ID.svg"
   for size in 16 22 24 32 48 64 128 256 512; do
     echo "share/icons/hicolor/${size}x$size/apps/$APP_ID.png"
@@ -45,7 +48,7 @@ check_metadata() {
   appstreamcli validate --no-net "$root/share/metainfo/$APP_ID.metainfo.xml" ||
     fail "appstreamcli refused the metadata"
   local warnings
-  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/share/man/man1/docketeer.1" 2>&1 >/dev/null)
+  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/share/man/man1/docketeer.1.gz" 2>&1 >/dev/null)
   [ -z "$warnings" ] || fail "the manual page has warnings: $warnings"
 }
 
@@ -90,4 +93,33 @@ check_program_starts() {
   grep -qF "CFoliantApp::ExitInstance()" "$log" || fail "the program did not close its window"
   [ ! -e "$work/home/.local/share/Ferncastle/Docketeer 2.0/Shared/DocumentSizes.txt" ] ||
     fail "the user's catalogue was written though the list was not changed"
+}
+
+# check_button_script ROOT WORK : the scanner button's script of the
+# installation ROOT, run as another user whose home is empty (as a button
+# daemon's user's is) with SANE's test backend, files the feeder as a PDF in
+# the folder it makes, and logs the run. Only root can change users.
+check_button_script() {
+  local root=$1 work=$2 user=nobody
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "not root: the button script is not tried as another user"
+    return 0
+  fi
+  local home="$work/button/home" sane="$work/button/sane" status=0
+  mkdir -p "$sane"
+  chmod 755 "$work" "$work/button" "$sane"
+  install -d -o "$user" "$home" "$work/button/tmp"
+  echo test > "$sane/dll.conf"
+  printf 'geometry_max 400.0\nbr_x 215.9\nbr_y 297.0\n' > "$sane/test.conf"
+  env -i PATH=/usr/bin:/bin HOME="$home" TMPDIR="$work/button/tmp" SANE_CONFIG_DIR="$sane" \
+    ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" SCANBD_ACTION=scan \
+    DOCKETEER_PROGRAM="$root/bin/docketeer" \
+    setpriv --reuid="$user" --regid=nogroup --clear-groups \
+    "$root/share/docketeer/scanbd/docketeer-scan-button" || status=$?
+  local log="$home/.docketeer-button.log"
+  [ "$status" -eq 0 ] || { cat "$log" >&2; fail "the button script ended with status $status"; }
+  local pdf
+  pdf=$(find "$home/Documents/Docketeer/Fax" -maxdepth 1 -name '*.pdf' -user "$user" -print -quit)
+  [ -n "$pdf" ] || { cat "$log" >&2; fail "the button script filed no PDF as $user"; }
+  grep -q "exit status 0" "$log" || fail "the button script did not log its run"
 }
