@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/CommandOutcome.h"
+#include "app/ProgressLine.h"
 #include "core/DebugLog.h"
 #include "core/Paths.h"
 #include "scan/PageFolderChoices.h"
@@ -31,8 +32,10 @@ void CommandScanHost::SaveFolderPreferences() {
 }
 
 void CommandScanHost::ShowPagesSetAside(const std::string& notice) {
-  if (!notice.empty())
-    std::fprintf(stderr, "%s\n", notice.c_str());
+  if (notice.empty())
+    return;
+  ProgressLine::End();
+  std::fprintf(stderr, "%s\n", notice.c_str());
 }
 
 void CommandScanHost::Write(const std::string& folder, const FolderChoices& choices) {

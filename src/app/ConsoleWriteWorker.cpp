@@ -59,8 +59,7 @@ class RecognitionProgress {
     std::unique_lock lock(mutex_);
     while (!done_) {
       const int page = std::min(source_->CountFinished(pages_) + 1, total);
-      ProgressLine::Show("Recognising text: page " + std::to_string(page) + " of " +
-                         std::to_string(total));
+      ProgressLine::Show(RecognitionProgressText(page, total));
       wake_.wait_for(lock, kProgressInterval);
     }
   }

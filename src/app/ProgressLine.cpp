@@ -52,3 +52,18 @@ void End() {
 }
 
 }  // namespace ProgressLine
+
+std::string ScanProgressText(int scanned, int read, int setAside) {
+  if (scanned == 0)
+    return "Scanning…";
+  std::string text = "Page " + std::to_string(scanned) + " scanned";
+  if (read >= 0)
+    text += " · " + std::to_string(read) + " read";
+  if (setAside > 0)
+    text += " · " + std::to_string(setAside) + " set aside";
+  return text;
+}
+
+std::string RecognitionProgressText(int page, int pages) {
+  return "Recognising text: page " + std::to_string(page) + " of " + std::to_string(pages);
+}

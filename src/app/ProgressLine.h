@@ -16,3 +16,9 @@ void Show(const std::string& text);
 void End();
 
 }  // namespace ProgressLine
+
+// "Page 7 scanned · 5 read · 1 set aside": the parts that apply (`read` is -1
+// when no text is recognised); "Scanning…" before the first page.
+std::string ScanProgressText(int scanned, int read, int setAside);
+// "Recognising text: page 3 of 10".
+std::string RecognitionProgressText(int page, int pages);

@@ -86,6 +86,8 @@ void ScanSession::Run() {
     progress_.start(kProgressMilliseconds);
   }
   workflow_->OnScanClicked();
+  if (ProgressLine::Shown())
+    ShowProgress();
   if (workflow_->IsScanning() && !TerminationSignal::WasRequested())
     QCoreApplication::exec();
   progress_.stop();
@@ -94,20 +96,10 @@ void ScanSession::Run() {
     cancelled_ = true;
 }
 
-// "Page 7 scanned · 5 read · 1 set aside", the parts that apply.
 void ScanSession::ShowProgress() {
   const int setAside = workflow_->PagesSetAside();
   const int scanned = static_cast<int>(workflow_->ScannedPages().size()) + setAside;
-  if (scanned == 0) {
-    ProgressLine::Show("Scanning…");
-    return;
-  }
-  std::string text = "Page " + std::to_string(scanned) + " scanned";
-  if (const int read = workflow_->PagesRead(); read >= 0)
-    text += " · " + std::to_string(read) + " read";
-  if (setAside > 0)
-    text += " · " + std::to_string(setAside) + " set aside";
-  ProgressLine::Show(text);
+  ProgressLine::Show(ScanProgressText(scanned, workflow_->PagesRead(), setAside));
 }
 
 PromptAnswer ScanSession::Ask(const PromptRequest& request) {

@@ -243,6 +243,26 @@ TEST_F(CommandLineTest, PagesCombineIntoATiffThatConvertsIntoAPdf) {
             std::string::npos);
 }
 
+// On a terminal (a pseudo-terminal from script(1)) progress is one line
+// rewritten in place; --quiet silences it. Elsewhere the tests' own runs show
+// that nothing of it reaches a pipe.
+TEST_F(CommandLineTest, ProgressIsShownOnATerminalUnlessQuiet) {
+  for (const bool quiet : {false, true}) {
+    SCOPED_TRACE(quiet ? "quiet" : "shown");
+    QString command = "'" DOCKETEER_BINARY "' scan '" + ArchivePath("") + "' --feeder --format pdf";
+    command += QString(" --resolution 50 --name ") + (quiet ? "Quiet" : "Shown");
+    if (quiet)
+      command += " --quiet";
+    QProcess process;
+    process.setProcessEnvironment(environment_);
+    process.start("script", {"--quiet", "--return", "--command", command, "/dev/null"});
+    process.closeWriteChannel();
+    const CommandRun run = Collect(process);
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+    EXPECT_EQ(run.out.contains("\r\x1b[K"), !quiet) << run.out.toStdString();
+  }
+}
+
 TEST_F(CommandLineTest, SourcesListsTheTestDevicesWithTheDefaultMarked) {
   const CommandRun run = Run({"sources"});
   ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
