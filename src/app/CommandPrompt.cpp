@@ -72,8 +72,8 @@ void CommandPrompt::TakeMessage(const PromptRequest& request) {
   }
   if (request.id == PromptId::SavedWithoutText) {
     // The window's words point to its settings; a command has its own option.
-    outcome_.Warn("the PDF was written without searchable text (" + request.detail.toStdString() +
-                  "); install the language's data (apt install tesseract-ocr-LANG) or "
+    outcome_.Warn("the PDF was written without searchable text: " + request.detail.toStdString() +
+                  "; install the language's data (apt install tesseract-ocr-LANG) or "
                   "choose another with --ocr-language");
     return;
   }

@@ -263,6 +263,21 @@ TEST_F(CommandLineTest, ProgressIsShownOnATerminalUnlessQuiet) {
   }
 }
 
+// A PDF written without its text layer (the language's data is missing) is
+// still a document written: exit status 0, and a warning on standard error.
+TEST_F(CommandLineTest, APdfWithoutTextIsWrittenWithAWarning) {
+  ASSERT_EQ(Scan(Archive(), {"--name", "Note", "--format", "tif"}).exitCode, 0);
+  ASSERT_TRUE(QDir().mkpath(root_.filePath("no-tessdata")));
+  QProcessEnvironment environment = environment_;
+  environment.insert("TESSDATA_PREFIX", root_.filePath("no-tessdata"));
+  const auto process = Start({"convert", ArchivePath("Note.tif"), "--ocr"}, &environment);
+  const CommandRun run = Collect(*process);
+  EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+  EXPECT_EQ(run.out.trimmed(), ArchivePath("Note.pdf").toUtf8());
+  EXPECT_EQ(PdfPageCount(ArchivePath("Note.pdf").toStdString()), 1);
+  EXPECT_FALSE(run.err.isEmpty());
+}
+
 TEST_F(CommandLineTest, SourcesListsTheTestDevicesWithTheDefaultMarked) {
   const CommandRun run = Run({"sources"});
   ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();

@@ -80,12 +80,11 @@ TEST_F(ConvertSearchableTest, MissingLanguageDataGivesANoticeAndAPdfWithoutText)
 
   ASSERT_EQ(prompt.asked.size(), 2);
   EXPECT_EQ(prompt.asked[0].id, PromptId::SavedWithoutText);
-  const QString notice = prompt.asked[0].text;
-  EXPECT_TRUE(
-      notice.startsWith("The PDF document was saved without searchable text: the "
-                        "recognition language \"eng\" is not installed"))
-      << notice.toStdString();
-  EXPECT_TRUE(notice.contains(data.filePath("eng.traineddata")));
+  // Why, in the notice's detail: the command line words its own advice around it.
+  const QString why = prompt.asked[0].detail;
+  EXPECT_TRUE(why.startsWith("the recognition language \"eng\" is not installed"))
+      << why.toStdString();
+  EXPECT_TRUE(why.contains(data.filePath("eng.traineddata")));
   EXPECT_EQ(prompt.asked[1].id, PromptId::DeleteOriginal);
   ASSERT_TRUE(QFile::exists(QString::fromStdString(Path("letter.pdf"))));
   EXPECT_TRUE(Comparable(PdfPageText(Path("letter.pdf"), 1)).isEmpty());
