@@ -39,12 +39,13 @@ class ScanSession : public QObject, private Prompter {
 
  private:
   PromptAnswer Ask(const PromptRequest& request) override;
-  int ChooseNextPage(int pageNumber);
+  int ChooseNextPage();
   bool WaitForEnter(int pageNumber);
 
   CommandOutcome& outcome_;
   Prompter& prompter_;
   int pages_;
+  int scansDone_ = 0;
   bool cancelled_ = false;
   CommandScanHost host_;
   TwainManager manager_;
