@@ -2,6 +2,7 @@
 
 #include <leptonica/allheaders.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -100,4 +101,37 @@ ImagingStatus BitmapFromPix(Pix* pix, const Bitmap& like, Bitmap& out) {
     pixEndianByteSwap(pix);
   out = std::move(result);
   return ImagingStatus::Ok;
+}
+
+PixPtr GreyPixForEngine(const Bitmap& page) {
+  // The model is as sure of a page at 150 dpi as at 300, and its memory
+  // grows with the pixels it reads.
+  constexpr int kEngineDpi = 150;
+  const int dpi = page.DpiX() > 0 ? static_cast<int>(page.DpiX() + 0.5) : 300;
+  const int step = std::max(1, dpi / kEngineDpi);
+  const int width = page.Width() / step;
+  const int height = page.Height() / step;
+  if (width == 0 || height == 0)
+    return nullptr;
+  PixPtr pix(pixCreate(width, height, 8));
+  if (!pix)
+    return nullptr;
+  pixSetResolution(pix.get(), dpi / step, dpi / step);
+  const auto greys = PaletteGreys(page);
+  std::vector<std::uint8_t> row(page.Width());
+  std::vector<int> sums(width);
+  for (int y = 0; y < height; ++y) {
+    std::fill(sums.begin(), sums.end(), 0);
+    for (int dy = 0; dy < step; ++dy) {
+      GreyRow(page, y * step + dy, greys, row.data());
+      for (int x = 0; x < width; ++x)
+        for (int dx = 0; dx < step; ++dx)
+          sums[x] += row[x * step + dx];
+    }
+    l_uint32* line = pixGetData(pix.get()) + static_cast<std::ptrdiff_t>(y) * pixGetWpl(pix.get());
+    const int count = step * step;
+    for (int x = 0; x < width; ++x)
+      SET_DATA_BYTE(line, x, (sums[x] + count / 2) / count);
+  }
+  return pix;
 }

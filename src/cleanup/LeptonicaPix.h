@@ -21,3 +21,8 @@ bool IsPlainGrey(const Bitmap& page);
 // other format.
 PixPtr PixFromBitmap(const Bitmap& page);
 ImagingStatus BitmapFromPix(Pix* pix, const Bitmap& like, Bitmap& out);
+
+// An 8-bit grey copy of any page for the orientation model, reduced by a
+// whole factor to between 150 and 300 dpi: a sketch of a colour page, a few
+// megabytes whatever the scan's resolution. Null when memory runs out.
+PixPtr GreyPixForEngine(const Bitmap& page);

@@ -74,18 +74,24 @@ int OrientationDetector::UprightTurn(const Bitmap& page, int dpi) {
   if (!StartLocked())
     return 0;
   SetEnginePage(*api_, page, dpi);
-  return DetectLocked();
+  const OrientationGuess guess = DetectLocked();
+  return guess.confidence >= kSureOrientation ? guess.clockwiseTurn : 0;
 }
 
 int OrientationDetector::UprightTurn(Pix* page) {
+  const OrientationGuess guess = Guess(page);
+  return guess.confidence >= kSureOrientation ? guess.clockwiseTurn : 0;
+}
+
+OrientationGuess OrientationDetector::Guess(Pix* page) {
   std::lock_guard lock(mutex_);
   if (!StartLocked())
-    return 0;
+    return {};
   api_->SetImage(page);
   return DetectLocked();
 }
 
-int OrientationDetector::DetectLocked() {
+OrientationGuess OrientationDetector::DetectLocked() {
   int degrees = 0;
   float confidence = 0;
   const char* script = nullptr;
@@ -93,8 +99,9 @@ int OrientationDetector::DetectLocked() {
   const bool detected =
       api_->DetectOrientationScript(&degrees, &confidence, &script, &scriptConfidence);
   api_->Clear();
-  if (!detected || confidence < kSureOrientation || degrees % 90 != 0)
-    return 0;
+  if (!detected || degrees % 90 != 0)
+    return {};
   // The model reports how far the page was turned clockwise from upright.
-  return (360 - degrees) % 360;
+  return OrientationGuess{
+      .read = true, .clockwiseTurn = (360 - degrees) % 360, .confidence = confidence};
 }

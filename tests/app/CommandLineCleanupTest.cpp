@@ -11,9 +11,8 @@ namespace {
 class CommandLineCleanupTest : public CommandLineFixture {
  protected:
   CommandRun Scan(const QStringList& options, const QStringList& feed = {"--feeder"}) const {
-    return Run(
-        QStringList{"scan", QString::fromStdString(Archive()), "--resolution", "50"} + feed +
-        options);
+    return Run(QStringList{"scan", QString::fromStdString(Archive()), "--resolution", "50"} + feed +
+               options);
   }
 };
 
