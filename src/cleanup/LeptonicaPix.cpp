@@ -103,12 +103,14 @@ ImagingStatus BitmapFromPix(Pix* pix, const Bitmap& like, Bitmap& out) {
   return ImagingStatus::Ok;
 }
 
-PixPtr GreyPixForEngine(const Bitmap& page) {
-  // The model is as sure of a page at 150 dpi as at 300, and its memory
-  // grows with the pixels it reads.
-  constexpr int kEngineDpi = 150;
+int EngineReduction(const Bitmap& page, int dpi) {
+  const int pageDpi = page.DpiX() > 0 ? static_cast<int>(page.DpiX() + 0.5) : 300;
+  return std::max(1, pageDpi / std::max(dpi, 1));
+}
+
+PixPtr GreyPixForEngine(const Bitmap& page, int engineDpi) {
   const int dpi = page.DpiX() > 0 ? static_cast<int>(page.DpiX() + 0.5) : 300;
-  const int step = std::max(1, dpi / kEngineDpi);
+  const int step = EngineReduction(page, engineDpi);
   const int width = page.Width() / step;
   const int height = page.Height() / step;
   if (width == 0 || height == 0)

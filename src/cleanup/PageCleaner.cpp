@@ -93,22 +93,33 @@ PageCleanup PageCleaner::CleanPage(Bitmap& page, ImagingStatus& status) {
 }
 
 // The letters decide alone that a page of Latin text stands upright, which
-// is most pages, in a few milliseconds; any other page asks the orientation
-// model, which reads a grey copy at about 150 dpi in a tenth of a second or so.
+// is most pages, in a few milliseconds. Any other page asks the orientation
+// model, first at about 150 dpi (a few tenths of a second), and once more at
+// up to 300 dpi when that reading is not one to act on: a table of capitals
+// or a page of few words is often read right only there.
 int PageCleaner::UprightTurn(const Bitmap& page, const TextLines& lines, PageCleanup& done) {
+  constexpr int kFirstDpi = 150;
+  constexpr int kSecondDpi = 300;
   UprightEvidence evidence;
   evidence.latinLetters = latinLetters_;
   evidence.textLines = lines.found;
   if (lines.found)
     evidence.letters = ReadAscenders(lines);
-  if (NeedsEngine(evidence)) {
-    PixPtr grey = GreyPixForEngine(page);
-    if (grey) {
-      evidence.engine = orientation_->Guess(grey.get());
-      done.askedEngine = evidence.engine->read;
-      done.engineTurn = evidence.engine->clockwiseTurn;
-      done.engineConfidence = evidence.engine->confidence;
-    }
+  if (!NeedsEngine(evidence))
+    return DecideUprightTurn(evidence);
+  for (int dpi : {kFirstDpi, kSecondDpi}) {
+    if (dpi == kSecondDpi && (TrustsEngine(evidence) || EngineReduction(page, kSecondDpi) ==
+                                                            EngineReduction(page, kFirstDpi)))
+      break;
+    PixPtr grey = GreyPixForEngine(page, dpi);
+    if (!grey)
+      break;
+    evidence.engine = orientation_->Guess(grey.release());
+    if (!evidence.engine->read && !done.askedEngine)
+      break;  // no model, or nothing on the page it can read
+    done.askedEngine = true;
+    done.engineTurn = evidence.engine->clockwiseTurn;
+    done.engineConfidence = evidence.engine->confidence;
   }
   return DecideUprightTurn(evidence);
 }

@@ -16,7 +16,7 @@ struct PageCleanup {
   int clockwiseTurn = 0;     // 0, 90, 180 or 270 to stand it upright
   double skewDegrees = 0;    // turned clockwise by this to level it (negative: the other way)
   bool textLines = false;    // lines of text were found on it
-  bool askedEngine = false;  // the orientation model read it: its letters alone could not tell
+  bool askedEngine = false;  // the orientation model was asked: the letters alone could not tell
   int engineTurn = 0;        // the model's turn and its confidence, when asked
   float engineConfidence = 0;
 };

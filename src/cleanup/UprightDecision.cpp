@@ -8,20 +8,20 @@ namespace {
 // 300 dpi; grey, 1-bit and colour). A page without lines of text (a page
 // number, a line of pencil, a photograph) needs more: the model read a few
 // such pages upside down at a confidence of 2 to 4.
-constexpr float kTrustedWithLines = 2.0f;
+constexpr float kTrustedWithLines = 1.0f;
 constexpr float kTrustedWithoutLines = 6.0f;
-
-bool EngineTrusted(const UprightEvidence& evidence) {
-  return evidence.engine && evidence.engine->read &&
-         evidence.engine->confidence >=
-             (evidence.textLines ? kTrustedWithLines : kTrustedWithoutLines);
-}
 
 bool LettersDecide(const UprightEvidence& evidence) {
   return evidence.latinLetters && evidence.letters.sure;
 }
 
 }  // namespace
+
+bool TrustsEngine(const UprightEvidence& evidence) {
+  return evidence.engine && evidence.engine->read &&
+         evidence.engine->confidence >=
+             (evidence.textLines ? kTrustedWithLines : kTrustedWithoutLines);
+}
 
 bool NeedsEngine(const UprightEvidence& evidence) {
   if (evidence.engine)
@@ -30,7 +30,7 @@ bool NeedsEngine(const UprightEvidence& evidence) {
 }
 
 int DecideUprightTurn(const UprightEvidence& evidence) {
-  if (EngineTrusted(evidence))
+  if (TrustsEngine(evidence))
     return evidence.engine->clockwiseTurn;
   return LettersDecide(evidence) ? evidence.letters.clockwiseTurn : 0;
 }

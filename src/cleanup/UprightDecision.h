@@ -17,6 +17,9 @@ struct UprightEvidence {
 // alone decides only that a page of Latin text is upright already.
 bool NeedsEngine(const UprightEvidence& evidence);
 
+// True when the model's reading is one to act on.
+bool TrustsEngine(const UprightEvidence& evidence);
+
 // The clockwise turn that stands the page upright: 0 unless the letters or
 // the model are sure, and never against the model where it is sure.
 int DecideUprightTurn(const UprightEvidence& evidence);

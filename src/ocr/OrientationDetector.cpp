@@ -1,5 +1,6 @@
 #include "ocr/OrientationDetector.h"
 
+#include <leptonica/allheaders.h>
 #include <tesseract/baseapi.h>
 
 #include <filesystem>
@@ -79,16 +80,21 @@ int OrientationDetector::UprightTurn(const Bitmap& page, int dpi) {
 }
 
 int OrientationDetector::UprightTurn(Pix* page) {
-  const OrientationGuess guess = Guess(page);
+  std::lock_guard lock(mutex_);
+  if (!StartLocked())
+    return 0;
+  api_->SetImage(page);
+  const OrientationGuess guess = DetectLocked();
   return guess.confidence >= kSureOrientation ? guess.clockwiseTurn : 0;
 }
 
 OrientationGuess OrientationDetector::Guess(Pix* page) {
   std::lock_guard lock(mutex_);
-  if (!StartLocked())
-    return {};
-  api_->SetImage(page);
-  return DetectLocked();
+  const bool started = StartLocked();
+  if (started)
+    api_->SetImage(page);
+  pixDestroy(&page);
+  return started ? DetectLocked() : OrientationGuess{};
 }
 
 OrientationGuess OrientationDetector::DetectLocked() {

@@ -37,7 +37,8 @@ class OrientationDetector {
   // The same for a grey or 1-bit page held for Leptonica, its resolution set.
   int UprightTurn(Pix* page);
   // What the model reads of a grey or 1-bit page held for Leptonica, its
-  // resolution set, whatever its confidence.
+  // resolution set, whatever its confidence. Takes the page, and frees it as
+  // soon as the model holds its own copy.
   OrientationGuess Guess(Pix* page);
   // Frees the model; the next page loads it again.
   void Unload();
