@@ -35,7 +35,7 @@ ScanSession::ScanSession(const ScanChoices& choices, const FolderChoices& stored
   connect(&manager_, &ScanSource::scanCancelled, this, [this] { cancelled_ = true; });
   ScanWorkflowSeams seams;
   seams.prompter = this;
-  seams.chooseNextPage = [this](int pageNumber) { return ChooseNextPage(pageNumber); };
+  seams.chooseNextPage = [this](int) { return ChooseNextPage(); };
   seams.viewFile = [](const std::string&, bool) {};
   seams.trash = [](const std::string& path) {
     return QFile::moveToTrash(QFile::decodeName(path.c_str()));
@@ -113,13 +113,15 @@ PromptAnswer ScanSession::Ask(const PromptRequest& request) {
   return prompter_.Ask(request);
 }
 
-int ScanSession::ChooseNextPage(int pageNumber) {
+int ScanSession::ChooseNextPage() {
   // Pages already written stay as they are; a document missing one is never combined.
   if (outcome_.Failed() || cancelled_)
     return CANCEL_SCAN;
-  if (pageNumber > pages_)
+  // Scans are counted here, not by the document's page number, which a
+  // blank page set aside does not move on.
+  if (++scansDone_ >= pages_)
     return DONE_SCANNING;
-  if (::isatty(STDIN_FILENO) == 1 && !WaitForEnter(pageNumber)) {
+  if (::isatty(STDIN_FILENO) == 1 && !WaitForEnter(scansDone_ + 1)) {
     cancelled_ = true;
     return CANCEL_SCAN;
   }

@@ -40,13 +40,14 @@ class ScanSession : public QObject, private Prompter {
 
  private:
   PromptAnswer Ask(const PromptRequest& request) override;
-  int ChooseNextPage(int pageNumber);
+  int ChooseNextPage();
   void ShowProgress();
   bool WaitForEnter(int pageNumber);
 
   CommandOutcome& outcome_;
   Prompter& prompter_;
   int pages_;
+  int scansDone_ = 0;
   bool cancelled_ = false;
   CommandScanHost host_;
   TwainManager manager_;

@@ -7,11 +7,22 @@
 #include <vector>
 
 #include "cleanup/LeptonicaPix.h"
+#include "cleanup/PageSketch.h"
 
 namespace {
 
-constexpr int kInkContrast = 64;  // how much darker than paper ink is, at least
+constexpr int kInkContrast = 64;  // how much darker than paper a letter's ink is, at least
+// Bleed-through darkens paper by 30 at most; light pencil (grey 195 on
+// paper of 236) by 40 and more.
+constexpr int kFaintContrast = 36;
 constexpr int kAssumedDpi = 300;
+// A page whose paper is darker than this is a cover or a picture, not a blank sheet.
+constexpr int kDarkPaper = 128;
+// Pixels this far from the paper's grey, over this share of the page (in
+// thousandths) inside its edges, are a picture or a pattern: holes, staples
+// and specks cover a few thousandths at most.
+constexpr int kBroadContrast = 48;
+constexpr int kBroadShare = 10;
 
 // Marks no larger than this in both directions are specks of dust or noise,
 // unless the larger ones stand in a row like letters: a word printed by hand
@@ -21,6 +32,15 @@ constexpr double kSpeckMm = 3.0;
 constexpr double kWordWidthMm = 25.0;
 constexpr double kWordHeightMm = 6.0;
 constexpr int kLettersOfAWord = 4;
+// A mark of text height that is no filled blob is a character: a page
+// number alone is content.
+constexpr double kCharacterMinMm = 1.8;
+constexpr double kBlobFill = 0.7;
+// Staples: a thin bar of 6 to 16 mm near an edge.
+constexpr double kStapleMinMm = 6.0;
+constexpr double kStapleMaxMm = 16.0;
+constexpr double kStapleWidthMm = 1.5;
+constexpr double kStapleEdgeMm = 30.0;
 // Punch holes: round, filled, of the usual 5 to 8 mm, near an edge.
 constexpr double kHoleMinMm = 4.0;
 constexpr double kHoleMaxMm = 9.5;
@@ -30,6 +50,12 @@ struct Mark {
   double left, top, width, height;  // millimetres
   double fill;                      // share of its box that is ink
 };
+
+double EdgeDistance(const Mark& mark, double pageWidth, double pageHeight) {
+  const double centreX = mark.left + mark.width / 2;
+  const double centreY = mark.top + mark.height / 2;
+  return std::min({centreX, centreY, pageWidth - centreX, pageHeight - centreY});
+}
 
 // How far in from the page's edge a shadow of the lid or of the page's own
 // edge reaches at most.
@@ -82,53 +108,71 @@ bool IsPunchHole(const Mark& mark, double pageWidth, double pageHeight) {
   const double aspect = mark.width / std::max(mark.height, 0.1);
   if (size < kHoleMinMm || size > kHoleMaxMm || aspect < 0.75 || aspect > 1.33 || mark.fill < 0.6)
     return false;
-  const double centreX = mark.left + mark.width / 2;
-  const double centreY = mark.top + mark.height / 2;
-  const double edge = std::min({centreX, centreY, pageWidth - centreX, pageHeight - centreY});
-  return edge <= kHoleEdgeMm;
+  return EdgeDistance(mark, pageWidth, pageHeight) <= kHoleEdgeMm;
+}
+
+// A bar at any angle: its length is its box's diagonal and its width what
+// its ink spreads over that length.
+bool IsStaple(const Mark& mark, double pageWidth, double pageHeight) {
+  const double length = std::hypot(mark.width, mark.height);
+  if (length < kStapleMinMm || length > kStapleMaxMm)
+    return false;
+  const double barWidth = mark.fill * mark.width * mark.height / length;
+  return barWidth <= kStapleWidthMm && EdgeDistance(mark, pageWidth, pageHeight) <= kStapleEdgeMm;
+}
+
+bool IsCharacter(const Mark& mark) {
+  return std::max(mark.width, mark.height) >= kCharacterMinMm && mark.fill < kBlobFill;
+}
+
+// Thousandths of the quarter-size page, inside the band along its edges, whose
+// grey is far from the paper's either way.
+int BroadShare(Pix* quarter, int paper, int bandPixels) {
+  const int width = pixGetWidth(quarter);
+  const int height = pixGetHeight(quarter);
+  if (width <= 2 * bandPixels || height <= 2 * bandPixels)
+    return 0;
+  long far = 0;
+  long total = 0;
+  for (int y = bandPixels; y < height - bandPixels; ++y) {
+    const l_uint32* line =
+        pixGetData(quarter) + static_cast<std::ptrdiff_t>(y) * pixGetWpl(quarter);
+    for (int x = bandPixels; x < width - bandPixels; ++x, ++total)
+      far += std::abs(static_cast<int>(GET_DATA_BYTE(line, x)) - paper) > kBroadContrast;
+  }
+  return static_cast<int>(far * 1000 / std::max(total, 1L));
 }
 
 }  // namespace
+
+bool PageMarks::IsBlank() const {
+  return !darkPaper && broadShare < kBroadShare && contentMarks == 0;
+}
 
 int InkThreshold(int paper) {
   return std::max(paper - kInkContrast, 16);
 }
 
-int PaperGrey(Pix* grey) {
-  NUMA* histogram = pixGetGrayHistogram(grey, 1);
-  if (histogram == nullptr)
-    return 255;
-  const int count = numaGetCount(histogram);
-  double total = 0;
-  for (int i = 0; i < count; ++i) {
-    l_float32 value = 0;
-    numaGetFValue(histogram, i, &value);
-    total += value;
-  }
-  double seen = 0;
-  int median = 255;
-  for (int i = 0; i < count; ++i) {
-    l_float32 value = 0;
-    numaGetFValue(histogram, i, &value);
-    seen += value;
-    if (seen >= total / 2) {
-      median = i;
-      break;
-    }
-  }
-  numaDestroy(&histogram);
-  return median;
+int FaintInkThreshold(int localPaper) {
+  return std::max(localPaper - kFaintContrast, 0);
 }
 
-PageMarks ReadPageMarks(Pix* quarter) {
+PageMarks ReadPageMarks(const PageSketch& sketch) {
   PageMarks marks;
-  l_int32 dpi = pixGetXRes(quarter);
+  marks.paper = sketch.paper;
+  marks.darkPaper = sketch.paper < kDarkPaper;
+  l_int32 quarterDpi = pixGetXRes(sketch.quarter.get());
+  if (quarterDpi <= 0)
+    quarterDpi = kAssumedDpi / 4;
+  marks.broadShare = BroadShare(sketch.quarter.get(), sketch.paper,
+                                static_cast<int>(kBorderMm * quarterDpi / 25.4));
+  if (!marks.IsBlank())
+    return marks;
+  l_int32 dpi = pixGetXRes(sketch.faint.get());
   if (dpi <= 0)
-    dpi = kAssumedDpi / 4;
+    dpi = kAssumedDpi / 2;
   const double mmPerPixel = 25.4 / dpi;
-  marks.paper = PaperGrey(quarter);
-  marks.inkBelow = InkThreshold(marks.paper);
-  PixPtr ink(pixThresholdToBinary(quarter, marks.inkBelow));
+  PixPtr ink(pixCopy(nullptr, sketch.faint.get()));
   if (!ink)
     return PageMarks{.contentMarks = 1};
   RemoveBorder(ink.get(), static_cast<int>(kBorderMm / mmPerPixel));
@@ -146,9 +190,12 @@ PageMarks ReadPageMarks(Pix* quarter) {
     pixCountPixels(piece.get(), &pixels, nullptr);
     const Mark mark{x * mmPerPixel, y * mmPerPixel, w * mmPerPixel, h * mmPerPixel,
                     double(pixels) / std::max(w * h, 1)};
-    if (IsSpeck(mark, kDustMm) || IsPunchHole(mark, width * mmPerPixel, height * mmPerPixel))
+    const double pageWidth = width * mmPerPixel;
+    const double pageHeight = height * mmPerPixel;
+    if (IsSpeck(mark, kDustMm) || IsPunchHole(mark, pageWidth, pageHeight) ||
+        IsStaple(mark, pageWidth, pageHeight))
       ++marks.ignoredMarks;
-    else if (IsSpeck(mark, kSpeckMm))
+    else if (IsSpeck(mark, kSpeckMm) && !IsCharacter(mark))
       specks.push_back(mark);
     else
       ++marks.contentMarks;

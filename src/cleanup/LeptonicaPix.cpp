@@ -2,6 +2,7 @@
 
 #include <leptonica/allheaders.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -100,4 +101,39 @@ ImagingStatus BitmapFromPix(Pix* pix, const Bitmap& like, Bitmap& out) {
     pixEndianByteSwap(pix);
   out = std::move(result);
   return ImagingStatus::Ok;
+}
+
+int EngineReduction(const Bitmap& page, int dpi) {
+  const int pageDpi = page.DpiX() > 0 ? static_cast<int>(page.DpiX() + 0.5) : 300;
+  return std::max(1, pageDpi / std::max(dpi, 1));
+}
+
+PixPtr GreyPixForEngine(const Bitmap& page, int engineDpi) {
+  const int dpi = page.DpiX() > 0 ? static_cast<int>(page.DpiX() + 0.5) : 300;
+  const int step = EngineReduction(page, engineDpi);
+  const int width = page.Width() / step;
+  const int height = page.Height() / step;
+  if (width == 0 || height == 0)
+    return nullptr;
+  PixPtr pix(pixCreate(width, height, 8));
+  if (!pix)
+    return nullptr;
+  pixSetResolution(pix.get(), dpi / step, dpi / step);
+  const auto greys = PaletteGreys(page);
+  std::vector<std::uint8_t> row(page.Width());
+  std::vector<int> sums(width);
+  for (int y = 0; y < height; ++y) {
+    std::fill(sums.begin(), sums.end(), 0);
+    for (int dy = 0; dy < step; ++dy) {
+      GreyRow(page, y * step + dy, greys, row.data());
+      for (int x = 0; x < width; ++x)
+        for (int dx = 0; dx < step; ++dx)
+          sums[x] += row[x * step + dx];
+    }
+    l_uint32* line = pixGetData(pix.get()) + static_cast<std::ptrdiff_t>(y) * pixGetWpl(pix.get());
+    const int count = step * step;
+    for (int x = 0; x < width; ++x)
+      SET_DATA_BYTE(line, x, (sums[x] + count / 2) / count);
+  }
+  return pix;
 }

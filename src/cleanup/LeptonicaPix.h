@@ -21,3 +21,10 @@ bool IsPlainGrey(const Bitmap& page);
 // other format.
 PixPtr PixFromBitmap(const Bitmap& page);
 ImagingStatus BitmapFromPix(Pix* pix, const Bitmap& like, Bitmap& out);
+
+// An 8-bit grey copy of any page for the orientation model, reduced by the
+// whole factor that brings it nearest above `dpi`: a sketch of a colour page,
+// a few megabytes whatever the scan's resolution. Null when memory runs out.
+PixPtr GreyPixForEngine(const Bitmap& page, int dpi);
+// The whole factor GreyPixForEngine reduces the page by.
+int EngineReduction(const Bitmap& page, int dpi);

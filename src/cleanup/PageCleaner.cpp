@@ -11,14 +11,18 @@
 #include "cleanup/PageSketch.h"
 #include "cleanup/PageTurns.h"
 #include "cleanup/SkewCorrection.h"
+#include "cleanup/UprightDecision.h"
 #include "core/DebugLog.h"
+#include "ocr/OrientationDetector.h"
 #include "ocr/RecognitionLanguages.h"
-#include "ocr/TextEngine.h"
 
-PageCleaner::PageCleaner(CleanupChoices choices, std::string dataFolder)
+PageCleaner::PageCleaner(CleanupChoices choices, const std::string& languages,
+                         std::string dataFolder)
     : choices_(choices),
-      engine_(std::make_unique<TextEngine>(
-          dataFolder.empty() ? RecognitionDataFolder() : std::move(dataFolder), std::string())) {
+      languages_(languages),
+      latinLetters_(WrittenInLatin(languages)),
+      orientation_(
+          OrientationDetector::Shared(dataFolder.empty() ? RecognitionDataFolder() : dataFolder)) {
   // Leptonica's notes on pages it finds hard to measure are no concern of
   // the user's; its errors still reach standard error.
   setMsgSeverity(L_SEVERITY_ERROR);
@@ -49,11 +53,12 @@ PageCleanup PageCleaner::CleanPage(Bitmap& page, ImagingStatus& status) {
       status = ImagingStatus::OutOfMemory;
     return done;
   }
-  if (choices_.skipBlank && ReadPageMarks(sketch.quarter.get()).IsBlank()) {
+  if (choices_.skipBlank && ReadPageMarks(sketch).IsBlank()) {
     done.blank = true;
     return done;
   }
   sketch.quarter.reset();
+  sketch.faint.reset();
   if (!choices_.upright && !choices_.deskew)
     return done;
   PixPtr inner = InnerInk(sketch.ink.get());
@@ -61,31 +66,23 @@ PageCleanup PageCleaner::CleanPage(Bitmap& page, ImagingStatus& status) {
     status = ImagingStatus::OutOfMemory;
     return done;
   }
-  // A page without lines of text is left as scanned: nothing on it says
-  // which way is up, and a stamp or a signature has no lines to level.
+  // A page without lines of text is not levelled: a stamp or a signature
+  // has no lines to level by.
   TextLines lines = FindTextLines(inner.get(), choices_.upright);
   inner.reset();
-  if (!lines.found)
-    return done;
-  if (choices_.upright) {
-    const UprightVote vote = ReadAscenders(lines);
-    if (vote.sure) {
-      done.clockwiseTurn = vote.clockwiseTurn;
-    } else if (vote.letters) {
-      // Letters too few or too alike to count on: the recognition engine
-      // reads them, which takes ten times as long, and turns only when sure.
-      done.askedEngine = true;
-      done.clockwiseTurn = engine_->UprightTurn(sketch.ink.get());
-    }
-  }
   sketch.ink.reset();
+  done.textLines = lines.found;
+  if (choices_.upright)
+    done.clockwiseTurn = UprightTurn(page, lines, done);
   lines.across.reset();
+  if (!lines.found && done.clockwiseTurn == 0)
+    return done;
   if (done.clockwiseTurn != 0)
     if (status = TurnPage(page, done.clockwiseTurn); !IsOk(status))
       return done;
   // Skew is the same in all four quarter turns, so the lines' measure holds
   // whichever way the page was turned.
-  if (choices_.deskew) {
+  if (choices_.deskew && lines.found) {
     done.skewDegrees = lines.skewDegrees;
     status = RotatePage(page, done.skewDegrees);
   }
@@ -93,4 +90,36 @@ PageCleanup PageCleaner::CleanPage(Bitmap& page, ImagingStatus& status) {
     Log(LOG_LOCATION, "PageCleaner::Clean(): turned %d, levelled %.2f degrees", done.clockwiseTurn,
         done.skewDegrees);
   return done;
+}
+
+// The letters decide alone that a page of Latin text stands upright, which
+// is most pages, in a few milliseconds. Any other page asks the orientation
+// model, first at about 150 dpi (a few tenths of a second), and once more at
+// up to 300 dpi when that reading is not one to act on: a table of capitals
+// or a page of few words is often read right only there.
+int PageCleaner::UprightTurn(const Bitmap& page, const TextLines& lines, PageCleanup& done) {
+  constexpr int kFirstDpi = 150;
+  constexpr int kSecondDpi = 300;
+  UprightEvidence evidence;
+  evidence.latinLetters = latinLetters_;
+  evidence.textLines = lines.found;
+  if (lines.found)
+    evidence.letters = ReadAscenders(lines);
+  if (!NeedsEngine(evidence))
+    return DecideUprightTurn(evidence);
+  for (int dpi : {kFirstDpi, kSecondDpi}) {
+    if (dpi == kSecondDpi && (TrustsEngine(evidence) || EngineReduction(page, kSecondDpi) ==
+                                                            EngineReduction(page, kFirstDpi)))
+      break;
+    PixPtr grey = GreyPixForEngine(page, dpi);
+    if (!grey)
+      break;
+    evidence.engine = orientation_->Guess(grey.release());
+    if (!evidence.engine->read && !done.askedEngine)
+      break;  // no model, or nothing on the page it can read
+    done.askedEngine = true;
+    done.engineTurn = evidence.engine->clockwiseTurn;
+    done.engineConfidence = evidence.engine->confidence;
+  }
+  return DecideUprightTurn(evidence);
 }

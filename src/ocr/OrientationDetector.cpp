@@ -1,5 +1,6 @@
 #include "ocr/OrientationDetector.h"
 
+#include <leptonica/allheaders.h>
 #include <tesseract/baseapi.h>
 
 #include <filesystem>
@@ -74,7 +75,8 @@ int OrientationDetector::UprightTurn(const Bitmap& page, int dpi) {
   if (!StartLocked())
     return 0;
   SetEnginePage(*api_, page, dpi);
-  return DetectLocked();
+  const OrientationGuess guess = DetectLocked();
+  return guess.confidence >= kSureOrientation ? guess.clockwiseTurn : 0;
 }
 
 int OrientationDetector::UprightTurn(Pix* page) {
@@ -82,10 +84,20 @@ int OrientationDetector::UprightTurn(Pix* page) {
   if (!StartLocked())
     return 0;
   api_->SetImage(page);
-  return DetectLocked();
+  const OrientationGuess guess = DetectLocked();
+  return guess.confidence >= kSureOrientation ? guess.clockwiseTurn : 0;
 }
 
-int OrientationDetector::DetectLocked() {
+OrientationGuess OrientationDetector::Guess(Pix* page) {
+  std::lock_guard lock(mutex_);
+  const bool started = StartLocked();
+  if (started)
+    api_->SetImage(page);
+  pixDestroy(&page);
+  return started ? DetectLocked() : OrientationGuess{};
+}
+
+OrientationGuess OrientationDetector::DetectLocked() {
   int degrees = 0;
   float confidence = 0;
   const char* script = nullptr;
@@ -93,8 +105,9 @@ int OrientationDetector::DetectLocked() {
   const bool detected =
       api_->DetectOrientationScript(&degrees, &confidence, &script, &scriptConfidence);
   api_->Clear();
-  if (!detected || confidence < kSureOrientation || degrees % 90 != 0)
-    return 0;
+  if (!detected || degrees % 90 != 0)
+    return {};
   // The model reports how far the page was turned clockwise from upright.
-  return (360 - degrees) % 360;
+  return OrientationGuess{
+      .read = true, .clockwiseTurn = (360 - degrees) % 360, .confidence = confidence};
 }

@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -99,4 +100,24 @@ std::string RecognitionLanguageName(const std::string& code) {
   if (language == QLocale::AnyLanguage || language == QLocale::C)
     return code;
   return QLocale::languageToString(language).toStdString() + " (" + code + ")";
+}
+
+bool WrittenInLatin(const std::string& languages) {
+  const QStringList codes = QString::fromStdString(languages).split('+', Qt::SkipEmptyParts);
+  if (codes.isEmpty())
+    return false;
+  for (const QString& code : codes) {
+    // A code may name its script after the language: "srp_latn", "uzb_cyrl", "chi_sim".
+    const QString script = code.section('_', 1).toLower();
+    if (!script.isEmpty()) {
+      if (script != "latn")
+        return false;
+      continue;
+    }
+    const QLocale::Language language = QLocale::codeToLanguage(code, QLocale::ISO639Part2);
+    if (language == QLocale::AnyLanguage || language == QLocale::C ||
+        QLocale(language).script() != QLocale::LatinScript)
+      return false;
+  }
+  return true;
 }

@@ -27,3 +27,9 @@ std::string DefaultRecognitionLanguage(const std::vector<std::string>& installed
 // A name to show for a language code: "German (deu)", or the code alone when
 // it names no language Qt knows ("frk").
 std::string RecognitionLanguageName(const std::string& code);
+
+// True when every language of `languages` (codes joined by "+", as "deu+eng")
+// is written in the Latin alphabet, whose letters rise above the line far
+// more often than they hang below it; false for any other script, a script
+// the code does not tell, or no language.
+bool WrittenInLatin(const std::string& languages);

@@ -26,6 +26,10 @@ void PageRecognition::SetRunChoice(std::optional<bool> searchable,
   runLanguage = std::move(language);
 }
 
+std::string PageRecognition::Language() {
+  return runLanguage.value_or(AppSettings().GetRecognitionLanguage());
+}
+
 std::shared_ptr<RecognitionPool> PageRecognition::Pool(FileFormatType format) {
   if (!IsContainerFormat(format))
     return nullptr;

@@ -24,6 +24,8 @@ class PageRecognition {
   // The command line's choice for this run, over the stored settings; an empty
   // optional leaves the stored value in force.
   static void SetRunChoice(std::optional<bool> searchable, std::optional<std::string> language);
+  // The recognition languages in force ("deu+eng").
+  static std::string Language();
 
   // Starts recognising a page file just written for a document in `format`.
   void PageSaved(FileFormatType format, const std::string& pageFile);

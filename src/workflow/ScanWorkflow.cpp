@@ -216,10 +216,13 @@ void ScanWorkflow::StartDocument() {
 
 // One cleaner serves the whole document, so the orientation model loads once.
 void ScanWorkflow::StartCleanup() {
+  // The recognition languages tell the clean-up whose letters to trust on up and down.
+  const std::string languages = choices_.cleanup.upright ? PageRecognition::Language() : "";
   if (!choices_.cleanup.Any())
     cleaner_.reset();
-  else if (!cleaner_ || !(cleaner_->Choices() == choices_.cleanup))
-    cleaner_ = std::make_shared<PageCleaner>(choices_.cleanup);
+  else if (!cleaner_ || !(cleaner_->Choices() == choices_.cleanup) ||
+           cleaner_->Languages() != languages)
+    cleaner_ = std::make_shared<PageCleaner>(choices_.cleanup, languages);
   blankPages_.StartDocument(choices_.destinationFolder, choices_.destinationName,
                             choices_.isMultiPageDocument);
   host_.ShowPagesSetAside(std::string());

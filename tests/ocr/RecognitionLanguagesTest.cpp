@@ -28,6 +28,16 @@ TEST(RecognitionLanguagesTest, DefaultIsTheLocalesLanguageWhenInstalledElseEngli
   EXPECT_EQ(DefaultRecognitionLanguage({}, "C"), "eng");
 }
 
+// Only Latin letters' ascenders tell up from down; any language of another
+// script, or one the code does not place, sends the page to the engine.
+TEST(RecognitionLanguagesTest, WrittenInLatinOnlyWhenEveryLanguageIs) {
+  for (const char* latin : {"eng", "deu+eng", "fra+ita+spa", "srp_latn", "pol"})
+    EXPECT_TRUE(WrittenInLatin(latin)) << latin;
+  for (const char* other :
+       {"rus", "ell", "eng+rus", "chi_sim", "srp", "deu_latf", "frk", "", "+", "xyz"})
+    EXPECT_FALSE(WrittenInLatin(other)) << other;
+}
+
 TEST(RecognitionLanguagesTest, InstalledLanguagesAreTheDataFilesButOrientationAndEquations) {
   QTemporaryDir folder;
   for (const char* name : {"osd.traineddata", "equ.traineddata", "fra.traineddata",
