@@ -12,10 +12,12 @@
 #include "app/RecognitionOptions.h"
 #include "app/ScanOptions.h"
 #include "app/ScanSession.h"
+#include "app/ScannerLimits.h"
 #include "core/DebugLog.h"
 #include "core/Paths.h"
 #include "settings/AppSettings.h"
 #include "settings/DocumentSizeCatalogue.h"
+#include "workflow/AbandonedClaims.h"
 #include "workflow/DestinationNameCheck.h"
 #include "workflow/DocumentPaths.h"
 
@@ -80,6 +82,11 @@ bool RefuseExisting(const DocumentPaths& paths, CommandOutcome& outcome) {
   return false;
 }
 
+void TakeBackAbandonedClaims(const std::string& folder) {
+  for (const std::string& pages : AbandonedClaims::TakeBack(folder))
+    CommandPrompt::TellLeftPages(pages);
+}
+
 void TellKeptPages(const DocumentPaths& paths) {
   if (paths.HasPageFiles() && FileExists(paths.GetPagePath(1)))
     std::fprintf(stderr, "docketeer: the pages written so far are kept in %s\n",
@@ -134,6 +141,8 @@ int RunScanCommand(const CommandArguments& arguments) {
                                           "\"; the catalogue holds " + KnownSizeNames());
     size = *found;
   }
+  if (const auto problem = RefuseDocumentSize(size))
+    return ReportBadUsage(kCommand, *problem);
   ScanChoices choices = MakeChoices(options, stored, folder, size);
   ApplyCleanupOptions(arguments, choices.cleanup);
   if (CheckDestinationName(choices.destinationName) != DestinationNameProblem::None)
@@ -142,6 +151,8 @@ int RunScanCommand(const CommandArguments& arguments) {
                                         "\"..\", or holds one of \\ / : * ? \" < > |");
 
   CommandOutcome outcome;
+  // A name a killed scan held is free again, its pages told.
+  TakeBackAbandonedClaims(folder);
   // A proposed name that is taken moves on when the scan claims it.
   if (!options.overwrite && options.name && RefuseExisting(PathsOf(choices), outcome))
     return outcome.Status();
@@ -149,6 +160,8 @@ int RunScanCommand(const CommandArguments& arguments) {
   ScanSession session(choices, stored, options.pages, outcome, prompt);
   if (!session.OpenScanner(options.source))
     return outcome.Status();
+  if (const auto problem = RefuseForScanner(size, choices.resolution, session.Limits()))
+    return ReportBadUsage(kCommand, *problem);
   session.Run();
   return Finish(PathsOf(session.Choices()), session, outcome);
 }
