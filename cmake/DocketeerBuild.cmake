@@ -63,10 +63,26 @@ function(docketeer_add_library target)
   docketeer_publish_headers(${target} PUBLIC ${ARG_SOURCES})
 endfunction()
 
-# docketeer_add_fuzzer(NAME SOURCES... LIBS...) : a libFuzzer target.
+# docketeer_add_fuzzer(NAME SOURCES... LIBS... CORPUS paths...) : a fuzz
+# target: with libFuzzer in a fuzzing build (clang), elsewhere with a main that
+# runs it over its corpus and seeded mutations of it. Either way a test runs
+# it for a few seconds, so no target can stop building unnoticed.
+set(DOCKETEER_FUZZ_SECONDS 2 CACHE STRING "Seconds each fuzz target's test runs")
 function(docketeer_add_fuzzer target)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;CORPUS" ${ARGN})
   add_executable(${target} ${ARG_SOURCES})
   target_link_libraries(${target} PRIVATE Docketeer::build_options ${ARG_LIBS})
-  target_link_options(${target} PRIVATE -fsanitize=fuzzer)
+  set_property(GLOBAL APPEND PROPERTY DOCKETEER_FUZZERS ${target})
+  if(DOCKETEER_FUZZ)
+    target_link_options(${target} PRIVATE -fsanitize=fuzzer)
+    # New inputs go to the build folder, never into the corpus of the sources.
+    set(found ${CMAKE_CURRENT_BINARY_DIR}/${target}_found)
+    file(MAKE_DIRECTORY ${found})
+    add_test(NAME fuzz_${target} COMMAND ${target} -max_total_time=${DOCKETEER_FUZZ_SECONDS}
+             -timeout=25 -rss_limit_mb=2560 ${found} ${ARG_CORPUS})
+  else()
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/fuzz/CorpusRunner.cpp)
+    add_test(NAME fuzz_${target}
+             COMMAND ${target} --seconds=${DOCKETEER_FUZZ_SECONDS} ${ARG_CORPUS})
+  endif()
 endfunction()

@@ -6,9 +6,11 @@
 # follow the folder's last one, with no gap and none lost, and prints the time
 # per scan of both (wall time divided by scans) and their ratio (target: 1.1
 # at most). Beside them, the same load with scanimage writing numbered files,
-# which names nothing and claims nothing.
+# which names nothing and claims nothing. FORMATS="jpeg pdf tiff" gives the
+# processes those formats in turn: a number of the series is taken once,
+# whatever the format of the document that took it.
 #
-#   bench/claims/concurrent-scans.sh <build folder> [processes] [scans each] [folder]
+#   [FORMATS=...] bench/claims/concurrent-scans.sh <build folder> [processes] [scans each] [folder]
 set -eu
 build=$(cd "${1:?build folder}" && pwd)
 processes=${2:-8}
@@ -40,9 +42,16 @@ series() {
     > "$1/_defaults.ini"
 }
 
-scans() { # folder count
+formats=${FORMATS:-jpeg}
+format_of() { # process number
+  set -- "$1" $formats
+  shift $(( ($1 - 1) % ($# - 1) + 1 ))
+  echo "$1"
+}
+
+scans() { # folder count [format]
   for _ in $(seq "$2"); do
-    "$build/bin/docketeer" scan "$1" --format jpeg --resolution 75 --mode gray --no-ocr \
+    "$build/bin/docketeer" scan "$1" --format "${3:-jpeg}" --resolution 75 --mode gray --no-ocr \
       > /dev/null || echo "exit $?" >> "$work/failures"
   done
 }
@@ -60,7 +69,7 @@ series "$work/together"
 start=$(date +%s.%N); scans "$work/alone" "$each"; alone=$(since "$start")
 
 start=$(date +%s.%N)
-for p in $(seq "$processes"); do scans "$work/together" "$each" & done
+for p in $(seq "$processes"); do scans "$work/together" "$each" "$(format_of "$p")" & done
 wait
 together=$(since "$start")
 
@@ -70,14 +79,17 @@ wait
 theirs=$(since "$start")
 
 total=$((processes * each))
-found=$(ls "$work/together" | grep -c '^Item [0-9]*\.jpg$' || true)
+documents='^Item [0-9]*\.\(jpg\|pdf\|tif\)$'
+found=$(ls "$work/together" | grep -c "$documents" || true)
 missing=0
 for i in $(seq "$total"); do
-  test -s "$work/together/$(printf 'Item %04d.jpg' "$i")" || missing=$((missing + 1))
+  # Exactly one document per number, whatever its format.
+  taken=$(ls "$work/together" | grep -c "^$(printf 'Item %04d' "$i")\." || true)
+  [ "$taken" -eq 1 ] || missing=$((missing + 1))
 done
-echo "documents: $found of $total, names Item 0001 to $(printf 'Item %04d' "$total") missing: $missing," \
+echo "documents: $found of $total, names Item 0001 to $(printf 'Item %04d' "$total") missing or twice: $missing," \
   "failed commands: $(wc -l < "$work/failures")," \
-  "left over: $(ls -A "$work/together" | grep -vc -e '^Item [0-9]*\.jpg$' -e '^_defaults.ini$' || true)"
+  "left over: $(ls -A "$work/together" | grep -vc -e "$documents" -e '^_defaults.ini$' || true)"
 echo "last recorded: $(grep LastDestination "$work/together/_defaults.ini" | tr -d '\r')"
 echo "one process alone:        $(per "$alone" "$each") s per scan ($each scans)"
 echo "$processes processes at once:   $(per "$together" "$total") s per scan ($total scans)," \

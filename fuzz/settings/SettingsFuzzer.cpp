@@ -32,6 +32,9 @@ void FuzzProfile(std::string_view bytes) {
   const ProfileText original(bytes);
   ProfileText updated = original;
   const std::string value = StorableValue(bytes.substr(bytes.size() / 2));
+  // A UTF-16 file refuses bytes it cannot hold; then nothing may change.
+  if (!updated.CanStore("Settings", "LastDestination", value))
+    return;
   updated.SetValue("Settings", "LastDestination", value);
   const ProfileText reread(updated.ToString());
   Require(reread.Value("settings", "lastdestination") == value);

@@ -1,6 +1,5 @@
 #include "app/ArchiveCommandLine.h"
 
-#include <QFile>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -14,6 +13,7 @@
 #include "app/RecognitionOptions.h"
 #include "core/DebugLog.h"
 #include "core/Paths.h"
+#include "platform/trash/UserTrash.h"
 #include "settings/PerFolderPreferences.h"
 #include "workflow/ArchiveCommands.h"
 
@@ -31,9 +31,7 @@ std::optional<std::string> SinglePath(const CommandArguments& arguments, const c
 ArchiveCommands MakeCommands(CommandOutcome& outcome, CommandPrompt& prompt) {
   ArchiveCommands::Seams seams;
   seams.prompter = &prompt;
-  seams.trash = [](const std::string& path) {
-    return QFile::moveToTrash(QFile::decodeName(path.c_str()));
-  };
+  seams.trash = &MoveToUserTrash;
   seams.createWorker = [&outcome](FileFormatType format) -> std::unique_ptr<WriteWorker> {
     return std::make_unique<ConsoleWriteWorker>(format, outcome);
   };

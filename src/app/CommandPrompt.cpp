@@ -1,9 +1,11 @@
 #include "app/CommandPrompt.h"
 
+#include <cstdio>
 #include <string>
 
 #include "app/CommandOutcome.h"
 #include "core/DebugLog.h"
+#include "workflow/AbandonedClaims.h"
 
 ExitStatus CommandPrompt::ExitStatusFor(PromptId id) {
   switch (id) {
@@ -62,6 +64,11 @@ PromptAnswer CommandPrompt::AnswerQuestion(const PromptRequest& request) {
 
 void CommandPrompt::TakeMessage(const PromptRequest& request) {
   const std::string text = request.text.toStdString();
+  // Found on the way, not a failure of this command: told with what finishes them.
+  if (request.id == PromptId::InterruptedScanPages) {
+    TellLeftPages(request.subject.toStdString());
+    return;
+  }
   if (request.id == PromptId::SaveFailed || request.id == PromptId::ExpandFailed) {
     // The writer knows whether it could not read its input or not write its output.
     const ExitStatus status = outcome_.WriteFailureStatus();
@@ -78,4 +85,9 @@ void CommandPrompt::TakeMessage(const PromptRequest& request) {
     return;
   }
   outcome_.Fail(ExitStatusFor(request.id), text);
+}
+
+void CommandPrompt::TellLeftPages(const std::string& pageFolder) {
+  std::fprintf(stderr, "docketeer: %s; \"docketeer combine %s\" makes them one document\n",
+               AbandonedClaims::LeftPagesNotice(pageFolder).c_str(), pageFolder.c_str());
 }

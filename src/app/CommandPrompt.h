@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "app/ExitStatus.h"
 #include "core/Prompter.h"
 #include "platform/Prompt.h"
@@ -29,6 +31,8 @@ class CommandPrompt : public Prompter {
 
   // The exit status of a command that meets the message `id`.
   static ExitStatus ExitStatusFor(PromptId id);
+  // Tells on standard error where a killed scan left its pages, and what finishes them.
+  static void TellLeftPages(const std::string& pageFolder);
 
  private:
   PromptAnswer AnswerQuestion(const PromptRequest& request);

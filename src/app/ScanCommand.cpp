@@ -12,10 +12,12 @@
 #include "app/RecognitionOptions.h"
 #include "app/ScanOptions.h"
 #include "app/ScanSession.h"
+#include "app/ScannerLimits.h"
 #include "core/DebugLog.h"
 #include "core/Paths.h"
 #include "settings/AppSettings.h"
 #include "settings/DocumentSizeCatalogue.h"
+#include "workflow/AbandonedClaims.h"
 #include "workflow/DestinationNameCheck.h"
 #include "workflow/DocumentPaths.h"
 
@@ -78,6 +80,11 @@ bool RefuseExisting(const DocumentPaths& paths, CommandOutcome& outcome) {
     return true;
   }
   return false;
+}
+
+void TakeBackAbandonedClaims(const std::string& folder) {
+  for (const std::string& pages : AbandonedClaims::TakeBack(folder))
+    CommandPrompt::TellLeftPages(pages);
 }
 
 // The pages a failed or cancelled scan leaves; empty when there are none.
@@ -148,6 +155,8 @@ int RunScanCommand(const CommandArguments& arguments) {
                                           "'; the catalogue holds " + KnownSizeNames());
     size = *found;
   }
+  if (const auto problem = RefuseDocumentSize(size))
+    return ReportBadUsage(kCommand, *problem);
   ScanChoices choices = MakeChoices(options, stored, folder, size);
   ApplyCleanupOptions(arguments, choices.cleanup);
   if (CheckDestinationName(choices.destinationName) != DestinationNameProblem::None)
@@ -156,6 +165,8 @@ int RunScanCommand(const CommandArguments& arguments) {
                                         "\"..\", or holds one of \\ / : * ? \" < > |");
 
   CommandOutcome outcome;
+  // A name a killed scan held is free again, its pages told.
+  TakeBackAbandonedClaims(folder);
   // A proposed name that is taken moves on when the scan claims it.
   if (!options.overwrite && options.name && RefuseExisting(PathsOf(choices), outcome))
     return outcome.Status();
@@ -163,6 +174,8 @@ int RunScanCommand(const CommandArguments& arguments) {
   ScanSession session(choices, stored, options.pages, outcome, prompt);
   if (!session.OpenScanner(options.source))
     return outcome.Status();
+  if (const auto problem = RefuseForScanner(size, choices.resolution, session.Limits()))
+    return ReportBadUsage(kCommand, *problem);
   session.Run();
   return Finish(PathsOf(session.Choices()), session, outcome);
 }

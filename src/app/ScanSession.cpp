@@ -4,13 +4,14 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QFile>
 #include <cstdio>
 
 #include "app/CommandOutcome.h"
 #include "app/ConsoleWriteWorker.h"
 #include "app/ProgressLine.h"
+#include "core/ContractError.h"
 #include "core/DebugLog.h"
+#include "platform/trash/UserTrash.h"
 #include "workflow/NextPageChoice.h"
 #include "workflow/ScanWorkflow.h"
 
@@ -37,9 +38,7 @@ ScanSession::ScanSession(const ScanChoices& choices, const FolderChoices& stored
   seams.prompter = this;
   seams.chooseNextPage = [this](int) { return ChooseNextPage(); };
   seams.viewFile = [](const std::string&, bool) {};
-  seams.trash = [](const std::string& path) {
-    return QFile::moveToTrash(QFile::decodeName(path.c_str()));
-  };
+  seams.trash = &MoveToUserTrash;
   seams.createWorker = [this](FileFormatType format) -> std::unique_ptr<WriteWorker> {
     return std::make_unique<ConsoleWriteWorker>(format, outcome_);
   };
@@ -78,6 +77,19 @@ bool ScanSession::OpenScanner(const std::optional<std::string>& source) {
   }
   Log(LOG_LOCATION, "ScanSession::OpenScanner(): %s", manager_.GetDataSourceName().c_str());
   return true;
+}
+
+// A scanner that cannot tell is not refused here: the scan finds out.
+ScannerLimits ScanSession::Limits() {
+  ScannerLimits limits;
+  try {
+    const DataSourceSize glass = manager_.GetDataSourceSize();
+    limits.glass = ScanAreaSize{glass.width, glass.height};
+    limits.resolutions = manager_.GetResolutionRange();
+  } catch (const contract_error&) {
+    Log(LOG_LOCATION, "ScanSession::Limits(): the scanner did not tell");
+  }
+  return limits;
 }
 
 void ScanSession::Run() {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/CommandScanHost.h"
+#include "app/ScannerLimits.h"
 #include "app/TerminationSignal.h"
 #include "core/Prompter.h"
 #include "twain/SourceEventFilter.h"
@@ -30,6 +31,8 @@ class ScanSession : public QObject, private Prompter {
   // Opens the scanner manager and selects the named source, or the default
   // one; false (and told) when there is no such scanner.
   bool OpenScanner(const std::optional<std::string>& source);
+  // What the opened scanner tells of its glass and resolutions.
+  ScannerLimits Limits();
   // Scans the document; returns once it is written, has failed or was cancelled.
   void Run();
   bool Cancelled() const { return cancelled_; }

@@ -5,11 +5,17 @@
 
 #include <QDialog>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <atomic>
 #include <csignal>
 #include <utility>
 
+#include "core/DebugLog.h"
+
 namespace {
+
+// A session that logs out, a closed terminal and Ctrl+C all end the program by its usual path.
+constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
 
 int gSignalPipe[2] = {-1, -1};
 std::atomic<bool> gRequested{false};
@@ -21,6 +27,31 @@ void OnTerminationSignal(int) {
   [[maybe_unused]] const auto written = ::write(gSignalPipe[1], &byte, 1);
 }
 
+void Install() {
+  struct sigaction action {};
+  action.sa_handler = &OnTerminationSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  for (const int signal : kSignals)
+    sigaction(signal, &action, nullptr);
+}
+
+// A scanner backend's reading thread may put a signal back to its default
+// (SANE's test backend does so for SIGTERM), and the signal would then end
+// the process with the scan's claims in place; the handler is put back.
+constexpr int kKeepMilliseconds = 100;
+
+void KeepInstalled() {
+  for (const int signal : kSignals) {
+    struct sigaction current {};
+    if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler != &OnTerminationSignal) {
+      Log(LOG_LOCATION, "TerminationSignal: signal %d was taken over; handled again", signal);
+      Install();
+      return;
+    }
+  }
+}
+
 }  // namespace
 
 TerminationSignal::TerminationSignal() {
@@ -28,19 +59,17 @@ TerminationSignal::TerminationSignal() {
     return;
   notifier_ = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, &TerminationSignal::OnSignal);
-  struct sigaction action {};
-  action.sa_handler = &OnTerminationSignal;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGINT, &action, nullptr);
+  Install();
+  auto* keeper = new QTimer(this);
+  connect(keeper, &QTimer::timeout, this, &KeepInstalled);
+  keeper->start(kKeepMilliseconds);
 }
 
 TerminationSignal::~TerminationSignal() {
   if (notifier_ == nullptr)
     return;
-  std::signal(SIGTERM, SIG_DFL);
-  std::signal(SIGINT, SIG_DFL);
+  for (const int signal : kSignals)
+    std::signal(signal, SIG_DFL);
   ::close(gSignalPipe[0]);
   ::close(gSignalPipe[1]);
   gSignalPipe[0] = gSignalPipe[1] = -1;

@@ -6,8 +6,9 @@
 class QDialog;
 class QSocketNotifier;
 
-// Closes the main window when the process receives SIGTERM or SIGINT (a session
-// that logs out, Ctrl+C in a terminal), so the program ends by its usual path.
+// Closes the main window when the process receives SIGTERM, SIGHUP or SIGINT
+// (a session that logs out, a closed terminal, Ctrl+C), so the program ends by
+// its usual path: a scan in progress gives back what it claimed.
 class TerminationSignal : public QObject {
   Q_OBJECT
 

@@ -20,13 +20,16 @@ enum class PromptId {
   IllegalCharacters,
   DotName,
   ScanInProgress,
+  NoDocumentSize,   // the document size has no width or height
+  LargerThanGlass,  // the document size exceeds the scanner's glass
   ReplaceDocument,  // the document exists; continue?
   OverwritePage,    // a page file exists; overwrite it?
   DeletePageFiles,  // the pages of a cancelled document
   ScannerError,
   ScannerInitError,
   SaveFailed,
-  SavedWithoutText,  // a PDF whose pages could not be read
+  SavedWithoutText,      // a PDF whose pages could not be read
+  InterruptedScanPages,  // a killed scan left its pages; subject: their folder
   // The archive commands.
   NoPagesFound,
   ExpandFailed,

@@ -12,6 +12,7 @@
 #include <QUrl>
 
 #include "platform/PropertiesDlg.h"
+#include "platform/trash/UserTrash.h"
 
 DesktopShell::~DesktopShell() = default;
 
@@ -75,7 +76,7 @@ bool DesktopShell::ShowProperties(const QString& path) {
 }
 
 bool DesktopShell::MoveToTrash(const QString& path) {
-  return QFile::moveToTrash(path);
+  return MoveToUserTrash(QFile::encodeName(path).toStdString());
 }
 
 bool DesktopShell::StartProgram(const QString& program, const QStringList& arguments) {

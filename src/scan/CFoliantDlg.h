@@ -59,6 +59,7 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   void ReloadFolderPreferences() override;
   void DestinationNameChanged(const std::string& name) override;
   void ShowPagesSetAside(const std::string& notice) override;
+  std::optional<ScanAreaSize> GlassSize() const override;
   void DocumentSaved(const std::string& path, const std::vector<std::string>& pageTexts) override;
 
   TwainManager& ScanManager() { return scanManager_; }

@@ -144,6 +144,14 @@ void CFoliantDlg::QueryScannerGeometry() {
   scannerOrigin_ = settings.GetScannerOrigin(scanner);
 }
 
+// Only a glass the scanner told (or the user measured) refuses a size; the
+// default area drawn for an unknown scanner does not.
+std::optional<ScanAreaSize> CFoliantDlg::GlassSize() const {
+  if (scannerOrigin_ == ScannerOrigin::Unknown || scannerWidth_ <= 0 || scannerHeight_ <= 0)
+    return std::nullopt;
+  return ScanAreaSize{scannerWidth_, scannerHeight_};
+}
+
 void CFoliantDlg::OnSelectSource() {
   Log(LOG_LOCATION, "CFoliantDlg::OnSelectSource()");
   try {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 #include "twain/TwainItems.h"
 
@@ -14,3 +15,9 @@
 // postcondition failure.
 TW_UINT32 ReadCapabilityItem(const void* container, std::size_t size, TW_UINT16 containerType,
                              TW_UINT16 expectedType);
+
+// Every value a capability get offers: the items of an array or enumeration,
+// the minimum and maximum of a range, the value of a one-value. The same
+// checks as above; a list longer than its block is a postcondition failure.
+std::vector<TW_UINT32> ReadCapabilityItems(const void* container, std::size_t size,
+                                           TW_UINT16 containerType, TW_UINT16 expectedType);

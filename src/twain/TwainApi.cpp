@@ -156,6 +156,17 @@ TW_UINT16 TwainApi::GetCapability(TW_IDENTITY* app, TW_IDENTITY* source, TW_UINT
   return TWRC_SUCCESS;
 }
 
+TW_UINT16 TwainApi::GetOfferedItems(TW_IDENTITY* app, TW_IDENTITY* source, TW_UINT16 capability,
+                                    TW_UINT16 itemType, std::vector<TW_UINT32>& items) {
+  TW_CAPABILITY request{capability, TWON_DONTCARE16, nullptr};
+  const TW_UINT16 code = Call(app, source, DG_CONTROL, DAT_CAPABILITY, MSG_GET, &request);
+  if (code != TWRC_SUCCESS)
+    return code;
+  const GlobalMemoryLock container(request.hContainer);
+  items = ReadCapabilityItems(container.Data(), container.Size(), request.ConType, itemType);
+  return TWRC_SUCCESS;
+}
+
 TW_UINT16 TwainApi::SetCapabilityOneValue(TW_IDENTITY* app, TW_IDENTITY* source,
                                           TW_UINT16 capability, TW_UINT16 itemType,
                                           TW_UINT32 item) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include <string>
 
 #include "twain/TwainTypes.h"
@@ -62,6 +64,9 @@ class TwainApi {
   TW_UINT16 SetYResolution(TW_IDENTITY* app, TW_IDENTITY* source, TW_FIX32 resolution);
   TW_UINT16 GetPhysicalWidth(TW_IDENTITY* app, TW_IDENTITY* source, TW_FIX32& width);
   TW_UINT16 GetPhysicalHeight(TW_IDENTITY* app, TW_IDENTITY* source, TW_FIX32& height);
+  // Every value the source offers for `capability` (see ReadCapabilityItems).
+  TW_UINT16 GetOfferedItems(TW_IDENTITY* app, TW_IDENTITY* source, TW_UINT16 capability,
+                            TW_UINT16 itemType, std::vector<TW_UINT32>& items);
 
  private:
   TW_UINT16 Call(TW_IDENTITY* app, TW_IDENTITY* destination, TW_UINT32 group, TW_UINT16 type,

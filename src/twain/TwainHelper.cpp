@@ -449,6 +449,33 @@ DataSourceSize TwainHelper::GetDataSourceSize() {
   return size;
 }
 
+std::optional<ResolutionRange> TwainHelper::GetResolutionRange() {
+  Log(LOG_LOCATION, "TwainHelper::GetResolutionRange()");
+  CheckPrecondition(CONTRACT_LOCATION, isDataSourceSelected_ && !isDataSourceOpen_);
+  OpenDataSource();
+  std::vector<TW_UINT32> items;
+  TW_UINT16 code = TWRC_FAILURE;
+  try {
+    code = api_.GetOfferedItems(&appIdentity_, &dataSourceIdentity_, ICAP_XRESOLUTION, TWTY_FIX32,
+                                items);
+  } catch (const contract_error&) {
+    CloseDataSource();
+    throw;
+  }
+  CloseDataSource();
+  if (code != TWRC_SUCCESS || items.empty())
+    return std::nullopt;
+  ResolutionRange range{kMaxResolution, 0};
+  for (const TW_UINT32 item : items) {
+    const TW_FIX32 value = WordToFix32(item);
+    const int dotsPerInch = value.Whole + (value.Frac >= 0x8000 ? 1 : 0);
+    range.lowest = std::min(range.lowest, dotsPerInch);
+    range.highest = std::max(range.highest, dotsPerInch);
+  }
+  Log(LOG_LOCATION, "TwainHelper::GetResolutionRange(): %d - %d", range.lowest, range.highest);
+  return range;
+}
+
 void TwainHelper::ResetDataSource() {
   Log(LOG_LOCATION, "TwainHelper::ResetDataSource()");
   // A failure in the middle of a transfer leaves the source in its transfer

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QPointer>
 #include <string>
 #include <vector>
@@ -16,6 +18,11 @@ class QObject;
 struct DataSourceSize {
   int width;
   int height;
+};
+
+struct ResolutionRange {
+  int lowest;
+  int highest;
 };
 
 // Source event codes of PreTranslateMessage.
@@ -66,6 +73,9 @@ class TwainHelper {
   bool TransferImage(std::vector<TW_HANDLE>& images, int pagesDelivered);
   std::string GetDataSourceName();
   DataSourceSize GetDataSourceSize();
+  // The lowest and highest resolution (dots per inch) the source offers;
+  // nothing when it does not tell. May raise a contract_error as above.
+  std::optional<ResolutionRange> GetResolutionRange();
   // Back to the manager-open state after a failure; never raises on TWAIN codes.
   void ResetDataSource();
   // A SourceEventCode for `message`; NOT_SOURCE_EVENT while no source is open.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "core/DebugLog.h"
 #include "platform/claims/FileClaims.h"
@@ -23,11 +24,13 @@ void BlankPageKeeper::StartDocument(const std::string& destinationFolder,
   destinationFolder_ = destinationFolder;
   documentName_ = documentName;
   multiPage_ = multiPage;
+  keptBeside_ = false;
   count_ = 0;
 }
 
 std::string BlankPageKeeper::Place() const {
-  return multiPage_ ? destinationFolder_ + documentName_ + " (blank pages)/" : kTrash;
+  return multiPage_ || keptBeside_ ? destinationFolder_ + documentName_ + " (blank pages)/"
+                                   : kTrash;
 }
 
 std::string BlankPageKeeper::KeptPath(const std::string& pageFile, int copy) const {
@@ -40,25 +43,30 @@ std::string BlankPageKeeper::KeptPath(const std::string& pageFile, int copy) con
 }
 
 bool BlankPageKeeper::SetAside(const std::string& pageFile) {
-  bool moved = false;
-  if (!multiPage_) {
-    moved = trash_ && trash_(pageFile);
-  } else {
-    std::error_code error;
-    std::filesystem::create_directory(Place(), error);
-    // A folder left by an earlier scan of the same name keeps its pages.
-    bool nameTaken = true;
-    for (int copy = 1; !moved && nameTaken && copy < 100; ++copy) {
-      const int failure = FileClaims::RenameNoReplace(pageFile, KeptPath(pageFile, copy));
-      moved = failure == 0;
-      nameTaken = failure == EEXIST;
-    }
+  bool moved = !multiPage_ && trash_ && trash_(pageFile);
+  if (!moved) {
+    // Where no trash takes it (none can be had), the page is kept beside the document.
+    const bool wasBeside = std::exchange(keptBeside_, true);
+    moved = KeepBeside(pageFile);
+    keptBeside_ = moved || wasBeside;
   }
   Log(LOG_LOCATION, "BlankPageKeeper::SetAside(%s): %s", pageFile.c_str(),
       moved ? "set aside" : "kept in the document");
   if (moved)
     ++count_;
   return moved;
+}
+
+bool BlankPageKeeper::KeepBeside(const std::string& pageFile) const {
+  std::error_code error;
+  std::filesystem::create_directory(Place(), error);
+  // A folder left by an earlier scan of the same name keeps its pages.
+  for (int copy = 1; copy < 100; ++copy) {
+    const int failure = FileClaims::RenameNoReplace(pageFile, KeptPath(pageFile, copy));
+    if (failure != EEXIST)
+      return failure == 0;
+  }
+  return false;
 }
 
 std::string BlankPageKeeper::Notice() const {

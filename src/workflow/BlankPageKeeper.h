@@ -6,8 +6,9 @@
 
 // Where the blank pages the clean-up finds go: never deleted. The blank page
 // of a single-page document goes to the trash; the blank pages of a
-// multi-page document are kept in a folder beside it, named after it, so the
-// document holds only its real pages and nothing is lost.
+// multi-page document, and a page no trash takes, are kept in a folder beside
+// it, named after it, so the document holds only its real pages and nothing
+// is lost.
 class BlankPageKeeper {
  public:
   // Moves a file to the desktop's trash; false when it could not.
@@ -32,10 +33,12 @@ class BlankPageKeeper {
 
  private:
   std::string KeptPath(const std::string& pageFile, int copy) const;
+  bool KeepBeside(const std::string& pageFile) const;
 
   Trasher trash_;
   std::string destinationFolder_;
   std::string documentName_;
   bool multiPage_ = false;
+  bool keptBeside_ = false;  // a page no trash took went beside the document
   int count_ = 0;
 };

@@ -8,10 +8,13 @@
 #include "core/DebugLog.h"
 #include "core/Paths.h"
 #include "naming/SeriesOrder.h"
+#include "platform/claims/ClaimRecord.h"
 #include "platform/claims/ClaimedFiles.h"
 #include "settings/PerFolderPreferences.h"
+#include "workflow/AbandonedClaims.h"
 #include "workflow/DestinationNameCheck.h"
 #include "workflow/DocumentPaths.h"
+#include "workflow/SeriesStem.h"
 
 namespace {
 
@@ -41,6 +44,11 @@ std::string NextFreeCandidate(const ScanChoices& choices) {
   return next;
 }
 
+// `path` relative to `folder`, which holds it; empty for an empty path.
+std::string NameIn(const std::string& folder, const std::string& path) {
+  return path.starts_with(folder) ? path.substr(folder.size()) : std::string();
+}
+
 bool IsFolder(const std::string& path) {
   return FileExists(EnsureTrailingSeparator(path));
 }
@@ -54,11 +62,12 @@ DocumentClaim::~DocumentClaim() {
 DocumentClaim::Outcome DocumentClaim::ClaimName(
     ScanChoices& choices, const std::function<bool(const std::string&)>& askOverwrite) {
   Release();
+  leftPageFolders_ = AbandonedClaims::TakeBack(EnsureTrailingSeparator(choices.destinationFolder));
   if (choices.nameSeries)
     choices.destinationName = FreshProposal(choices);
   for (int moves = 0;; ++moves) {
     const DocumentPaths paths = PathsOf(choices);
-    const Attempt attempt = Take(paths);
+    const Attempt attempt = Take(paths, choices.nameSeries.has_value());
     if (attempt == Attempt::Claimed)
       return Outcome::Claimed;
     if (attempt == Attempt::Failed)
@@ -91,15 +100,47 @@ void DocumentClaim::Describe(const DocumentPaths& paths) {
   pageFolder_ = paths.HasPageFiles() ? RemoveTrailingSeparator(paths.GetDocumentFolder()) : "";
 }
 
-DocumentClaim::Attempt DocumentClaim::Take(const DocumentPaths& paths) {
+// A series name is its stem, held by the record whatever the format: a scan
+// in PDF and one in JPEG never both take 001. A name the user gave is held
+// by its own file only, as before; its record is kept when it can be made.
+DocumentClaim::Attempt DocumentClaim::TakeRecord(const DocumentPaths& paths, bool wholeStem) {
+  const std::string folder = paths.GetDestinationFolder();
+  const std::string name = paths.GetDestinationName();
+  ClaimOwner owner = ThisProcess();
+  owner.finalFile = NameIn(folder, finalFile_);
+  owner.pageFolder = NameIn(folder, pageFolder_);
+  const std::string record = AbandonedClaims::RecordPath(folder, name);
+  const int error = ClaimRecords::Create(record, owner);
+  if (error == 0) {
+    record_ = record;
+  } else if (wholeStem) {
+    if (error != EEXIST)
+      return Fail(record, error);
+    taken_ = paths.GetDestinationPath();
+    return Attempt::Taken;
+  }
+  if (wholeStem && IsStemTaken(folder, name)) {
+    taken_ = paths.GetDestinationPath();
+    Release();
+    return Attempt::Taken;
+  }
+  return Attempt::Claimed;
+}
+
+DocumentClaim::Attempt DocumentClaim::Take(const DocumentPaths& paths, bool wholeStem) {
   Describe(paths);
+  if (const Attempt stem = TakeRecord(paths, wholeStem); stem != Attempt::Claimed) {
+    Reset();
+    return stem;
+  }
   if (!finalFile_.empty()) {
     FileIdentity made;
     if (const int error = FileClaims::CreateEmptyFile(finalFile_, &made); error != 0) {
+      const std::string file = finalFile_;
+      Release();
       if (error != EEXIST)
-        return Fail(finalFile_, error);
-      taken_ = finalFile_;
-      Reset();
+        return Fail(file, error);
+      taken_ = file;
       return Attempt::Taken;
     }
     Hold(made, true);
@@ -123,13 +164,15 @@ DocumentClaim::Attempt DocumentClaim::Take(const DocumentPaths& paths) {
 // an existing page folder is written into as the pages' own questions allow.
 DocumentClaim::Attempt DocumentClaim::TakeForOverwrite(const DocumentPaths& paths) {
   Describe(paths);
+  TakeRecord(paths, false);
   if (!finalFile_.empty()) {
     expected_ = IdentityOf(finalFile_);
     if (!expected_) {
       FileIdentity made;
       if (const int error = FileClaims::CreateEmptyFile(finalFile_, &made); error != 0) {
         taken_ = finalFile_;
-        return error == EEXIST ? Attempt::Taken : Fail(finalFile_, error);
+        Release();
+        return error == EEXIST ? Attempt::Taken : Fail(taken_, error);
       }
       Hold(made, true);
     } else {
@@ -175,6 +218,9 @@ void DocumentClaim::Release() {
   // Only an empty folder goes: pages already written stay for the user.
   if (createdFolder_)
     ::rmdir(pageFolder_.c_str());
+  // Last, so the stem stays held until its files are settled.
+  if (!record_.empty())
+    ::unlink(record_.c_str());
   Reset();
 }
 
@@ -184,4 +230,5 @@ void DocumentClaim::Reset() {
   expected_.reset();
   placeholder_ = false;
   createdFolder_ = false;
+  record_.clear();
 }

@@ -29,6 +29,9 @@ class DocumentPaths {
   std::string GetPagePath(int pageNumber) const;
   // What the scan creates: F itself for a folder of page files, else D + N + "." + extension.
   std::string GetDestinationPath() const;
+  // D, with its trailing "/", and N.
+  const std::string& GetDestinationFolder() const { return destinationFolder_; }
+  const std::string& GetDestinationName() const { return destinationName_; }
   // F, with its trailing "/".
   std::string GetDocumentFolder() const;
   // The one file a TIFF or PDF document is combined into: D + N + "." + extension.

@@ -14,8 +14,10 @@
 #include "settings/AppSettings.h"
 #include "twain/GlobalMemory.h"
 #include "twain/ScanSource.h"
+#include "workflow/AbandonedClaims.h"
 #include "workflow/DestinationNameCheck.h"
 #include "workflow/DocumentPaths.h"
+#include "workflow/GlassFit.h"
 #include "workflow/NextPageChoice.h"
 #include "writers/PdfWriter.h"
 
@@ -35,6 +37,8 @@ const char kScanInProgress[] =
 const char kErrorSaving[] =
     "There was an error saving the file.  Please make sure the file or folder is not read-only "
     "and that the disk is not full or write-protected.";
+const char kNoDocumentSize[] =
+    "The document size has no width or height.  Please choose another document size.";
 const char kDeleteTemporary[] = "Do you want to delete the temporary folder and files?";
 const char kScannerError[] =
     "Error communicating with scanner.  Please check connections and try again.";
@@ -150,7 +154,28 @@ bool ScanWorkflow::PassesChecks() {
   // is the one the scan will write.
   host_.ReadControls();
   choices_ = host_.Choices();
-  return ClaimDestination();
+  return FitsTheGlass() && ClaimDestination();
+}
+
+// The page would come out stretched to a size the glass cannot hold, or as nothing.
+bool ScanWorkflow::FitsTheGlass() {
+  const DocumentSize& size = choices_.documentSize;
+  const std::optional<ScanAreaSize> glass = host_.GlassSize();
+  switch (FitOnGlass(size, glass)) {
+    case GlassFit::Fits:
+      return true;
+    case GlassFit::NoSize:
+      Ask().ShowError(PromptId::NoDocumentSize, Text(kNoDocumentSize));
+      return false;
+    case GlassFit::LargerThanGlass:
+      break;
+  }
+  const std::string text =
+      "The document size " + size.Name() + " (" + InchesText(size.Width(), size.Height()) +
+      ") is larger than the scanner's glass (" + InchesText(glass->width, glass->height) +
+      ").  Please choose a smaller document size.";
+  Ask().ShowError(PromptId::LargerThanGlass, Text(text));
+  return false;
 }
 
 // The name is taken on disk before the first page is written, so a scan that
@@ -176,7 +201,19 @@ bool ScanWorkflow::ClaimDestination() {
   }
   if (choices_.destinationName != asked)
     host_.DestinationNameChanged(choices_.destinationName);
+  ReportLeftPages();
   return true;
+}
+
+// The pages of a scan that was killed are never removed: the user is told
+// where they are, to finish them into a document or throw them away.
+void ScanWorkflow::ReportLeftPages() {
+  for (const std::string& folder : claim_.LeftPageFolders()) {
+    PromptRequest notice = Prompter::Notice(PromptId::InterruptedScanPages,
+                                            Text(AbandonedClaims::LeftPagesNotice(folder)));
+    notice.subject = Text(folder);
+    Ask().Ask(notice);
+  }
 }
 
 bool ScanWorkflow::CheckDestinationNameText() {

@@ -89,7 +89,9 @@ class ScanWorkflow : public QObject {
   bool PassesChecks();
   bool RefuseWhileScanning();
   bool CheckDestinationNameText();
+  bool FitsTheGlass();
   bool ClaimDestination();
+  void ReportLeftPages();
   DocumentPaths Paths() const;
   void StartDocument();
   int SaveOfferedPages();

@@ -9,6 +9,7 @@
 #include "core/PixelType.h"
 #include "naming/FileNameFormat.h"
 #include "settings/DocumentSize.h"
+#include "settings/IDataSourceSize.h"
 
 // The choices of the document being scanned, as the window holds them after
 // ReadControls(). Folder paths end in "/".
@@ -62,6 +63,9 @@ class ScanWorkflowHost {
   // Tells how many blank pages of the document were set aside and where;
   // an empty notice clears the last one.
   virtual void ShowPagesSetAside(const std::string& notice) { (void)notice; }
+  // The scanner's glass when it is known: a larger document size is refused
+  // before the scan, as the page would come out stretched.
+  virtual std::optional<ScanAreaSize> GlassSize() const { return std::nullopt; }
   // A document is complete on disk: `pageTexts` holds the recognised text of
   // each page, or nothing when its pages were not recognised.
   virtual void DocumentSaved(const std::string& path, const std::vector<std::string>& pageTexts) {

@@ -1,5 +1,6 @@
 #include "writers/ImageWriter.h"
 
+#include <cstdio>
 #include <memory>
 
 #include "cleanup/PageCleaner.h"
@@ -212,7 +213,16 @@ ResultCode ImageWriter::Expand(const std::string& sourceFile, const std::string&
   if (fileFormatType_ != FileFormatType::Jpeg && fileFormatType_ != FileFormatType::Png)
     return Fail(E_INVALIDARG, sourceFile,
                 "pages are expanded as JPEG or PNG, not " + FileFormatDisplayName(fileFormatType_));
-  return ExpandFrames(sourceFile, folder, nameFormat, files, pageSize);
+  // A failure part of the way leaves nothing: half a document's pages would
+  // pass for all of them.
+  const std::size_t before = files.size();
+  const ResultCode result = ExpandFrames(sourceFile, folder, nameFormat, files, pageSize);
+  if (Failed(result)) {
+    for (std::size_t i = before; i < files.size(); ++i)
+      std::remove(files[i].c_str());
+    files.resize(before);
+  }
+  return result;
 }
 
 ResultCode ImageWriter::ExpandFrames(const std::string& sourceFile, const std::string& folder,

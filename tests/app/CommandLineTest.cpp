@@ -11,6 +11,7 @@
 
 #include "CommandLineFixture.h"
 #include "TestFiles.h"
+#include "platform/claims/ClaimRecord.h"
 #include "settings/PerFolderPreferences.h"
 
 namespace {
@@ -141,29 +142,76 @@ TEST_F(CommandLineTest, AJammedOrCancelledFeederExitsWithItsStatusAndLeavesNoDoc
   }
 }
 
-TEST_F(CommandLineTest, AnInterruptCancelsTheScanAndExitsFour) {
+// Ctrl+C, a session that logs out and a closed terminal end a scan alike:
+// cancelled, exit 4, nothing claimed left behind.
+TEST_F(CommandLineTest, ATerminationSignalCancelsTheScanAndExitsFour) {
   // Slow reads keep the first page under way until the signal comes.
   ConfigureSane("read-delay true\nread-delay-duration 20000\n");
-  const std::string folder = MakeFolder("Slow",
-                                        {RecurrenceType::Sequential, ItemType::Item,
-                                         RelationType::BlankRelation, IndexType::Counter3},
-                                        "Item 001");
-  QProcess process;
-  process.setProcessEnvironment(environment_);
-  process.start(DOCKETEER_BINARY, {"scan", QString::fromStdString(folder), "--feeder", "--format",
-                                   "pdf", "--resolution", "300"});
-  ASSERT_TRUE(process.waitForStarted());
-  for (int i = 0; i < 600 && !LogText().contains("TwainHelper::EnableDataSource()"); ++i)
-    process.waitForFinished(100);
-  ASSERT_EQ(process.state(), QProcess::Running);
-  // Ctrl+C; SANE's test backend puts SIGTERM back to its default while it reads.
-  ::kill(static_cast<pid_t>(process.processId()), SIGINT);
-  ASSERT_TRUE(process.waitForFinished(120000));
-  EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(process.exitCode(), 4) << process.readAllStandardError().toStdString();
-  EXPECT_EQ(QDir(QString::fromStdString(folder)).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-            QStringList{"_defaults.ini"});
-  EXPECT_EQ(PerFolderPreferences(folder).ReadLastDestination(), "Item 001");
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    const std::string folder = MakeFolder("Slow" + QString::number(signal),
+                                          {RecurrenceType::Sequential, ItemType::Item,
+                                           RelationType::BlankRelation, IndexType::Counter3},
+                                          "Item 001");
+    QFile::remove(root_.filePath("tmp/Docketeer/Docketeer.log"));
+    QProcess process;
+    process.setProcessEnvironment(environment_);
+    process.start(DOCKETEER_BINARY, {"scan", QString::fromStdString(folder), "--feeder", "--format",
+                                     "pdf", "--resolution", "300"});
+    ASSERT_TRUE(process.waitForStarted());
+    for (int i = 0; i < 600 && !LogText().contains("TwainHelper::EnableDataSource()"); ++i)
+      process.waitForFinished(100);
+    ASSERT_EQ(process.state(), QProcess::Running);
+    // SANE's test backend puts SIGTERM back to its default as its reading
+    // starts; the program takes it back within a tenth of a second.
+    process.waitForFinished(1000);
+    ::kill(static_cast<pid_t>(process.processId()), signal);
+    ASSERT_TRUE(process.waitForFinished(120000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 4) << process.readAllStandardError().toStdString();
+    EXPECT_EQ(QDir(QString::fromStdString(folder))
+                  .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+              QStringList{"_defaults.ini"});
+    EXPECT_EQ(PerFolderPreferences(folder).ReadLastDestination(), "Item 001");
+  }
+}
+
+// kill -9 leaves the claim; the next command takes it back: the name is
+// proposed and scanned again, given by name too, and its pages are told.
+TEST_F(CommandLineTest, TheNameOfAKilledScanIsTakenBack) {
+  const FileNameFormat items{RecurrenceType::Sequential, ItemType::Item,
+                             RelationType::BlankRelation, IndexType::Counter3};
+  ConfigureSane("read-delay true\nread-delay-duration 20000\n");
+  const std::string folder = MakeFolder("Killed", items, "Item 001");
+  QProcess victim;
+  victim.setProcessEnvironment(environment_);
+  victim.start(DOCKETEER_BINARY, {"scan", QString::fromStdString(folder), "--feeder", "--format",
+                                  "pdf", "--resolution", "75"});
+  const QString firstPage = QString::fromStdString(folder) + "Item 002/Page 001.jpg";
+  for (int i = 0; i < 600 && !QFileInfo::exists(firstPage); ++i)
+    victim.waitForFinished(100);
+  ASSERT_TRUE(QFileInfo::exists(firstPage));
+  ::kill(static_cast<pid_t>(victim.processId()), SIGKILL);
+  victim.waitForFinished();
+  ASSERT_TRUE(QFileInfo::exists(QString::fromStdString(folder) + "Item 002.pdf"));
+  ConfigureSane();
+  // The page folder keeps its pages and holds its number; the empty placeholder goes.
+  const CommandRun next = Run({"next-name", QString::fromStdString(folder)});
+  EXPECT_EQ(next.out.trimmed(), "Item 003");
+  EXPECT_TRUE(next.err.contains(firstPage.left(firstPage.lastIndexOf('/')).toUtf8()))
+      << next.err.toStdString();
+  EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(folder) + "Item 002.pdf"));
+  // A claim without pages gives its very name back.
+  ASSERT_EQ(Scan(folder, {"--format", "jpeg"}).exitCode, 0);
+  const std::string placeholder = folder + "Item 004.jpg";
+  ClaimOwner gone = ThisProcess();
+  gone.bootId = "a boot before";
+  gone.finalFile = "Item 004.jpg";
+  ASSERT_EQ(ClaimRecords::Create(folder + ".Item 004.claim", gone), 0);
+  QFile(QString::fromStdString(placeholder)).open(QIODevice::WriteOnly);
+  const CommandRun again = Scan(folder, {"--format", "jpeg", "--name", "Item 004"});
+  EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
+  EXPECT_GT(QFileInfo(QString::fromStdString(placeholder)).size(), 0);
 }
 
 TEST_F(CommandLineTest, AFolderThatCannotBeWrittenExitsThreeWithTheReason) {
@@ -213,6 +261,34 @@ TEST_F(CommandLineTest, BadUsageExitsOneWithOneLine) {
   EXPECT_TRUE(run.err.startsWith("docketeer: ")) << run.err.toStdString();
   EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
   EXPECT_TRUE(run.out.isEmpty());
+}
+
+// What the scanner cannot do is refused at once, as bad usage, before any
+// page: a size beyond its glass, a resolution beyond its range, no size at all.
+TEST_F(CommandLineTest, WhatTheScannerCannotDoIsRefusedAtOnce) {
+  ConfigureSane("geometry_max 300.0\n");  // a glass of 11.81 x 11.81 in
+  const QString catalogue =
+      root_.filePath("common/Ferncastle/Docketeer 2.0/Shared/DocumentSizes.txt");
+  QFile file(catalogue);
+  ASSERT_TRUE(file.open(QIODevice::Append));
+  file.write("0 0 Nothing\r\n");
+  file.close();
+  const struct {
+    QStringList options;
+    const char* told;
+  } cases[] = {
+      {{"--size", "Legal"}, "larger than the scanner's glass (11.81 x 11.81 in)"},
+      {{"--size", "Letter", "--resolution", "2400"}, "from 1 to 1200 dpi"},
+      {{"--size", "Nothing"}, "0.00 x 0.00 in"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options.join(' ').toStdString());
+    const CommandRun run = Run(QStringList{"scan", ArchivePath(""), "--name", "Doc"} + c.options);
+    EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(c.told)) << run.err.toStdString();
+    EXPECT_EQ(QDir(ArchivePath("")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+              QStringList());
+  }
 }
 
 TEST_F(CommandLineTest, PagesCombineIntoATiffThatConvertsIntoAPdf) {

@@ -46,15 +46,16 @@ TEST_F(BlankPageKeeperTest, PagesSetAsideEarlierUnderTheSameNameAreKept) {
   EXPECT_TRUE(trashed_.empty());
 }
 
-TEST_F(BlankPageKeeperTest, APageTheTrashRefusesStaysWhereItWas) {
+TEST_F(BlankPageKeeperTest, APageNoTrashTakesIsKeptBesideTheDocument) {
   trashSucceeds_ = false;
   BlankPageKeeper keeper(Trash());
   keeper.StartDocument(Folder(), "Doc", false);
   const std::string page = Write("Doc.png", "blank");
-  EXPECT_FALSE(keeper.SetAside(page));
-  EXPECT_EQ(Read(page), "blank");
-  EXPECT_EQ(keeper.Count(), 0);
-  EXPECT_TRUE(keeper.Notice().empty());
+  EXPECT_TRUE(keeper.SetAside(page));
+  EXPECT_FALSE(std::filesystem::exists(page));
+  EXPECT_EQ(Read(Folder() + "Doc (blank pages)/Blank page 001.png"), "blank");
+  EXPECT_EQ(keeper.Count(), 1);
+  EXPECT_EQ(keeper.Place(), Folder() + "Doc (blank pages)/");
   EXPECT_EQ(trashed_, std::vector<std::string>{page});
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,6 +21,7 @@ class FakeHost : public ScanWorkflowHost {
   void SaveFolderPreferences() override { ++saveFolderPreferencesCalls; }
   void ReloadFolderPreferences() override { ++reloadCalls; }
   void ShowPagesSetAside(const std::string& notice) override { notices.push_back(notice); }
+  std::optional<ScanAreaSize> GlassSize() const override { return glass; }
   void DocumentSaved(const std::string& path, const std::vector<std::string>& pageTexts) override {
     saved.emplace_back(path, pageTexts);
   }
@@ -27,6 +29,7 @@ class FakeHost : public ScanWorkflowHost {
   bool selected = true;
   std::string nameText = "Doc";
   ScanChoices choices;
+  std::optional<ScanAreaSize> glass;
   int selectSourceCalls = 0;
   std::vector<bool> focus;
   int saveSettingsCalls = 0;

@@ -187,20 +187,33 @@ TEST_F(ScanWorkflowTest, CombinedDocumentsHoldEveryPageOnce) {
 }
 
 TEST_F(ScanWorkflowTest, TheScanCommandStopsAtTheFirstFailedCheck) {
+  const DocumentSize letter("Letter", 8500, 11000);
+  const ScanAreaSize a4Glass{8268, 11693};
   struct Check {
     bool selected;
     bool sourceSelected;
     std::string name;
     PromptId message;
     std::vector<bool> focus;
+    DocumentSize size;
+    std::optional<ScanAreaSize> glass;
   };
   const Check checks[] = {
-      {false, true, "Doc", PromptId::NoDestinationSelected, {}},
-      {true, false, "Doc", PromptId::NoScanners, {}},
-      {true, true, "", PromptId::NoDestinationName, {false}},
-      {true, true, "a:b", PromptId::IllegalCharacters, {false}},
-      {true, true, "..", PromptId::DotName, {false}},
+      {false, true, "Doc", PromptId::NoDestinationSelected, {}, letter, {}},
+      {true, false, "Doc", PromptId::NoScanners, {}, letter, {}},
+      {true, true, "", PromptId::NoDestinationName, {false}, letter, {}},
+      {true, true, "a:b", PromptId::IllegalCharacters, {false}, letter, {}},
+      {true, true, "..", PromptId::DotName, {false}, letter, {}},
+      {true, true, "Doc", PromptId::NoDocumentSize, {}, DocumentSize("None", 0, 0), {}},
+      {true,
+       true,
+       "Doc",
+       PromptId::LargerThanGlass,
+       {},
+       DocumentSize("Legal", 8500, 14000),
+       a4Glass},
   };
+  const ScanChoices base = host_.choices;
   for (const Check& check : checks) {
     SCOPED_TRACE(static_cast<int>(check.message));
     source_.selected = check.sourceSelected;
@@ -208,6 +221,9 @@ TEST_F(ScanWorkflowTest, TheScanCommandStopsAtTheFirstFailedCheck) {
     host_ = FakeHost{};
     host_.selected = check.selected;
     host_.nameText = check.name;
+    host_.choices = base;
+    host_.choices.documentSize = check.size;
+    host_.glass = check.glass;
     Build();
     source_.requests.clear();
     workflow_->OnScanClicked();
@@ -216,6 +232,7 @@ TEST_F(ScanWorkflowTest, TheScanCommandStopsAtTheFirstFailedCheck) {
     EXPECT_EQ(host_.selectSourceCalls, check.sourceSelected ? 0 : 1);
     EXPECT_TRUE(source_.requests.empty());
     EXPECT_FALSE(workflow_->IsScanning());
+    EXPECT_FALSE(Exists("Doc.jpg"));  // nothing claimed
   }
 }
 

@@ -59,6 +59,28 @@ TEST_F(TwainApiTest, GetCapabilityReadsTheItemOfEveryContainerKind) {
   }
 }
 
+// What a source offers, as the resolutions a scan may ask for.
+TEST_F(TwainApiTest, OfferedItemsAreEveryItemOrTheBoundsOfARange) {
+  const struct {
+    const char* name;
+    FakeCapability container;
+    std::vector<TW_UINT32> expected;
+  } cases[] = {
+      {"one value", {TWON_ONEVALUE, TWTY_FIX32, {300}}, {300}},
+      {"enumeration", {TWON_ENUMERATION, TWTY_FIX32, {75, 150, 300}, 1}, {75, 150, 300}},
+      {"empty array", {TWON_ARRAY, TWTY_FIX32, {}}, {}},
+      {"range gives its bounds", {TWON_RANGE, TWTY_FIX32, {1, 1200, 1, 300, 300}}, {1, 1200}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Script().capabilities[ICAP_XRESOLUTION] = c.container;
+    std::vector<TW_UINT32> items{99};
+    EXPECT_EQ(api_->GetOfferedItems(&app_, &source_, ICAP_XRESOLUTION, TWTY_FIX32, items),
+              TWRC_SUCCESS);
+    EXPECT_EQ(items, c.expected);
+  }
+}
+
 TEST_F(TwainApiTest, GetCapabilityRaisesOnContainersItCannotRead) {
   Script().capabilities[kSomeCapability] = {TWON_ONEVALUE, TWTY_UINT16, {1}};
   TW_UINT32 value = 0;

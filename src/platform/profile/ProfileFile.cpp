@@ -61,6 +61,18 @@ std::optional<ProfileText> LoadProfile(const std::string& path) {
   return ProfileText(std::move(decoded));
 }
 
+bool CanStoreAll(const ProfileText& text, std::string_view section,
+                 const ProfileFile::KeyValues& values) {
+  for (const auto& [key, value] : values) {
+    if (!text.CanStore(section, key, value)) {
+      Log(LOG_LOCATION, "ProfileFile::WriteStrings(): [%.*s] %s cannot be stored; not written",
+          int(section.size()), section.data(), key.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {}
@@ -91,13 +103,10 @@ bool ProfileFile::WriteStrings(std::string_view section, const KeyValues& values
 
 bool ProfileFile::UpdateStrings(std::string_view section, KeyValues values,
                                 const Adjustment& adjust) const {
-  for (const auto& [key, value] : values) {
-    if (!IsSingleLineValue(value)) {
-      Log(LOG_LOCATION, "ProfileFile::WriteStrings(): %s holds a line break; not written",
-          key.c_str());
-      return false;
-    }
-  }
+  // Checked against an empty text first, so a bad name or line break is
+  // refused before the folder is locked.
+  if (!CanStoreAll(ProfileText(), section, values))
+    return false;
   // A link (which may come with an archive) must not redirect the write elsewhere.
   if (IsLink(path_))
     return false;
@@ -112,6 +121,9 @@ bool ProfileFile::UpdateStrings(std::string_view section, KeyValues values,
   ProfileText updated = *Text();
   if (adjust)
     adjust(updated, values);
+  // The file's own encoding decides what it can hold: UTF-16 takes no stray bytes.
+  if (!CanStoreAll(updated, section, values))
+    return false;
   for (const auto& [key, value] : values)
     updated.SetValue(section, key, value);
   std::string error;

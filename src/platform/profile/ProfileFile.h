@@ -30,7 +30,8 @@ class ProfileFile {
                        std::int32_t defaultValue) const;
 
   // Sets every pair in one rewrite. False when nothing was written, including
-  // a value that holds a line break (it would forge other keys).
+  // a pair the file cannot hold exactly (ProfileText::CanStore): a line break
+  // would forge other keys, stray bytes would turn into U+FFFD in UTF-16.
   using KeyValues = std::vector<std::pair<std::string, std::string>>;
   bool WriteStrings(std::string_view section, const KeyValues& values) const;
   bool WriteString(std::string_view section, std::string_view key, std::string_view value) const;

@@ -106,9 +106,15 @@ std::optional<std::string> ProfileText::Value(std::string_view section,
   return std::string(found->value.substr(0, found->value.find('\0')));
 }
 
+bool ProfileText::CanStore(std::string_view section, std::string_view key,
+                           std::string_view value) const {
+  return IsValidName(section) && IsValidName(key) && IsSingleLineValue(value) &&
+         CanEncodeText(section, encoding_) && CanEncodeText(key, encoding_) &&
+         CanEncodeText(value, encoding_);
+}
+
 void ProfileText::SetValue(std::string_view section, std::string_view key, std::string_view value) {
-  CheckPrecondition(CONTRACT_LOCATION, IsValidName(section) && IsValidName(key));
-  CheckPrecondition(CONTRACT_LOCATION, IsSingleLineValue(value));
+  CheckPrecondition(CONTRACT_LOCATION, CanStore(section, key, value));
   std::string line(key);
   line.append("=").append(value);
   if (const auto found = FindKey(section, key)) {

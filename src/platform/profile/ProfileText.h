@@ -24,7 +24,11 @@ class ProfileText {
   // The trimmed value, cut at a NUL byte; nothing when the key is absent.
   std::optional<std::string> Value(std::string_view section, std::string_view key) const;
 
-  // `value` must hold no line break or NUL (it would change other keys).
+  // True when SetValue can store the three exactly: names without blanks at
+  // either end and none of "=[];", no line break or NUL anywhere (it would
+  // forge other keys), and text a UTF-16 file can hold (valid UTF-8).
+  bool CanStore(std::string_view section, std::string_view key, std::string_view value) const;
+  // Only what CanStore accepts.
   void SetValue(std::string_view section, std::string_view key, std::string_view value);
 
   // The file's bytes in its own form, every line with its own line end. New

@@ -37,6 +37,14 @@ DecodedText DecodeTextFile(std::string_view bytes) {
   return {TextEncoding::Plain, std::string(bytes)};
 }
 
+bool CanEncodeText(std::string_view text, TextEncoding encoding) {
+  if (encoding != TextEncoding::Utf16Le && encoding != TextEncoding::Utf16Be)
+    return true;
+  // What is not UTF-8 comes back as U+FFFD, so only valid text survives the trip.
+  const QByteArray bytes = QString::fromUtf8(text.data(), qsizetype(text.size())).toUtf8();
+  return std::string_view(bytes.constData(), std::size_t(bytes.size())) == text;
+}
+
 std::string EncodeTextFile(std::string_view text, TextEncoding encoding) {
   switch (encoding) {
     case TextEncoding::Plain:

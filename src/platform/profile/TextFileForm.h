@@ -18,6 +18,9 @@ struct DecodedText {
 // Recognises a leading UTF-8 or UTF-16 byte order mark; without one the
 // bytes are taken as they are (UTF-8 or a single-byte code page).
 DecodedText DecodeTextFile(std::string_view bytes);
+// True when `text` survives EncodeTextFile in `encoding` unchanged: UTF-16
+// holds valid UTF-8 only; the other forms keep any bytes.
+bool CanEncodeText(std::string_view text, TextEncoding encoding);
 // The file's bytes for `text` in `encoding`, mark included.
 std::string EncodeTextFile(std::string_view text, TextEncoding encoding);
 

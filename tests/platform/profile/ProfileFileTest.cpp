@@ -103,10 +103,45 @@ TEST_F(ProfileFileTest, AFailedWriteLeavesTheOldFileWhole) {
   EXPECT_EQ(Entries(), QStringList{"_defaults.ini"});
 }
 
-TEST_F(ProfileFileTest, RefusesValuesWithLineBreaks) {
-  const ProfileFile file(PathOf("_defaults.ini"));
-  EXPECT_FALSE(file.WriteString("Settings", "LastDestination", "x\n[Settings]\nItemType=99"));
-  EXPECT_FALSE(QFile::exists(QString::fromStdString(file.Path())));
+// What the file cannot hold exactly is refused with false, never thrown and
+// never stored changed; the file stays as it was.
+TEST_F(ProfileFileTest, RefusesWhatItCannotStoreExactly) {
+  const std::string utf16 = std::string(
+      "\xff\xfe[\0S\0]\0\n\0A\0=\0"
+      "1\0\n\0",
+      18);
+  struct Case {
+    const char* name;
+    std::string before;  // the file's bytes; empty: no file
+    std::string section, key, value;
+    bool stored;
+  };
+  const Case cases[] = {
+      {"line break in value", "", "Settings", "LastDestination", "x\n[Settings]\nItemType=99",
+       false},
+      {"line feed in key", "", "Settings", "A\nB", "1", false},
+      {"bracket in section", "", "Set]tings", "A", "1", false},
+      {"empty key", "", "Settings", "", "1", false},
+      {"Latin-1 into UTF-16", utf16, "S", "B", "Geb\xe4ude", false},
+      {"Latin-1 key into UTF-16", utf16, "S", "\xe4", "1", false},
+      {"UTF-8 into UTF-16", utf16, "S", "B", "Geb\xc3\xa4ude", true},
+      {"Latin-1 into a plain file", "[S]\n", "S", "B", "Geb\xe4ude", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = PathOf("_defaults.ini");
+    QFile::remove(QString::fromStdString(path));
+    if (!c.before.empty())
+      WriteBytes(path, c.before);
+    const ProfileFile file(path);
+    EXPECT_EQ(file.WriteString(c.section, c.key, c.value), c.stored);
+    if (c.stored) {
+      EXPECT_EQ(ProfileFile(path).ReadString(c.section, c.key), c.value);
+    } else {
+      EXPECT_EQ(ReadBytes(path), c.before);
+      EXPECT_EQ(Entries(), c.before.empty() ? QStringList{} : QStringList{"_defaults.ini"});
+    }
+  }
 }
 
 TEST_F(ProfileFileTest, SomethingOtherThanAFileIsNeitherReadNorWritten) {

@@ -139,6 +139,9 @@ TEST(ProfileUpdate, RefusesTextThatWouldForgeOtherLines) {
   EXPECT_THROW(text.SetValue("Settings", "A", "x\r\n[Other]"), precondition_error);
   EXPECT_THROW(text.SetValue("Settings", "A=B", "x"), precondition_error);
   EXPECT_THROW(text.SetValue("Set]tings", "A", "x"), precondition_error);
+  EXPECT_FALSE(text.CanStore("Settings", "A\nB", "x"));
+  EXPECT_TRUE(text.CanStore("Settings", "A", "Geb\xe4ude"));
+  EXPECT_FALSE(ProfileText(Bytes("\xff\xfe")).CanStore("Settings", "A", "Geb\xe4ude"));
   EXPECT_EQ(text.ToString(), "");
 }
 

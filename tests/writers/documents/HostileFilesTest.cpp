@@ -230,6 +230,8 @@ TEST_F(HostileFiles, ATiffCutShortDoesNotExpandToFewerPages) {
   ASSERT_TRUE(QDir(folder_.path()).mkdir("pages"));
   EXPECT_EQ(writer.Expand(source, Path("pages"), "p%d.png", files, size), E_FAIL);
   EXPECT_NE(writer.GetErrorText().find("page 2"), std::string::npos) << writer.GetErrorText();
+  EXPECT_TRUE(files.empty());
+  EXPECT_TRUE(QDir(QString::fromStdString(Path("pages"))).isEmpty());  // page 1 went again
 }
 
 // Resolutions that would make a page thousands of inches wide (or overflow
