@@ -26,7 +26,8 @@ enum class PromptId {
   ScannerError,
   ScannerInitError,
   SaveFailed,
-  SavedWithoutText,  // a PDF whose pages could not be read
+  SavedWithoutText,   // a PDF whose pages could not be read
+  QuitWhileScanning,  // the window is closed during a scan
   // The archive commands.
   NoPagesFound,
   ExpandFailed,

@@ -25,6 +25,7 @@
 // scan), the settings snapshot and the choices of the selected folder. The
 // scan itself belongs to the workflow; this window shows and keeps choices.
 class ArchiveSearch;
+class QTimer;
 
 class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   Q_OBJECT
@@ -60,6 +61,7 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   void DestinationNameChanged(const std::string& name) override;
   void ShowPagesSetAside(const std::string& notice) override;
   void DocumentSaved(const std::string& path, const std::vector<std::string>& pageTexts) override;
+  void PageArrived(const void* dib, std::size_t size) override;
 
   TwainManager& ScanManager() { return scanManager_; }
   // Tests answer the next-page dialog and watch the viewer through these;
@@ -76,6 +78,8 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void done(int result) override;
+  // Closing while a scan runs asks first; a stop then closes once it ended.
+  void reject() override;
 
  private:
   void ConnectControls();
@@ -90,6 +94,11 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
 
   void UseWorkflow(ScanWorkflowSeams seams);
   void OnScanClicked();
+  void OnScanStep(ScanStep step, int pageNumber);
+  void OnScanStateChanged(ScanState to);
+  void ShowScanButtonAsStop(bool stop);
+  void RefreshRecognitionStatus();
+  void ClearScanStatus();
   void OnDestinationChanged();
   void OnNameFormatChanged();
   void OnDocumentSizeChanged();
@@ -107,6 +116,15 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   ArchiveSearch* search_ = nullptr;  // a child of the window
   ArchiveCommands archiveCommands_;
   bool initialised_ = false;
+
+  // The status line's state: the step under way and the document last saved.
+  QTimer* statusTimer_ = nullptr;
+  ScanStep step_ = ScanStep::Scanning;
+  int stepPage_ = 0;
+  std::string savedPath_;
+  int savedPages_ = 0;
+  bool stopAsked_ = false;
+  bool quitWhenIdle_ = false;
 
   bool showScannerUi_ = false;
   bool viewAfterSaving_ = true;

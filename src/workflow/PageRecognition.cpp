@@ -68,6 +68,10 @@ std::vector<std::string> PageRecognition::PageTexts(
   return texts;
 }
 
+int PageRecognition::CountFinished(const std::vector<std::string>& pageFiles) const {
+  return pool_ && !pageFiles.empty() ? pool_->CountFinished(pageFiles) : 0;
+}
+
 void PageRecognition::DocumentWritten(const std::vector<std::string>& pageFiles,
                                       Prompter& prompter) {
   if (!pool_)

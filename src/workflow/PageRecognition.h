@@ -33,6 +33,8 @@ class PageRecognition {
   // The recognised text of each page, words separated by blanks; nothing
   // unless every page was recognised. Call before DocumentWritten.
   std::vector<std::string> PageTexts(const std::vector<std::string>& pageFiles) const;
+  // How many of these pages are recognised (with or without text); never waits.
+  int CountFinished(const std::vector<std::string>& pageFiles) const;
   // After a document is written: forgets its pages and tells the user, once,
   // of a problem that kept every page from being read (a missing language).
   void DocumentWritten(const std::vector<std::string>& pageFiles, Prompter& prompter);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,6 +63,12 @@ class ScanWorkflowHost {
   // Tells how many blank pages of the document were set aside and where;
   // an empty notice clears the last one.
   virtual void ShowPagesSetAside(const std::string& notice) { (void)notice; }
+  // A page came from the scanner, before it is written: the scanner's bitmap
+  // (a DIB), valid only during the call.
+  virtual void PageArrived(const void* dib, std::size_t size) {
+    (void)dib;
+    (void)size;
+  }
   // A document is complete on disk: `pageTexts` holds the recognised text of
   // each page, or nothing when its pages were not recognised.
   virtual void DocumentSaved(const std::string& path, const std::vector<std::string>& pageTexts) {
