@@ -48,7 +48,8 @@ CFoliantDlg::CFoliantDlg(QWidget* parent)
   UseWorkflow(WindowWorkflowSeams(this, prompter_));
   ConnectControls();
   search_ = new ArchiveSearch(*this, controls_, [this](const std::string& path, int page) {
-    ViewFileAtPage(path, page, useDefaultViewer_, this);
+    if (!ViewFileAtPage(path, page, useDefaultViewer_, this))
+      ShowNoViewer(path);
   });
 }
 
@@ -192,6 +193,14 @@ void CFoliantDlg::done(int result) {
   if (initialised_)
     WriteWindowPlacement(PlacementOf(*this));
   QDialog::done(result);
+}
+
+// The desktop gives no sign when nothing opens a document; the window does.
+void CFoliantDlg::ShowNoViewer(const std::string& path) {
+  prompter_.ShowError(PromptId::Other,
+                      "No program could be started to open " + QString::fromStdString(path) +
+                          ".  Install a viewer for this kind of file, or open it from your "
+                          "file manager.");
 }
 
 // During a scan the button is the Stop button.

@@ -99,6 +99,7 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   void ShowScanButtonAsStop(bool stop);
   void RefreshRecognitionStatus();
   void ClearScanStatus();
+  void ShowNoViewer(const std::string& path);
   void OnDestinationChanged();
   void OnNameFormatChanged();
   void OnDocumentSizeChanged();

@@ -227,8 +227,8 @@ void CFoliantDlg::OnAbout() {
 void CFoliantDlg::ViewSelectedFile() {
   Log(LOG_LOCATION, "CFoliantDlg::ViewSelectedFile()");
   const std::string path = controls_.tree->GetSelectedPath();
-  if (controls_.tree->IsFile(path))
-    ViewFile(path, useDefaultViewer_, false, this);
+  if (controls_.tree->IsFile(path) && !ViewFile(path, useDefaultViewer_, false, this))
+    ShowNoViewer(path);
 }
 
 void CFoliantDlg::ExploreDestination() {
