@@ -69,6 +69,9 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   void SetScanWorkflowSeams(ScanWorkflowSeams seams);
   const ScanWorkflow& Workflow() const { return *workflow_; }
 
+  // Closing while a scan runs asks first; a stop then closes once it ended.
+  void reject() override;
+
   // The tree's archive commands, on its selection; each returns 1.
   int OnCombineToTiff();
   int ConvertToPdf(bool compressed);
@@ -78,8 +81,6 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void done(int result) override;
-  // Closing while a scan runs asks first; a stop then closes once it ended.
-  void reject() override;
 
  private:
   void ConnectControls();
