@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Takes a picture of the main window over a fresh default archive, under a
-# virtual X server with SANE's test backend as the scanner. With --search, a
-# few letters are filed into the archive and the picture shows the results of
-# a search typed into the window.
+# virtual X server with SANE's test backend as the scanner, after one page was
+# scanned into "Banks" (the status line under the buttons tells what was
+# saved). With --search, a few letters are filed into the archive and the
+# picture shows the results of a search typed into the window at its default size.
 #
 #   scripts/screenshot.sh [output.png]            (default: docs/main-window.png)
 #   scripts/screenshot.sh --search [output.png]   (default: docs/search-results.png)
@@ -18,7 +19,7 @@ default_name=main-window.png
 $search && default_name=search-results.png
 out=$(realpath -m "${1:-$DOCKETEER_TOP/docs/$default_name}")
 ensure_packages
-install_packages "${X_SESSION_PACKAGES[@]}" x11-apps netpbm ghostscript
+install_packages "${X_SESSION_PACKAGES[@]}" x11-apps netpbm ghostscript openbox
 build="$DOCKETEER_TOP/build/release"
 configure_and_build "$build" -DCMAKE_BUILD_TYPE=Release -DDOCKETEER_TESTS=OFF -DDOCKETEER_BENCH=OFF >&2
 
@@ -64,6 +65,10 @@ $search && screen=1600x900
 start_x_session "$WORK" "$screen"
 # No catalogue of the user's: the picture shows the default one.
 export DOCKETEER_COMMON_DATA="$WORK/common"
+# The scanned page is not shown in a viewer over the window.
+mkdir -p "$XDG_CONFIG_HOME/Ferncastle"
+printf '[Settings]\nViewAfterSaving=false\n' > "$XDG_CONFIG_HOME/Ferncastle/Docketeer.conf"
+openbox > /dev/null 2>&1 &
 "$build/bin/docketeer" > /dev/null 2>&1 &
 program=$!
 wait_for_window '^Docketeer'
@@ -72,12 +77,23 @@ window=$(xdotool search --onlyvisible --name '^Docketeer' | head -n 1)
 if $search; then
   file_sample_letters "$HOME/Documents/Docketeer"
   xdotool windowmove --sync "$window" 0 0
-  xdotool windowsize --sync "$window" 1560 760  # room for the results' text
   sleep 4  # the tree sees them and the index reads them
   xdotool windowfocus --sync "$window"
   xdotool key --window "$window" ctrl+f
   xdotool type --window "$window" --delay 120 "roof"
   sleep 1.5  # the results arrive and paint
+else
+  # One page into the first folder: select it by typing its name in the tree.
+  xdotool windowfocus --sync "$window"
+  xdotool mousemove --window "$window" 80 90 click 1
+  xdotool type --window "$window" --delay 80 "Banks"
+  sleep 0.5
+  xdotool key --window "$window" Return
+  for _ in $(seq 60); do
+    ls "$HOME/Documents/Docketeer/Banks/"*.* > /dev/null 2>&1 && break
+    sleep 0.5
+  done
+  sleep 1.5  # the status line and the page in the preview paint
 fi
 mkdir -p "$(dirname "$out")"
 xwd -silent -id "$window" | xwdtopnm 2> /dev/null | pnmtopng > "$out"

@@ -5,7 +5,10 @@
 // longest gap between two turns of the event loop (a 10 ms heartbeat) and the
 // peak resident memory of the process.
 //
-//   scan_window_batch <sheets> <dpi> [--fake <fake manager library>]
+//   scan_window_batch <sheets> <dpi> [--fake <fake manager library>] [--searchable]
+//
+// With --searchable each page's text is recognised while the batch goes on, as
+// a user's searchable PDF is.
 //
 // Over SANE (the script points SANE_CONFIG_DIR at the test backend) the feeder
 // runs dry after <sheets> sheets; with --fake, the fake manager makes <sheets>
@@ -75,8 +78,11 @@ int CountPdfPages(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const bool searchable = argc > 3 && std::string(argv[argc - 1]) == "--searchable";
+  if (searchable)
+    --argc;
   if (argc != 3 && !(argc == 5 && std::string(argv[3]) == "--fake")) {
-    std::fputs("usage: scan_window_batch <sheets> <dpi> [--fake <library>]\n", stderr);
+    std::fputs("usage: scan_window_batch <sheets> <dpi> [--fake <library>] [--searchable]\n", stderr);
     return 1;
   }
   const int sheets = std::atoi(argv[1]);
@@ -99,7 +105,7 @@ int main(int argc, char** argv) {
   settings.SetFileFormatType(FileFormatType::PdfCompressed);
   settings.SetViewAfterSaving(false);
   // Neither scanimage nor img2pdf reads the text of the pages.
-  settings.SetMakePdfSearchable(false);
+  settings.SetMakePdfSearchable(searchable);
   Prompt::SetResponder([](const PromptRequest& request) {
     std::fprintf(stderr, "asked: %s\n", qPrintable(request.text));
     return PromptAnswer::Ok;

@@ -30,6 +30,7 @@ enum class PromptId {
   SaveFailed,
   SavedWithoutText,      // a PDF whose pages could not be read
   InterruptedScanPages,  // a killed scan left its pages; subject: their folder
+  QuitWhileScanning,     // the window is closed during a scan
   // The archive commands.
   NoPagesFound,
   ExpandFailed,

@@ -46,13 +46,19 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
 
   auto* text = new QVBoxLayout;
   text->addLayout(header);
-  AddText(text, "Additional Resources Available Online:");
-  for (const char* line :
-       {"- Get more information about Docketeer", "- Read the FAQ (Frequently Asked Questions)",
-        "- Report a bug or make a suggestion", "- Get support via email",
-        "- Download the latest version of Docketeer"}) {
-    AddText(text, line);
-  }
+  // Only what a click leads to: the guide's sections and the web site.
+  guideLinks_ = AddText(text,
+                        "<a href=\"\">Read the user's guide</a><br>"
+                        "<a href=\"messages\">When something goes wrong</a>");
+  guideLinks_->setObjectName("guideLinks");
+  guideLinks_->setTextInteractionFlags(Qt::TextBrowserInteraction);
+  guideLinks_->setVisible(false);
+  connect(guideLinks_, &QLabel::linkActivated, this, [this](const QString& section) {
+    QUrl page = QUrl::fromLocalFile(guide_);
+    if (!section.isEmpty())
+      page.setFragment(section);
+    DesktopShell::Instance().OpenUrl(page);
+  });
   auto* link = AddText(text, "<a href=\"#\">Docketeer Web Site</a>");
   link->setObjectName("webSiteLink");
   link->setTextInteractionFlags(Qt::TextBrowserInteraction);
@@ -78,6 +84,11 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
 
 void CAboutDlg::OnInitDialog() {
   versionLabel_->setText(versionLabel_->text().replace("%s", kVersionText));
+}
+
+void CAboutDlg::SetGuide(const QString& indexFile) {
+  guide_ = indexFile;
+  guideLinks_->setVisible(!guide_.isEmpty());
 }
 
 QString CAboutDlg::WebSitePage() {

@@ -11,6 +11,10 @@ class CAboutDlg : public QDialog {
  public:
   explicit CAboutDlg(QWidget* parent = nullptr);
 
+  // The user's guide the help links open (its index page); without one the
+  // links are not shown.
+  void SetGuide(const QString& indexFile);
+
   // The web page the link opens: the configured base address followed by
   // "/Docketeer/index.htm".
   static QString WebSitePage();
@@ -21,4 +25,6 @@ class CAboutDlg : public QDialog {
   void OnViewDebugLogClicked();
 
   QLabel* versionLabel_ = nullptr;
+  QLabel* guideLinks_ = nullptr;
+  QString guide_;
 };

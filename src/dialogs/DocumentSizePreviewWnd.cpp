@@ -23,7 +23,15 @@ int MulDivTruncated(long long a, long long b, long long c) {
   return static_cast<int>(a * b / c);
 }
 
+// The glass as large as the client holds it whole: a glass wider than the
+// client's shape takes its width, any other its height.
 Box GlassBox(const QRect& client, int scannerWidth, int scannerHeight) {
+  if (static_cast<long long>(scannerWidth) * client.height() >
+      static_cast<long long>(client.width()) * scannerHeight) {
+    const int height = MulDivTruncated(scannerHeight, client.width(), scannerWidth);
+    const int top = client.top() + (client.height() - height) / 2;
+    return {client.left(), top, client.left() + client.width(), top + height};
+  }
   const int width = MulDivTruncated(scannerWidth, client.height(), scannerHeight);
   const int left = client.left() + (client.width() - width) / 2;
   return {left, client.top(), left + width, client.top() + client.height()};
@@ -74,6 +82,11 @@ void DocumentSizePreviewWnd::SetDocumentSize(int width, int height) {
   update();
 }
 
+void DocumentSizePreviewWnd::SetPage(const QImage& page) {
+  page_ = page;
+  update();
+}
+
 void DocumentSizePreviewWnd::SetOrigin(ScannerOrigin origin) {
   // Refused here rather than while painting, so the caller that passed it is the one named.
   const auto value = static_cast<std::int32_t>(origin);
@@ -113,6 +126,14 @@ void DocumentSizePreviewWnd::Paint(QPainter& painter, const QRect& client) const
   painter.setPen(QPen(QColor(255, 0, 0), 1));
   painter.setBrush(Qt::white);
   DrawBox(painter, geometry.document);
+  if (!page_.isNull()) {
+    // The page as scanned, inside the document's outline, kept to its own shape.
+    const QRect inside = geometry.document.adjusted(1, 1, -1, -1);
+    const QSize shown = page_.size().scaled(inside.size(), Qt::KeepAspectRatio);
+    const QRect target(inside.topLeft(), shown);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.drawImage(target, page_);
+  }
   painter.restore();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QRect>
 #include <QWidget>
 
@@ -19,6 +20,10 @@ class DocumentSizePreviewWnd : public QWidget {
   void SetScannerSize(int width, int height);
   void SetDocumentSize(int width, int height);
   void SetOrigin(ScannerOrigin origin);
+  // The page being scanned, or the last one scanned, drawn inside the
+  // document; a null image shows the empty document again.
+  void SetPage(const QImage& page);
+  const QImage& Page() const { return page_; }
 
   int ScannerWidth() const { return scannerWidth_; }
   int ScannerHeight() const { return scannerHeight_; }
@@ -50,4 +55,5 @@ class DocumentSizePreviewWnd : public QWidget {
   int documentWidth_ = 0;
   int documentHeight_ = 0;
   ScannerOrigin origin_ = ScannerOrigin::Unknown;
+  QImage page_;
 };

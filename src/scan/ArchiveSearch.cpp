@@ -16,8 +16,17 @@ ArchiveSearch::ArchiveSearch(QDialog& window, const MainWindowControls& controls
     : QObject(&window), service_(std::make_unique<SearchService>()) {
   panel_ = new SearchPanel(*service_, controls.destinationGroup);
   panel_->setObjectName("searchPanel");
-  if (auto* layout = qobject_cast<QVBoxLayout*>(controls.destinationGroup->layout()))
-    layout->insertWidget(0, panel_, 1);
+  auto* layout = qobject_cast<QVBoxLayout*>(controls.destinationGroup->layout());
+  if (layout != nullptr)
+    layout->insertWidget(0, panel_, 0);
+  CTreeFileCtrl* shownTree = controls.tree;
+  // While a search is shown its results take the tree's room; the tree comes
+  // back when the field is cleared. Without results the field takes one line.
+  connect(panel_, &SearchPanel::resultsShown, this, [this, layout, shownTree](bool shown) {
+    shownTree->setVisible(!shown);
+    if (layout != nullptr)
+      layout->setStretchFactor(panel_, shown ? 1 : 0);
+  });
   auto* shortcut = new QShortcut(QKeySequence::Find, &window);
   connect(shortcut, &QShortcut::activated, panel_, &SearchPanel::FocusField);
   CTreeFileCtrl* tree = controls.tree;

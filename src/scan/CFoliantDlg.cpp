@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 #include <exception>
 
 #include "core/DebugLog.h"
@@ -16,6 +17,8 @@
 #include "scan/ApplicationIcon.h"
 #include "scan/ArchiveSearch.h"
 #include "scan/DefaultHierarchy.h"
+#include "scan/PagePreview.h"
+#include "scan/ScanStatusLine.h"
 #include "scan/WindowPlacement.h"
 #include "scan/WindowSeams.h"
 #include "tree/CTreeFileCtrl.h"
@@ -25,6 +28,11 @@ namespace {
 
 const QString kScannerInitError = QStringLiteral(
     "Error initializing scanner.  Please check your connections and restart Docketeer.");
+const QString kQuitWhileScanning = QStringLiteral("A scan is in progress.  Stop it and quit?");
+const QString kNoScanner = QStringLiteral("No scanner found");
+constexpr int kStatusTickMs = 250;
+// The preview's copy of a page: enough for the preview at any window size.
+constexpr int kPreviewSide = 400;
 
 }  // namespace
 
@@ -34,10 +42,14 @@ CFoliantDlg::CFoliantDlg(QWidget* parent)
   setWindowTitle(QStringLiteral("Docketeer"));
   setSizeGripEnabled(true);
   controls_ = BuildMainWindowControls(this);
+  statusTimer_ = new QTimer(this);
+  statusTimer_->setInterval(kStatusTickMs);
+  connect(statusTimer_, &QTimer::timeout, this, &CFoliantDlg::RefreshRecognitionStatus);
   UseWorkflow(WindowWorkflowSeams(this, prompter_));
   ConnectControls();
   search_ = new ArchiveSearch(*this, controls_, [this](const std::string& path, int page) {
-    ViewFileAtPage(path, page, useDefaultViewer_, this);
+    if (!ViewFileAtPage(path, page, useDefaultViewer_, this))
+      ShowNoViewer(path);
   });
 }
 
@@ -50,7 +62,8 @@ void CFoliantDlg::SetScanWorkflowSeams(ScanWorkflowSeams seams) {
 void CFoliantDlg::UseWorkflow(ScanWorkflowSeams seams) {
   workflow_ = std::make_unique<ScanWorkflow>(*this, scanManager_, std::move(seams));
   connect(workflow_.get(), &ScanWorkflow::stateChanged, this,
-          [this](ScanState, ScanState to) { search_->SetScanning(to != ScanState::Idle); });
+          [this](ScanState, ScanState to) { OnScanStateChanged(to); });
+  connect(workflow_.get(), &ScanWorkflow::stepStarted, this, &CFoliantDlg::OnScanStep);
 }
 
 CFoliantDlg::~CFoliantDlg() {
@@ -75,6 +88,10 @@ void CFoliantDlg::ConnectControls() {
   connect(c.advancedSettings, &QPushButton::clicked, this, &CFoliantDlg::OnAdvancedSettings);
   connect(c.help, &QPushButton::clicked, this, &CFoliantDlg::OnHelp);
   connect(c.about, &QPushButton::clicked, this, &CFoliantDlg::OnAbout);
+  connect(c.status, &ScanStatusLine::pathChosen, this, [this](const std::string& path) {
+    controls_.tree->SelectPath(path, true);
+    controls_.tree->setFocus();
+  });
 }
 
 void CFoliantDlg::showEvent(QShowEvent* event) {
@@ -111,6 +128,8 @@ void CFoliantDlg::InitializeScanManager() {
   qApp->installEventFilter(this);
   if (!ready)
     Prompt::ShowError(this, PromptId::ScannerInitError, kScannerInitError);
+  else if (!scanManager_.IsDataSourceSelected())
+    controls_.status->ShowText(kNoScanner);
 }
 
 void CFoliantDlg::CreateDefaultHierarchyWhenNew() {
@@ -150,22 +169,62 @@ void CFoliantDlg::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
+  // Escape stops a scan, as the Stop button does; without one it closes.
+  if (key == Qt::Key_Escape && workflow_->IsScanning()) {
+    event->accept();
+    workflow_->Stop();
+    return;
+  }
   QDialog::keyPressEvent(event);
+}
+
+void CFoliantDlg::reject() {
+  if (!workflow_->IsScanning()) {
+    QDialog::reject();
+    return;
+  }
+  if (quitWhenIdle_ || !prompter_.AskYesNo(PromptId::QuitWhileScanning, kQuitWhileScanning))
+    return;
+  quitWhenIdle_ = true;
+  stopAsked_ = workflow_->Stop() || stopAsked_;
 }
 
 void CFoliantDlg::done(int result) {
   if (initialised_)
-    WriteWindowPlacement(frameGeometry());
+    WriteWindowPlacement(PlacementOf(*this));
   QDialog::done(result);
 }
 
+// The desktop gives no sign when nothing opens a document; the window does.
+void CFoliantDlg::ShowNoViewer(const std::string& path) {
+  prompter_.ShowError(PromptId::Other,
+                      "No program could be started to open " + QString::fromStdString(path) +
+                          ".  Install a viewer for this kind of file, or open it from your "
+                          "file manager.");
+}
+
+// During a scan the button is the Stop button.
 void CFoliantDlg::OnScanClicked() {
+  if (workflow_->IsScanning()) {
+    stopAsked_ = workflow_->Stop() || stopAsked_;
+    return;
+  }
+  ClearScanStatus();
+  stopAsked_ = false;
   workflow_->OnScanClicked();
 }
 
 void CFoliantDlg::DocumentSaved(const std::string& path,
                                 const std::vector<std::string>& pageTexts) {
   search_->DocumentSaved(path, pageTexts);
+  statusTimer_->stop();
+  savedPath_ = path;
+  savedPages_ = step_ == ScanStep::Combining ? stepPage_ : 1;
+  controls_.status->ShowSaved(savedPath_, savedPages_, workflow_->PagesSetAside());
+}
+
+void CFoliantDlg::PageArrived(const void* dib, std::size_t size) {
+  controls_.preview->SetPage(PagePreview(dib, size, kPreviewSide));
 }
 
 int CFoliantDlg::PageNumber() const {

@@ -25,6 +25,7 @@
 // scan), the settings snapshot and the choices of the selected folder. The
 // scan itself belongs to the workflow; this window shows and keeps choices.
 class ArchiveSearch;
+class QTimer;
 
 class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   Q_OBJECT
@@ -61,12 +62,16 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   void ShowPagesSetAside(const std::string& notice) override;
   std::optional<ScanAreaSize> GlassSize() const override;
   void DocumentSaved(const std::string& path, const std::vector<std::string>& pageTexts) override;
+  void PageArrived(const void* dib, std::size_t size) override;
 
   TwainManager& ScanManager() { return scanManager_; }
   // Tests answer the next-page dialog and watch the viewer through these;
   // seams left empty are the window's own.
   void SetScanWorkflowSeams(ScanWorkflowSeams seams);
   const ScanWorkflow& Workflow() const { return *workflow_; }
+
+  // Closing while a scan runs asks first; a stop then closes once it ended.
+  void reject() override;
 
   // The tree's archive commands, on its selection; each returns 1.
   int OnCombineToTiff();
@@ -91,6 +96,12 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
 
   void UseWorkflow(ScanWorkflowSeams seams);
   void OnScanClicked();
+  void OnScanStep(ScanStep step, int pageNumber);
+  void OnScanStateChanged(ScanState to);
+  void ShowScanButtonAsStop(bool stop);
+  void RefreshRecognitionStatus();
+  void ClearScanStatus();
+  void ShowNoViewer(const std::string& path);
   void OnDestinationChanged();
   void OnNameFormatChanged();
   void OnDocumentSizeChanged();
@@ -108,6 +119,15 @@ class CFoliantDlg : public QDialog, public ScanWorkflowHost {
   ArchiveSearch* search_ = nullptr;  // a child of the window
   ArchiveCommands archiveCommands_;
   bool initialised_ = false;
+
+  // The status line's state: the step under way and the document last saved.
+  QTimer* statusTimer_ = nullptr;
+  ScanStep step_ = ScanStep::Scanning;
+  int stepPage_ = 0;
+  std::string savedPath_;
+  int savedPages_ = 0;
+  bool stopAsked_ = false;
+  bool quitWhenIdle_ = false;
 
   bool showScannerUi_ = false;
   bool viewAfterSaving_ = true;

@@ -143,6 +143,8 @@ void CFoliantDlg::UpdateTitleAndPreview() {
 
 void CFoliantDlg::OnDestinationChanged() {
   Log(LOG_LOCATION, "CFoliantDlg::OnDestinationChanged()");
+  if (!workflow_->IsScanning())
+    ClearScanStatus();
   LoadFolderPreferences();
   UpdateControls();
 }
@@ -218,14 +220,15 @@ void CFoliantDlg::OnHelp() {
 void CFoliantDlg::OnAbout() {
   Log(LOG_LOCATION, "CFoliantDlg::OnAbout()");
   CAboutDlg about(this);
+  about.SetGuide(FindHelpIndex());
   about.exec();
 }
 
 void CFoliantDlg::ViewSelectedFile() {
   Log(LOG_LOCATION, "CFoliantDlg::ViewSelectedFile()");
   const std::string path = controls_.tree->GetSelectedPath();
-  if (controls_.tree->IsFile(path))
-    ViewFile(path, useDefaultViewer_, false, this);
+  if (controls_.tree->IsFile(path) && !ViewFile(path, useDefaultViewer_, false, this))
+    ShowNoViewer(path);
 }
 
 void CFoliantDlg::ExploreDestination() {
@@ -250,11 +253,6 @@ bool CFoliantDlg::IsDestinationSelected() const {
 
 std::string CFoliantDlg::DestinationNameText() const {
   return controls_.destinationName->text().toStdString();
-}
-
-void CFoliantDlg::ShowPagesSetAside(const std::string& notice) {
-  controls_.setAsideNotice->setText(Text(notice));
-  controls_.setAsideNotice->setVisible(!notice.empty());
 }
 
 void CFoliantDlg::SelectSource() {
@@ -297,4 +295,3 @@ void CFoliantDlg::DestinationNameChanged(const std::string& name) {
   proposedName_ = name;
   controls_.destinationName->setText(QString::fromStdString(name));
 }
-

@@ -15,6 +15,7 @@
 #include <iterator>
 
 #include "dialogs/DocumentSizePreviewWnd.h"
+#include "scan/ScanStatusLine.h"
 #include "tree/CTreeFileCtrl.h"
 
 namespace {
@@ -94,10 +95,7 @@ QGroupBox* BuildScanGroup(MainWindowControls& c) {
   c.skipBlank = Named(new QCheckBox(QStringLiteral("Set aside &blank pages")), "skipBlankCheck");
   c.upright = Named(new QCheckBox(QStringLiteral("Turn pages &upright")), "uprightCheck");
   c.deskew = Named(new QCheckBox(QStringLiteral("Strai&ghten pages")), "deskewCheck");
-  c.setAsideNotice = Named(new QLabel, "setAsideNotice");
-  c.setAsideNotice->setWordWrap(true);
-  c.setAsideNotice->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  c.setAsideNotice->setVisible(false);
+  c.status = new ScanStatusLine;
   c.showScannerUi =
       Named(new QCheckBox(QStringLiteral("Show manufacturer's &configuration dialog")),
             "showScannerUiCheck");
@@ -126,7 +124,7 @@ QGroupBox* BuildScanGroup(MainWindowControls& c) {
   auto* layout = new QVBoxLayout(c.scanGroup);
   layout->addLayout(top);
   layout->addLayout(buttons);
-  layout->addWidget(c.setAsideNotice);
+  layout->addWidget(c.status);
   return c.scanGroup;
 }
 

@@ -10,6 +10,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class ScanStatusLine;
 
 // The controls of the main window in its three numbered groups, built and
 // laid out once; the window keeps the pointers and fills the controls.
@@ -36,8 +37,8 @@ struct MainWindowControls {
   QPushButton* advancedSettings = nullptr;
   QPushButton* help = nullptr;
   QPushButton* about = nullptr;
-  // How many blank pages the last document set aside, and where.
-  QLabel* setAsideNotice = nullptr;
+  // What the scan does now, how it ended, and the notices of the last scan.
+  ScanStatusLine* status = nullptr;
 };
 
 // Builds the controls into `window`: the tree and the size list take the

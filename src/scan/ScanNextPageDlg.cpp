@@ -15,6 +15,8 @@ ScanNextPageDlg::ScanNextPageDlg(QWidget* parent) : QDialog(parent) {
   AddChoiceButton("&Cancel Scan", "cancelScanButton", CANCEL_SCAN);
   AddChoiceButton("&Done Scanning Document", "doneScanningButton", DONE_SCANNING);
   scanButton_->setDefault(true);
+  // The window system draws the title in the frame: the dialog keeps room for it.
+  setMinimumWidth(fontMetrics().horizontalAdvance(windowTitle()) + 160);
 }
 
 QPushButton* ScanNextPageDlg::AddChoiceButton(const QString& text, const QString& objectName,
@@ -54,7 +56,8 @@ void ScanNextPageDlg::OnInitDialog() {
   // There is nothing to rescan before the first page.
   rescanButton_->setEnabled(pageNumber_ != 1);
   scanButton_->setText(QString("&Scan Page %1").arg(pageNumber_));
-  rescanButton_->setText(QString("&Rescan Page %1").arg(pageNumber_ - 1));
+  rescanButton_->setText(pageNumber_ == 1 ? QString("&Rescan Last Page")
+                                          : QString("&Rescan Page %1").arg(pageNumber_ - 1));
   scanButton_->setFocus();
 }
 

@@ -1,12 +1,12 @@
 #include "scan/WindowPlacement.h"
 
-#include "viewer/WorkArea.h"
-
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
 #include <QWidget>
 #include <algorithm>
+
+#include "viewer/WorkArea.h"
 
 namespace {
 
@@ -26,6 +26,19 @@ bool CanPlaceWindows() {
   return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
+QSize MinimumOf(const QWidget& window) {
+  return window.minimumSize().expandedTo(window.minimumSizeHint());
+}
+
+// The frame the window system draws around the client area; none before the
+// window is first mapped.
+QMargins FrameOf(const QWidget& window) {
+  const QRect frame = window.frameGeometry();
+  const QRect client = window.geometry();
+  return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+          frame.bottom() - client.bottom()};
+}
+
 }  // namespace
 
 WindowPlacement ReadWindowPlacement() {
@@ -34,12 +47,51 @@ WindowPlacement ReadWindowPlacement() {
           ReadNumber(store, kHeight)};
 }
 
-void WriteWindowPlacement(const QRect& frame) {
+void WriteWindowPlacement(const WindowPlacement& placement) {
   QSettings store;
-  store.setValue(kXPosition, frame.left());
-  store.setValue(kYPosition, frame.top());
-  store.setValue(kWidth, frame.width());
-  store.setValue(kHeight, frame.height());
+  store.setValue(kXPosition, placement.x);
+  store.setValue(kYPosition, placement.y);
+  store.setValue(kWidth, placement.width);
+  store.setValue(kHeight, placement.height);
+}
+
+WindowPlacement PlacementOf(QPoint frameTopLeft, QSize clientSize, QSize minimum) {
+  const QSize size = clientSize.expandedTo(minimum);
+  return {frameTopLeft.x(), frameTopLeft.y(), size.width(), size.height()};
+}
+
+WindowPlacement PlacementOf(const QWidget& window) {
+  if (window.isMaximized() || window.isMinimized() || window.isFullScreen()) {
+    // The normal geometry is the client area; its frame adds the same margins.
+    const QRect normal = window.normalGeometry();
+    const QMargins frame = FrameOf(window);
+    return PlacementOf(normal.topLeft() - QPoint(frame.left(), frame.top()), normal.size(),
+                       MinimumOf(window));
+  }
+  return PlacementOf(window.frameGeometry().topLeft(), window.size(), MinimumOf(window));
+}
+
+RestoredPlacement PlaceWithin(const WindowPlacement& placement, const QList<QRect>& areas,
+                              const QMargins& frame, QSize minimum, RestoredPlacement current) {
+  if (!placement.HasPosition())
+    return current;
+  QSize client =
+      placement.HasSize() ? QSize(placement.width, placement.height) : current.clientSize;
+  client = client.expandedTo(minimum);
+  const QSize extra(frame.left() + frame.right(), frame.top() + frame.bottom());
+  QRect outer(QPoint(placement.x, placement.y), client + extra);
+  const QRect workArea = NearestArea(areas, outer);
+  if (workArea.isEmpty())
+    return {outer.topLeft(), client};
+  // A window larger than the screen would lose its title bar past the top or
+  // left edge; it is made to fit first, as far as its minimum allows.
+  client = client.boundedTo(workArea.size() - extra).expandedTo(minimum);
+  outer.setSize(client + extra);
+  outer = FitRectToArea(outer, workArea);
+  // Even a window that cannot shrink that far keeps its title bar reachable.
+  outer.moveTopLeft(
+      QPoint(std::max(outer.left(), workArea.left()), std::max(outer.top(), workArea.top())));
+  return {outer.topLeft(), client};
 }
 
 void RestoreWindowPlacement(QWidget& window, const WindowPlacement& placement) {
@@ -48,22 +100,9 @@ void RestoreWindowPlacement(QWidget& window, const WindowPlacement& placement) {
   QList<QRect> areas;
   for (const QScreen* screen : QGuiApplication::screens())
     areas.append(screen->availableGeometry());
-  // The frame around the client area, as the window system adds it.
-  const QSize frameExtra = window.frameGeometry().size() - window.geometry().size();
-  QSize size = placement.HasSize() ? QSize(placement.width, placement.height)
-                                   : window.frameGeometry().size();
-  QRect frame(QPoint(placement.x, placement.y), size);
-  const QRect workArea = NearestArea(areas, frame);
-  if (workArea.isEmpty())
-    return;
-  // A window larger than the screen would lose its title bar past the top or
-  // left edge; it is made to fit first.
-  size = size.boundedTo(workArea.size());
-  frame.setSize(size);
-  frame = FitRectToArea(frame, workArea);
-  // Even a window that cannot shrink that far keeps its title bar reachable.
-  frame.moveTopLeft(
-      QPoint(std::max(frame.left(), workArea.left()), std::max(frame.top(), workArea.top())));
-  window.resize(size - frameExtra);
-  window.move(frame.topLeft());
+  const RestoredPlacement placed = PlaceWithin(placement, areas, FrameOf(window), MinimumOf(window),
+                                               {window.frameGeometry().topLeft(), window.size()});
+  // A top-level window's move() places its frame, resize() its client area.
+  window.resize(placed.clientSize);
+  window.move(placed.frameTopLeft);
 }

@@ -19,7 +19,8 @@ struct MenuEntry {
 constexpr MenuEntry kMenu[] = {
     {TreeCommand::Open, "&Open", "openAction"},
     {TreeCommand::Rename, "&Rename", "renameAction"},
-    {TreeCommand::Delete, "&Delete", "deleteAction"},
+    // Shift+Delete deletes for good, after a question; the menu's command never does.
+    {TreeCommand::Delete, "&Move to Trash", "deleteAction"},
     {TreeCommand::Open, nullptr, nullptr},
     {TreeCommand::NewSubfolder, "New &Subfolder", "newSubfolderAction"},
     {TreeCommand::NewRootFolder, "&New Root Folder", "newRootFolderAction"},

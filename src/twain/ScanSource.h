@@ -31,6 +31,11 @@ class ScanSource : public QObject {
   // beyond that stays with the source until TakeImages, so a fast feeder
   // cannot fill memory while the pages before are written.
   virtual void SetHeldPageLimit(std::size_t pages) = 0;
+  // Stops the scan under way through the source's own cancel: a page read but
+  // not handed over is dropped, pages held stay held. The scan then ends as
+  // any other: scanComplete when it delivered a page, scanCancelled when not.
+  // False when no scan was under way.
+  virtual bool CancelScan() = 0;
 
  signals:
   // One more page is held; TakeImages hands it over.

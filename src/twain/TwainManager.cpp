@@ -57,6 +57,25 @@ void TwainManager::StartScan(const ScanRequest& request) {
   }
 }
 
+// Disabling the source is the manager's way to stop a batch: the source
+// cancels the device and forgets the pages it has not handed over.
+bool TwainManager::CancelScan() {
+  if (!IsDataSourceEnabled() || deferredEndScan_ || deferredCloseDataSource_)
+    return false;
+  Log(LOG_LOCATION, "TwainManager::CancelScan(): after %d pages", pagesThisScan_);
+  transferWaiting_ = false;
+  try {
+    ResetDataSource();
+  } catch (const std::exception&) {
+    Log(LOG_LOCATION, "TwainManager::CancelScan(): Caught exception");
+  }
+  if (pagesThisScan_ > 0)
+    NotifyComplete();
+  else
+    NotifyCancelled();
+  return true;
+}
+
 bool TwainManager::IsSourceBusy() {
   ProcessDeferredTasks();
   return IsDataSourceEnabled();

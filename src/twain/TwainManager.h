@@ -35,6 +35,7 @@ class TwainManager : public ScanSource, public TwainHelper {
   // A transfer that waited for room (see SetHeldPageLimit) runs now.
   std::vector<TW_HANDLE> TakeImages() override;
   void SetHeldPageLimit(std::size_t pages) override { heldPageLimit_ = pages; }
+  bool CancelScan() override;
 
   // True when `message` was the source's own event and needs no further handling.
   bool PreTranslateMessage(QEvent* message);

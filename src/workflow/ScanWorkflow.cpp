@@ -124,6 +124,24 @@ void ScanWorkflow::OnScanClicked() {
 // A second scan command while the source is still busy would pull the source
 // away from the pages it is delivering; it is refused. A source whose window
 // the user closed tells nobody, so its pending end is carried out here first.
+bool ScanWorkflow::Stop() {
+  if (stopping_ || (state_ != ScanState::Scanning && state_ != ScanState::Saving))
+    return false;
+  Log(LOG_LOCATION, "ScanWorkflow::Stop(): after %d pages", static_cast<int>(scannedPages_.size()));
+  stopping_ = source_.CancelScan();
+  return stopping_;
+}
+
+// A stopped scan keeps what it wrote and asks nothing: the pages stay in the
+// document's folder, the name is given back unless a page took it.
+void ScanWorkflow::EndStopped() {
+  Log(LOG_LOCATION, "ScanWorkflow::EndStopped(): %d pages kept",
+      static_cast<int>(scannedPages_.size()));
+  stopping_ = false;
+  claim_.Release();
+  ReportPagesSetAside();
+}
+
 bool ScanWorkflow::RefuseWhileScanning() {
   if (state_ == ScanState::Idle)
     return false;
@@ -247,6 +265,8 @@ void ScanWorkflow::StartDocument() {
   }
   pageNumber_ = 1;
   scannedPages_.clear();
+  wroteDocument_ = false;
+  stopping_ = false;
   createdDocumentFolder_ = claim_.CreatedFolder();
   StartCleanup();
 }
@@ -284,6 +304,7 @@ void ScanWorkflow::StartScanningPage() {
   Log(LOG_LOCATION, "pixelType_ = %d", static_cast<int>(choices_.pixelType));
   Move(ScanEvent::Start);
   pagesThisScan_ = 0;
+  emit stepStarted(ScanStep::Scanning, pageNumber_);
   source_.StartScan(ScanRequest{choices_.documentSize.Width(), choices_.documentSize.Height(),
                                 choices_.resolution, choices_.pixelType, choices_.showScannerUi,
                                 choices_.feeder});
@@ -343,6 +364,10 @@ void ScanWorkflow::OnScanComplete() {
   }
   SaveScannedPages();
   Move(ScanEvent::Ended);
+  if (stopping_) {
+    EndStopped();
+    return;
+  }
   const bool isSinglePage = !choices_.isMultiPageDocument;
   if (choices_.isMultiPageDocument || Paths().IsContainerFormat()) {
     Log(LOG_LOCATION, "CFoliantDlg::OnScanComplete(): isMultiPageDocument_ or IsContainerFormat()");
@@ -380,7 +405,9 @@ int ScanWorkflow::ChooseNextPage() {
   if (!choices_.isMultiPageDocument)
     return DONE_SCANNING;
   Log(LOG_LOCATION, "CFoliantDlg::OnScanComplete(): isMultiPageDocument_");
-  const int choice = seams_.chooseNextPage(pageNumber_);
+  // The pages the document holds, not the pages scanned: a page set aside
+  // as blank is no page of it.
+  const int choice = seams_.chooseNextPage(static_cast<int>(scannedPages_.size()) + 1);
   CheckPostcondition(CONTRACT_LOCATION, choice >= SCAN_NEXT_PAGE && choice <= DONE_SCANNING);
   return choice;
 }
@@ -389,6 +416,10 @@ void ScanWorkflow::OnScanCancelled() {
   if (!TakeOutcome(ScanEvent::Cancelled))
     return;
   Log(LOG_LOCATION, "CFoliantDlg::OnScanCancelled()");
+  if (stopping_) {
+    EndStopped();
+    return;
+  }
   if (!scannedPages_.empty())
     AskToDeletePages();
   claim_.Release();
@@ -446,6 +477,8 @@ int ScanWorkflow::SaveOfferedPages() {
 void ScanWorkflow::SaveScannedPage(TW_HANDLE image) {
   Log(LOG_LOCATION, "CFoliantDlg::SaveScannedPage()");
   CheckPrecondition(CONTRACT_LOCATION, image != nullptr);
+  host_.PageArrived(GlobalLock(image), GlobalSize(image));
+  GlobalUnlock(image);
   const DocumentPaths paths = Paths();
   if (paths.HasPageFiles())
     CreateDocumentFolder();
@@ -496,6 +529,7 @@ std::unique_ptr<WriteWorker> ScanWorkflow::MakeWorker(FileFormatType format) con
 }
 
 bool ScanWorkflow::WritePage(TW_HANDLE image, const std::string& path, FileFormatType format) {
+  emit stepStarted(ScanStep::Saving, pageNumber_);
   auto worker = MakeWorker(format);
   AppSettings settings;
   worker->SetProgressCaption("Saving...");
@@ -511,6 +545,7 @@ bool ScanWorkflow::WritePage(TW_HANDLE image, const std::string& path, FileForma
   if (SetAsideIfBlank(path))
     return false;
   recognition_.PageSaved(choices_.fileFormatType, path);
+  wroteDocument_ = true;
   // A page file that is not combined afterwards is a document of its own.
   if (!Paths().HasPageFiles() || !IsMultiPageFormat(choices_.fileFormatType))
     host_.DocumentSaved(path, {});
@@ -526,6 +561,7 @@ void ScanWorkflow::CombineScannedPages() {
   }
   const std::string target = paths.GetCombinedPath();
   const DocumentSize& size = choices_.documentSize;
+  emit stepStarted(ScanStep::Combining, static_cast<int>(scannedPages_.size()));
   auto worker = MakeWorker(choices_.fileFormatType);
   AppSettings settings;
   worker->SetProgressCaption("Combining...");
@@ -554,6 +590,9 @@ void ScanWorkflow::FinishDocument() {
       !IsTiffFormat(choices_.fileFormatType) && !Paths().IsContainerFormat())
     RemoveDestinationFolder(GetDocumentFolder(), scannedPages_);
   host_.SaveSettings();
+  // A scan that wrote nothing (its only page set aside as blank) used no name.
+  if (!wroteDocument_)
+    return;
   host_.SaveFolderPreferences();
   if (choices_.updateDestinationAfterScanning)
     host_.ReloadFolderPreferences();

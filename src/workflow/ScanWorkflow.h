@@ -37,6 +37,13 @@ struct ScanWorkflowSeams {
   BlankPageKeeper::Trasher trash;
 };
 
+// The step under way, for a front end's status line.
+enum class ScanStep {
+  Scanning,   // the source reads page `pageNumber`
+  Saving,     // page `pageNumber` is written
+  Combining,  // the pages are combined into the document
+};
+
 // The document in progress and the scan command's steps: validation,
 // one page scan at a time, the scan source's notifications, saving each page
 // as it arrives, the page loop, combining and finishing the document. Every
@@ -49,12 +56,20 @@ class ScanWorkflow : public QObject {
   ~ScanWorkflow() override;
 
   void OnScanClicked();
+  // Stops the scan under way through the source's own cancel. The pages
+  // already written stay in the document's folder as they are, uncombined,
+  // and nothing is asked; false when no page scan was under way.
+  bool Stop();
+  // A stop was asked for and the scan has not ended yet.
+  bool IsStopping() const { return stopping_; }
 
   // A page scan was started and its outcome is not handled yet.
   bool IsScanning() const { return state_ != ScanState::Idle; }
   // The number the next saved page gets.
   int PageNumber() const { return pageNumber_; }
   const std::vector<std::string>& ScannedPages() const { return scannedPages_; }
+  // How many of the document's pages so far have their text recognised.
+  int PagesRecognised() const { return recognition_.CountFinished(scannedPages_); }
   // Blank pages of the document in progress, or of the last one, set aside.
   int PagesSetAside() const { return blankPages_.Count(); }
   // Pages of the document in progress whose text is recognised; -1 when no
@@ -79,6 +94,9 @@ class ScanWorkflow : public QObject {
   // workflow is in; a page scan that ends and starts the next inside one
   // notification is no move.
   void stateChanged(ScanState from, ScanState to);
+  // A step began; told as it begins, inside the handling of the scan command
+  // or of the source's notification.
+  void stepStarted(ScanStep step, int pageNumber);
 
  private:
   // Handlers of the scan source's signals.
@@ -86,6 +104,7 @@ class ScanWorkflow : public QObject {
   void OnScanCancelled();
   void OnScanError();
   void OnScanPage();
+  void EndStopped();
   bool PassesChecks();
   bool RefuseWhileScanning();
   bool CheckDestinationNameText();
@@ -126,4 +145,8 @@ class ScanWorkflow : public QObject {
   std::shared_ptr<PageCleaner> cleaner_;
   BlankPageKeeper blankPages_;
   bool pageSetAside_ = false;
+  bool stopping_ = false;
+  // A page or document of this scan command reached disk: only then does the
+  // folder's name series move on.
+  bool wroteDocument_ = false;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -66,6 +67,12 @@ class ScanWorkflowHost {
   // The scanner's glass when it is known: a larger document size is refused
   // before the scan, as the page would come out stretched.
   virtual std::optional<ScanAreaSize> GlassSize() const { return std::nullopt; }
+  // A page came from the scanner, before it is written: the scanner's bitmap
+  // (a DIB), valid only during the call.
+  virtual void PageArrived(const void* dib, std::size_t size) {
+    (void)dib;
+    (void)size;
+  }
   // A document is complete on disk: `pageTexts` holds the recognised text of
   // each page, or nothing when its pages were not recognised.
   virtual void DocumentSaved(const std::string& path, const std::vector<std::string>& pageTexts) {

@@ -40,6 +40,20 @@ TEST(AboutDlg, LinkOpensTheConfiguredSite) {
   QSettings().remove("Settings/WebSiteBase");
 }
 
+TEST(AboutDlg, GuideLinksOpenItsSectionsAndHideWithoutAGuide) {
+  RecordingShell shell;
+  CAboutDlg dlg;
+  auto* links = dlg.findChild<QLabel*>("guideLinks");
+  ASSERT_NE(links, nullptr);
+  EXPECT_TRUE(links->isHidden());
+  dlg.SetGuide("/opt/help/index.html");
+  EXPECT_FALSE(links->isHidden());
+  emit links->linkActivated("messages");
+  emit links->linkActivated("");
+  EXPECT_EQ(shell.calls, QStringList({"OpenUrl file:///opt/help/index.html#messages",
+                                      "OpenUrl file:///opt/help/index.html"}));
+}
+
 TEST(AboutDlg, ShellFailuresAreNotReported) {
   RecordingShell shell;
   shell.succeeds = false;

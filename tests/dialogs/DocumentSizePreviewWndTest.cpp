@@ -125,9 +125,9 @@ INSTANTIATE_TEST_SUITE_P(
     DocumentSizePreviewWnd, PreviewGeometry,
     testing::Values(GeometryCase{"OversizedDocumentKeepsItsCorner", 300, 8500, 11693, 17000, 23386,
                                  4, QRect(41, 0, 218, 300), QRect(258 - 432, 299 - 596, 432, 596)},
-                    // (100 - 235) / 2 truncates toward zero, to -67.
-                    GeometryCase{"WideGlassIsCentredOverTheClient", 100, 20000, 8500, 20000, 8500,
-                                 1, QRect(-67, 0, 235, 100), QRect(-66, 1, 233, 98)}),
+                    // A glass wider than the client keeps both its edges in view.
+                    GeometryCase{"WideGlassFitsTheClientsWidth", 100, 20000, 8500, 20000, 8500, 1,
+                                 QRect(0, 29, 100, 42), QRect(1, 30, 98, 40)}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DocumentSizePreviewWnd, OriginsOutsideTheCornersAreContractFailures) {

@@ -13,6 +13,7 @@
 #include "RecordingShell.h"
 #include "ScriptedPrompt.h"
 #include "scan/ScanNextPageDlg.h"
+#include "scan/ScanStatusLine.h"
 #include "settings/AppSettings.h"
 #include "settings/PerFolderPreferences.h"
 #include "tree/CTreeFileCtrl.h"
@@ -164,6 +165,44 @@ TEST_F(MainWindowScanTest, EnterInTheTreeScansIntoAFolderAndOpensAFile) {
   EXPECT_FALSE(Window().Workflow().IsScanning());
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3)
       << "the document, Old.pdf and the folder's preferences, and no second scan";
+  EXPECT_TRUE(prompt.asked.isEmpty());
+}
+
+// During a scan SCAN NOW! is Stop; Stop ends the scan through the scanner, the
+// status line says so, and the buttons below never move whatever it says.
+TEST_F(MainWindowScanTest, StopEndsTheScanAndTheStatusLineMovesNothing) {
+  const std::string folder = DocumentsRoot() + "Receipts/";
+  MakeFolder(folder);
+  AppSettings().SetFileFormatType(FileFormatType::Png);
+  StartWindow();
+  AnswerNextPage({});
+  ScriptOnePageScans(1);
+  ScriptedPrompt prompt;
+  auto* scan = Find<QPushButton>("scanButton");
+  auto* help = Find<QPushButton>("helpButton");
+  auto* status = Find<ScanStatusLine>("scanStatus");
+  const QRect helpAt = help->geometry();
+  SelectInTree(folder);
+
+  PressScan();
+  EXPECT_TRUE(status->text().startsWith("Saved <a href=")) << status->text().toStdString();
+  EXPECT_EQ(help->geometry(), helpAt);
+  SelectInTree(DocumentsRoot());
+  EXPECT_TRUE(status->text().isEmpty());
+
+  // A scan whose scanner never offers a page: it runs until stopped.
+  Script().eventsOnEnable.clear();
+  SelectInTree(folder);
+  scan->click();
+  ASSERT_TRUE(Window().Workflow().IsScanning());
+  EXPECT_EQ(scan->text(), "&Stop");
+  EXPECT_TRUE(status->text().startsWith("Scanning page 1")) << status->text().toStdString();
+  scan->click();
+  WaitForScanEnd();
+  EXPECT_FALSE(Window().Workflow().IsScanning());
+  EXPECT_EQ(scan->text(), "SCAN &NOW!");
+  EXPECT_EQ(status->text(), "Scan stopped");
+  EXPECT_EQ(help->geometry(), helpAt);
   EXPECT_TRUE(prompt.asked.isEmpty());
 }
 

@@ -106,6 +106,8 @@ TEST_F(ScanCleanupTest, TheBlankPageOfASinglePageDocumentGoesToTheTrash) {
   EXPECT_TRUE(QFile::exists(trash) || QFile::exists(dataHome + "/Trash/files/Doc.png"));
   ASSERT_FALSE(host_.notices.empty());
   EXPECT_NE(host_.notices.back().find("trash"), std::string::npos);
+  // No document was written: the folder's name series stays where it was.
+  EXPECT_EQ(host_.saveFolderPreferencesCalls, 0);
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ TEST_P(ScanNextPageLabelTest, ButtonsNameThePagesTheyScan) {
 
 INSTANTIATE_TEST_SUITE_P(
     Pages, ScanNextPageLabelTest,
-    ::testing::Values(LabelCase{"FirstPage", 1, "&Scan Page 1", "&Rescan Page 0", false},
+    ::testing::Values(LabelCase{"FirstPage", 1, "&Scan Page 1", "&Rescan Last Page", false},
                       LabelCase{"LaterPage", 3, "&Scan Page 3", "&Rescan Page 2", true}),
     [](const auto& info) { return std::string(info.param.name); });
 

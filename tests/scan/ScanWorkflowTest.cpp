@@ -308,6 +308,36 @@ TEST_F(ScanWorkflowTest, PagesDeliveredBeforeAScannerFailureAreKept) {
   EXPECT_FALSE(workflow_->IsScanning());
 }
 
+// Stop cancels through the source and asks nothing: the pages written stay in
+// the document's folder, uncombined; the steps were told as they began.
+TEST_F(ScanWorkflowTest, StopKeepsThePagesWrittenAndAsksNothing) {
+  ScriptScans({1});  // the second page scan is not scripted: it holds the source
+  host_.choices.isMultiPageDocument = true;
+  host_.choices.fileFormatType = FileFormatType::PdfCompressed;
+  nextPageChoices_ = {SCAN_NEXT_PAGE};
+  Build();
+  std::vector<std::pair<ScanStep, int>> steps;
+  QObject::connect(workflow_.get(), &ScanWorkflow::stepStarted,
+                   [&steps](ScanStep step, int page) { steps.emplace_back(step, page); });
+  Click();
+  ASSERT_TRUE(workflow_->IsScanning());
+  EXPECT_FALSE(workflow_->IsStopping());
+
+  EXPECT_TRUE(workflow_->Stop());
+  EXPECT_TRUE(workflow_->IsStopping());
+  EXPECT_FALSE(workflow_->Stop());  // once is enough
+  Settle();
+
+  EXPECT_EQ(source_.cancels, 1);
+  EXPECT_FALSE(workflow_->IsScanning());
+  EXPECT_TRUE(Asked().isEmpty());
+  EXPECT_TRUE(Exists("Doc/Page 001.jpg"));
+  EXPECT_FALSE(Exists("Doc.pdf"));
+  EXPECT_EQ(steps, (std::vector<std::pair<ScanStep, int>>{
+                       {ScanStep::Scanning, 1}, {ScanStep::Saving, 1}, {ScanStep::Scanning, 2}}));
+  EXPECT_FALSE(workflow_->Stop());  // nothing left to stop
+}
+
 TEST_F(ScanWorkflowTest, ACancelledScanAsksOnlyWhenPagesWereSaved) {
   source_.scans.push_back({0, FakeScanSource::Ending::Cancelled});
   Build();

@@ -79,6 +79,16 @@ void FakeScanSource::TransferNext(int scan) {
     End();
 }
 
+bool FakeScanSource::CancelScan() {
+  if (!busy_)
+    return false;
+  ++cancels;
+  waiting_ = false;
+  current_.ending = delivered_ > 0 ? Ending::Complete : Ending::Cancelled;
+  End();
+  return true;
+}
+
 void FakeScanSource::End() {
   busy_ = false;
   switch (current_.ending) {

@@ -32,6 +32,8 @@ class FakeScanSource : public ScanSource {
   bool IsSourceBusy() override { return busy_; }
   std::vector<TW_HANDLE> TakeImages() override;
   void SetHeldPageLimit(std::size_t pages) override { heldPageLimit_ = pages; }
+  // Ends the scan at once, as the manager does: complete with the pages delivered so far.
+  bool CancelScan() override;
 
   // The script: the scans in turn, and the pages in delivery order (a 3 by 2
   // page once none is left).
@@ -40,6 +42,8 @@ class FakeScanSource : public ScanSource {
   bool selected = true;
   // Every scan asked for, in turn.
   std::vector<ScanRequest> requests;
+  // How many times a scan was cancelled through the source.
+  int cancels = 0;
 
  private:
   void TransferNext(int scan);

@@ -52,7 +52,7 @@ TEST_F(TreeCommandsTest, ContextMenuHasItsEntriesInOrder) {
   QStringList texts;
   for (QAction* action : menu->actions())
     texts << (action->isSeparator() ? "-" : action->text());
-  EXPECT_EQ(texts, (QStringList{"&Open", "&Rename", "&Delete", "-", "New &Subfolder",
+  EXPECT_EQ(texts, (QStringList{"&Open", "&Rename", "&Move to Trash", "-", "New &Subfolder",
                                 "&New Root Folder", "-", "&Combine to TIFF",
                                 "Con&vert to PDF (compressed)", "Conver&t to PDF (uncompressed)",
                                 "-", "&Explore Here", "-", "&Properties"}));

@@ -60,6 +60,26 @@ QString SnippetHtml(const std::vector<SnippetPart>& parts) {
   return html;
 }
 
+QString PlainSnippet(const std::vector<SnippetPart>& parts) {
+  QString text;
+  for (const SnippetPart& part : parts)
+    text += QString::fromStdString(part.text);
+  return text.simplified();
+}
+
+// Every column of a row tells the whole path and the snippet when pointed at,
+// since the columns themselves may be cut.
+void SetRowToolTip(QTreeWidgetItem& item, const SearchHit& hit) {
+  QString tip = QString::fromStdString(hit.path);
+  if (hit.page > 0)
+    tip += QStringLiteral(", page %1").arg(hit.page);
+  const QString snippet = PlainSnippet(hit.snippet);
+  if (!snippet.isEmpty())
+    tip += "\n" + snippet;
+  for (int column = 0; column <= kSnippet; ++column)
+    item.setToolTip(column, tip);
+}
+
 QString DayText(int day) {
   if (day <= 0)
     return {};
@@ -89,6 +109,9 @@ SearchPanel::SearchPanel(SearchService& service, QWidget* parent)
   results_->setColumnCount(5);
   results_->setHeaderLabels({tr("Document"), tr("Folder"), tr("Date"), tr("Page"), tr("Text")});
   results_->setRootIsDecorated(false);
+  // Names and folders lose their middle, never their ends: the file type and
+  // the folder nearest the document stay in view.
+  results_->setTextElideMode(Qt::ElideMiddle);
   results_->setUniformRowHeights(true);
   results_->setItemDelegateForColumn(kSnippet, new SnippetDelegate(results_));
   results_->header()->setStretchLastSection(true);
@@ -109,8 +132,15 @@ SearchPanel::SearchPanel(SearchService& service, QWidget* parent)
   connect(field_, &QLineEdit::textChanged, this, &SearchPanel::OnTextChanged);
   connect(results_, &QTreeWidget::itemActivated, this, &SearchPanel::OpenItem);
   connect(showInTree_, &QPushButton::clicked, this, [this] {
-    if (QTreeWidgetItem* item = ChosenItem())
-      emit showInTreeRequested(item->data(kDocument, kPathRole).toString());
+    QTreeWidgetItem* item = ChosenItem();
+    if (item == nullptr)
+      return;
+    const QString path = item->data(kDocument, kPathRole).toString();
+    // The tree takes its room back; the words stay for the next look.
+    results_->setVisible(false);
+    showInTree_->setVisible(false);
+    emit resultsShown(false);
+    emit showInTreeRequested(path);
   });
   connect(&service_, &SearchService::resultsReady, this, &SearchPanel::OnResults);
   connect(&service_, &SearchService::snippetsReady, this, &SearchPanel::OnSnippets);
@@ -155,6 +185,7 @@ void SearchPanel::OnTextChanged() {
     results_->clear();
     results_->setVisible(false);
     showInTree_->setVisible(false);
+    emit resultsShown(false);
     return;
   }
   SearchQuery query;
@@ -176,17 +207,20 @@ void SearchPanel::OnResults(const QString& words, const std::vector<SearchHit>& 
     item->setText(kDate, DayText(hit.day));
     item->setText(kPage, QString::number(hit.page));
     item->setText(kSnippet, SnippetHtml(hit.snippet));
-    item->setToolTip(kDocument, QString::fromStdString(hit.path));
+    SetRowToolTip(*item, hit);
     item->setData(kDocument, kPathRole, QString::fromStdString(hit.path));
     item->setData(kDocument, kPageRole, hit.page);
     items.append(item);
   }
   results_->addTopLevelItems(items);
-  ShowWholeColumns();
   if (!items.isEmpty())
     results_->setCurrentItem(items.front());
+  const bool wasShown = results_->isVisibleTo(this);
   results_->setVisible(true);
   showInTree_->setVisible(!items.isEmpty());
+  if (!wasShown)
+    emit resultsShown(true);
+  ShowWholeColumns();
 }
 
 // Fills in the snippets of the list already shown, keeping the user's place.
@@ -194,8 +228,10 @@ void SearchPanel::OnSnippets(const QString& words, const std::vector<SearchHit>&
   if (words != field_->text().trimmed() ||
       results_->topLevelItemCount() != static_cast<int>(hits.size()))
     return;
-  for (int i = 0; i < results_->topLevelItemCount(); ++i)
+  for (int i = 0; i < results_->topLevelItemCount(); ++i) {
     results_->topLevelItem(i)->setText(kSnippet, SnippetHtml(hits[i].snippet));
+    SetRowToolTip(*results_->topLevelItem(i), hits[i]);
+  }
 }
 
 // Columns as wide as their contents, but a long name or folder leaves the
@@ -203,7 +239,7 @@ void SearchPanel::OnSnippets(const QString& words, const std::vector<SearchHit>&
 void SearchPanel::ShowWholeColumns() {
   const int width = results_->viewport()->width();
   const std::pair<int, int> widest[] = {
-      {kDocument, width / 3}, {kFolder, width / 5}, {kDate, width}, {kPage, width}};
+      {kDocument, width * 2 / 5}, {kFolder, width / 4}, {kDate, width}, {kPage, width}};
   for (const auto& [column, most] : widest) {
     results_->resizeColumnToContents(column);
     results_->setColumnWidth(column, std::min(results_->columnWidth(column), most));

@@ -31,6 +31,8 @@ class SearchPanel : public QWidget {
  signals:
   void openRequested(const QString& path, int page);
   void showInTreeRequested(const QString& path);
+  // The result list appeared (a search is shown) or went (the field was cleared).
+  void resultsShown(bool shown);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -40,36 +40,47 @@ bool IsPictureFile(const std::string& path) {
   return kPictureSuffixes.contains(QFileInfo(ToQString(path)).suffix(), Qt::CaseInsensitive);
 }
 
-void ViewFile(const std::string& path, bool useDefaultViewer, bool keepFocus, QWidget* owner) {
+bool ViewFile(const std::string& path, bool useDefaultViewer, bool keepFocus, QWidget* owner) {
   if (gViewer != nullptr) {
     CloseViewer(gViewer);
     gViewer = nullptr;
   }
   if (!IsPictureFile(path) || useDefaultViewer) {
-    if (!DesktopShell::Instance().OpenUrl(QUrl::fromLocalFile(ToQString(path))))
+    if (!DesktopShell::Instance().OpenUrl(QUrl::fromLocalFile(ToQString(path)))) {
       Log(LOG_LOCATION, "Helper::ViewFile(): no program opened %s", path.c_str());
-    else if (keepFocus)
+      return false;
+    }
+    if (keepFocus)
       RaiseOwnerLater(owner);
-    return;
+    return true;
   }
   gViewer = PictureViewerWnd::Open(ToQString(path), owner, keepFocus);
+  return gViewer != nullptr;
 }
 
-void ViewFileAtPage(const std::string& path, int page, bool useDefaultViewer, QWidget* owner) {
-  if (page <= 1 || (IsPictureFile(path) && !useDefaultViewer)) {
-    ViewFile(path, useDefaultViewer, false, owner);
+QList<QStringList> PageViewerCommands(const QString& path, int page) {
+  const QString number = QString::number(page);
+  return {{"evince", "-i", number, path}, {"okular", "-p", number, path}, {"mupdf", path, number}};
+}
+
+bool ViewFileAtPage(const std::string& path, int page, bool useDefaultViewer, QWidget* owner) {
+  const bool isPdf = QFileInfo(ToQString(path)).suffix().compare("pdf", Qt::CaseInsensitive) == 0;
+  if (page <= 1 || (IsPictureFile(path) && !useDefaultViewer) || !isPdf) {
+    const bool shown = ViewFile(path, useDefaultViewer, false, owner);
     if (auto* viewer = qobject_cast<PictureViewerWnd*>(gViewer.data()); viewer && page > 1)
       viewer->ShowPage(page - 1);
-    return;
+    return shown;
   }
   if (gViewer != nullptr) {
     CloseViewer(gViewer);
     gViewer = nullptr;
   }
-  QUrl url = QUrl::fromLocalFile(ToQString(path));
-  url.setFragment(QString("page=%1").arg(page));
-  if (!DesktopShell::Instance().OpenUrl(url))
-    Log(LOG_LOCATION, "Helper::ViewFileAtPage(): no program opened %s", path.c_str());
+  for (QStringList command : PageViewerCommands(ToQString(path), page)) {
+    const QString program = command.takeFirst();
+    if (DesktopShell::Instance().StartProgram(program, command))
+      return true;
+  }
+  return ViewFile(path, true, false, owner);
 }
 
 void CloseViewer(QWidget* viewer) {

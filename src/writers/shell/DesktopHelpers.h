@@ -12,12 +12,19 @@ class QWidget;
 // Shows a file. Pictures (.bmp .tif .tiff .gif .jpg .jpeg .png, any case) open
 // in the built-in viewer unless `useDefaultViewer` is set; everything else
 // opens in the desktop's default program. The previous built-in viewer is
-// closed first. With `keepFocus` the owner stays the active window.
-void ViewFile(const std::string& path, bool useDefaultViewer, bool keepFocus, QWidget* owner);
+// closed first. With `keepFocus` the owner stays the active window. False
+// when no program could be started for it.
+bool ViewFile(const std::string& path, bool useDefaultViewer, bool keepFocus, QWidget* owner);
 
-// Shows a file at a page (1 onwards): the built-in viewer turns to it, a PDF
-// is opened with the page in its address, which the common viewers honour.
-void ViewFileAtPage(const std::string& path, int page, bool useDefaultViewer, QWidget* owner);
+// Shows a file at a page (1 onwards): the built-in viewer turns to it; a PDF
+// opens in the first viewer that takes a page on its command line (evince,
+// okular, mupdf), else in the desktop's default program at its first page,
+// since the desktop's opener drops a page given in the address. False when
+// no program could be started.
+bool ViewFileAtPage(const std::string& path, int page, bool useDefaultViewer, QWidget* owner);
+
+// The command lines that open `path` at `page`, in the order they are tried.
+QList<QStringList> PageViewerCommands(const QString& path, int page);
 
 // Closes a viewer window of ours; nothing happens for null.
 void CloseViewer(QWidget* viewer);

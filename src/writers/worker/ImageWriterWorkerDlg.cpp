@@ -17,6 +17,7 @@
 #include "twain/GlobalMemory.h"
 #include "writers/CreateDocumentWriter.h"
 #include "writers/FailureText.h"
+#include "writers/worker/CancellableTextSource.h"
 #include "writers/worker/ProgressDlg.h"
 
 namespace {
@@ -89,7 +90,7 @@ ResultCode ImageWriterWorkerDlg::Expand(const std::string& sourceFile, const std
 }
 
 void ImageWriterWorkerDlg::SetPageTextSource(std::shared_ptr<PageTextSource> source) {
-  textSource_ = std::move(source);
+  textSource_ = source ? std::make_shared<CancellableTextSource>(std::move(source)) : nullptr;
 }
 
 QString ImageWriterWorkerDlg::RecognitionProgress() const {
@@ -170,8 +171,10 @@ ResultCode ImageWriterWorkerDlg::Run() {
     return result_;
   }
   progress.SetCaption(progressText_);
-  if (textSource_ && !pageFiles_.empty())
+  if (textSource_ && !pageFiles_.empty()) {
     progress.SetDetailSource([this] { return RecognitionProgress(); });
+    progress.SetCancel([source = textSource_] { source->Cancel(); });
+  }
   progress.SetEstimatedDuration(ExpectedDuration());
   progress.exec();
   // The dialog ends only after the thread's last step, so this wait is short;

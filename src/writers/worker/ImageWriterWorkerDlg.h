@@ -12,6 +12,7 @@
 #include "writers/IDocumentWriter.h"
 #include "writers/WriteWorker.h"
 
+class CancellableTextSource;
 class ProgressDlg;
 class QWidget;
 
@@ -44,7 +45,8 @@ class ImageWriterWorkerDlg : public WriteWorker {
   // empty after success.
   std::string GetErrorText() const override { return errorText_; }
   // Handed to the writer of the next operation; while it runs, the progress
-  // dialog counts the pages whose text is recognised.
+  // dialog counts the pages whose text is recognised, and its Cancel gives up
+  // the text of the pages not read yet (they are written as images only).
   void SetPageTextSource(std::shared_ptr<PageTextSource> source) override;
   void SetPageCleaner(std::shared_ptr<PageCleaner> cleaner) override {
     cleaner_ = std::move(cleaner);
@@ -100,7 +102,7 @@ class ImageWriterWorkerDlg : public WriteWorker {
   std::uint32_t endTicks_ = 0;
   unsigned int expectedRate_ = 1;
   std::uint64_t inputBytes_ = 0;
-  std::shared_ptr<PageTextSource> textSource_;
+  std::shared_ptr<CancellableTextSource> textSource_;
   std::shared_ptr<PageCleaner> cleaner_;
   // The dialog of the running operation; the thread marks it as its last step.
   ProgressDlg* progress_ = nullptr;

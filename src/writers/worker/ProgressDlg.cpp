@@ -36,6 +36,7 @@ ProgressDlg::ProgressDlg(QWidget* parent) : QDialog(parent) {
   cancelButton_ = buttons->button(QDialogButtonBox::Cancel);
   cancelButton_->setObjectName("cancelButton");
   cancelButton_->setEnabled(false);
+  connect(cancelButton_, &QPushButton::clicked, this, &ProgressDlg::OnCancel);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(progressBar_);
@@ -65,10 +66,30 @@ void ProgressDlg::SetDetailSource(std::function<QString()> detail) {
   detail_ = std::move(detail);
 }
 
+void ProgressDlg::SetCancel(std::function<void()> cancel) {
+  cancel_ = std::move(cancel);
+}
+
+// The step that runs names the window: the write's own caption, or what it
+// waits for; the bar cannot tell how long that takes, so it only moves.
 void ProgressDlg::ShowDetail() {
   const QString detail = detail_ ? detail_() : QString();
-  detailText_->setText(detail);
-  detailText_->setVisible(!detail.isEmpty());
+  const bool waiting = !detail.isEmpty();
+  detailText_->setText(cancelled_ && waiting ? QStringLiteral("Stopping text recognition...")
+                                             : detail);
+  detailText_->setVisible(waiting);
+  setWindowTitle(waiting ? QStringLiteral("Recognising text...") : caption_);
+  progressBar_->setRange(0, waiting ? 0 : 100);
+  percentText_->setVisible(!waiting);
+  cancelButton_->setEnabled(waiting && cancel_ && !cancelled_);
+}
+
+void ProgressDlg::OnCancel() {
+  if (!cancel_ || cancelled_)
+    return;
+  cancelled_ = true;
+  cancel_();
+  ShowDetail();
 }
 
 void ProgressDlg::MarkForDestruction() {
@@ -108,7 +129,6 @@ void ProgressDlg::reject() {
 void ProgressDlg::OnInitDialog() {
   wasRun_ = true;
   setWindowTitle(caption_);
-  progressBar_->setRange(0, 100);
   ShowPercent(0);
   ShowDetail();
   timer_.start(kTickMilliseconds, this);

@@ -24,6 +24,9 @@ class ProgressDlg : public QDialog {
   // A line under the bar, asked for at every tick (on this thread): what the
   // work waits for, or empty for nothing to show.
   void SetDetailSource(std::function<QString()> detail);
+  // What Cancel does while a detail shows (the work waits for something that
+  // can be given up, such as recognised text); without it Cancel stays greyed.
+  void SetCancel(std::function<void()> cancel);
 
   // Called by the worker thread as its last step; the dialog ends at once.
   void MarkForDestruction();
@@ -37,8 +40,9 @@ class ProgressDlg : public QDialog {
   static int PercentAfter(int elapsed, int estimatedDuration);
 
  public slots:
-  // The work cannot be cancelled: Escape and the window's close button are
-  // ignored until the work has finished, so no write is left running unseen.
+  // The write itself cannot be cancelled: Escape and the window's close button
+  // are ignored until the work has finished, so no write is left running
+  // unseen; only what the detail names can be given up through Cancel.
   void reject() override;
 
  protected:
@@ -51,11 +55,14 @@ class ProgressDlg : public QDialog {
   void OnInitDialog();
   void ShowPercent(int percent);
   void ShowDetail();
+  void OnCancel();
 
   QProgressBar* progressBar_ = nullptr;
   QLabel* percentText_ = nullptr;
   QLabel* detailText_ = nullptr;
   std::function<QString()> detail_;
+  std::function<void()> cancel_;
+  bool cancelled_ = false;
   QPushButton* cancelButton_ = nullptr;
   QBasicTimer timer_;
   QString caption_;

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <condition_variable>
@@ -96,6 +97,43 @@ TEST(WorkerPageTextTest, WriterWaitsForTheTextAndTheDialogSaysSo) {
   text.start("pdftotext", {"-f", "2", "-l", "2", QString::fromStdString(pdf), "-"});
   ASSERT_TRUE(text.waitForFinished(60000));
   EXPECT_EQ(QString::fromUtf8(text.readAllStandardOutput()).simplified(), "Gated");
+}
+
+// Cancel gives up the text that is not there yet: the writer goes on at once
+// and writes those pages as images only.
+TEST(WorkerPageTextTest, CancelWritesThePagesWithoutTextAndNamesTheStep) {
+  QTemporaryDir folder;
+  std::vector<std::string> pages;
+  for (const char* name : {"Page 001.jpg", "Page 002.jpg"}) {
+    QImage page(200, 100, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    pages.push_back(folder.filePath(name).toStdString());
+    ASSERT_TRUE(page.save(QString::fromStdString(pages.back())));
+  }
+  const std::string pdf = folder.filePath("Doc.pdf").toStdString();
+  auto source = std::make_shared<GatedTextSource>();  // never opened
+  ImageWriterWorkerDlg worker(FileFormatType::PdfCompressed);
+  worker.SetProgressText("Combining...");
+  worker.SetPageTextSource(source);
+  QString title;
+  WhenModalReady(
+      [](QWidget& modal) {
+        auto* cancel = modal.findChild<QPushButton*>("cancelButton");
+        return cancel != nullptr && cancel->isEnabled();
+      },
+      [&title](QWidget& modal) {
+        title = modal.windowTitle();
+        modal.findChild<QPushButton*>("cancelButton")->click();
+      },
+      2000, [&source] { source->Open(); });
+
+  ASSERT_EQ(worker.Save(pages, pdf, 2000, 1000), S_OK);
+
+  EXPECT_EQ(title, "Recognising text...");
+  QProcess text;
+  text.start("pdftotext", {QString::fromStdString(pdf), "-"});
+  ASSERT_TRUE(text.waitForFinished(60000));
+  EXPECT_EQ(QString::fromUtf8(text.readAllStandardOutput()).simplified(), "");
 }
 
 }  // namespace
