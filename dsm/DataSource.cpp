@@ -91,15 +91,18 @@ DataSource::DataSource(SaneApi& api, SourceDescription description, QObject* man
 
 DataSource::~DataSource() {
   StopAcquisition();
+  CloseWindows();
+  thread_.Run([this] { device_.Close(); });
+  GlobalFree(memoryPage_.page);
+}
+
+void DataSource::CloseWindows() {
   CloseDialog();
-  // Nothing this source posted may outlive it: the library that holds the
-  // events' code may be unloaded right after.
+  // Nothing this source posted may outlive it: news of a source that is gone.
   if (QCoreApplication::instance() != nullptr) {
     QCoreApplication::removePostedEvents(parent_.data(), SourceEvent::EventType());
     QCoreApplication::removePostedEvents(managerParent_.data(), SourceEvent::EventType());
   }
-  thread_.Run([this] { device_.Close(); });
-  GlobalFree(memoryPage_.page);
 }
 
 // Widgets die with the application object: after it has gone (a source still

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <cstring>
 #include <new>
+#include <thread>
 
 #include "dsm/DeviceSettings.h"
 #include "dsm/DsmSettings.h"
@@ -54,6 +55,31 @@ DataSourceManager::~DataSourceManager() {
   source_.reset();
   if (open_)
     CloseManager();
+}
+
+bool DataSourceManager::Shutdown(std::chrono::milliseconds bound) {
+  callback_.Clear();
+  {
+    std::lock_guard lock(entryMutex_);
+    if (source_ != nullptr)
+      source_->CloseWindows();  // widgets go on the thread they live on
+  }
+  auto finished = std::make_shared<std::promise<void>>();
+  std::future<void> done = finished->get_future();
+  std::thread closer([this, finished] {
+    std::lock_guard lock(entryMutex_);
+    source_.reset();
+    if (open_)
+      CloseManager();
+    finished->set_value();
+  });
+  if (done.wait_for(bound) == std::future_status::ready) {
+    closer.join();
+    return true;
+  }
+  qCWarning(lcManager, "The scanner does not let go; leaving it to the end of the process");
+  closer.detach();
+  return false;
 }
 
 TW_UINT16 DataSourceManager::Entry(TW_IDENTITY* origin, TW_IDENTITY* destination, TW_UINT32 group,
