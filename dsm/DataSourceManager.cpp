@@ -9,6 +9,7 @@
 
 #include "dsm/DeviceSettings.h"
 #include "dsm/DsmSettings.h"
+#include "dsm/HandleRegistry.h"
 #include "dsm/SelectSourceDlg.h"
 #include "dsm/SourceEvent.h"
 #include "twain/GlobalMemory.h"
@@ -27,16 +28,22 @@ constexpr TwainOutcome kNoSource{TWRC_FAILURE, TWCC_NODS};
 constexpr TwainOutcome kBadValue{TWRC_FAILURE, TWCC_BADVALUE};
 
 TW_HANDLE MemAllocate(TW_UINT32 size) {
-  return GlobalAlloc(size);
+  TW_HANDLE handle = GlobalAlloc(size);
+  handle_registry::Remember(handle);
+  return handle;
 }
 void MemFree(TW_HANDLE handle) {
+  if (!handle_registry::IsBlock(handle))
+    return;
+  handle_registry::Forget(handle);
   GlobalFree(handle);
 }
 TW_MEMREF MemLock(TW_HANDLE handle) {
-  return GlobalLock(handle);
+  return handle_registry::IsBlock(handle) ? GlobalLock(handle) : nullptr;
 }
 void MemUnlock(TW_HANDLE handle) {
-  GlobalUnlock(handle);
+  if (handle_registry::IsBlock(handle))
+    GlobalUnlock(handle);
 }
 
 struct ScanSourceAnswer {
@@ -87,11 +94,13 @@ TW_UINT16 DataSourceManager::Entry(TW_IDENTITY* origin, TW_IDENTITY* destination
   std::lock_guard lock(entryMutex_);
   TwainOutcome outcome = kBadValue;
   try {
-    // The manager's condition code is there to read whether it is open or not.
-    if (destination == nullptr && group == DG_CONTROL && dat == DAT_STATUS && message == MSG_GET)
-      outcome = data != nullptr ? ManagerStatus(*static_cast<TW_STATUS*>(data)) : kBadValue;
-    else if (origin == nullptr)
+    // The manager's condition code is there to read whether it is open or not,
+    // by an application that says who it is.
+    if (origin == nullptr)
       outcome = kBadValue;
+    else if (destination == nullptr && group == DG_CONTROL && dat == DAT_STATUS &&
+             message == MSG_GET)
+      outcome = data != nullptr ? ManagerStatus(*static_cast<TW_STATUS*>(data)) : kBadValue;
     else if (destination == nullptr && group == DG_CONTROL)
       outcome = ManagerEntry(*origin, dat, message, data);
     else if (destination != nullptr)
@@ -121,14 +130,8 @@ TwainOutcome DataSourceManager::ManagerEntry(TW_IDENTITY& origin, TW_UINT16 dat,
     return kBadValue;
   if (dat == DAT_ENTRYPOINT)
     return EntryPoint(message, *static_cast<TW_ENTRYPOINT*>(data));
-  if (dat == DAT_IDENTITY) {
-    auto& identity = *static_cast<TW_IDENTITY*>(data);
-    const TwainOutcome outcome = Identity(message, identity);
-    // TWAIN 2 applications learn that the sources speak it too.
-    if (outcome.returnCode == TWRC_SUCCESS && twain2Application_)
-      identity.SupportedGroups |= DF_DS2;
-    return outcome;
-  }
+  if (dat == DAT_IDENTITY)
+    return Identity(message, *static_cast<TW_IDENTITY*>(data));
   return kBadProtocol;
 }
 
@@ -217,9 +220,7 @@ TwainOutcome DataSourceManager::OpenManager(TW_IDENTITY& origin, TW_MEMREF paren
   parent_ = parent != nullptr ? static_cast<QObject*>(*static_cast<void**>(parent)) : nullptr;
   applicationId_ = kApplicationId;
   origin.Id = applicationId_;
-  twain2Application_ = (origin.SupportedGroups & DF_APP2) != 0;
-  if (twain2Application_)
-    origin.SupportedGroups |= DF_DSM2;
+  origin.SupportedGroups |= DF_DSM2;  // as the sources say DF_DS2, whoever asks
   open_ = true;
   return kSuccess;
 }

@@ -62,7 +62,6 @@ class DataSourceManager {
   DSMENTRYPROC entry_;
   std::recursive_mutex entryMutex_;
   ApplicationCallback callback_{entryMutex_};
-  bool twain2Application_ = false;
   std::unique_ptr<SaneThread> thread_;  // init, listing and exit
   QObject relay_;                       // receives the thread's answers on the caller's thread
   QPointer<QObject> parent_;
