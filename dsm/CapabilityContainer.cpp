@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "dsm/HandleRegistry.h"
 #include "twain/GlobalMemory.h"
 
 namespace {
@@ -94,6 +95,8 @@ TW_HANDLE MakeRange(TW_UINT16 itemType, TW_UINT32 minimum, TW_UINT32 maximum, TW
 }
 
 std::optional<SetValue> ReadSetValue(const TW_CAPABILITY& capability) {
+  if (!handle_registry::IsBlock(capability.hContainer))
+    return std::nullopt;
   const LockedBlock block(capability.hContainer);
   if (block.Data() == nullptr)
     return std::nullopt;

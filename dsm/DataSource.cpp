@@ -13,6 +13,7 @@
 #include "dsm/ApplicationCallback.h"
 #include "dsm/DsmSettings.h"
 #include "dsm/Fix32.h"
+#include "dsm/HandleRegistry.h"
 #include "dsm/MemoryStrip.h"
 #include "dsm/SourceEvent.h"
 #include "dsm/SourceScanDlg.h"
@@ -91,15 +92,18 @@ DataSource::DataSource(SaneApi& api, SourceDescription description, QObject* man
 
 DataSource::~DataSource() {
   StopAcquisition();
+  CloseWindows();
+  thread_.Run([this] { device_.Close(); });
+  GlobalFree(memoryPage_.page);
+}
+
+void DataSource::CloseWindows() {
   CloseDialog();
-  // Nothing this source posted may outlive it: the library that holds the
-  // events' code may be unloaded right after.
+  // Nothing this source posted may outlive it: news of a source that is gone.
   if (QCoreApplication::instance() != nullptr) {
     QCoreApplication::removePostedEvents(parent_.data(), SourceEvent::EventType());
     QCoreApplication::removePostedEvents(managerParent_.data(), SourceEvent::EventType());
   }
-  thread_.Run([this] { device_.Close(); });
-  GlobalFree(memoryPage_.page);
 }
 
 // Widgets die with the application object: after it has gone (a source still
@@ -184,22 +188,34 @@ TwainOutcome DataSource::Dispatch(TW_UINT32 group, TW_UINT16 dat, TW_UINT16 mess
 }
 
 TwainOutcome DataSource::Capability(TW_UINT16 message, TW_CAPABILITY& capability) {
-  if (message == MSG_QUERYSUPPORT)
-    return capabilities_.QuerySupport(capability);
+  if (message == MSG_QUERYSUPPORT) {
+    const TwainOutcome outcome = capabilities_.QuerySupport(capability);
+    if (outcome.returnCode == TWRC_SUCCESS)
+      handle_registry::Remember(capability.hContainer);
+    return outcome;
+  }
   // Negotiation ends when the source is enabled.
   if ((message == MSG_SET || message == MSG_RESET) && state_ != State::Open)
     return kSequenceError;
   switch (message) {
     case MSG_GET:
     case MSG_GETCURRENT:
-    case MSG_GETDEFAULT:
+    case MSG_GETDEFAULT: {
       // While the device's thread reads pages, the values of the batch answer.
-      return IsScanning() ? capabilities_.GetNoted(message, capability)
-                          : capabilities_.Get(message, capability);
+      const TwainOutcome outcome = IsScanning() ? capabilities_.GetNoted(message, capability)
+                                                : capabilities_.Get(message, capability);
+      if (outcome.returnCode == TWRC_SUCCESS)
+        handle_registry::Remember(capability.hContainer);
+      return outcome;
+    }
     case MSG_SET:
       return capabilities_.Set(capability);
-    case MSG_RESET:
-      return capabilities_.Reset(capability);
+    case MSG_RESET: {
+      const TwainOutcome outcome = capabilities_.Reset(capability);
+      if (outcome.returnCode == TWRC_SUCCESS)
+        handle_registry::Remember(capability.hContainer);
+      return outcome;
+    }
     default:
       return {TWRC_FAILURE, TWCC_CAPBADOPERATION};
   }
@@ -505,6 +521,7 @@ TwainOutcome DataSource::NativeTransfer(TW_HANDLE& page) {
   PageOutcome taken;
   const TwainOutcome outcome = TakeNextPage(taken);
   page = taken.page;
+  handle_registry::Remember(page);
   return outcome;
 }
 
@@ -593,7 +610,8 @@ TwainOutcome DataSource::MemoryTransfer(TW_IMAGEMEMXFER& strip) {
   if (capabilities_.TransferMechanism() != TWSX_MEMORY)
     return kSequenceError;
   const bool handle = (strip.Memory.Flags & TWMF_HANDLE) != 0;
-  if (strip.Memory.TheMem == nullptr || (strip.Memory.Flags & TWMF_APPOWNS) == 0)
+  if (strip.Memory.TheMem == nullptr || (strip.Memory.Flags & TWMF_APPOWNS) == 0 ||
+      (handle && !handle_registry::IsBlock(strip.Memory.TheMem)))
     return kBadValue;
   if (state_ == State::TransferReady) {
     if (acquisition_ == nullptr)

@@ -49,6 +49,8 @@ class DataSource {
   TW_UINT16 Entry(TW_UINT32 group, TW_UINT16 dat, TW_UINT16 message, TW_MEMREF data);
   TW_UINT16 ConditionCode() const { return conditionCode_; }
   TW_UINT16 TakeConditionCode();
+  // Closes the source's window and drops what it posted, on the caller's thread.
+  void CloseWindows();
   // Whether this process can show the source's windows (a widget application).
   static bool CanShowWindows();
 

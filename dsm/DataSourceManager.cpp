@@ -5,9 +5,11 @@
 #include <QWidget>
 #include <cstring>
 #include <new>
+#include <thread>
 
 #include "dsm/DeviceSettings.h"
 #include "dsm/DsmSettings.h"
+#include "dsm/HandleRegistry.h"
 #include "dsm/SelectSourceDlg.h"
 #include "dsm/SourceEvent.h"
 #include "twain/GlobalMemory.h"
@@ -26,16 +28,22 @@ constexpr TwainOutcome kNoSource{TWRC_FAILURE, TWCC_NODS};
 constexpr TwainOutcome kBadValue{TWRC_FAILURE, TWCC_BADVALUE};
 
 TW_HANDLE MemAllocate(TW_UINT32 size) {
-  return GlobalAlloc(size);
+  TW_HANDLE handle = GlobalAlloc(size);
+  handle_registry::Remember(handle);
+  return handle;
 }
 void MemFree(TW_HANDLE handle) {
+  if (!handle_registry::IsBlock(handle))
+    return;
+  handle_registry::Forget(handle);
   GlobalFree(handle);
 }
 TW_MEMREF MemLock(TW_HANDLE handle) {
-  return GlobalLock(handle);
+  return handle_registry::IsBlock(handle) ? GlobalLock(handle) : nullptr;
 }
 void MemUnlock(TW_HANDLE handle) {
-  GlobalUnlock(handle);
+  if (handle_registry::IsBlock(handle))
+    GlobalUnlock(handle);
 }
 
 struct ScanSourceAnswer {
@@ -56,16 +64,43 @@ DataSourceManager::~DataSourceManager() {
     CloseManager();
 }
 
+bool DataSourceManager::Shutdown(std::chrono::milliseconds bound) {
+  callback_.Clear();
+  {
+    std::lock_guard lock(entryMutex_);
+    if (source_ != nullptr)
+      source_->CloseWindows();  // widgets go on the thread they live on
+  }
+  auto finished = std::make_shared<std::promise<void>>();
+  std::future<void> done = finished->get_future();
+  std::thread closer([this, finished] {
+    std::lock_guard lock(entryMutex_);
+    source_.reset();
+    if (open_)
+      CloseManager();
+    finished->set_value();
+  });
+  if (done.wait_for(bound) == std::future_status::ready) {
+    closer.join();
+    return true;
+  }
+  qCWarning(lcManager, "The scanner does not let go; leaving it to the end of the process");
+  closer.detach();
+  return false;
+}
+
 TW_UINT16 DataSourceManager::Entry(TW_IDENTITY* origin, TW_IDENTITY* destination, TW_UINT32 group,
                                    TW_UINT16 dat, TW_UINT16 message, TW_MEMREF data) {
   std::lock_guard lock(entryMutex_);
   TwainOutcome outcome = kBadValue;
   try {
-    // The manager's condition code is there to read whether it is open or not.
-    if (destination == nullptr && group == DG_CONTROL && dat == DAT_STATUS && message == MSG_GET)
-      outcome = data != nullptr ? ManagerStatus(*static_cast<TW_STATUS*>(data)) : kBadValue;
-    else if (origin == nullptr)
+    // The manager's condition code is there to read whether it is open or not,
+    // by an application that says who it is.
+    if (origin == nullptr)
       outcome = kBadValue;
+    else if (destination == nullptr && group == DG_CONTROL && dat == DAT_STATUS &&
+             message == MSG_GET)
+      outcome = data != nullptr ? ManagerStatus(*static_cast<TW_STATUS*>(data)) : kBadValue;
     else if (destination == nullptr && group == DG_CONTROL)
       outcome = ManagerEntry(*origin, dat, message, data);
     else if (destination != nullptr)
@@ -95,14 +130,8 @@ TwainOutcome DataSourceManager::ManagerEntry(TW_IDENTITY& origin, TW_UINT16 dat,
     return kBadValue;
   if (dat == DAT_ENTRYPOINT)
     return EntryPoint(message, *static_cast<TW_ENTRYPOINT*>(data));
-  if (dat == DAT_IDENTITY) {
-    auto& identity = *static_cast<TW_IDENTITY*>(data);
-    const TwainOutcome outcome = Identity(message, identity);
-    // TWAIN 2 applications learn that the sources speak it too.
-    if (outcome.returnCode == TWRC_SUCCESS && twain2Application_)
-      identity.SupportedGroups |= DF_DS2;
-    return outcome;
-  }
+  if (dat == DAT_IDENTITY)
+    return Identity(message, *static_cast<TW_IDENTITY*>(data));
   return kBadProtocol;
 }
 
@@ -191,9 +220,7 @@ TwainOutcome DataSourceManager::OpenManager(TW_IDENTITY& origin, TW_MEMREF paren
   parent_ = parent != nullptr ? static_cast<QObject*>(*static_cast<void**>(parent)) : nullptr;
   applicationId_ = kApplicationId;
   origin.Id = applicationId_;
-  twain2Application_ = (origin.SupportedGroups & DF_APP2) != 0;
-  if (twain2Application_)
-    origin.SupportedGroups |= DF_DSM2;
+  origin.SupportedGroups |= DF_DSM2;  // as the sources say DF_DS2, whoever asks
   open_ = true;
   return kSuccess;
 }

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <chrono>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -31,6 +32,10 @@ class DataSourceManager {
 
   TW_UINT16 Entry(TW_IDENTITY* origin, TW_IDENTITY* destination, TW_UINT32 group, TW_UINT16 dat,
                   TW_UINT16 message, TW_MEMREF data);
+  // Closes what the application left open, waiting at most `bound` for the
+  // device and SANE; false when they did not let go, and the manager must
+  // then be left alive for the thread still inside them.
+  bool Shutdown(std::chrono::milliseconds bound);
 
  private:
   TwainOutcome ManagerEntry(TW_IDENTITY& origin, TW_UINT16 dat, TW_UINT16 message, TW_MEMREF data);
@@ -57,7 +62,6 @@ class DataSourceManager {
   DSMENTRYPROC entry_;
   std::recursive_mutex entryMutex_;
   ApplicationCallback callback_{entryMutex_};
-  bool twain2Application_ = false;
   std::unique_ptr<SaneThread> thread_;  // init, listing and exit
   QObject relay_;                       // receives the thread's answers on the caller's thread
   QPointer<QObject> parent_;

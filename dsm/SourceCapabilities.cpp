@@ -11,10 +11,34 @@
 
 namespace {
 
-constexpr TW_UINT16 kSupportedCaps[] = {
-    CAP_SUPPORTEDCAPS,   CAP_XFERCOUNT,    CAP_FEEDERENABLED, CAP_UICONTROLLABLE,
-    ICAP_XFERMECH,       ICAP_PIXELTYPE,   ICAP_UNITS,        ICAP_PHYSICALWIDTH,
-    ICAP_PHYSICALHEIGHT, ICAP_XRESOLUTION, ICAP_YRESOLUTION,  ICAP_IMAGEFILEFORMAT};
+constexpr TW_UINT16 kSupportedCaps[] = {CAP_SUPPORTEDCAPS,    CAP_XFERCOUNT,     CAP_FEEDERENABLED,
+                                        CAP_UICONTROLLABLE,   CAP_DEVICEONLINE,  ICAP_XFERMECH,
+                                        ICAP_PIXELTYPE,       ICAP_UNITS,        ICAP_PHYSICALWIDTH,
+                                        ICAP_PHYSICALHEIGHT,  ICAP_XRESOLUTION,  ICAP_YRESOLUTION,
+                                        ICAP_IMAGEFILEFORMAT, ICAP_BITDEPTH,     ICAP_COMPRESSION,
+                                        ICAP_BITORDER,        ICAP_PLANARCHUNKY, ICAP_PIXELFLAVOR};
+
+// Capabilities with one value only: pages are not compressed, and rows come
+// chunky, most significant bit first, 0 the darkest.
+std::optional<TW_UINT32> FixedValueOf(TW_UINT16 cap) {
+  switch (cap) {
+    case ICAP_COMPRESSION:
+      return TWCP_NONE;
+    case ICAP_BITORDER:
+      return TWBO_MSBFIRST;
+    case ICAP_PLANARCHUNKY:
+      return TWPC_CHUNKY;
+    case ICAP_PIXELFLAVOR:
+      return TWPF_CHOCOLATE;
+    default:
+      return std::nullopt;
+  }
+}
+
+// Bits per pixel of the pages a pixel type gives (16-bit samples become 8).
+TW_UINT32 BitDepthOf(TW_UINT16 pixelType) {
+  return pixelType == TWPT_RGB ? 24 : pixelType == TWPT_GRAY ? 8 : 1;
+}
 
 constexpr TwainOutcome kSuccess{TWRC_SUCCESS, TWCC_SUCCESS};
 constexpr TwainOutcome kBadValue{TWRC_FAILURE, TWCC_BADVALUE};
@@ -28,6 +52,7 @@ TW_UINT32 OperationsOf(TW_UINT16 cap) {
   switch (cap) {
     case CAP_SUPPORTEDCAPS:
     case CAP_UICONTROLLABLE:
+    case CAP_DEVICEONLINE:
     case ICAP_PHYSICALWIDTH:
     case ICAP_PHYSICALHEIGHT:
       return kReadOnly;
@@ -78,6 +103,8 @@ TwainOutcome SourceCapabilities::Get(TW_UINT16 message, TW_CAPABILITY& capabilit
 }
 
 CapabilityValue SourceCapabilities::MakeContainer(TW_UINT16 cap, bool choices) {
+  if (const std::optional<TW_UINT32> fixed = FixedValueOf(cap))
+    return OneOrChoices(choices, TWTY_UINT16, {*fixed}, *fixed);
   switch (cap) {
     case CAP_SUPPORTEDCAPS:
       return {MakeArray(TWTY_UINT16, {std::begin(kSupportedCaps), std::end(kSupportedCaps)}),
@@ -87,7 +114,12 @@ CapabilityValue SourceCapabilities::MakeContainer(TW_UINT16 cap, bool choices) {
     case CAP_FEEDERENABLED:
       return One(TWTY_BOOL, settings_.IsFeeder() ? 1 : 0);
     case CAP_UICONTROLLABLE:
+    case CAP_DEVICEONLINE:  // an open source is a device that answered
       return One(TWTY_BOOL, 1);
+    case ICAP_BITDEPTH: {
+      const TW_UINT32 depth = BitDepthOf(settings_.PixelType());
+      return OneOrChoices(choices, TWTY_UINT16, {depth}, depth);
+    }
     case ICAP_XFERMECH:
       return OneOrChoices(choices, TWTY_UINT16, {TWSX_NATIVE, TWSX_FILE, TWSX_MEMORY},
                           transferMechanism_);
@@ -166,7 +198,13 @@ TwainOutcome SourceCapabilities::Set(const TW_CAPABILITY& capability) {
   const std::optional<SetValue> value = ReadSetValue(capability);
   if (!value)
     return kBadValue;
+  if (const std::optional<TW_UINT32> fixed = FixedValueOf(capability.Cap))
+    return value->item == *fixed ? kSuccess : kBadValue;
   switch (capability.Cap) {
+    case ICAP_BITDEPTH:  // the depth follows the pixel type
+      return value->item == thread_.Run([this] { return BitDepthOf(settings_.PixelType()); })
+                 ? kSuccess
+                 : kBadValue;
     case ICAP_XRESOLUTION:
     case ICAP_YRESOLUTION:
       return SetResolution(capability.Cap == ICAP_YRESOLUTION, value->itemType, value->item);

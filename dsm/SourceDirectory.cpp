@@ -79,9 +79,9 @@ void SourceDirectory::Update(const std::vector<SaneDeviceInfo>& devices) {
     identity.Id = IdFor(sorted[i].name);
     identity.Version = {1, 0, TWLG_USA, TWCY_USA, {}};
     CopyText(identity.Version.Info, "SANE " + sorted[i].type);
-    identity.ProtocolMajor = TWON_PROTOCOLMAJOR;
-    identity.ProtocolMinor = TWON_PROTOCOLMINOR;
-    identity.SupportedGroups = DG_CONTROL | DG_IMAGE;
+    identity.ProtocolMajor = kManagerProtocolMajor;
+    identity.ProtocolMinor = kManagerProtocolMinor;
+    identity.SupportedGroups = DG_CONTROL | DG_IMAGE | DF_DS2;
     CopyText(identity.Manufacturer, sorted[i].vendor);
     CopyText(identity.ProductFamily, sorted[i].model);
     CopyText(identity.ProductName, names[i]);

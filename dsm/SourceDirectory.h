@@ -7,6 +7,10 @@
 #include "dsm/SaneApi.h"
 #include "twain/TwainTypes.h"
 
+// The TWAIN protocol the manager and its sources speak, in every identity they give.
+inline constexpr TW_UINT16 kManagerProtocolMajor = 2;
+inline constexpr TW_UINT16 kManagerProtocolMinor = 4;
+
 struct SourceEntry {
   SaneDeviceInfo device;
   TW_IDENTITY identity{};

@@ -44,8 +44,10 @@ TwainHelper::TwainHelper() {
 TwainHelper::~TwainHelper() {
   Log(LOG_LOCATION, "TwainHelper::~TwainHelper()");
   try {
+    // A scan ended early (a signal, a failure) may leave a page pending, and a
+    // source refuses to be disabled until its transfers are reset.
     if (isDataSourceEnabled_)
-      DisableDataSource();
+      ResetDataSource();
     if (isDataSourceOpen_)
       CloseDataSource();
     if (isDataSourceManagerOpen_)

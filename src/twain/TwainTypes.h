@@ -375,11 +375,15 @@ inline constexpr TW_UINT16 CAP_SUPPORTEDCAPS = 0x1005;
 inline constexpr TW_UINT16 CAP_AUTOFEED = 0x1007;
 inline constexpr TW_UINT16 CAP_INDICATORS = 0x100b;
 inline constexpr TW_UINT16 CAP_UICONTROLLABLE = 0x100e;
+inline constexpr TW_UINT16 CAP_DEVICEONLINE = 0x100f;
 inline constexpr TW_UINT16 ICAP_COMPRESSION = 0x0100;
 inline constexpr TW_UINT16 ICAP_PIXELTYPE = 0x0101;
 inline constexpr TW_UINT16 ICAP_UNITS = 0x0102;
 inline constexpr TW_UINT16 ICAP_XFERMECH = 0x0103;
 inline constexpr TW_UINT16 ICAP_IMAGEFILEFORMAT = 0x110c;
+inline constexpr TW_UINT16 ICAP_BITORDER = 0x111c;
+inline constexpr TW_UINT16 ICAP_PLANARCHUNKY = 0x111e;
+inline constexpr TW_UINT16 ICAP_PIXELFLAVOR = 0x111f;
 inline constexpr TW_UINT16 ICAP_PHYSICALWIDTH = 0x1111;
 inline constexpr TW_UINT16 ICAP_PHYSICALHEIGHT = 0x1112;
 inline constexpr TW_UINT16 ICAP_XNATIVERESOLUTION = 0x1116;
@@ -409,6 +413,9 @@ inline constexpr TW_UINT16 TWSX_NATIVE = 0;
 inline constexpr TW_UINT16 TWSX_FILE = 1;
 inline constexpr TW_UINT16 TWSX_MEMORY = 2;
 inline constexpr TW_UINT16 TWCP_NONE = 0;
+inline constexpr TW_UINT16 TWBO_MSBFIRST = 1;
+inline constexpr TW_UINT16 TWPC_CHUNKY = 0;
+inline constexpr TW_UINT16 TWPF_CHOCOLATE = 0;
 inline constexpr TW_UINT16 TWFF_BMP = 2;
 
 // Identity language, country and protocol.

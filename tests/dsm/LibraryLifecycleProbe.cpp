@@ -123,6 +123,18 @@ int ShowUiWithoutWidgets(const char* library) {
   return scanned == TWRC_SUCCESS ? 0 : 6;
 }
 
+// The program unloads the library in the middle of a feeder batch without
+// closing anything (a signal cut its scan short); the process still ends.
+int UnloadDuringAFeederBatch(const char* library) {
+  UseSaneTestBackend("read-delay true\nread-delay-duration 20000\n");
+  SelectSaneTestFeeder();
+  Session session;
+  if (!session.Open(library) || session.Enable(false) != TWRC_SUCCESS)
+    return 2;
+  ::dlclose(session.library);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -136,6 +148,8 @@ int main(int argc, char** argv) {
     return ExitWithWindowOpen(argv[2]);
   if (mode == "unload-with-a-close-request-queued")
     return UnloadWithACloseRequestQueued(argv[2]);
+  if (mode == "unload-during-a-feeder-batch")
+    return UnloadDuringAFeederBatch(argv[2]);
   if (mode == "show-ui-without-widgets")
     return ShowUiWithoutWidgets(argv[2]);
   return 64;

@@ -29,7 +29,8 @@ TEST_P(LibraryLifecycle, EndsTheProcessCleanly) {
 INSTANTIATE_TEST_SUITE_P(Endings, LibraryLifecycle,
                          ::testing::Values(Ending{"exit-with-window-open"},
                                            Ending{"unload-with-a-close-request-queued"},
-                                           Ending{"show-ui-without-widgets"}),
+                                           Ending{"show-ui-without-widgets"},
+                                           Ending{"unload-during-a-feeder-batch"}),
                          [](const auto& info) {
                            std::string name = info.param.mode;
                            for (char& c : name)
