@@ -343,8 +343,16 @@ TEST_F(ArchiveIndexTest, OneWriterAtATimeAndEveryoneSearches) {
   ArchiveIndex writer(root_, indexFolder_, "eng");
   ASSERT_EQ(writer.Update(), ArchiveIndex::UpdateResult::Done);
   ArchiveIndex other(root_, indexFolder_, "eng");
-  EXPECT_EQ(other.Update(), ArchiveIndex::UpdateResult::Busy);
-  EXPECT_EQ(Search(other, "muller").size(), 1u);
+  Pdf("Bank/Letter.pdf", {"overdraft notice"});
+  // While one writes, the other is refused and searches what was committed.
+  ASSERT_EQ(writer.Update([&](int done, int) {
+    EXPECT_EQ(other.Update(), ArchiveIndex::UpdateResult::Busy);
+    EXPECT_FALSE(other.Problem().empty());
+    EXPECT_EQ(Search(other, "muller").size(), 1u);
+    return done == 0;
+  }),
+            ArchiveIndex::UpdateResult::Stopped);
+  EXPECT_EQ(other.Update(), ArchiveIndex::UpdateResult::Done);
   // Text in hand: an image document becomes findable by its words at once.
   EXPECT_TRUE(writer.IndexDocument(root_ + "/Scans/Receipt.tif", {"hardware store nails"}));
   EXPECT_EQ(Search(other, "nails"), (Found{{"Receipt.tif", 1}}));
