@@ -1,14 +1,17 @@
 #include "search/ArchiveIndex.h"
 
+#include <sys/statvfs.h>
 #include <xapian.h>
 
 #include <QCryptographicHash>
 #include <algorithm>
+#include <cerrno>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <optional>
 #include <set>
@@ -63,6 +66,15 @@ constexpr int kCommitEveryPages = 20000;
 // again: growing it page by page leaves much of it empty. Doubling keeps the
 // rewrites of an index written in batches to about its own size in all.
 constexpr std::size_t kCompactAfter = 100;
+// Below this much free space the index is not written.
+constexpr unsigned long long kLeastFreeBytes = 64ull << 20;
+
+std::optional<unsigned long long> FreeBytes(const std::string& folder) {
+  struct statvfs status {};
+  if (::statvfs(folder.c_str(), &status) != 0)
+    return std::nullopt;
+  return static_cast<unsigned long long>(status.f_bavail) * status.f_frsize;
+}
 
 // Terms and metadata keys are limited in length; long paths go by digest.
 std::string Key(const std::string& text) {
@@ -185,6 +197,23 @@ void CheckSeal(const Xapian::Document& document) {
     throw IndexDamaged{"a page does not match its checksum"};
 }
 
+// The hits from `first` on; `documents`, when given, receives how many
+// documents match in all. Counting costs a pass over every matching page,
+// so it is done only when asked: Xapian's own count is an estimate once
+// pages are collapsed into documents.
+Xapian::MSet CountedMSet(Xapian::Enquire& enquire, Xapian::doccount first, Xapian::doccount most,
+                         const Xapian::MatchDecider* decider, int* documents) {
+  if (!documents)
+    return enquire.get_mset(first, most, 0, nullptr, decider);
+  Xapian::ValueCountMatchSpy spy(kDocumentSlot);
+  enquire.add_matchspy(&spy);
+  const Xapian::MSet found = enquire.get_mset(
+      first, most, std::numeric_limits<Xapian::doccount>::max(), nullptr, decider);
+  enquire.clear_matchspies();
+  *documents = static_cast<int>(std::distance(spy.values_begin(), spy.values_end()));
+  return found;
+}
+
 std::unordered_set<Xapian::docid> ReadDead(const std::string& text) {
   std::unordered_set<Xapian::docid> dead;
   const char* at = text.c_str();
@@ -212,6 +241,8 @@ class ArchiveIndex::Impl {
   Opened OpenWriter();
   // Commits nothing: closes the database and gives up the right to write.
   void CloseWriter();
+  // Closes the database, discarding what was not committed; keeps the right to write.
+  void AbandonWriter();
   Xapian::Database* OpenReader();
   void DropDamaged(const std::string& why);
   // What to do after an error of the database at the index's edge: damage
@@ -333,6 +364,10 @@ ArchiveIndex::Impl::Opened ArchiveIndex::Impl::OpenWriter() {
       return Opened::Unwritable;
     }
     std::string why;
+    // Whatever stands in the lock file's place is ours to clear, never to open.
+    if (std::error_code error; fs::exists(fs::symlink_status(folder_ + "/lock", error)) &&
+                               !fs::is_regular_file(fs::symlink_status(folder_ + "/lock", error)))
+      fs::remove(folder_ + "/lock", error);
     switch (lock_.TryAcquire(why)) {
       case IndexLock::Result::Busy:
         problem_ = "another Docketeer is updating the index";
@@ -385,6 +420,9 @@ ArchiveIndex::Impl::Opened ArchiveIndex::Impl::OpenWriter() {
       }
       dead_ = ReadDead(database->get_metadata("dead"));
       deadChanged_ = false;
+      // Changes wait in a transaction between commits, so a failure discards
+      // them instead of the database committing them again as it closes.
+      database->begin_transaction();
       writer_ = std::move(database);
       reader_.reset();
       return Opened::Ready;
@@ -400,14 +438,20 @@ ArchiveIndex::Impl::Opened ArchiveIndex::Impl::OpenWriter() {
   return Opened::Unwritable;
 }
 
-void ArchiveIndex::Impl::CloseWriter() {
+void ArchiveIndex::Impl::AbandonWriter() {
   try {
-    if (writer_)
+    if (writer_) {
+      writer_->cancel_transaction();
       writer_->close();
+    }
   } catch (const Xapian::Error& error) {
     Log(LOG_LOCATION, "ArchiveIndex: closing: %s", error.get_msg().c_str());
   }
   writer_.reset();
+}
+
+void ArchiveIndex::Impl::CloseWriter() {
+  AbandonWriter();
   if (lock_.IsHeld()) {
     WriteSmallFile(folder_ + "/closed", DatabaseFingerprint(database_));
     lock_.Release();
@@ -418,10 +462,22 @@ bool ArchiveIndex::Impl::CheckIfChangedOutside() {
   if (!IsOpenableDatabase(database_) ||
       ReadSmallFile(folder_ + "/closed") == DatabaseFingerprint(database_))
     return true;
-  std::string why;
-  if (DatabasePassesCheck(database_, why))
+  // Every list, page and record is read and its checksum compared. Xapian's
+  // own check (Database::check) would do less of it and trips sanitizers.
+  try {
+    Xapian::Database database(database_);
+    for (auto term = database.allterms_begin(); term != database.allterms_end(); ++term)
+      for (auto page = database.postlist_begin(*term); page != database.postlist_end(*term); ++page)
+        (void)page.get_wdf();
+    for (auto page = database.postlist_begin(""); page != database.postlist_end(""); ++page)
+      CheckSeal(database.get_document(*page));
+    FilesKnown(database);
     return true;
-  Log(LOG_LOCATION, "ArchiveIndex: %s", why.c_str());
+  } catch (const Xapian::Error& error) {
+    Log(LOG_LOCATION, "ArchiveIndex: check: %s", error.get_msg().c_str());
+  } catch (const IndexDamaged& damage) {
+    Log(LOG_LOCATION, "ArchiveIndex: check: %s", damage.why.c_str());
+  }
   return false;
 }
 
@@ -434,7 +490,7 @@ bool ArchiveIndex::Impl::Recover(const IndexFault& fault) {
       // Never deleted for it: what was committed last is still searched.
       problem_ = "the index cannot be written: " + fault.why;
       Log(LOG_LOCATION, "ArchiveIndex: %s", problem_.c_str());
-      writer_.reset();
+      AbandonWriter();
       reader_.reset();
       return false;
     case IndexFault::Kind::Damage:
@@ -454,7 +510,7 @@ bool ArchiveIndex::Impl::Recover(const IndexFault& fault) {
 
 void ArchiveIndex::Impl::DropDamaged(const std::string& why) {
   Log(LOG_LOCATION, "ArchiveIndex: rebuilding %s: %s", folder_.c_str(), why.c_str());
-  writer_.reset();
+  AbandonWriter();
   reader_.reset();
   dead_.clear();
   std::error_code ignored;
@@ -477,7 +533,11 @@ void ArchiveIndex::Impl::Commit() {
     writer_->set_metadata("dead", text);
     deadChanged_ = false;
   }
-  writer_->commit();
+  // Xapian may end the process when a disk fills up within a commit.
+  if (const auto free = FreeBytes(folder_); free && *free < kLeastFreeBytes)
+    throw Xapian::DatabaseError("too little free space on the disk holding the index", ENOSPC);
+  writer_->commit_transaction();
+  writer_->begin_transaction();
 }
 
 const std::unordered_set<Xapian::docid>& ArchiveIndex::Impl::DeadPages(Xapian::Database& database) {
@@ -576,7 +636,7 @@ void ArchiveIndex::Impl::CompactIfGrown(std::size_t documents) {
   Compact();
   if (writer_) {
     writer_->set_metadata("compacted", std::to_string(pages));
-    writer_->commit();
+    Commit();
   }
 }
 
@@ -587,6 +647,7 @@ void ArchiveIndex::Impl::Compact() {
   fs::remove_all(compacted, ignored);
   fs::remove_all(previous, ignored);
   try {
+    writer_->cancel_transaction();  // all is committed
     writer_->compact(compacted);
     writer_.reset();
     reader_.reset();
@@ -594,6 +655,7 @@ void ArchiveIndex::Impl::Compact() {
     fs::rename(compacted, database_);
   } catch (const Xapian::Error& error) {
     Log(LOG_LOCATION, "ArchiveIndex: not compacted: %s", error.get_msg().c_str());
+    writer_.reset();  // opened again below, in a transaction
   } catch (const fs::filesystem_error& error) {
     Log(LOG_LOCATION, "ArchiveIndex: not compacted: %s", error.what());
     if (!fs::exists(database_, ignored))
@@ -623,6 +685,9 @@ ArchiveIndex::Impl::Text ArchiveIndex::Impl::ReadText(const std::string& relativ
   if (KindOfDocument(relative) != DocumentKind::Pdf)
     return {};
   ExtractedText extracted = ExtractPdfText(EnsureTrailingSeparator(root_) + relative);
+  // What was read of it serves snippets too, so they never read the rest.
+  if (extracted.cut)
+    texts_.Put(relative, StampText(stamp), languages_, extracted.pages);
   Text text{std::move(extracted.pages), false};
   // A document without any text waits for recognition; one too costly to
   // read is found by its name and the text read of it, never drawn to be read.
@@ -782,11 +847,8 @@ std::vector<SearchHit> ArchiveIndex::Impl::Search(Xapian::Database& database,
       (std::max(query.limit, 1) + skip) * (phrases ? 4LL : 1LL), pages));
   for (Xapian::doccount offset = start; static_cast<int>(hits.size()) < query.limit;
        offset += batch) {
-    // Counting every match costs a pass over them all, so only when asked.
-    const Xapian::doccount checkAll = total && offset == start ? pages : 0;
-    const Xapian::MSet found = enquire.get_mset(offset, batch, checkAll, nullptr, decider);
-    if (total && offset == start)
-      *total = static_cast<int>(found.get_matches_estimated());
+    const Xapian::MSet found = CountedMSet(enquire, offset, batch, decider,
+                                           total && offset == start ? total : nullptr);
     for (auto it = found.begin(); it != found.end(); ++it) {
       if (static_cast<int>(hits.size()) >= query.limit)
         break;

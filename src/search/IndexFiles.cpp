@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <xapian.h>
 
 #include <filesystem>
 #include <set>
@@ -111,14 +110,3 @@ bool WriteSmallFile(const std::string& file, const std::string& text) {
   return ::close(fd) == 0 && written;
 }
 
-bool DatabasePassesCheck(const std::string& database, std::string& why) {
-  try {
-    const std::size_t errors = Xapian::Database::check(database);
-    if (errors == 0)
-      return true;
-    why = std::to_string(errors) + " errors found by its check";
-  } catch (const Xapian::Error& error) {
-    why = error.get_msg();
-  }
-  return false;
-}

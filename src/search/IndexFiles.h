@@ -29,7 +29,3 @@ bool RemoveMarker(const std::string& file);
 std::string DatabaseFingerprint(const std::string& database);
 std::string ReadSmallFile(const std::string& file);
 bool WriteSmallFile(const std::string& file, const std::string& text);
-
-// Xapian's own consistency check of a whole database; false when it finds
-// anything wrong or cannot read it.
-bool DatabasePassesCheck(const std::string& database, std::string& why);
