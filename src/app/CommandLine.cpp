@@ -27,8 +27,8 @@ constexpr OptionSpec kCombineOptions[] = {{"--overwrite", false}};
 constexpr OptionSpec kConvertOptions[] = {{"--uncompressed", false}, {"--remove-original", false},
                                           {"--overwrite", false},    {"--ocr", false},
                                           {"--no-ocr", false},       {"--ocr-language", true}};
-constexpr OptionSpec kSearchOptions[] = {{"--folder", true}, {"--since", true}, {"--until", true},
-                                         {"--limit", true},  {"--null", false}};
+constexpr OptionSpec kSearchOptions[] = {
+    {"--folder", true}, {"--since", true}, {"--until", true}, {"--limit", true}, {"--null", false}};
 constexpr OptionSpec kIndexOptions[] = {{"--recognise", false}};
 
 struct Command {

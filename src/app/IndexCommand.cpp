@@ -50,7 +50,8 @@ int Recognise(ArchiveIndex& index, const std::string& languages) {
   const std::string data = RecognitionDataFolder();
   TextEngine engine(data, languages, OrientationDetector::Shared(data));
   if (!engine.Start()) {
-    std::fprintf(stderr, "docketeer: cannot recognise text in %s: its language data is not installed\n",
+    std::fprintf(stderr,
+                 "docketeer: cannot recognise text in %s: its language data is not installed\n",
                  languages.c_str());
     return kExitWrite;
   }
@@ -59,10 +60,9 @@ int Recognise(ArchiveIndex& index, const std::string& languages) {
   for (const std::string& path : waiting) {
     progress.Show("Recognising pictures", done, static_cast<int>(waiting.size()), "documents");
     std::vector<std::string> pages = index.RecognizedSoFar(path);
-    const bool read = RecognizeDocument(path, engine, stopRequested, pages,
-                                        [&](const std::vector<std::string>& soFar) {
-                                          index.KeepRecognizedSoFar(path, soFar);
-                                        });
+    const bool read = RecognizeDocument(
+        path, engine, stopRequested, pages,
+        [&](const std::vector<std::string>& soFar) { index.KeepRecognizedSoFar(path, soFar); });
     if (!read) {
       index.KeepRecognizedSoFar(path, pages);
       break;

@@ -199,9 +199,9 @@ int RunSearchCommand(const CommandArguments& arguments) {
                  GroupedNumber(total).c_str(), query.limit);
   const bool terminal = ::isatty(STDERR_FILENO) == 1;
   if (terminal && hits.empty())
-    std::fprintf(stderr, "%s\n",
-                 query.words.empty() ? "No document found"
-                                     : ("No document holds " + query.words).c_str());
+    std::fprintf(
+        stderr, "%s\n",
+        query.words.empty() ? "No document found" : ("No document holds " + query.words).c_str());
   if (const int waiting = terminal ? index.AwaitingRecognitionCount() : 0; waiting > 0)
     std::fprintf(stderr, "%s %s not yet read; run docketeer index --recognise\n",
                  GroupedNumber(waiting).c_str(), waiting == 1 ? "picture" : "pictures");

@@ -5,8 +5,8 @@
 
 #include <QCryptographicHash>
 #include <algorithm>
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -190,10 +190,9 @@ void SealPage(Xapian::Document& document) {
 }
 
 void CheckSeal(const Xapian::Document& document) {
-  if (document.get_data() != PageChecksum(document.get_value(kDocumentSlot),
-                                          document.get_value(kPageSlot),
-                                          document.get_value(kFirstDaySlot),
-                                          document.get_value(kLastDaySlot)))
+  if (document.get_data() !=
+      PageChecksum(document.get_value(kDocumentSlot), document.get_value(kPageSlot),
+                   document.get_value(kFirstDaySlot), document.get_value(kLastDaySlot)))
     throw IndexDamaged{"a page does not match its checksum"};
 }
 
@@ -207,8 +206,8 @@ Xapian::MSet CountedMSet(Xapian::Enquire& enquire, Xapian::doccount first, Xapia
     return enquire.get_mset(first, most, 0, nullptr, decider);
   Xapian::ValueCountMatchSpy spy(kDocumentSlot);
   enquire.add_matchspy(&spy);
-  const Xapian::MSet found = enquire.get_mset(
-      first, most, std::numeric_limits<Xapian::doccount>::max(), nullptr, decider);
+  const Xapian::MSet found =
+      enquire.get_mset(first, most, std::numeric_limits<Xapian::doccount>::max(), nullptr, decider);
   enquire.clear_matchspies();
   *documents = static_cast<int>(std::distance(spy.values_begin(), spy.values_end()));
   return found;
@@ -281,8 +280,7 @@ class ArchiveIndex::Impl {
   const std::unordered_set<Xapian::docid>& DeadPages(Xapian::Database& database);
   Xapian::Query WordQuery(Xapian::Database& database, const std::string& word) const;
   Xapian::Query MatchQuery(Xapian::Database& database, const QueryWords& words) const;
-  std::vector<SearchHit> Search(Xapian::Database& database, const SearchQuery& query,
-                                int* total);
+  std::vector<SearchHit> Search(Xapian::Database& database, const SearchQuery& query, int* total);
   std::string PageText(const std::string& relative, int page) const;
   std::string Relative(const std::string& path) const;
 
@@ -395,8 +393,8 @@ ArchiveIndex::Impl::Opened ArchiveIndex::Impl::OpenWriter() {
       // An index of the first versions lay in the folder itself.
       if (std::error_code ignored; fs::exists(folder_ + "/iamglass", ignored)) {
         DropDamaged("of an earlier version");
-        for (fs::directory_iterator it(folder_, ignored); !ignored && it != fs::directory_iterator();
-             it.increment(ignored))
+        for (fs::directory_iterator it(folder_, ignored);
+             !ignored && it != fs::directory_iterator(); it.increment(ignored))
           if (const std::string name = it->path().filename().string();
               name == "iamglass" || name == "flintlock" || name.ends_with(".glass"))
             fs::remove(it->path(), ignored);
@@ -843,12 +841,12 @@ std::vector<SearchHit> ArchiveIndex::Impl::Search(Xapian::Database& database,
   const Xapian::doccount pages = std::max<Xapian::doccount>(database.get_doccount(), 1);
   const Xapian::doccount start = phrases ? 0 : static_cast<Xapian::doccount>(query.offset);
   int skip = phrases ? query.offset : 0;
-  const Xapian::doccount batch = static_cast<Xapian::doccount>(std::min<long long>(
-      (std::max(query.limit, 1) + skip) * (phrases ? 4LL : 1LL), pages));
+  const Xapian::doccount batch = static_cast<Xapian::doccount>(
+      std::min<long long>((std::max(query.limit, 1) + skip) * (phrases ? 4LL : 1LL), pages));
   for (Xapian::doccount offset = start; static_cast<int>(hits.size()) < query.limit;
        offset += batch) {
-    const Xapian::MSet found = CountedMSet(enquire, offset, batch, decider,
-                                           total && offset == start ? total : nullptr);
+    const Xapian::MSet found =
+        CountedMSet(enquire, offset, batch, decider, total && offset == start ? total : nullptr);
     for (auto it = found.begin(); it != found.end(); ++it) {
       if (static_cast<int>(hits.size()) >= query.limit)
         break;

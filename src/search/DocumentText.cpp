@@ -5,8 +5,8 @@
 #include <poppler-page.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cctype>
+#include <chrono>
 #include <memory>
 
 #include "search/PdfContentSize.h"
@@ -69,7 +69,7 @@ ExtractedText ExtractPdfText(const std::string& path, const TextLimits& limits) 
     return result;
   result.readable = true;
   const int count = document->pages();
-  const std::vector<std::size_t> contents = PdfPageContentSizes(path);
+  const std::vector<std::size_t> contents = PdfPageContentSizes(path, limits.pageContentBytes);
   const auto start = std::chrono::steady_clock::now();
   std::size_t content = 0;
   std::size_t text = 0;

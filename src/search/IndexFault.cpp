@@ -26,7 +26,8 @@ IndexFault ClassifyIndexError(const Xapian::Error& error) {
     why += std::string(" (") + system + ")";
   // Xapian's errors carry their type as a name, not as a polymorphic type.
   const std::string type = error.get_type();
-  if (type == "DatabaseNotFoundError" || (type == "DatabaseOpeningError" && HasErrno(error, {ENOENT})))
+  if (type == "DatabaseNotFoundError" ||
+      (type == "DatabaseOpeningError" && HasErrno(error, {ENOENT})))
     return {IndexFault::Kind::Missing, why};
   if (type == "DatabaseLockError" ||
       HasErrno(error, {ENOSPC, EDQUOT, EROFS, EACCES, EPERM, EFBIG, EIO, ENOMEM, EMFILE, ENFILE}))

@@ -50,7 +50,8 @@ std::optional<std::string> PrepareIndexFolder(const std::string& folder,
 }
 
 bool CreateMarker(const std::string& file) {
-  const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0600);
+  const int fd =
+      ::open(file.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0)
     return false;
   ::close(fd);
@@ -102,11 +103,9 @@ std::string ReadSmallFile(const std::string& file) {
 
 bool WriteSmallFile(const std::string& file, const std::string& text) {
   RemoveMarker(file);
-  const int fd =
-      ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0)
     return false;
   const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
   return ::close(fd) == 0 && written;
 }
-

@@ -12,7 +12,8 @@ IndexLock::Result IndexLock::TryAcquire(std::string& why) {
   if (fd_ >= 0)
     return Result::Held;
   // Not blocking on open: a FIFO in its place must not hang the program.
-  const int fd = ::open(file_.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0600);
+  const int fd =
+      ::open(file_.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) {
     why = file_ + ": " + std::strerror(errno);
     return Result::Unwritable;

@@ -12,8 +12,8 @@
 #include "app/CommandLine.h"
 #include "app/CommandUsage.h"
 #include "app/ExitStatus.h"
-#include "app/SearchCommand.h"
 #include "app/ScanOptions.h"
+#include "app/SearchCommand.h"
 
 namespace {
 
@@ -74,7 +74,8 @@ TEST(CommandUsage, BadUsageIsRefusedWithExitStatusOne) {
     SCOPED_TRACE(line);
     const Outcome outcome = RunInProcess(arguments);
     // search keeps grep's statuses, where 1 means nothing found.
-    EXPECT_EQ(outcome.status, arguments.front() == "search" ? kSearchExitError : kExitUsage);
+    EXPECT_EQ(outcome.status,
+              arguments.front() == "search" ? int{kSearchExitError} : int{kExitUsage});
     EXPECT_NE(outcome.err.find(CommandUsage(arguments.front())), std::string::npos);
     EXPECT_TRUE(outcome.out.empty());
   }

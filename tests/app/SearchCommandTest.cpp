@@ -127,7 +127,8 @@ TEST_F(SearchCommandTest, ExitStatusesLimitsAndNamesOfAnyBytes) {
   // A line feed in a name: one line, quoted; with --null the name as it is.
   const CommandRun lines = Run({"search", "invoice", "--folder", "Letters"});
   EXPECT_EQ(lines.out.count('\n'), 3);
-  EXPECT_TRUE(lines.out.contains("$'" + QByteArray::fromStdString(Archive()) + "Letters/C\\nD.pdf'"));
+  EXPECT_TRUE(
+      lines.out.contains("$'" + QByteArray::fromStdString(Archive()) + "Letters/C\\nD.pdf'"));
   const CommandRun nulls = Run({"search", "invoice", "--null"});
   const QList<QByteArray> fields = nulls.out.split('\0');
   ASSERT_EQ(fields.size(), 10);  // 3 hits of 3 fields, then what follows the last NUL

@@ -29,8 +29,7 @@ bool WriteRepetitivePdf(const std::string& path, const std::string& word, int ti
     content += "BT /F1 12 Tf 72 720 Td (" + word + ") Tj ET\n";
   QByteArray packed = qCompress(QByteArray::fromStdString(content)).mid(4);  // zlib stream
   std::vector<std::string> objects = {
-      "<< /Type /Catalog /Pages 2 0 R >>",
-      "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+      "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
       "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R "
       "/Resources << /Font << /F1 5 0 R >> >> >>",
       "<< /Length " + std::to_string(packed.size()) + " /Filter /FlateDecode >>\nstream\n" +
@@ -197,8 +196,8 @@ TEST_F(IndexFaultsTest, AwkwardNamesAndCostlyDocuments) {
   const std::string lineFeed = root_ + "/Bank/Check\n1043.pdf";
   ASSERT_TRUE(WriteSearchablePdf(lineFeed, {"cashier"}));
   fs::create_directories(root_ + "/Long " + longWord);
-  ASSERT_TRUE(WriteSearchablePdf(root_ + "/Long " + longWord + "/Deed " + longWord + ".pdf",
-                                 {"parcel"}));
+  ASSERT_TRUE(
+      WriteSearchablePdf(root_ + "/Long " + longWord + "/Deed " + longWord + ".pdf", {"parcel"}));
   // 8 MiB of text operators packed into a small file; a page below the cap is read.
   ASSERT_TRUE(WriteRepetitivePdf(root_ + "/Bank/Hostile.pdf", "hostile", 200000));
   ASSERT_TRUE(WriteRepetitivePdf(root_ + "/Bank/Harmless.pdf", "harmless", 10));
@@ -216,7 +215,7 @@ TEST_F(IndexFaultsTest, AwkwardNamesAndCostlyDocuments) {
   EXPECT_EQ(Find(index, "deed long"), Names{"Deed " + longWord + ".pdf"});
   EXPECT_EQ(Find(index, "harmless"), Names{"Harmless.pdf"});
   EXPECT_TRUE(Find(index, "hostile").count("Hostile.pdf") == 1);  // by its name only
-  EXPECT_EQ(index.AwaitingRecognitionCount(), 0);  // never drawn to be read either
+  EXPECT_EQ(index.AwaitingRecognitionCount(), 0);                 // never drawn to be read either
   SearchQuery query;
   query.words = "hostile";
   const std::vector<SearchHit> hits = index.Search(query);
