@@ -1000,11 +1000,11 @@ bool ArchiveIndex::IndexDocuments(const std::vector<DocumentText>& documents) {
   bool all = true;
   // Text in hand is not in the file: kept for snippets and rebuilds, and so
   // for the next update when another process holds the index now.
-  std::vector<std::pair<std::string, FileStamp>> stamps;
+  std::vector<std::pair<std::string, std::optional<FileStamp>>> stamps;
   for (const auto& [path, pageTexts] : documents) {
     const auto stamp = StampOf(path);
     all = all && stamp;  // gone already: the next update forgets it
-    stamps.emplace_back(impl_->Relative(path), stamp.value_or(FileStamp{}));
+    stamps.emplace_back(impl_->Relative(path), stamp);
     if (stamp)
       impl_->texts_.Put(stamps.back().first, StampText(*stamp), impl_->languages_, pageTexts);
   }
@@ -1015,10 +1015,10 @@ bool ArchiveIndex::IndexDocuments(const std::vector<DocumentText>& documents) {
     written = impl_->Guarded([&] {
       for (std::size_t i = 0; i < documents.size(); ++i) {
         const auto& [relative, stamp] = stamps[i];
-        if (stamp == FileStamp{})
+        if (!stamp)
           continue;
         const bool known = !impl_->writer_->get_metadata("f:" + Key(relative)).empty();
-        impl_->WriteDocument(relative, stamp, documents[i].second, true, known);
+        impl_->WriteDocument(relative, *stamp, documents[i].second, true, known);
       }
       impl_->Commit();
       impl_->CompactIfGrown(documents.size());
