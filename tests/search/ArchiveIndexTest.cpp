@@ -141,6 +141,18 @@ TEST_F(ArchiveIndexTest, SnippetsAreReadForTheHitsAskedFor) {
   EXPECT_FALSE(hits[0].snippet.empty());
   EXPECT_TRUE(hits[1].snippet.empty());
   EXPECT_EQ(estimated, 2);
+  // The next page of the list, counted the same, for words and for a phrase.
+  for (const char* words : {"roofing", "\"roofing\""}) {
+    SCOPED_TRACE(words);
+    query.words = words;
+    query.offset = 1;
+    query.limit = 1;
+    int total = 0;
+    const std::vector<SearchHit> next = index.Search(query, &total);
+    ASSERT_EQ(next.size(), 1u);
+    EXPECT_EQ(next[0].path, hits[1].path);
+    EXPECT_EQ(total, 2);
+  }
 }
 
 TEST_F(ArchiveIndexTest, RecognisedTextOutlivesARebuild) {
