@@ -10,6 +10,8 @@
 #include "app/CommandApplication.h"
 #include "app/CommandArguments.h"
 #include "app/CommandUsage.h"
+#include "app/ExitStatus.h"
+#include "app/IndexCommand.h"
 #include "app/NextNameCommand.h"
 #include "app/ProgressLine.h"
 #include "app/ScanCommand.h"
@@ -27,12 +29,15 @@ constexpr OptionSpec kCombineOptions[] = {{"--overwrite", false}};
 constexpr OptionSpec kConvertOptions[] = {{"--uncompressed", false}, {"--remove-original", false},
                                           {"--overwrite", false},    {"--ocr", false},
                                           {"--no-ocr", false},       {"--ocr-language", true}};
-constexpr OptionSpec kSearchOptions[] = {{"--folder", true}, {"--since", true}, {"--until", true}};
+constexpr OptionSpec kSearchOptions[] = {
+    {"--folder", true}, {"--since", true}, {"--until", true}, {"--limit", true}, {"--null", false}};
+constexpr OptionSpec kIndexOptions[] = {{"--recognise", false}};
 
 struct Command {
   const char* name;
   CommandRunner run;
   std::span<const OptionSpec> options;
+  int badUsageStatus = kExitUsage;  // search keeps grep's convention
 };
 
 const Command* FindCommand(const std::string& name) {
@@ -42,7 +47,8 @@ const Command* FindCommand(const std::string& name) {
       {"combine", &RunCombineCommand, kCombineOptions},
       {"convert", &RunConvertCommand, kConvertOptions},
       {"sources", &RunSourcesCommand, std::span(kNoOptions, 0)},
-      {"search", &RunSearchCommand, kSearchOptions},
+      {"search", &RunSearchCommand, kSearchOptions, kSearchExitError},
+      {"index", &RunIndexCommand, kIndexOptions},
   };
   for (const Command& command : kCommands)
     if (name == command.name)
@@ -53,8 +59,10 @@ const Command* FindCommand(const std::string& name) {
 int RunCommand(const Command& command, int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 2, argv + argc);
   CommandArguments parsed;
-  if (const auto problem = ParseCommandArguments(arguments, command.options, parsed))
-    return ReportBadUsage(command.name, *problem);
+  if (const auto problem = ParseCommandArguments(arguments, command.options, parsed)) {
+    ReportBadUsage(command.name, *problem);
+    return command.badUsageStatus;
+  }
   if (parsed.help) {
     std::fputs(CommandUsage(command.name), stdout);
     return 0;

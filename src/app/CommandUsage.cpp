@@ -32,6 +32,8 @@ const char kProgramUsage[] =
     "  convert FILE       convert a multi-page image file into a PDF beside it\n"
     "  sources            list the scanners, the default one marked with \"*\"\n"
     "  search WORDS       find the archive's documents by their words, name and date\n"
+    "  index              bring the archive's index up to date; --recognise reads\n"
+    "                     the pictures too\n"
     "\n"
     "  --help             show this text; \"docketeer COMMAND --help\" for a command\n"
     "  --version          show the version\n"
@@ -108,19 +110,48 @@ const char kSourcesUsage[] =
 
 const char kSearchUsage[] =
     "Usage: docketeer search WORDS [--folder FOLDER] [--since DATE] [--until DATE]\n"
+    "                        [--limit N] [--null]\n"
     "Finds the documents of the archive root folder whose text, name or folder\n"
-    "holds all the WORDS, after bringing the archive's index up to date. Prints one\n"
-    "line per document: its path, the page of the best hit and a snippet of that\n"
-    "page, separated by tabs.\n"
+    "holds all the WORDS, after bringing the archive's index up to date (with\n"
+    "progress on a terminal). Prints one line per document, best first: its path,\n"
+    "the page of the best hit and a snippet of that page, separated by tabs. A\n"
+    "path holding a line feed or another control character is printed quoted, as\n"
+    "$'a\\nb'.\n"
     "\n"
     "  WORDS            all must match; \"a phrase\" in quotes, insur* for words that\n"
     "                   start so; case and accents do not matter\n"
-    "  --folder FOLDER  only documents below FOLDER (a path in the archive)\n"
+    "  --folder FOLDER  only documents below FOLDER (a folder in the archive)\n"
     "  --since DATE     only documents dated DATE or later (2026-11-30, 2026-11\n"
     "                   or 2026): the date the name carries, else the file's date\n"
     "  --until DATE     only documents dated DATE or earlier\n"
+    "  --limit N        only the N best documents; says on standard error how\n"
+    "                   many there were in all\n"
+    "  --null           end the path, page and snippet each with a NUL instead, for\n"
+    "                   scripts (xargs -0); paths are printed as they are\n"
     "\n"
-    "Exit status: 0 found, 1 nothing found or bad usage.\n";
+    "When the index cannot be brought up to date (a read-only or full disk,\n"
+    "another Docketeer updating it), search answers from the index as it is and\n"
+    "says why on standard error. Pictures are found by their words once\n"
+    "recognised: see docketeer index --recognise.\n"
+    "\n"
+    "Exit status, as grep's:\n"
+    "  0  something was found\n"
+    "  1  nothing was found\n"
+    "  2  bad usage, or the archive or its index could not be searched\n";
+
+const char kIndexUsage[] =
+    "Usage: docketeer index [--recognise]\n"
+    "Brings the index of the archive root folder up to date: documents added,\n"
+    "changed, renamed or deleted are found as they are now. Shows progress on a\n"
+    "terminal.\n"
+    "\n"
+    "  --recognise      also recognise the text of the pictures and the PDFs\n"
+    "                   without text that wait for it (the window does so in the\n"
+    "                   background); Ctrl+C stops after the page being read, and\n"
+    "                   the next run goes on from there\n"
+    "\n"
+    "Exit status: 0 done, 1 bad usage, 3 the index could not be written or the\n"
+    "recognition language is not installed, 4 stopped.\n";
 
 }  // namespace
 
@@ -137,6 +168,8 @@ const char* CommandUsage(const std::string& command) {
     return kSourcesUsage;
   if (command == "search")
     return kSearchUsage;
+  if (command == "index")
+    return kIndexUsage;
   return kProgramUsage;
 }
 

@@ -1,14 +1,17 @@
 #include "search/ArchiveIndex.h"
 
+#include <sys/statvfs.h>
 #include <xapian.h>
 
 #include <QCryptographicHash>
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <optional>
 #include <set>
@@ -20,7 +23,11 @@
 #include "core/DebugLog.h"
 #include "core/Paths.h"
 #include "naming/NameDate.h"
+#include "search/DocumentRecord.h"
 #include "search/DocumentText.h"
+#include "search/IndexFault.h"
+#include "search/IndexFiles.h"
+#include "search/IndexLock.h"
 #include "search/LanguageStemmer.h"
 #include "search/ReadAhead.h"
 #include "search/SearchWords.h"
@@ -33,7 +40,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Raised whenever what the index stores changes, so older indexes are rebuilt.
-constexpr const char* kSchema = "5";
+constexpr const char* kSchema = "6";
 constexpr Xapian::valueno kFirstDaySlot = 0;
 constexpr Xapian::valueno kLastDaySlot = 1;
 constexpr Xapian::valueno kDocumentSlot = 2;
@@ -59,6 +66,15 @@ constexpr int kCommitEveryPages = 20000;
 // again: growing it page by page leaves much of it empty. Doubling keeps the
 // rewrites of an index written in batches to about its own size in all.
 constexpr std::size_t kCompactAfter = 100;
+// Below this much free space the index is not written.
+constexpr unsigned long long kLeastFreeBytes = 64ull << 20;
+
+std::optional<unsigned long long> FreeBytes(const std::string& folder) {
+  struct statvfs status {};
+  if (::statvfs(folder.c_str(), &status) != 0)
+    return std::nullopt;
+  return static_cast<unsigned long long>(status.f_bavail) * status.f_frsize;
+}
 
 // Terms and metadata keys are limited in length; long paths go by digest.
 std::string Key(const std::string& text) {
@@ -165,6 +181,38 @@ class LivePages : public Xapian::MatchDecider {
   const std::unordered_set<Xapian::docid>& dead_;
 };
 
+// Each page carries a checksum of what a hit shows of it, so a damaged
+// index is rebuilt rather than naming files that are not there.
+void SealPage(Xapian::Document& document) {
+  document.set_data(PageChecksum(document.get_value(kDocumentSlot), document.get_value(kPageSlot),
+                                 document.get_value(kFirstDaySlot),
+                                 document.get_value(kLastDaySlot)));
+}
+
+void CheckSeal(const Xapian::Document& document) {
+  if (document.get_data() !=
+      PageChecksum(document.get_value(kDocumentSlot), document.get_value(kPageSlot),
+                   document.get_value(kFirstDaySlot), document.get_value(kLastDaySlot)))
+    throw IndexDamaged{"a page does not match its checksum"};
+}
+
+// The hits from `first` on; `documents`, when given, receives how many
+// documents match in all. Counting costs a pass over every matching page,
+// so it is done only when asked: Xapian's own count is an estimate once
+// pages are collapsed into documents.
+Xapian::MSet CountedMSet(Xapian::Enquire& enquire, Xapian::doccount first, Xapian::doccount most,
+                         const Xapian::MatchDecider* decider, int* documents) {
+  if (!documents)
+    return enquire.get_mset(first, most, 0, nullptr, decider);
+  Xapian::ValueCountMatchSpy spy(kDocumentSlot);
+  enquire.add_matchspy(&spy);
+  const Xapian::MSet found =
+      enquire.get_mset(first, most, std::numeric_limits<Xapian::doccount>::max(), nullptr, decider);
+  enquire.clear_matchspies();
+  *documents = static_cast<int>(std::distance(spy.values_begin(), spy.values_end()));
+  return found;
+}
+
 std::unordered_set<Xapian::docid> ReadDead(const std::string& text) {
   std::unordered_set<Xapian::docid> dead;
   const char* at = text.c_str();
@@ -185,17 +233,37 @@ class ArchiveIndex::Impl {
         database_(folder_ + "/db"),
         languages_(std::move(languages)),
         stemmer_(StemmerForLanguages(languages_)),
-        texts_(folder_ + "/text") {}
+        texts_(folder_ + "/text"),
+        lock_(folder_ + "/lock") {}
 
-  bool OpenWriter();
+  enum class Opened { Ready, Busy, Unwritable };
+  Opened OpenWriter();
+  // Commits nothing: closes the database and gives up the right to write.
+  void CloseWriter();
+  // Closes the database, discarding what was not committed; keeps the right to write.
+  void AbandonWriter();
   Xapian::Database* OpenReader();
-  void DropDamaged(const char* why);
+  void DropDamaged(const std::string& why);
+  // What to do after an error of the database at the index's edge: damage
+  // is dropped (rebuilt by the caller, which holds the lock) or marked for
+  // the next writer; true when the caller may try again.
+  bool Recover(const IndexFault& fault);
+  bool Recover(const Xapian::Error& error) { return Recover(ClassifyIndexError(error)); }
+  // Checks a database that changed since its writer last closed it; false
+  // when it is damaged.
+  bool CheckIfChangedOutside();
   // Starts afresh when most pages are of documents since changed or gone;
   // recognised text is kept, so only text layers are read again.
   void RebuildIfMostlyDead();
   void Commit();
+  template <typename Work>
+  bool Guarded(Work work);
+  UpdateResult UpdateOpen(const Progress& progress);
+  std::vector<std::string> Waiting(std::size_t most);
   std::map<std::string, FileStamp> FilesOnDisk() const;
-  std::map<std::string, FileStamp> FilesKnown() const;
+  // The documents the index holds, and those of them that wait for recognition.
+  std::map<std::string, FileStamp> FilesKnown(Xapian::Database& database,
+                                              std::set<std::string>* waiting = nullptr) const;
   struct Text {
     std::vector<std::string> pages;
     bool final = false;  // no recognition is to follow
@@ -212,8 +280,7 @@ class ArchiveIndex::Impl {
   const std::unordered_set<Xapian::docid>& DeadPages(Xapian::Database& database);
   Xapian::Query WordQuery(Xapian::Database& database, const std::string& word) const;
   Xapian::Query MatchQuery(Xapian::Database& database, const QueryWords& words) const;
-  std::vector<SearchHit> Search(Xapian::Database& database, const SearchQuery& query,
-                                int* estimated);
+  std::vector<SearchHit> Search(Xapian::Database& database, const SearchQuery& query, int* total);
   std::string PageText(const std::string& relative, int page) const;
   std::string Relative(const std::string& path) const;
 
@@ -228,6 +295,9 @@ class ArchiveIndex::Impl {
   std::unordered_set<Xapian::docid> dead_;
   bool deadChanged_ = false;
   Xapian::rev readerRevision_ = 0;
+  IndexLock lock_;
+  // Why the last call could not do all it was asked; empty when it could.
+  std::string problem_;
 };
 
 namespace {
@@ -283,15 +353,54 @@ class WordMatcher {
 
 }  // namespace
 
-bool ArchiveIndex::Impl::OpenWriter() {
+ArchiveIndex::Impl::Opened ArchiveIndex::Impl::OpenWriter() {
   if (writer_)
-    return true;
+    return Opened::Ready;
+  if (!lock_.IsHeld()) {
+    if (auto problem = PrepareIndexFolder(folder_, database_)) {
+      problem_ = "the index cannot be written: " + *problem;
+      return Opened::Unwritable;
+    }
+    std::string why;
+    // Whatever stands in the lock file's place is ours to clear, never to open.
+    if (std::error_code error; fs::exists(fs::symlink_status(folder_ + "/lock", error)) &&
+                               !fs::is_regular_file(fs::symlink_status(folder_ + "/lock", error)))
+      fs::remove(folder_ + "/lock", error);
+    switch (lock_.TryAcquire(why)) {
+      case IndexLock::Result::Busy:
+        problem_ = "another Docketeer is updating the index";
+        return Opened::Busy;
+      case IndexLock::Result::Unwritable:
+        problem_ = "the index cannot be written: " + why;
+        return Opened::Unwritable;
+      case IndexLock::Result::Held:
+        break;
+    }
+    // A reader that found damage leaves a marker; a database written by
+    // anything but a writer that closed it is checked first.
+    if (MarkerExists(folder_ + "/damaged"))
+      DropDamaged("a search found it damaged");
+    else if (!CheckIfChangedOutside())
+      DropDamaged("changed since it was last closed, and damaged");
+    if (!RemoveMarker(folder_ + "/damaged") || !RemoveMarker(folder_ + "/closed")) {
+      problem_ = "the index cannot be written: " + folder_ + " is read-only";
+      lock_.Release();
+      return Opened::Unwritable;
+    }
+  }
   for (int attempt = 0; attempt < 2; ++attempt) {
     try {
       // An index of the first versions lay in the folder itself.
-      if (std::error_code ignored; fs::exists(folder_ + "/iamglass", ignored))
-        fs::remove_all(folder_);
-      fs::create_directories(database_);
+      if (std::error_code ignored; fs::exists(folder_ + "/iamglass", ignored)) {
+        DropDamaged("of an earlier version");
+        for (fs::directory_iterator it(folder_, ignored);
+             !ignored && it != fs::directory_iterator(); it.increment(ignored))
+          if (const std::string name = it->path().filename().string();
+              name == "iamglass" || name == "flintlock" || name.ends_with(".glass"))
+            fs::remove(it->path(), ignored);
+      }
+      if (auto problem = PrepareIndexFolder(folder_, database_))
+        throw IndexDamaged{*problem};
       auto database = std::make_unique<Xapian::WritableDatabase>(
           database_, Xapian::DB_CREATE_OR_OPEN | Xapian::DB_NO_TERMLIST);
       const bool current = database->get_metadata("schema") == kSchema &&
@@ -309,24 +418,97 @@ bool ArchiveIndex::Impl::OpenWriter() {
       }
       dead_ = ReadDead(database->get_metadata("dead"));
       deadChanged_ = false;
+      // Changes wait in a transaction between commits, so a failure discards
+      // them instead of the database committing them again as it closes.
+      database->begin_transaction();
       writer_ = std::move(database);
       reader_.reset();
-      return true;
-    } catch (const Xapian::DatabaseLockError&) {
-      return false;
+      return Opened::Ready;
     } catch (const Xapian::Error& error) {
-      DropDamaged(error.get_msg().c_str());
-    } catch (const fs::filesystem_error& error) {
-      Log(LOG_LOCATION, "ArchiveIndex: %s", error.what());
-      return false;
+      if (!Recover(error))
+        break;
+    } catch (const IndexDamaged& damage) {
+      problem_ = "the index cannot be written: " + damage.why;
+      break;
     }
+  }
+  CloseWriter();
+  return Opened::Unwritable;
+}
+
+void ArchiveIndex::Impl::AbandonWriter() {
+  try {
+    if (writer_) {
+      writer_->cancel_transaction();
+      writer_->close();
+    }
+  } catch (const Xapian::Error& error) {
+    Log(LOG_LOCATION, "ArchiveIndex: closing: %s", error.get_msg().c_str());
+  }
+  writer_.reset();
+}
+
+void ArchiveIndex::Impl::CloseWriter() {
+  AbandonWriter();
+  if (lock_.IsHeld()) {
+    WriteSmallFile(folder_ + "/closed", DatabaseFingerprint(database_));
+    lock_.Release();
+  }
+}
+
+bool ArchiveIndex::Impl::CheckIfChangedOutside() {
+  if (!IsOpenableDatabase(database_) ||
+      ReadSmallFile(folder_ + "/closed") == DatabaseFingerprint(database_))
+    return true;
+  // Every list, page and record is read and its checksum compared. Xapian's
+  // own check (Database::check) would do less of it and trips sanitizers.
+  try {
+    Xapian::Database database(database_);
+    for (auto term = database.allterms_begin(); term != database.allterms_end(); ++term)
+      for (auto page = database.postlist_begin(*term); page != database.postlist_end(*term); ++page)
+        (void)page.get_wdf();
+    for (auto page = database.postlist_begin(""); page != database.postlist_end(""); ++page)
+      CheckSeal(database.get_document(*page));
+    FilesKnown(database);
+    return true;
+  } catch (const Xapian::Error& error) {
+    Log(LOG_LOCATION, "ArchiveIndex: check: %s", error.get_msg().c_str());
+  } catch (const IndexDamaged& damage) {
+    Log(LOG_LOCATION, "ArchiveIndex: check: %s", damage.why.c_str());
   }
   return false;
 }
 
-void ArchiveIndex::Impl::DropDamaged(const char* why) {
-  Log(LOG_LOCATION, "ArchiveIndex: rebuilding %s: %s", folder_.c_str(), why);
-  writer_.reset();
+bool ArchiveIndex::Impl::Recover(const IndexFault& fault) {
+  switch (fault.kind) {
+    case IndexFault::Kind::Missing:
+      reader_.reset();
+      return false;
+    case IndexFault::Kind::Unwritable:
+      // Never deleted for it: what was committed last is still searched.
+      problem_ = "the index cannot be written: " + fault.why;
+      Log(LOG_LOCATION, "ArchiveIndex: %s", problem_.c_str());
+      AbandonWriter();
+      reader_.reset();
+      return false;
+    case IndexFault::Kind::Damage:
+      if (lock_.IsHeld()) {
+        DropDamaged(fault.why);
+        return true;
+      }
+      // Only the writer rebuilds; the next one to open it does.
+      Log(LOG_LOCATION, "ArchiveIndex: damaged: %s", fault.why.c_str());
+      CreateMarker(folder_ + "/damaged");
+      problem_ = "the index is damaged and is built again at the next update";
+      reader_.reset();
+      return false;
+  }
+  return false;
+}
+
+void ArchiveIndex::Impl::DropDamaged(const std::string& why) {
+  Log(LOG_LOCATION, "ArchiveIndex: rebuilding %s: %s", folder_.c_str(), why.c_str());
+  AbandonWriter();
   reader_.reset();
   dead_.clear();
   std::error_code ignored;
@@ -337,7 +519,8 @@ void ArchiveIndex::Impl::RebuildIfMostlyDead() {
   if (dead_.size() < kRebuildAfterDeadPages || dead_.size() * 2 < writer_->get_doccount())
     return;
   DropDamaged("most pages are of earlier versions");
-  OpenWriter();
+  if (OpenWriter() != Opened::Ready)
+    throw IndexDamaged{problem_};
 }
 
 void ArchiveIndex::Impl::Commit() {
@@ -348,7 +531,11 @@ void ArchiveIndex::Impl::Commit() {
     writer_->set_metadata("dead", text);
     deadChanged_ = false;
   }
-  writer_->commit();
+  // Xapian may end the process when a disk fills up within a commit.
+  if (const auto free = FreeBytes(folder_); free && *free < kLeastFreeBytes)
+    throw Xapian::DatabaseError("too little free space on the disk holding the index", ENOSPC);
+  writer_->commit_transaction();
+  writer_->begin_transaction();
 }
 
 const std::unordered_set<Xapian::docid>& ArchiveIndex::Impl::DeadPages(Xapian::Database& database) {
@@ -362,23 +549,37 @@ const std::unordered_set<Xapian::docid>& ArchiveIndex::Impl::DeadPages(Xapian::D
 Xapian::Database* ArchiveIndex::Impl::OpenReader() {
   if (writer_)
     return writer_.get();
+  // Whatever stands in its place is never opened: a FIFO would block for ever.
+  if (!IsOpenableDatabase(database_)) {
+    reader_.reset();
+    if (problem_.empty())
+      problem_ = "there is no index yet";
+    return nullptr;
+  }
   try {
     if (reader_) {
       reader_->reopen();
     } else {
       auto database = std::make_unique<Xapian::Database>(database_);
       if (database->get_metadata("schema") != kSchema ||
-          database->get_metadata("languages") != languages_)
+          database->get_metadata("languages") != languages_) {
+        if (problem_.empty())
+          problem_ = "the index was made by another version or for other languages";
         return nullptr;
+      }
       reader_ = std::move(database);
-      readerRevision_ = 0;
       dead_ = ReadDead(reader_->get_metadata("dead"));
       readerRevision_ = reader_->get_revision();
     }
     return reader_.get();
-  } catch (const Xapian::Error&) {
+  } catch (const Xapian::Error& error) {
     // Missing or being rebuilt by the writer: nothing to find yet.
     reader_.reset();
+    const IndexFault fault = ClassifyIndexError(error);
+    if (fault.kind == IndexFault::Kind::Damage)
+      Recover(fault);
+    else if (problem_.empty())
+      problem_ = "the index cannot be read: " + fault.why;
     return nullptr;
   }
 }
@@ -408,19 +609,17 @@ std::map<std::string, FileStamp> ArchiveIndex::Impl::FilesOnDisk() const {
   return files;
 }
 
-std::map<std::string, FileStamp> ArchiveIndex::Impl::FilesKnown() const {
+std::map<std::string, FileStamp> ArchiveIndex::Impl::FilesKnown(
+    Xapian::Database& database, std::set<std::string>* waiting) const {
   std::map<std::string, FileStamp> files;
-  for (auto key = writer_->metadata_keys_begin("f:"); key != writer_->metadata_keys_end("f:");
+  for (auto key = database.metadata_keys_begin("f:"); key != database.metadata_keys_end("f:");
        ++key) {
-    std::istringstream record(writer_->get_metadata(*key));
-    FileStamp stamp;
-    std::string relative;
-    char state = 0;
-    record >> stamp.modified >> stamp.size >> state;
-    record.get();
-    std::getline(record, relative);
-    if (!relative.empty())
-      files.emplace(relative, stamp);
+    const auto record = ReadDocumentRecord(database.get_metadata(*key));
+    if (!record || *key != "f:" + Key(record->relative))
+      throw IndexDamaged{"the record of a document does not match its checksum"};
+    files.emplace(record->relative, FileStamp{record->modified, record->size});
+    if (waiting && !record->final)
+      waiting->insert(record->relative);
   }
   return files;
 }
@@ -435,7 +634,7 @@ void ArchiveIndex::Impl::CompactIfGrown(std::size_t documents) {
   Compact();
   if (writer_) {
     writer_->set_metadata("compacted", std::to_string(pages));
-    writer_->commit();
+    Commit();
   }
 }
 
@@ -446,6 +645,7 @@ void ArchiveIndex::Impl::Compact() {
   fs::remove_all(compacted, ignored);
   fs::remove_all(previous, ignored);
   try {
+    writer_->cancel_transaction();  // all is committed
     writer_->compact(compacted);
     writer_.reset();
     reader_.reset();
@@ -453,6 +653,7 @@ void ArchiveIndex::Impl::Compact() {
     fs::rename(compacted, database_);
   } catch (const Xapian::Error& error) {
     Log(LOG_LOCATION, "ArchiveIndex: not compacted: %s", error.get_msg().c_str());
+    writer_.reset();  // opened again below, in a transaction
   } catch (const fs::filesystem_error& error) {
     Log(LOG_LOCATION, "ArchiveIndex: not compacted: %s", error.what());
     if (!fs::exists(database_, ignored))
@@ -481,11 +682,17 @@ ArchiveIndex::Impl::Text ArchiveIndex::Impl::ReadText(const std::string& relativ
     return {std::move(*cached), true};
   if (KindOfDocument(relative) != DocumentKind::Pdf)
     return {};
-  Text text{ExtractPdfText(EnsureTrailingSeparator(root_) + relative).pages, false};
-  // A document without any text waits for recognition.
-  text.final = std::any_of(text.pages.begin(), text.pages.end(), [](const std::string& page) {
-    return page.find_first_not_of(" \t\r\n\f") != std::string::npos;
-  });
+  ExtractedText extracted = ExtractPdfText(EnsureTrailingSeparator(root_) + relative);
+  // What was read of it serves snippets too, so they never read the rest.
+  if (extracted.cut)
+    texts_.Put(relative, StampText(stamp), languages_, extracted.pages);
+  Text text{std::move(extracted.pages), false};
+  // A document without any text waits for recognition; one too costly to
+  // read is found by its name and the text read of it, never drawn to be read.
+  text.final = extracted.cut ||
+               std::any_of(text.pages.begin(), text.pages.end(), [](const std::string& page) {
+                 return page.find_first_not_of(" \t\r\n\f") != std::string::npos;
+               });
   return text;
 }
 
@@ -528,7 +735,8 @@ void ArchiveIndex::Impl::WriteDocument(const std::string& relative, const FileSt
     // index, stems near half of it. Phrases are checked against the page's
     // text, other forms of a word are found by its stem when searching.
     for (const std::string& word : heading)
-      document.add_term(word);
+      if (word.size() <= kLongestWord)
+        document.add_term(word);
     if (page < pages.size())
       ForEachWord(FoldText(pages[page]), [&](std::string_view word) {
         if (word.size() <= kLongestWord)
@@ -541,10 +749,11 @@ void ArchiveIndex::Impl::WriteDocument(const std::string& relative, const FileSt
     document.add_value(kLastDaySlot, DayValue(date.lastDay));
     document.add_value(kDocumentSlot, relative);
     document.add_value(kPageSlot, std::to_string(page + 1));
+    SealPage(document);
     writer_->add_document(document);
   }
   writer_->set_metadata("f:" + Key(relative),
-                        StampText(stamp) + (final ? " t\n" : " r\n") + relative);
+                        WriteDocumentRecord({stamp.modified, stamp.size, final, relative}));
 }
 
 Xapian::Query ArchiveIndex::Impl::WordQuery(Xapian::Database& database,
@@ -587,9 +796,9 @@ Xapian::Query ArchiveIndex::Impl::MatchQuery(Xapian::Database& database,
 }
 
 std::vector<SearchHit> ArchiveIndex::Impl::Search(Xapian::Database& database,
-                                                  const SearchQuery& query, int* estimated) {
-  if (estimated)
-    *estimated = 0;
+                                                  const SearchQuery& query, int* total) {
+  if (total)
+    *total = 0;
   const QueryWords words = ReadQueryWords(FoldText(query.words), query.lastWordIsPartial);
   Xapian::Query match;
   if (!words.Empty())
@@ -627,16 +836,22 @@ std::vector<SearchHit> ArchiveIndex::Impl::Search(Xapian::Database& database,
   std::vector<SearchHit> hits;
   std::set<std::string> documentsFound;
   const std::string root = EnsureTrailingSeparator(root_);
-  const Xapian::doccount batch =
-      static_cast<Xapian::doccount>(std::max(query.limit, 1) * (phrases ? 4 : 1));
-  for (Xapian::doccount offset = 0; static_cast<int>(hits.size()) < query.limit; offset += batch) {
-    const Xapian::MSet found = enquire.get_mset(offset, batch, 0, nullptr, decider);
-    if (estimated && offset == 0)
-      *estimated = static_cast<int>(found.get_matches_estimated());
+  // Hits before `query.offset` were shown already; phrases are checked
+  // from the first, so only those that pass count towards it.
+  const Xapian::doccount pages = std::max<Xapian::doccount>(database.get_doccount(), 1);
+  const Xapian::doccount start = phrases ? 0 : static_cast<Xapian::doccount>(query.offset);
+  int skip = phrases ? query.offset : 0;
+  const Xapian::doccount batch = static_cast<Xapian::doccount>(
+      std::min<long long>((std::max(query.limit, 1) + skip) * (phrases ? 4LL : 1LL), pages));
+  for (Xapian::doccount offset = start; static_cast<int>(hits.size()) < query.limit;
+       offset += batch) {
+    const Xapian::MSet found =
+        CountedMSet(enquire, offset, batch, decider, total && offset == start ? total : nullptr);
     for (auto it = found.begin(); it != found.end(); ++it) {
       if (static_cast<int>(hits.size()) >= query.limit)
         break;
       const Xapian::Document document = it.get_document();
+      CheckSeal(document);
       const std::string relative = document.get_value(kDocumentSlot);
       if (phrases && documentsFound.count(relative) != 0)
         continue;
@@ -651,6 +866,8 @@ std::vector<SearchHit> ArchiveIndex::Impl::Search(Xapian::Database& database,
         if (!HasPhrases(pageWords, words.phrases))
           continue;
         documentsFound.insert(relative);
+        if (skip > 0 && skip--)
+          continue;
       }
       hit.path = root + relative;
       hit.folder = FolderOf(relative);
@@ -676,66 +893,101 @@ ArchiveIndex::ArchiveIndex(std::string archiveRoot, std::string indexFolder, std
 ArchiveIndex::~ArchiveIndex() = default;
 
 ArchiveIndex::UpdateResult ArchiveIndex::Update(const Progress& progress) {
+  impl_->problem_.clear();
+  UpdateResult result = UpdateResult::Failed;
   for (int attempt = 0; attempt < 2; ++attempt) {
-    if (!impl_->OpenWriter())
-      return UpdateResult::Busy;
-    try {
-      impl_->RebuildIfMostlyDead();
-      if (!impl_->writer_)
-        continue;
-      const auto onDisk = impl_->FilesOnDisk();
-      const auto known = impl_->FilesKnown();
-      for (const auto& [relative, stamp] : known)
-        if (!onDisk.count(relative))
-          impl_->ForgetDocument(relative);
-      std::vector<std::pair<std::string, FileStamp>> todo;
-      for (const auto& [relative, stamp] : onDisk) {
-        const auto found = known.find(relative);
-        if (found == known.end() || !(found->second == stamp))
-          todo.emplace_back(relative, stamp);
-      }
-      const int total = static_cast<int>(todo.size());
-      if (progress && !progress(0, total)) {
-        impl_->Commit();
-        return UpdateResult::Stopped;
-      }
-      // Documents are read on every core, a few ahead of the one indexing them.
-      ReadAhead<Impl::Text> reader(
-          todo.size(),
-          [&](std::size_t i) {
-            try {
-              return impl_->ReadText(todo[i].first, todo[i].second);
-            } catch (const std::exception& error) {
-              // Out of memory on a huge page, say: the document waits for recognition.
-              Log(LOG_LOCATION, "ArchiveIndex: %s not read: %s", todo[i].first.c_str(),
-                  error.what());
-              return Impl::Text();
-            }
-          },
-          std::max(std::thread::hardware_concurrency(), 1u), kReadAhead);
-      std::size_t pagesSinceCommit = 0;
-      for (int i = 0; i < total; ++i) {
-        const Impl::Text text = reader.Take(static_cast<std::size_t>(i));
-        impl_->WriteDocument(todo[i].first, todo[i].second, text.pages, text.final,
-                             known.count(todo[i].first) != 0);
-        pagesSinceCommit += std::max<std::size_t>(text.pages.size(), 1);
-        if (pagesSinceCommit >= kCommitEveryPages) {
-          impl_->Commit();
-          pagesSinceCommit = 0;
+    switch (impl_->OpenWriter()) {
+      case Impl::Opened::Busy:
+        return UpdateResult::Busy;
+      case Impl::Opened::Unwritable:
+        return UpdateResult::Failed;
+      case Impl::Opened::Ready:
+        break;
+    }
+    if (impl_->Guarded([&] { result = impl_->UpdateOpen(progress); }))
+      break;
+  }
+  impl_->CloseWriter();
+  return result;
+}
+
+// Every error of the database is caught here, at the edge: damage is
+// dropped (and the caller tries once more), a write error leaves the index
+// as last committed. True when `work` ran to its end.
+template <typename Work>
+bool ArchiveIndex::Impl::Guarded(Work work) {
+  try {
+    work();
+    return true;
+  } catch (const Xapian::DatabaseModifiedError& error) {
+    // A writer moved on under a long read: the caller looks again.
+    reader_.reset();
+    problem_ = error.get_msg();
+  } catch (const Xapian::Error& error) {
+    Recover(error);
+  } catch (const IndexDamaged& damage) {
+    Recover(IndexFault{IndexFault::Kind::Damage, damage.why});
+  } catch (const fs::filesystem_error& error) {
+    Recover(IndexFault{IndexFault::Kind::Unwritable, error.what()});
+  }
+  if (problem_.empty())
+    problem_ = "the index was damaged and is built again";
+  return false;
+}
+
+ArchiveIndex::UpdateResult ArchiveIndex::Impl::UpdateOpen(const Progress& progress) {
+  RebuildIfMostlyDead();
+  const auto onDisk = FilesOnDisk();
+  std::set<std::string> waiting;
+  const auto known = FilesKnown(*writer_, &waiting);
+  for (const auto& [relative, stamp] : known)
+    if (!onDisk.count(relative))
+      ForgetDocument(relative);
+  std::vector<std::pair<std::string, FileStamp>> todo;
+  for (const auto& [relative, stamp] : onDisk) {
+    const auto found = known.find(relative);
+    // Text recognised by another process that could not write it is kept beside the index.
+    if (found == known.end() || !(found->second == stamp) ||
+        (waiting.count(relative) && texts_.Get(relative, StampText(stamp), languages_)))
+      todo.emplace_back(relative, stamp);
+  }
+  const int total = static_cast<int>(todo.size());
+  if (progress && !progress(0, total)) {
+    Commit();
+    return UpdateResult::Stopped;
+  }
+  // Documents are read on every core, a few ahead of the one indexing them.
+  ReadAhead<Text> reader(
+      todo.size(),
+      [&](std::size_t i) {
+        try {
+          return ReadText(todo[i].first, todo[i].second);
+        } catch (const std::exception& error) {
+          // Out of memory on a huge page, say: the document waits for recognition.
+          Log(LOG_LOCATION, "ArchiveIndex: %s not read: %s", todo[i].first.c_str(), error.what());
+          return Text();
         }
-        if (progress && !progress(i + 1, total)) {
-          impl_->Commit();
-          return UpdateResult::Stopped;
-        }
-      }
-      impl_->Commit();
-      impl_->CompactIfGrown(static_cast<std::size_t>(total));
-      return UpdateResult::Done;
-    } catch (const Xapian::Error& error) {
-      impl_->DropDamaged(error.get_msg().c_str());
+      },
+      std::max(std::thread::hardware_concurrency(), 1u), kReadAhead);
+  std::size_t pagesSinceCommit = 0;
+  for (int i = 0; i < total; ++i) {
+    const Text text = reader.Take(static_cast<std::size_t>(i));
+    WriteDocument(todo[i].first, todo[i].second, text.pages, text.final,
+                  known.count(todo[i].first) != 0);
+    pagesSinceCommit += std::max<std::size_t>(text.pages.size(), 1);
+    if (pagesSinceCommit >= kCommitEveryPages) {
+      Commit();
+      pagesSinceCommit = 0;
+    }
+    if (progress && !progress(i + 1, total)) {
+      Commit();
+      return UpdateResult::Stopped;
     }
   }
-  return UpdateResult::Failed;
+  writer_->set_metadata("built", "1");
+  Commit();
+  CompactIfGrown(static_cast<std::size_t>(total));
+  return UpdateResult::Done;
 }
 
 bool ArchiveIndex::IndexDocument(const std::string& path,
@@ -744,50 +996,54 @@ bool ArchiveIndex::IndexDocument(const std::string& path,
 }
 
 bool ArchiveIndex::IndexDocuments(const std::vector<DocumentText>& documents) {
-  if (!impl_->OpenWriter())
-    return false;
+  impl_->problem_.clear();
   bool all = true;
-  try {
-    for (const auto& [path, pageTexts] : documents) {
-      const auto stamp = StampOf(path);
-      if (!stamp) {
-        all = false;  // gone already: the next update forgets it
-        continue;
-      }
-      const std::string relative = impl_->Relative(path);
-      const bool known = !impl_->writer_->get_metadata("f:" + Key(relative)).empty();
-      // Text in hand is not in the file: kept for snippets and rebuilds.
-      impl_->texts_.Put(relative, StampText(*stamp), impl_->languages_, pageTexts);
-      impl_->WriteDocument(relative, *stamp, pageTexts, true, known);
-    }
-    impl_->Commit();
-    impl_->CompactIfGrown(documents.size());
-    return all;
-  } catch (const Xapian::Error& error) {
-    impl_->DropDamaged(error.get_msg().c_str());
-    return false;
+  // Text in hand is not in the file: kept for snippets and rebuilds, and so
+  // for the next update when another process holds the index now.
+  std::vector<std::pair<std::string, std::optional<FileStamp>>> stamps;
+  for (const auto& [path, pageTexts] : documents) {
+    const auto stamp = StampOf(path);
+    all = all && stamp;  // gone already: the next update forgets it
+    stamps.emplace_back(impl_->Relative(path), stamp);
+    if (stamp)
+      impl_->texts_.Put(stamps.back().first, StampText(*stamp), impl_->languages_, pageTexts);
   }
+  bool written = false;
+  for (int attempt = 0; attempt < 2 && !written; ++attempt) {
+    if (impl_->OpenWriter() != Impl::Opened::Ready)
+      break;
+    written = impl_->Guarded([&] {
+      for (std::size_t i = 0; i < documents.size(); ++i) {
+        const auto& [relative, stamp] = stamps[i];
+        if (!stamp)
+          continue;
+        const bool known = !impl_->writer_->get_metadata("f:" + Key(relative)).empty();
+        impl_->WriteDocument(relative, *stamp, documents[i].second, true, known);
+      }
+      impl_->Commit();
+      impl_->CompactIfGrown(documents.size());
+    });
+  }
+  impl_->CloseWriter();
+  return written && all;
 }
 
 std::vector<SearchHit> ArchiveIndex::Search(const SearchQuery& query) {
   return Search(query, nullptr);
 }
 
-std::vector<SearchHit> ArchiveIndex::Search(const SearchQuery& query, int* estimated) {
+std::vector<SearchHit> ArchiveIndex::Search(const SearchQuery& query, int* total) {
+  impl_->problem_.clear();
+  std::vector<SearchHit> hits;
   for (int attempt = 0; attempt < 2; ++attempt) {
     Xapian::Database* database = impl_->OpenReader();
     if (!database)
-      return {};
-    try {
-      return impl_->Search(*database, query, estimated);
-    } catch (const Xapian::DatabaseModifiedError&) {
-      // The writer moved on under a long search: look again at the new state.
-      impl_->reader_.reset();
-    } catch (const Xapian::Error& error) {
-      Log(LOG_LOCATION, "ArchiveIndex: search failed: %s", error.get_msg().c_str());
-      return {};
-    }
+      break;
+    if (impl_->Guarded([&] { hits = impl_->Search(*database, query, total); }))
+      return hits;
   }
+  if (total)
+    *total = 0;
   return {};
 }
 
@@ -797,28 +1053,26 @@ std::vector<SnippetPart> ArchiveIndex::SnippetFor(const SearchHit& hit, const Se
   return MakeSnippet(impl_->PageText(impl_->Relative(hit.path), hit.page), std::ref(matcher));
 }
 
-std::vector<std::string> ArchiveIndex::AwaitingRecognition(std::size_t most) {
+std::vector<std::string> ArchiveIndex::Impl::Waiting(std::size_t most) {
   std::vector<std::string> paths;
-  if (!impl_->OpenWriter())
+  Xapian::Database* database = OpenReader();
+  if (!database)
     return paths;
-  try {
-    Xapian::WritableDatabase& database = *impl_->writer_;
-    for (auto key = database.metadata_keys_begin("f:");
-         key != database.metadata_keys_end("f:") && paths.size() < most; ++key) {
-      std::istringstream record(database.get_metadata(*key));
-      long long number = 0;
-      char state = 0;
-      std::string relative;
-      record >> number >> number >> state;
-      record.get();
-      std::getline(record, relative);
-      if (state == 'r' && !relative.empty())
-        paths.push_back(EnsureTrailingSeparator(root_) + relative);
-    }
-  } catch (const Xapian::Error& error) {
-    impl_->DropDamaged(error.get_msg().c_str());
-  }
+  std::set<std::string> waiting;
+  if (Guarded([&] { FilesKnown(*database, &waiting); }))
+    for (auto it = waiting.begin(); it != waiting.end() && paths.size() < most; ++it)
+      paths.push_back(EnsureTrailingSeparator(root_) + *it);
   return paths;
+}
+
+std::vector<std::string> ArchiveIndex::AwaitingRecognition(std::size_t most) {
+  impl_->problem_.clear();
+  return impl_->Waiting(most);
+}
+
+int ArchiveIndex::AwaitingRecognitionCount() {
+  impl_->problem_.clear();
+  return static_cast<int>(impl_->Waiting(std::numeric_limits<std::size_t>::max()).size());
 }
 
 std::vector<std::string> ArchiveIndex::RecognizedSoFar(const std::string& path) {
@@ -838,16 +1092,27 @@ bool ArchiveIndex::KeepRecognizedSoFar(const std::string& path,
 }
 
 int ArchiveIndex::DocumentCount() {
+  impl_->problem_.clear();
   Xapian::Database* database = impl_->OpenReader();
-  if (!database)
-    return 0;
-  try {
-    int count = 0;
-    for (auto key = database->metadata_keys_begin("f:"); key != database->metadata_keys_end("f:");
-         ++key)
-      ++count;
-    return count;
-  } catch (const Xapian::Error&) {
-    return 0;
-  }
+  int count = 0;
+  if (database && !impl_->Guarded([&] {
+        count = 0;
+        for (auto key = database->metadata_keys_begin("f:");
+             key != database->metadata_keys_end("f:"); ++key)
+          ++count;
+      }))
+    count = 0;
+  return count;
+}
+
+bool ArchiveIndex::HasBeenBuilt() {
+  Xapian::Database* database = impl_->OpenReader();
+  bool built = false;
+  if (database)
+    impl_->Guarded([&] { built = !database->get_metadata("built").empty(); });
+  return built;
+}
+
+const std::string& ArchiveIndex::Problem() const {
+  return impl_->problem_;
 }

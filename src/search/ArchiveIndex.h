@@ -14,11 +14,14 @@
 // or, for text the program was given (recognised text), from a copy kept
 // beside the index.
 // It lives outside the archive (IndexFolderForArchive) and can always be
-// rebuilt: a missing, damaged or outdated index is quietly made anew.
+// rebuilt: a missing, damaged or outdated index is quietly made anew. An
+// index that cannot be written (a full or read-only disk) is never deleted
+// for it: it is searched as it was last written, and Problem() says why it
+// may be out of date. No error of the database leaves this class.
 //
 // One object is used by one thread at a time. Several objects on the same
-// index may live in several threads or processes: one of them writes (the
-// others' Update reports Busy), all of them search.
+// index may live in several threads or processes: one of them writes at a
+// time (the others' Update reports Busy meanwhile), all of them search.
 class ArchiveIndex {
  public:
   ArchiveIndex(std::string archiveRoot, std::string indexFolder, std::string languages);
@@ -30,6 +33,9 @@ class ArchiveIndex {
   // false stops the update (what is done so far is kept).
   using Progress = std::function<bool(int done, int total)>;
 
+  // Busy: another object or process is writing the index; Failed: it
+  // cannot be written (Problem() says why). Either way searches answer
+  // from the index as it is.
   enum class UpdateResult { Done, Stopped, Busy, Failed };
 
   // Brings the index in step with the disk: documents gone are dropped, new
@@ -39,7 +45,8 @@ class ArchiveIndex {
 
   // Indexes one document now with text already in hand, one string per page,
   // and takes it off the recognition list. False when the index is held by
-  // another writer.
+  // another writer or cannot be written: the text is kept beside the index
+  // all the same, for the next update to index.
   bool IndexDocument(const std::string& path, const std::vector<std::string>& pageTexts);
 
   // The same for many documents at once (path, page texts), written as one
@@ -59,11 +66,12 @@ class ArchiveIndex {
   std::vector<std::string> RecognizedSoFar(const std::string& path);
   bool KeepRecognizedSoFar(const std::string& path, const std::vector<std::string>& pages);
 
-  // The documents that match, best first, one hit per document. The first
-  // `query.snippets` hits come with their snippet. `estimated`, when given,
-  // receives about how many documents match in all.
+  // The documents that match, best first, one hit per document, from the
+  // `query.offset`th on. The first `query.snippets` hits come with their
+  // snippet. `total`, when given, receives how many documents match in all
+  // (for a phrase, how many hold its words, as only the pages read are checked).
   std::vector<SearchHit> Search(const SearchQuery& query);
-  std::vector<SearchHit> Search(const SearchQuery& query, int* estimated);
+  std::vector<SearchHit> Search(const SearchQuery& query, int* total);
 
   // The snippet of a hit found without one, read from the document (or the
   // text kept of it) when the hit is shown.
@@ -71,6 +79,14 @@ class ArchiveIndex {
 
   // How many documents the index holds.
   int DocumentCount();
+  // How many of them wait for recognition.
+  int AwaitingRecognitionCount();
+  // True once an update has gone through the whole archive.
+  bool HasBeenBuilt();
+
+  // Why the last call could not do all it was asked (the index could not be
+  // written, was busy, damaged, missing); empty when it could.
+  const std::string& Problem() const;
 
   const std::string& ArchiveRoot() const { return root_; }
 

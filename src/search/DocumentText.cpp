@@ -6,7 +6,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <memory>
+
+#include "search/PdfContentSize.h"
 
 namespace {
 
@@ -59,16 +62,33 @@ std::string PageText(poppler::document& document, int index) {
 
 }  // namespace
 
-ExtractedText ExtractPdfText(const std::string& path) {
+ExtractedText ExtractPdfText(const std::string& path, const TextLimits& limits) {
   ExtractedText result;
   const std::unique_ptr<poppler::document> document = OpenPdf(path);
   if (!document)
     return result;
   result.readable = true;
   const int count = document->pages();
-  result.pages.reserve(static_cast<std::size_t>(std::max(count, 0)));
-  for (int i = 0; i < count; ++i)
+  const std::vector<std::size_t> contents = PdfPageContentSizes(path, limits.pageContentBytes);
+  const auto start = std::chrono::steady_clock::now();
+  std::size_t content = 0;
+  std::size_t text = 0;
+  for (int i = 0; i < count; ++i) {
+    const std::size_t size = i < static_cast<int>(contents.size()) ? contents[i] : 0;
+    content += size;
+    if (i >= limits.pages || content > limits.contentBytes || text > limits.textBytes ||
+        std::chrono::steady_clock::now() - start > std::chrono::seconds(limits.seconds)) {
+      result.cut = true;
+      break;
+    }
+    if (size > limits.pageContentBytes) {
+      result.cut = true;
+      result.pages.emplace_back();
+      continue;
+    }
     result.pages.push_back(PageText(*document, i));
+    text += result.pages.back().size();
+  }
   return result;
 }
 

@@ -16,6 +16,8 @@ struct SearchQuery {
   // While typing, the last word is taken as the start of a word.
   bool lastWordIsPartial = false;
   int limit = 200;
+  // How many of the best hits to pass over: the next page of a long list.
+  int offset = 0;
   // How many of the first hits come with a snippet: reading a PDF's page
   // for one costs milliseconds, so a list may ask for the visible ones only.
   int snippets = std::numeric_limits<int>::max();

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QCryptographicHash>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -62,6 +63,21 @@ std::optional<std::string> ReadPage(std::istream& in, long long size) {
   return qUncompress(packed).toStdString();
 }
 
+// Only plain files are opened: reading a FIFO left in the cache would wait for ever.
+std::ifstream OpenPlainFile(const std::string& file) {
+  std::error_code error;
+  if (fs::symlink_status(file, error).type() != fs::file_type::regular)
+    return std::ifstream();
+  return std::ifstream(file, std::ios::binary);
+}
+
+// Written anew, never through whatever stands under the name (a FIFO would block).
+std::FILE* CreateNew(const std::string& file) {
+  std::error_code ignored;
+  fs::remove(file, ignored);
+  return std::fopen(file.c_str(), "wbxe");
+}
+
 }  // namespace
 
 std::string TextCache::FileOf(const std::string& relative) const {
@@ -78,20 +94,23 @@ bool TextCache::Put(const std::string& relative, const std::string& stamp,
   fs::create_directories(folder_, error);
   const std::string file = FileOf(relative);
   const std::string temporary = file + ".new";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    std::vector<QByteArray> packed;
-    for (const std::string& page : pages)
-      packed.push_back(page.empty() ? QByteArray() : qCompress(QByteArray::fromStdString(page)));
-    out << MagicOf(entry) << '\n' << stamp << '\n' << languages << '\n';
-    for (const QByteArray& page : packed)
-      out << page.size() << ' ';
-    out << '\n';
-    for (const QByteArray& page : packed)
-      out.write(page.constData(), page.size());
-    if (!out.flush())
-      return fs::remove(temporary, error), false;
-  }
+  std::vector<QByteArray> packed;
+  for (const std::string& page : pages)
+    packed.push_back(page.empty() ? QByteArray() : qCompress(QByteArray::fromStdString(page)));
+  std::string head = std::string(MagicOf(entry)) + '\n' + stamp + '\n' + languages + '\n';
+  for (const QByteArray& page : packed)
+    head += std::to_string(page.size()) + ' ';
+  head += '\n';
+  std::FILE* out = CreateNew(temporary);
+  if (!out)
+    return false;
+  bool written = std::fwrite(head.data(), 1, head.size(), out) == head.size();
+  for (const QByteArray& page : packed)
+    written = written && std::fwrite(page.constData(), 1, static_cast<std::size_t>(page.size()),
+                                     out) == static_cast<std::size_t>(page.size());
+  written = std::fclose(out) == 0 && written;
+  if (!written)
+    return fs::remove(temporary, error), false;
   fs::rename(temporary, file, error);
   return !error;
 }
@@ -100,7 +119,7 @@ std::optional<std::vector<std::string>> TextCache::Get(const std::string& relati
                                                        const std::string& stamp,
                                                        const std::string& languages,
                                                        Entry entry) const {
-  std::ifstream in(FileOf(relative), std::ios::binary);
+  std::ifstream in = OpenPlainFile(FileOf(relative));
   const auto header = ReadHeader(in);
   if (!header || header->entry != entry || header->stamp != stamp || header->languages != languages)
     return std::nullopt;
@@ -115,7 +134,7 @@ std::optional<std::vector<std::string>> TextCache::Get(const std::string& relati
 }
 
 std::optional<std::string> TextCache::Page(const std::string& relative, int page) const {
-  std::ifstream in(FileOf(relative), std::ios::binary);
+  std::ifstream in = OpenPlainFile(FileOf(relative));
   const auto header = ReadHeader(in);
   if (!header || header->entry != Entry::Complete || page < 1 ||
       page > static_cast<int>(header->sizes.size()))

@@ -1,4 +1,8 @@
 // "docketeer search" through the built program over an archive the test makes.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QSettings>
 #include <filesystem>
@@ -6,6 +10,7 @@
 
 #include "CommandLineFixture.h"
 #include "SearchableDocuments.h"
+#include "TextPages.h"
 
 namespace fs = std::filesystem;
 
@@ -88,6 +93,77 @@ TEST_F(SearchCommandTest, FindsPagesAndFollowsTheArchiveBetweenRuns) {
   // The index lives in the cache, never in the archive.
   for (const auto& entry : fs::recursive_directory_iterator(Archive()))
     EXPECT_EQ(entry.path().string().find("archive-"), std::string::npos) << entry.path();
+}
+
+TEST_F(SearchCommandTest, ExitStatusesLimitsAndNamesOfAnyBytes) {
+  Pdf("Letters/A.pdf", {"invoice"});
+  Pdf("Letters/B.pdf", {"invoice", "invoice again"});
+  const std::string odd = Pdf("Letters/C\nD.pdf", {"invoice"});
+  const QString outside = root_.path();  // holds the archive, is not in it
+  const struct {
+    QStringList arguments;
+    int exitCode;
+    std::size_t hits;
+    bool saysMore;  // on standard error
+  } cases[] = {
+      {{"invoice"}, 0, 3, false},
+      {{"invoice", "--limit", "2"}, 0, 2, true},
+      {{"invoice", "--limit=3"}, 0, 3, false},
+      {{"zebra"}, 1, 0, false},
+      {{"invoice", "--folder", "Nope"}, 2, 0, true},
+      {{"invoice", "--folder", outside}, 2, 0, true},
+      {{"invoice", "--folder", "../home"}, 2, 0, true},
+      {{"invoice", "--limit", "0"}, 2, 0, true},
+      {{"invoice", "--bogus"}, 2, 0, true},
+      {{}, 2, 0, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments.join(' ').toStdString());
+    const CommandRun run = Run(QStringList{"search"} + c.arguments);
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.err.toStdString();
+    EXPECT_EQ(Hits(run).size(), c.hits);
+    EXPECT_EQ(!run.err.isEmpty(), c.saysMore) << run.err.toStdString();
+  }
+  // A line feed in a name: one line, quoted; with --null the name as it is.
+  const CommandRun lines = Run({"search", "invoice", "--folder", "Letters"});
+  EXPECT_EQ(lines.out.count('\n'), 3);
+  EXPECT_TRUE(
+      lines.out.contains("$'" + QByteArray::fromStdString(Archive()) + "Letters/C\\nD.pdf'"));
+  const CommandRun nulls = Run({"search", "invoice", "--null"});
+  const QList<QByteArray> fields = nulls.out.split('\0');
+  ASSERT_EQ(fields.size(), 10);  // 3 hits of 3 fields, then what follows the last NUL
+  EXPECT_TRUE(fields.contains(QByteArray::fromStdString(odd)));
+}
+
+TEST_F(SearchCommandTest, AnIndexHeldByAnotherProcessIsSearchedAsItIs) {
+  const std::string kept = Pdf("Bank/Kept.pdf", {"ledger"});
+  const std::string gone = Pdf("Bank/Gone.pdf", {"ledger"});
+  ASSERT_EQ(Hits(Run({"search", "ledger"})).size(), 2u);
+  std::string lockFile;
+  for (const auto& entry : fs::recursive_directory_iterator(cache_.toStdString()))
+    if (entry.path().filename() == "lock")
+      lockFile = entry.path().string();
+  const int lock = ::open(lockFile.c_str(), O_RDWR);
+  ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+  fs::remove(gone);
+  const CommandRun run = Run({"search", "ledger"});
+  ::close(lock);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_FALSE(run.err.isEmpty());  // says the index may be out of date
+  EXPECT_EQ(Hits(run), (std::vector<std::pair<std::string, int>>{{kept, 1}}));
+}
+
+TEST_F(SearchCommandTest, IndexRecognisesWaitingPictures) {
+  fs::create_directories(Archive() + "Scans");
+  text_pages::RenderPage(Archive() + "Scans/Note.png", "Quarterly",
+                         text_pages::EnglishParagraphs().mid(0, 1), Qt::white);
+  EXPECT_EQ(Run({"search", "quarterly"}).exitCode, 1);
+  const CommandRun index = Run({"index", "--recognise"});
+  EXPECT_EQ(index.exitCode, 0) << index.err.toStdString();
+  const CommandRun found = Run({"search", "quarterly"});
+  EXPECT_EQ(found.exitCode, 0) << found.err.toStdString();
+  EXPECT_EQ(Hits(found).size(), 1u);
+  EXPECT_EQ(Run({"index", "extra"}).exitCode, 1);
 }
 
 }  // namespace

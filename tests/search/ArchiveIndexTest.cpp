@@ -141,6 +141,18 @@ TEST_F(ArchiveIndexTest, SnippetsAreReadForTheHitsAskedFor) {
   EXPECT_FALSE(hits[0].snippet.empty());
   EXPECT_TRUE(hits[1].snippet.empty());
   EXPECT_EQ(estimated, 2);
+  // The next page of the list, counted the same, for words and for a phrase.
+  for (const char* words : {"roofing", "\"roofing\""}) {
+    SCOPED_TRACE(words);
+    query.words = words;
+    query.offset = 1;
+    query.limit = 1;
+    int total = 0;
+    const std::vector<SearchHit> next = index.Search(query, &total);
+    ASSERT_EQ(next.size(), 1u);
+    EXPECT_EQ(next[0].path, hits[1].path);
+    EXPECT_EQ(total, 2);
+  }
 }
 
 TEST_F(ArchiveIndexTest, RecognisedTextOutlivesARebuild) {
@@ -343,8 +355,16 @@ TEST_F(ArchiveIndexTest, OneWriterAtATimeAndEveryoneSearches) {
   ArchiveIndex writer(root_, indexFolder_, "eng");
   ASSERT_EQ(writer.Update(), ArchiveIndex::UpdateResult::Done);
   ArchiveIndex other(root_, indexFolder_, "eng");
-  EXPECT_EQ(other.Update(), ArchiveIndex::UpdateResult::Busy);
-  EXPECT_EQ(Search(other, "muller").size(), 1u);
+  Pdf("Bank/Letter.pdf", {"overdraft notice"});
+  // While one writes, the other is refused and searches what was committed.
+  ASSERT_EQ(writer.Update([&](int done, int) {
+    EXPECT_EQ(other.Update(), ArchiveIndex::UpdateResult::Busy);
+    EXPECT_FALSE(other.Problem().empty());
+    EXPECT_EQ(Search(other, "muller").size(), 1u);
+    return done == 0;
+  }),
+            ArchiveIndex::UpdateResult::Stopped);
+  EXPECT_EQ(other.Update(), ArchiveIndex::UpdateResult::Done);
   // Text in hand: an image document becomes findable by its words at once.
   EXPECT_TRUE(writer.IndexDocument(root_ + "/Scans/Receipt.tif", {"hardware store nails"}));
   EXPECT_EQ(Search(other, "nails"), (Found{{"Receipt.tif", 1}}));
