@@ -296,6 +296,8 @@ class ArchiveIndex::Impl {
     bool final = false;  // no recognition is to follow
   };
   Text ReadText(const std::string& relative, const FileStamp& stamp) const;
+  void KeepForSnippets(const std::string& relative, const FileStamp& stamp,
+                       const std::vector<std::string>& pages) const;
   // `known` when the index may hold an earlier version to replace.
   void WriteDocument(const std::string& relative, const FileStamp& stamp,
                      const std::vector<std::string>& pages, bool final, bool known);
@@ -583,7 +585,17 @@ ArchiveIndex::Impl::Text ArchiveIndex::Impl::ReadText(const std::string& relativ
   text.final = std::any_of(text.pages.begin(), text.pages.end(), [](const std::string& page) {
     return page.find_first_not_of(" \t\r\n\f") != std::string::npos;
   });
+  if (text.final)
+    KeepForSnippets(relative, stamp, text.pages);
   return text;
+}
+
+void ArchiveIndex::Impl::KeepForSnippets(const std::string& relative, const FileStamp& stamp,
+                                         const std::vector<std::string>& pages) const {
+  // Reading a page back from a PDF for its snippet costs milliseconds, from
+  // the compressed copy a few microseconds: a thousand hits print at once.
+  if (!texts_.Put(relative, StampText(stamp), languages_, pages))
+    Log(LOG_LOCATION, "ArchiveIndex: text of %s not kept", relative.c_str());
 }
 
 std::string ArchiveIndex::Impl::PageText(const std::string& relative, int page) const {
