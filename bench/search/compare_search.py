@@ -91,13 +91,16 @@ def folder_bytes(folder):
 
 
 def manual_queries(texts, raw_breaks, seed=11):
-    """45 queries drawn from the text: single words of every frequency, words a
-    line end hyphenates in poppler's raw order, and pairs of words that share
-    documents."""
+    """45 queries: a few a user asked, single words of every frequency from the
+    text, words a line end hyphenates in poppler's raw order, and pairs of
+    words that share documents."""
     frequency = collections.Counter(w for words in texts.values() for w in words)
     common = [w for w, n in frequency.most_common() if len(w) > 3 and not w.isdigit()]
     pick = random.Random(seed)
-    queries = [common[int(len(common) * (k / 15) ** 3)] for k in range(15)]
+    # Those a user found missing: words on different pages, split at a line end, other forms.
+    queries = [q for q in ("checksum compressed", "parameter", "output", "die")
+               if any(all(w in words for w in q.split()) for words in texts.values())]
+    queries += [common[int(len(common) * (k / 15) ** 3)] for k in range(15)]
     queries += pick.sample(sorted(raw_breaks), min(10, len(raw_breaks)))
     middle = [w for w in common if 20 <= frequency[w] <= 300]
     while len(queries) < 45:

@@ -541,7 +541,8 @@ void ArchiveIndex::Impl::Compact() {
   fs::remove_all(compacted, ignored);
   fs::remove_all(previous, ignored);
   try {
-    writer_->compact(compacted);
+    // Pages are found by their ids, which the entries of their documents record.
+    writer_->compact(compacted, Xapian::DBCOMPACT_NO_RENUMBER);
     writer_.reset();
     reader_.reset();
     fs::rename(database_, previous);
