@@ -4,7 +4,6 @@
 
 #include <QCryptographicHash>
 #include <algorithm>
-#include <bit>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
@@ -245,17 +244,35 @@ std::uint64_t WordsNeeded(const std::vector<WordTerms>& words,
   return needed;
 }
 
-// A document's pages (1 onwards), the best first: the most of the query's
-// words, then the most of them as typed, then the first.
+// How good a page is for the query: the most of its words, then the most of
+// them as typed.
+int PageScore(std::uint64_t held) {
+  return __builtin_popcountll(held & 0xFFFFFFFFu) * 64 + __builtin_popcountll(held >> 32);
+}
+
+// A document's best page (1 onwards): the best score, then the first.
+int BestPage(const PagedDocument& document) {
+  int best = 1;
+  int bestScore = -1;
+  for (std::size_t page = 0; page < document.held.size(); ++page)
+    if (const int score = PageScore(document.held[page]); score > bestScore) {
+      best = static_cast<int>(page) + 1;
+      bestScore = score;
+    }
+  return best;
+}
+
+// All its pages, the best first.
 std::vector<int> PagesByWordsHeld(const PagedDocument& document) {
   std::vector<int> pages(std::max<std::size_t>(document.held.size(), 1));
   std::iota(pages.begin(), pages.end(), 1);
+  if (document.held.empty())
+    return pages;
+  std::vector<int> scores(document.held.size());
+  for (std::size_t page = 0; page < scores.size(); ++page)
+    scores[page] = PageScore(document.held[page]);
   std::stable_sort(pages.begin(), pages.end(), [&](int a, int b) {
-    const std::uint64_t heldA = document.held[static_cast<std::size_t>(a - 1)];
-    const std::uint64_t heldB = document.held[static_cast<std::size_t>(b - 1)];
-    const auto words = [](std::uint64_t held) { return std::popcount(held & 0xFFFFFFFFu); };
-    const auto typed = [](std::uint64_t held) { return std::popcount(held >> 32); };
-    return words(heldA) != words(heldB) ? words(heldA) > words(heldB) : typed(heldA) > typed(heldB);
+    return scores[static_cast<std::size_t>(a - 1)] > scores[static_cast<std::size_t>(b - 1)];
   });
   return pages;
 }
@@ -858,7 +875,7 @@ std::vector<SearchHit> ArchiveIndex::Impl::Search(Xapian::Database& database,
         if (hit.page == 0)
           continue;
       } else {
-        hit.page = PagesByWordsHeld(document).front();
+        hit.page = BestPage(document);
       }
       hit.path = root + document.relative;
       hit.folder = FolderOf(document.relative);
