@@ -7,6 +7,8 @@
 //                                      of hits and the p95 in ms
 //   query-shown DIR CACHE ROUNDS WORDS...  the hits the window lists, each with its snippet
 //   query-screen DIR CACHE ROUNDS WORDS... the hits the window lists, a screenful with snippets
+//   print DIR CACHE LIMIT WORDS...         the first LIMIT hits of one query with their
+//                                          snippets, printed as `docketeer search` does
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPainter>
@@ -162,6 +164,18 @@ int Query(const std::string& root, const std::string& cache, int rounds, int lim
   return 0;
 }
 
+int Print(const std::string& root, const std::string& cache, int limit,
+          const std::vector<std::string>& words) {
+  ArchiveIndex index(root, cache, "eng");
+  SearchQuery query;
+  for (const std::string& word : words)
+    query.words += (query.words.empty() ? "" : " ") + word;
+  query.limit = limit;
+  for (const SearchHit& hit : index.Search(query))
+    std::printf("%s\t%d\t%s\n", hit.path.c_str(), hit.page, SnippetText(hit.snippet).c_str());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -183,6 +197,8 @@ int main(int argc, char** argv) {
   if (args.size() >= 5 && args[0] == "query-screen")
     return Query(args[1], args[2], std::stoi(args[3]), kShownHits, kScreenHits,
                  {args.begin() + 4, args.end()});
+  if (args.size() >= 5 && args[0] == "print")
+    return Print(args[1], args[2], std::stoi(args[3]), {args.begin() + 4, args.end()});
   std::fputs("usage: see the head of SearchBenchTool.cpp\n", stderr);
   return 2;
 }

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <limits>
 #include <map>
+#include <numeric>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -40,11 +41,23 @@ namespace fs = std::filesystem;
 namespace {
 
 // Raised whenever what the index stores changes, so older indexes are rebuilt.
-constexpr const char* kSchema = "6";
+constexpr const char* kSchema = "7";
+// A document is one entry with all its words, its name, folder and date (what
+// a query matches), and, when it has several pages, one entry per page before
+// it with that page's words alone (what the best page is chosen by). Pages
+// are added in order, so a document's pages are the ids first..first+count-1.
 constexpr Xapian::valueno kFirstDaySlot = 0;
 constexpr Xapian::valueno kLastDaySlot = 1;
 constexpr Xapian::valueno kDocumentSlot = 2;
-constexpr Xapian::valueno kPageSlot = 3;
+constexpr Xapian::valueno kPagesSlot = 3;  // "first count", for several pages only
+// Every document's entry holds this term; page entries do not.
+const std::string kDocumentTerm = "E";
+// The forms of the words in the index, by stem: "Z" + stem, as Xapian's
+// query parser names stems, in the synonym table.
+const std::string kStemKey = "Z";
+// Terms a prefix stands for when the best page is chosen (all of them match
+// the document): beyond these the first words it starts are enough.
+constexpr std::size_t kMostPageTerms = 64;
 // Longer "words" are noise (encoded data, lines of dashes) and would only
 // grow the index.
 constexpr std::size_t kLongestWord = 64;
@@ -54,10 +67,11 @@ constexpr std::size_t kReadAhead = 8;
 // results (it keeps no list of a page's words to take them out by), until
 // there are this many and they are half of it: then it is built afresh.
 constexpr std::size_t kRebuildAfterDeadPages = 1000;
-// Index words sharing a stem's start that are stemmed to find its forms, and
-// the words a partly typed one stands for, the most frequent first.
-constexpr int kMostFormsScanned = 5000;
+// The words a partly typed one stands for, the most frequent first.
 constexpr Xapian::termcount kMostPartialForms = 100;
+// The forms of this many words are remembered by a writer, as not to stem
+// them again.
+constexpr std::size_t kMostFormsSeen = 500000;
 // Each commit rewrites the tail of every posting list touched since the last
 // one, so a large build commits rarely: by pages, not by documents.
 constexpr int kCommitEveryPages = 20000;
@@ -150,22 +164,24 @@ std::string HeadingOf(const std::string& relative) {
   return FoldText(StemOf(NameOf(relative)) + " " + folderWords);
 }
 
+// A document's pages as its entry records them: the first page's id and the
+// page count; none for a document of one page.
+struct PageRange {
+  Xapian::docid first = 0;
+  Xapian::doccount count = 0;
+};
+
+PageRange PagesOf(const Xapian::Document& entry) {
+  PageRange range;
+  std::istringstream(entry.get_value(kPagesSlot)) >> range.first >> range.count;
+  return range;
+}
+
 bool HasPhrases(const std::vector<std::string>& text,
                 const std::vector<std::vector<std::string>>& phrases) {
   return std::all_of(phrases.begin(), phrases.end(), [&](const std::vector<std::string>& phrase) {
     return std::search(text.begin(), text.end(), phrase.begin(), phrase.end()) != text.end();
   });
-}
-
-// The start that every word with the stem `stem` shares: stemmers cut
-// endings and change at most the last letter of what is left (y to i).
-std::string StemStart(const std::string& stem) {
-  if (stem.size() <= 3)
-    return stem;
-  std::size_t end = stem.size() - 1;
-  while (end > 0 && (static_cast<unsigned char>(stem[end]) & 0xC0) == 0x80)
-    --end;
-  return stem.substr(0, std::max<std::size_t>(end, 3));
 }
 
 // Pages of documents since changed or gone: the index keeps no list of each
@@ -181,25 +197,24 @@ class LivePages : public Xapian::MatchDecider {
   const std::unordered_set<Xapian::docid>& dead_;
 };
 
-// Each page carries a checksum of what a hit shows of it, so a damaged
-// index is rebuilt rather than naming files that are not there.
-void SealPage(Xapian::Document& document) {
-  document.set_data(PageChecksum(document.get_value(kDocumentSlot), document.get_value(kPageSlot),
+// Each document's entry carries a checksum of what a hit shows of it, so a
+// damaged index is rebuilt rather than naming files that are not there.
+void SealEntry(Xapian::Document& document) {
+  document.set_data(PageChecksum(document.get_value(kDocumentSlot), document.get_value(kPagesSlot),
                                  document.get_value(kFirstDaySlot),
                                  document.get_value(kLastDaySlot)));
 }
 
 void CheckSeal(const Xapian::Document& document) {
   if (document.get_data() !=
-      PageChecksum(document.get_value(kDocumentSlot), document.get_value(kPageSlot),
+      PageChecksum(document.get_value(kDocumentSlot), document.get_value(kPagesSlot),
                    document.get_value(kFirstDaySlot), document.get_value(kLastDaySlot)))
-    throw IndexDamaged{"a page does not match its checksum"};
+    throw IndexDamaged{"a document does not match its checksum"};
 }
 
 // The hits from `first` on; `documents`, when given, receives how many
-// documents match in all. Counting costs a pass over every matching page,
-// so it is done only when asked: Xapian's own count is an estimate once
-// pages are collapsed into documents.
+// documents match in all. Counting costs a pass over every matching entry,
+// so it is done only when asked: Xapian's own count is an estimate.
 Xapian::MSet CountedMSet(Xapian::Enquire& enquire, Xapian::doccount first, Xapian::doccount most,
                          const Xapian::MatchDecider* decider, int* documents) {
   if (!documents)
@@ -211,6 +226,102 @@ Xapian::MSet CountedMSet(Xapian::Enquire& enquire, Xapian::doccount first, Xapia
   enquire.clear_matchspies();
   *documents = static_cast<int>(std::distance(spy.values_begin(), spy.values_end()));
   return found;
+}
+
+// The terms any of which a page must hold to hold one word of the query; the
+// first `typed` of them are the word as typed (or the words a prefix starts).
+struct WordTerms {
+  std::vector<std::string> terms;
+  std::size_t typed = 1;
+};
+
+// A document found, and which of the query's words each of its pages holds:
+// one bit a word (the first 32 words), and above them the same for the words
+// as typed.
+struct PagedDocument {
+  std::string relative;
+  PageRange pages;
+  int day = 0;
+  std::vector<std::uint64_t> held;
+};
+
+// Fills in the words held by each page of the documents of several pages,
+// walking each term's postings once, in the order of the pages' ids.
+void MarkWordsHeld(Xapian::Database& database, const std::vector<WordTerms>& words,
+                   std::vector<PagedDocument>& documents) {
+  std::vector<PagedDocument*> order;
+  for (PagedDocument& document : documents)
+    if (document.pages.count > 1) {
+      document.held.assign(document.pages.count, 0);
+      order.push_back(&document);
+    }
+  std::sort(order.begin(), order.end(), [](const PagedDocument* a, const PagedDocument* b) {
+    return a->pages.first < b->pages.first;
+  });
+  for (std::size_t word = 0; word < words.size() && word < 32; ++word)
+    for (std::size_t t = 0; t < words[word].terms.size(); ++t) {
+      const std::string& term = words[word].terms[t];
+      const std::uint64_t bits = (std::uint64_t{1} << word) |
+                                 (t < words[word].typed ? std::uint64_t{1} << (32 + word) : 0);
+      auto posting = database.postlist_begin(term);
+      const auto end = database.postlist_end(term);
+      for (PagedDocument* document : order) {
+        posting.skip_to(document->pages.first);
+        if (posting == end)
+          break;
+        for (; posting != end && *posting < document->pages.first + document->pages.count;
+             ++posting)
+          document->held[*posting - document->pages.first] |= bits;
+      }
+    }
+}
+
+// The bits of the words a page must hold itself: the phrases' words its heading lacks.
+std::uint64_t WordsNeeded(const std::vector<WordTerms>& words,
+                          const std::vector<std::string>& phraseWords,
+                          const std::vector<std::string>& heading) {
+  std::uint64_t needed = 0;
+  for (std::size_t word = 0; word < words.size() && word < 32; ++word) {
+    const std::vector<std::string>& terms = words[word].terms;
+    if (terms.size() == 1 &&
+        std::find(phraseWords.begin(), phraseWords.end(), terms.front()) != phraseWords.end() &&
+        std::find(heading.begin(), heading.end(), terms.front()) == heading.end())
+      needed |= std::uint64_t{1} << word;
+  }
+  return needed;
+}
+
+// How good a page is for the query: the most of its words, then the most of
+// them as typed.
+int PageScore(std::uint64_t held) {
+  return __builtin_popcountll(held & 0xFFFFFFFFu) * 64 + __builtin_popcountll(held >> 32);
+}
+
+// A document's best page (1 onwards): the best score, then the first.
+int BestPage(const PagedDocument& document) {
+  int best = 1;
+  int bestScore = -1;
+  for (std::size_t page = 0; page < document.held.size(); ++page)
+    if (const int score = PageScore(document.held[page]); score > bestScore) {
+      best = static_cast<int>(page) + 1;
+      bestScore = score;
+    }
+  return best;
+}
+
+// All its pages, the best first.
+std::vector<int> PagesByWordsHeld(const PagedDocument& document) {
+  std::vector<int> pages(std::max<std::size_t>(document.held.size(), 1));
+  std::iota(pages.begin(), pages.end(), 1);
+  if (document.held.empty())
+    return pages;
+  std::vector<int> scores(document.held.size());
+  for (std::size_t page = 0; page < scores.size(); ++page)
+    scores[page] = PageScore(document.held[page]);
+  std::stable_sort(pages.begin(), pages.end(), [&](int a, int b) {
+    return scores[static_cast<std::size_t>(a - 1)] > scores[static_cast<std::size_t>(b - 1)];
+  });
+  return pages;
 }
 
 std::unordered_set<Xapian::docid> ReadDead(const std::string& text) {
@@ -269,6 +380,8 @@ class ArchiveIndex::Impl {
     bool final = false;  // no recognition is to follow
   };
   Text ReadText(const std::string& relative, const FileStamp& stamp) const;
+  void KeepForSnippets(const std::string& relative, const FileStamp& stamp,
+                       const std::vector<std::string>& pages) const;
   // `known` when the index may hold an earlier version to replace.
   void WriteDocument(const std::string& relative, const FileStamp& stamp,
                      const std::vector<std::string>& pages, bool final, bool known);
@@ -278,8 +391,15 @@ class ArchiveIndex::Impl {
   // Compacts after a change of `documents` documents if the index has doubled.
   void CompactIfGrown(std::size_t documents);
   const std::unordered_set<Xapian::docid>& DeadPages(Xapian::Database& database);
+  // Keeps the forms of the entry's words new to this writer under their stems.
+  void NoteForms(const Xapian::Document& entry);
+  void WriteForms();
+  // The word and every form of it in the index (same stem).
+  std::vector<std::string> Forms(Xapian::Database& database, const std::string& word) const;
   Xapian::Query WordQuery(Xapian::Database& database, const std::string& word) const;
   Xapian::Query MatchQuery(Xapian::Database& database, const QueryWords& words) const;
+  // For each word of the query, the terms any of which a page must hold to hold it.
+  std::vector<WordTerms> PageTerms(Xapian::Database& database, const QueryWords& words) const;
   std::vector<SearchHit> Search(Xapian::Database& database, const SearchQuery& query, int* total);
   std::string PageText(const std::string& relative, int page) const;
   std::string Relative(const std::string& path) const;
@@ -294,6 +414,10 @@ class ArchiveIndex::Impl {
   std::unique_ptr<Xapian::Database> reader_;
   std::unordered_set<Xapian::docid> dead_;
   bool deadChanged_ = false;
+  // Forms to add to the synonym table at the next commit, and the words this
+  // writer has looked at already.
+  std::map<std::string, std::set<std::string>> newForms_;
+  std::unordered_set<std::string> formsSeen_;
   Xapian::rev readerRevision_ = 0;
   IndexLock lock_;
   // Why the last call could not do all it was asked; empty when it could.
@@ -303,52 +427,36 @@ class ArchiveIndex::Impl {
 namespace {
 
 // Marks the words of a snippet: the query's words as written, the other
-// forms of its plain words, and the words its prefixes start.
+// forms of its plain words (as the index knows them), and the words its
+// prefixes start.
 class WordMatcher {
  public:
-  WordMatcher(const QueryWords& words, Xapian::Stem stemmer) : stemmer_(std::move(stemmer)) {
-    auto addStem = [&](const std::string& word) {
-      exact_.insert(word);
-      const std::string stem = stemmer_(word);
-      stems_.insert(stem);
-      stemStarts_.push_back(StemStart(stem));
-    };
+  WordMatcher(const QueryWords& words,
+              const std::function<std::vector<std::string>(const std::string&)>& forms) {
     for (const std::string& word : words.plain)
-      addStem(word);
+      for (std::string& form : forms(word))
+        exact_.insert(std::move(form));
     for (const auto& phrase : words.phrases)
       exact_.insert(phrase.begin(), phrase.end());
     prefixes_ = words.prefixes;
     if (!words.partial.empty()) {
-      addStem(words.partial);
+      for (std::string& form : forms(words.partial))
+        exact_.insert(std::move(form));
       prefixes_.push_back(words.partial);
     }
   }
 
-  bool operator()(const std::string& word) {
+  bool operator()(const std::string& word) const {
     if (exact_.count(word) != 0)
       return true;
-    for (const std::string& prefix : prefixes_)
-      if (word.compare(0, prefix.size(), prefix) == 0)
-        return true;
-    // Stemming every word of every snippet would be most of its time: only
-    // words that start as a stem of the query does can have that stem.
-    if (std::none_of(stemStarts_.begin(), stemStarts_.end(), [&](const std::string& start) {
-          return word.compare(0, start.size(), start) == 0;
-        }))
-      return false;
-    auto stem = stems_of_.find(word);
-    if (stem == stems_of_.end())
-      stem = stems_of_.emplace(word, stemmer_(word)).first;
-    return stems_.count(stem->second) != 0;
+    return std::any_of(prefixes_.begin(), prefixes_.end(), [&](const std::string& prefix) {
+      return word.compare(0, prefix.size(), prefix) == 0;
+    });
   }
 
  private:
-  Xapian::Stem stemmer_;
-  std::set<std::string> exact_;
-  std::set<std::string> stems_;
-  std::vector<std::string> stemStarts_;
+  std::unordered_set<std::string> exact_;
   std::vector<std::string> prefixes_;
-  std::unordered_map<std::string, std::string> stems_of_;
 };
 
 }  // namespace
@@ -421,6 +529,8 @@ ArchiveIndex::Impl::Opened ArchiveIndex::Impl::OpenWriter() {
       // Changes wait in a transaction between commits, so a failure discards
       // them instead of the database committing them again as it closes.
       database->begin_transaction();
+      newForms_.clear();
+      formsSeen_.clear();
       writer_ = std::move(database);
       reader_.reset();
       return Opened::Ready;
@@ -467,8 +577,9 @@ bool ArchiveIndex::Impl::CheckIfChangedOutside() {
     for (auto term = database.allterms_begin(); term != database.allterms_end(); ++term)
       for (auto page = database.postlist_begin(*term); page != database.postlist_end(*term); ++page)
         (void)page.get_wdf();
-    for (auto page = database.postlist_begin(""); page != database.postlist_end(""); ++page)
-      CheckSeal(database.get_document(*page));
+    for (auto entry = database.postlist_begin(kDocumentTerm);
+         entry != database.postlist_end(kDocumentTerm); ++entry)
+      CheckSeal(database.get_document(*entry));
     FilesKnown(database);
     return true;
   } catch (const Xapian::Error& error) {
@@ -531,6 +642,7 @@ void ArchiveIndex::Impl::Commit() {
     writer_->set_metadata("dead", text);
     deadChanged_ = false;
   }
+  WriteForms();
   // Xapian may end the process when a disk fills up within a commit.
   if (const auto free = FreeBytes(folder_); free && *free < kLeastFreeBytes)
     throw Xapian::DatabaseError("too little free space on the disk holding the index", ENOSPC);
@@ -646,7 +758,8 @@ void ArchiveIndex::Impl::Compact() {
   fs::remove_all(previous, ignored);
   try {
     writer_->cancel_transaction();  // all is committed
-    writer_->compact(compacted);
+    // Pages are found by their ids, which the entries of their documents record.
+    writer_->compact(compacted, Xapian::DBCOMPACT_NO_RENUMBER);
     writer_.reset();
     reader_.reset();
     fs::rename(database_, previous);
@@ -666,8 +779,12 @@ void ArchiveIndex::Impl::Compact() {
 
 void ArchiveIndex::Impl::ForgetPages(const std::string& relative) {
   const std::string term = "D" + Key(relative);
-  for (auto page = writer_->postlist_begin(term); page != writer_->postlist_end(term); ++page)
-    deadChanged_ |= dead_.insert(*page).second;
+  for (auto entry = writer_->postlist_begin(term); entry != writer_->postlist_end(term); ++entry) {
+    deadChanged_ |= dead_.insert(*entry).second;
+    const PageRange pages = PagesOf(writer_->get_document(*entry));
+    for (Xapian::doccount page = 0; page < pages.count; ++page)
+      dead_.insert(pages.first + page);
+  }
 }
 
 void ArchiveIndex::Impl::ForgetDocument(const std::string& relative) {
@@ -683,9 +800,6 @@ ArchiveIndex::Impl::Text ArchiveIndex::Impl::ReadText(const std::string& relativ
   if (KindOfDocument(relative) != DocumentKind::Pdf)
     return {};
   ExtractedText extracted = ExtractPdfText(EnsureTrailingSeparator(root_) + relative);
-  // What was read of it serves snippets too, so they never read the rest.
-  if (extracted.cut)
-    texts_.Put(relative, StampText(stamp), languages_, extracted.pages);
   Text text{std::move(extracted.pages), false};
   // A document without any text waits for recognition; one too costly to
   // read is found by its name and the text read of it, never drawn to be read.
@@ -693,7 +807,18 @@ ArchiveIndex::Impl::Text ArchiveIndex::Impl::ReadText(const std::string& relativ
                std::any_of(text.pages.begin(), text.pages.end(), [](const std::string& page) {
                  return page.find_first_not_of(" \t\r\n\f") != std::string::npos;
                });
+  // What was read of it serves snippets too, so they never read the rest.
+  if (text.final)
+    KeepForSnippets(relative, stamp, text.pages);
   return text;
+}
+
+void ArchiveIndex::Impl::KeepForSnippets(const std::string& relative, const FileStamp& stamp,
+                                         const std::vector<std::string>& pages) const {
+  // Reading a page back from a PDF for its snippet costs milliseconds, from
+  // the compressed copy a few microseconds: a thousand hits print at once.
+  if (!texts_.Put(relative, StampText(stamp), languages_, pages))
+    Log(LOG_LOCATION, "ArchiveIndex: text of %s not kept", relative.c_str());
 }
 
 std::string ArchiveIndex::Impl::PageText(const std::string& relative, int page) const {
@@ -720,54 +845,98 @@ void ArchiveIndex::Impl::WriteDocument(const std::string& relative, const FileSt
   } else {
     date.firstDay = date.lastDay = LocalDay(stamp.modified);
   }
-  const std::vector<std::string> heading = WordsOf(HeadingOf(relative));
-  std::vector<std::string> folderTerms;
+  // Words without positions and unstemmed: positions would be most of the
+  // index, stems near half of it. Phrases are checked against the page's
+  // text, other forms of a word are found through the synonym table.
+  Xapian::Document entry;
+  const auto addPageWords = [&](const std::string& text, Xapian::Document* page) {
+    ForEachTextWord(text, [&](std::string_view word, bool) {
+      if (word.size() > kLongestWord)
+        return;
+      const std::string term(word);
+      entry.add_term(term);
+      if (page)
+        page->add_term(term);
+    });
+  };
+  if (pages.size() > 1) {
+    Xapian::docid first = 0;
+    for (const std::string& text : pages) {
+      Xapian::Document page;
+      addPageWords(text, &page);
+      const Xapian::docid id = writer_->add_document(page);
+      first = first == 0 ? id : first;
+    }
+    entry.add_value(kPagesSlot, std::to_string(first) + " " + std::to_string(pages.size()));
+  } else if (pages.size() == 1) {
+    addPageWords(pages.front(), nullptr);
+  }
+  // The name, folders and years of the date count as the document's words.
+  for (const std::string& word : WordsOf(HeadingOf(relative)))
+    if (word.size() <= kLongestWord)
+      entry.add_term(word);
+  entry.add_term(std::to_string(date.firstDay / 10000));
+  entry.add_term(std::to_string(date.lastDay / 10000));
+  entry.add_boolean_term(kDocumentTerm);
+  entry.add_boolean_term("D" + Key(relative));
   // Every folder above the document, so a search in a folder finds its subfolders too.
   for (std::size_t slash = 0; slash != std::string::npos && !folder.empty();) {
     slash = folder.find('/', slash + 1);
-    folderTerms.push_back("F" + Key(FoldText(folder.substr(0, slash))));
+    entry.add_boolean_term("F" + Key(FoldText(folder.substr(0, slash))));
   }
-  const std::string documentTerm = "D" + Key(relative);
-  const std::size_t count = std::max<std::size_t>(pages.size(), 1);
-  for (std::size_t page = 0; page < count; ++page) {
-    Xapian::Document document;
-    // Words without positions and unstemmed: positions would be most of the
-    // index, stems near half of it. Phrases are checked against the page's
-    // text, other forms of a word are found by its stem when searching.
-    for (const std::string& word : heading)
-      if (word.size() <= kLongestWord)
-        document.add_term(word);
-    if (page < pages.size())
-      ForEachWord(FoldText(pages[page]), [&](std::string_view word) {
-        if (word.size() <= kLongestWord)
-          document.add_term(std::string(word));
-      });
-    document.add_boolean_term(documentTerm);
-    for (const std::string& term : folderTerms)
-      document.add_boolean_term(term);
-    document.add_value(kFirstDaySlot, DayValue(date.firstDay));
-    document.add_value(kLastDaySlot, DayValue(date.lastDay));
-    document.add_value(kDocumentSlot, relative);
-    document.add_value(kPageSlot, std::to_string(page + 1));
-    SealPage(document);
-    writer_->add_document(document);
-  }
+  entry.add_value(kFirstDaySlot, DayValue(date.firstDay));
+  entry.add_value(kLastDaySlot, DayValue(date.lastDay));
+  entry.add_value(kDocumentSlot, relative);
+  SealEntry(entry);
+  NoteForms(entry);
+  writer_->add_document(entry);
   writer_->set_metadata("f:" + Key(relative),
                         WriteDocumentRecord({stamp.modified, stamp.size, final, relative}));
 }
 
+void ArchiveIndex::Impl::NoteForms(const Xapian::Document& entry) {
+  if (stemmer_.is_none())
+    return;
+  if (formsSeen_.size() > kMostFormsSeen)
+    formsSeen_.clear();
+  for (auto term = entry.termlist_begin(); term != entry.termlist_end(); ++term) {
+    const std::string& word = *term;
+    // Folded words never start with a capital: those are the document's own terms.
+    if (word.empty() || (word.front() >= 'A' && word.front() <= 'Z') ||
+        !formsSeen_.insert(word).second)
+      continue;
+    std::string stem = stemmer_(word);
+    if (stem != word)
+      newForms_[kStemKey + stem].insert(word);
+  }
+}
+
+void ArchiveIndex::Impl::WriteForms() {
+  // In order of stem: the synonym table writes each stem's forms once.
+  for (const auto& [key, forms] : newForms_)
+    for (const std::string& form : forms)
+      writer_->add_synonym(key, form);
+  newForms_.clear();
+}
+
+std::vector<std::string> ArchiveIndex::Impl::Forms(Xapian::Database& database,
+                                                   const std::string& word) const {
+  std::vector<std::string> forms = {word};
+  if (stemmer_.is_none())
+    return forms;
+  const std::string stem = stemmer_(word);
+  if (stem != word)
+    forms.push_back(stem);
+  const std::string key = kStemKey + stem;
+  for (auto form = database.synonyms_begin(key); form != database.synonyms_end(key); ++form)
+    if (*form != word && *form != stem)
+      forms.push_back(*form);
+  return forms;
+}
+
 Xapian::Query ArchiveIndex::Impl::WordQuery(Xapian::Database& database,
                                             const std::string& word) const {
-  std::vector<std::string> terms = {word};
-  if (!stemmer_.is_none()) {
-    const std::string stem = stemmer_(word);
-    const std::string start = StemStart(stem);
-    int scanned = 0;
-    for (auto term = database.allterms_begin(start);
-         term != database.allterms_end(start) && scanned < kMostFormsScanned; ++term, ++scanned)
-      if (*term != word && stemmer_(*term) == stem)
-        terms.push_back(*term);
-  }
+  const std::vector<std::string> terms = Forms(database, word);
   if (terms.size() == 1)
     return Xapian::Query(word);
   // Any form matches; the form typed counts once more, so it ranks first.
@@ -795,6 +964,35 @@ Xapian::Query ArchiveIndex::Impl::MatchQuery(Xapian::Database& database,
   return match;
 }
 
+std::vector<WordTerms> ArchiveIndex::Impl::PageTerms(Xapian::Database& database,
+                                                     const QueryWords& words) const {
+  std::vector<WordTerms> groups;
+  const auto startingWith = [&](const std::string& prefix, std::vector<std::string>& terms) {
+    std::size_t count = 0;
+    for (auto term = database.allterms_begin(prefix);
+         term != database.allterms_end(prefix) && count < kMostPageTerms; ++term, ++count)
+      terms.push_back(*term);
+  };
+  for (const std::string& word : words.plain)
+    groups.push_back({Forms(database, word), 1});
+  for (const auto& phrase : words.phrases)
+    for (const std::string& word : phrase)
+      groups.push_back({{word}, 1});
+  for (const std::string& prefix : words.prefixes) {
+    WordTerms& group = groups.emplace_back();
+    startingWith(prefix, group.terms);
+    group.typed = group.terms.size();
+  }
+  if (!words.partial.empty()) {
+    WordTerms& group = groups.emplace_back();
+    startingWith(words.partial, group.terms);
+    group.typed = group.terms.size();
+    for (const std::string& form : Forms(database, words.partial))
+      group.terms.push_back(form);
+  }
+  return groups;
+}
+
 std::vector<SearchHit> ArchiveIndex::Impl::Search(Xapian::Database& database,
                                                   const SearchQuery& query, int* total) {
   if (total)
@@ -817,66 +1015,92 @@ std::vector<SearchHit> ArchiveIndex::Impl::Search(Xapian::Database& database,
   if (match.empty()) {
     if (filters.empty())
       return {};
-    match = Xapian::Query::MatchAll;
+    match = Xapian::Query(kDocumentTerm);
   }
+  // Only the documents' own entries, not those of their pages.
+  filters.emplace_back(kDocumentTerm);
   for (const Xapian::Query& filter : filters)
     match = Xapian::Query(Xapian::Query::OP_FILTER, match, filter);
 
   Xapian::Enquire enquire(database);
   enquire.set_query(match);
-  // Phrases match their words anywhere on the page until checked below, where
-  // a page that fails must not hide another page of its document.
-  const bool phrases = !words.phrases.empty();
-  if (!phrases)
-    enquire.set_collapse_key(kDocumentSlot);
   const std::unordered_set<Xapian::docid>& dead = DeadPages(database);
   const LivePages live(dead);
   const Xapian::MatchDecider* decider = dead.empty() ? nullptr : &live;
-  WordMatcher matcher(words, stemmer_);
+  const WordMatcher matcher(words, [&](const std::string& word) { return Forms(database, word); });
+  std::optional<std::vector<WordTerms>> pageTerms;
+  // The words of phrases, which a page must hold unless the heading does.
+  std::vector<std::string> phraseWords;
+  for (const auto& phrase : words.phrases)
+    phraseWords.insert(phraseWords.end(), phrase.begin(), phrase.end());
+  const bool phrases = !phraseWords.empty();
   std::vector<SearchHit> hits;
-  std::set<std::string> documentsFound;
   const std::string root = EnsureTrailingSeparator(root_);
   // Hits before `query.offset` were shown already; phrases are checked
   // from the first, so only those that pass count towards it.
-  const Xapian::doccount pages = std::max<Xapian::doccount>(database.get_doccount(), 1);
+  const Xapian::doccount entries = std::max<Xapian::doccount>(database.get_doccount(), 1);
   const Xapian::doccount start = phrases ? 0 : static_cast<Xapian::doccount>(query.offset);
   int skip = phrases ? query.offset : 0;
   const Xapian::doccount batch = static_cast<Xapian::doccount>(
-      std::min<long long>((std::max(query.limit, 1) + skip) * (phrases ? 4LL : 1LL), pages));
+      std::min<long long>((std::max(query.limit, 1) + skip) * (phrases ? 4LL : 1LL), entries));
   for (Xapian::doccount offset = start; static_cast<int>(hits.size()) < query.limit;
        offset += batch) {
     const Xapian::MSet found =
         CountedMSet(enquire, offset, batch, decider, total && offset == start ? total : nullptr);
+    std::vector<PagedDocument> documents;
+    documents.reserve(found.size());
     for (auto it = found.begin(); it != found.end(); ++it) {
+      const Xapian::Document entry = it.get_document();
+      CheckSeal(entry);
+      documents.push_back({entry.get_value(kDocumentSlot),
+                           PagesOf(entry),
+                           std::atoi(entry.get_value(kFirstDaySlot).c_str()),
+                           {}});
+    }
+    if (!pageTerms && std::any_of(documents.begin(), documents.end(),
+                                  [](const PagedDocument& d) { return d.pages.count > 1; }))
+      pageTerms = PageTerms(database, words);
+    if (pageTerms)
+      MarkWordsHeld(database, *pageTerms, documents);
+    for (const PagedDocument& document : documents) {
       if (static_cast<int>(hits.size()) >= query.limit)
         break;
-      const Xapian::Document document = it.get_document();
-      CheckSeal(document);
-      const std::string relative = document.get_value(kDocumentSlot);
-      if (phrases && documentsFound.count(relative) != 0)
-        continue;
       SearchHit hit;
-      hit.page = std::atoi(document.get_value(kPageSlot).c_str());
       // The page's text is read only when a phrase needs it or a snippet is asked for.
       std::optional<std::string> text;
       if (phrases) {
-        text = PageText(relative, hit.page);
-        std::vector<std::string> pageWords = WordsOf(HeadingOf(relative));
-        ForEachWord(FoldText(*text), [&](std::string_view word) { pageWords.emplace_back(word); });
-        if (!HasPhrases(pageWords, words.phrases))
+        const std::vector<std::string> heading = WordsOf(HeadingOf(document.relative));
+        const std::uint64_t needed = pageTerms ? WordsNeeded(*pageTerms, phraseWords, heading) : 0;
+        hit.page = 0;
+        for (const int page : PagesByWordsHeld(document)) {
+          if (page - 1 < static_cast<int>(document.held.size()) &&
+              (document.held[static_cast<std::size_t>(page - 1)] & needed) != needed)
+            continue;
+          std::string pageText = PageText(document.relative, page);
+          std::vector<std::string> pageWords = heading;
+          const std::vector<std::string> textWords = TextWordsOf(pageText);
+          pageWords.insert(pageWords.end(), textWords.begin(), textWords.end());
+          if (HasPhrases(pageWords, words.phrases)) {
+            hit.page = page;
+            text = std::move(pageText);
+            break;
+          }
+        }
+        if (hit.page == 0)
           continue;
-        documentsFound.insert(relative);
         if (skip > 0 && skip--)
           continue;
+      } else {
+        hit.page = BestPage(document);
       }
-      hit.path = root + relative;
-      hit.folder = FolderOf(relative);
-      hit.name = NameOf(relative);
-      hit.day = std::atoi(document.get_value(kFirstDaySlot).c_str());
+      hit.path = root + document.relative;
+      hit.folder = FolderOf(document.relative);
+      hit.name = NameOf(document.relative);
+      hit.day = document.day;
       if (static_cast<int>(hits.size()) < query.snippets) {
         if (!text)
-          text = PageText(relative, hit.page);
-        hit.snippet = MakeSnippet(*text, std::ref(matcher));
+          text = PageText(document.relative, hit.page);
+        hit.snippet = MakeSnippet(*text, std::cref(matcher));
       }
       hits.push_back(std::move(hit));
     }
@@ -1049,8 +1273,19 @@ std::vector<SearchHit> ArchiveIndex::Search(const SearchQuery& query, int* total
 
 std::vector<SnippetPart> ArchiveIndex::SnippetFor(const SearchHit& hit, const SearchQuery& query) {
   const QueryWords words = ReadQueryWords(FoldText(query.words), query.lastWordIsPartial);
-  WordMatcher matcher(words, impl_->stemmer_);
-  return MakeSnippet(impl_->PageText(impl_->Relative(hit.path), hit.page), std::ref(matcher));
+  Xapian::Database* database = impl_->OpenReader();
+  const auto forms = [&](const std::string& word) {
+    try {
+      if (database)
+        return impl_->Forms(*database, word);
+    } catch (const Xapian::Error& error) {
+      // Changed under us: the snippet marks the word as typed only.
+      Log(LOG_LOCATION, "ArchiveIndex: no forms of %s: %s", word.c_str(), error.get_msg().c_str());
+    }
+    return std::vector<std::string>{word};
+  };
+  const WordMatcher matcher(words, forms);
+  return MakeSnippet(impl_->PageText(impl_->Relative(hit.path), hit.page), std::cref(matcher));
 }
 
 std::vector<std::string> ArchiveIndex::Impl::Waiting(std::size_t most) {

@@ -14,10 +14,44 @@ struct Word {
 
 // The words of `text` up to `width` characters past the first that matches
 // (all of them when none does): what lies beyond is never shown.
+// The end of the word starting at `i`, and the word folded.
+qsizetype WordAt(const QString& text, qsizetype i, std::string& folded) {
+  qsizetype end = i;
+  bool ascii = true;
+  folded.clear();
+  for (; end < text.size() && (text[end].isLetterOrNumber() || text[end].isMark()); ++end) {
+    const char16_t c = text[end].unicode();
+    ascii = ascii && c < 0x80;
+    if (ascii)
+      folded += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  }
+  // Most words are plain ASCII, folded on the way; the others by FoldText.
+  if (!ascii)
+    folded = FoldText(text.mid(i, end - i).toStdString());
+  return end;
+}
+
+// Where the next line's first word starts when a hyphen ends the line right
+// after the word ending at `end`, else -1.
+qsizetype NextLineWord(const QString& text, qsizetype end) {
+  static const QString kHyphens = QStringLiteral("-\u2010\u00AD\u00AC");
+  if (end >= text.size() || !kHyphens.contains(text[end]))
+    return -1;
+  qsizetype i = end + 1;
+  while (i < text.size() && (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\r'))
+    ++i;
+  if (i >= text.size() || (text[i] != u'\n' && text[i] != u'\f'))
+    return -1;
+  for (++i; i < text.size() && text[i].isSpace(); ++i) {
+  }
+  return i < text.size() && text[i].isLetter() ? i : -1;
+}
+
 std::vector<Word> Words(const QString& text, const std::function<bool(const std::string&)>& matches,
                         int width) {
   std::vector<Word> words;
   std::string folded;
+  std::string next;
   qsizetype stop = text.size();
   qsizetype i = 0;
   while (i < text.size() && i <= stop) {
@@ -25,19 +59,20 @@ std::vector<Word> Words(const QString& text, const std::function<bool(const std:
       ++i;
       continue;
     }
-    qsizetype end = i;
-    bool ascii = true;
-    folded.clear();
-    for (; end < text.size() && (text[end].isLetterOrNumber() || text[end].isMark()); ++end) {
-      const char16_t c = text[end].unicode();
-      ascii = ascii && c < 0x80;
-      if (ascii)
-        folded += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    }
-    // Most words are plain ASCII, folded on the way; the others by FoldText.
-    if (!ascii)
-      folded = FoldText(text.mid(i, end - i).toStdString());
+    const qsizetype end = WordAt(text, i, folded);
     words.push_back({i, end, matches(folded)});
+    // A word hyphenated at a line end counts as the whole word for both its parts.
+    if (const qsizetype rest = NextLineWord(text, end); rest >= 0) {
+      const qsizetype restEnd = WordAt(text, rest, next);
+      if (matches(folded + next)) {
+        words.back().marked = true;
+        words.push_back({rest, restEnd, true});
+        if (stop == text.size())
+          stop = i + width;
+        i = restEnd;
+        continue;
+      }
+    }
     if (words.back().marked && stop == text.size())
       stop = i + width;
     i = end;

@@ -102,6 +102,45 @@ TEST_F(ArchiveIndexTest, QueriesFindTheirPages) {
   EXPECT_EQ(insur.begin()->first, "House 2026-03-14.pdf");
 }
 
+// A document holds the words of all its pages, its name, folder and year;
+// the hit names the page with the most of them, then the first.
+TEST_F(ArchiveIndexTest, DocumentsMatchAllTheirWordsOnAnyPage) {
+  Pdf("Policies/Policy 2025-05-02.pdf",
+      {"the checksum of the archive", "files compressed with a checksum"});
+  Pdf("Notes/Memo.pdf", {"the program's behav-\nior was odd; send an e-\nmail to Jean-\nPierre",
+                         "the patient was dying; Café Zoë"});
+  ArchiveIndex index(root_, indexFolder_, "eng");
+  ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
+  const auto policy = [](int page) { return Found{{"Policy 2025-05-02.pdf", page}}; };
+  const auto memo = [](int page) { return Found{{"Memo.pdf", page}}; };
+  struct Case {
+    const char* words;
+    Found expected;
+  } cases[] = {
+      {"checksum compressed", policy(2)},
+      {"archive compressed", policy(1)},
+      {"policy compressed", policy(2)},  // a name word and a page word
+      {"policies 2025 archive", policy(1)},
+      {"\"checksum of\"", policy(1)},
+      {"\"archive files\"", {}},  // a phrase stays within its page
+      {"checksum -compressed", {}},
+      {"behavior", memo(1)},  // hyphenated at a line end
+      {"behav", {}},
+      {"email", memo(1)},
+      {"e-mail", memo(1)},
+      {"jean-pierre", memo(1)},
+      {"jeanpierre", memo(1)},
+      {"die", memo(2)},  // word forms
+      {"patients", memo(2)},
+      {"cafe zoe", memo(2)},  // accents
+      {"CAFÉ email", memo(1)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.words);
+    EXPECT_EQ(Search(index, c.words), c.expected);
+  }
+}
+
 TEST_F(ArchiveIndexTest, TypedWordsPrefixesAndExclusions) {
   ArchiveIndex index(root_, indexFolder_, "eng");
   ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
@@ -114,7 +153,8 @@ TEST_F(ArchiveIndexTest, TypedWordsPrefixesAndExclusions) {
   const Found house2 = {{"House 2026-03-14.pdf", 2}};
   EXPECT_EQ(typed("insurer roofi"), house2);  // the word being typed
   EXPECT_EQ(typed("insurer roofing "), house2);
-  EXPECT_EQ(Search(index, "roof* -damage"), house2);
+  // A word left out leaves out the document that holds it on any page.
+  EXPECT_TRUE(Search(index, "roof* -damage").empty());
   EXPECT_EQ(Search(index, "pay -insurer"), (Found{{"Check 1042.pdf", 1}}));
 }
 

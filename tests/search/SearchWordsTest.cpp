@@ -28,6 +28,33 @@ TEST(SearchWordsTest, SplitsFoldedTextIntoWords) {
   }
 }
 
+TEST(SearchWordsTest, JoinsWordsHyphenatedAtALineEnd) {
+  struct Case {
+    const char* text;
+    Words expected;  // "+" marks a joined word kept beside its parts
+  } cases[] = {
+      {"the behav-\nior of", {"the", "behavior", "of"}},
+      {"behav\u2010 \r\n  ior", {"behavior"}},
+      {"Versicherungs\u00AD\nnehmer", {"versicherungsnehmer"}},
+      {"an e-\nmail", {"an", "e", "+email", "mail"}},
+      {"Baden-\nWürttemberg", {"baden", "+badenwurttemberg", "wurttemberg"}},
+      {"--dry-\nrun", {"dry", "+dryrun", "run"}},
+      {"abc12-\nfoo", {"abc12", "foo"}},  // no letter before the hyphen
+      {"a2bc-\nfoo", {"a2bc", "+a2bcfoo", "foo"}},
+      {"end -\nnext", {"end", "next"}},
+      {"behav-\n\nior", {"behav", "ior"}},
+      {"last-", {"last"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    Words words;
+    ForEachTextWord(c.text, [&](std::string_view word, bool extra) {
+      words.push_back((extra ? "+" : "") + std::string(word));
+    });
+    EXPECT_EQ(words, c.expected);
+  }
+}
+
 TEST(SearchWordsTest, ReadsWhatAQueryAsksFor) {
   struct Case {
     const char* query;

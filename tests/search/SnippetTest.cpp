@@ -23,6 +23,9 @@ TEST(SnippetTest, MarksTheWordsAroundTheFirstHit) {
       {"one two three four five six seven eight nine ten roof", 20, "ten [roof]"},
       {"roof one two three four", 12, "[roof] one two"},
       {"", 160, ""},
+      {"a ro-\n of; the ro-\n  of", 160,
+       "a [ro]- [of]; the [ro]- [of]"},  // hyphenated at a line end
+      {"ro- of", 160, "ro- of"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);

@@ -14,7 +14,8 @@
 
 namespace {
 
-// Gives each page file the words it was made with, laid out in one line.
+// Gives each page file the words it was made with, laid out in lines ("\n"
+// starts the next).
 class FixedTextSource : public PageTextSource {
  public:
   explicit FixedTextSource(std::map<std::string, std::string> words) : words_(std::move(words)) {}
@@ -24,11 +25,15 @@ class FixedTextSource : public PageTextSource {
     result.recognized = true;
     result.text.width = 400;
     result.text.height = 200;
-    std::istringstream words(words_[pageFile]);
-    int left = 4;
-    for (std::string word; words >> word; left += 8 * static_cast<int>(word.size()) + 6) {
-      result.text.words.push_back(
-          {word, left, 20, left + 8 * static_cast<int>(word.size()), 36, 20, 40, 36});
+    std::istringstream lines(words_[pageFile]);
+    int top = 20;
+    for (std::string line; std::getline(lines, line); top += 24) {
+      std::istringstream words(line);
+      int left = 4;
+      for (std::string word; words >> word; left += 8 * static_cast<int>(word.size()) + 6) {
+        result.text.words.push_back({word, left, top, left + 8 * static_cast<int>(word.size()),
+                                     top + 16, top, top + 20, top + 16});
+      }
     }
     return result;
   }
