@@ -5,6 +5,8 @@
 install(TARGETS docketeer RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET docketeer_dsm)
   install(TARGETS docketeer_dsm LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/docketeer)
+  # The source's window for applications without widgets, found beside the library.
+  install(TARGETS docketeer-source-window RUNTIME DESTINATION ${CMAKE_INSTALL_LIBDIR}/docketeer)
 endif()
 
 set(CPACK_GENERATOR DEB)

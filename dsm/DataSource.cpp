@@ -17,6 +17,7 @@
 #include "dsm/MemoryStrip.h"
 #include "dsm/SourceEvent.h"
 #include "dsm/SourceScanDlg.h"
+#include "dsm/SourceWindowProcess.h"
 #include "twain/GlobalMemory.h"
 
 Q_LOGGING_CATEGORY(lcSource, "docketeer.dsm.source")
@@ -109,6 +110,7 @@ void DataSource::CloseWindows() {
 // Widgets die with the application object: after it has gone (a source still
 // open when the program leaves main) the window is left alone.
 void DataSource::CloseDialog() {
+  window_.reset();
   if (QCoreApplication::instance() != nullptr)
     delete dialog_.data();  // the parent window may have deleted it already
 }
@@ -244,10 +246,13 @@ AcquisitionPlan DataSource::MakePlan() {
 TwainOutcome DataSource::Enable(const TW_USERINTERFACE& ui) {
   if (state_ != State::Open)
     return kSequenceError;
-  if (ui.ShowUI && !CanShowWindows())  // a command line has no widgets to show
-    return kBadValue;
   parent_ = ui.hParent != nullptr ? static_cast<QObject*>(ui.hParent) : managerParent_.data();
-  ownerIsCallbackThread_ = UsesCallback() && !ui.ShowUI;
+  // Without an event loop of the application's (or with the window in a
+  // program of its own) the source's news are handled on the callback thread.
+  const bool windowProcess = ui.ShowUI && !CanShowWindows();
+  ownerIsCallbackThread_ =
+      callback_ != nullptr && ((UsesCallback() && !ui.ShowUI) || windowProcess ||
+                               parent_ == nullptr || QCoreApplication::instance() == nullptr);
   plan_ = MakePlan();
   capabilities_.NoteAnswers();
   notedFrame_ = thread_.Run([this] { return settings_.Frame(); });
@@ -258,14 +263,16 @@ TwainOutcome DataSource::Enable(const TW_USERINTERFACE& ui) {
     StartAcquisition();
     return kSuccess;
   }
-  dialog_ = new SourceScanDlg(qobject_cast<QWidget*>(parent_.data()),
-                              QString::fromUtf8(description_.identity.ProductName));
   const auto [sources, current] = thread_.Run(
       [this] { return std::make_pair(settings_.Sources(), settings_.Source().value_or("")); });
+  if (windowProcess)
+    return ShowWindowProcess(sources, current);
+  dialog_ = new SourceScanDlg(qobject_cast<QWidget*>(parent_.data()),
+                              QString::fromUtf8(description_.identity.ProductName));
   dialog_->ShowScanSources(sources, current);
   QObject::connect(dialog_.data(), &SourceScanDlg::scanRequested, &relay_, [this] {
     std::unique_lock lock = LockEntry();
-    OnScanClicked();
+    OnScanClicked(dialog_ != nullptr ? dialog_->ChosenScanSource() : std::string());
   });
   QObject::connect(dialog_.data(), &SourceScanDlg::cancelRequested, &relay_, [this] {
     std::unique_lock lock = LockEntry();
@@ -275,20 +282,45 @@ TwainOutcome DataSource::Enable(const TW_USERINTERFACE& ui) {
   return kSuccess;
 }
 
+TwainOutcome DataSource::ShowWindowProcess(const std::vector<std::string>& sources,
+                                           const std::string& current) {
+  window_ = std::make_unique<SourceWindowProcess>([this](const std::string& answer) {
+    RunOnOwner([this, answer] { OnWindowAnswer(answer); });
+  });
+  const std::string product(
+      description_.identity.ProductName,
+      strnlen(description_.identity.ProductName, sizeof description_.identity.ProductName));
+  if (!window_->Start(product, current, sources)) {
+    window_.reset();
+    state_ = State::Open;
+    return {TWRC_FAILURE, TWCC_OPERATIONERROR};
+  }
+  return kSuccess;
+}
+
+void DataSource::OnWindowAnswer(const std::string& answer) {
+  if (window_ == nullptr || state_ == State::Open)
+    return;  // the window of a source disabled since
+  if (answer.rfind("scan\t", 0) == 0)
+    OnScanClicked(answer.substr(5));
+  else if (answer == "cancel")
+    OnUserCancelled();
+}
+
 TwainOutcome DataSource::Disable() {
   // Pages still waiting must be ended or reset first.
   if (state_ != State::Enabled)
     return kSequenceError;
   StopAcquisition();
   CloseDialog();
+  kept_.clear();
   ++session_;
   state_ = State::Open;
   return kSuccess;
 }
 
 // A scan source picked in the source's window is used now and remembered.
-void DataSource::OnScanClicked() {
-  const std::string chosen = dialog_ != nullptr ? dialog_->ChosenScanSource() : std::string();
+void DataSource::OnScanClicked(const std::string& chosen) {
   if (!chosen.empty() && chosen != description_.scanSource) {
     const bool set = thread_.Run([&] { return settings_.SetSource(chosen); });
     if (set) {
@@ -343,6 +375,8 @@ void DataSource::OnEntryQueued(quint64 session, int pages) {
     return;
   if (dialog_ != nullptr)
     dialog_->ShowScanning(pages);
+  if (window_ != nullptr)
+    window_->Send("scanning " + std::to_string(pages));
   AnnounceIfReady();
 }
 
@@ -364,6 +398,8 @@ void DataSource::AnnounceIfReady() {
 void DataSource::OnAcquisitionFinished(quint64 session) {
   if (session == session_ && dialog_ != nullptr)
     dialog_->ShowReady();
+  if (session == session_ && window_ != nullptr)
+    window_->Send("ready");
 }
 
 void DataSource::OnUserCancelled() {
@@ -413,8 +449,10 @@ void DataSource::PostToApplication(TW_UINT16 message) {
                       });
     return;
   }
-  if (parent_ == nullptr) {
-    qCWarning(lcSource, "No parent to tell about message %u", message);
+  if (parent_ == nullptr || QCoreApplication::instance() == nullptr) {
+    // Neither a callback nor a window to post to: kept for the application's
+    // next DAT_EVENT, which it calls whatever event it has (or none).
+    kept_.push_back({message, session_, announcement_});
     return;
   }
   QCoreApplication::postEvent(
@@ -422,21 +460,34 @@ void DataSource::PostToApplication(TW_UINT16 message) {
 }
 
 TwainOutcome DataSource::ProcessEvent(TW_EVENT& event) {
-  const SourceEvent* sourceEvent = SourceEvent::From(static_cast<const QEvent*>(event.pEvent));
   event.TWMessage = MSG_NULL;
+  while (!kept_.empty()) {
+    const KeptMessage kept = kept_.front();
+    kept_.pop_front();
+    if (TakeNews(kept.message, kept.session, kept.sequence)) {
+      event.TWMessage = kept.message;
+      return {TWRC_DSEVENT, TWCC_SUCCESS};
+    }
+  }
+  const SourceEvent* sourceEvent = SourceEvent::From(static_cast<const QEvent*>(event.pEvent));
   if (sourceEvent == nullptr || sourceEvent->sourceId != description_.identity.Id)
     return {TWRC_NOTDSEVENT, TWCC_SUCCESS};
-  if (sourceEvent->session != session_)
-    return {TWRC_DSEVENT, TWCC_SUCCESS};  // news of a batch that is over
-  if (sourceEvent->message == MSG_XFERREADY) {
-    // An announcement whose page was taken without waiting for it is news no more.
-    const bool current = readyAnnounced_ && sourceEvent->sequence == announcement_;
+  // Stale news (a batch that is over, a page taken without waiting) is ours but says nothing.
+  if (TakeNews(sourceEvent->message, sourceEvent->session, sourceEvent->sequence))
+    event.TWMessage = sourceEvent->message;
+  return {TWRC_DSEVENT, TWCC_SUCCESS};
+}
+
+bool DataSource::TakeNews(TW_UINT16 message, quint64 session, quint64 sequence) {
+  if (session != session_)
+    return false;
+  if (message == MSG_XFERREADY) {
+    const bool current = readyAnnounced_ && sequence == announcement_;
     if (!current || (state_ != State::Enabled && state_ != State::TransferReady))
-      return {TWRC_DSEVENT, TWCC_SUCCESS};
+      return false;
     state_ = State::TransferReady;
   }
-  event.TWMessage = sourceEvent->message;
-  return {TWRC_DSEVENT, TWCC_SUCCESS};
+  return true;
 }
 
 TW_UINT16 DataSource::PendingCount() const {

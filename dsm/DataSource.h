@@ -4,11 +4,13 @@
 #include <QPointer>
 #include <atomic>
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "dsm/Acquisition.h"
 #include "dsm/DeviceSettings.h"
@@ -20,6 +22,7 @@
 
 class ApplicationCallback;
 class SourceScanDlg;
+class SourceWindowProcess;
 
 // What the manager knows of a device when it opens it as a source.
 struct SourceDescription {
@@ -74,7 +77,13 @@ class DataSource {
   TwainOutcome Capability(TW_UINT16 message, TW_CAPABILITY& capability);
 
   AcquisitionPlan MakePlan();
-  void OnScanClicked();
+  void OnScanClicked(const std::string& chosenSource);
+  TwainOutcome ShowWindowProcess(const std::vector<std::string>& sources,
+                                 const std::string& current);
+  void OnWindowAnswer(const std::string& answer);
+  // Whether a message told earlier is still news; a transfer-ready that is
+  // moves the source to its transfer-ready state.
+  bool TakeNews(TW_UINT16 message, quint64 session, quint64 sequence);
   void StartAcquisition();
   void StopAcquisition();
   void OnEntryQueued(quint64 session, int pages);
@@ -105,6 +114,13 @@ class DataSource {
   AcquisitionPlan plan_;
   std::unique_ptr<Acquisition> acquisition_;
   QPointer<SourceScanDlg> dialog_;
+  std::unique_ptr<SourceWindowProcess> window_;  // the window shown by a program of ours
+  struct KeptMessage {
+    TW_UINT16 message;
+    quint64 session;
+    quint64 sequence;
+  };
+  std::deque<KeptMessage> kept_;  // for an application with neither callback nor window
   State state_ = State::Open;
   quint64 session_ = 0;
   bool readyAnnounced_ = false;  // a transfer-ready is out for the page at the front

@@ -44,10 +44,13 @@ TwainHelper::TwainHelper() {
 TwainHelper::~TwainHelper() {
   Log(LOG_LOCATION, "TwainHelper::~TwainHelper()");
   try {
-    // A scan ended early (a signal, a failure) may leave a page pending, and a
-    // source refuses to be disabled until its transfers are reset.
-    if (isDataSourceEnabled_)
-      ResetDataSource();
+    // A scan ended early (a signal) may leave a page pending, and a source
+    // refuses to be disabled until its transfers are reset.
+    if (isDataSourceEnabled_) {
+      TW_PENDINGXFERS pending{};
+      api_.ResetXfers(&appIdentity_, &dataSourceIdentity_, &pending);
+      DisableDataSource();
+    }
     if (isDataSourceOpen_)
       CloseDataSource();
     if (isDataSourceManagerOpen_)

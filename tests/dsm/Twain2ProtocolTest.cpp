@@ -2,9 +2,14 @@
 // test backend: pages by memory and by native transfer equal scanimage's, and
 // calls out of sequence or out of range get the standard's answers.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 
 #include "SaneTestConfig.h"
@@ -93,6 +98,34 @@ TW_UINT32 Word(TW_FIX32 fix) {
          (static_cast<TW_UINT32>(fix.Frac) << 16);
 }
 
+// The processes this one started (the source's window).
+std::vector<pid_t> ChildProcesses() {
+  std::vector<pid_t> children;
+  for (const auto& process : std::filesystem::directory_iterator("/proc")) {
+    std::ifstream stat(process.path() / "stat");
+    std::string line;
+    if (!std::getline(stat, line) || line.rfind(')') == std::string::npos)
+      continue;
+    std::istringstream rest(line.substr(line.rfind(')') + 2));
+    char state = 0;
+    pid_t parent = 0;
+    if (rest >> state >> parent && parent == ::getpid())
+      children.push_back(static_cast<pid_t>(std::stol(process.path().filename().string())));
+  }
+  return children;
+}
+
+// The application's next DAT_EVENT calls, with no event of its own, until one brings `message`.
+TW_UINT16 PollForMessage(Twain2Application& app, TW_UINT16 message) {
+  for (int i = 0; i < 6000; ++i) {
+    TW_EVENT event{nullptr, MSG_NULL};
+    if (app.Source(DG_CONTROL, DAT_EVENT, MSG_PROCESSEVENT, &event) == TWRC_DSEVENT)
+      return event.TWMessage == message ? TWRC_SUCCESS : TWRC_FAILURE;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return TWRC_FAILURE;
+}
+
 TW_UINT16 Ignore(TW_IDENTITY*, TW_IDENTITY*, TW_UINT32, TW_UINT16, TW_UINT16, TW_MEMREF) {
   return TWRC_SUCCESS;
 }
@@ -108,9 +141,12 @@ struct Step {
 
 TEST(Twain2Protocol, CallsOutOfSequenceOrRangeGetTheStandardsAnswers) {
   UseSaneTestBackend();
+  // The source's window comes from a program of the manager's own, shown offscreen.
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
   Twain2Application app;
   ASSERT_TRUE(app.IsLoaded());
   TW_USERINTERFACE ui{};
+  TW_USERINTERFACE withWindow{1, 0, nullptr};
   TW_PENDINGXFERS pending{};
   TW_IMAGEMEMXFER strip{};
   TW_HANDLE page = nullptr;
@@ -130,6 +166,51 @@ TEST(Twain2Protocol, CallsOutOfSequenceOrRangeGetTheStandardsAnswers) {
        TWRC_FAILURE, TWCC_BADVALUE, false},
       {"open everything, callback registered", [](auto& a) { return a.OpenWithCallback(); },
        TWRC_SUCCESS, TWCC_SUCCESS, false},
+      {"status asked without an origin",
+       [](auto& a) {
+         TW_STATUS status{};
+         return a.Call(nullptr, nullptr, DG_CONTROL, DAT_STATUS, MSG_GET, &status);
+       },
+       TWRC_FAILURE, TWCC_BADVALUE, false},
+      {"a container handle that is no block",
+       [](auto& a) {
+         TW_CAPABILITY resolution{ICAP_XRESOLUTION, TWON_ONEVALUE,
+                                  reinterpret_cast<TW_HANDLE>(0x10)};
+         return a.Source(DG_CONTROL, DAT_CAPABILITY, MSG_SET, &resolution);
+       },
+       TWRC_FAILURE, TWCC_BADVALUE, true},
+      {"locking a handle that is no block",
+       [](auto& a) {
+         return a.entryPoint.DSM_MemLock(reinterpret_cast<TW_HANDLE>(0x10)) == nullptr
+                    ? TWRC_SUCCESS
+                    : TWRC_FAILURE;
+       },
+       TWRC_SUCCESS, TWCC_SUCCESS, true},
+      {"no compression", [](auto& a) { return a.SetOne(ICAP_COMPRESSION, TWTY_UINT16, TWCP_NONE); },
+       TWRC_SUCCESS, TWCC_SUCCESS, true},
+      {"JPEG compression", [](auto& a) { return a.SetOne(ICAP_COMPRESSION, TWTY_UINT16, 6); },
+       TWRC_FAILURE, TWCC_BADVALUE, true},
+      {"grey pages at 8 bits",
+       [](auto& a) {
+         const TW_UINT16 rc = a.SetOne(ICAP_PIXELTYPE, TWTY_UINT16, TWPT_GRAY);
+         return rc == TWRC_SUCCESS ? a.SetOne(ICAP_BITDEPTH, TWTY_UINT16, 8) : rc;
+       },
+       TWRC_SUCCESS, TWCC_SUCCESS, true},
+      {"grey pages at 16 bits", [](auto& a) { return a.SetOne(ICAP_BITDEPTH, TWTY_UINT16, 16); },
+       TWRC_FAILURE, TWCC_BADVALUE, true},
+      {"the source's window for an application without widgets",
+       [&](auto& a) { return a.Source(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &withWindow); },
+       TWRC_SUCCESS, TWCC_SUCCESS, true},
+      {"the window closed as the session ends: a close request",
+       [](auto& a) {
+         for (pid_t child : ChildProcesses())
+           ::kill(child, SIGTERM);
+         return a.WaitForMessage() == MSG_CLOSEDSREQ ? TWRC_SUCCESS : TWRC_FAILURE;
+       },
+       TWRC_SUCCESS, TWCC_SUCCESS, true},
+      {"disabled after the close request",
+       [&](auto& a) { return a.Source(DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &ui); },
+       TWRC_SUCCESS, TWCC_SUCCESS, true},
       {"a capability asked by an application that did not open the source",
        [&](auto& a) {
          TW_CAPABILITY units{ICAP_UNITS, TWON_DONTCARE16, nullptr};
@@ -211,6 +292,21 @@ TEST(Twain2Protocol, CallsOutOfSequenceOrRangeGetTheStandardsAnswers) {
        [&](auto& a) { return a.Source(DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &ui); },
        TWRC_SUCCESS, TWCC_SUCCESS, true},
       {"close the source", [](auto& a) { return a.Manager(DAT_IDENTITY, MSG_CLOSEDS, &a.source); },
+       TWRC_SUCCESS, TWCC_SUCCESS, false},
+      {"opened again, without a callback",
+       [](auto& a) { return a.Manager(DAT_IDENTITY, MSG_OPENDS, &a.source); }, TWRC_SUCCESS,
+       TWCC_SUCCESS, false},
+      {"enabled with neither window nor callback", [](auto& a) { return a.Enable(); }, TWRC_SUCCESS,
+       TWCC_SUCCESS, true},
+      {"the page is announced at a later DAT_EVENT",
+       [](auto& a) { return PollForMessage(a, MSG_XFERREADY); }, TWRC_SUCCESS, TWCC_SUCCESS, true},
+      {"the page passed over",
+       [&](auto& a) { return a.Source(DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, &pending); },
+       TWRC_SUCCESS, TWCC_SUCCESS, true},
+      {"disabled again",
+       [&](auto& a) { return a.Source(DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &ui); },
+       TWRC_SUCCESS, TWCC_SUCCESS, true},
+      {"closed again", [](auto& a) { return a.Manager(DAT_IDENTITY, MSG_CLOSEDS, &a.source); },
        TWRC_SUCCESS, TWCC_SUCCESS, false},
       {"close the manager",
        [](auto& a) {

@@ -11,7 +11,8 @@ namespace {
 
 std::filesystem::path MakePrivateRoot() {
   std::string pattern = (std::filesystem::temp_directory_path() / "docketeer-test-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+  if (::mkdtemp(pattern.data()) == nullptr)
+    std::abort();
   return pattern;
 }
 
@@ -43,7 +44,11 @@ int main(int argc, char** argv) {
   IsolateEnvironment(root);
   int status = 0;
   {
+#ifdef DOCKETEER_TEST_WITHOUT_WIDGETS
+    QCoreApplication app(argc, argv);  // what a program without widgets sees
+#else
     QApplication app(argc, argv);
+#endif
     QApplication::setOrganizationName("Ferncastle");
     QApplication::setApplicationName("Docketeer");
     ::testing::InitGoogleTest(&argc, argv);

@@ -434,7 +434,7 @@ TEST_F(TwainHelperTest, DestructionDisablesClosesAndClosesTheManagerInOrder) {
   Enable();
   ForgetCalls();
   helper_.reset();
-  EXPECT_EQ(Calls(), (CallList{"DisableDs", "CloseDs", "CloseDsm"}));
+  EXPECT_EQ(Calls(), (CallList{"ResetXfers", "DisableDs", "CloseDs", "CloseDsm"}));
   EXPECT_FALSE(Script().managerOpen);
 }
 
@@ -443,7 +443,7 @@ TEST_F(TwainHelperTest, DestructionSwallowsARefusal) {
   Script().Fail("DisableDs");
   ForgetCalls();
   EXPECT_NO_THROW(helper_.reset());
-  EXPECT_EQ(Calls(), (CallList{"DisableDs"}));
+  EXPECT_EQ(Calls(), (CallList{"ResetXfers", "DisableDs"}));
   EXPECT_NE(LogText().find("TwainHelper::~TwainHelper(): Eating exception"), std::string::npos);
 }
 
