@@ -1128,8 +1128,10 @@ ArchiveIndex::UpdateResult ArchiveIndex::Update(const Progress& progress) {
       case Impl::Opened::Ready:
         break;
     }
-    if (impl_->Guarded([&] { result = impl_->UpdateOpen(progress); }))
+    if (impl_->Guarded([&] { result = impl_->UpdateOpen(progress); })) {
+      impl_->problem_.clear();  // damage met on the way was rebuilt
       break;
+    }
   }
   impl_->CloseWriter();
   return result;
@@ -1248,6 +1250,8 @@ bool ArchiveIndex::IndexDocuments(const std::vector<DocumentText>& documents) {
       impl_->CompactIfGrown(documents.size());
     });
   }
+  if (written)
+    impl_->problem_.clear();
   impl_->CloseWriter();
   return written && all;
 }
@@ -1263,8 +1267,10 @@ std::vector<SearchHit> ArchiveIndex::Search(const SearchQuery& query, int* total
     Xapian::Database* database = impl_->OpenReader();
     if (!database)
       break;
-    if (impl_->Guarded([&] { hits = impl_->Search(*database, query, total); }))
+    if (impl_->Guarded([&] { hits = impl_->Search(*database, query, total); })) {
+      impl_->problem_.clear();  // a writer that moved on meanwhile is no problem
       return hits;
+    }
   }
   if (total)
     *total = 0;
