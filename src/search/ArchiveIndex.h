@@ -8,11 +8,12 @@
 
 #include "search/SearchTypes.h"
 
-// The full-text index of one archive root: one entry per page of every
-// document, with the document's name, folder and the date its name carries.
-// It holds the words, not the text: snippets are read from the documents,
-// or, for text the program was given (recognised text), from a copy kept
-// beside the index.
+// The full-text index of one archive root: one entry per document with all
+// its words, its name, folder and the date its name carries, which queries
+// match; and for a document of several pages one entry per page, which name
+// the best page. It holds the words, not the text: snippets are read from a
+// compressed copy of each document's text kept beside the index (or from the
+// document when there is none).
 // It lives outside the archive (IndexFolderForArchive) and can always be
 // rebuilt: a missing, damaged or outdated index is quietly made anew. An
 // index that cannot be written (a full or read-only disk) is never deleted

@@ -416,6 +416,8 @@ TEST_F(ArchiveIndexTest, ALargeFirstBuildIsRewrittenCompactlyAndKeepsWorking) {
   ArchiveIndex index(root_, indexFolder_, "eng");
   ASSERT_EQ(index.Update(), ArchiveIndex::UpdateResult::Done);
   EXPECT_EQ(Search(index, "1042").size(), 2u);  // the check and one receipt
+  // Pages are still found by the ids their document recorded before the rewrite.
+  EXPECT_EQ(Search(index, "insurer"), (Found{{"House 2026-03-14.pdf", 2}}));
   EXPECT_EQ(index.DocumentCount(), 125);
   EXPECT_TRUE(index.IndexDocument(root_ + "/Scans/Receipt 1000.tif", {"gravel"}));
   EXPECT_EQ(Search(index, "gravel"), (Found{{"Receipt 1000.tif", 1}}));
