@@ -4,7 +4,11 @@
 #include <tiffio.h>
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QPointer>
 #include <QStandardPaths>
+#include <QTest>
 #include <filesystem>
 #include <fstream>
 
@@ -316,6 +320,35 @@ TEST_F(ArchiveCommandsTest, DamagedMiddlePageFailsAndLeavesEverythingAsItWas) {
   EXPECT_EQ(ReadFileBytes(source), sourceBytes);
   EXPECT_EQ(ReadFileBytes(target), "the earlier conversion");
   EXPECT_EQ(Entries(root_), QStringList({"Broken.pdf", "Broken.tif"}));
+}
+
+// The convert of the tree's context menu, chosen by its key as a user does.
+// Its progress windows and question run event loops, in which the closed menu
+// is deleted: run inside the menu's key handling, the command left the menu's
+// handler writing into freed memory once it returned.
+TEST_F(ArchiveCommandsTest, ConvertChosenInTheContextMenuRunsOnceTheMenuIsDone) {
+  const std::string source = root_ + "Menu.tif";
+  WriteTiff(source, 2);
+  StartWindow();
+  SelectInTree(source);
+  ScriptedPrompt prompt({PromptAnswer::Yes});
+  auto* tree = Find<CTreeFileCtrl>("destinationTree");
+  QTest::keyClick(tree, Qt::Key_F10, Qt::ShiftModifier);
+  QPointer<QMenu> menu = tree->findChild<QMenu*>("treeContextMenu");
+  ASSERT_TRUE(menu != nullptr && menu->isVisible());
+
+  QTest::keyClick(menu, Qt::Key_V);  // Con&vert to PDF (compressed)
+  QElapsedTimer timer;
+  timer.start();
+  while (prompt.asked.isEmpty() && timer.elapsed() < 60000)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  RunPostedEvents();
+
+  ASSERT_EQ(prompt.asked.size(), 1);
+  EXPECT_EQ(prompt.asked[0].id, PromptId::DeleteOriginal);
+  EXPECT_EQ(InspectPdf(root_ + "Menu.pdf").pageSizes.size(), 2);
+  EXPECT_FALSE(FileExists(source));
+  EXPECT_TRUE(menu.isNull());
 }
 
 }  // namespace
