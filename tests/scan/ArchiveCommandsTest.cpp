@@ -5,10 +5,12 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QMenu>
 #include <QPointer>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 
@@ -337,11 +339,18 @@ TEST_F(ArchiveCommandsTest, ConvertChosenInTheContextMenuRunsOnceTheMenuIsDone) 
   QPointer<QMenu> menu = tree->findChild<QMenu*>("treeContextMenu");
   ASSERT_TRUE(menu != nullptr && menu->isVisible());
 
-  QTest::keyClick(menu, Qt::Key_V);  // Con&vert to PDF (compressed)
-  QElapsedTimer timer;
-  timer.start();
-  while (prompt.asked.isEmpty() && timer.elapsed() < 60000)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  // The key arrives from the window's own event loop, as a user's does, so
+  // the menu's deletion is due in the loops the command runs.
+  QEventLoop windowLoop;
+  QTimer::singleShot(0, menu, [&menu] { QTest::keyClick(menu, Qt::Key_V); });
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (!prompt.asked.isEmpty())
+      windowLoop.quit();
+  });
+  poll.start(20);
+  QTimer::singleShot(60000, &windowLoop, &QEventLoop::quit);
+  windowLoop.exec();
   RunPostedEvents();
 
   ASSERT_EQ(prompt.asked.size(), 1);
