@@ -67,7 +67,7 @@ start_x_session "$WORK" "$screen"
 export DOCKETEER_COMMON_DATA="$WORK/common"
 # The scanned page is not shown in a viewer over the window.
 mkdir -p "$XDG_CONFIG_HOME/Ferncastle"
-printf '[Settings]\nViewAfterSaving=false\n' > "$XDG_CONFIG_HOME/Ferncastle/Docketeer.conf"
+printf '[Settings]\nViewAfterSaving=0\n' > "$XDG_CONFIG_HOME/Ferncastle/Docketeer.conf"
 openbox > /dev/null 2>&1 &
 "$build/bin/docketeer" > /dev/null 2>&1 &
 program=$!

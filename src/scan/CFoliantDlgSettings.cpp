@@ -108,8 +108,9 @@ void CFoliantDlg::SaveFolderPreferences() {
   // A document combined into one file has no folder left to describe.
   if (!isMultiPageDocument_ || !FileExists(GetDocumentFolder()))
     return;
+  // The last page the document holds: the folder's format proposes the one after it.
   SaveFolderChoices(GetDocumentFolder(),
-                    PageFolderChoices(PageNumber(), rotateNinety_, documentSize_));
+                    PageFolderChoices(PageNumber() - 1, rotateNinety_, documentSize_));
 }
 
 // Asks for write access while the file refuses it; the choices are written

@@ -190,9 +190,12 @@ QMenu* TreeCommandSet::CreateContextMenu() {
     QAction* action = menu->addAction(QString::fromLatin1(entry.text));
     action->setObjectName(entry.objectName);
     action->setEnabled(IsEnabled(entry.command));
+    // The command runs once the menu's own event handling has returned: a
+    // command that opens dialogs runs event loops, in which the closed menu
+    // is deleted while the handler that triggered it still uses it.
     connect(action, &QAction::triggered, this, [this, command = entry.command] {
       const bool shift = QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
-      Run(command, command == TreeCommand::Delete && shift);
+      Post(command, command == TreeCommand::Delete && shift);
     });
   }
   return menu;

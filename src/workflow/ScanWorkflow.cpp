@@ -405,9 +405,7 @@ int ScanWorkflow::ChooseNextPage() {
   if (!choices_.isMultiPageDocument)
     return DONE_SCANNING;
   Log(LOG_LOCATION, "CFoliantDlg::OnScanComplete(): isMultiPageDocument_");
-  // The pages the document holds, not the pages scanned: a page set aside
-  // as blank is no page of it.
-  const int choice = seams_.chooseNextPage(static_cast<int>(scannedPages_.size()) + 1);
+  const int choice = seams_.chooseNextPage(pageNumber_);
   CheckPostcondition(CONTRACT_LOCATION, choice >= SCAN_NEXT_PAGE && choice <= DONE_SCANNING);
   return choice;
 }

@@ -4,7 +4,13 @@
 #include <tiffio.h>
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QMenu>
+#include <QPointer>
 #include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 
@@ -316,6 +322,42 @@ TEST_F(ArchiveCommandsTest, DamagedMiddlePageFailsAndLeavesEverythingAsItWas) {
   EXPECT_EQ(ReadFileBytes(source), sourceBytes);
   EXPECT_EQ(ReadFileBytes(target), "the earlier conversion");
   EXPECT_EQ(Entries(root_), QStringList({"Broken.pdf", "Broken.tif"}));
+}
+
+// The convert of the tree's context menu, chosen by its key as a user does.
+// Its progress windows and question run event loops, in which the closed menu
+// is deleted: run inside the menu's key handling, the command left the menu's
+// handler writing into freed memory once it returned.
+TEST_F(ArchiveCommandsTest, ConvertChosenInTheContextMenuRunsOnceTheMenuIsDone) {
+  const std::string source = root_ + "Menu.tif";
+  WriteTiff(source, 2);
+  StartWindow();
+  SelectInTree(source);
+  ScriptedPrompt prompt({PromptAnswer::Yes});
+  auto* tree = Find<CTreeFileCtrl>("destinationTree");
+  QTest::keyClick(tree, Qt::Key_F10, Qt::ShiftModifier);
+  QPointer<QMenu> menu = tree->findChild<QMenu*>("treeContextMenu");
+  ASSERT_TRUE(menu != nullptr && menu->isVisible());
+
+  // The key arrives from the window's own event loop, as a user's does, so
+  // the menu's deletion is due in the loops the command runs.
+  QEventLoop windowLoop;
+  QTimer::singleShot(0, menu, [&menu] { QTest::keyClick(menu, Qt::Key_V); });
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (!prompt.asked.isEmpty())
+      windowLoop.quit();
+  });
+  poll.start(20);
+  QTimer::singleShot(60000, &windowLoop, &QEventLoop::quit);
+  windowLoop.exec();
+  RunPostedEvents();
+
+  ASSERT_EQ(prompt.asked.size(), 1);
+  EXPECT_EQ(prompt.asked[0].id, PromptId::DeleteOriginal);
+  EXPECT_EQ(InspectPdf(root_ + "Menu.pdf").pageSizes.size(), 2);
+  EXPECT_FALSE(FileExists(source));
+  EXPECT_TRUE(menu.isNull());
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "MainWindowFixture.h"
 #include "RecordingShell.h"
 #include "ScriptedPrompt.h"
+#include "core/Paths.h"
 #include "scan/ScanNextPageDlg.h"
 #include "scan/ScanStatusLine.h"
 #include "settings/AppSettings.h"
@@ -127,7 +128,8 @@ TEST_F(MainWindowScanTest, AThreePageJpegDocumentKeepsItsFolderWithTheNextPageNa
   const std::string document = folder + "Month Ending 2013-01-31/";
   for (const char* page : {"Page 001.jpg", "Page 002.jpg", "Page 003.jpg"})
     EXPECT_TRUE(fs::exists(document + page)) << page;
-  EXPECT_EQ(PerFolderPreferences(document).ReadAll().lastDestination, "Page 004");
+  // The page folder proposes the page after the last it holds.
+  EXPECT_EQ(PerFolderPreferences(document).ReadAll().lastDestination, "Page 003");
   EXPECT_EQ(PerFolderPreferences(folder).ReadAll().lastDestination, "Month Ending 2013-01-31");
   EXPECT_TRUE(prompt.asked.isEmpty());
 }
@@ -173,6 +175,7 @@ TEST_F(MainWindowScanTest, EnterInTheTreeScansIntoAFolderAndOpensAFile) {
 TEST_F(MainWindowScanTest, StopEndsTheScanAndTheStatusLineMovesNothing) {
   const std::string folder = DocumentsRoot() + "Receipts/";
   MakeFolder(folder);
+  MakeFolder(DocumentsRoot() + "Other/");
   AppSettings().SetFileFormatType(FileFormatType::Png);
   StartWindow();
   AnswerNextPage({});
@@ -187,7 +190,7 @@ TEST_F(MainWindowScanTest, StopEndsTheScanAndTheStatusLineMovesNothing) {
   PressScan();
   EXPECT_TRUE(status->text().startsWith("Saved <a href=")) << status->text().toStdString();
   EXPECT_EQ(help->geometry(), helpAt);
-  SelectInTree(DocumentsRoot());
+  SelectInTree(DocumentsRoot() + "Other/");
   EXPECT_TRUE(status->text().isEmpty());
 
   // A scan whose scanner never offers a page: it runs until stopped.

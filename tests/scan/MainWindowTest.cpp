@@ -291,6 +291,11 @@ TEST_F(MainWindowTest, EnterScansUnlessATreeNameIsBeingEditedAndEscapeCloses) {
   QTest::keyClick(Find<QLineEdit>("destinationNameEdit"), Qt::Key_Return);
   EXPECT_EQ(Script().userInterfaces.size(), 1u);
 
+  // Escape first stops the scan under way, then closes the window.
+  QTest::keyClick(Find<QListWidget>("documentSizeList"), Qt::Key_Escape);
+  RunPostedEvents();
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_FALSE(window.Workflow().IsScanning());
   QTest::keyClick(Find<QListWidget>("documentSizeList"), Qt::Key_Escape);
   EXPECT_FALSE(window.isVisible());
   EXPECT_EQ(window.result(), QDialog::Rejected);
