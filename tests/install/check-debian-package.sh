@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # scripts/package builds the Debian package; it holds the same files as an
 # install of the same build, declares its dependencies, installs on this
-# machine, and the installed program starts and ends cleanly. lintian finds
-# nothing to warn about. The package is
+# machine, the installed program starts and ends cleanly, and the scanner
+# button's script files a document as another user. lintian finds nothing to
+# warn about. The package is
 # removed again afterwards, so the machine is left as it was.
 #   check-debian-package.sh SOURCE_DIR
 set -euo pipefail
@@ -40,7 +41,7 @@ done
 
 # Debian's own checks of a package: no error and no warning (informational
 # tags and overrides are not counted).
-lintian --fail-on error,warning --no-tag-display-limit "$deb" > "$work/lintian" 2>&1 ||
+lintian --fail-on error,warning --tag-display-limit 0 "$deb" > "$work/lintian" 2>&1 ||
   { cat "$work/lintian" >&2; fail "lintian reports errors or warnings"; }
 cat "$work/lintian"
 
@@ -68,6 +69,7 @@ DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
 [ "$(command -v docketeer)" = /usr/bin/docketeer ] || fail "docketeer is not on the PATH"
 check_program_starts /usr/bin/docketeer "/usr/$libdir/docketeer/libdocketeer_dsm.so" \
   /usr/share/docketeer/DocumentSizes.txt "$work/run"
+check_button_script /usr "$work"
 apt-get purge -y -qq -o DPkg::Lock::Timeout=300 docketeer > /dev/null
 installed_here=0
 [ ! -e /usr/bin/docketeer ] || fail "the package did not remove its program"
