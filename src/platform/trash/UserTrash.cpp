@@ -24,6 +24,8 @@ bool MakeFolder(const std::string& path) {
 // The trash holds only its owner's files: its folders are private.
 bool MakeHomeTrash() {
   const std::string trash = HomeTrashFolder();
+  if (trash.empty())
+    return false;
   std::error_code error;
   fs::create_directories(fs::path(trash).parent_path(), error);
   return MakeFolder(trash) && MakeFolder(trash + "/files") && MakeFolder(trash + "/info");
@@ -60,8 +62,11 @@ std::string HomeTrashFolder() {
   const char* data = std::getenv("XDG_DATA_HOME");
   if (data != nullptr && data[0] == '/')
     return std::string(data) + "/Trash";
+  // A daemon's user may have no home: then there is no home trash at all.
   const char* home = std::getenv("HOME");
-  return std::string(home != nullptr ? home : "") + "/.local/share/Trash";
+  if (home == nullptr || home[0] != '/')
+    return {};
+  return std::string(home) + "/.local/share/Trash";
 }
 
 bool MoveToUserTrash(const std::string& path) {

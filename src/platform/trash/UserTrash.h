@@ -2,7 +2,7 @@
 
 #include <string>
 
-// The home trash: $XDG_DATA_HOME/Trash, or ~/.local/share/Trash.
+// The home trash: $XDG_DATA_HOME/Trash, or ~/.local/share/Trash; empty without a home.
 std::string HomeTrashFolder();
 
 // Moves the file or folder `path` to the desktop's trash. The home trash's
