@@ -102,7 +102,10 @@ int PageCleaner::UprightTurn(const Bitmap& page, const TextLines& lines, PageCle
   constexpr int kSecondDpi = 300;
   UprightEvidence evidence;
   evidence.latinLetters = latinLetters_;
-  evidence.textLines = lines.found;
+  // A stamp's few words are no lines of text: its ink spans a small share
+  // of the page, where text, a table or a caption spans a good part of it.
+  constexpr double kTextSpanShare = 0.25;
+  evidence.textLines = lines.found && lines.spanShare >= kTextSpanShare;
   if (lines.found)
     evidence.letters = ReadAscenders(lines);
   if (!NeedsEngine(evidence))

@@ -121,8 +121,9 @@ TextLines FindTextLines(Pix* ink, bool eitherWay) {
     if (const LineMeasure fine = MeasureLines(lines.across.get(), 1);
         fine.confidence >= kMinConfidence)
       best.angle = fine.angle;
-  if (std::abs(best.angle) >= kSmallestTurn &&
-      std::abs(best.angle) >= SmallestMeasurable(InkSpan(lines.across.get())))
+  const double span = InkSpan(lines.across.get());
+  lines.spanShare = span / std::max(1, pixGetWidth(lines.across.get()));
+  if (std::abs(best.angle) >= kSmallestTurn && std::abs(best.angle) >= SmallestMeasurable(span))
     lines.skewDegrees = best.angle;
   return lines;
 }

@@ -20,6 +20,7 @@ struct TextLines {
   bool wayClear = false;   // lines the other way, if looked for, measure far worse
   double skewDegrees = 0;  // turn clockwise by this to level them (negative: the other way);
                            // 0 within a fifth of a degree of level
+  double spanShare = 0;    // the share of the width the middle three fifths of the ink spans
   PixPtr across;  // the ink turned so that the lines run across (runDown: a quarter clockwise)
 };
 

@@ -5,9 +5,9 @@ namespace {
 // The model's confidence from which its turn was right on every page of the
 // clean-up benchmark's generated set (text in three alphabets, tables of
 // capitals and digits, photographs with a caption, landscape tables; 200 and
-// 300 dpi; grey, 1-bit and colour). A page without lines of text (a page
-// number, a line of pencil, a photograph) needs more: the model read a few
-// such pages upside down at a confidence of 2 to 4.
+// 300 dpi; grey, 1-bit and colour). A page without lines of text across a
+// good part of it (a page number, a line of pencil, a stamp) needs more: the
+// model read a few such pages upside down at a confidence of 1 to 3.
 constexpr float kTrustedWithLines = 1.0f;
 constexpr float kTrustedWithoutLines = 6.0f;
 

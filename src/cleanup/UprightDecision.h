@@ -8,7 +8,7 @@
 // What is known of which way up a page stands.
 struct UprightEvidence {
   bool latinLetters = false;  // its languages are written in Latin, whose letters' vote holds
-  bool textLines = false;     // lines of text were found on it
+  bool textLines = false;     // lines of text across a good part of the page were found
   UprightVote letters;        // the letters' vote (none when no lines of text were found)
   std::optional<OrientationGuess> engine;  // the orientation model's reading, once asked
 };

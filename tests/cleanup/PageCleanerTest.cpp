@@ -199,7 +199,8 @@ TEST(PageCleaner, LeavesPagesWithoutTextAsScanned) {
     const QImage before = scanned_pages::ImageOf(page);
     const PageCleanup done = CleanWith({.skipBlank = true, .upright = true, .deskew = true}, page);
     EXPECT_FALSE(done.blank);
-    EXPECT_EQ(done.clockwiseTurn, 0);
+    EXPECT_EQ(done.clockwiseTurn, 0)
+        << "the model read " << done.engineTurn << " at " << done.engineConfidence;
     EXPECT_EQ(done.skewDegrees, 0);
     EXPECT_EQ(scanned_pages::ImageOf(page), before);
   }
