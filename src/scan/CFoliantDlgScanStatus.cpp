@@ -2,6 +2,7 @@
 // and the page in the preview.
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 
 #include "dialogs/DocumentSizePreviewWnd.h"
 #include "scan/ArchiveSearch.h"
@@ -30,7 +31,7 @@ void CFoliantDlg::OnScanStep(ScanStep step, int pageNumber) {
 // While the pages are combined the writer waits for their text; the line
 // counts the pages as they are read.
 void CFoliantDlg::RefreshRecognitionStatus() {
-  controls_.status->ShowStep(step_, stepPage_, workflow_->PagesRecognised(), stepPage_);
+  controls_.status->ShowStep(step_, stepPage_, std::max(0, workflow_->PagesRead()), stepPage_);
 }
 
 void CFoliantDlg::OnScanStateChanged(ScanState to) {

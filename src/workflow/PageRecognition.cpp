@@ -76,10 +76,6 @@ int PageRecognition::CountRead(const std::vector<std::string>& pageFiles) const 
   return pool_ ? pool_->CountFinished(pageFiles) : -1;
 }
 
-int PageRecognition::CountFinished(const std::vector<std::string>& pageFiles) const {
-  return pool_ && !pageFiles.empty() ? pool_->CountFinished(pageFiles) : 0;
-}
-
 void PageRecognition::DocumentWritten(const std::vector<std::string>& pageFiles,
                                       Prompter& prompter) {
   if (!pool_)

@@ -38,8 +38,6 @@ class PageRecognition {
   // How many of these page files are recognised (or failed); -1 when no
   // recognition runs for them.
   int CountRead(const std::vector<std::string>& pageFiles) const;
-  // How many of these pages are recognised (with or without text); never waits.
-  int CountFinished(const std::vector<std::string>& pageFiles) const;
   // After a document is written: forgets its pages and tells the user, once,
   // of a problem that kept every page from being read (a missing language).
   void DocumentWritten(const std::vector<std::string>& pageFiles, Prompter& prompter);

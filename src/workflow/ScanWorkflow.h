@@ -68,8 +68,6 @@ class ScanWorkflow : public QObject {
   // The number the next saved page gets.
   int PageNumber() const { return pageNumber_; }
   const std::vector<std::string>& ScannedPages() const { return scannedPages_; }
-  // How many of the document's pages so far have their text recognised.
-  int PagesRecognised() const { return recognition_.CountFinished(scannedPages_); }
   // Blank pages of the document in progress, or of the last one, set aside.
   int PagesSetAside() const { return blankPages_.Count(); }
   // Pages of the document in progress whose text is recognised; -1 when no

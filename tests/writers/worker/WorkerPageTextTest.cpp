@@ -72,15 +72,23 @@ void OpenWhenShown(GatedTextSource& source, QString& shown) {
       2000, [&source] { source.Open(); });
 }
 
-TEST(WorkerPageTextTest, WriterWaitsForTheTextAndTheDialogSaysSo) {
-  QTemporaryDir folder;
+// Two blank JPEG pages in `folder`; none when they cannot be written.
+std::vector<std::string> WhitePages(const QTemporaryDir& folder) {
   std::vector<std::string> pages;
   for (const char* name : {"Page 001.jpg", "Page 002.jpg"}) {
     QImage page(200, 100, QImage::Format_RGB32);
     page.fill(Qt::white);
     pages.push_back(folder.filePath(name).toStdString());
-    ASSERT_TRUE(page.save(QString::fromStdString(pages.back())));
+    if (!page.save(QString::fromStdString(pages.back())))
+      return {};
   }
+  return pages;
+}
+
+TEST(WorkerPageTextTest, WriterWaitsForTheTextAndTheDialogSaysSo) {
+  QTemporaryDir folder;
+  const std::vector<std::string> pages = WhitePages(folder);
+  ASSERT_EQ(pages.size(), 2u);
   const std::string pdf = folder.filePath("Doc.pdf").toStdString();
   auto source = std::make_shared<GatedTextSource>();
   ImageWriterWorkerDlg worker(FileFormatType::PdfCompressed);
@@ -103,13 +111,8 @@ TEST(WorkerPageTextTest, WriterWaitsForTheTextAndTheDialogSaysSo) {
 // and writes those pages as images only.
 TEST(WorkerPageTextTest, CancelWritesThePagesWithoutTextAndNamesTheStep) {
   QTemporaryDir folder;
-  std::vector<std::string> pages;
-  for (const char* name : {"Page 001.jpg", "Page 002.jpg"}) {
-    QImage page(200, 100, QImage::Format_RGB32);
-    page.fill(Qt::white);
-    pages.push_back(folder.filePath(name).toStdString());
-    ASSERT_TRUE(page.save(QString::fromStdString(pages.back())));
-  }
+  const std::vector<std::string> pages = WhitePages(folder);
+  ASSERT_EQ(pages.size(), 2u);
   const std::string pdf = folder.filePath("Doc.pdf").toStdString();
   auto source = std::make_shared<GatedTextSource>();  // never opened
   ImageWriterWorkerDlg worker(FileFormatType::PdfCompressed);
