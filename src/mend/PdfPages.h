@@ -1,0 +1,16 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "mend/PageSources.h"
+
+// PDF pages rearranged with qpdf: page objects move between documents as they
+// are, streams are copied without being decoded, and a turn only changes the
+// page's /Rotate, so images and text layers stay byte for byte. The first
+// output keeps the first source's document catalogue and information.
+PageCounts CountPdfPages(const std::vector<std::string>& files);
+// Writes every output (each flushed, not yet synced); the message says what failed.
+std::optional<std::string> WritePdfPages(const std::vector<std::string>& files,
+                                         const std::vector<PageOutput>& outputs);
