@@ -10,6 +10,7 @@
 #include "app/CommandArguments.h"
 #include "app/CommandUsage.h"
 #include "app/NextNameCommand.h"
+#include "app/PagesCommand.h"
 #include "app/ScanCommand.h"
 #include "app/ScanOptions.h"
 #include "app/SearchCommand.h"
@@ -26,6 +27,12 @@ constexpr OptionSpec kConvertOptions[] = {{"--uncompressed", false}, {"--remove-
                                           {"--overwrite", false},    {"--ocr", false},
                                           {"--no-ocr", false},       {"--ocr-language", true}};
 constexpr OptionSpec kSearchOptions[] = {{"--folder", true}, {"--since", true}, {"--until", true}};
+constexpr OptionSpec kPagesOptions[] = {{"--turn", true},
+                                        {"--remove", true},
+                                        {"--move", true},
+                                        {"--split-after", true},
+                                        {"--output", true}};
+constexpr OptionSpec kJoinOptions[] = {{"--output", true}};
 
 struct Command {
   const char* name;
@@ -41,6 +48,8 @@ const Command* FindCommand(const std::string& name) {
       {"convert", &RunConvertCommand, kConvertOptions},
       {"sources", &RunSourcesCommand, std::span(kNoOptions, 0)},
       {"search", &RunSearchCommand, kSearchOptions},
+      {"pages", &RunPagesCommand, kPagesOptions},
+      {"join", &RunJoinCommand, kJoinOptions},
   };
   for (const Command& command : kCommands)
     if (name == command.name)

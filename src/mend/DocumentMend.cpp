@@ -142,8 +142,9 @@ MendOutcome JoinDocuments(const std::vector<std::string>& documents, const std::
   const Kind kind = KindOf(output);
   for (const std::string& document : documents)
     if (KindOf(document) != kind || kind == Kind::Other)
-      return Outcome(Status::BadRequest, "only PDF documents or TIFF documents are joined, "
-                                         "into a file of their kind");
+      return Outcome(Status::BadRequest,
+                     "only PDF documents or TIFF documents are joined, "
+                     "into a file of their kind");
   const PageCounts counts = CountPages(kind, documents);
   if (!counts.error.empty())
     return Outcome(Status::Failed, counts.error);
@@ -151,7 +152,7 @@ MendOutcome JoinDocuments(const std::vector<std::string>& documents, const std::
   for (std::size_t file = 0; file < documents.size(); ++file)
     for (int page = 0; page < counts.counts[file]; ++page)
       target.pages.push_back(PageSource{file, page, 0});
-  Log(LOG_LOCATION, "JoinDocuments(%s): %zu documents, %zu pages", output.c_str(),
-      documents.size(), target.pages.size());
+  Log(LOG_LOCATION, "JoinDocuments(%s): %zu documents, %zu pages", output.c_str(), documents.size(),
+      target.pages.size());
   return WriteTargets(kind, documents, {target});
 }

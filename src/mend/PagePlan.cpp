@@ -72,8 +72,8 @@ std::optional<std::string> PlanPages(int pageCount, const PageChanges& changes, 
   }
 
   if (changes.splitAfter != 0 && (changes.splitAfter < 1 || changes.splitAfter >= count))
-    return "the mended document has " + std::to_string(count) + " pages: it cannot be split after " +
-           PageText(changes.splitAfter);
+    return "the mended document has " + std::to_string(count) +
+           " pages: it cannot be split after " + PageText(changes.splitAfter);
   const int split = changes.splitAfter == 0 ? count : changes.splitAfter;
   for (int i = 0; i < count; ++i)
     (i < split ? plan.kept : plan.rest).push_back(*places[static_cast<std::size_t>(i)]);
