@@ -52,6 +52,11 @@ ReplacementFile::~ReplacementFile() {
 }
 
 int ReplacementFile::Create() {
+  // A document the user may not write is not replaced behind its back, though
+  // the folder would allow the rename.
+  if (replaced_ && ::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0 &&
+      (errno == EACCES || errno == EPERM || errno == EROFS))
+    return errno;
   struct stat document {};
   const bool keepMode = replaced_ && ::stat(target_.c_str(), &document) == 0;
   for (int attempt = 0; attempt < 16; ++attempt) {

@@ -19,8 +19,8 @@ class ReplacementFile {
   ReplacementFile(const ReplacementFile&) = delete;
   ReplacementFile& operator=(const ReplacementFile&) = delete;
 
-  // Creates the empty temporary file, with the replaced document's permissions;
-  // 0 or the errno value.
+  // Creates the empty temporary file with the replaced document's permissions;
+  // 0 or the errno value (EACCES for a read-only document).
   int Create();
   const std::string& TemporaryPath() const { return temporaryPath_; }
   const std::string& Target() const { return target_; }
