@@ -60,8 +60,7 @@ std::vector<PageSource> Sources(const std::vector<PlannedPage>& planned) {
 // Writes every target beside itself, then moves them into place in order: the
 // document that is replaced comes last, so until then every page is still
 // where it was.
-MendOutcome WriteTargets(Kind kind, const std::vector<std::string>& sources,
-                         const std::vector<Target>& targets) {
+MendOutcome WriteTargets(PageFiles& sources, const std::vector<Target>& targets) {
   std::vector<std::unique_ptr<ReplacementFile>> files;
   std::vector<PageOutput> outputs;
   for (const Target& target : targets) {
@@ -70,9 +69,7 @@ MendOutcome WriteTargets(Kind kind, const std::vector<std::string>& sources,
       return Outcome(Status::Failed, target.path + ": " + std::strerror(error));
     outputs.push_back(PageOutput{files.back()->TemporaryPath(), target.pages});
   }
-  const auto failure =
-      kind == Kind::Pdf ? WritePdfPages(sources, outputs) : WriteTiffPages(sources, outputs);
-  if (failure)
+  if (const auto failure = sources.Write(outputs))
     return Outcome(Status::Failed, *failure);
   MendOutcome outcome;
   // The first target is the mended document: it is committed last.
@@ -87,8 +84,9 @@ MendOutcome WriteTargets(Kind kind, const std::vector<std::string>& sources,
   return outcome;
 }
 
-PageCounts CountPages(Kind kind, const std::vector<std::string>& files) {
-  return kind == Kind::Pdf ? CountPdfPages(files) : CountTiffPages(files);
+std::unique_ptr<PageFiles> OpenFiles(Kind kind, const std::vector<std::string>& files,
+                                     std::string& error) {
+  return kind == Kind::Pdf ? OpenPdfFiles(files, error) : OpenTiffFiles(files, error);
 }
 
 }  // namespace
@@ -108,11 +106,12 @@ MendOutcome MendPages(const PagesRequest& request) {
   const std::optional<FileIdentity> identity = IdentityOf(request.document);
   if (!identity)
     return Outcome(Status::Failed, request.document + ": " + std::strerror(errno));
-  const PageCounts counts = CountPages(kind, {request.document});
-  if (!counts.error.empty())
-    return Outcome(Status::Failed, counts.error);
+  std::string error;
+  const std::unique_ptr<PageFiles> files = OpenFiles(kind, {request.document}, error);
+  if (!files)
+    return Outcome(Status::Failed, error);
   PagePlan plan;
-  if (auto problem = PlanPages(counts.counts.front(), request.changes, plan))
+  if (auto problem = PlanPages(files->PageCounts().front(), request.changes, plan))
     return Outcome(Status::BadRequest, *problem);
   if (!plan.rest.empty() && request.rest.empty())
     return Outcome(Status::BadRequest, "no name for the pages after the split");
@@ -133,7 +132,7 @@ MendOutcome MendPages(const PagesRequest& request) {
     targets.push_back(
         Target{FreeRemovedPagesPath(folder, extension), std::nullopt, Sources(plan.removed)});
   }
-  return WriteTargets(kind, {request.document}, targets);
+  return WriteTargets(*files, targets);
 }
 
 MendOutcome JoinDocuments(const std::vector<std::string>& documents, const std::string& output) {
@@ -145,14 +144,16 @@ MendOutcome JoinDocuments(const std::vector<std::string>& documents, const std::
       return Outcome(Status::BadRequest,
                      "only PDF documents or TIFF documents are joined, "
                      "into a file of their kind");
-  const PageCounts counts = CountPages(kind, documents);
-  if (!counts.error.empty())
-    return Outcome(Status::Failed, counts.error);
+  std::string error;
+  const std::unique_ptr<PageFiles> files = OpenFiles(kind, documents, error);
+  if (!files)
+    return Outcome(Status::Failed, error);
+  const std::vector<int> counts = files->PageCounts();
   Target target{output, std::nullopt, {}};
   for (std::size_t file = 0; file < documents.size(); ++file)
-    for (int page = 0; page < counts.counts[file]; ++page)
+    for (int page = 0; page < counts[file]; ++page)
       target.pages.push_back(PageSource{file, page, 0});
   Log(LOG_LOCATION, "JoinDocuments(%s): %zu documents, %zu pages", output.c_str(), documents.size(),
       target.pages.size());
-  return WriteTargets(kind, documents, {target});
+  return WriteTargets(*files, {target});
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,8 +20,12 @@ struct PageOutput {
   std::vector<PageSource> pages;
 };
 
-// The page counts of `files`, or why one cannot be read.
-struct PageCounts {
-  std::vector<int> counts;
-  std::string error;
+// Source files opened once for a mend: their page counts, then the outputs
+// written from their pages.
+class PageFiles {
+ public:
+  virtual ~PageFiles() = default;
+  virtual std::vector<int> PageCounts() const = 0;
+  // Writes every output (each flushed, not yet synced); the message says what failed.
+  virtual std::optional<std::string> Write(const std::vector<PageOutput>& outputs) = 0;
 };

@@ -64,7 +64,7 @@ std::unique_ptr<QPDF> Open(const std::string& file) {
   return pdf;
 }
 
-std::optional<std::string> Write(QPDF& pdf, const std::string& path) {
+std::optional<std::string> WritePdf(QPDF& pdf, const std::string& path) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
   if (fd < 0)
     return path + ": " + std::strerror(errno);
@@ -105,52 +105,62 @@ void Arrange(QPDF& pdf, const std::vector<QPDFPageObjectHelper>& pages,
       placed[i].rotatePage(90 * order[i].quarterTurns, true);
 }
 
+class PdfFiles : public PageFiles {
+ public:
+  explicit PdfFiles(const std::vector<std::string>& files) {
+    for (const std::string& file : files) {
+      sources_.push_back(Open(file));
+      pages_.push_back(QPDFPageDocumentHelper(*sources_.back()).getAllPages());
+    }
+  }
+
+  std::vector<int> PageCounts() const override {
+    std::vector<int> counts;
+    for (const auto& pages : pages_)
+      counts.push_back(static_cast<int>(pages.size()));
+    return counts;
+  }
+
+  std::optional<std::string> Write(const std::vector<PageOutput>& outputs) override {
+    try {
+      // The other outputs copy their pages before the first source's own
+      // pages are rearranged and turned for the first output.
+      std::vector<std::unique_ptr<QPDF>> others;
+      for (std::size_t i = 1; i < outputs.size(); ++i) {
+        others.push_back(std::make_unique<QPDF>());
+        others.back()->emptyPDF();
+        Arrange(*others.back(), PagesOf(outputs[i]), outputs[i].pages);
+      }
+      if (!outputs.empty())
+        Arrange(*sources_.front(), PagesOf(outputs.front()), outputs.front().pages);
+      for (std::size_t i = 0; i < outputs.size(); ++i)
+        if (auto failure = WritePdf(i == 0 ? *sources_.front() : *others[i - 1], outputs[i].path))
+          return failure;
+    } catch (const std::exception& error) {
+      return std::string(error.what());
+    }
+    return std::nullopt;
+  }
+
+ private:
+  std::vector<QPDFPageObjectHelper> PagesOf(const PageOutput& output) const {
+    std::vector<QPDFPageObjectHelper> pages;
+    for (const PageSource& page : output.pages)
+      pages.push_back(pages_.at(page.file).at(static_cast<std::size_t>(page.page)));
+    return pages;
+  }
+
+  std::vector<std::unique_ptr<QPDF>> sources_;
+  std::vector<std::vector<QPDFPageObjectHelper>> pages_;
+};
+
 }  // namespace
 
-PageCounts CountPdfPages(const std::vector<std::string>& files) {
-  PageCounts result;
-  for (const std::string& file : files) {
-    try {
-      const auto pdf = Open(file);
-      result.counts.push_back(static_cast<int>(QPDFPageDocumentHelper(*pdf).getAllPages().size()));
-    } catch (const std::exception& error) {
-      result.error = error.what();
-      break;
-    }
-  }
-  return result;
-}
-
-std::optional<std::string> WritePdfPages(const std::vector<std::string>& files,
-                                         const std::vector<PageOutput>& outputs) {
+std::unique_ptr<PageFiles> OpenPdfFiles(const std::vector<std::string>& files, std::string& error) {
   try {
-    std::vector<std::unique_ptr<QPDF>> sources;
-    std::vector<std::vector<QPDFPageObjectHelper>> sourcePages;
-    for (const std::string& file : files) {
-      sources.push_back(Open(file));
-      sourcePages.push_back(QPDFPageDocumentHelper(*sources.back()).getAllPages());
-    }
-    auto pagesOf = [&](const PageOutput& output) {
-      std::vector<QPDFPageObjectHelper> pages;
-      for (const PageSource& page : output.pages)
-        pages.push_back(sourcePages.at(page.file).at(static_cast<std::size_t>(page.page)));
-      return pages;
-    };
-    // The other outputs copy their pages before the first source's own pages
-    // are rearranged and turned for the first output.
-    std::vector<std::unique_ptr<QPDF>> others;
-    for (std::size_t i = 1; i < outputs.size(); ++i) {
-      others.push_back(std::make_unique<QPDF>());
-      others.back()->emptyPDF();
-      Arrange(*others.back(), pagesOf(outputs[i]), outputs[i].pages);
-    }
-    if (!outputs.empty())
-      Arrange(*sources.front(), pagesOf(outputs.front()), outputs.front().pages);
-    for (std::size_t i = 0; i < outputs.size(); ++i)
-      if (auto failure = Write(i == 0 ? *sources.front() : *others[i - 1], outputs[i].path))
-        return failure;
-  } catch (const std::exception& error) {
-    return std::string(error.what());
+    return std::make_unique<PdfFiles>(files);
+  } catch (const std::exception& exception) {
+    error = exception.what();
+    return nullptr;
   }
-  return std::nullopt;
 }

@@ -10,7 +10,5 @@
 // are, streams are copied without being decoded, and a turn only changes the
 // page's /Rotate, so images and text layers stay byte for byte. The first
 // output keeps the first source's document catalogue and information.
-PageCounts CountPdfPages(const std::vector<std::string>& files);
-// Writes every output (each flushed, not yet synced); the message says what failed.
-std::optional<std::string> WritePdfPages(const std::vector<std::string>& files,
-                                         const std::vector<PageOutput>& outputs);
+// Nothing, with `error` set, when a file cannot be read.
+std::unique_ptr<PageFiles> OpenPdfFiles(const std::vector<std::string>& files, std::string& error);

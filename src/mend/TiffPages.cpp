@@ -154,6 +154,25 @@ std::optional<std::string> OpenAll(const std::vector<std::string>& files,
   return std::nullopt;
 }
 
+class TiffFiles : public PageFiles {
+ public:
+  std::vector<int> PageCounts() const override {
+    std::vector<int> counts;
+    for (const TiffFile& tif : sources)
+      counts.push_back(static_cast<int>(TIFFNumberOfDirectories(tif.get())));
+    return counts;
+  }
+
+  std::optional<std::string> Write(const std::vector<PageOutput>& outputs) override {
+    for (const PageOutput& output : outputs)
+      if (auto failure = WriteOutput(sources, output))
+        return failure;
+    return std::nullopt;
+  }
+
+  std::vector<TiffFile> sources;
+};
+
 }  // namespace
 
 int TurnedOrientation(int orientation, int quarterTurns) {
@@ -164,25 +183,12 @@ int TurnedOrientation(int orientation, int quarterTurns) {
   return kOrientations[0][((quarterTurns % 4) + 4) % 4];
 }
 
-PageCounts CountTiffPages(const std::vector<std::string>& files) {
-  PageCounts result;
-  std::vector<TiffFile> sources;
-  if (auto failure = OpenAll(files, sources)) {
-    result.error = *failure;
-    return result;
+std::unique_ptr<PageFiles> OpenTiffFiles(const std::vector<std::string>& files,
+                                         std::string& error) {
+  auto opened = std::make_unique<TiffFiles>();
+  if (auto failure = OpenAll(files, opened->sources)) {
+    error = *failure;
+    return nullptr;
   }
-  for (const TiffFile& tif : sources)
-    result.counts.push_back(static_cast<int>(TIFFNumberOfDirectories(tif.get())));
-  return result;
-}
-
-std::optional<std::string> WriteTiffPages(const std::vector<std::string>& files,
-                                          const std::vector<PageOutput>& outputs) {
-  std::vector<TiffFile> sources;
-  if (auto failure = OpenAll(files, sources))
-    return failure;
-  for (const PageOutput& output : outputs)
-    if (auto failure = WriteOutput(sources, output))
-      return failure;
-  return std::nullopt;
+  return opened;
 }
