@@ -14,6 +14,7 @@
 #include "app/IndexCommand.h"
 #include "app/NextNameCommand.h"
 #include "app/ProgressLine.h"
+#include "app/PagesCommand.h"
 #include "app/ScanCommand.h"
 #include "app/ScanOptions.h"
 #include "app/SearchCommand.h"
@@ -32,6 +33,12 @@ constexpr OptionSpec kConvertOptions[] = {{"--uncompressed", false}, {"--remove-
 constexpr OptionSpec kSearchOptions[] = {
     {"--folder", true}, {"--since", true}, {"--until", true}, {"--limit", true}, {"--null", false}};
 constexpr OptionSpec kIndexOptions[] = {{"--recognise", false}};
+constexpr OptionSpec kPagesOptions[] = {{"--turn", true},
+                                        {"--remove", true},
+                                        {"--move", true},
+                                        {"--split-after", true},
+                                        {"--output", true}};
+constexpr OptionSpec kJoinOptions[] = {{"--output", true}};
 
 struct Command {
   const char* name;
@@ -49,6 +56,8 @@ const Command* FindCommand(const std::string& name) {
       {"sources", &RunSourcesCommand, std::span(kNoOptions, 0)},
       {"search", &RunSearchCommand, kSearchOptions, kSearchExitError},
       {"index", &RunIndexCommand, kIndexOptions},
+      {"pages", &RunPagesCommand, kPagesOptions},
+      {"join", &RunJoinCommand, kJoinOptions},
   };
   for (const Command& command : kCommands)
     if (name == command.name)

@@ -34,6 +34,8 @@ const char kProgramUsage[] =
     "  search WORDS       find the archive's documents by their words, name and date\n"
     "  index              bring the archive's index up to date; --recognise reads\n"
     "                     the pictures too\n"
+    "  pages FILE         turn, remove, move or split off pages of a PDF or TIFF\n"
+    "  join FILES         join PDF or TIFF documents into one\n"
     "\n"
     "  --help             show this text; \"docketeer COMMAND --help\" for a command\n"
     "  --version          show the version\n"
@@ -153,6 +155,33 @@ const char kIndexUsage[] =
     "Exit status: 0 done, 1 bad usage, 3 the index could not be written or the\n"
     "recognition language is not installed, 4 stopped.\n";
 
+const char kPagesUsage[] =
+    "Usage: docketeer pages FILE [--turn PAGE:DEGREES,...] [--remove PAGES]\n"
+    "                            [--move PAGE:PLACE,...] [--split-after PAGE]\n"
+    "                            [--output NEW]\n"
+    "Mends a PDF or TIFF document without re-encoding its pages: a turned page\n"
+    "keeps its image and text, only its rotation changes. The document is replaced\n"
+    "only once the mended one is complete. Prints the paths it wrote.\n"
+    "\n"
+    "  --turn 3:180,5:90    turn pages clockwise by 90, 180 or 270 (-90) degrees\n"
+    "  --remove 4,6-8       remove pages; they go to \"Removed pages.pdf\" (or .tif)\n"
+    "                       in the folder \"NAME (removed pages)\" beside the document\n"
+    "  --move 2:5           move page 2 so that it becomes page 5\n"
+    "  --split-after 3      the pages after page 3 become a new document under the\n"
+    "                       folder's next name\n"
+    "  --output NEW         write the mended document to NEW and leave FILE as it is\n"
+    "\n"
+    "Page numbers are those of FILE; the place a page moves to and the page a split\n"
+    "follows count the pages of the mended document.\n"
+    "Exit status: 0 done, 1 bad usage, 3 a file could not be read or written.\n";
+
+const char kJoinUsage[] =
+    "Usage: docketeer join FILE FILE... --output NEW\n"
+    "Joins PDF documents, or TIFF documents, into the new document NEW, their pages\n"
+    "in the order given and copied as they are. Prints the path it wrote.\n"
+    "\n"
+    "Exit status: 0 done, 1 bad usage, 3 a file could not be read or written.\n";
+
 }  // namespace
 
 const char* CommandUsage(const std::string& command) {
@@ -170,6 +199,10 @@ const char* CommandUsage(const std::string& command) {
     return kSearchUsage;
   if (command == "index")
     return kIndexUsage;
+  if (command == "pages")
+    return kPagesUsage;
+  if (command == "join")
+    return kJoinUsage;
   return kProgramUsage;
 }
 

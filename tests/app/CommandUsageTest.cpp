@@ -80,6 +80,17 @@ TEST(CommandUsage, BadUsageIsRefusedWithExitStatusOne) {
       {"search"},
       {"search", "roof", "--since", "yesterday"},
       {"search", "roof", "--until", "2026-02-30"},
+      {"pages"},
+      {"pages", "a.pdf"},
+      {"pages", "a.pdf", "--turn", "3:45"},
+      {"pages", "a.pdf", "--turn", "3"},
+      {"pages", "a.pdf", "--remove", "2,"},
+      {"pages", "a.pdf", "--remove", "6-4"},
+      {"pages", "a.pdf", "--move", "2-5"},
+      {"pages", "a.pdf", "--split-after", "0"},
+      {"pages", "missing.pdf", "--turn", "1:90"},
+      {"join", "a.pdf", "--output", "b.pdf"},
+      {"join", "a.pdf", "b.pdf"},
       {"scna", "folder"},
   };
   for (const std::vector<std::string>& arguments : cases) {
@@ -119,7 +130,8 @@ TEST(CommandUsage, RefusalsOfTheDiskAndTheCatalogueAreBadUsage) {
 }
 
 TEST(CommandUsage, HelpPrintsTheCommandsUsageAndSucceeds) {
-  for (const char* command : {"scan", "next-name", "combine", "convert", "sources", "search"}) {
+  for (const char* command :
+       {"scan", "next-name", "combine", "convert", "sources", "search", "pages", "join"}) {
     SCOPED_TRACE(command);
     const Outcome outcome = RunInProcess({command, "--help"});
     EXPECT_EQ(outcome.status, kExitDone);

@@ -1,0 +1,207 @@
+#include "mend/PdfPages.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <qpdf/Pipeline.hh>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
+#include <qpdf/QPDFWriter.hh>
+
+namespace {
+
+// qpdf's output into a file descriptor with every write checked (its stdio
+// output leaves the last flush unchecked). It never throws, as qpdf may flush
+// it while unwinding; after the first failure it drops the rest.
+class CheckedOutput : public Pipeline {
+ public:
+  explicit CheckedOutput(int fd) : Pipeline("mend output", nullptr), fd_(fd) {}
+  void write(unsigned char const* data, size_t length) override {
+    if (buffer_.size() + length > kBufferSize)
+      Flush();
+    if (length >= kBufferSize)
+      WriteAll(data, length);
+    else
+      buffer_.insert(buffer_.end(), data, data + length);
+  }
+  void finish() override { Flush(); }
+  int ErrorNumber() const { return errorNumber_; }
+
+ private:
+  static constexpr std::size_t kBufferSize = 1 << 16;
+
+  void Flush() {
+    WriteAll(buffer_.data(), buffer_.size());
+    buffer_.clear();
+  }
+  void WriteAll(const unsigned char* data, std::size_t length) {
+    while (length > 0 && errorNumber_ == 0) {
+      const ssize_t written = ::write(fd_, data, length);
+      if (written < 0 && errno == EINTR)
+        continue;
+      if (written <= 0) {
+        errorNumber_ = written < 0 ? errno : ENOSPC;
+        return;
+      }
+      data += written;
+      length -= static_cast<std::size_t>(written);
+    }
+  }
+
+  int fd_;
+  int errorNumber_ = 0;
+  std::vector<unsigned char> buffer_;
+};
+
+// A source file mapped into memory: qpdf reads a file through stdio in 4 KiB
+// steps with a seek for each, which costs more than the copying itself.
+class MappedFile {
+ public:
+  explicit MappedFile(const std::string& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    if (fd >= 0 && ::fstat(fd, &info) == 0 && info.st_size > 0) {
+      void* data =
+          ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+      if (data != MAP_FAILED) {
+        data_ = data;
+        size_ = static_cast<std::size_t>(info.st_size);
+      }
+    }
+    if (fd >= 0)
+      ::close(fd);
+  }
+  ~MappedFile() {
+    if (data_ != nullptr)
+      ::munmap(data_, size_);
+  }
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+
+  const char* Data() const { return static_cast<const char*>(data_); }
+  std::size_t Size() const { return size_; }
+
+ private:
+  void* data_ = nullptr;
+  std::size_t size_ = 0;
+};
+
+std::unique_ptr<QPDF> Open(const std::string& file, const MappedFile& mapped) {
+  auto pdf = std::make_unique<QPDF>();
+  pdf->setSuppressWarnings(true);
+  if (mapped.Data() != nullptr)
+    pdf->processMemoryFile(file.c_str(), mapped.Data(), mapped.Size());
+  else
+    pdf->processFile(file.c_str());
+  return pdf;
+}
+
+std::optional<std::string> WritePdf(QPDF& pdf, const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  if (fd < 0)
+    return path + ": " + std::strerror(errno);
+  CheckedOutput output(fd);
+  std::string failure;
+  try {
+    QPDFWriter writer(pdf);
+    writer.setOutputPipeline(&output);
+    // Every stream goes out exactly as it came in: nothing decoded, nothing
+    // compressed anew.
+    writer.setDecodeLevel(qpdf_dl_none);
+    writer.setCompressStreams(false);
+    writer.write();
+  } catch (const std::exception& error) {
+    failure = error.what();
+  }
+  const int errorNumber = output.ErrorNumber();
+  if (::close(fd) != 0 && failure.empty() && errorNumber == 0)
+    return path + ": " + std::strerror(errno);
+  if (errorNumber != 0)
+    return path + ": " + std::strerror(errorNumber);
+  if (!failure.empty())
+    return failure;
+  return std::nullopt;
+}
+
+// Puts `pages` into `pdf` in order in place of the pages it has, then turns them.
+void Arrange(QPDF& pdf, const std::vector<QPDFPageObjectHelper>& pages,
+             const std::vector<PageSource>& order) {
+  QPDFPageDocumentHelper document(pdf);
+  for (QPDFPageObjectHelper& page : document.getAllPages())
+    document.removePage(page);
+  for (const QPDFPageObjectHelper& page : pages)
+    document.addPage(page, false);  // a page of another document is copied in
+  std::vector<QPDFPageObjectHelper> placed = document.getAllPages();
+  for (std::size_t i = 0; i < placed.size(); ++i)
+    if (order[i].quarterTurns != 0)
+      placed[i].rotatePage(90 * order[i].quarterTurns, true);
+}
+
+class PdfFiles : public PageFiles {
+ public:
+  explicit PdfFiles(const std::vector<std::string>& files) {
+    for (const std::string& file : files) {
+      mapped_.push_back(std::make_unique<MappedFile>(file));
+      sources_.push_back(Open(file, *mapped_.back()));
+      pages_.push_back(QPDFPageDocumentHelper(*sources_.back()).getAllPages());
+    }
+  }
+
+  std::vector<int> PageCounts() const override {
+    std::vector<int> counts;
+    for (const auto& pages : pages_)
+      counts.push_back(static_cast<int>(pages.size()));
+    return counts;
+  }
+
+  std::optional<std::string> Write(const std::vector<PageOutput>& outputs) override {
+    try {
+      // The other outputs copy their pages before the first source's own
+      // pages are rearranged and turned for the first output.
+      std::vector<std::unique_ptr<QPDF>> others;
+      for (std::size_t i = 1; i < outputs.size(); ++i) {
+        others.push_back(std::make_unique<QPDF>());
+        others.back()->emptyPDF();
+        Arrange(*others.back(), PagesOf(outputs[i]), outputs[i].pages);
+      }
+      if (!outputs.empty())
+        Arrange(*sources_.front(), PagesOf(outputs.front()), outputs.front().pages);
+      for (std::size_t i = 0; i < outputs.size(); ++i)
+        if (auto failure = WritePdf(i == 0 ? *sources_.front() : *others[i - 1], outputs[i].path))
+          return failure;
+    } catch (const std::exception& error) {
+      return std::string(error.what());
+    }
+    return std::nullopt;
+  }
+
+ private:
+  std::vector<QPDFPageObjectHelper> PagesOf(const PageOutput& output) const {
+    std::vector<QPDFPageObjectHelper> pages;
+    for (const PageSource& page : output.pages)
+      pages.push_back(pages_.at(page.file).at(static_cast<std::size_t>(page.page)));
+    return pages;
+  }
+
+  // The mappings outlive the documents read from them.
+  std::vector<std::unique_ptr<MappedFile>> mapped_;
+  std::vector<std::unique_ptr<QPDF>> sources_;
+  std::vector<std::vector<QPDFPageObjectHelper>> pages_;
+};
+
+}  // namespace
+
+std::unique_ptr<PageFiles> OpenPdfFiles(const std::vector<std::string>& files, std::string& error) {
+  try {
+    return std::make_unique<PdfFiles>(files);
+  } catch (const std::exception& exception) {
+    error = exception.what();
+    return nullptr;
+  }
+}
