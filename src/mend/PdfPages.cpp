@@ -1,11 +1,11 @@
 #include "mend/PdfPages.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <qpdf/Pipeline.hh>
@@ -59,44 +59,34 @@ class CheckedOutput : public Pipeline {
   std::vector<unsigned char> buffer_;
 };
 
-// A source file mapped into memory: qpdf reads a file through stdio in 4 KiB
-// steps with a seek for each, which costs more than the copying itself.
-class MappedFile {
+// A source file read through a large buffer: qpdf reads in small steps with a
+// seek for each, and a memory mapping would end the process if another
+// program cut the file short meanwhile.
+class SourceFile {
  public:
-  explicit MappedFile(const std::string& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat info {};
-    if (fd >= 0 && ::fstat(fd, &info) == 0 && info.st_size > 0) {
-      void* data =
-          ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-      if (data != MAP_FAILED) {
-        data_ = data;
-        size_ = static_cast<std::size_t>(info.st_size);
-      }
-    }
-    if (fd >= 0)
-      ::close(fd);
+  explicit SourceFile(const std::string& file) : stream_(std::fopen(file.c_str(), "rbe")) {
+    if (stream_ != nullptr)
+      std::setvbuf(stream_, nullptr, _IOFBF, kSourceBufferBytes);
   }
-  ~MappedFile() {
-    if (data_ != nullptr)
-      ::munmap(data_, size_);
+  ~SourceFile() {
+    if (stream_ != nullptr)
+      std::fclose(stream_);
   }
-  MappedFile(const MappedFile&) = delete;
-  MappedFile& operator=(const MappedFile&) = delete;
+  SourceFile(const SourceFile&) = delete;
+  SourceFile& operator=(const SourceFile&) = delete;
 
-  const char* Data() const { return static_cast<const char*>(data_); }
-  std::size_t Size() const { return size_; }
+  FILE* Stream() const { return stream_; }
 
  private:
-  void* data_ = nullptr;
-  std::size_t size_ = 0;
+  static constexpr std::size_t kSourceBufferBytes = std::size_t{1} << 20;
+  FILE* stream_;
 };
 
-std::unique_ptr<QPDF> Open(const std::string& file, const MappedFile& mapped) {
+std::unique_ptr<QPDF> Open(const std::string& file, const SourceFile& source) {
   auto pdf = std::make_unique<QPDF>();
   pdf->setSuppressWarnings(true);
-  if (mapped.Data() != nullptr)
-    pdf->processMemoryFile(file.c_str(), mapped.Data(), mapped.Size());
+  if (source.Stream() != nullptr)
+    pdf->processFile(file.c_str(), source.Stream(), false);
   else
     pdf->processFile(file.c_str());
   return pdf;
@@ -147,8 +137,8 @@ class PdfFiles : public PageFiles {
  public:
   explicit PdfFiles(const std::vector<std::string>& files) {
     for (const std::string& file : files) {
-      mapped_.push_back(std::make_unique<MappedFile>(file));
-      sources_.push_back(Open(file, *mapped_.back()));
+      opened_.push_back(std::make_unique<SourceFile>(file));
+      sources_.push_back(Open(file, *opened_.back()));
       pages_.push_back(QPDFPageDocumentHelper(*sources_.back()).getAllPages());
     }
   }
@@ -189,8 +179,8 @@ class PdfFiles : public PageFiles {
     return pages;
   }
 
-  // The mappings outlive the documents read from them.
-  std::vector<std::unique_ptr<MappedFile>> mapped_;
+  // The open files outlive the documents read from them.
+  std::vector<std::unique_ptr<SourceFile>> opened_;
   std::vector<std::unique_ptr<QPDF>> sources_;
   std::vector<std::vector<QPDFPageObjectHelper>> pages_;
 };
