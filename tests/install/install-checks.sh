@@ -14,6 +14,7 @@ expected_files() {
   local libdir=$1 size
   echo bin/docketeer
   echo "$libdir/docketeer/libdocketeer_dsm.so"
+  echo "$libdir/docketeer/docketeer-source-window"
   echo share/docketeer/DocumentSizes.txt
   echo share/docketeer/help/index.html
   echo share/docketeer/help/style.css

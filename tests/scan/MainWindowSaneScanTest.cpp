@@ -167,7 +167,9 @@ class ReadOnlyFolder {
   bool mounted_ = false;
 };
 
-TEST_F(MainWindowSaneScanTest, AReadOnlyDestinationAsksForWritePermission) {
+// A scan into a read-only folder writes nothing, so it saves no choices: the
+// folder's series stays where it was and no write permission is asked for.
+TEST_F(MainWindowSaneScanTest, AReadOnlyDestinationReportsTheFailedWriteAndKeepsItsChoices) {
   FolderChoices stored;
   stored.lastDestination = "Notice 1";
   const std::string folder = Folder("Notices", stored);
@@ -188,8 +190,9 @@ TEST_F(MainWindowSaneScanTest, AReadOnlyDestinationAsksForWritePermission) {
       3000);
   SetName("Notice 2");
   PressScan();
-  EXPECT_TRUE(*askedForPermission);
+  EXPECT_FALSE(*askedForPermission);
   EXPECT_FALSE(fs::exists(folder + "Notice 2.png"));
+  EXPECT_EQ(PerFolderPreferences(folder).ReadAll().lastDestination, "Notice 1");
   ASSERT_FALSE(prompt.asked.isEmpty());
   EXPECT_TRUE(prompt.asked.front().text.startsWith("There was an error saving the file."));
   EXPECT_TRUE(prompt.asked.front().detail.contains("Read-only file system") ||

@@ -28,7 +28,6 @@ class GatedTextSource : public PageTextSource {
   PageTextResult TextOf(const std::string&) override {
     std::unique_lock lock(mutex_);
     opened_.wait(lock, [this] { return open_; });
-    ++finished_;
     PageTextResult result;
     result.recognized = true;
     result.text.width = 200;
@@ -36,9 +35,11 @@ class GatedTextSource : public PageTextSource {
     result.text.words.push_back({"Gated", 20, 10, 120, 30, 10, 35, 30});
     return result;
   }
-  int CountFinished(const std::vector<std::string>&) const override {
+  // As a recognition pool does, the pages count as read once the gate opens,
+  // before anyone asks for their text.
+  int CountFinished(const std::vector<std::string>& pageFiles) const override {
     std::lock_guard lock(mutex_);
-    return finished_;
+    return open_ ? static_cast<int>(pageFiles.size()) : 0;
   }
   void Open() {
     std::lock_guard lock(mutex_);
@@ -54,7 +55,6 @@ class GatedTextSource : public PageTextSource {
   mutable std::mutex mutex_;
   std::condition_variable opened_;
   bool open_ = false;
-  int finished_ = 0;
   std::vector<std::string> prepared_;
 };
 
