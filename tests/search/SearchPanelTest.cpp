@@ -52,14 +52,19 @@ TEST(SearchPanelTest, CountsEveryDocumentAndLoadsTheNextPageAtTheEndOfTheList) {
 
     panel.Field()->setText("plumber");
     QScrollBar* bar = results->verticalScrollBar();
+    int shown = 0;
+    int shownEnd = 0;
     for (int rows : c.rowsAfterEachScroll) {
+      // New rows count once the list has laid them out, so that its end is theirs.
       ASSERT_TRUE(WaitFor([&] {
         return results->topLevelItemCount() == rows && count->isVisible() &&
-               (rows < 20 || bar->maximum() > 0);
+               (rows == shown || rows < 20 || bar->maximum() > shownEnd);
       })) << results->topLevelItemCount()
           << " rows, not " << rows;
       EXPECT_TRUE(count->text().contains(QString::number(c.documents)))
           << count->text().toStdString();
+      shown = rows;
+      shownEnd = bar->maximum();
       bar->setValue(bar->maximum());
     }
     // Nothing more comes once every document is listed.
