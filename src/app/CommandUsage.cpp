@@ -173,14 +173,16 @@ const char kPagesUsage[] =
     "\n"
     "Page numbers are those of FILE; the place a page moves to and the page a split\n"
     "follows count the pages of the mended document.\n"
-    "Exit status: 0 done, 1 bad usage, 3 a file could not be read or written.\n";
+    "Exit status: 0 done, 1 bad usage, 3 a file could not be written, 5 FILE could\n"
+    "not be read or is not a PDF or TIFF.\n";
 
 const char kJoinUsage[] =
     "Usage: docketeer join FILE FILE... --output NEW\n"
     "Joins PDF documents, or TIFF documents, into the new document NEW, their pages\n"
     "in the order given and copied as they are. Prints the path it wrote.\n"
     "\n"
-    "Exit status: 0 done, 1 bad usage, 3 a file could not be read or written.\n";
+    "Exit status: 0 done, 1 bad usage, 3 NEW could not be written, 5 a FILE could\n"
+    "not be read or is not a PDF or TIFF.\n";
 
 }  // namespace
 

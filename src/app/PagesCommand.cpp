@@ -63,11 +63,12 @@ int Finish(const char* command, const MendOutcome& outcome) {
       return kExitDone;
     case MendOutcome::Status::BadRequest:
       return ReportBadUsage(command, outcome.message);
+    case MendOutcome::Status::Unreadable:
     case MendOutcome::Status::Failed:
       break;
   }
   std::fprintf(stderr, "docketeer: %s\n", outcome.message.c_str());
-  return kExitWrite;
+  return outcome.status == MendOutcome::Status::Unreadable ? kExitInput : kExitWrite;
 }
 
 // The folder's next document name for the pages after a split, along its

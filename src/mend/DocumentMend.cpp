@@ -105,11 +105,11 @@ MendOutcome MendPages(const PagesRequest& request) {
   // What is read now is the document that may be replaced, and nothing else.
   const std::optional<FileIdentity> identity = IdentityOf(request.document);
   if (!identity)
-    return Outcome(Status::Failed, request.document + ": " + std::strerror(errno));
+    return Outcome(Status::Unreadable, request.document + ": " + std::strerror(errno));
   std::string error;
   const std::unique_ptr<PageFiles> files = OpenFiles(kind, {request.document}, error);
   if (!files)
-    return Outcome(Status::Failed, error);
+    return Outcome(Status::Unreadable, error);
   PagePlan plan;
   if (auto problem = PlanPages(files->PageCounts().front(), request.changes, plan))
     return Outcome(Status::BadRequest, *problem);
@@ -147,7 +147,7 @@ MendOutcome JoinDocuments(const std::vector<std::string>& documents, const std::
   std::string error;
   const std::unique_ptr<PageFiles> files = OpenFiles(kind, documents, error);
   if (!files)
-    return Outcome(Status::Failed, error);
+    return Outcome(Status::Unreadable, error);
   const std::vector<int> counts = files->PageCounts();
   Target target{output, std::nullopt, {}};
   for (std::size_t file = 0; file < documents.size(); ++file)

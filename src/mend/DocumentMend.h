@@ -11,7 +11,9 @@
 // interrupted mend leaves the document as it was; removed pages go to a
 // document in the "NAME (removed pages)" folder beside it, never away.
 struct MendOutcome {
-  enum class Status { Done, BadRequest, Failed };
+  // Unreadable: a document could not be read or is not the PDF or TIFF its
+  // name says; Failed: a file could not be written.
+  enum class Status { Done, BadRequest, Unreadable, Failed };
   Status status = Status::Done;
   std::string message;               // why it was refused or failed
   std::vector<std::string> written;  // the files written, the mended one first

@@ -162,6 +162,13 @@ TEST(CommandExitStatus, EachKindOfFailureHasItsStatus) {
       {{"combine", root + "/Damaged"}, kExitInput},
       {{"convert", root + "/Notes.tif"}, kExitInput},
       {{"convert", root + "/Taken.tif"}, kExitWrite},  // the PDF exists: nothing is read
+      {{"pages", root + "/Notes.tif", "--turn", "1:90"}, kExitInput},
+      {{"join", root + "/Notes.tif", root + "/Damaged/Page 001.tif", "--output",
+        root + "/Joined.tif"},
+       kExitInput},
+      {{"join", root + "/Notes.tif", root + "/Damaged/Page 001.tif", "--output",
+        root + "/Taken.tif"},
+       kExitWrite},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments.back());
@@ -171,6 +178,7 @@ TEST(CommandExitStatus, EachKindOfFailureHasItsStatus) {
   }
   EXPECT_FALSE(QFile::exists(archive.filePath("Notes.pdf")));
   EXPECT_FALSE(QFile::exists(archive.filePath("Damaged.tif")));
+  EXPECT_FALSE(QFile::exists(archive.filePath("Joined.tif")));
 }
 
 // The help and the manual page hold the same table of exit statuses.

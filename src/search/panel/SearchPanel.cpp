@@ -6,8 +6,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTextDocument>
 #include <QTreeWidget>
@@ -22,6 +24,8 @@ namespace {
 enum Column { kDocument, kFolder, kDate, kPage, kSnippet };
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kPageRole = Qt::UserRole + 1;
+// Rows asked for at a time: more than a screenful, few enough to come at once.
+constexpr int kPageRows = 100;
 
 // Draws the snippet column's text as rich text, so marked words stand out.
 class SnippetDelegate : public QStyledItemDelegate {
@@ -80,6 +84,13 @@ void SetRowToolTip(QTreeWidgetItem& item, const SearchHit& hit) {
     item.setToolTip(column, tip);
 }
 
+// "1,397 documents": the window's words are English, and so are its numbers.
+QString CountText(int total) {
+  const QString number = QLocale(QLocale::English, QLocale::UnitedStates).toString(total);
+  return total == 1 ? QObject::tr("%1 document").arg(number)
+                    : QObject::tr("%1 documents").arg(number);
+}
+
 QString DayText(int day) {
   if (day <= 0)
     return {};
@@ -96,6 +107,7 @@ SearchPanel::SearchPanel(SearchService& service, QWidget* parent)
       service_(service),
       field_(new QLineEdit(this)),
       progress_(new QLabel(this)),
+      count_(new QLabel(this)),
       results_(new QTreeWidget(this)),
       showInTree_(new QPushButton(tr("Show in tree"), this)) {
   field_->setObjectName("searchField");
@@ -105,6 +117,8 @@ SearchPanel::SearchPanel(SearchService& service, QWidget* parent)
   progress_->setObjectName("searchProgress");
   progress_->setVisible(false);
   progress_->setEnabled(false);  // greyed: a note, not a message
+  count_->setObjectName("searchCount");
+  count_->setVisible(false);
   results_->setObjectName("searchResults");
   results_->setColumnCount(5);
   results_->setHeaderLabels({tr("Document"), tr("Folder"), tr("Date"), tr("Page"), tr("Text")});
@@ -127,10 +141,15 @@ SearchPanel::SearchPanel(SearchService& service, QWidget* parent)
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addLayout(top);
   layout->addWidget(progress_);
+  layout->addWidget(count_);
   layout->addWidget(results_, 1);
 
   connect(field_, &QLineEdit::textChanged, this, &SearchPanel::OnTextChanged);
   connect(results_, &QTreeWidget::itemActivated, this, &SearchPanel::OpenItem);
+  connect(results_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+    if (value == results_->verticalScrollBar()->maximum())
+      FetchMore();
+  });
   connect(showInTree_, &QPushButton::clicked, this, [this] {
     QTreeWidgetItem* item = ChosenItem();
     if (item == nullptr)
@@ -138,6 +157,7 @@ SearchPanel::SearchPanel(SearchService& service, QWidget* parent)
     const QString path = item->data(kDocument, kPathRole).toString();
     // The tree takes its room back; the words stay for the next look.
     results_->setVisible(false);
+    count_->setVisible(false);
     showInTree_->setVisible(false);
     emit resultsShown(false);
     emit showInTreeRequested(path);
@@ -148,7 +168,7 @@ SearchPanel::SearchPanel(SearchService& service, QWidget* parent)
   connect(&service_, &SearchService::indexingFinished, this, [this] {
     progress_->setVisible(false);
     if (!field_->text().trimmed().isEmpty())
-      OnTextChanged();  // new documents may match now
+      Refresh();  // new documents may match now
   });
 }
 
@@ -181,24 +201,68 @@ bool SearchPanel::eventFilter(QObject* watched, QEvent* event) {
 
 void SearchPanel::OnTextChanged() {
   const QString words = field_->text().trimmed();
+  total_ = -1;
+  fetching_ = false;
+  keepPlace_ = false;
   if (words.isEmpty()) {
     results_->clear();
     results_->setVisible(false);
+    count_->setVisible(false);
     showInTree_->setVisible(false);
     emit resultsShown(false);
     return;
   }
-  SearchQuery query;
-  query.words = words.toStdString();
-  query.lastWordIsPartial = !field_->text().endsWith(' ');
-  query.limit = 100;
-  service_.Search(query);
+  Ask(kPageRows);
 }
 
-void SearchPanel::OnResults(const QString& words, const std::vector<SearchHit>& hits) {
-  if (words != field_->text().trimmed())
+void SearchPanel::Refresh() {
+  if (field_->text().trimmed().isEmpty())
+    return;
+  // The rows already scrolled to stay, rather than the list falling back to its first page.
+  keepPlace_ = total_ >= 0;
+  total_ = -1;
+  fetching_ = false;
+  Ask(keepPlace_ ? std::max(kPageRows, results_->topLevelItemCount()) : kPageRows);
+}
+
+void SearchPanel::Ask(int rows) {
+  query_ = SearchQuery{};
+  query_.words = field_->text().trimmed().toStdString();
+  query_.lastWordIsPartial = !field_->text().endsWith(' ');
+  query_.limit = rows;
+  service_.Search(query_);
+}
+
+// The next page of the words shown, once the first has told how many there are.
+void SearchPanel::FetchMore() {
+  const int shown = results_->topLevelItemCount();
+  if (total_ < 0 || fetching_ || shown >= total_)
+    return;
+  fetching_ = true;
+  SearchQuery next = query_;
+  next.offset = shown;
+  next.limit = kPageRows;
+  service_.SearchMore(next);
+}
+
+void SearchPanel::OnResults(const QString& words, int offset, const std::vector<SearchHit>& hits,
+                            int total) {
+  if (words.toStdString() != query_.words)
     return;  // an answer to words no longer in the field
-  results_->clear();
+  if (offset == 0) {
+    total_ = total;
+  } else {
+    fetching_ = false;
+    if (total_ < 0 || offset != results_->topLevelItemCount())
+      return;  // a page of a list asked for again meanwhile
+  }
+  const int current = results_->currentIndex().row();
+  const int scrolled = results_->verticalScrollBar()->value();
+  const bool again = offset == 0 && keepPlace_;
+  if (offset == 0) {
+    keepPlace_ = false;
+    results_->clear();
+  }
   QList<QTreeWidgetItem*> items;
   for (const SearchHit& hit : hits) {
     auto* item = new QTreeWidgetItem;
@@ -213,8 +277,17 @@ void SearchPanel::OnResults(const QString& words, const std::vector<SearchHit>& 
     items.append(item);
   }
   results_->addTopLevelItems(items);
-  if (!items.isEmpty())
+  count_->setText(CountText(total_));
+  count_->setVisible(true);
+  if (offset > 0)
+    return;
+  if (again && current >= 0 && current < results_->topLevelItemCount()) {
+    // The same words asked again as the index changed: the user keeps their place.
+    results_->setCurrentItem(results_->topLevelItem(current));
+    results_->verticalScrollBar()->setValue(scrolled);
+  } else if (!items.isEmpty()) {
     results_->setCurrentItem(items.front());
+  }
   const bool wasShown = results_->isVisibleTo(this);
   results_->setVisible(true);
   showInTree_->setVisible(!items.isEmpty());
@@ -223,14 +296,17 @@ void SearchPanel::OnResults(const QString& words, const std::vector<SearchHit>& 
   ShowWholeColumns();
 }
 
-// Fills in the snippets of the list already shown, keeping the user's place.
-void SearchPanel::OnSnippets(const QString& words, const std::vector<SearchHit>& hits) {
-  if (words != field_->text().trimmed() ||
-      results_->topLevelItemCount() != static_cast<int>(hits.size()))
+// Fills in the snippets of the rows already shown, keeping the user's place.
+void SearchPanel::OnSnippets(const QString& words, int offset, const std::vector<SearchHit>& hits) {
+  if (words.toStdString() != query_.words || offset < 0 ||
+      offset + static_cast<int>(hits.size()) > results_->topLevelItemCount())
     return;
-  for (int i = 0; i < results_->topLevelItemCount(); ++i) {
-    results_->topLevelItem(i)->setText(kSnippet, SnippetHtml(hits[i].snippet));
-    SetRowToolTip(*results_->topLevelItem(i), hits[i]);
+  for (int i = 0; i < static_cast<int>(hits.size()); ++i) {
+    QTreeWidgetItem* item = results_->topLevelItem(offset + i);
+    if (item->data(kDocument, kPathRole).toString() != QString::fromStdString(hits[i].path))
+      return;  // rows of another answer to the same words
+    item->setText(kSnippet, SnippetHtml(hits[i].snippet));
+    SetRowToolTip(*item, hits[i]);
   }
 }
 

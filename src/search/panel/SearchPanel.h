@@ -17,7 +17,9 @@ class SearchService;
 // change of the words searches again (off the window's thread), each result
 // shows document, folder, date, page and a snippet with the words marked.
 // Enter opens the chosen (or first) result; "Show in tree" selects it in the
-// tree. Indexing progress shows in one quiet line.
+// tree. Indexing progress shows in one quiet line. The list counts every
+// document found and shows the best first, a page more whenever it is
+// scrolled to its end.
 class SearchPanel : public QWidget {
   Q_OBJECT
 
@@ -39,8 +41,12 @@ class SearchPanel : public QWidget {
 
  private:
   void OnTextChanged();
-  void OnResults(const QString& words, const std::vector<SearchHit>& hits);
-  void OnSnippets(const QString& words, const std::vector<SearchHit>& hits);
+  // Asks again for the words shown, as many rows as are shown (the index changed).
+  void Refresh();
+  void Ask(int rows);
+  void FetchMore();
+  void OnResults(const QString& words, int offset, const std::vector<SearchHit>& hits, int total);
+  void OnSnippets(const QString& words, int offset, const std::vector<SearchHit>& hits);
   void OnProgress(int done, int total);
   void ShowWholeColumns();
   void OpenItem(QTreeWidgetItem* item);
@@ -49,6 +55,13 @@ class SearchPanel : public QWidget {
   SearchService& service_;
   QLineEdit* field_;
   QLabel* progress_;
+  QLabel* count_;
   QTreeWidget* results_;
   QPushButton* showInTree_;
+  SearchQuery query_;
+  // Every document found for the words in the field; -1 until counted.
+  int total_ = -1;
+  bool fetching_ = false;
+  // The next first page answers the same words again: keep the user's place.
+  bool keepPlace_ = false;
 };

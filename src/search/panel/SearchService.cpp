@@ -154,16 +154,21 @@ class QueryWorker : public QObject {
     if (number != latest_->load())
       return;  // the user typed on
     std::vector<SearchHit> hits;
+    // Counting every match is a pass over all of them: done for the first
+    // page of a query only, never for the pages after it.
+    int total = -1;
     // Snippets are read from the documents themselves: a screenful first,
     // so the list shows at once, the rest after it unless the user typed on.
     SearchQuery first = query;
     first.snippets = std::min(query.snippets, kFirstSnippets);
     if (index_)
-      hits = index_->Search(first);
+      hits = query.offset == 0 ? index_->Search(first, &total) : index_->Search(first);
+    if (query.offset == 0 && total < 0)
+      total = static_cast<int>(hits.size());
     if (number != latest_->load())
       return;
     const QString words = QString::fromStdString(query.words);
-    emit found(words, hits);
+    emit found(words, query.offset, hits, total);
     if (hits.size() <= static_cast<std::size_t>(first.snippets))
       return;
     for (std::size_t i = first.snippets; i < hits.size(); ++i) {
@@ -171,12 +176,12 @@ class QueryWorker : public QObject {
         return;
       hits[i].snippet = index_->SnippetFor(hits[i], query);
     }
-    emit snippetsFound(words, hits);
+    emit snippetsFound(words, query.offset, hits);
   }
 
  signals:
-  void found(const QString& words, const std::vector<SearchHit>& hits);
-  void snippetsFound(const QString& words, const std::vector<SearchHit>& hits);
+  void found(const QString& words, int offset, const std::vector<SearchHit>& hits, int total);
+  void snippetsFound(const QString& words, int offset, const std::vector<SearchHit>& hits);
 
  private:
   std::shared_ptr<std::atomic<int>> latest_;
@@ -255,6 +260,13 @@ void SearchService::DocumentSaved(const std::string& path,
 
 void SearchService::Search(const SearchQuery& query) {
   const int number = ++*latestQuery_;
+  QMetaObject::invokeMethod(searcher_,
+                            [worker = searcher_, number, query] { worker->Search(number, query); });
+}
+
+void SearchService::SearchMore(const SearchQuery& query) {
+  // Belongs to the query now shown: dropped as that is when the user types on.
+  const int number = latestQuery_->load();
   QMetaObject::invokeMethod(searcher_,
                             [worker = searcher_, number, query] { worker->Search(number, query); });
 }

@@ -38,7 +38,10 @@ class SearchService : public QObject {
   // A document written just now, with its text per page in hand; an empty
   // list reads the document as an update would.
   void DocumentSaved(const std::string& path, const std::vector<std::string>& pageTexts);
+  // A new query: its first page comes with the count of all documents found.
   void Search(const SearchQuery& query);
+  // A later page (query.offset > 0) of the query last asked for; not counted again.
+  void SearchMore(const SearchQuery& query);
   // Recognition of documents without text waits while paused (a scan runs).
   void SetPaused(bool paused);
 
@@ -48,9 +51,12 @@ class SearchService : public QObject {
  signals:
   void indexingProgress(int done, int total);
   void indexingFinished();
-  void resultsReady(const QString& words, const std::vector<SearchHit>& hits);
+  // The hits from the `offset`th on; `total` counts every document found,
+  // given with the first page (offset 0) only, -1 with the pages after it.
+  void resultsReady(const QString& words, int offset, const std::vector<SearchHit>& hits,
+                    int total);
   // The same hits again, every one now with its snippet.
-  void snippetsReady(const QString& words, const std::vector<SearchHit>& hits);
+  void snippetsReady(const QString& words, int offset, const std::vector<SearchHit>& hits);
 
  private:
   void Stop();
