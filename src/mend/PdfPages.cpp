@@ -14,50 +14,9 @@
 #include <qpdf/QPDFPageObjectHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 
+#include "writers/CheckedPdfOutput.h"
+
 namespace {
-
-// qpdf's output into a file descriptor with every write checked (its stdio
-// output leaves the last flush unchecked). It never throws, as qpdf may flush
-// it while unwinding; after the first failure it drops the rest.
-class CheckedOutput : public Pipeline {
- public:
-  explicit CheckedOutput(int fd) : Pipeline("mend output", nullptr), fd_(fd) {}
-  void write(unsigned char const* data, size_t length) override {
-    if (buffer_.size() + length > kBufferSize)
-      Flush();
-    if (length >= kBufferSize)
-      WriteAll(data, length);
-    else
-      buffer_.insert(buffer_.end(), data, data + length);
-  }
-  void finish() override { Flush(); }
-  int ErrorNumber() const { return errorNumber_; }
-
- private:
-  static constexpr std::size_t kBufferSize = 1 << 16;
-
-  void Flush() {
-    WriteAll(buffer_.data(), buffer_.size());
-    buffer_.clear();
-  }
-  void WriteAll(const unsigned char* data, std::size_t length) {
-    while (length > 0 && errorNumber_ == 0) {
-      const ssize_t written = ::write(fd_, data, length);
-      if (written < 0 && errno == EINTR)
-        continue;
-      if (written <= 0) {
-        errorNumber_ = written < 0 ? errno : ENOSPC;
-        return;
-      }
-      data += written;
-      length -= static_cast<std::size_t>(written);
-    }
-  }
-
-  int fd_;
-  int errorNumber_ = 0;
-  std::vector<unsigned char> buffer_;
-};
 
 // A source file read through a large buffer: qpdf reads in small steps with a
 // seek for each, and a memory mapping would end the process if another
@@ -96,7 +55,7 @@ std::optional<std::string> WritePdf(QPDF& pdf, const std::string& path) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
   if (fd < 0)
     return path + ": " + std::strerror(errno);
-  CheckedOutput output(fd);
+  CheckedPdfOutput output(fd);
   std::string failure;
   try {
     QPDFWriter writer(pdf);

@@ -16,6 +16,7 @@
 #include "core/DebugLog.h"
 #include "ocr/PageText.h"
 #include "platform/imaging/ImagingErrorText.h"
+#include "writers/CheckedPdfOutput.h"
 #include "writers/FailureText.h"
 #include "writers/PdfPageImage.h"
 #include "writers/PdfTextLayer.h"
@@ -40,52 +41,6 @@ void OrientPageBox(const PdfPageImage& image, double& pageWidth, double& pageHei
 bool IsPageImageFormat(FileFormatType format) {
   return format == FileFormatType::Jpeg || format == FileFormatType::Png;
 }
-
-// The end of qpdf's output: a file descriptor whose every write is checked
-// (qpdf's own stdio output leaves the final flush unchecked). It never
-// throws, as qpdf may flush it while unwinding; after the first failure it
-// drops the rest and keeps the reason.
-class CheckedOutput : public Pipeline {
- public:
-  explicit CheckedOutput(int fd) : Pipeline("checked output", nullptr), fd_(fd) {
-    buffer_.reserve(kBufferSize);
-  }
-  void write(unsigned char const* data, size_t length) override {
-    if (buffer_.size() + length > kBufferSize)
-      Flush();
-    if (length >= kBufferSize)
-      WriteAll(data, length);
-    else
-      buffer_.insert(buffer_.end(), data, data + length);
-  }
-  void finish() override { Flush(); }
-  int ErrorNumber() const { return errorNumber_; }
-
- private:
-  static constexpr std::size_t kBufferSize = 1 << 16;
-
-  void Flush() {
-    WriteAll(buffer_.data(), buffer_.size());
-    buffer_.clear();
-  }
-  void WriteAll(const unsigned char* data, std::size_t length) {
-    while (length > 0 && errorNumber_ == 0) {
-      const ssize_t written = ::write(fd_, data, length);
-      if (written < 0 && errno == EINTR)
-        continue;
-      if (written <= 0) {
-        errorNumber_ = written < 0 ? errno : ENOSPC;
-        return;
-      }
-      data += written;
-      length -= static_cast<std::size_t>(written);
-    }
-  }
-
-  int fd_;
-  int errorNumber_ = 0;
-  std::vector<unsigned char> buffer_;
-};
 
 }  // namespace
 
@@ -327,7 +282,7 @@ ResultCode PdfDocument::SaveToFile(const std::string& fileName) {
   const int fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0)
     return Fail(E_FAIL, fileName, "cannot write the document", SystemErrorText(errno));
-  CheckedOutput output(fd);
+  CheckedPdfOutput output(fd);
   pageFailure_.clear();
   std::string failure;
   try {
