@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "app/IndexProgress.h"
+#include "app/ProgressLine.h"
 #include "search/ArchiveIndex.h"
 
 namespace {
@@ -46,7 +47,7 @@ std::string UpdateIndexForCommand(ArchiveIndex& index, int waitSeconds,
         (stop && stop->load()))
       return finish(index.Problem());
     if (!toldWaiting && progress.OnTerminal()) {
-      std::fputs("Waiting for another Docketeer to finish updating the index\r", stderr);
+      ProgressLine::Show("Waiting for another Docketeer to finish updating the index");
       toldWaiting = true;
     }
     std::this_thread::sleep_for(kPoll);

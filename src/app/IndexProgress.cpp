@@ -1,8 +1,6 @@
 #include "app/IndexProgress.h"
 
-#include <unistd.h>
-
-#include <cstdio>
+#include "app/ProgressLine.h"
 
 namespace {
 
@@ -19,24 +17,23 @@ std::string GroupedNumber(long long number) {
   return number < 0 ? "-" + digits : digits;
 }
 
-IndexProgress::IndexProgress()
-    : terminal_(::isatty(STDERR_FILENO) == 1), start_(Clock::now()), last_(start_) {}
+IndexProgress::IndexProgress() : start_(Clock::now()), last_(start_) {}
+
+bool IndexProgress::OnTerminal() const {
+  return ProgressLine::Shown();
+}
 
 void IndexProgress::Show(const std::string& what, int done, int total, const std::string& unit) {
   const auto now = Clock::now();
-  if (!terminal_ || total <= 0 || now - start_ < kFirstAfter || (shown_ && now - last_ < kEvery))
+  if (!OnTerminal() || total <= 0 || now - start_ < kFirstAfter || (shown_ && now - last_ < kEvery))
     return;
   last_ = now;
   shown_ = true;
-  std::fprintf(stderr, "\r\033[K%s: %s of %s %s", what.c_str(), GroupedNumber(done).c_str(),
-               GroupedNumber(total).c_str(), unit.c_str());
-  std::fflush(stderr);
+  ProgressLine::Show(what + ": " + GroupedNumber(done) + " of " + GroupedNumber(total) + " " +
+                     unit);
 }
 
 void IndexProgress::Clear() {
-  if (!shown_)
-    return;
-  std::fputs("\r\033[K", stderr);
-  std::fflush(stderr);
+  ProgressLine::End();
   shown_ = false;
 }

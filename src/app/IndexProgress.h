@@ -3,8 +3,8 @@
 #include <chrono>
 #include <string>
 
-// A progress line on standard error, rewritten in place, when standard error
-// is a terminal; nothing otherwise, and nothing for work done in a moment.
+// The progress of index work on the command's progress line (a terminal, not
+// --quiet): nothing for work done in a moment, and at most ten lines a second.
 class IndexProgress {
  public:
   IndexProgress();
@@ -15,10 +15,9 @@ class IndexProgress {
   // "Indexing the archive: 607 of 2,525 documents", at most ten times a second.
   void Show(const std::string& what, int done, int total, const std::string& unit);
   void Clear();
-  bool OnTerminal() const { return terminal_; }
+  bool OnTerminal() const;
 
  private:
-  bool terminal_ = false;
   bool shown_ = false;
   std::chrono::steady_clock::time_point start_;
   std::chrono::steady_clock::time_point last_;
